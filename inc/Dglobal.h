@@ -1,0 +1,162 @@
+// Dglobal.h -- process-wide services of the core (src/common).
+//
+// Everything other subsystems may use of the run flags, the message routine,
+// the system source file, the output streams, the shell runner and the way a
+// running action is abandoned.  Nothing here knows about X.
+#pragma once
+
+#include <cstdarg>
+#include <exception>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Run flags: set once by the program's option parsing, read-only afterwards.
+// ---------------------------------------------------------------------------
+extern unsigned char DebugStatus;   // -b -B: synchronous display, extraction trace
+extern unsigned char DcheckStatus;  // -c -C: check switch of device recognition
+extern unsigned char XManager;      // -m -M
+extern short OwnMemory;             // -o -O: pooled allocator size classes
+extern short Statistic;             // -S: allocation statistics
+extern short Trace;                 // -t -T
+extern short Silently;              // -s: no standard-error copy of messages
+extern unsigned char XSyncValue;    // display synchronisation state to return to
+
+// Display switches (1 after start-up) and the event-recording switch.
+extern int FsetHighlight;
+extern int FsetSelected;
+extern int FsetLabels;
+extern unsigned char FStartPlaybackRecord;
+
+// Settings that select the analysis and resizing process, with their built-in
+// start values.
+extern int PROCESS_OPTION;
+extern int COMPACT_ALGORITHM;
+extern int PROCESS_INCLUDE_SYMMETRY;
+extern int PROCESS_INCLUDE_PASSIVE;
+extern int PROCESS_INCLUDE_INDUCTOR;
+extern int PROCESS_INCLUDE_RESIZING;
+extern int PROCESS_INCLUDE_WLM;
+extern int PROCESS_INCLUDE_TRANSISTOR_PARASITIC;
+extern int VIA_CONTACT_REMOVAL;
+extern double VIA_NUM_REDUCE_RATIO;
+extern double RESIZING_FACTOR;
+extern int TRANSISTOR_SIZE_CHECK;
+extern int TIME_REPORT;
+
+// Clears the run flags and puts every setting back to its start value.
+void GCresetGlobals();
+
+// ---------------------------------------------------------------------------
+// Messages.
+//
+// Kinds: 'F' fatal, 'W' warning, 'E' error, 'M' message, 'P' progress,
+// 'L' last, 'S' popup, 'D' working, 'Q' question.  A kind F message does not
+// end anything by itself.
+// ---------------------------------------------------------------------------
+
+// Formats the text behind the prefix of its kind, appends ".", shows it and
+// copies it to standard error unless Silently is set.
+//   module: small number of the calling module (informational only)
+void GCmessage(int module, char kind, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// Shows an already formatted line according to its kind.
+void GCprintout(int module, char kind, const char* line);
+
+// System source file lookups (file named by $SYSRC).  The result of
+// GCgetName lives in StringBuffer until the next call.  A missing variable,
+// file or key ends the process with status 1 after a kind F message.
+extern char StringBuffer[1024];
+char* GCgetName(const char* key);
+long GCgetValue(const char* key);
+
+namespace common {
+
+constexpr int kSysrcBufferSize = 1024;  // characters of StringBuffer
+
+// The file named under `key` in the system source file; a relative name is
+// taken relative to the folder of the system source file itself.
+std::string sysrcFile(const char* key);
+
+// What the core needs from the program around it.  The Motif shell, the batch
+// driver and the tests each install their own; the default does nothing.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  // The message window, the popup (S, P), and removal of the popup (L).
+  virtual void showMessage(char /*kind*/, const std::string& /*line*/) {}
+  // Bring the display up to date before a long piece of work.
+  virtual void flushDisplay() {}
+  // The shared file dialog, to be confirmed with accept code `code`.
+  virtual void openFileDialog(int /*code*/) {}
+  // The value prompt with its selection label and initial text.
+  virtual void openPrompt(int /*code*/, const char* /*label*/, const char* /*text*/) {}
+  // The technology layers changed: rebuild the layer buttons.
+  virtual void layerPanelChanged() {}
+  // A layer's switches or active state changed: repaint its button.
+  virtual void layerButtonChanged(int /*layer*/) {}
+  // The defect-size scale bar takes a new maximum or minimum (tenths of a
+  // grid step).
+  virtual void defectScaleLimit(bool /*maximum*/, int /*value*/) {}
+  // Pane actions of the window (message, command, layer pane).
+  virtual void setPaneOpen(int /*pane*/, bool /*open*/) {}
+  // Replays recorded input events; only a window can.
+  virtual int playback();
+};
+
+void setFrontEnd(FrontEnd* frontEnd);  // null restores the default
+FrontEnd& frontEnd();
+
+// Thrown after a kind F message when the data of a file or layout make the
+// running action impossible.  The action dispatcher catches it.
+class OperationAborted : public std::exception {
+ public:
+  explicit OperationAborted(int status = 1) : status_(status) {}
+  int status() const { return status_; }
+  const char* what() const noexcept override { return "action abandoned"; }
+
+ private:
+  int status_;
+};
+
+// Marks the extent of a running action: inside one, abandonAction() throws
+// OperationAborted; outside (start-up), it ends the process.
+class ActionScope {
+ public:
+  ActionScope();
+  ~ActionScope();
+  ActionScope(const ActionScope&) = delete;
+  ActionScope& operator=(const ActionScope&) = delete;
+};
+bool inAction();
+
+// Abandons the running action, or ends the process with `status` when no
+// action runs.  Call it after the kind F message that explains why.
+[[noreturn]] void abandonAction(int status = 1);
+
+// Ends the process with `status`.
+[[noreturn]] void endProcess(int status);
+
+// The progress and diagnostic text that analyses print on standard output
+// and standard error goes through these two, so a front end or a test can
+// take it.
+void outf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void errf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void vout(const char* format, va_list args);
+void flushOutput();
+
+// Redirects the two streams into strings (tests); null pointers restore the
+// real streams.
+void captureOutput(std::string* out, std::string* err);
+
+// Runs a program through the shell with every argument quoted.  Returns the
+// exit status (-1 when it could not be run); `output` receives its standard
+// output when not null.
+int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
+std::string shellQuote(const std::string& word);
+
+// Reports "<what> is not available yet" (kind E) and returns 1.
+int notAvailable(const char* what);
+
+}  // namespace common

@@ -1,0 +1,21 @@
+// Dinit.h -- start-up of the core (src/init).
+//
+// Everything the programs need to bring the core up in the order the
+// interactive program uses, and to read the command-line flags.
+#pragma once
+
+// Sets the display switches FsetHighlight, FsetSelected, FsetLabels to 1.
+void DIsetInit();
+
+namespace init {
+
+// Reads the option letters "bBMmcCsSoOtT" into the run flags.  Returns
+// false, after printing the usage line, on an unknown option.
+bool readFlags(int argc, char** argv);
+
+// The start-up steps that need no display, in order: memory, colours,
+// technology and defect settings, menus (when asked), pointer buffers, tile
+// planes, display switches, yield.  Start-up failures end the process.
+void startHeadless(bool readMenus);
+
+}  // namespace init

@@ -1,0 +1,213 @@
+// Dlayout.h -- the layout database (src/common).
+//
+// Everything other subsystems may use of the layout records, the global
+// roots, the pooled allocator, the coordinate transforms and the hierarchy
+// operations.  Coordinates are signed 32-bit internal units; theGlobalScale
+// internal units make one grid step of LAMBDA_T1 micrometres.
+#pragma once
+
+#include <cstddef>
+
+struct _Dtile;
+
+// ---------------------------------------------------------------------------
+// Units.
+// ---------------------------------------------------------------------------
+constexpr int INITSCALE = 40;          // internal units per grid step at GlobalScale 1
+constexpr double CIF_FACTOR = 0.01;    // micrometres per CIF unit
+constexpr int kEmptyFrameLow = 0x7fffffff;                // frame x1, y1 when empty
+constexpr int kEmptyFrameHigh = static_cast<int>(0x80000000u);  // frame x2, y2 when empty
+constexpr int kInfinity = 1073741823;  // plus infinity of planes, frames, searches
+
+extern int theGlobalScale;  // internal units per grid step (40 x GlobalScale)
+extern int SCALE;           // the same value
+extern int ENV_SCALE;       // the GlobalScale of the system source file
+extern double LAMBDA_T1;    // grid step in micrometres
+
+// ---------------------------------------------------------------------------
+// Records.  All are plain data, created zero-filled with GCmalloc and
+// released with GCfree of their own size.
+// ---------------------------------------------------------------------------
+struct _point {
+  int x, y;
+};
+
+struct _points {  // point list: polygon outlines, wire centre lines
+  int x, y;
+  _points* next;
+};
+
+struct _box {
+  int x1, y1, x2, y2;
+};
+
+struct _rects {  // rectangle list node
+  int x1, y1, x2, y2;
+  _rects* next;
+};
+
+struct _paths {  // a wire: width and centre line
+  int width;
+  _points* points;
+  _paths* next;
+};
+
+struct _polys {  // polygon outline, closing edge implied
+  _points* points;
+  _polys* next;
+};
+
+struct _circles {
+  int d;  // diameter
+  int x, y;
+  _circles* next;
+};
+
+struct _labels {
+  char* label;  // owned, made with GCstrcpy
+  int x, y;
+  _labels* next;
+};
+
+struct _strings {
+  char* string;
+  _strings* next;
+};
+
+constexpr int kNameLength = 32;  // characters of layer and cell names
+constexpr int kMaxLayers = 32;   // slots of a cell's symbol array
+
+struct _symbol {  // the geometry of one cell on one mask layer
+  char layername[kNameLength];
+  _rects* rect;
+  _paths* path;
+  _polys* poly;
+  _circles* circle;
+  _labels* label;
+};
+
+enum GOPTYPE { trans = 0, mirror = 1, rotate = 2 };
+
+struct _opcode {  // one step of a call transformation
+  GOPTYPE type;
+  int x, y;  // displacement, mirror factors, or rotated x-axis direction
+};
+
+constexpr int kMaxOpcodes = 32;  // transformation steps of one call
+
+struct _instance {  // one cell call
+  int no;
+  char cellname[kNameLength];
+  int optimes;
+  _opcode opcode[kMaxOpcodes];
+  _instance* next;
+};
+
+struct _layout {  // one cell
+  _box frame;
+  char name[kNameLength];      // "CIRCUIT<n>", or "CIRCUIT" for the top cell
+  char cellname[kNameLength];  // the user's name for the cell
+  int sid;
+  _symbol* symbol[kMaxLayers];  // by technology layer number
+  _instance* instance;
+  _layout* next;
+};
+
+struct _pin {  // a named point on a layer, from a text label
+  char* label;      // owned
+  int x, y;
+  char* layername;  // owned
+  int layernum;
+  _Dtile* tile;     // tile under the pin, once attached to a net
+  _pin* next;
+};
+
+// ---------------------------------------------------------------------------
+// Global roots.
+// ---------------------------------------------------------------------------
+extern _layout* Gsymbols;  // every cell read, most recent first
+extern _layout* Glayout;   // the cell shown and analysed
+extern _layout* Gactive;   // cell being defined; afterwards the top cell
+extern _layout* Gflatten;  // flattened copy of the top cell
+extern _pin* Gpin;         // pins, most recent first
+
+// Name of the CIF file of the last load-and-analyse.
+constexpr int kFileNameLength = 1024;
+extern char OriginalCiffile[kFileNameLength];
+
+// What the main view shows: 0 the cell Glayout, 9 the tile planes.
+constexpr int kModeLayout = 0;
+constexpr int kModePlanes = 9;
+extern int DworkingMode;
+
+// ---------------------------------------------------------------------------
+// Memory.  Sizes are in bytes.  With OwnMemory set, the pooled sizes come
+// from large blocks through intrusive free lists and are never returned to
+// the system; records must be freed with the size they were made with.
+// ---------------------------------------------------------------------------
+constexpr int kStatisticSizes = 128;  // counters of size_account
+extern long size_account[kStatisticSizes];
+
+void GCmemInit();
+void* GCmalloc(long size);
+void GCballoc(int count, int size);
+void GCfree(void* p, long size);
+void* GCmemcpy(const void* p, unsigned long size);
+
+long GCstrlen(const char* s);       // strlen + 1, 0 for null
+char* GCstrcpy(const char* s);      // copy made with GCmalloc, null for null
+int GCstrcmp(const char* a, const char* b);
+void GCfreeString(char* s);         // releases a GCstrcpy copy
+
+namespace common {
+template <class T>
+T* make()
+{
+  return static_cast<T*>(GCmalloc(sizeof(T)));
+}
+template <class T>
+void release(T* p)
+{
+  GCfree(p, sizeof(T));
+}
+}  // namespace common
+
+// Release of whole structures; each walks from the given record to the end
+// of its list.
+void GCfreeLayout(_layout* cell);
+void GCfreeSymbol(_symbol* symbol);
+void GCfreeRect(_rects* rect);
+void GCfreeCircle(_circles* circle);
+void GCfreePoly(_polys* poly);
+void GCfreePath(_paths* path);
+void GCfreeLabel(_labels* label);
+void GCfreeInst(_instance* instance);
+void GCfreePoints(_points* points);
+void GCfreePins(_pin* pin);
+
+// ---------------------------------------------------------------------------
+// Lookups, transforms and tolerant comparisons.
+// ---------------------------------------------------------------------------
+_layout* GfindLayout(const char* name, _layout* list);
+
+void PointTrans(const _opcode* ops, long n, long x, long y, long* ox, long* oy);
+_points* PlistTrans(const _opcode* ops, long n, const _points* in, long* count,
+                    long* xmin, long* ymin, long* xmax, long* ymax);
+void ACframe(long x, long y, _layout* l);
+
+bool GCequal(long a, long b);  // |a - b| < 10
+bool GCgreat(long a, long b);  // a - b > 10
+bool GCsmall(long a, long b);  // b - a > 10
+bool ACoverlap(long x1, long y1, long x2, long y2, long p1, long q1, long p2, long q2);
+
+// ---------------------------------------------------------------------------
+// Hierarchy operations (menu actions).
+// ---------------------------------------------------------------------------
+int GCflatten();
+int GCunflatten();
+int GCactivateH();
+int GCactivateS();
+int GCfreeH();
+int GCfreeS();
+int GCsmash();
+int GCdump();

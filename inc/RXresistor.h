@@ -1,0 +1,6 @@
+// RXresistor.h -- resistors (src/resistor).
+//
+// Everything other subsystems may use of this subsystem.
+#pragma once
+
+int RXresistorExtract();

@@ -1,0 +1,4 @@
+// Interaction chains that are not built yet.
+#include "Devent.h"
+
+void DEinit() {}
