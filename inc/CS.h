@@ -1,22 +1,335 @@
 // CS.h -- corner-stitched tile planes (src/cs).
 //
-// Everything other subsystems may use of this subsystem.
+// Everything other subsystems may use of the tile planes: the tile, tile
+// list and plane records, the plane table, the current-tile globals, the
+// primitives (point search, insertion, splitting, neighbour walks, area
+// enumeration), the building of the planes from the flattened layout, the
+// inspection commands and the consistency checks.
+//
+// A tile and its four corner stitches:
+//
+//                       rt
+//                       v
+//            +-----------+ <- tr
+//            |           |
+//            |   tile    |
+//            |           |
+//     bl ->  +-----------+
+//            ^
+//            lb
+//
+//   rt  right top:    the neighbour above, at the right end of the top edge
+//   tr  top right:    the neighbour to the right, at the top end of the right edge
+//   lb  left bottom:  the neighbour below, at the left end of the bottom edge
+//   bl  bottom left:  the neighbour to the left, at the bottom end of the left edge
+//
+// Only the lower-left corner (x1, y1) is stored; the right edge is the x1
+// of tr, the top edge the y1 of rt.
+//
+// Boundary convention: a tile covers the points (x, y) with
+//
+//     x1 < x <= right      and      y1 <= y < top
+//
+// so a point on a vertical boundary belongs to the tile on its left and a
+// point on a horizontal boundary to the tile above.  Point search and every
+// probe rely on it.
+//
+// An empty plane is one space tile over the usable area (MIN, MIN)-(MAX, MAX)
+// inside eight frame tiles reaching to LO and HI:
+//
+//      (LO,MAX) +--------+--------------------+--------+
+//               |top-lft |        top         |top-rgt |
+//      (LO,MIN) +--------+--------------------+--------+ (MAX,MAX)
+//               |        |                    |        |
+//               |  left  |      center        | right  |
+//               |        |      (space)       |        |
+//       (LO,LO) +--------+--------------------+--------+ (MAX,MIN)
+//               |bot-lft |       bottom       |bot-rgt |
+//               +--------+--------------------+--------+ (MAX,LO)
+//
+// Layout geometry must lie strictly inside the usable area.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+#include "Dlayout.h"
+
 struct _Dtile;
+struct _Dtilelist;
+struct _DlayerTile;
+struct _Dtransistor;
+struct _Gviewport;
 
-extern _Dtile* CurrentStitch;  // plane shown and inspected by the tile commands
-_Dtile* NamedLayerTile(const char* name);  // entry tile of the plane, or null
+// ---------------------------------------------------------------------------
+// Records.
+// ---------------------------------------------------------------------------
+struct _Dtile {
+  int32_t x1;                  // left edge
+  int32_t y1;                  // bottom edge
+  uint16_t type;               // 31 space, 30 frame, layer number, or L | 0xFF00
+  int16_t processed;           // scratch mark of later passes
+  int32_t node;                // net tag: 0 none, > 0 net, < 0 temporary
+  _Dtile* rt;                  // right top
+  _Dtile* tr;                  // top right
+  _Dtile* lb;                  // left bottom
+  _Dtile* bl;                  // bottom left
+  _Dtilelist* lower;           // contact links below; owning transistor on gate tiles
+  _Dtilelist* upper;           // contact links above; fault record on critical-area planes
+  _Dtransistor* next;          // input/output pin record attached to the tile
+  uint16_t tran_sharing;       // transistor-sharing counter
+  char nodename[16];
+  int16_t drainsourcegate;
+  _DlayerTile* layer;          // plane record the tile was created for
+  void* passiveDev;            // passive device owning the tile
+  int16_t activeDev;           // role in a transistor
+  void* resize_cell;           // squeeze cells
+  void* resize_cell_LR;
+  void* resize_cell_TB;
+  int16_t substrate_flag;
+};
 
-void InitStitch();
-int DCcrtCS();
+struct _Dtilelist {
+  _Dtile* tile;
+  _Dtilelist* next;
+};
+
+constexpr int kPlaneNameLength = 32;
+constexpr int kMaxPlanes = 32;  // entries of DlayerTile
+
+struct _DlayerTile {
+  _box frame;                   // layout bounding box (entry 0 only)
+  char name[kPlaneNameLength];  // technology layer name
+  int16_t layer;                // its layer number: type of the solid tiles
+  _Dtile* layertile;            // entry tile; null: no plane
+  int32_t stilenum;             // tiles created
+  int32_t btilenum;             // reserved
+  _Dtile* crittile;             // entry tile of the critical-area companion
+  _Dtile* bordertile;           // top frame tile of the companion
+  _Dtilelist* highlight;        // entry 0: tiles highlighted by diagnostics
+  _Dtilelist* selected;         // entry 0: tiles selected by net inspection
+};
+
+// ---------------------------------------------------------------------------
+// Globals.
+// ---------------------------------------------------------------------------
+extern _Dtile* Stitch;             // current tile: every point search starts here
+extern _Dtile* CurrentStitch;      // plane shown and inspected by the tile commands
+extern _DlayerTile* CLayer;        // plane under construction, or null
+extern _DlayerTile DlayerTile[kMaxPlanes];
+extern int DlayerNum;              // entries of DlayerTile in use
+
+// Contact warnings of plane building: zero at program start, never reset.
+extern int32_t lower_tilelist_number_error;
+extern int32_t lower_tilelist_layer_error;
+extern int32_t lower_contact_position_error;
+extern int32_t upper_tilelist_number_error;
+extern int32_t upper_tilelist_layer_error;
+extern int32_t upper_contact_position_error;
+
+// ---------------------------------------------------------------------------
+// Tile kinds, plane limits and geometry accessors.
+// ---------------------------------------------------------------------------
+namespace cs {
+
+constexpr uint16_t kSpace = 31;
+constexpr uint16_t kFrame = 30;          // also a tile under construction
+constexpr uint16_t kElement = 0xFF00;    // element tiles: layer | kElement
+constexpr int kMin = -1073741823;        // usable area of a plane
+constexpr int kMax = 1073741823;
+constexpr int kLow = -1073741824;        // outer corners of the frame
+constexpr int kHigh = 1073741824;
+constexpr int kLimit = 1073741822;       // largest coordinate a layout may use
+
+// Side codes of Neighbor and UpdateNeighbor.
+constexpr int kAllSides = 0;
+constexpr int kLeftSide = 1;
+constexpr int kRightSide = 2;
+constexpr int kTopSide = 6;
+constexpr int kBottomSide = 7;
+
+// Cut directions of TileSplit.
+constexpr int kCutVertical = 8;
+constexpr int kCutHorizontal = 9;
+
+// Edges of a tile.  A frame tile without a right (top) neighbour reaches to
+// kHigh.
+inline int left(const _Dtile* t) { return t->x1; }
+inline int bottom(const _Dtile* t) { return t->y1; }
+inline int right(const _Dtile* t) { return t->tr ? t->tr->x1 : kHigh; }
+inline int top(const _Dtile* t) { return t->rt ? t->rt->y1 : kHigh; }
+
+// Stitches.
+inline _Dtile* rt(const _Dtile* t) { return t->rt; }
+inline _Dtile* tr(const _Dtile* t) { return t->tr; }
+inline _Dtile* lb(const _Dtile* t) { return t->lb; }
+inline _Dtile* bl(const _Dtile* t) { return t->bl; }
+
+// ---------------------------------------------------------------------------
+// Hooks for the subsystems above: each does nothing until installed.
+// ---------------------------------------------------------------------------
+using Hook = void (*)();
+using RecordRelease = void (*)(void* record);
+
+// Extraction's reset (DExInit), called by DCcrtCS before building.
+void setExtractionReset(Hook reset);
+// Release of extraction's pending net tile list, called by GCfreeCS.
+void setNetTilesRelease(Hook release);
+// Release of a short-fault (FreeList2) and an open-fault record (FreeList3).
+void setFaultRecordRelease(RecordRelease shortFault, RecordRelease openFault);
+// The drawing of the names of transistors and nets (DisplayTranNames,
+// DisplayNetNames), installed by extraction.
+using ViewHook = void (*)(_Gviewport* view);
+void setNameDisplay(ViewHook transistors, ViewHook nets);
+
+// ---------------------------------------------------------------------------
+// Consistency checks for tests and debugging.
+// ---------------------------------------------------------------------------
+
+// Walks the whole plane of `entry` and verifies every stitch against the
+// geometry, that the tiles cover the plane without gap or overlap, that the
+// frame is intact, that no space tile has a space tile directly above or
+// below it, and, when `solidArea` is not negative, that the solid tiles
+// (neither space nor frame) cover exactly that area.
+// Returns: true when all holds; otherwise false with the first fault in
+//   *report.
+bool checkPlane(const _Dtile* entry, std::string* report, long long solidArea = -1);
+
+// Area of the union of a rectangle list (empty rectangles count nothing).
+long long unionArea(const _rects* rects);
+
+// Checks every plane of the table with checkPlane, comparing the solid area
+// of each plane with the union of its layer's rectangles in Gflatten.
+bool checkPlanes(std::string* report);
+
+// Number of tiles of the plane of `entry`, frame excluded.
+long countTiles(const _Dtile* entry);
+
+// Bytes held by tiles and tile-list nodes taken from the system.
+long long memoryInUse();
+
+// Glayers index of the technology layer of plane-table entry `plane`, or -1.
+int layerIndexOfPlane(int plane);
+
+// Forgets that the contact warnings were printed (tests).
+void resetContactWarnings();
+
+}  // namespace cs
+
+// ---------------------------------------------------------------------------
+// Construction and release.
+// ---------------------------------------------------------------------------
+_Dtile* NewTile();                 // zero-filled
+_Dtile* Init1LayerCS();            // center tile of a new empty plane
+void InitStitch();                 // clears Stitch, CurrentStitch, DlayerNum, CLayer
+void FrameMake(int x1, int y1, int x2, int y2, _Dtile* tile);  // stores x1, y1 only
+void FreeTile(_Dtile* tile);
+void FreeList(_Dtilelist* list);   // the nodes only
+void FreeList2(_Dtilelist* list);  // short-fault record, tile and node
+void FreeList3(_Dtilelist* list);  // open-fault record, tile and node
+int TileDeletion(_Dtile* tile);    // does nothing
 int GCfreeCS();
+void DCcleanPlane(int plane);      // empties the critical-area companion
+
+// ---------------------------------------------------------------------------
+// Search, insertion and neighbours.  Every search starts at Stitch, which
+// selects the plane; the searches leave Stitch at the tile they found.
+// ---------------------------------------------------------------------------
+_Dtile* PointFind(int x, int y);
+
+// Creates one tile covering exactly (x1, y1)-(x2, y2), which must lie in
+// space or inside one tile.  The tile has type 30 until the caller sets it.
+// Returns: 0, with the tile in *tile and in Stitch; 1 for an empty rectangle.
+int TileCreation(int x1, int y1, int x2, int y2, _Dtile** tile);
+
+// Cuts `tile` at `point`: vertically (kCutVertical, new tile on the right)
+// or horizontally (kCutHorizontal, new tile above).  The new tile keeps the
+// old `node` when `keep` is 1, else gets -1.
+// Returns: 0 with the new tile in *newtile; 1 when the cut is refused.
+int TileSplit(_Dtile* tile, _point point, int direction, _Dtile** newtile, int keep);
+void CSupdateCon(_Dtile* tile);
+int CScheckOverlap(const _Dtile* a, const _Dtile* b);  // interiors overlap
+
+// Prepends the neighbours along one side (kLeftSide, kRightSide, kTopSide,
+// kBottomSide) onto *list, in reverse walking order.  With `onlyOwned` set
+// only those whose stitch toward this side must point at the tile.
+// Returns: the number of neighbours prepended.
+int Neighbor(_Dtile* tile, _Dtilelist** list, int side, int onlyOwned);
+void UpdateNeighbor(_Dtile* tile, int side);
+
+// The tiles whose interior meets the rectangle, each once: the bottom row
+// from right to left, then the rest depth first upward.  *list is replaced
+// by a new list; with `clear` set every listed tile's `processed` is 0.
+// Returns: the number of tiles.
+int AreaEnum(int x1, int y1, int x2, int y2, _Dtilelist** list, int clear);
+// The same walk, listing tiles above the bottom row only when they lie
+// entirely inside the rectangle.
+int ExAreaEnum(int x1, int y1, int x2, int y2, _Dtilelist** list, int clear);
+int isTileInArea(const _Dtile* t, const _box* box);
+int isInArea(const _Dtile* t, int x1, int y1, int x2, int y2);
+void cleanUp(_Dtilelist** list, const _box* box);
+
+_Dtilelist* TileToList(_Dtilelist* list, _Dtile* tile);  // prepends
+
+// ---------------------------------------------------------------------------
+// Predicates (0 or 1).
+// ---------------------------------------------------------------------------
+int TisSolid(const _Dtile* t);
+int TisElement(const _Dtile* t);
+int TisNoted(const _Dtile* t);
+int TisTaged(const _Dtile* t, int tag);
+int TsameType(const _Dtile* a, const _Dtile* b);
+int TisType(const _Dtile* t, int type);
+int TisInfinit(const _Dtile* t);
+int RightEdgeInArea(const _Dtile* t, const _box* box);
+int BelowToArea(const _Dtile* t, const _box* box);
+int LeftToArea(const _Dtile* t, const _box* box);
+int Horizon(const _points* a, const _points* b);
+int Vertical(const _points* a, const _points* b);
+int Left(const _points* a, const _points* b);
+int Right(const _points* a, const _points* b);
+int Upper(const _points* a, const _points* b);
+int Lower(const _points* a, const _points* b);
+
+// ---------------------------------------------------------------------------
+// Plane lookups.
+// ---------------------------------------------------------------------------
+int DnoLayerCS(const char* name);            // 1 when no plane has that name
+int DfindNumber(const char* name);           // Glayers index; missing abandons
+_Dtile* NamedLayerTile(const char* name);    // entry tile, or null
+_Dtile* LayerTile(int layerNumber);          // entry tile, or null
+
+// ---------------------------------------------------------------------------
+// Building the planes from the flattened layout.
+// ---------------------------------------------------------------------------
+int DCcrtCS();
+void CrtLayerCS(int plane, int mode);        // mode 0 boxes, 1 gate boxes
+_Dtile* Put1BoxCS(const _rects* box, int type, int plane);
+_Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane);
+_rects* BoxMinus(int ax1, int ay1, int ax2, int ay2, int bx1, int by1, int bx2, int by2,
+                 _box** overlap);
+void CrtContact(_Dtile* lowerPlaneTile, _Dtile* upperPlaneTile, int contactLayerNumber);
 int GCactivateCS();
+
+// ---------------------------------------------------------------------------
+// Drawing and inspection.
+// ---------------------------------------------------------------------------
+void TestTile(const _Dtile* t, int colour);
+void BoundTile(const _Dtile* t, int colour);
+void FlagTile(const _Dtile* t, int colour);
+void ListDisplay(_Gviewport* view, const _Dtilelist* list, int colour);
+void TileDisplay(_Gviewport* view, int x1, int y1, int x2, int y2);
+void DisplayTranNames(_Gviewport* view);
+void DisplayNetNames(_Gviewport* view);
+
 int DCtile();
 int DCupper();
 int DClower();
 int DCright();
 int DCleft();
 int DCneighbors();
+
 int CheckAll();
+int Check1Layer();
+int CheckCurrent(_Dtile* t);  // 0 when the tile's stitches are sound
 int CheckAllNode();

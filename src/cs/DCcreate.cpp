@@ -1,0 +1,372 @@
+// Changing a plane: the split and join steps, insertion of a rectangle and
+// the splitting of a tile with its contact links.
+#include "CS.h"
+
+#include <cstring>
+
+#include "DCint.h"
+#include "DTtechnology.h"
+#include "Dglobal.h"
+
+namespace cs {
+
+namespace {
+
+constexpr int kModule = 5;  // message module of the tile planes
+
+_Dtile* newPiece(const _Dtile* from)
+{
+  _Dtile* n = NewTile();
+  n->type = from->type;
+  n->layer = from->layer;
+  return n;
+}
+
+// Counts a created tile in the plane under construction.
+void countCreated()
+{
+  if (!CLayer)
+    return;
+  ++CLayer->stilenum;
+  if (!Silently)
+    progressf("\b\b\b\b\b\b\b\b%8d", CLayer->stilenum);
+}
+
+}  // namespace
+
+/*
+ * splitRight --
+ *   Cuts `t` at x, x1 < x < right.  The new tile takes the right part with
+ *   t's right-hand stitches; t keeps the left part.
+ */
+_Dtile* splitRight(_Dtile* t, int x)
+{
+  _Dtile* n = newPiece(t);
+  n->x1 = x;
+  n->y1 = t->y1;
+  n->rt = t->rt;
+  n->tr = t->tr;
+  n->bl = t;
+  // Along the bottom edge: the tile below the new left end.
+  _Dtile* p = t->lb;
+  while (right(p) <= x)
+    p = p->tr;
+  n->lb = p;
+  // Along the top edge: the tile above the new right end of t.
+  p = t->rt;
+  while (p->x1 >= x)
+    p = p->bl;
+  t->rt = p;
+  t->tr = n;
+  UpdateNeighbor(n, kAllSides);
+  return n;
+}
+
+/*
+ * splitAbove --
+ *   Cuts `t` at y, y1 < y < top.  The new tile takes the upper part; t keeps
+ *   the lower part.
+ */
+_Dtile* splitAbove(_Dtile* t, int y)
+{
+  _Dtile* n = newPiece(t);
+  n->x1 = t->x1;
+  n->y1 = y;
+  n->rt = t->rt;
+  n->tr = t->tr;
+  n->lb = t;
+  // Up the left edge: the tile left of the new bottom end.
+  _Dtile* p = t->bl;
+  while (top(p) <= y)
+    p = p->rt;
+  n->bl = p;
+  // Down the right edge: the tile right of the new top end of t.
+  p = t->tr;
+  while (p->y1 >= y)
+    p = p->lb;
+  t->tr = p;
+  t->rt = n;
+  UpdateNeighbor(n, kAllSides);
+  return n;
+}
+
+/*
+ * splitBelow --
+ *   Cuts `t` at y, y1 < y < top.  The new tile takes the lower part; t keeps
+ *   the upper part.
+ */
+_Dtile* splitBelow(_Dtile* t, int y)
+{
+  _Dtile* n = newPiece(t);
+  n->x1 = t->x1;
+  n->y1 = t->y1;
+  n->lb = t->lb;
+  n->bl = t->bl;
+  n->rt = t;
+  // Down the right edge: the tile right of the new piece's top end.
+  _Dtile* p = t->tr;
+  while (p->y1 >= y)
+    p = p->lb;
+  n->tr = p;
+  // Up the left edge: the tile left of t's new bottom end.
+  p = t->bl;
+  while (top(p) <= y)
+    p = p->rt;
+  t->bl = p;
+  t->lb = n;
+  t->y1 = y;
+  UpdateNeighbor(n, kAllSides);
+  return n;
+}
+
+void absorbLeft(_Dtile* right, _Dtile* left)
+{
+  right->x1 = left->x1;
+  right->y1 = left->y1;
+  right->lb = left->lb;
+  right->bl = left->bl;
+  UpdateNeighbor(right, kTopSide);
+  UpdateNeighbor(right, kBottomSide);
+  UpdateNeighbor(right, kLeftSide);
+  forgetTile(left, right);
+  FreeTile(left);
+}
+
+void forgetTile(const _Dtile* dead, _Dtile* survivor)
+{
+  for (_DlayerTile& plane : DlayerTile) {
+    if (plane.layertile == dead)
+      plane.layertile = survivor;
+    if (plane.crittile == dead)
+      plane.crittile = survivor;
+  }
+  if (Stitch == dead)
+    Stitch = survivor;
+  if (CurrentStitch == dead)
+    CurrentStitch = survivor;
+  if (state().activeHint == dead)
+    state().activeHint = survivor;
+}
+
+}  // namespace cs
+
+namespace {
+
+// A tile of the area being filled, with the pieces cut off above and below.
+struct Column {
+  _Dtile* tile;
+  _Dtile* upper;  // remnant above y2, or null
+  _Dtile* lower;  // remnant below y1, or null
+};
+
+// Remnants of one insertion side by side with equal bottom and top become
+// one; the right one stays.
+_Dtile* mergeRemnants(_Dtile* right, _Dtile* left)
+{
+  if (!right || !left)
+    return left;
+  if (right == left || right->type != left->type || right->y1 != left->y1 ||
+      cs::top(right) != cs::top(left) || cs::right(left) != right->x1)
+    return left;
+  cs::absorbLeft(right, left);
+  return right;
+}
+
+}  // namespace
+
+/*
+ * TileCreation --
+ *   Makes one tile covering exactly (x1, y1)-(x2, y2).  The area must hold
+ *   only space or lie inside one tile.  Space is cut vertically first: the
+ *   tiles holding the right and the left column of the area are split at x2
+ *   and x1, every tile of the area is cut at y2 and y1, the remnants above
+ *   (below) that end side by side with equal bottom and top are merged, and
+ *   the cut tiles are joined from right to left into the new tile.  Tiles
+ *   that were there before are never merged with each other.
+ * Returns: 0, with the tile (type 30 until the caller sets it) in *tile;
+ *   1 for an empty rectangle.
+ * Side effects: Stitch is the new tile; the plane under construction
+ *   counts it.
+ */
+int TileCreation(int x1, int y1, int x2, int y2, _Dtile** tile)
+{
+  *tile = nullptr;
+  if (x1 >= x2 || y1 >= y2)
+    return 1;
+
+  // The columns x2 and x1 + 1 are the rightmost and leftmost of the area.
+  _Dtile* t = PointFind(x2, y2 - 1);
+  if (cs::right(t) != x2)
+    cs::splitRight(t, x2);
+  t = PointFind(x1 + 1, y1);
+  if (t->x1 != x1)
+    cs::splitRight(t, x1);
+
+  // The tiles along the bottom edge, right to left; each spans the area's
+  // height.
+  std::vector<Column> row;
+  t = PointFind(x2, y1);
+  for (;;) {
+    if (t->x1 < x1 || cs::right(t) > x2 || cs::top(t) < y2) {
+      cs::flushProgress();
+      GCmessage(cs::kModule, 'F', "Can not create a tile over %d %d %d %d: the area is not free", x1,
+                y1, x2, y2);
+      cs::corrupt(t);
+    }
+    row.push_back({t, nullptr, nullptr});
+    if (t->x1 == x1)
+      break;
+    t = t->bl;
+    while (cs::top(t) <= y1)
+      t = t->rt;
+  }
+
+  // Cut every tile at y2 and y1 and mark it as under construction.
+  for (Column& c : row) {
+    if (cs::top(c.tile) > y2)
+      c.upper = cs::splitAbove(c.tile, y2);
+    if (c.tile->y1 < y1)
+      c.lower = cs::splitBelow(c.tile, y1);
+    c.tile->type = cs::kFrame;
+  }
+
+  // Join right to left, merging the remnants on the way.
+  _Dtile* result = row.front().tile;
+  _Dtile* upper = row.front().upper;
+  _Dtile* lower = row.front().lower;
+  for (size_t i = 1; i < row.size(); ++i) {
+    upper = mergeRemnants(upper, row[i].upper);
+    lower = mergeRemnants(lower, row[i].lower);
+    cs::absorbLeft(result, row[i].tile);
+  }
+
+  Stitch = result;
+  *tile = result;
+  cs::countCreated();
+  return 0;
+}
+
+int CScheckOverlap(const _Dtile* a, const _Dtile* b)
+{
+  return a->x1 < cs::right(b) && b->x1 < cs::right(a) && a->y1 < cs::top(b) &&
+         b->y1 < cs::top(a);
+}
+
+// The contact-cut tiles over `tile` of one connection get `tile` as their
+// only link on the given side.
+static void relinkCuts(_Dtile* tile, const char* cutLayer, bool lowerSide)
+{
+  _Dtile* cuts = NamedLayerTile(cutLayer);
+  if (!cuts)
+    return;
+  Stitch = cuts;
+  cs::walkArea(tile->x1, tile->y1, cs::right(tile), cs::top(tile), false, [&](_Dtile* c) {
+    if (!TisSolid(c))
+      return false;
+    _Dtilelist*& links = lowerSide ? c->lower : c->upper;
+    FreeList(links);
+    links = TileToList(nullptr, tile);
+    return false;
+  });
+}
+
+/*
+ * CSupdateCon --
+ *   Points the contact cuts over `tile` at it, for every connection whose
+ *   lower or upper layer is the tile's plane.
+ */
+void CSupdateCon(_Dtile* tile)
+{
+  if (!tile->layer)
+    return;
+  const char* plane = tile->layer->name;
+  for (int i = 0; i < DconNum; ++i) {
+    if (strcmp(Dconnect[i].lowerLayer, plane) == 0)
+      relinkCuts(tile, Dconnect[i].conLayer, true);
+    if (strcmp(Dconnect[i].upperLayer, plane) == 0)
+      relinkCuts(tile, Dconnect[i].conLayer, false);
+  }
+}
+
+// Removes every node of *list holding `tile`.
+static void unlink(_Dtilelist** list, const _Dtile* tile)
+{
+  while (*list) {
+    _Dtilelist* node = *list;
+    if (node->tile != tile) {
+      list = &node->next;
+      continue;
+    }
+    *list = node->next;
+    node->next = nullptr;
+    FreeList(node);
+  }
+}
+
+// Hands the links of the old tile on one side to the halves they overlap.
+static void redistribute(_Dtile* old, _Dtile* half, bool upperSide)
+{
+  _Dtilelist*& oldLinks = upperSide ? old->upper : old->lower;
+  _Dtilelist* former = oldLinks;
+  oldLinks = nullptr;
+  for (_Dtilelist* node = former; node; node = node->next) {
+    _Dtile* other = node->tile;
+    _Dtilelist*& back = upperSide ? other->lower : other->upper;
+    unlink(&back, old);
+    for (_Dtile* piece : {old, half}) {
+      if (!CScheckOverlap(piece, other))
+        continue;
+      _Dtilelist*& links = upperSide ? piece->upper : piece->lower;
+      links = TileToList(links, other);
+      back = TileToList(back, piece);
+    }
+  }
+  FreeList(former);
+}
+
+/*
+ * TileSplit --
+ *   Cuts `tile` in two at `point`: kCutVertical at point.x (the new tile is
+ *   the right part), kCutHorizontal at point.y (the new tile is the upper
+ *   part).  The cut must lie strictly inside the tile.  The contact cuts
+ *   over the new part are pointed at it, and the contact links of the old
+ *   tile go to whichever halves they overlap.
+ * Returns: 0 with the new tile in *newtile; 1 when the cut is refused.
+ */
+int TileSplit(_Dtile* tile, _point point, int direction, _Dtile** newtile, int keep)
+{
+  *newtile = nullptr;
+  if (!tile) {
+    GCmessage(cs::kModule, 'F', "target tile does not exist");
+    return 1;
+  }
+  _Dtile* n;
+  if (direction == cs::kCutVertical) {
+    if (point.x <= tile->x1 || point.x >= cs::right(tile)) {
+      GCmessage(cs::kModule, 'F', "cutline x-coordiate is not inside the target tile");
+      return 1;
+    }
+    n = cs::splitRight(tile, point.x);
+  } else if (direction == cs::kCutHorizontal) {
+    if (point.y <= tile->y1 || point.y >= cs::top(tile)) {
+      GCmessage(cs::kModule, 'F', "cutline y-coordinate is not inside the target tile");
+      return 1;
+    }
+    n = cs::splitAbove(tile, point.y);
+  } else {
+    return 1;
+  }
+  n->processed = tile->processed;
+  n->tran_sharing = tile->tran_sharing;
+  n->activeDev = tile->activeDev;
+  n->passiveDev = tile->passiveDev;
+  n->node = keep == 1 ? tile->node : -1;
+
+  _Dtile* current = Stitch;
+  CSupdateCon(n);
+  Stitch = current;
+  redistribute(tile, n, true);
+  redistribute(tile, n, false);
+  *newtile = n;
+  return 0;
+}

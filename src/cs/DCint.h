@@ -1,0 +1,227 @@
+// DCint.h -- internals of the tile planes, shared by the files of src/cs
+// only: the tile and list-node allocators, the subsystem's state, the
+// split and join steps of insertion and the iterative area walk.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+
+namespace cs {
+
+// ---------------------------------------------------------------------------
+// Allocation.
+//
+// Tiles come from blocks owned by the plane set: a released tile goes back to
+// a free list, and GCfreeCS returns every block to the system at once, so the
+// frame tiles and the dropped tiles of emptied companion planes are reclaimed
+// too.  Tile-list nodes live longer than the planes (net and highlight lists
+// hold them), so they have their own pool that keeps its blocks.  Under
+// AddressSanitizer released tiles are poisoned and nodes come one by one
+// from the heap, so stale uses are caught.
+// ---------------------------------------------------------------------------
+class TileArena {
+ public:
+  TileArena() = default;
+  ~TileArena();
+  TileArena(const TileArena&) = delete;
+  TileArena& operator=(const TileArena&) = delete;
+
+  _Dtile* take();            // zero-filled
+  void give(_Dtile* tile);
+  void releaseAll();         // every tile ever taken is gone
+  long long bytes() const;   // held from the system
+
+ private:
+  static constexpr size_t kBlockTiles = 4096;  // tiles per block
+  std::vector<_Dtile*> blocks_;
+  size_t used_ = kBlockTiles;  // tiles handed out of the last block
+  std::vector<_Dtile*> free_;
+};
+
+class NodePool {
+ public:
+  NodePool() = default;
+  ~NodePool();
+  NodePool(const NodePool&) = delete;
+  NodePool& operator=(const NodePool&) = delete;
+
+  _Dtilelist* take();  // zero-filled
+  void give(_Dtilelist* node);
+  long long bytes() const;
+
+ private:
+  static constexpr size_t kBlockNodes = 8192;  // nodes per block
+  std::vector<_Dtilelist*> blocks_;
+  _Dtilelist* free_ = nullptr;
+  long long loose_ = 0;  // nodes taken one by one (sanitizer builds)
+};
+
+// ---------------------------------------------------------------------------
+// State of the subsystem besides its specified globals.
+// ---------------------------------------------------------------------------
+struct Hooks {  // installed once by the layers above; never reset
+  Hook extractionReset = nullptr;
+  Hook netTilesRelease = nullptr;
+  RecordRelease shortRelease = nullptr;
+  RecordRelease openRelease = nullptr;
+  ViewHook tranNames = nullptr;
+  ViewHook netNames = nullptr;
+};
+
+struct State {
+  TileArena tiles;
+  NodePool nodes;
+  // Entry tiles of planes abandoned by a rebuild without release; their
+  // contact links are released with the tiles.
+  std::vector<_Dtile*> abandoned;
+  // Where the next search in plane 0 starts while gate boxes are inserted.
+  _Dtile* activeHint = nullptr;
+  // Progress text for standard error, written in large pieces.
+  std::string progress;
+  // Contact warnings already printed in this run.
+  bool contactWarned[6] = {};
+  // CPU clock at the start of the last build.
+  std::clock_t buildStarted = 0;
+};
+
+Hooks& hooks();
+State& state();
+
+// Appends to the progress text of standard error; flushProgress writes it.
+void progressf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void flushProgress();
+
+// Releases every plane: the contact links of the layer planes, then all
+// tiles at once.  The plane records keep their names; their tile pointers
+// are cleared, and so are Stitch, CurrentStitch and CLayer.
+void releasePlanes();
+
+// Ends the program after an inconsistency of the stitches (internal fault).
+[[noreturn]] void corrupt(const _Dtile* t);
+
+// ---------------------------------------------------------------------------
+// Steps of insertion and splitting.  Each leaves the plane consistent; the
+// new tile copies the type and the plane record of the old one.
+// ---------------------------------------------------------------------------
+_Dtile* splitRight(_Dtile* t, int x);  // new tile: the part right of x
+_Dtile* splitAbove(_Dtile* t, int y);  // new tile: the part above y
+_Dtile* splitBelow(_Dtile* t, int y);  // new tile: the part below y
+// `right` takes over its left neighbour `left` (same bottom and top), which
+// is released.
+void absorbLeft(_Dtile* right, _Dtile* left);
+// Points everything that knew `dead` (plane entries, the current tiles, the
+// search hints) at `survivor`.
+void forgetTile(const _Dtile* dead, _Dtile* survivor);
+
+// ---------------------------------------------------------------------------
+// The area walk of AreaEnum without recursion.
+//
+// Calls visit(tile) for the tiles of the current plane (from Stitch) whose
+// interior meets (x1, y1)-(x2, y2), in AreaEnum's order: the bottom row from
+// right to left, then depth first upward, each tile's top neighbours from
+// left to right.  With `innerOnly`, tiles above the bottom row are visited
+// only when they lie entirely inside the rectangle (the walk goes on through
+// them either way).  visit returns true to stop the walk.  The callback may
+// change the tiles' fields but not the plane; the walk reads a tile's top
+// neighbours before it visits them.
+// Returns: true when visit stopped the walk.
+// Side effects: Stitch is left at the tile holding (x2, y1).
+// ---------------------------------------------------------------------------
+struct WalkFrame {  // children of one tile: WalkScratch::children[begin, end)
+  size_t begin;
+  size_t next;
+  size_t end;
+};
+struct WalkScratch {
+  std::vector<_Dtile*> row;
+  std::vector<_Dtile*> children;
+  std::vector<WalkFrame> frames;
+};
+
+// Scratch vectors for one walk; walks may nest.
+class WalkLease {
+ public:
+  WalkLease();
+  ~WalkLease();
+  WalkLease(const WalkLease&) = delete;
+  WalkLease& operator=(const WalkLease&) = delete;
+  WalkScratch& operator*() { return *scratch_; }
+
+ private:
+  WalkScratch* scratch_;
+};
+
+inline bool insideArea(const _Dtile* t, int x1, int y1, int x2, int y2)
+{
+  return t->x1 >= x1 && right(t) <= x2 && t->y1 >= y1 && top(t) <= y2;
+}
+
+template <class Visit>
+bool walkArea(int x1, int y1, int x2, int y2, bool innerOnly, Visit&& visit)
+{
+  WalkLease lease;
+  WalkScratch& s = *lease;
+
+  // Bottom row, right to left, along y1.
+  _Dtile* t = PointFind(x2, y1);
+  s.row.push_back(t);
+  for (;;) {
+    _Dtile* n = t->bl;
+    if (!n || right(n) <= x1)
+      break;
+    while (top(n) <= y1)
+      n = n->rt;
+    s.row.push_back(n);
+    t = n;
+  }
+  for (_Dtile* r : s.row)
+    if (visit(r))
+      return true;
+
+  // Pushes the top neighbours of `below` that it owns in the walk, left to
+  // right: those starting over it, and the one reaching left of the area
+  // when `below` starts at or left of x1.
+  auto pushChildren = [&](const _Dtile* below) {
+    if (top(below) >= y2)
+      return;
+    size_t begin = s.children.size();
+    int stop = below->x1 > x1 ? below->x1 : x1;
+    for (_Dtile* n = below->rt; n && right(n) > stop; n = n->bl) {
+      if (n->x1 >= x2)
+        continue;
+      if (n->x1 >= below->x1 || (n->x1 < x1 && below->x1 <= x1))
+        s.children.push_back(n);
+    }
+    if (s.children.size() == begin)
+      return;
+    std::reverse(s.children.begin() + begin, s.children.end());
+    s.frames.push_back({begin, begin, s.children.size()});
+  };
+
+  for (_Dtile* r : s.row) {
+    pushChildren(r);
+    while (!s.frames.empty()) {
+      WalkFrame& f = s.frames.back();
+      if (f.next == f.end) {
+        s.children.resize(f.begin);
+        s.frames.pop_back();
+        continue;
+      }
+      _Dtile* n = s.children[f.next++];
+      if ((!innerOnly || insideArea(n, x1, y1, x2, y2)) && visit(n))
+        return true;
+      pushChildren(n);
+    }
+  }
+  return false;
+}
+
+// The first tile of the walk that is not space, or null.
+_Dtile* firstSolid(int x1, int y1, int x2, int y2);
+
+}  // namespace cs

@@ -1,0 +1,386 @@
+// Tiles and tile lists: the globals of the planes, allocation and release,
+// the empty plane, and the predicates.
+#include "CS.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "DCint.h"
+#include "Dglobal.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define CS_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define CS_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#define CS_LOOSE_NODES 1
+#else
+#define CS_POISON(p, n) ((void)(p), (void)(n))
+#define CS_UNPOISON(p, n) ((void)(p), (void)(n))
+#define CS_LOOSE_NODES 0
+#endif
+
+_Dtile* Stitch = nullptr;
+_Dtile* CurrentStitch = nullptr;
+_DlayerTile* CLayer = nullptr;
+_DlayerTile DlayerTile[kMaxPlanes];
+int DlayerNum = 0;
+
+int32_t lower_tilelist_number_error = 0;
+int32_t lower_tilelist_layer_error = 0;
+int32_t lower_contact_position_error = 0;
+int32_t upper_tilelist_number_error = 0;
+int32_t upper_tilelist_layer_error = 0;
+int32_t upper_contact_position_error = 0;
+
+namespace cs {
+
+namespace {
+
+constexpr int kModule = 5;                // message module of the tile planes
+constexpr size_t kProgressChunk = 65536;  // bytes of progress text kept back
+
+// Failed allocation ends the program, as every caller relies on a tile.
+[[noreturn]] void outOfMemory()
+{
+  GCmessage(kModule, 'F', "Can not create a tile");
+  common::endProcess(1);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Allocators.
+// ---------------------------------------------------------------------------
+TileArena::~TileArena() { releaseAll(); }
+
+_Dtile* TileArena::take()
+{
+  _Dtile* tile;
+  if (!free_.empty()) {
+    tile = free_.back();
+    free_.pop_back();
+    CS_UNPOISON(tile, sizeof(_Dtile));
+  } else {
+    if (used_ == kBlockTiles) {
+      void* block = malloc(kBlockTiles * sizeof(_Dtile));
+      if (!block)
+        outOfMemory();
+      blocks_.push_back(static_cast<_Dtile*>(block));
+      CS_POISON(block, kBlockTiles * sizeof(_Dtile));
+      used_ = 0;
+    }
+    tile = blocks_.back() + used_++;
+    CS_UNPOISON(tile, sizeof(_Dtile));
+  }
+  memset(static_cast<void*>(tile), 0, sizeof(_Dtile));
+  return tile;
+}
+
+void TileArena::give(_Dtile* tile)
+{
+  if (!tile)
+    return;
+  free_.push_back(tile);
+  CS_POISON(tile, sizeof(_Dtile));
+}
+
+void TileArena::releaseAll()
+{
+  for (_Dtile* block : blocks_) {
+    CS_UNPOISON(block, kBlockTiles * sizeof(_Dtile));
+    free(block);
+  }
+  blocks_.clear();
+  free_.clear();
+  free_.shrink_to_fit();
+  used_ = kBlockTiles;
+}
+
+long long TileArena::bytes() const
+{
+  return static_cast<long long>(blocks_.size()) * kBlockTiles * sizeof(_Dtile);
+}
+
+NodePool::~NodePool()
+{
+  for (_Dtilelist* block : blocks_)
+    free(block);
+}
+
+_Dtilelist* NodePool::take()
+{
+  if (CS_LOOSE_NODES) {
+    _Dtilelist* node = new (std::nothrow) _Dtilelist();
+    if (!node)
+      outOfMemory();
+    ++loose_;
+    return node;
+  }
+  if (!free_) {
+    auto* block = static_cast<_Dtilelist*>(malloc(kBlockNodes * sizeof(_Dtilelist)));
+    if (!block)
+      outOfMemory();
+    blocks_.push_back(block);
+    for (size_t i = 0; i < kBlockNodes; ++i)
+      block[i].next = i + 1 < kBlockNodes ? &block[i + 1] : nullptr;
+    free_ = block;
+  }
+  _Dtilelist* node = free_;
+  free_ = node->next;
+  node->tile = nullptr;
+  node->next = nullptr;
+  return node;
+}
+
+void NodePool::give(_Dtilelist* node)
+{
+  if (CS_LOOSE_NODES) {
+    delete node;
+    --loose_;
+    return;
+  }
+  node->tile = nullptr;
+  node->next = free_;
+  free_ = node;
+}
+
+long long NodePool::bytes() const
+{
+  return (static_cast<long long>(blocks_.size()) * kBlockNodes + loose_) *
+         static_cast<long long>(sizeof(_Dtilelist));
+}
+
+// ---------------------------------------------------------------------------
+// State, hooks, progress text and the internal fatal error.
+// ---------------------------------------------------------------------------
+Hooks& hooks()
+{
+  static Hooks installed;
+  return installed;
+}
+
+State& state()
+{
+  static State* current = new State();  // lives as long as the program
+  return *current;
+}
+
+void setExtractionReset(Hook reset) { hooks().extractionReset = reset; }
+void setNetTilesRelease(Hook release) { hooks().netTilesRelease = release; }
+void setFaultRecordRelease(RecordRelease shortFault, RecordRelease openFault)
+{
+  hooks().shortRelease = shortFault;
+  hooks().openRelease = openFault;
+}
+void setNameDisplay(ViewHook transistors, ViewHook nets)
+{
+  hooks().tranNames = transistors;
+  hooks().netNames = nets;
+}
+
+long long memoryInUse() { return state().tiles.bytes() + state().nodes.bytes(); }
+
+void progressf(const char* format, ...)
+{
+  char text[256];
+  va_list args;
+  va_start(args, format);
+  int n = vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (n <= 0)
+    return;
+  std::string& progress = state().progress;
+  progress.append(text, static_cast<size_t>(n) < sizeof text ? n : sizeof text - 1);
+  if (progress.size() >= kProgressChunk)
+    flushProgress();
+}
+
+void flushProgress()
+{
+  std::string& progress = state().progress;
+  if (progress.empty())
+    return;
+  common::errf("%s", progress.c_str());
+  progress.clear();
+}
+
+void corrupt(const _Dtile* t)
+{
+  flushProgress();
+  if (t)
+    common::errf("Fatal: CS error Tile: %d %d %d %d %d\n", t->type, t->x1, t->y1, right(t),
+                 top(t));
+  else
+    common::errf("Fatal: CS error Tile: no current tile\n");
+  common::endProcess(1);
+}
+
+}  // namespace cs
+
+// ---------------------------------------------------------------------------
+// Construction and release.
+// ---------------------------------------------------------------------------
+_Dtile* NewTile() { return cs::state().tiles.take(); }
+
+void FrameMake(int x1, int y1, int /*x2*/, int /*y2*/, _Dtile* tile)
+{
+  tile->x1 = x1;
+  tile->y1 = y1;
+}
+
+/*
+ * Init1LayerCS --
+ *   Makes an empty plane: one space tile over the usable area inside eight
+ *   frame tiles (see the drawing in CS.h).
+ * Returns: the center tile.
+ */
+_Dtile* Init1LayerCS()
+{
+  using cs::kHigh;
+  using cs::kLow;
+  using cs::kMax;
+  using cs::kMin;
+  _Dtile* center = NewTile();
+  _Dtile* left = NewTile();
+  _Dtile* right = NewTile();
+  _Dtile* top = NewTile();
+  _Dtile* bottom = NewTile();
+  _Dtile* topLeft = NewTile();
+  _Dtile* topRight = NewTile();
+  _Dtile* bottomLeft = NewTile();
+  _Dtile* bottomRight = NewTile();
+
+  FrameMake(kMin, kMin, kMax, kMax, center);
+  FrameMake(kLow, kMin, kMin, kMax, left);
+  FrameMake(kMax, kMin, kHigh, kMax, right);
+  FrameMake(kMin, kMax, kMax, kHigh, top);
+  FrameMake(kMin, kLow, kMax, kMin, bottom);
+  FrameMake(kLow, kMax, kMin, kHigh, topLeft);
+  FrameMake(kMax, kMax, kHigh, kHigh, topRight);
+  FrameMake(kLow, kLow, kMin, kMin, bottomLeft);
+  FrameMake(kMax, kLow, kHigh, kMin, bottomRight);
+
+  center->type = cs::kSpace;
+  for (_Dtile* frame : {left, right, top, bottom, topLeft, topRight, bottomLeft, bottomRight})
+    frame->type = cs::kFrame;
+
+  //                 rt        tr        lb           bl
+  auto stitch = [](_Dtile* t, _Dtile* a, _Dtile* b, _Dtile* c, _Dtile* d) {
+    t->rt = a;
+    t->tr = b;
+    t->lb = c;
+    t->bl = d;
+  };
+  stitch(center, top, right, bottom, left);
+  stitch(left, topLeft, center, bottomLeft, nullptr);
+  stitch(right, topRight, nullptr, bottomRight, center);
+  stitch(top, nullptr, topRight, center, topLeft);
+  stitch(bottom, center, bottomRight, nullptr, bottomLeft);
+  stitch(topLeft, nullptr, top, left, nullptr);
+  stitch(topRight, nullptr, nullptr, right, top);
+  stitch(bottomLeft, left, bottom, nullptr, nullptr);
+  stitch(bottomRight, right, nullptr, nullptr, bottom);
+  return center;
+}
+
+void InitStitch()
+{
+  Stitch = nullptr;
+  CurrentStitch = nullptr;
+  DlayerNum = 0;
+  CLayer = nullptr;
+  cs::State& s = cs::state();
+  s.abandoned.clear();
+  s.activeHint = nullptr;
+  s.progress.clear();
+}
+
+void FreeTile(_Dtile* tile) { cs::state().tiles.give(tile); }
+
+void FreeList(_Dtilelist* list)
+{
+  cs::NodePool& nodes = cs::state().nodes;
+  while (list) {
+    _Dtilelist* next = list->next;
+    nodes.give(list);
+    list = next;
+  }
+}
+
+// Releases, for every node, the record in the tile's upper slot, the tile
+// and the node.
+static void freeWithRecords(_Dtilelist* list, cs::RecordRelease release)
+{
+  cs::NodePool& nodes = cs::state().nodes;
+  while (list) {
+    _Dtilelist* next = list->next;
+    if (_Dtile* tile = list->tile) {
+      if (release && tile->upper)
+        release(tile->upper);
+      tile->upper = nullptr;
+      FreeTile(tile);
+    }
+    nodes.give(list);
+    list = next;
+  }
+}
+
+void FreeList2(_Dtilelist* list) { freeWithRecords(list, cs::hooks().shortRelease); }
+void FreeList3(_Dtilelist* list) { freeWithRecords(list, cs::hooks().openRelease); }
+
+int TileDeletion(_Dtile* /*tile*/) { return 0; }
+
+_Dtilelist* TileToList(_Dtilelist* list, _Dtile* tile)
+{
+  _Dtilelist* node = cs::state().nodes.take();
+  node->tile = tile;
+  node->next = list;
+  return node;
+}
+
+// ---------------------------------------------------------------------------
+// Predicates.
+// ---------------------------------------------------------------------------
+int TisSolid(const _Dtile* t) { return t->type != cs::kSpace; }
+int TisElement(const _Dtile* t) { return t->type >= 256; }
+int TisNoted(const _Dtile* t) { return t->node > 0; }
+
+int TisTaged(const _Dtile* t, int tag)
+{
+  if (t->type == cs::kSpace)
+    return 1;
+  if (t->node > 0 && tag > 0 && t->node != tag)
+    GCmessage(cs::kModule, 'E', "Net extraction error");
+  return t->node == tag;
+}
+
+int TisType(const _Dtile* t, int type)
+{
+  return t->type == type || t->type == (type & 0xFF) || type == (t->type & 0xFF);
+}
+
+int TsameType(const _Dtile* a, const _Dtile* b) { return TisType(a, b->type); }
+
+int TisInfinit(const _Dtile* t)
+{
+  auto far = [](long v) { return (v < 0 ? -v : v) > cs::kLimit; };
+  return far(t->x1) || far(t->y1) || far(cs::right(t)) || far(cs::top(t));
+}
+
+int RightEdgeInArea(const _Dtile* t, const _box* box)
+{
+  int r = cs::right(t);
+  return box->x1 <= r && r < box->x2;
+}
+int BelowToArea(const _Dtile* t, const _box* box) { return cs::top(t) <= box->y1; }
+int LeftToArea(const _Dtile* t, const _box* box) { return cs::right(t) <= box->x1; }
+
+int Horizon(const _points* a, const _points* b) { return a->y == b->y; }
+int Vertical(const _points* a, const _points* b) { return a->x == b->x; }
+int Left(const _points* a, const _points* b) { return a->x < b->x; }
+int Right(const _points* a, const _points* b) { return a->x > b->x; }
+int Upper(const _points* a, const _points* b) { return a->y > b->y; }
+int Lower(const _points* a, const _points* b) { return a->y < b->y; }

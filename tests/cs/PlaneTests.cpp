@@ -1,0 +1,337 @@
+// The tile plane and its primitives on hand-built planes.
+#include <string>
+#include <vector>
+
+#include "PlaneSupport.h"
+
+using cs_test::PlaneTest;
+using cs_test::text;
+using cs_test::texts;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+constexpr int kA = 4;  // two material types
+constexpr int kB = 7;
+
+std::string checked(_Dtile* entry, long long solid = -1)
+{
+  std::string report;
+  return cs::checkPlane(entry, &report, solid) ? "ok" : report;
+}
+
+Strings enumerate(int x1, int y1, int x2, int y2)
+{
+  _Dtilelist* list = nullptr;
+  AreaEnum(x1, y1, x2, y2, &list, 0);
+  Strings result = texts(list);
+  FreeList(list);
+  return result;
+}
+
+Strings neighbours(_Dtile* t, int side, int owned)
+{
+  _Dtilelist* list = nullptr;
+  Neighbor(t, &list, side, owned);
+  Strings result = texts(list);
+  FreeList(list);
+  return result;
+}
+
+}  // namespace
+
+TEST_F(PlaneTest, EmptyPlaneIsOneSpaceTileInsideTheFrame)
+{
+  _Dtile* center = newPlane();
+  EXPECT_EQ(checked(center, 0), "ok");
+  EXPECT_EQ(text(center), "(-1073741823 -1073741823)-(1073741823 1073741823)");
+  EXPECT_EQ(cs::countTiles(center), 1);
+  EXPECT_EQ(center->lb->y1, cs::kLow);
+  EXPECT_EQ(center->bl->x1, cs::kLow);
+  EXPECT_EQ(center->rt->rt, nullptr);
+  EXPECT_EQ(center->tr->tr, nullptr);
+  EXPECT_TRUE(TisSolid(center->rt)) << "frame tiles count as solid";
+  EXPECT_FALSE(TisSolid(center));
+  EXPECT_TRUE(TisInfinit(center));
+}
+
+TEST_F(PlaneTest, PointOnABoundaryBelongsToTheLeftAndUpperTile)
+{
+  newPlane();
+  _Dtile* box = put(0, 0, 100, 50, kA);
+  Stitch = box;
+  EXPECT_EQ(text(PointFind(100, 10)), text(box)) << "right edge is inside";
+  EXPECT_NE(PointFind(0, 10), box) << "left edge belongs to the tile on the left";
+  EXPECT_EQ(text(PointFind(0, 10)), "(-1073741823 -1073741823)-(0 1073741823)");
+  EXPECT_EQ(PointFind(50, 0), box) << "bottom edge is inside";
+  EXPECT_EQ(text(PointFind(50, 50)), "(0 50)-(100 1073741823)") << "top edge belongs above";
+  EXPECT_EQ(Stitch, PointFind(50, 50));
+  EXPECT_EQ(PointFind(100, 0), box) << "lower-right corner";
+}
+
+TEST_F(PlaneTest, OneInsertionMakesFiveTiles)
+{
+  _Dtile* center = newPlane();
+  _Dtile* box = put(10, 20, 30, 40, kA);
+  EXPECT_EQ(text(box), "(10 20)-(30 40) 0x4");
+  EXPECT_EQ(cs::countTiles(box), 5);
+  EXPECT_EQ(enumerate(cs::kMin, cs::kMin, cs::kMax, cs::kMax),
+            (Strings{"(30 -1073741823)-(1073741823 1073741823)",
+                     "(10 -1073741823)-(30 20)",
+                     "(-1073741823 -1073741823)-(10 1073741823)",
+                     "(10 20)-(30 40) 0x4",
+                     "(10 40)-(30 1073741823)"}));
+  EXPECT_EQ(checked(box, 400), "ok");
+  (void)center;
+}
+
+TEST_F(PlaneTest, TouchingBoxesOfOneTypeStayTwoTiles)
+{
+  newPlane();
+  put(0, 0, 10, 10, kA);
+  _Dtile* second = put(10, 0, 20, 10, kA);
+  put(0, 10, 10, 20, kA);
+  EXPECT_EQ(checked(second, 300), "ok");
+  Stitch = second;
+  EXPECT_NE(PointFind(5, 5), PointFind(15, 5)) << "side by side, same bottom and top";
+  EXPECT_NE(PointFind(5, 5), PointFind(5, 15)) << "stacked, same left and right";
+  // A box below both does not merge the two above it either.
+  put(0, -10, 20, 0, kB);
+  EXPECT_EQ(checked(second, 500), "ok");
+  Stitch = second;
+  EXPECT_NE(PointFind(5, 5), PointFind(15, 5));
+}
+
+TEST_F(PlaneTest, SpaceRemnantsOfOneInsertionAreMerged)
+{
+  newPlane();
+  put(0, 0, 10, 10, kA);
+  put(20, 0, 30, 10, kA);
+  // The space strip between them and the strips above and below the two
+  // boxes are cut by a wide box; the remnants above it become one tile.
+  put(0, 20, 30, 30, kB);
+  EXPECT_EQ(checked(Stitch, 500), "ok");
+  EXPECT_EQ(text(PointFind(15, 35)), "(0 30)-(30 1073741823)");
+  EXPECT_EQ(text(PointFind(15, 15)), "(10 -1073741823)-(20 20)");
+}
+
+TEST_F(PlaneTest, OverlappingBoxesOfOneTypeMakeNoElement)
+{
+  newPlane();
+  put(0, 0, 20, 20, kA);
+  put(10, 10, 30, 30, kA);
+  EXPECT_EQ(checked(Stitch, 700), "ok");
+  for (_Dtile* t : cs_test::allTiles(Stitch))
+    EXPECT_FALSE(TisElement(t)) << text(t);
+}
+
+TEST_F(PlaneTest, BoxOverOtherMaterialLeavesAnElementTile)
+{
+  newPlane();
+  put(0, 0, 30, 10, kA);
+  put(10, -5, 20, 15, kB);
+  EXPECT_EQ(checked(Stitch, 400), "ok");
+  Stitch = cs_test::allTiles(Stitch).front();
+  EXPECT_EQ(PointFind(15, 5)->type, kB | cs::kElement);
+  EXPECT_EQ(text(PointFind(15, 5)), "(10 0)-(20 10) 0xff07");
+  EXPECT_EQ(PointFind(5, 5)->type, kA);
+  EXPECT_EQ(PointFind(15, 12)->type, kB);
+  EXPECT_TRUE(TsameType(PointFind(15, 5), PointFind(15, 12)));
+  EXPECT_FALSE(TsameType(PointFind(15, 5), PointFind(5, 5)));
+}
+
+TEST_F(PlaneTest, EnumerationOfAnAreaInsideOneTileListsItAlone)
+{
+  newPlane();
+  put(0, 0, 100, 100, kA);
+  EXPECT_EQ(enumerate(10, 10, 20, 20), (Strings{"(0 0)-(100 100) 0x4"}));
+  EXPECT_EQ(enumerate(0, 0, 100, 100), (Strings{"(0 0)-(100 100) 0x4"}))
+      << "tiles that only touch the area are not listed";
+}
+
+TEST_F(PlaneTest, EnumerationOfTheWholePlaneListsEveryTileButTheFrame)
+{
+  newPlane();
+  for (int i = 0; i < 10; ++i)
+    put(i * 30, i * 7, i * 30 + 20, i * 7 + 50, i % 2 ? kA : kB);
+  _Dtilelist* list = nullptr;
+  int n = AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
+  EXPECT_EQ(n, cs::countTiles(Stitch));
+  EXPECT_EQ(static_cast<size_t>(n), cs_test::allTiles(Stitch).size());
+  for (_Dtilelist* p = list; p; p = p->next)
+    EXPECT_FALSE(TisInfinit(p->tile) && p->tile->type == cs::kFrame);
+  FreeList(list);
+}
+
+TEST_F(PlaneTest, EnumerationClearsTheProcessedMarkWhenAsked)
+{
+  newPlane();
+  _Dtile* box = put(0, 0, 10, 10, kA);
+  box->processed = 5;
+  _Dtilelist* list = nullptr;
+  AreaEnum(0, 0, 10, 10, &list, 0);
+  EXPECT_EQ(box->processed, 5);
+  FreeList(list);
+  AreaEnum(0, 0, 10, 10, &list, 1);
+  EXPECT_EQ(box->processed, 0);
+  FreeList(list);
+}
+
+// A tile T with a left neighbour reaching above its top and one reaching
+// below its bottom.
+TEST_F(PlaneTest, OnlyOwnedNeighboursOnTheLeftSide)
+{
+  newPlane();
+  _Dtile* tile = put(10, 10, 20, 20, kA);
+  put(0, 15, 10, 25, kB);  // reaches above T's top
+  put(0, 5, 10, 15, kB);   // reaches below T's bottom
+  EXPECT_EQ(checked(tile, 300), "ok");
+  EXPECT_EQ(neighbours(tile, cs::kLeftSide, 0),
+            (Strings{"(0 15)-(10 25) 0x7", "(0 5)-(10 15) 0x7"}));
+  EXPECT_EQ(neighbours(tile, cs::kLeftSide, 1), (Strings{"(0 5)-(10 15) 0x7"}));
+  EXPECT_EQ(tile->bl->tr, tile);
+}
+
+TEST_F(PlaneTest, NeighboursOfEachSideInReverseWalkingOrder)
+{
+  newPlane();
+  _Dtile* tile = put(10, 10, 40, 40, kA);
+  put(5, 40, 15, 50, kB);   // reaches left of the tile
+  put(25, 40, 45, 50, kB);  // reaches right of the tile
+  EXPECT_EQ(neighbours(tile, cs::kTopSide, 0),
+            (Strings{"(5 40)-(15 50) 0x7", "(15 40)-(25 1073741823)", "(25 40)-(45 50) 0x7"}));
+  EXPECT_EQ(neighbours(tile, cs::kTopSide, 1),
+            (Strings{"(15 40)-(25 1073741823)", "(25 40)-(45 50) 0x7"}))
+      << "the left one starts left of the tile: its lb is not the tile";
+  EXPECT_EQ(neighbours(tile, cs::kRightSide, 0), (Strings{"(40 -1073741823)-(45 40)"}));
+  EXPECT_EQ(neighbours(tile, cs::kBottomSide, 0), (Strings{"(10 -1073741823)-(40 10)"}));
+  EXPECT_EQ(neighbours(tile, 3, 0), Strings{}) << "unknown side";
+  EXPECT_EQ(checked(tile, 1200), "ok");
+}
+
+TEST_F(PlaneTest, SplitAtTheEdgeOfATileIsRefused)
+{
+  newPlane();
+  _Dtile* box = put(0, 0, 10, 10, kA);
+  long before = cs::countTiles(box);
+  _Dtile* made = box;
+  EXPECT_EQ(TileSplit(box, _point{10, 5}, cs::kCutVertical, &made, 1), 1);
+  EXPECT_EQ(made, nullptr);
+  EXPECT_NE(err.find("Fatal: cutline x-coordiate is not inside the target tile."), std::string::npos);
+  EXPECT_EQ(TileSplit(box, _point{5, 0}, cs::kCutHorizontal, &made, 1), 1);
+  EXPECT_NE(err.find("Fatal: cutline y-coordinate is not inside the target tile."), std::string::npos);
+  EXPECT_EQ(TileSplit(nullptr, _point{5, 5}, cs::kCutVertical, &made, 1), 1);
+  EXPECT_NE(err.find("Fatal: target tile does not exist."), std::string::npos);
+  EXPECT_EQ(cs::countTiles(box), before);
+  EXPECT_EQ(text(box), "(0 0)-(10 10) 0x4");
+}
+
+TEST_F(PlaneTest, SplitCopiesTheTileAndKeepsThePlaneSound)
+{
+  newPlane();
+  put(-10, 0, 0, 30, kB);
+  _Dtile* box = put(0, 0, 10, 20, kA);
+  box->node = 7;
+  box->activeDev = 2;
+  box->tran_sharing = 3;
+  _Dtile* right = nullptr;
+  ASSERT_EQ(TileSplit(box, _point{4, 5}, cs::kCutVertical, &right, 1), 0);
+  EXPECT_EQ(text(box), "(0 0)-(4 20) 0x4");
+  EXPECT_EQ(text(right), "(4 0)-(10 20) 0x4");
+  EXPECT_EQ(right->node, 7);
+  EXPECT_EQ(right->activeDev, 2);
+  EXPECT_EQ(right->tran_sharing, 3);
+  _Dtile* upper = nullptr;
+  ASSERT_EQ(TileSplit(box, _point{2, 12}, cs::kCutHorizontal, &upper, 0), 0);
+  EXPECT_EQ(text(upper), "(0 12)-(4 20) 0x4");
+  EXPECT_EQ(upper->node, -1);
+  EXPECT_EQ(checked(box, 500), "ok");
+}
+
+TEST_F(PlaneTest, CriticalAreaPlaneIsEmptiedThroughItsBorder)
+{
+  _Dtile* crit = newPlane();
+  DlayerTile[3].crittile = crit;
+  DlayerTile[3].bordertile = crit->rt;
+  put(0, 0, 10, 10, cs::kFrame);
+  put(20, 0, 30, 10, cs::kFrame);
+  DCcleanPlane(3);
+  _Dtile* center = DlayerTile[3].crittile;
+  EXPECT_NE(center, crit);
+  EXPECT_EQ(checked(center, 0), "ok");
+  EXPECT_EQ(cs::countTiles(center), 1);
+  EXPECT_EQ(center->rt, DlayerTile[3].bordertile);
+  EXPECT_EQ(center->rt->lb, center);
+  EXPECT_EQ(center->bl->tr, center);
+  EXPECT_EQ(center->tr->bl, center);
+  EXPECT_EQ(center->lb->rt, center);
+}
+
+TEST_F(PlaneTest, ListsAndAreaFilters)
+{
+  newPlane();
+  put(0, 0, 10, 10, kA);
+  put(10, 0, 20, 10, kA);
+  _Dtilelist* list = nullptr;
+  ExAreaEnum(0, 0, 20, 30, &list, 0);
+  EXPECT_EQ(texts(list), (Strings{"(10 0)-(20 10) 0x4", "(0 0)-(10 10) 0x4"}))
+      << "tiles above the bottom row reaching out of the area are left out";
+  FreeList(list);
+  AreaEnum(-5, -5, 20, 30, &list, 0);
+  _box box{-5, -5, 20, 30};
+  cleanUp(&list, &box);
+  EXPECT_EQ(texts(list), (Strings{"(10 0)-(20 10) 0x4", "(0 0)-(10 10) 0x4"}));
+  FreeList(list);
+  list = TileToList(TileToList(nullptr, Stitch), Stitch->bl);
+  EXPECT_EQ(list->tile, Stitch->bl);
+  FreeList(list);
+}
+
+TEST_F(PlaneTest, Predicates)
+{
+  newPlane();
+  _Dtile* box = put(0, 0, 10, 10, kA);
+  _box area{0, 0, 20, 20};
+  EXPECT_TRUE(RightEdgeInArea(box, &area));
+  EXPECT_TRUE(isTileInArea(box, &area));
+  EXPECT_FALSE(isInArea(box, 1, 0, 20, 20));
+  EXPECT_FALSE(BelowToArea(box, &area));
+  area = {10, 0, 20, 20};
+  EXPECT_TRUE(LeftToArea(box, &area));
+  EXPECT_TRUE(TisType(box, kA | cs::kElement));
+  EXPECT_FALSE(TisType(box, kB));
+  box->node = 3;
+  EXPECT_TRUE(TisNoted(box));
+  EXPECT_TRUE(TisTaged(box, 3));
+  EXPECT_FALSE(TisTaged(box, 4));
+  EXPECT_TRUE(ui.saw('E', "Net extraction error"));
+  EXPECT_TRUE(TisTaged(box->tr, 4)) << "space is always tagged";
+  _points a{0, 5, nullptr}, b{3, 5, nullptr};
+  EXPECT_TRUE(Horizon(&a, &b));
+  EXPECT_FALSE(Vertical(&a, &b));
+  EXPECT_TRUE(Left(&a, &b));
+  EXPECT_TRUE(Right(&b, &a));
+  EXPECT_FALSE(Upper(&a, &b));
+  EXPECT_FALSE(Lower(&a, &b));
+}
+
+TEST_F(PlaneTest, CheckerFindsABrokenStitch)
+{
+  newPlane();
+  _Dtile* box = put(0, 0, 10, 10, kA);
+  put(10, 0, 20, 10, kA);
+  ASSERT_EQ(checked(box, 200), "ok");
+  EXPECT_NE(checked(box, 100), "ok") << "wrong solid area";
+  _Dtile* saved = box->tr;
+  box->tr = box->rt;
+  EXPECT_NE(checked(box), "ok");
+  box->tr = saved;
+  saved = box->lb;
+  box->lb = box->lb->tr;
+  EXPECT_NE(checked(box), "ok");
+  box->lb = saved;
+  box->type = cs::kSpace;  // space right below space
+  EXPECT_NE(checked(box), "ok");
+  box->type = kA;
+  EXPECT_EQ(checked(box, 200), "ok");
+}
