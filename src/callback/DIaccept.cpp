@@ -216,7 +216,7 @@ Outcome setLayerValue(int code, const std::string& text)
   float value;
   if (!typedValue(text, &value))
     return Outcome::Failed;
-  _layerDef& layer = Glayers[active];
+  _layerDef& layer = Glayers[cs::layerIndexOfPlane(active)];
   switch (code) {
     case kAcceptX0: layer.X0 = value; break;
     case kAcceptD0: layer.D0 = value; break;

@@ -149,7 +149,8 @@ void DIsetForm(void*, void* client_data, void*)
   for (const PromptRow& row : kLayerPrompts) {
     if (strcmp(label, row.label) == 0) {
       char text[64];
-      snprintf(text, sizeof text, "%.4f", currentValue(row.code, Glayers[active]));
+      const _layerDef& layer = Glayers[cs::layerIndexOfPlane(active)];
+      snprintf(text, sizeof text, "%.4f", currentValue(row.code, layer));
       common::frontEnd().openPrompt(row.code, row.prompt, text);
       return;
     }

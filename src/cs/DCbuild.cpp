@@ -67,15 +67,45 @@ _Dtile* createTile(const Box& b, int type, _DlayerTile* plane)
   TileCreation(b.x1, b.y1, b.x2, b.y2, &t);
   t->type = static_cast<uint16_t>(type);
   t->layer = plane;
+  cs::noteCreated(static_cast<int>(plane - DlayerTile), t);
   return t;
 }
 
-// Pushes the pieces so that the first is taken first.
-void pushPieces(std::vector<Box>* work, const Box pieces[4], int n)
-{
-  for (int i = n - 1; i >= 0; --i)
-    work->push_back(pieces[i]);
-}
+// The rectangles still to insert, taken last in first out.  Most
+// insertions need only a few, so they start in place.
+class WorkList {
+ public:
+  bool empty() const { return size_ == 0; }
+  void push(const Box& b)
+  {
+    if (size_ < kInPlace)
+      inPlace_[size_] = b;
+    else
+      more_.push_back(b);
+    ++size_;
+  }
+  Box pop()
+  {
+    --size_;
+    if (size_ < kInPlace)
+      return inPlace_[size_];
+    Box b = more_.back();
+    more_.pop_back();
+    return b;
+  }
+  // Pushes the pieces so that the first is taken first.
+  void pushPieces(const Box pieces[4], int n)
+  {
+    for (int i = n - 1; i >= 0; --i)
+      push(pieces[i]);
+  }
+
+ private:
+  static constexpr size_t kInPlace = 16;
+  Box inPlace_[kInPlace];
+  std::vector<Box> more_;
+  size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -172,13 +202,12 @@ _rects* BoxMinus(int ax1, int ay1, int ax2, int ay2, int bx1, int by1, int bx2, 
 _Dtile* Put1BoxCS(const _rects* box, int type, int plane)
 {
   _DlayerTile* record = &DlayerTile[plane];
-  std::vector<Box> work;
+  WorkList work;
   Box first = normalized(box);
   if (!empty(first))
-    work.push_back(first);
+    work.push(first);
   while (!work.empty()) {
-    Box b = work.back();
-    work.pop_back();
+    Box b = work.pop();
     _Dtile* s = cs::firstSolid(b.x1, b.y1, b.x2, b.y2);
     if (!s) {
       _Dtile* t = createTile(b, type, record);
@@ -190,7 +219,7 @@ _Dtile* Put1BoxCS(const _rects* box, int type, int plane)
     int n = minus(b, tileBox(s), pieces, &overlap);
     if (s->type != type && !empty(overlap))
       createTile(overlap, type | cs::kElement, record);
-    pushPieces(&work, pieces, n);
+    work.pushPieces(pieces, n);
   }
   return Stitch;
 }
@@ -209,14 +238,14 @@ _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane
   if (!s.activeHint)
     s.activeHint = DlayerTile[0].layertile;
   _Dtile* gate = gateTile;
-  std::vector<Box> work;
+  WorkList work;
   Box first = normalized(box);
   if (!empty(first))
-    work.push_back(first);
+    work.push(first);
   while (!work.empty()) {
-    Box b = work.back();
-    work.pop_back();
-    Stitch = s.activeHint;
+    Box b = work.pop();
+    _Dtile* start = cs::indexedStart(0, b.x2, b.y1);
+    Stitch = start ? start : s.activeHint;
     _Dtile* active = cs::firstSolid(b.x1, b.y1, b.x2, b.y2);
     s.activeHint = Stitch;
     Stitch = gate;
@@ -234,7 +263,7 @@ _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane
       gate = createTile(overlap, type | cs::kElement, &DlayerTile[plane]);
     }
     Stitch = gate;
-    pushPieces(&work, pieces, n);
+    work.pushPieces(pieces, n);
   }
   return Stitch;
 }
@@ -425,6 +454,7 @@ int DCcrtCS()
     reset();
   s.buildStarted = std::clock();
   message('M', "Creating the active layer ...");
+  s.indexing = true;
   try {
     buildPlanes();
   } catch (const common::OperationAborted&) {
@@ -433,6 +463,7 @@ int DCcrtCS()
     cs::releasePlanes();
     throw;
   }
+  cs::dropIndexes();
   return 0;
 }
 

@@ -50,12 +50,15 @@ void warn(int flag, const char* text, int32_t* counter)
   common::outf("%s", text);
 }
 
-// The tiles of a plane meeting a rectangle, in enumeration order; `hint`
-// is where the search starts and becomes the tile found first.
-void collect(_Dtile** hint, int x1, int y1, int x2, int y2, std::vector<_Dtile*>* tiles)
+// The tiles of plane-table entry `plane` meeting a rectangle, in
+// enumeration order.  The search starts near the rectangle when the plane
+// is indexed, else at `hint`, which becomes the tile found first.
+void collect(int plane, _Dtile** hint, int x1, int y1, int x2, int y2,
+             std::vector<_Dtile*>* tiles)
 {
   tiles->clear();
-  Stitch = *hint;
+  _Dtile* start = cs::indexedStart(plane, x2, y1);
+  Stitch = start ? start : *hint;
   cs::walkArea(x1, y1, x2, y2, false, [&](_Dtile* t) {
     tiles->push_back(t);
     return false;
@@ -135,6 +138,9 @@ void CrtContact(_Dtile* lowerPlaneTile, _Dtile* upperPlaneTile, int contactLayer
   _Dtile* cutHint = LayerTile(contactLayerNumber);
   _Dtile* lowerHint = lowerPlaneTile;
   _Dtile* upperHint = upperPlaneTile;
+  const int cutPlane = cs::planeOfEntry(cutHint);
+  const int lowerPlane = cs::planeOfEntry(lowerPlaneTile);
+  const int upperPlane = cs::planeOfEntry(upperPlaneTile);
   const int lowerType = lowerPlaneTile->type;
   const int upperType = upperPlaneTile->type;
   std::vector<_Dtile*> tiles;
@@ -143,7 +149,7 @@ void CrtContact(_Dtile* lowerPlaneTile, _Dtile* upperPlaneTile, int contactLayer
       continue;
     _Dtile* cut = nullptr;
     if (cutHint) {
-      collect(&cutHint, r->x1, r->y1, r->x2, r->y2, &tiles);
+      collect(cutPlane, &cutHint, r->x1, r->y1, r->x2, r->y2, &tiles);
       for (_Dtile* t : tiles) {
         if (TisSolid(t) || t->type == contactLayerNumber) {
           cut = t;
@@ -151,9 +157,9 @@ void CrtContact(_Dtile* lowerPlaneTile, _Dtile* upperPlaneTile, int contactLayer
         }
       }
     }
-    collect(&lowerHint, r->x1 - 1, r->y1 - 1, r->x2 + 1, r->y2 + 1, &tiles);
+    collect(lowerPlane, &lowerHint, r->x1 - 1, r->y1 - 1, r->x2 + 1, r->y2 + 1, &tiles);
     _Dtile* lower = materialUnder(tiles, lowerType, cut ? &cut->lower : nullptr, kLowerSide);
-    collect(&upperHint, r->x1, r->y1, r->x2, r->y2, &tiles);
+    collect(upperPlane, &upperHint, r->x1, r->y1, r->x2, r->y2, &tiles);
     _Dtile* upper = materialUnder(tiles, upperType, cut ? &cut->upper : nullptr, kUpperSide);
     if (!TisSolid(lower) || !TisSolid(upper))
       continue;

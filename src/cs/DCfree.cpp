@@ -27,6 +27,7 @@ static void releaseLinks(_Dtile* entry)
 void cs::releasePlanes()
 {
   State& s = state();
+  dropIndexes();
   for (int i = 0; i < DlayerNum; ++i)
     if (DlayerTile[i].layertile)
       releaseLinks(DlayerTile[i].layertile);

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,8 @@ class TileArena {
   long long bytes() const;   // held from the system
 
  private:
-  static constexpr size_t kBlockTiles = 4096;  // tiles per block
+  static constexpr size_t kBlockBytes = size_t{4} << 20;  // a block: two huge pages
+  static constexpr size_t kBlockTiles = kBlockBytes / sizeof(_Dtile);
   std::vector<_Dtile*> blocks_;
   size_t used_ = kBlockTiles;  // tiles handed out of the last block
   std::vector<_Dtile*> free_;
@@ -60,6 +63,50 @@ class NodePool {
   _Dtilelist* free_ = nullptr;
   long long loose_ = 0;  // nodes taken one by one (sanitizer builds)
 };
+
+// ---------------------------------------------------------------------------
+// Start tiles for searches in finished planes.
+//
+// In a finished plane a point search that has to cross a tall space tile
+// sideways walks along that tile's whole edge.  While DCcrtCS runs, the
+// material tiles it creates are noted per plane; a plane's notes become a
+// grid on the first search that asks for it, and the search starts at the
+// noted tile nearest to its point.  Material tiles of a layer plane are
+// never released (insertion joins only space), so the notes stay valid;
+// they may have been cut since, which only makes them a little farther.
+// ---------------------------------------------------------------------------
+class PlaneIndex {
+ public:
+  explicit PlaneIndex(const std::vector<_Dtile*>& tiles);
+  // The tile holding (x, y), reached in a few steps from one of the noted
+  // tiles of its cell and the cells around it, nearest first; failing
+  // that, the nearest of them; null when there is none.
+  _Dtile* near(int x, int y) const;
+
+ private:
+  static constexpr int kShortWalk = 24;  // steps tried from each candidate
+  static constexpr size_t kTries = 4;    // candidates tried
+  int x0_ = 0, y0_ = 0;  // lower-left corner of the grid
+  int cell_ = 1;         // side of a cell
+  int nx_ = 0, ny_ = 0;  // cells across and up; 0: nothing noted
+  std::vector<uint32_t> start_;  // first entry of each cell in tiles_
+  std::vector<_Dtile*> tiles_;
+  mutable std::vector<std::pair<long long, _Dtile*>> candidates_;  // scratch of near
+};
+
+// Walks from `from` toward (x, y) as PointFind does, at most `limit` steps.
+// Returns: the tile holding the point, or null (Stitch is not moved).
+_Dtile* seek(_Dtile* from, int x, int y, int limit);
+
+// Notes a material tile created in plane-table entry `plane`.
+void noteCreated(int plane, _Dtile* tile);
+// Start tile for a search at (x, y) in plane-table entry `plane`, while
+// DCcrtCS runs; null otherwise.
+_Dtile* indexedStart(int plane, int x, int y);
+// Plane-table entry whose plane has the entry tile `entry`, or -1.
+int planeOfEntry(const _Dtile* entry);
+// Forgets the notes and indexes and makes no more.
+void dropIndexes();
 
 // ---------------------------------------------------------------------------
 // State of the subsystem besides its specified globals.
@@ -87,6 +134,10 @@ struct State {
   bool contactWarned[6] = {};
   // CPU clock at the start of the last build.
   std::clock_t buildStarted = 0;
+  // Material tiles noted and their indexes, while DCcrtCS runs.
+  bool indexing = false;
+  std::vector<_Dtile*> created[kMaxPlanes];
+  std::unique_ptr<PlaneIndex> indexes[kMaxPlanes];
 };
 
 Hooks& hooks();

@@ -49,6 +49,24 @@ _Dtile* firstSolid(int x1, int y1, int x2, int y2)
   return found;
 }
 
+_Dtile* seek(_Dtile* from, int x, int y, int limit)
+{
+  _Dtile* t = from;
+  for (int steps = 0; t && steps <= limit; ++steps) {
+    if (x > right(t))
+      t = t->tr;
+    else if (y < t->y1)
+      t = t->lb;
+    else if (x <= t->x1)
+      t = t->bl;
+    else if (y >= top(t))
+      t = t->rt;
+    else
+      return t;
+  }
+  return nullptr;
+}
+
 }  // namespace cs
 
 /*

@@ -3,10 +3,13 @@
 #include "CS.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/mman.h>
 
 #include "DCint.h"
 #include "Dglobal.h"
@@ -56,26 +59,51 @@ constexpr size_t kProgressChunk = 65536;  // bytes of progress text kept back
 // ---------------------------------------------------------------------------
 TileArena::~TileArena() { releaseAll(); }
 
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;  // bytes
+
+// A block of zeroed memory on a huge-page boundary, so the kernel can back
+// it with huge pages and a large plane set takes few page faults.
+void* mapBlock(size_t bytes)
+{
+  size_t length = bytes + kHugePage;
+  void* mapped = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED)
+    outOfMemory();
+  char* raw = static_cast<char*>(mapped);
+  char* block = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(raw) + kHugePage - 1) &
+                                        ~(kHugePage - 1));
+  if (block > raw)
+    munmap(raw, block - raw);
+  size_t tail = (raw + length) - (block + bytes);
+  if (tail > 0)
+    munmap(block + bytes, tail);
+#ifdef MADV_HUGEPAGE
+  madvise(block, bytes, MADV_HUGEPAGE);
+#endif
+  return block;
+}
+
+}  // namespace
+
 _Dtile* TileArena::take()
 {
-  _Dtile* tile;
   if (!free_.empty()) {
-    tile = free_.back();
+    _Dtile* tile = free_.back();
     free_.pop_back();
     CS_UNPOISON(tile, sizeof(_Dtile));
-  } else {
-    if (used_ == kBlockTiles) {
-      void* block = malloc(kBlockTiles * sizeof(_Dtile));
-      if (!block)
-        outOfMemory();
-      blocks_.push_back(static_cast<_Dtile*>(block));
-      CS_POISON(block, kBlockTiles * sizeof(_Dtile));
-      used_ = 0;
-    }
-    tile = blocks_.back() + used_++;
-    CS_UNPOISON(tile, sizeof(_Dtile));
+    memset(static_cast<void*>(tile), 0, sizeof(_Dtile));
+    return tile;
   }
-  memset(static_cast<void*>(tile), 0, sizeof(_Dtile));
+  if (used_ == kBlockTiles) {
+    void* block = mapBlock(kBlockBytes);
+    blocks_.push_back(static_cast<_Dtile*>(block));
+    CS_POISON(block, kBlockBytes);
+    used_ = 0;
+  }
+  _Dtile* tile = blocks_.back() + used_++;  // still zero from the system
+  CS_UNPOISON(tile, sizeof(_Dtile));
   return tile;
 }
 
@@ -90,8 +118,8 @@ void TileArena::give(_Dtile* tile)
 void TileArena::releaseAll()
 {
   for (_Dtile* block : blocks_) {
-    CS_UNPOISON(block, kBlockTiles * sizeof(_Dtile));
-    free(block);
+    CS_UNPOISON(block, kBlockBytes);
+    munmap(block, kBlockBytes);
   }
   blocks_.clear();
   free_.clear();
@@ -101,7 +129,7 @@ void TileArena::releaseAll()
 
 long long TileArena::bytes() const
 {
-  return static_cast<long long>(blocks_.size()) * kBlockTiles * sizeof(_Dtile);
+  return static_cast<long long>(blocks_.size()) * kBlockBytes;
 }
 
 NodePool::~NodePool()

@@ -89,7 +89,9 @@ void BuildTest::SetUp()
   DItechInit();
   Gflatten = common::make<_layout>();
   Gflatten->frame = {0, 0, 0, 0};
+  DworkingMode = kModeLayout;
   ui.messages.clear();
+  out.clear();
   err.clear();
 }
 

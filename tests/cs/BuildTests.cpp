@@ -1,0 +1,433 @@
+// Building the planes from hand-built flattened layouts with the example
+// technology.
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "DFfault.h"
+#include "DTtechnology.h"
+#include "PlaneSupport.h"
+
+using cs_test::BuildTest;
+using cs_test::text;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+Strings sorted(Strings s)
+{
+  std::sort(s.begin(), s.end());
+  return s;
+}
+
+Strings planeNames()
+{
+  Strings names;
+  for (int i = 0; i < DlayerNum; ++i)
+    names.push_back(DlayerTile[i].name);
+  return names;
+}
+
+bool linked(const _Dtilelist* list, const _Dtile* tile)
+{
+  for (; list; list = list->next)
+    if (list->tile == tile)
+      return true;
+  return false;
+}
+
+int length(const _Dtilelist* list)
+{
+  int n = 0;
+  for (; list; list = list->next)
+    ++n;
+  return n;
+}
+
+int layerIndex(const char* name)
+{
+  for (int i = 0; i < GlayerNum; ++i)
+    if (strcmp(Glayers[i].name, name) == 0)
+      return i;
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(BuildTest, GateAcrossActiveMakesElementTilesInBothPlanes)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CPG", 40, -20, 60, 60);
+  DCcrtCS();
+  EXPECT_EQ(sorted(solids("CAA")),
+            sorted({"(0 0)-(40 40) 0x4", "(40 0)-(60 40) 0xff07", "(60 0)-(100 40) 0x4"}));
+  EXPECT_EQ(sorted(solids("CPG")),
+            sorted({"(40 -20)-(60 0) 0x7", "(40 0)-(60 40) 0xff07", "(40 40)-(60 60) 0x7"}));
+  EXPECT_EQ(at("CAA", 50, 20)->layer, &DlayerTile[0]);
+  EXPECT_EQ(at("CPG", 50, 20)->layer, &DlayerTile[planeOf("CPG")]);
+  std::string report;
+  EXPECT_TRUE(cs::checkPlanes(&report)) << report;
+}
+
+TEST_F(BuildTest, GateOutsideActiveIsOrdinaryMaterial)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CPG", 200, 0, 220, 40);
+  rect("CPG", 0, 40, 100, 60);  // touches the active region only along its edge
+  DCcrtCS();
+  EXPECT_EQ(solids("CAA"), Strings{"(0 0)-(100 40) 0x4"});
+  for (const std::string& s : solids("CPG"))
+    EXPECT_EQ(s.find("0xff"), std::string::npos) << s;
+}
+
+TEST_F(BuildTest, OverlappingGatesOverActiveKeepThePlanesInStep)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CAA", 90, 20, 200, 80);
+  rect("CPG", 40, -20, 60, 60);
+  rect("CPG", 50, 10, 150, 30);
+  rect("CPG", 120, -10, 130, 100);
+  DCcrtCS();
+  std::string report;
+  ASSERT_TRUE(cs::checkPlanes(&report)) << report;
+  Strings active, gate;
+  for (const std::string& s : solids("CAA"))
+    if (s.find("0xff07") != std::string::npos)
+      active.push_back(s);
+  for (const std::string& s : solids("CPG"))
+    if (s.find("0xff07") != std::string::npos)
+      gate.push_back(s);
+  EXPECT_FALSE(active.empty());
+  EXPECT_EQ(sorted(active), sorted(gate));
+}
+
+TEST_F(BuildTest, PlanesComeInTheOrderOfElementsPortsAndConnections)
+{
+  rect("CAA", 0, 0, 10, 10);
+  DCcrtCS();
+  EXPECT_EQ(planeNames(), (Strings{"CAA", "CPG", "CSP", "CSN", "CMF", "CCA", "CCP", "CEL", "CCE",
+                                   "CHR", "CCR", "CMS", "CVA", "CMT", "CVS"}))
+      << "a connection's lower layer that no element uses (CEL) comes before its cut";
+  EXPECT_EQ(out, "\nmaking cs data structure for a PMOS\n"
+                 "\nmaking cs data structure for a PMOS\n"
+                 "\nmaking cs data structu re for a NMOS\n");
+  EXPECT_EQ(DlayerTile[0].layer, layerIndex("CAA"));
+  EXPECT_EQ(DlayerTile[0].frame.x2, 10);
+  EXPECT_EQ(DlayerTile[0].bordertile, DlayerTile[0].crittile->rt);
+  EXPECT_EQ(cs::layerIndexOfPlane(1), layerIndex("CPG"));
+  EXPECT_EQ(cs::layerIndexOfPlane(15), -1);
+  EXPECT_EQ(NamedLayerTile("CMF"), DlayerTile[4].layertile);
+  EXPECT_EQ(LayerTile(layerIndex("CMF")), DlayerTile[4].layertile);
+  EXPECT_FALSE(DnoLayerCS("CVS"));
+  EXPECT_TRUE(DnoLayerCS("XYZ"));
+  EXPECT_EQ(NamedLayerTile("XYZ"), nullptr);
+}
+
+TEST_F(BuildTest, ElementWhoseLayersAllHavePlanesAddsNothing)
+{
+  rect("CAA", 0, 0, 10, 10);
+  snprintf(Delement[1].layers[2], sizeof Delement[1].layers[2], "CSP");
+  Delement[1].portLayerNum = 1;
+  DCcrtCS();
+  EXPECT_EQ(out, "\nmaking cs data structure for a PMOS\n"
+                 "\nmaking cs data structure for a PMOS\n");
+  EXPECT_TRUE(DnoLayerCS("CSN"));
+}
+
+TEST_F(BuildTest, ProgressAndMessages)
+{
+  rect("CAA", 0, 0, 10, 10);
+  rect("CAA", 20, 0, 30, 10);
+  DCcrtCS();
+  std::vector<std::string> lines;
+  for (const auto& m : ui.messages)
+    lines.push_back(m.line);
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(Strings(lines.begin(), lines.begin() + 6),
+            (Strings{"Message: Creating the active layer ....",
+                     "Message: Creating other layers ....",
+                     "Message: Creating connection layers ....",
+                     "Message: Corner stitch layout is activated.",
+                     "Message: Corner Stitching is created.", lines[5]}));
+  EXPECT_EQ(lines[5].rfind("Message: CPU time ", 0), 0u);
+  EXPECT_EQ(DworkingMode, kModePlanes);
+  const std::string start =
+      "Message: Creating the active layer ....\n"
+      "Creating the corner stitching structure ...\n"
+      "Layer name: CAA\n"
+      "Creating tiles :         \b\b\b\b\b\b\b\b       1\b\b\b\b\b\b\b\b       2 Done.\n"
+      "Message: Creating other layers ....\n"
+      "Layer name: CPG\n"
+      "Creating tiles :          Done.\n";
+  EXPECT_EQ(err.substr(0, start.size()), start);
+  EXPECT_NE(err.find("Creating contact structure ...\n"), std::string::npos);
+  EXPECT_EQ(DlayerTile[0].stilenum, 2);
+}
+
+TEST_F(BuildTest, SilentBuildPrintsNoProgress)
+{
+  Silently = 1;
+  rect("CAA", 0, 0, 10, 10);
+  DCcrtCS();
+  EXPECT_EQ(err, "Creating the corner stitching structure ...\n");
+  EXPECT_TRUE(ui.saw('M', "Corner Stitching is created"));
+}
+
+TEST_F(BuildTest, RefusalsLeaveThePlaneTableAlone)
+{
+  rect("CAA", 0, 0, 10, 10);
+  int connections = DconNum;
+  DconNum = 0;
+  DCcrtCS();
+  EXPECT_TRUE(ui.saw('W', "Technology missing"));
+  DconNum = connections;
+  _layout* layout = Gflatten;
+  Gflatten = nullptr;
+  DCcrtCS();
+  EXPECT_TRUE(ui.saw('W', "No smashed layout available"));
+  Gflatten = layout;
+  Delement[0].layerNum = 1;
+  DCcrtCS();
+  EXPECT_TRUE(ui.saw('E', "Basic element definition error"));
+  EXPECT_EQ(DlayerNum, 0);
+  GCactivateCS();
+  EXPECT_TRUE(ui.saw('M', "No corner stitch layout is available"));
+  EXPECT_EQ(DworkingMode, kModeLayout);
+}
+
+TEST_F(BuildTest, BoxBeyondThePlaneLimitIsRefused)
+{
+  rect("CAA", 0, 0, 10, 10);
+  rect("CMF", -1073741823, 0, 10, 10);
+  common::ActionScope scope;
+  EXPECT_THROW(DCcrtCS(), common::OperationAborted);
+  EXPECT_NE(err.find("Fatal: Box -1073741823 0 10 10 of layer CMF lies beyond the plane limit"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(DlayerTile[0].layertile, nullptr) << "the planes of the build are released";
+  EXPECT_EQ(NamedLayerTile("CAA"), nullptr);
+  EXPECT_EQ(CLayer, nullptr);
+}
+
+TEST_F(BuildTest, UnknownLayerAbandonsTheBuild)
+{
+  rect("CAA", 0, 0, 10, 10);
+  snprintf(Dconnect[2].conLayer, sizeof Dconnect[2].conLayer, "NOPE");
+  common::ActionScope scope;
+  EXPECT_THROW(DCcrtCS(), common::OperationAborted);
+  EXPECT_NE(err.find("Fatal: Layer NOPE not found."), std::string::npos);
+  EXPECT_EQ(NamedLayerTile("CAA"), nullptr);
+}
+
+TEST_F(BuildTest, RebuildingAbandonsTheOldPlanes)
+{
+  rect("CAA", 0, 0, 10, 10);
+  rect("CMF", 0, 0, 10, 10);
+  rect("CCA", 2, 2, 8, 8);
+  DCcrtCS();
+  _Dtile* old = DlayerTile[0].layertile;
+  DCcrtCS();
+  EXPECT_TRUE(ui.saw('W', "You must free the old CS first"));
+  EXPECT_NE(DlayerTile[0].layertile, old);
+  EXPECT_EQ(DlayerNum, 15);
+  std::string report;
+  EXPECT_TRUE(cs::checkPlanes(&report)) << report;
+}
+
+TEST_F(BuildTest, FreeingReleasesEverything)
+{
+  rect("CAA", 0, 0, 10, 10);
+  DCcrtCS();
+  DlayerTile[0].highlight = TileToList(nullptr, DlayerTile[0].layertile);
+  CurrentStitch = DlayerTile[3].layertile;
+  GCfreeCS();
+  EXPECT_TRUE(ui.saw('M', "The corner stitch layout is freed"));
+  EXPECT_EQ(DlayerNum, 15) << "the count stays until the next build";
+  for (int i = 0; i < DlayerNum; ++i)
+    EXPECT_EQ(DlayerTile[i].layertile, nullptr);
+  EXPECT_EQ(DlayerTile[0].highlight, nullptr);
+  EXPECT_EQ(CurrentStitch, nullptr);
+  EXPECT_EQ(CheckAll(), 1);
+  EXPECT_TRUE(ui.saw('W', "CS structure not ready"));
+  GCactivateCS();
+  EXPECT_TRUE(ui.saw('M', "No corner stitch layout is available"));
+}
+
+TEST_F(BuildTest, ContactsLinkTheTilesOfBothLayers)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CMF", -10, 0, 110, 40);
+  rect("CCA", 10, 10, 20, 20);
+  rect("CCA", 80, 10, 90, 20);
+  cs::resetContactWarnings();
+  int before = lower_contact_position_error + upper_contact_position_error;
+  DCcrtCS();
+  _Dtile* active = at("CAA", 50, 20);
+  _Dtile* metal = at("CMF", 50, 20);
+  _Dtile* cut = at("CCA", 15, 15);
+  EXPECT_EQ(length(active->upper), 1);
+  EXPECT_TRUE(linked(active->upper, metal));
+  EXPECT_EQ(length(metal->lower), 1) << "each tile is listed once";
+  EXPECT_TRUE(linked(metal->lower, active));
+  ASSERT_NE(cut->lower, nullptr);
+  EXPECT_EQ(cut->lower->tile, active);
+  EXPECT_EQ(cut->upper->tile, metal);
+  EXPECT_EQ(lower_contact_position_error + upper_contact_position_error, before);
+  EXPECT_EQ(out.find("WARNING"), std::string::npos);
+}
+
+TEST_F(BuildTest, CutAtTheEdgeOfTheLowerLayerWarnsOnce)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CMF", -10, 0, 110, 40);
+  rect("CCA", 0, 10, 10, 20);    // on the left edge of the active region
+  rect("CCA", 90, 25, 100, 40);  // in its upper right corner
+  cs::resetContactWarnings();
+  int number = lower_tilelist_number_error, layer = lower_tilelist_layer_error;
+  int position = lower_contact_position_error, upper = upper_contact_position_error;
+  DCcrtCS();
+  EXPECT_EQ(out.substr(out.find("CrtContact")),
+            "CrtContact.c: WARNING, lower tilelist has more than 1 tile\n"
+            "CrtContact.c: WARNING: Possible contact position error (Lower)\n"
+            "CsrContact.c: WARNING, invalid layer exists in lower layerlist\n")
+      << "the corner cut comes first (the list runs newest first) and finds active next";
+  EXPECT_EQ(lower_tilelist_number_error - number, 2);
+  EXPECT_EQ(lower_contact_position_error - position, 2);
+  EXPECT_EQ(lower_tilelist_layer_error - layer, 1) << "the corner cut finds active material next";
+  EXPECT_EQ(upper_contact_position_error, upper);
+  EXPECT_TRUE(linked(at("CAA", 50, 20)->upper, at("CMF", 50, 20)));
+}
+
+TEST_F(BuildTest, CutWithoutMaterialBelowLinksNothing)
+{
+  rect("CAA", 0, 0, 10, 10);
+  rect("CMF", 100, 0, 140, 40);
+  rect("CCA", 110, 10, 120, 20);
+  cs::resetContactWarnings();
+  int position = lower_contact_position_error;
+  DCcrtCS();
+  EXPECT_EQ(lower_contact_position_error - position, 1);
+  EXPECT_EQ(at("CMF", 120, 20)->lower, nullptr);
+  EXPECT_EQ(at("CAA", 120, 20)->upper, nullptr) << "space gets no links";
+  EXPECT_NE(out.find("Possible contact position error (Lower)"), std::string::npos);
+}
+
+TEST_F(BuildTest, SplittingATileMovesItsContacts)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CMF", 0, 0, 100, 40);
+  rect("CCA", 10, 10, 20, 20);
+  rect("CCA", 70, 10, 80, 20);
+  DCcrtCS();
+  _Dtile* metal = at("CMF", 50, 20);
+  _Dtile* active = at("CAA", 50, 20);
+  _Dtile* right = nullptr;
+  ASSERT_EQ(TileSplit(metal, _point{50, 0}, cs::kCutVertical, &right, 1), 0);
+  EXPECT_EQ(at("CCA", 75, 15)->upper->tile, right);
+  EXPECT_EQ(length(at("CCA", 75, 15)->upper), 1);
+  EXPECT_EQ(at("CCA", 15, 15)->upper->tile, metal);
+  EXPECT_TRUE(linked(active->upper, metal));
+  EXPECT_TRUE(linked(active->upper, right));
+  EXPECT_EQ(length(active->upper), 2);
+  EXPECT_EQ(length(metal->lower), 1);
+  EXPECT_EQ(right->lower->tile, active);
+  std::string report;
+  EXPECT_TRUE(cs::checkPlane(metal, &report, 4000)) << report;
+}
+
+TEST_F(BuildTest, CheckAllOnABuiltLayout)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CPG", 40, -20, 60, 60);
+  rect("CMF", 0, 0, 30, 40);
+  DCcrtCS();
+  ui.messages.clear();
+  EXPECT_EQ(CheckAll(), 0);
+  int found = 0;
+  for (const auto& m : ui.messages)
+    found += m.line == "Message: Tile neighbors check found no error.";
+  EXPECT_EQ(found, DlayerNum + 1);
+  EXPECT_EQ(ui.lastLine(), "Message: Tile neighbors check found no error.");
+}
+
+TEST_F(BuildTest, CheckAllReportsABrokenStitch)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CAA", 100, 0, 200, 40);
+  DCcrtCS();
+  _Dtile* t = at("CAA", 50, 20);
+  _Dtile* saved = t->tr;
+  t->tr = t->tr->lb;  // no longer spans the top end of the right edge
+  ui.messages.clear();
+  CheckAll();
+  t->tr = saved;
+  EXPECT_TRUE(ui.saw('E', "tr does not span the top edge"));
+  EXPECT_EQ(ui.lastLine().rfind("Error: Tile neighbors check found", 0), 0u) << ui.lastLine();
+}
+
+TEST_F(BuildTest, NegativeNodesAreListed)
+{
+  rect("CAA", 0, 0, 100, 40);
+  rect("CMF", 0, 0, 100, 40);
+  DCcrtCS();
+  CheckAllNode();
+  EXPECT_TRUE(ui.saw('M', "No negative node is found"));
+  at("CMF", 50, 20)->node = -5;
+  at("CAA", 50, 20)->node = -6;  // plane 0 is not looked at
+  CheckAllNode();
+  EXPECT_EQ(out.substr(out.find("negative")), "negative node : -5.\n");
+  EXPECT_TRUE(ui.saw('W', "1 negative nodes are found"));
+}
+
+TEST_F(BuildTest, ActiveLayerIndexIsAPlaneIndex)
+{
+  rect("CAA", 0, 0, 10, 10);
+  DCcrtCS();
+  EXPECT_EQ(DFactiveIndex(), -1);
+  Glayers[layerIndex("CMF")].active = 1;
+  EXPECT_EQ(DFactiveIndex(), planeOf("CMF"));
+  EXPECT_EQ(cs::layerIndexOfPlane(DFactiveIndex()), layerIndex("CMF"));
+  Glayers[layerIndex("CMF")].active = 0;
+  Glayers[layerIndex("XYZ")].active = 1;
+  EXPECT_EQ(DFactiveIndex(), -1) << "a layer without a plane";
+  Glayers[layerIndex("XYZ")].active = 0;
+}
+
+// Random transistors, wires and contacts: every plane must be sound, hold
+// the union of its layer's boxes, and the gate regions of the active plane
+// must match those of the gate plane.
+TEST_F(BuildTest, RandomLayoutsBuildSoundPlanes)
+{
+  std::mt19937 random(11);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  const char* layers[] = {"CAA", "CPG", "CSP", "CSN", "CCA", "CMF", "CCP", "CVA", "CMS"};
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    GCfreeLayout(Gflatten);
+    Gflatten = common::make<_layout>();
+    for (int i = 0; i < 600; ++i) {
+      int x = pick(0, 60) * 10, y = pick(0, 60) * 10;
+      rect(layers[pick(0, 8)], x, y, x + pick(1, 12) * 10, y + pick(1, 12) * 10);
+    }
+    GCfreeCS();
+    DCcrtCS();
+    std::string report;
+    ASSERT_TRUE(cs::checkPlanes(&report)) << report;
+    std::multiset<std::tuple<int, int, int, int>> active, gate;
+    for (int plane : {0, planeOf("CPG")}) {
+      Stitch = DlayerTile[plane].layertile;
+      _Dtilelist* list = nullptr;
+      AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
+      for (_Dtilelist* p = list; p; p = p->next)
+        if (TisElement(p->tile))
+          (plane == 0 ? active : gate)
+              .insert({p->tile->x1, p->tile->y1, cs::right(p->tile), cs::top(p->tile)});
+      FreeList(list);
+    }
+    EXPECT_EQ(active, gate);
+  }
+}
