@@ -95,7 +95,7 @@ bool Runner::runLine(const std::string& raw)
   switch (frontEnd_.dialog) {
     case BatchFrontEnd::Dialog::None:
       if (handler.action && !rest.empty())
-        return fail("%s takes no more arguments", name);
+        return fail("%s opened no dialog for its arguments", name);
       return true;
     case BatchFrontEnd::Dialog::File:
       answer = arguments;
