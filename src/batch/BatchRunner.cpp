@@ -64,9 +64,9 @@ bool Runner::fail(const char* format, const std::string& what)
 /*
  * runLine --
  *   One script line: an action name and its arguments.  An Xt-style action
- *   gets its first word as the button label; a file dialog it opens takes the
- *   whole argument text as the path, a value prompt the words after the
- *   label.  A string handler gets the argument text.
+ *   gets its first word as the button label, a string handler as its string;
+ *   a file dialog the action opens takes the whole argument text as the path,
+ *   a value prompt the words after the label.
  * Returns: false when the line failed and the script must stop.
  */
 bool Runner::runLine(const std::string& raw)
@@ -86,8 +86,7 @@ bool Runner::runLine(const std::string& raw)
   std::string label, rest;
   splitFirst(arguments, &label, &rest);
   frontEnd_.dialog = BatchFrontEnd::Dialog::None;
-  callback::Outcome outcome =
-      callback::run(handler, handler.action2 ? nullptr : (handler.action ? label : arguments).c_str());
+  callback::Outcome outcome = callback::run(handler, handler.action2 ? nullptr : label.c_str());
   if (outcome != callback::Outcome::Done)
     return fail("%s was abandoned", name);
 
@@ -95,7 +94,7 @@ bool Runner::runLine(const std::string& raw)
   switch (frontEnd_.dialog) {
     case BatchFrontEnd::Dialog::None:
       if (handler.action && !rest.empty())
-        return fail("%s takes no more arguments", name);
+        return fail("%s opened no dialog for its arguments", name);
       return true;
     case BatchFrontEnd::Dialog::File:
       answer = arguments;

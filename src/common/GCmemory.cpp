@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "Dglobal.h"
 
@@ -24,6 +25,14 @@ Pool pools[kPools] = {
     {8, 20000, nullptr}, {20, 20000, nullptr}, {24, 20000, nullptr},
     {40, 2000, nullptr}, {44, 40000, nullptr},
 };
+
+// Every block taken from the system, so that the pools' memory stays
+// reachable even when GCmemInit forgets the free lists.
+std::vector<char*>& blocks()
+{
+  static std::vector<char*>* all = new std::vector<char*>();
+  return *all;
+}
 
 Pool* poolOf(long size)
 {
@@ -76,6 +85,7 @@ void GCballoc(int count, int size)
     GCmessage(0, 'F', "Malloc failed");
     common::endProcess(1);
   }
+  blocks().push_back(block);
   if (Statistic)
     common::errf("***** Alloc %d x %d memory from OS *****\n", count, size);
   for (int i = 0; i + 1 < count; ++i)

@@ -132,6 +132,15 @@ void techerror(const char* message)
  */
 int TECHparse()
 {
+  // The stream is closed also when filing a rule abandons the read.
+  struct CloseInput {
+    ~CloseInput()
+    {
+      if (techin)
+        fclose(techin);
+      techin = nullptr;
+    }
+  } close;
   TechScanner scanner(techin);
   int statements = 0;
   int result = 0;
@@ -167,7 +176,5 @@ int TECHparse()
     DTrdRule(name.c_str());
     ++statements;
   }
-  fclose(techin);
-  techin = nullptr;
   return result;
 }

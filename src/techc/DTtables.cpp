@@ -189,6 +189,10 @@ void DTrdList(const char* item) { state.items.emplace_back(item); }
  */
 void DTrdRule(const char* name)
 {
+  // The items go with the rule, also when its filing is abandoned.
+  struct ForgetItems {
+    ~ForgetItems() { state.items.clear(); }
+  } forget;
   const char* group = state.theGroup;
   if (state.items.empty())
     GCmessage(3, 'E', "Empty rule %s in technology file", name);
@@ -206,7 +210,6 @@ void DTrdRule(const char* name)
     fileDefinition(CXcapDefinition, &CXcapDefNum, "capacitors", name);
   else if (strcmp(group, "resistors:") == 0)
     fileDefinition(RXresDefinition, &RXresDefNum, "resistors", name);
-  state.items.clear();
 }
 
 namespace techc {

@@ -1,0 +1,162 @@
+// The dialog dispatcher and the value prompt.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "DTtechnology.h"
+#include "DYyield.h"
+#include "Dglobal.h"
+#include "Dmenu.h"
+#include "TestSupport.h"
+
+namespace {
+
+using callback::Outcome;
+using testing_support::CoreTest;
+using testing_support::ScratchDir;
+using testing_support::sourcePath;
+
+class Accept : public CoreTest {
+ protected:
+  void SetUp() override
+  {
+    CoreTest::SetUp();
+    DIcolorInit();
+    DItechInit();
+    DYinit();
+    ui.messages.clear();
+    out.clear();
+    theMaxDefectSize = 400;
+    theMinDefectSize = 40;
+  }
+  void TearDown() override
+  {
+    for (int i = 0; i < GlayerNum; ++i)
+      Glayers[i].active = 0;
+    CoreTest::TearDown();
+  }
+};
+
+TEST_F(Accept, MaxSizeStoresInternalUnitsAndMovesTheScale)
+{
+  EXPECT_EQ(callback::accept(kAcceptMaxSize, "2.5"), Outcome::Done);
+  EXPECT_EQ(theMaxDefectSize, 100);
+  EXPECT_EQ(ui.scaleMaximum, 25);
+  EXPECT_EQ(callback::accept(kAcceptMinSize, "0.5"), Outcome::Done);
+  EXPECT_EQ(theMinDefectSize, 20);
+  EXPECT_EQ(ui.scaleMinimum, 5);
+  EXPECT_EQ(callback::accept(kAcceptStep, "0.25"), Outcome::Done);
+  EXPECT_EQ(theStep, 10);
+}
+
+TEST_F(Accept, ZeroOrTextIsRefused)
+{
+  EXPECT_EQ(callback::accept(kAcceptMaxSize, "0"), Outcome::Failed);
+  EXPECT_EQ(theMaxDefectSize, 400);
+  EXPECT_EQ(ui.lastLine(), "Error: Input wrong, change cancelled.");
+  EXPECT_EQ(callback::accept(kAcceptMaxSize, "big"), Outcome::Failed);
+  EXPECT_EQ(theMaxDefectSize, 400);
+  EXPECT_EQ(callback::accept(kAcceptDensityMax, ""), Outcome::Failed);
+  EXPECT_EQ(Fdensity.maximum, 2000.0f);
+}
+
+TEST_F(Accept, DensityRange)
+{
+  callback::accept(kAcceptDensityMin, "50");
+  callback::accept(kAcceptDensityMax, "900");
+  callback::accept(kAcceptDensityStep, "25");
+  EXPECT_EQ(Fdensity.minimum, 50.0f);
+  EXPECT_EQ(Fdensity.maximum, 900.0f);
+  EXPECT_EQ(Fdensity.step, 25.0f);
+}
+
+TEST_F(Accept, LayerValuesGoToTheActiveLayer)
+{
+  EXPECT_EQ(callback::accept(kAcceptX0, "2"), Outcome::Abandoned);
+  EXPECT_NE(err.find("Fatal: No active layer, check DIacceptCB()."), std::string::npos);
+  Glayers[4].active = 1;
+  EXPECT_EQ(callback::accept(kAcceptX0, "2"), Outcome::Done);
+  EXPECT_EQ(callback::accept(kAcceptD0, "3"), Outcome::Done);
+  EXPECT_EQ(callback::accept(kAcceptAlfa, "4"), Outcome::Done);
+  EXPECT_EQ(callback::accept(kAcceptY0, "0.5"), Outcome::Done);
+  EXPECT_EQ(Glayers[4].X0, 2.0f);
+  EXPECT_EQ(Glayers[4].D0, 3.0f);
+  EXPECT_EQ(Glayers[4].alfa, 4.0f);
+  EXPECT_EQ(Glayers[4].Y0, 0.5f);
+  EXPECT_EQ(Glayers[3].X0, 1.0f);
+}
+
+TEST_F(Accept, UnopenableFileKeepsTheDialog)
+{
+  EXPECT_EQ(callback::accept(kAcceptTech, "/nonexistent/x.tech"), Outcome::KeepDialog);
+  EXPECT_EQ(ui.lastLine(), "Error: Cann't open the file /nonexistent/x.tech.");
+  EXPECT_EQ(callback::accept(kAcceptDesignRule, "/nonexistent/r"), Outcome::KeepDialog);
+  EXPECT_EQ(ui.lastLine(), "Error: Can't open the file /nonexistent/r.");
+  EXPECT_EQ(out, "\nINPUT_DESIGN_RULE_FILE is /nonexistent/r\n");
+  EXPECT_EQ(callback::accept(kAcceptTransSize, "/nonexistent/s"), Outcome::KeepDialog);
+  EXPECT_EQ(ui.lastLine(), "Error: Can't open file: /nonexistent/s\n.");
+}
+
+TEST_F(Accept, TechnologyFileReadsAndRebuildsTheLayerPanel)
+{
+  EXPECT_EQ(callback::accept(kAcceptTech, sourcePath("lib/example.tech").c_str()), Outcome::Done);
+  EXPECT_EQ(ui.layerPanelRebuilds, 1);
+  EXPECT_TRUE(ui.saw('M', "Parsing TECH ....."));
+  EXPECT_EQ(ui.lastLine(), "Message: Load technology file OK.");
+  ScratchDir dir;
+  std::string bad = dir.write("bad.tech", "layers: CAA red solid;\n");
+  EXPECT_EQ(callback::accept(kAcceptTech, bad.c_str()), Outcome::Failed);
+  EXPECT_EQ(ui.lastLine(), "Message: Technology file format error.");
+  EXPECT_EQ(ui.layerPanelRebuilds, 1);
+}
+
+TEST_F(Accept, AcceptSetsThePassiveSwitches)
+{
+  PROCESS_INCLUDE_PASSIVE = 0;
+  PROCESS_INCLUDE_INDUCTOR = 0;
+  callback::accept(kAcceptStep, "1");
+  EXPECT_EQ(PROCESS_INCLUDE_PASSIVE, 1);
+  EXPECT_EQ(PROCESS_INCLUDE_INDUCTOR, 1);
+}
+
+class Prompt : public Accept {};
+
+TEST_F(Prompt, NetPromptsNeedNoActiveLayer)
+{
+  callback::run(DIfindCallback("f.DIsetForm"), "NameNet");
+  ASSERT_EQ(ui.prompts.size(), 1u);
+  EXPECT_EQ(ui.prompts[0].code, kAcceptNameNet);
+  EXPECT_EQ(ui.prompts[0].label, "Net Name:");
+  callback::run(DIfindCallback("f.DIsetForm"), "Def_I/O");
+  EXPECT_EQ(ui.prompts.back().code, kAcceptDefIO);
+  EXPECT_EQ(ui.prompts.back().label, "Terminal Name:");
+  callback::run(DIfindCallback("f.DIsetForm"), "FindNet");
+  EXPECT_EQ(ui.prompts.back().code, kAcceptFindNet);
+}
+
+TEST_F(Prompt, OtherPromptsNeedAnActiveLayer)
+{
+  callback::run(DIfindCallback("f.DIsetForm"), "MaxSize");
+  EXPECT_TRUE(ui.prompts.empty());
+  EXPECT_EQ(ui.lastLine(), "Warning: Select an active layer first.");
+  Glayers[2].active = 1;
+  callback::run(DIfindCallback("f.DIsetForm"), "MaxSize");
+  ASSERT_EQ(ui.prompts.size(), 1u);
+  EXPECT_EQ(ui.prompts[0].code, kAcceptMaxSize);
+  EXPECT_EQ(ui.prompts[0].label, "The Maximum Defect Size:");
+  EXPECT_EQ(ui.prompts[0].text, "10.0000");
+  Glayers[2].Y0 = 0.25f;
+  callback::run(DIfindCallback("f.DIsetForm"), "Y0(ClusterFactor)");
+  EXPECT_EQ(ui.prompts.back().code, kAcceptY0);
+  EXPECT_EQ(ui.prompts.back().text, "0.2500");
+}
+
+TEST_F(Prompt, UnknownLabelIsAFaultOfTheMenuFileNotTheEndOfTheProgram)
+{
+  Glayers[2].active = 1;
+  EXPECT_EQ(callback::run(DIfindCallback("f.DIsetForm"), "Colour"), Outcome::Abandoned);
+  EXPECT_NE(err.find("Fatal: Unchangable menu label changed."), std::string::npos);
+  EXPECT_TRUE(ui.prompts.empty());
+}
+
+}  // namespace
