@@ -1,8 +1,10 @@
 // The dialog dispatcher and the value prompt.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "CS.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
 #include "Dglobal.h"
@@ -33,7 +35,18 @@ class Accept : public CoreTest {
   {
     for (int i = 0; i < GlayerNum; ++i)
       Glayers[i].active = 0;
+    InitStitch();
     CoreTest::TearDown();
+  }
+  // Makes technology layer `layer` active, with a tile plane as the layer
+  // panel requires; the plane is the second of the table, so the plane
+  // index differs from the layer index.
+  void activate(int layer)
+  {
+    snprintf(DlayerTile[0].name, sizeof DlayerTile[0].name, "%s", "XYZ");
+    snprintf(DlayerTile[1].name, sizeof DlayerTile[1].name, "%s", Glayers[layer].name);
+    DlayerNum = 2;
+    Glayers[layer].active = 1;
   }
 };
 
@@ -74,7 +87,7 @@ TEST_F(Accept, LayerValuesGoToTheActiveLayer)
 {
   EXPECT_EQ(callback::accept(kAcceptX0, "2"), Outcome::Abandoned);
   EXPECT_NE(err.find("Fatal: No active layer, check DIacceptCB()."), std::string::npos);
-  Glayers[4].active = 1;
+  activate(4);
   EXPECT_EQ(callback::accept(kAcceptX0, "2"), Outcome::Done);
   EXPECT_EQ(callback::accept(kAcceptD0, "3"), Outcome::Done);
   EXPECT_EQ(callback::accept(kAcceptAlfa, "4"), Outcome::Done);
@@ -139,7 +152,7 @@ TEST_F(Prompt, OtherPromptsNeedAnActiveLayer)
   callback::run(DIfindCallback("f.DIsetForm"), "MaxSize");
   EXPECT_TRUE(ui.prompts.empty());
   EXPECT_EQ(ui.lastLine(), "Warning: Select an active layer first.");
-  Glayers[2].active = 1;
+  activate(2);
   callback::run(DIfindCallback("f.DIsetForm"), "MaxSize");
   ASSERT_EQ(ui.prompts.size(), 1u);
   EXPECT_EQ(ui.prompts[0].code, kAcceptMaxSize);
@@ -153,7 +166,7 @@ TEST_F(Prompt, OtherPromptsNeedAnActiveLayer)
 
 TEST_F(Prompt, UnknownLabelIsAFaultOfTheMenuFileNotTheEndOfTheProgram)
 {
-  Glayers[2].active = 1;
+  activate(2);
   EXPECT_EQ(callback::run(DIfindCallback("f.DIsetForm"), "Colour"), Outcome::Abandoned);
   EXPECT_NE(err.find("Fatal: Unchangable menu label changed."), std::string::npos);
   EXPECT_TRUE(ui.prompts.empty());
