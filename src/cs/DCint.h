@@ -70,10 +70,10 @@ class NodePool {
 // In a finished plane a point search that has to cross a tall space tile
 // sideways walks along that tile's whole edge.  While DCcrtCS runs, the
 // material tiles it creates are noted per plane; a plane's notes become a
-// grid on the first search that asks for it, and the search starts at the
-// noted tile nearest to its point.  Material tiles of a layer plane are
-// never released (insertion joins only space), so the notes stay valid;
-// they may have been cut since, which only makes them a little farther.
+// grid on the first search that asks for it, and the search starts where a
+// short walk from a noted tile near its point arrives.  Material tiles of a
+// layer plane are never released (insertion joins only space), so the notes
+// stay valid; they may have been cut since, which only makes them farther.
 // ---------------------------------------------------------------------------
 class PlaneIndex {
  public:
