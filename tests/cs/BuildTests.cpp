@@ -429,5 +429,36 @@ TEST_F(BuildTest, RandomLayoutsBuildSoundPlanes)
       FreeList(list);
     }
     EXPECT_EQ(active, gate);
+
+    // Every cut tile links material of the right planes that meets one of
+    // the cuts over it (grown by one unit below).
+    auto meets = [](const _Dtile* a, const _rects& r, int grow) {
+      return a->x1 < r.x2 + grow && cs::right(a) > r.x1 - grow && a->y1 < r.y2 + grow &&
+             cs::top(a) > r.y1 - grow;
+    };
+    auto linkMeetsACut = [&](const _Dtile* linked, const _Dtile* cut, int grow) {
+      for (const _rects* r = Gflatten->symbol[layerIndex("CCA")]->rect; r; r = r->next)
+        if (meets(cut, *r, 0) && meets(linked, *r, grow))
+          return true;
+      return false;
+    };
+    Stitch = DlayerTile[planeOf("CCA")].layertile;
+    _Dtilelist* cuts = nullptr;
+    AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &cuts, 0);
+    int linked = 0;
+    for (_Dtilelist* p = cuts; p; p = p->next) {
+      const _Dtile* cut = p->tile;
+      if (cut->lower) {
+        ++linked;
+        EXPECT_EQ(cut->lower->tile->layer, &DlayerTile[0]);
+        EXPECT_TRUE(linkMeetsACut(cut->lower->tile, cut, 1)) << text(cut);
+      }
+      if (cut->upper) {
+        EXPECT_EQ(cut->upper->tile->layer, &DlayerTile[planeOf("CMF")]);
+        EXPECT_TRUE(linkMeetsACut(cut->upper->tile, cut, 0)) << text(cut);
+      }
+    }
+    FreeList(cuts);
+    EXPECT_GT(linked, 0);
   }
 }
