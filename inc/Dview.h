@@ -258,6 +258,11 @@ void setOverlay(Overlay which, NameOverlay* overlay);  // null removes it
 // Draws what the main view shows inside the world box, without clearing.
 void drawArea(_Gviewport* vp, long x1, long y1, long x2, long y2);
 
+// What the plot window shows: installed by the yield analysis and called
+// when the window must be drawn again.
+void setPlotRedraw(void (*redraw)());
+void redrawPlot();
+
 // Forgets the hooks and the remembered box (tests).
 void resetState();
 

@@ -118,6 +118,15 @@ void drawArea(_Gviewport* vp, long x1, long y1, long x2, long y2)
 
 void forgetSuperBox() { state().haveSuperBox = false; }
 
+void setPlotRedraw(void (*redraw)()) { state().plotRedraw = redraw; }
+
+void redrawPlot()
+{
+  if (state().plotRedraw)
+    state().plotRedraw();
+  flush(Vpopup);
+}
+
 }  // namespace view
 
 /*

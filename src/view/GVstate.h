@@ -15,6 +15,7 @@ struct State {
   _layerDef* layer = nullptr;             // style selected by GLsetGC
   PlaneDisplay* planes = nullptr;         // working mode 9
   NameOverlay* overlays[kOverlayCount] = {};
+  void (*plotRedraw)() = nullptr;           // the plot window
   bool haveSuperBox = false;              // DVsuperExe's first box
   _box superBox = {0, 0, 0, 0};
 
