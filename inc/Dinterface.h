@@ -24,8 +24,13 @@ extern Widget theCommand, thePopupWindow, thePopupDraw, theForm, theOpenDialog, 
 // Pane flags: 1 while the pane is closed.
 extern short MessCloseFlag, CommCloseFlag, PaneCloseFlag;
 
+struct _Buttons;
+
 void DIcreateApp(const char* name);
 void DIcreateMenuBar(Widget parent);
+// Fills a pulldown with the buttons of a menu; `parent` is the cascade's
+// own button (null for the menu bar's pulldowns).
+void CreatePulldown(Widget menu, _Buttons* buttons, _Buttons* parent);
 
 // Creation routines: each creates, manages and registers one widget.
 Widget CreateCascade(const char* label, char mnemonic, Widget submenu, Widget parent);

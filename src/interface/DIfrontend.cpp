@@ -23,7 +23,7 @@ void pressHandler(Widget, XtPointer, XEvent* event, Boolean*)
 
 void motionHandler(Widget, XtPointer, XEvent* event, Boolean*)
 {
-  DErubCB(event->xmotion.x, event->xmotion.y);
+  interface::guarded([event] { DErubCB(event->xmotion.x, event->xmotion.y); });
 }
 
 class MotifFrontEnd : public common::FrontEnd, public event::Input {

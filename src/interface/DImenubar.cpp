@@ -29,8 +29,6 @@ Widget pulldown(Widget parent, const char* name)
 
 }  // namespace
 
-namespace interface {
-
 /*
  * CreatePulldown --
  *   Fills a pulldown with its buttons: push buttons bound to their
@@ -57,14 +55,12 @@ void CreatePulldown(Widget menu, _Buttons* buttons, _Buttons* /*parent*/)
   }
 }
 
-}  // namespace interface
-
 void DIcreateMenuBar(Widget parent)
 {
   for (_Menutree* t = Dmenu; t; t = t->brother) {
     Widget menu = pulldown(parent, t->label);
     t->w = menu;
     t->cascade = CreateCascade(t->label, t->label[0], menu, parent);
-    interface::CreatePulldown(menu, t->buttonlist, nullptr);
+    CreatePulldown(menu, t->buttonlist, nullptr);
   }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Ddisplay.h"
+#include "Dglobal.h"
 #include "Dmenu.h"
 
 namespace interface {
@@ -49,8 +50,18 @@ void setScaleLimit(bool maximum, int value);
 void makeLayerButtons();
 void repaintLayerButton(int layer);
 
-// The menu bar's pulldowns built from the menu tree.
-void CreatePulldown(Widget menu, _Buttons* buttons, _Buttons* parent);
+// Runs core code from a toolkit callback: an abandoned action is reported
+// and goes no further than here (exceptions must not cross the toolkit).
+template <class Work>
+void guarded(Work&& work)
+{
+  common::ActionScope scope;
+  try {
+    work();
+  } catch (const common::OperationAborted&) {
+    GCmessage(1, 'L', "The action was abandoned");
+  }
+}
 
 // Replays ".Fplayback"; 0, or 1 when there is no file.
 int playback();

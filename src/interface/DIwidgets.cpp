@@ -89,7 +89,10 @@ void drawExposeCB(Widget, XtPointer, XtPointer call)
   if (e.count > 0)
     return;
   s.exposePending = false;
-  DVrefresh(s.exposeX1, s.exposeY1, s.exposeX2 - s.exposeX1, s.exposeY2 - s.exposeY1);
+  interface::guarded([] {
+    const interface::State& e = interface::state();
+    DVrefresh(e.exposeX1, e.exposeY1, e.exposeX2 - e.exposeX1, e.exposeY2 - e.exposeY1);
+  });
   interface::dumpGeometrySoon();
 }
 
@@ -103,7 +106,7 @@ void plotExposeCB(Widget, XtPointer, XtPointer call)
 {
   auto* cbs = static_cast<XmDrawingAreaCallbackStruct*>(call);
   if (cbs->event && cbs->event->type == Expose && cbs->event->xexpose.count == 0)
-    view::redrawPlot();
+    interface::guarded(view::redrawPlot);
 }
 
 void plotResizeCB(Widget, XtPointer, XtPointer)
