@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Devent.h"
+#include "Dlayout.h"
 #include "Dmenu.h"
 
 namespace batch {
@@ -53,7 +54,7 @@ void splitFirst(const std::string& text, std::string* first, std::string* rest)
   *rest = blank == std::string::npos ? "" : trimmed(text.substr(blank));
 }
 
-// A word "x,y" of two integers.
+// A word "x,y" of two integers within the layout's range.
 bool readPoint(const std::string& word, long* x, long* y)
 {
   char* end;
@@ -63,7 +64,7 @@ bool readPoint(const std::string& word, long* x, long* y)
     return false;
   text = end + 1;
   *y = strtol(text, &end, 10);
-  return end != text && *end == '\0';
+  return end != text && *end == '\0' && labs(*x) <= kInfinity && labs(*y) <= kInfinity;
 }
 
 }  // namespace

@@ -86,6 +86,8 @@ TEST_F(Runner, WordsThatAreNoPointsStayArguments)
 {
   EXPECT_EQ(run("f.DIhswitch Off 1,2x\n"), 1);  // "1,2x" is no point
   EXPECT_NE(err.find("takes no more arguments"), std::string::npos);
+  EXPECT_EQ(run("f.DIhswitch Off 1,99999999999\n"), 1);  // beyond the layout's range
+  EXPECT_EQ(run("f.DIhswitch Off ,5\n"), 1);
 }
 
 TEST_F(Runner, SnapshotNeedsAWriter)

@@ -89,6 +89,16 @@ draw_click() {  # x y inside the drawing area
   timeout 5 xdotool mousemove $((x + $1)) $((y + $2)) click 1
   sleep 0.3
 }
+choose_file() {  # path: typed into the open file dialog, then OK
+  local x y w h v
+  wait_until 10 "the file dialog" viewable '\.file_selection$'
+  read -r x y w h v <<<"$(widget '\.file_selection\.Text$')"
+  # A triple click selects the whole text, which the typed path replaces.
+  timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click --repeat 3 --delay 40 1
+  timeout 10 xdotool type --delay 5 "$1"
+  timeout 5 xdotool key Return
+  wait_until 20 "the file dialog to close" hidden '\.file_selection$'
+}
 view_line() { grep '^view ' "$geom" | tail -1; }
 scale_is_not() { [ "$(view_line | awk '{print $2}')" != "$1" ]; }
 drawing_area_shot() {  # the drawing area as a PNG image
@@ -144,14 +154,9 @@ hidden '\.Paned5$' || fail "the command line is shown at start"
 
 # --- A file through the file dialog.
 menu File Technology
-wait_until 10 "the file dialog" viewable '\.file_selection$'
-read -r x y w h v <<<"$(widget '\.file_selection\.Text$')"
-timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click --repeat 3 --delay 40 1
-timeout 10 xdotool type --delay 5 "$source/lib/example.tech"
-timeout 5 xdotool key Return
+choose_file "$source/lib/example.tech"
 technology_loaded_twice() { [ "$(grep -c 'Message: Load technology file OK.' "$work/err.first")" -ge 2 ]; }
 wait_until 10 "the technology to load" technology_loaded_twice
-wait_until 10 "the file dialog to close" hidden '\.file_selection$'
 
 # --- Drawing: the difference of two boxes.
 menu View Box_Difference
