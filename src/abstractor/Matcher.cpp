@@ -408,6 +408,11 @@ int Match(Node* s, Node* g, int isGuess)
     printNode(s);
     printNode(g);
   }
+  // When s was the last of its class, the rest of g's class has no partner
+  // left in S: it leaves the tables, or it would stand between the classes
+  // that the in-step walks pair.
+  bool lastOfClass = s->header != nullptr && s->header->classSize == 1;
+  Partition* rest = g->header != nullptr && g->header->classSize > 1 ? g->header : nullptr;
   S.matchList.elems.push_back({ChoicePointCount, s});
   s->status |= MATCHED;
   s->nodeValue = label;
@@ -417,6 +422,8 @@ int Match(Node* s, Node* g, int isGuess)
   g->status |= MATCHED;
   g->nodeValue = label;
   RemoveNode(g);
+  if (lastOfClass && rest != nullptr)
+    rest->header->table->dropPartition(rest);
   G.tableFor(g).InsertNode(g);
   ++MatchCount;
   return MatchCount == S.numDevs + S.numNets ? TOTAL_MATCH : MatchCount;

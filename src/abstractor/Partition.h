@@ -89,6 +89,8 @@ class HashTable {
 
   // The nodes in walk order; the table is left empty.
   std::vector<Node*> takeAllNodes();
+  // Deletes a partition of this table; its nodes leave the table.
+  void dropPartition(Partition* partition) { deletePartition(partition); }
 
  private:
   friend void RemoveNode(Node* node);
