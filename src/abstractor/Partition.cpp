@@ -451,7 +451,9 @@ std::unique_ptr<HashTable> HashTable::RelabelNeighborsOfSafeNodes()
       if (p->safety != 1)
         continue;
       for (Node* node = p->top; node != nullptr; node = node->next) {
-        if (node->special != 0)
+        // Power and ground nets reach too many devices to lead anywhere,
+        // unless special-nets mode is off.
+        if (node->special != 0 && SubGraphHasSpecialNodes)
           continue;
         for (int i = 0, n = node->numNeighbors(); i < n; ++i) {
           Node* neighbor = node->neighbor(i);

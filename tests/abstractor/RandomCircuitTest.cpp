@@ -98,7 +98,7 @@ Netlist makeCircuit(const Netlist& sub, uint32_t seed, int randomDevices, int pl
         }
         std::string mapped;
         if (specialKind(net) != 0)
-          mapped = net.substr(0, 3);
+          mapped = net.substr(0, 3) + (random.below(3) == 0 ? "a" : "");
         else if (sub.external.count(net) != 0)
           do
             mapped = poolNet();
@@ -116,7 +116,10 @@ Netlist makeCircuit(const Netlist& sub, uint32_t seed, int randomDevices, int pl
     Dev dev;
     dev.type = random.below(3) == 0 ? 'p' : 'n';
     dev.nets[0] = poolNet();
-    dev.nets[1] = random.below(6) == 0 ? (dev.type == 'n' ? "gnd" : "vdd") : poolNet();
+    if (random.below(6) == 0)
+      dev.nets[1] = std::string(dev.type == 'n' ? "gnd" : "vdd") + (random.below(3) == 0 ? "a" : "");
+    else
+      dev.nets[1] = poolNet();
     dev.nets[2] = random.below(8) == 0 ? dev.nets[0] : poolNet();
     circuit.devs.push_back(dev);
   }
@@ -137,12 +140,13 @@ std::string toSim(const Netlist& circuit)
 
 using Mapping = std::set<std::pair<std::string, std::string>>;
 
-// Every subcircuit isomorphism of `sub` into `circuit`, special nets of the
-// subcircuit only on like special nets and ordinary nets only on ordinary
-// ones (special-nets mode).
+// Every subcircuit isomorphism of `sub` into `circuit`.  In special-nets
+// mode power and ground nets of the subcircuit go only to like nets (any
+// name that starts with vdd or gnd), and ordinary nets only to ordinary ones.
 class BruteForce {
  public:
-  BruteForce(const Netlist& sub, const Netlist& circuit) : sub_(sub), circuit_(circuit)
+  BruteForce(const Netlist& sub, const Netlist& circuit, bool specialNets)
+      : sub_(sub), circuit_(circuit), specialNets_(specialNets)
   {
     for (size_t i = 0; i < circuit.devs.size(); ++i)
       for (const std::string& net : circuit.devs[i].nets) {
@@ -220,7 +224,7 @@ class BruteForce {
   void finish()
   {
     for (const auto& [s, g] : netMap_) {
-      if (specialKind(s) != specialKind(g))
+      if (specialNets_ && specialKind(s) != specialKind(g))
         return;
       if (sub_.external.count(s) == 0 && subDegree_[s] != degree_[g])
         return;
@@ -232,6 +236,7 @@ class BruteForce {
 
   const Netlist& sub_;
   const Netlist& circuit_;
+  bool specialNets_;
   std::map<std::string, std::vector<int>> devicesOn_;
   std::map<std::string, int> degree_;
   std::map<std::string, int> subDegree_;
@@ -248,6 +253,28 @@ const char* const kLibrary[] = {"diffpair", "diffpair_p", "mirror", "mirror_p",
 class RandomCircuit : public ::testing::TestWithParam<const char*> {
 };
 
+// Every reported instance is real, and there is one for every key candidate
+// that lies in a real instance.
+void checkOverlapping(const MatchRun& run, const std::set<Mapping>& real)
+{
+  ASSERT_TRUE(run.compared) << run.out;
+  ASSERT_FALSE(run.keyName.empty()) << run.out;
+  std::set<std::string> reportedKeys;
+  for (const auto& pairs : run.instances) {
+    Mapping mapping(pairs.begin(), pairs.end());
+    EXPECT_EQ(real.count(mapping), 1u) << "reported instance is not a subcircuit isomorphism";
+    ASSERT_EQ(pairs.front().first, run.keyName);
+    EXPECT_TRUE(reportedKeys.insert(pairs.front().second).second) << "one instance per candidate";
+  }
+  std::set<std::string> possibleKeys;
+  for (const Mapping& mapping : real)
+    for (const auto& [s, g] : mapping)
+      if (s == run.keyName)
+        possibleKeys.insert(g);
+  EXPECT_EQ(reportedKeys, possibleKeys);
+  EXPECT_EQ(run.found, static_cast<int>(run.instances.size()));
+}
+
 TEST_P(RandomCircuit, ReportsExactlyTheInstancesOfABruteForceSearch)
 {
   std::string subFile = sourceDir() + "/examples/subckt_library/" + GetParam();
@@ -261,28 +288,19 @@ TEST_P(RandomCircuit, ReportsExactlyTheInstancesOfABruteForceSearch)
     SCOPED_TRACE("seed " + std::to_string(seed));
     Netlist circuit = makeCircuit(sub, seed, 24 + 4 * static_cast<int>(seed), 1 + seed % 3);
     std::string file = scratch.write("circuit.sim", toSim(circuit));
-    BruteForce brute(sub, circuit);
+    BruteForce brute(sub, circuit, true);
     std::set<Mapping> real(brute.all().begin(), brute.all().end());
     ASSERT_FALSE(real.empty()) << "the planted instances are instances";
 
     // Overlapping instances: one per key candidate that lies in an instance.
     MatchRun all = matchFiles(subFile, file, {true, false, false});
-    ASSERT_TRUE(all.compared) << all.out;
-    ASSERT_FALSE(all.keyName.empty()) << all.out;
-    std::set<std::string> reportedKeys;
-    for (const auto& pairs : all.instances) {
-      Mapping mapping(pairs.begin(), pairs.end());
-      EXPECT_EQ(real.count(mapping), 1u) << "reported instance is not a subcircuit isomorphism";
-      ASSERT_EQ(pairs.front().first, all.keyName);
-      EXPECT_TRUE(reportedKeys.insert(pairs.front().second).second) << "one instance per candidate";
-    }
-    std::set<std::string> possibleKeys;
-    for (const Mapping& mapping : real)
-      for (const auto& [s, g] : mapping)
-        if (s == all.keyName)
-          possibleKeys.insert(g);
-    EXPECT_EQ(reportedKeys, possibleKeys);
-    EXPECT_EQ(all.found, static_cast<int>(all.instances.size()));
+    checkOverlapping(all, real);
+
+    // Without special-nets mode power and ground are ordinary nets.
+    BruteForce plainBrute(sub, circuit, false);
+    std::set<Mapping> plainReal(plainBrute.all().begin(), plainBrute.all().end());
+    MatchRun plain = matchFiles(subFile, file, {true, false, true});
+    checkOverlapping(plain, plainReal);
 
     // Disjoint instances: none shares a node taken by another, and every
     // real instance meets a reported one.
