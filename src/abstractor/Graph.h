@@ -129,7 +129,6 @@ class Graph {
 
   // Appends a device node made after reading (an instance of -r).
   Node* newDeviceNode();
-  DeviceConnection* newDevList(int count) { return connRefs_.take(count); }
   Node** newNetSlots(int count) { return nodeRefs_.take(count); }
 
   short graphNumber = 0;      // 1 subcircuit, 2 circuit

@@ -146,25 +146,22 @@ static int externalPosition(const char* name)
   stopProgram(1);
 }
 
-// Attaches the circuit net `net` to pin `k` of the instance device.
-static void attachNet(Graph& G, Node* instance, Node* net, int k)
+// Attaches the circuit net `net` to pin `k` of the instance device: the
+// entries of matched devices leave its device list (in place, keeping the
+// order of the rest) and the instance takes one entry at the end.
+static void attachNet(Node* instance, Node* net, int k)
 {
   const DeviceDefinition& def = DeviceDefs[instance->nodeDef];
   int kept = 0;
   for (int i = 0; i < net->netConnects; ++i)
     if ((net->devList[i].node->status & MATCHED) == 0)
-      ++kept;
+      net->devList[kept++] = net->devList[i];
   if (kept == net->netConnects)
     replaceFailed("No matched nodes??");
-  DeviceConnection* list = G.newDevList(kept + 1);
-  int j = 0;
-  for (int i = 0; i < net->netConnects; ++i)
-    if ((net->devList[i].node->status & MATCHED) == 0)
-      list[j++] = net->devList[i];
-  list[j].node = instance;
-  list[j].terminal = static_cast<short>(k);
-  list[j]._class = def.terminals[k];
-  net->devList = list;
+  DeviceConnection& entry = net->devList[kept];
+  entry.node = instance;
+  entry.terminal = static_cast<short>(k);
+  entry._class = def.terminals[k];
   net->netConnects = kept + 1;
   instance->connects[k] = net;
 }
@@ -199,7 +196,7 @@ static void replaceInstance(Graph& S, Graph& G)
     }
     if (position >= def.numTerminals || instance->connects[position] != nullptr)
       replaceFailed("don't match");
-    attachNet(G, instance, g, position);
+    attachNet(instance, g, position);
     ++attached;
   }
   if (attached != def.numTerminals)

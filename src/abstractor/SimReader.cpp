@@ -321,7 +321,8 @@ static Device* newDevice(int type, int number, char** netNames, int count)
     net->connections = connect;
     ++net->numConnects;
   }
-  state->deviceByNumber.emplace(number, device);
+  if (state->isSubgraph)  // only sym records look devices up
+    state->deviceByNumber.emplace(number, device);
   state->sawDevice = true;
   return device;
 }
