@@ -1,12 +1,13 @@
 // libFuzzer target for the SIM netlist reader of subpyxis.  Each input is
-// run twice through the whole program: once as the subcircuit file (against
-// a small fixed circuit) and once as the circuit file (searched for a fixed
-// differential pair).  A part after a line "%%alias" becomes the alias file
+// run through the whole program as the subcircuit file (against a small
+// fixed circuit) and as the circuit file (searched for a fixed differential
+// pair, once with -m -f and once with -s -O -r).  A part after a line "%%alias" becomes the alias file
 // beside the netlist.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "Output.h"
@@ -30,6 +31,7 @@ static void prepare()
     abort();
   scratch = pattern;
   const char diffpair[] = "SUBCIRCUIT diffpair in1 in2 out1 out2 tail\n"
+                          "DEFINE diffpair in1 in2 out1 out2 tail\n"
                           "mn_1 in1 tail out1\nmn_2 in2 tail out2\nsym 1=2\n";
   writeFile(scratch + "/diffpair", diffpair, sizeof diffpair - 1);
   const char circuit[] = "| units: 100 format: MIT\n"
@@ -38,16 +40,16 @@ static void prepare()
   writeFile(scratch + "/circuit.sim", circuit, sizeof circuit - 1);
 }
 
-static void run(const std::string& subgraph, const std::string& graph)
+// Runs subpyxis on the two files with the given options.
+static void run(const std::string& subgraph, const std::string& graph, std::vector<std::string> options)
 {
-  std::string sub = subgraph;
-  std::string main = graph;
-  std::string outputs = scratch + "/found";
-  char program[] = "subpyxis";
-  char dashM[] = "-m";
-  char dashF[] = "-f";
-  char* argv[] = {program, &sub[0], &main[0], dashM, dashF, &outputs[0], nullptr};
-  abstractor::runSubpyxis(6, argv);
+  std::vector<std::string> words = {"subpyxis", subgraph, graph};
+  words.insert(words.end(), options.begin(), options.end());
+  std::vector<char*> argv;
+  for (std::string& word : words)
+    argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+  abstractor::runSubpyxis(static_cast<int>(words.size()), argv.data());
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -72,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   std::string out;
   std::string err;
   abstractor::captureOutput(&out, &err);
-  run(netlist, scratch + "/circuit.sim");
-  run(scratch + "/diffpair", netlist);
+  run(netlist, scratch + "/circuit.sim", {"-m", "-f", scratch + "/found"});
+  run(scratch + "/diffpair", netlist, {"-m", "-f", scratch + "/found"});
+  run(scratch + "/diffpair", netlist, {"-s", "-O", "-r", scratch + "/result"});
   abstractor::captureOutput(nullptr, nullptr);
   return 0;
 }

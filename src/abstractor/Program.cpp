@@ -5,6 +5,7 @@
 #include <sys/times.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
@@ -50,6 +51,9 @@ static ProgramState* state = nullptr;
 void subpyxisInit()
 {
   subpyxisFree();
+  // The generator's state at program start (seed 1), so that every run in
+  // one process repeats a fresh program's labels.
+  srand(1);
   state = new ProgramState;
   readerInit();
   matcherInit();

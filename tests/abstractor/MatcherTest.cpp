@@ -109,6 +109,26 @@ TEST(Matcher, InternalNetsMayNotReachOutside)
   EXPECT_EQ(run.found, 0);
 }
 
+TEST(Matcher, UserDefinedDevicesMatchTerminalsByClass)
+{
+  Scratch scratch;
+  // The two pins of res are interchangeable, those of dio are not; mid is
+  // internal and must be dio's anode.
+  std::string sub = scratch.write("rd", "SUBCIRCUIT rd in out\ndefine res p p\ndefine dio an ca\n"
+                                        "res in mid\ndio mid out\n");
+  std::string circuit = scratch.write("c.sim", "define res p p\ndefine dio an ca\n"
+                                               "res m a\ndio m b\n"
+                                               "res c n\ndio d n\n"
+                                               "res e k\ndio k f\nmn_1 k g h\n");
+  MatchRun run = matchFiles(sub, circuit, {true, false, false});
+  ASSERT_TRUE(run.compared) << run.out;
+  ASSERT_EQ(run.found, 1) << run.out;
+  std::set<std::pair<std::string, std::string>> pairs(run.instances[0].begin(), run.instances[0].end());
+  EXPECT_EQ(pairs.count({"mid", "m"}), 1u);
+  EXPECT_EQ(pairs.count({"in", "a"}), 1u);
+  EXPECT_EQ(pairs.count({"out", "b"}), 1u);
+}
+
 TEST(Matcher, UnjoinedSubcircuitEndsWithTheFailureReport)
 {
   Scratch scratch;

@@ -357,6 +357,8 @@ TEST(Symmetry, RecordsLinkEarlierDevicesOnly)
   EXPECT_NE(second.out.find("Sym does not have the second argument on line 3\n"), std::string::npos);
   ReadResult noEquals = readSubcircuit("SUBCIRCUIT s a\nsymmetric a b\n");
   EXPECT_EQ(noEquals.status, 1);
+  ReadResult inCircuit = readCircuit("mn_1 a b c\nsym 1=1\nsym\n", [](Graph&) { EXPECT_EQ(SymmetryList, nullptr); });
+  EXPECT_EQ(inCircuit.status, -1) << "the circuit file ignores sym records";
 }
 
 TEST(Robustness, OddBytesAndLongLinesAreRead)
