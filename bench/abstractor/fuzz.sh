@@ -16,7 +16,7 @@ mkdir -p "$out" "$corpus"
 clang++-14 -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$src" "$root/bench/fuzzers/sim_reader.cpp" \
   "$src/Graph.cpp" "$src/Matcher.cpp" "$src/Output.cpp" "$src/Partition.cpp" \
-  "$src/Program.cpp" "$src/Report.cpp" "$src/SimReader.cpp" \
+  "$src/Program.cpp" "$src/Report.cpp" "$src/SimReader.cpp" "$src/SimTypes.cpp" \
   -o "$out/sim_reader_fuzzer"
 seeds=("$root/examples/subckt_library")
 [ -d "$root/examples/sim" ] && seeds+=("$root/examples/sim")
