@@ -103,6 +103,8 @@ class FrontEnd {
   virtual void setPaneOpen(int /*pane*/, bool /*open*/) {}
   // Replays recorded input events; only a window can.
   virtual int playback();
+  // Pops up the plot window whose viewport is Vpopup.
+  virtual void openPlotWindow() {}
 };
 
 void setFrontEnd(FrontEnd* frontEnd);  // null restores the default

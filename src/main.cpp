@@ -1,15 +1,12 @@
 // quorin: the interactive workbench.
-#include <cstdio>
-
 #include "Dglobal.h"
 #include "Dinit.h"
+#include "Dinterface.h"
 
 int main(int argc, char** argv)
 {
   GCresetGlobals();
   if (!init::readFlags(argc, argv))
     return 0;
-  init::startHeadless(true);
-  fprintf(stderr, "%s: the Motif window is not built yet; use quorin-batch.\n", argv[0]);
-  return 2;
+  DInterface(argc, argv);
 }

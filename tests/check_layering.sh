@@ -61,6 +61,8 @@ owner_of() {
     Dcompact.h) echo compact ;;
     Dmenu.h) echo callback ;;
     Dinit.h) echo init ;;
+    Ddisplay.h) echo display ;;
+    Dinterface.h) echo interface ;;
     *) echo "" ;;
   esac
 }

@@ -1,10 +1,8 @@
-// subpyxis: the subcircuit matcher.  Not built yet.
-#include <cstdio>
+// subpyxis: finds every instance of a subcircuit in a circuit, both given as
+// SIM netlists.  subpyxis <subgraph-filename> <graph-filename> [options]
+#include "Program.h"
 
 int main(int argc, char** argv)
 {
-  (void)argc;
-  fprintf(stderr, "usage: %s subcircuit circuit [options]\n"
-                  "subpyxis: the matcher is not built yet\n", argv[0]);
-  return 1;
+  return abstractor::runSubpyxis(argc, argv);
 }

@@ -1,9 +1,13 @@
 #include "BatchRunner.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
+#include "Devent.h"
+#include "Dlayout.h"
 #include "Dmenu.h"
 
 namespace batch {
@@ -50,23 +54,35 @@ void splitFirst(const std::string& text, std::string* first, std::string* rest)
   *rest = blank == std::string::npos ? "" : trimmed(text.substr(blank));
 }
 
+// A word "x,y" of two integers within the layout's range.
+bool readPoint(const std::string& word, long* x, long* y)
+{
+  char* end;
+  const char* text = word.c_str();
+  *x = strtol(text, &end, 10);
+  if (end == text || *end != ',' || !(isdigit(static_cast<unsigned char>(end[1])) || end[1] == '-'))
+    return false;
+  text = end + 1;
+  *y = strtol(text, &end, 10);
+  return end != text && *end == '\0' && labs(*x) <= kInfinity && labs(*y) <= kInfinity;
+}
+
 }  // namespace
 
 bool Runner::fail(const char* format, const std::string& what)
 {
+  std::string text(what.size() + strlen(format) + 1, '\0');
+  snprintf(&text[0], text.size(), format, what.c_str());
   common::flushOutput();
-  fprintf(stderr, "quorin-batch: line %d: ", lineNumber_);
-  fprintf(stderr, format, what.c_str());
-  fputc('\n', stderr);
+  common::errf("quorin-batch: line %d: %s\n", lineNumber_, text.c_str());
   return false;
 }
 
 /*
  * runLine --
- *   One script line: an action name and its arguments.  An Xt-style action
- *   gets its first word as the button label, a string handler as its string;
- *   a file dialog the action opens takes the whole argument text as the path,
- *   a value prompt the words after the label.
+ *   One script line: "snapshot <file>", or an action name, its arguments and
+ *   the points "x,y" at the end of the line, which go to the interaction
+ *   the action started.
  * Returns: false when the line failed and the script must stop.
  */
 bool Runner::runLine(const std::string& raw)
@@ -76,7 +92,35 @@ bool Runner::runLine(const std::string& raw)
     return true;
   std::string name, arguments;
   splitFirst(line, &name, &arguments);
+  if (name == "snapshot") {
+    if (arguments.empty())
+      return fail("%s needs a file name", name);
+    if (!snapshot_ || !snapshot_(arguments))
+      return fail("cannot write the snapshot %s", arguments);
+    return true;
+  }
 
+  std::vector<Point> points;
+  for (;;) {
+    size_t blank = arguments.find_last_of(" \t");
+    std::string word = blank == std::string::npos ? arguments : arguments.substr(blank + 1);
+    Point point;
+    if (word.empty() || !readPoint(word, &point.x, &point.y))
+      break;
+    points.insert(points.begin(), point);
+    arguments = blank == std::string::npos ? "" : trimmed(arguments.substr(0, blank));
+  }
+  return runAction(name, arguments) && feedPoints(name, points);
+}
+
+/*
+ * runAction --
+ *   An Xt-style action gets its first word as the button label, a string
+ *   handler as its string; a file dialog the action opens takes the whole
+ *   argument text as the path, a value prompt the words after the label.
+ */
+bool Runner::runAction(const std::string& name, const std::string& arguments)
+{
   ActionHandler handler = DIfindCallback(name.c_str());
   if (!inTable(name)) {
     callback::run(handler, nullptr);  // NullAction: the "Hello!" line
@@ -113,6 +157,28 @@ bool Runner::runLine(const std::string& raw)
     case callback::Outcome::Failed: return fail("%s failed", name);
     case callback::Outcome::Abandoned: return fail("%s was abandoned", name);
   }
+  return true;
+}
+
+/*
+ * feedPoints --
+ *   Clicks each point with the button the waiting step wants; a point list
+ *   takes button 1 for each point and is ended with button 3.
+ */
+bool Runner::feedPoints(const std::string& name, const std::vector<Point>& points)
+{
+  bool listOpen = false;
+  for (const Point& point : points) {
+    int button = event::wantedButton();
+    if (button == 0)
+      return fail("%s: no interaction waits for a point", name);
+    listOpen = button == GGEpoints;
+    if (event::press(listOpen ? 1 : button, point.x, point.y) == event::Press::Abandoned)
+      return fail("%s was abandoned", name);
+    listOpen = listOpen && event::wantedButton() == GGEpoints;
+  }
+  if (listOpen && event::press(3, points.back().x, points.back().y) == event::Press::Abandoned)
+    return fail("%s was abandoned", name);
   return true;
 }
 

@@ -2,6 +2,7 @@
 // dialog would receive.
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <string>
 #include <vector>
@@ -21,8 +22,13 @@ class BatchFrontEnd : public common::FrontEnd {
   int code = -1;
 };
 
+// A script line is an action name with what its dialog takes, then points
+// "x,y" in layout units for the interaction the action started; or
+// "snapshot <file>", which writes the main view as a PNG image.
 class Runner {
  public:
+  using Snapshot = std::function<bool(const std::string& path)>;
+
   Runner();
   ~Runner();
   Runner(const Runner&) = delete;
@@ -31,11 +37,20 @@ class Runner {
   // Runs every line; stops at the first that fails.  Returns the exit status.
   int run(std::istream& script);
 
+  // Where "snapshot" writes the main view; without one it fails.
+  void setSnapshot(Snapshot snapshot) { snapshot_ = std::move(snapshot); }
+
  private:
+  struct Point {
+    long x, y;
+  };
   bool runLine(const std::string& line);
+  bool runAction(const std::string& name, const std::string& arguments);
+  bool feedPoints(const std::string& name, const std::vector<Point>& points);
   bool fail(const char* format, const std::string& what);
 
   BatchFrontEnd frontEnd_;
+  Snapshot snapshot_;
   int lineNumber_ = 0;
 };
 

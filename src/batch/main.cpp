@@ -6,29 +6,41 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 
 #include "BatchRunner.h"
+#include "DTtechnology.h"
 #include "Dglobal.h"
 #include "Dinit.h"
 #include "Dview.h"
+#ifdef QUORIN_HAVE_CAIRO
+#include "ImageSurface.h"
+#endif
 
 namespace {
 
 constexpr int kViewWidth = 550;   // pixels of the headless main view
 constexpr int kViewHeight = 450;
+constexpr int kPlotWidth = 600;   // pixels of the headless plot window
+constexpr int kPlotHeight = 400;
 
 void usage(const char* program)
 {
   printf("Usage: %s [-bBmMcCsSoOtT] [script]\n"
          "Runs one menu action per line of the script (standard input when no\n"
          "script is given).  A line is an action name followed by what its\n"
-         "dialog would receive:\n"
+         "dialog would receive, then the points (x,y in layout units) that the\n"
+         "interaction started by the action takes:\n"
          "  f.DIldTech lib/example.tech      a file dialog takes the path\n"
          "  f.DIsetForm MaxSize 2.5          a value prompt takes label and value\n"
          "  f.DIhswitch Off                  a switch takes its button label\n"
+         "  f.DVzoomin 0,0 1000,400          two clicks in the main view\n"
+         "A point goes to the step waiting for it with the button that step\n"
+         "wants; a list of points is ended with button 3 after the last one.\n"
+         "  snapshot view.png                writes the main view (%dx%d) as PNG\n"
          "\"#\" starts a comment.  The exit status is 0 when every line ran.\n"
          "SYSRC must name the system source file (lib/sysrc in the source tree).\n",
-         program);
+         program, kViewWidth, kViewHeight);
 }
 
 }  // namespace
@@ -45,10 +57,20 @@ int main(int argc, char** argv)
   if (!init::readFlags(argc, argv))
     return 2;
   init::startHeadless(false);
-  view::NullSurface surface(kViewWidth, kViewHeight);
-  DIvpInit(Vmain, &surface, nullptr);
 
   batch::Runner runner;
+  view::NullSurface plot(kPlotWidth, kPlotHeight);
+#ifdef QUORIN_HAVE_CAIRO
+  const _GWorkStation& station = GCworkStation[GCstationId];
+  unsigned long background = station.ncolor > 0 ? station.color[0].pixel : 0;
+  batch::ImageSurface image(kViewWidth, kViewHeight, background);
+  view::initViewports(&image, nullptr, &plot, nullptr);
+  runner.setSnapshot([&image](const std::string& path) { return image.writePng(path.c_str()); });
+#else
+  view::NullSurface image(kViewWidth, kViewHeight);
+  view::initViewports(&image, nullptr, &plot, nullptr);
+#endif
+
   if (optind < argc) {
     std::ifstream script(argv[optind]);
     if (!script) {

@@ -12,6 +12,7 @@
 #include "DUsize.h"
 #include "DYyield.h"
 #include "Dcompact.h"
+#include "Devent.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "Dview.h"

@@ -1,4 +1,0 @@
-// Interaction chains that are not built yet.
-#include "Devent.h"
-
-void DEinit() {}

@@ -1,0 +1,103 @@
+// A description of the window for tests that drive it from outside: when
+// QUORIN_GEOMETRY names a file, every widget's place on the screen and the
+// main viewport are appended to it whenever the window may have changed.
+#include "Dinterface.h"
+
+#include <X11/IntrinsicP.h>
+#include <Xm/Label.h>
+#include <Xm/Xm.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "DIshell.h"
+#include "Dview.h"
+
+namespace {
+
+constexpr unsigned long kSettleMs = 150;  // the display settles before a dump
+
+const char* geometryFile() { return getenv("QUORIN_GEOMETRY"); }
+
+std::string labelOf(Widget w)
+{
+  if (!XtIsSubclass(w, xmLabelWidgetClass))
+    return "-";
+  XmString label = nullptr;
+  XtVaGetValues(w, XmNlabelString, &label, nullptr);
+  if (!label)
+    return "-";
+  char* text = static_cast<char*>(
+      XmStringUnparse(label, nullptr, XmCHARSET_TEXT, XmCHARSET_TEXT, nullptr, 0, XmOUTPUT_ALL));
+  XmStringFree(label);
+  std::string result = text && *text ? text : "-";
+  XtFree(text);
+  for (char& c : result)
+    if (c == ' ')
+      c = '_';
+  return result;
+}
+
+bool viewable(Widget w)
+{
+  XWindowAttributes attributes;
+  return XtIsRealized(w) && XGetWindowAttributes(theDisplay, XtWindow(w), &attributes) &&
+         attributes.map_state == IsViewable;
+}
+
+// One line per widget: path, label, root x and y, width, height, viewable.
+void describe(FILE* out, Widget w, const std::string& parent)
+{
+  if (!XtIsWidget(w))
+    return;
+  std::string path = parent.empty() ? XtName(w) : parent + "." + XtName(w);
+  Position x = 0, y = 0;
+  if (XtIsRealized(w))
+    XtTranslateCoords(w, 0, 0, &x, &y);
+  fprintf(out, "%s %s %d %d %d %d %d\n", path.c_str(), labelOf(w).c_str(), x, y, w->core.width,
+          w->core.height, viewable(w) ? 1 : 0);
+  if (XtIsComposite(w)) {
+    CompositeWidget composite = reinterpret_cast<CompositeWidget>(w);
+    for (Cardinal i = 0; i < composite->composite.num_children; ++i)
+      describe(out, composite->composite.children[i], path);
+  }
+  for (Cardinal i = 0; i < w->core.num_popups; ++i)
+    describe(out, w->core.popup_list[i], path);
+}
+
+void dumpLater(XtPointer, XtIntervalId*)
+{
+  interface::state().dumpTimer = 0;
+  interface::dumpGeometry();
+}
+
+}  // namespace
+
+namespace interface {
+
+void dumpGeometry()
+{
+  const char* path = geometryFile();
+  if (!path || !theDeskWidget)
+    return;
+  FILE* out = fopen(path, "a");
+  if (!out)
+    return;
+  fprintf(out, "#dump\nview %g %ld %ld\n", Vmain->scale, Vmain->ox, Vmain->oy);
+  describe(out, theDeskWidget, "");
+  fprintf(out, "#end\n");
+  fclose(out);
+}
+
+// The dump waits until nothing changed for a while.
+void dumpGeometrySoon()
+{
+  if (!geometryFile() || !app)
+    return;
+  if (state().dumpTimer)
+    XtRemoveTimeOut(state().dumpTimer);
+  state().dumpTimer = XtAppAddTimeOut(app, kSettleMs, dumpLater, nullptr);
+}
+
+}  // namespace interface

@@ -1,0 +1,3 @@
+; lines of the alias file
+= q qq
+bogus line

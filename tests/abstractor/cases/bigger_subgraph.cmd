@@ -1,0 +1,1 @@
+examples/subckt_library/cascode_mirror case/nosub.sim

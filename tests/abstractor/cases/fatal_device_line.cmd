@@ -1,0 +1,1 @@
+examples/subckt_library/diffpair case/baddevice.sim

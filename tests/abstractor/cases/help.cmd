@@ -1,0 +1,1 @@
+examples/subckt_library/diffpair examples/sim/amp.sim -h

@@ -1,0 +1,1 @@
+examples/subckt_library/inverter case/inverters.sim -y out

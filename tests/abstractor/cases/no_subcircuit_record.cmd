@@ -1,0 +1,1 @@
+case/nosub.sim examples/sim/amp.sim

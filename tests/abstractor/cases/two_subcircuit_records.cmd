@@ -1,0 +1,1 @@
+case/twosub.sim examples/sim/amp.sim

@@ -1,0 +1,1 @@
+case/unjoined.sim case/unjoined.sim
