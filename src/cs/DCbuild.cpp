@@ -437,6 +437,7 @@ int DCcrtCS()
     FreeList(DlayerTile[0].selected);
     DlayerTile[0].highlight = DlayerTile[0].selected = nullptr;
     DlayerTile[0].layertile = nullptr;
+    CurrentStitch = nullptr;
   }
   if (DelementNum == 0 || DconNum == 0) {
     message('W', "Technology missing");

@@ -1,29 +1,237 @@
-// Drawing the planes and the inspection commands.
+// Drawing the planes in the main view and the tile inspection commands.
 #include "CS.h"
 
+#include <algorithm>
+
 #include "DCint.h"
+#include "DTtechnology.h"
+#include "Devent.h"
 #include "Dglobal.h"
 #include "Dview.h"
 
-void TestTile(const _Dtile*, int) {}
-void BoundTile(const _Dtile*, int) {}
-void FlagTile(const _Dtile*, int) {}
-void ListDisplay(_Gviewport*, const _Dtilelist*, int) {}
-void TileDisplay(_Gviewport*, int, int, int, int) {}
+namespace {
+
+constexpr int kModule = 5;  // message module of the tile planes
+
+// Colour-table entries.
+constexpr int kSolidColour = 2;      // inspected solid tiles, element tiles
+constexpr int kSpaceColour = 1;      // inspected space tiles
+constexpr int kHighlightColour = 1;  // entry 0's highlight list
+constexpr int kSelectedColour = 6;   // entry 0's selected list
+constexpr int kLabelColour = 1;      // labels over the planes
+
+constexpr int kFlagRadius = 20;  // pixels: FlagTile's circle is 40 across
+
+void flush(_Gviewport* vp)
+{
+  if (vp && vp->surface)
+    vp->surface->flush();
+}
+
+void fill(_Gviewport* vp, const _Dtile* t, bool filled)
+{
+  GGrectangle(vp, t->x1, t->y1, cs::right(t), cs::top(t), filled ? 1 : 0);
+}
+
+long clamp(long v) { return std::min<long>(std::max<long>(v, cs::kMin), cs::kMax); }
+
+// What the main view shows in working mode 9.
+class PlaneView : public view::PlaneDisplay {
+ public:
+  bool frame(_box* box) override
+  {
+    if (DlayerNum == 0 || !DlayerTile[0].layertile)
+      return false;
+    *box = DlayerTile[0].frame;
+    return true;
+  }
+  void draw(_Gviewport* vp, long x1, long y1, long x2, long y2) override
+  {
+    TileDisplay(vp, static_cast<int>(clamp(x1)), static_cast<int>(clamp(y1)),
+                static_cast<int>(clamp(x2)), static_cast<int>(clamp(y2)));
+  }
+};
+
+}  // namespace
+
+namespace cs {
+
+void installPlaneDisplay()
+{
+  static PlaneView planes;
+  view::setPlaneDisplay(&planes);
+}
+
+}  // namespace cs
+
+// ---------------------------------------------------------------------------
+// Drawing.
+// ---------------------------------------------------------------------------
+void TestTile(const _Dtile* t, int colour)
+{
+  if (!t)
+    return;
+  GGsetColor(Vmain, colour);
+  fill(Vmain, t, true);
+}
+
+void BoundTile(const _Dtile* t, int colour)
+{
+  if (!t)
+    return;
+  GGsetColor(Vmain, colour);
+  fill(Vmain, t, false);
+}
+
+void FlagTile(const _Dtile* t, int colour)
+{
+  if (!t)
+    return;
+  long x = (static_cast<long>(t->x1) + cs::right(t)) / 2;
+  long y = (static_cast<long>(t->y1) + cs::top(t)) / 2;
+  GGsetColor(Vmain, colour);
+  GGcircle(Vmain, x, y, static_cast<long>(kFlagRadius * Vmain->scale), 0);
+}
+
+void ListDisplay(_Gviewport* view, const _Dtilelist* list, int colour)
+{
+  GGsetColor(view, colour);
+  for (; list; list = list->next)
+    if (list->tile)
+      fill(view, list->tile, true);
+}
+
+/*
+ * TileDisplay --
+ *   Draws the planes inside the world box: for every plane whose layer is
+ *   switched on, its own material in the layer's style and its element
+ *   tiles filled in colour 2; then the highlighted and selected tiles and
+ *   the labels, each when its display switch is on.
+ */
+void TileDisplay(_Gviewport* view, int x1, int y1, int x2, int y2)
+{
+  if (DlayerNum == 0 || !DlayerTile[0].layertile) {
+    GCmessage(kModule, 'W', "No corner stitch layout");
+    return;
+  }
+  if (x1 >= x2 || y1 >= y2)
+    return;
+  _Dtile* current = Stitch;
+  for (int i = 0; i < DlayerNum; ++i) {
+    const _DlayerTile& plane = DlayerTile[i];
+    int index = cs::layerIndexOfPlane(i);
+    if (!plane.layertile || index < 0 || Glayers[index].showswitch != 1)
+      continue;
+    _layerDef* layer = &Glayers[index];
+    Stitch = plane.layertile;
+    cs::walkArea(x1, y1, x2, y2, false, [&](_Dtile* t) {
+      if (t->type == plane.layer) {
+        GLsetGC(layer);
+        GGsetColor(view, GCgetNamedColorName(layer->color));
+        view::layerBox(view, layer, t->x1, t->y1, cs::right(t), cs::top(t));
+      } else if (TisElement(t)) {
+        GGsetColor(view, kSolidColour);
+        fill(view, t, true);
+      }
+      return false;
+    });
+  }
+  Stitch = current;
+  if (FsetHighlight)
+    ListDisplay(view, DlayerTile[0].highlight, kHighlightColour);
+  if (FsetSelected)
+    ListDisplay(view, DlayerTile[0].selected, kSelectedColour);
+  if (FsetLabels)
+    LabelDisplay(view, Glayout, kLabelColour, x1, y1, x2, y2);
+}
+
 void DisplayTranNames(_Gviewport* view)
 {
   if (cs::ViewHook draw = cs::hooks().tranNames)
     draw(view);
 }
+
 void DisplayNetNames(_Gviewport* view)
 {
   if (cs::ViewHook draw = cs::hooks().netNames)
     draw(view);
 }
 
-int DCtile() { return common::notAvailable("f.DCtile"); }
-int DCupper() { return common::notAvailable("f.DCupper"); }
-int DClower() { return common::notAvailable("f.DClower"); }
-int DCright() { return common::notAvailable("f.DCright"); }
-int DCleft() { return common::notAvailable("f.DCleft"); }
-int DCneighbors() { return common::notAvailable("f.DCneighbors"); }
+// ---------------------------------------------------------------------------
+// Inspection commands: each asks for a point in the main view and paints
+// the tile under it or its neighbours, solid tiles in colour 2 and space in
+// colour 1.  They inspect the plane of the active layer, or plane 0 while
+// no layer has been made active.
+// ---------------------------------------------------------------------------
+namespace {
+
+enum class Shown { Tile, Left, Right, Upper, Lower, Neighbors };
+
+_Dtile* inspectedPlane()
+{
+  if (CurrentStitch)
+    return CurrentStitch;
+  return DlayerNum > 0 ? DlayerTile[0].layertile : nullptr;
+}
+
+void paint(const _Dtile* t) { TestTile(t, TisSolid(t) ? kSolidColour : kSpaceColour); }
+
+void paintSide(_Dtile* t, int side)
+{
+  _Dtilelist* list = nullptr;
+  Neighbor(t, &list, side, 0);
+  for (const _Dtilelist* n = list; n; n = n->next)
+    paint(n->tile);
+  FreeList(list);
+}
+
+// Paints what `shown` asks for at the first point of the step.
+template <Shown shown>
+int showAt(_points* points, _GEvent*)
+{
+  _Dtile* plane = inspectedPlane();
+  if (!plane) {
+    GCmessage(kModule, 'E', "Corner stitch not available");
+    return 1;
+  }
+  if (!points || points->x < -cs::kLimit || points->x > cs::kLimit ||
+      points->y < -cs::kLimit || points->y > cs::kLimit)
+    return 0;
+  Stitch = plane;
+  _Dtile* t = PointFind(points->x, points->y);
+  switch (shown) {
+    case Shown::Tile: paint(t); break;
+    case Shown::Left: paintSide(t, cs::kLeftSide); break;
+    case Shown::Right: paintSide(t, cs::kRightSide); break;
+    case Shown::Upper: paintSide(t, cs::kTopSide); break;
+    case Shown::Lower: paintSide(t, cs::kBottomSide); break;
+    case Shown::Neighbors:
+      for (int side : {cs::kTopSide, cs::kBottomSide, cs::kLeftSide, cs::kRightSide})
+        paintSide(t, side);
+      break;
+  }
+  flush(Vmain);
+  return 0;
+}
+
+template <Shown shown>
+int startInspection()
+{
+  static _GEvent step;
+  if (!inspectedPlane()) {
+    GCmessage(kModule, 'E', "Corner stitch not available");
+    return 1;
+  }
+  step = {GGEbutton1, GGRno, nullptr, nullptr, showAt<shown>, nullptr, nullptr, Vmain};
+  DEevent(&step);
+  return 0;
+}
+
+}  // namespace
+
+int DCtile() { return startInspection<Shown::Tile>(); }
+int DCleft() { return startInspection<Shown::Left>(); }
+int DCright() { return startInspection<Shown::Right>(); }
+int DCupper() { return startInspection<Shown::Upper>(); }
+int DClower() { return startInspection<Shown::Lower>(); }
+int DCneighbors() { return startInspection<Shown::Neighbors>(); }

@@ -152,6 +152,9 @@ void flushProgress();
 // are cleared, and so are Stitch, CurrentStitch and CLayer.
 void releasePlanes();
 
+// Makes the main view draw the planes in working mode 9 (TileDisplay).
+void installPlaneDisplay();
+
 // Ends the program after an inconsistency of the stitches (internal fault).
 [[noreturn]] void corrupt(const _Dtile* t);
 

@@ -324,6 +324,7 @@ void InitStitch()
   s.abandoned.clear();
   s.activeHint = nullptr;
   s.progress.clear();
+  cs::installPlaneDisplay();
 }
 
 void FreeTile(_Dtile* tile) { cs::state().tiles.give(tile); }
