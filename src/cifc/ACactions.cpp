@@ -301,10 +301,13 @@ void ACrdDS(long n, long a, long b)
   CIF_RATIO_B = static_cast<int>(b);
 }
 
+// Back at the top level, where coordinates are not scaled.
 void ACrdDF()
 {
   Gactive = Glayout;
   ACmaxSymb = -1;
+  CIF_RATIO_A = 1;
+  CIF_RATIO_B = 1;
 }
 
 void ACrdLayer(const char* name)
