@@ -45,9 +45,9 @@ void checkRange(double v)
 
 // A scaled value times the factor, rounded to the nearest integer, halves
 // away from zero.
-long converted(long value)
+long converted(long value, double f = factor())
 {
-  double v = value * factor();
+  double v = value * f;
   checkRange(v);
   return static_cast<long>(v >= 0 ? std::floor(v + 0.5) : -std::floor(-v + 0.5));
 }
@@ -126,7 +126,10 @@ _symbol* currentSymbol()
     GCmessage(kModule, 'F', "No such layer definition.\n");
     abandonAt(1);
   }
-  return symbolIn(currentCell(), ACsymb, AClayerName(ACsymb));
+  _layout* cell = currentCell();
+  if (_symbol* symbol = cell->symbol[ACsymb])
+    return symbol;
+  return symbolIn(cell, ACsymb, AClayerName(ACsymb));
 }
 
 void prependRects(_symbol* symbol, _rects* rects)
@@ -246,7 +249,8 @@ void dataError(const char* format, ...)
 long integerValue(const Scanner& scanner)
 {
   if (!scanner.fits())
-    dataError("Number %s on line %d does not fit in 32 bits", scanner.text().c_str(), linenr);
+    dataError("Number %s on line %d does not fit in 32 bits", std::string(scanner.text()).c_str(),
+              linenr);
   return scanner.value();
 }
 
@@ -361,10 +365,11 @@ const char* AClayerName(int slot)
  */
 void ACrdBox(long length, long width, long cx, long cy)
 {
-  long l = cif::converted(length);
-  long w = cif::converted(width);
-  long x = cif::converted(cx);
-  long y = cif::converted(cy);
+  double f = cif::factor();
+  long l = cif::converted(length, f);
+  long w = cif::converted(width, f);
+  long x = cif::converted(cx, f);
+  long y = cif::converted(cy, f);
   if (SCALE > 0 && ((l * 4) % SCALE || (w * 4) % SCALE || (x * 4) % SCALE || (y * 4) % SCALE)) {
     common::outf("Box %i %i %i %i is not in quarter_scale unit (scale = %i)\n",
                  static_cast<int>(l), static_cast<int>(w), static_cast<int>(x),

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -37,7 +38,8 @@ enum class Token {
 };
 
 // Reads a CIF stream in large blocks and hands out its tokens.  Line breaks
-// advance linenr; they are not tokens.
+// advance linenr; they are not tokens.  A token's text stays in the buffer
+// (which grows for a token longer than itself) until the next token.
 class Scanner {
  public:
   explicit Scanner(FILE* in);
@@ -45,7 +47,7 @@ class Scanner {
   Scanner& operator=(const Scanner&) = delete;
 
   Token next();
-  const std::string& text() const { return text_; }
+  std::string_view text() const { return {buffer_.data() + start_, pos_ - start_}; }
   // Value of an Integer token; fits() tells whether it is a 32-bit number.
   long value() const { return value_; }
   bool fits() const { return fits_; }
@@ -76,10 +78,10 @@ class Scanner {
 
   FILE* in_;
   std::vector<char> buffer_;
-  size_t pos_ = 0;
-  size_t end_ = 0;
+  size_t start_ = 0;  // first character of the current token
+  size_t pos_ = 0;    // next character
+  size_t end_ = 0;    // end of what was read
   bool atLineStart_ = true;
-  std::string text_;
   long value_ = 0;
   bool fits_ = true;
 };

@@ -317,8 +317,8 @@ int CIFparse()
 
 int ciferror(const char* message)
 {
-  const char* text = cif::reader.scanner ? cif::reader.scanner->text().c_str() : "";
-  common::errf("error on line %d %s: %s\n", linenr, text, message);
-  GCmessage(kModule, 'E', "CIF error: %s", text);
+  std::string text(cif::reader.scanner ? cif::reader.scanner->text() : std::string_view());
+  common::errf("error on line %d %s: %s\n", linenr, text.c_str(), message);
+  GCmessage(kModule, 'E', "CIF error: %s", text.c_str());
   return -1;
 }

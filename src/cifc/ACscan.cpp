@@ -14,6 +14,7 @@
 #include "ACinternal.h"
 
 #include <cctype>
+#include <algorithm>
 #include <climits>
 
 #include "Dcif.h"
@@ -31,7 +32,7 @@ bool isWordChar(int c) { return isLetter(c) || isDigit(c) || c == '_'; }
 
 // True when every character of `s` from `from` on satisfies `pred`.
 template <class Pred>
-bool restIs(const std::string& s, size_t from, Pred pred)
+bool restIs(std::string_view s, size_t from, Pred pred)
 {
   for (size_t i = from; i < s.size(); ++i)
     if (!pred(static_cast<unsigned char>(s[i])))
@@ -43,20 +44,30 @@ bool restIs(const std::string& s, size_t from, Pred pred)
 
 Scanner::Scanner(FILE* in) : in_(in), buffer_(kBlock) {}
 
+// Keeps the current token at the front of the buffer and reads more behind
+// it; the buffer doubles when the token fills it.
 bool Scanner::refill()
 {
   if (!in_)
     return false;
-  pos_ = 0;
-  end_ = fread(buffer_.data(), 1, buffer_.size(), in_);
-  return end_ > 0;
+  if (start_ > 0) {
+    std::copy(buffer_.begin() + start_, buffer_.begin() + end_, buffer_.begin());
+    pos_ -= start_;
+    end_ -= start_;
+    start_ = 0;
+  }
+  if (end_ == buffer_.size())
+    buffer_.resize(buffer_.size() * 2);
+  size_t n = fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);
+  end_ += n;
+  return n > 0;
 }
 
 Token Scanner::next()
 {
   Token token = scan();
   if (Debug_flag && token != Token::End)
-    common::outf("%s", text_.c_str());
+    common::outf("%.*s", static_cast<int>(text().size()), text().data());
   return token;
 }
 
@@ -64,25 +75,22 @@ Token Scanner::scan()
 {
   for (;;) {
     bool lineStart = atLineStart_;
+    start_ = pos_;
     int c = get();
-    if (c == EOF) {
-      text_.clear();
+    if (c == EOF)
       return Token::End;
-    }
     if (c == '\n') {
       ++linenr;
       continue;
     }
     if (isSeparator(c)) {
-      text_.assign(1, static_cast<char>(c));
       while (isSeparator(peek()))
-        text_ += static_cast<char>(get());
+        ++pos_;
+      atLineStart_ = false;
       return Token::Separator;
     }
-    if (c == ';') {
-      text_.assign(1, ';');
+    if (c == ';')
       return Token::Semicolon;
-    }
     if (c == '(') {
       comment();
       return Token::Comment;
@@ -92,9 +100,9 @@ Token Scanner::scan()
       return Token::Integer;
     }
     if (isLetter(c) || c == '.') {
-      text_.assign(1, static_cast<char>(c));
       while (isNameChar(peek()))
-        text_ += static_cast<char>(get());
+        ++pos_;
+      atLineStart_ = false;
       return word(lineStart);
     }
   }
@@ -103,15 +111,12 @@ Token Scanner::scan()
 // Digits after an optional sign; the value saturates beyond 32 bits.
 void Scanner::integer(int first)
 {
-  text_.assign(1, static_cast<char>(first));
   bool negative = first == '-';
   long magnitude = isDigit(first) ? first - '0' : 0;
-  while (isDigit(peek())) {
-    int digit = get();
-    text_ += static_cast<char>(digit);
+  for (int digit; isDigit(digit = peek()); ++pos_)
     if (magnitude <= LONG_MAX / 100)
       magnitude = magnitude * 10 + (digit - '0');
-  }
+  atLineStart_ = false;
   value_ = negative ? -magnitude : magnitude;
   fits_ = value_ >= INT_MIN && value_ <= INT_MAX;
 }
@@ -120,13 +125,11 @@ void Scanner::integer(int first)
 // unclosed comment runs to the end of the input.
 void Scanner::comment()
 {
-  text_.assign(1, '(');
   int depth = 1;
   for (;;) {
     int c = get();
     if (c == EOF)
       return;
-    text_ += static_cast<char>(c);
     if (c == '\n')
       ++linenr;
     else if (c == '(')
@@ -140,7 +143,7 @@ void Scanner::comment()
 // otherwise a name.
 Token Scanner::word(bool lineStart)
 {
-  const std::string& s = text_;
+  std::string_view s = text();
   switch (s[0]) {
     case 'B':
     case 'W':
