@@ -2,6 +2,8 @@
 // hierarchical and the flattened cell, and releasing them.
 #include "Dlayout.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -41,6 +43,34 @@ class CellIndex {
 // may hold a coordinate beyond the range.  Nothing is changed until both
 // hold, so an abandoned flatten leaves the hierarchy as it was.
 // ---------------------------------------------------------------------------
+
+// Bytes one flattened element needs at least (a rectangle record and the
+// allocator's overhead).
+constexpr double kBytesPerElement = 32;
+
+// Physical memory of the machine in bytes (a large value when unknown).
+double physicalMemory()
+{
+  long pages = sysconf(_SC_PHYS_PAGES);
+  long size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? double(pages) * size : 1e18;
+}
+
+long elementsOf(const _symbol* symbol)
+{
+  long n = 0;
+  for (const _rects* r = symbol->rect; r; r = r->next)
+    ++n;
+  for (const _paths* w = symbol->path; w; w = w->next)
+    ++n;
+  for (const _polys* g = symbol->poly; g; g = g->next)
+    ++n;
+  for (const _circles* c = symbol->circle; c; c = c->next)
+    ++n;
+  for (const _labels* l = symbol->label; l; l = l->next)
+    ++n;
+  return n;
+}
 
 struct Bounds {
   double x1 = HUGE_VAL, y1 = HUGE_VAL, x2 = -HUGE_VAL, y2 = -HUGE_VAL;
@@ -121,8 +151,9 @@ Bounds ownBounds(const _layout* cell)
  * checkFlatten --
  *   Walks the cells reachable from `top` depth first, without recursion.
  * Side effects: a cell met again while its own calls are being walked calls
- *   itself; that, or a flattened cell beyond the coordinate range, is
- *   reported (kind F) and abandons the action.
+ *   itself; that, a flattened cell beyond the coordinate range, or more
+ *   flattened elements than the machine's memory can hold, is reported
+ *   (kind F) and abandons the action.
  */
 void checkFlatten(_layout* top, CellIndex& index)
 {
@@ -130,6 +161,7 @@ void checkFlatten(_layout* top, CellIndex& index)
   struct Info {
     Mark mark;
     Bounds bounds;
+    double elements;  // after flattening
   };
   struct Frame {
     _layout* cell;
@@ -137,7 +169,8 @@ void checkFlatten(_layout* top, CellIndex& index)
   };
   std::unordered_map<const _layout*, Info> cells;
   std::vector<Frame> stack;
-  cells[top] = {Mark::Open, ownBounds(top)};
+  double total = 0;  // elements of every flattened cell
+  cells[top] = {Mark::Open, ownBounds(top), 0};
   stack.push_back({top, top->instance});
   while (!stack.empty()) {
     Frame& frame = stack.back();
@@ -148,7 +181,7 @@ void checkFlatten(_layout* top, CellIndex& index)
         continue;
       auto found = cells.find(called);
       if (found == cells.end()) {
-        cells[called] = {Mark::Open, ownBounds(called)};
+        cells[called] = {Mark::Open, ownBounds(called), 0};
         stack.push_back({called, called->instance});  // `frame` is stale now
         continue;
       }
@@ -165,15 +198,25 @@ void checkFlatten(_layout* top, CellIndex& index)
     stack.pop_back();
     Info& info = cells[cell];
     info.mark = Mark::Done;
+    for (const _symbol* symbol : cell->symbol)
+      if (symbol)
+        info.elements += elementsOf(symbol);
     for (_instance* call = cell->instance; call; call = call->next) {
       _layout* called = index.find(call->cellname);
       if (!called)
         continue;
+      info.elements += cells[called].elements;
       Bounds b = transformed(cells[called].bounds, call);
       if (!b.empty()) {
         info.bounds.add(b.x1, b.y1);
         info.bounds.add(b.x2, b.y2);
       }
+    }
+    total += info.elements;
+    if (total * kBytesPerElement > physicalMemory()) {
+      GCmessage(kModule, 'F', "Flattening would make %.0f elements, more than the memory holds: "
+                              "flatten abandoned", total);
+      common::abandonAction(1);
     }
     if (!info.bounds.inRange()) {
       GCmessage(kModule, 'F', "Cell %s would leave the coordinate range when flattened: "

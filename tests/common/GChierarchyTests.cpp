@@ -273,6 +273,24 @@ TEST_F(HierarchyTest, FlattenBeyondTheCoordinateRangeIsAbandoned)
   EXPECT_NE(top->instance, nullptr);
 }
 
+TEST_F(HierarchyTest, FlattenThatCannotFitInMemoryIsAbandoned)
+{
+  // Each level calls the one below twice: 2^60 rectangles.
+  _layout* leaf = define(60);
+  box(leaf, 0, 0, 1, 1);
+  for (int n = 59; n >= 1; --n) {
+    _layout* cell = define(n);
+    call(cell, n + 1, 0);
+    step(call(cell, n + 1, 1), trans, 0, 0);
+  }
+  _layout* top = define(-1);
+  call(top, 1, 0);
+  loaded(top);
+  EXPECT_FALSE(act(GCflatten));
+  EXPECT_NE(err.find("more than the memory holds: flatten abandoned"), std::string::npos) << err;
+  EXPECT_NE(top->instance, nullptr);
+}
+
 TEST_F(HierarchyTest, SecondFlattenOnlyShowsTheFlattenedCell)
 {
   _layout* a = define(1);
