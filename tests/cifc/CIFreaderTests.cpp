@@ -144,6 +144,31 @@ TEST_F(CifTest, NestedCommentsWithSemicolonsAndLineBreaks)
   EXPECT_EQ(err, syntaxError(2, "DS"));
 }
 
+TEST_F(CifTest, TokensAcrossReadBlocksAndLongerThanABlock)
+{
+  // Boxes of varying widths put numbers and names across every block
+  // boundary; a comment and a label text longer than a block follow.
+  std::string text = "DS 1;\nL CAA;\n";
+  long sum = 0;
+  for (int i = 0; i < 40000; ++i) {
+    text += "B " + std::to_string(10 + i % 7 * 1111) + " 10 0 0;\n";
+    sum += 4 * (10 + i % 7 * 1111);
+  }
+  text += "(" + std::string(200000, 'c') + "\n);\n";
+  std::string label(150000, 'x');
+  text += "94 " + label + " 0 0 CMF;\nL CAA;\nBOX;\n";
+  EXPECT_EQ(load(text), 1);
+  EXPECT_EQ(err, syntaxError(40007, "BOX"));
+  long got = 0;
+  int n = 0;
+  for (const _rects* r = cell("CIRCUIT1")->symbol[FindLayer("CAA")]->rect; r; r = r->next, ++n)
+    got += r->x2 - r->x1;
+  EXPECT_EQ(n, 40000);
+  EXPECT_EQ(got, sum);
+  ASSERT_NE(Gpin, nullptr);
+  EXPECT_EQ(std::string(Gpin->label), label);
+}
+
 TEST_F(CifTest, CarriageReturnsAndStrayCharactersAreSkipped)
 {
   ASSERT_EQ(load("DS 1;\r\nL CAA;\r\nB 10 10 0 0;{}\r\nDF;\r\nE\r\n"), 0);
