@@ -182,8 +182,10 @@ bool Parser::call()
     advance();
     if (token_ == Token::Semicolon)
       break;
-    if (token_ != Token::Separator || !transformation())
-      return token_ == Token::Separator ? false : syntaxError();
+    if (token_ != Token::Separator)
+      return syntaxError();
+    if (!transformation())
+      return false;
   }
   ACcallName(n, TopInstance);
   Ynum = 0;
@@ -232,8 +234,10 @@ bool Parser::extension()
     ACrdCName(code, name_.c_str());
     return true;
   }
-  if (token_ != Token::Separator || !need(Token::Integer))
-    return token_ == Token::Separator ? false : syntaxError();
+  if (token_ != Token::Separator)
+    return syntaxError();
+  if (!need(Token::Integer))
+    return false;
   long x = scaled();
   if (!need(Token::Separator) || !need(Token::Integer))
     return false;
@@ -243,8 +247,10 @@ bool Parser::extension()
     ACrdLabel(code, name_.c_str(), x, y, "");
     return true;
   }
-  if (token_ != Token::Separator || !need(Token::Name))
-    return token_ == Token::Separator ? false : syntaxError();
+  if (token_ != Token::Separator)
+    return syntaxError();
+  if (!need(Token::Name))
+    return false;
   layer_ = scanner_.text();
   if (!need(Token::Semicolon))
     return false;

@@ -200,6 +200,7 @@ TEST_F(CifTest, InputEndingWithoutTheEndCommandIsASyntaxError)
 TEST_F(CifTest, CallCutShortLeavesNoCallBehind)
 {
   EXPECT_EQ(load("DS 1;\nDF;\nDS 2;\nC 1 T 1 2 X;\nE\n"), 1);
+  EXPECT_EQ(err, syntaxError(4, "X"));
   EXPECT_EQ(ACinst, nullptr);
   EXPECT_EQ(cell("CIRCUIT2")->instance, nullptr);
 }
@@ -385,6 +386,32 @@ TEST_F(CifTest, CellNameExtension)
             kAbandoned);
   EXPECT_EQ(out, "Fatal: Name too long.\n");
   EXPECT_TRUE(rootsEmpty());
+}
+
+// Each malformed form is reported once, at the first token that cannot
+// continue it.
+TEST_F(CifTest, MalformedFormsAreReportedAtTheirFirstBadToken)
+{
+  struct Case {
+    const char* text;
+    const char* token;
+  } cases[] = {
+      {"DS 1 2;", ";"},        {"DS 1 2 3 4;", " "},     {"DS;", ";"},
+      {"DF 1;", " "},          {"L;", ";"},              {"L 5;", "5"},
+      {"L CAA CPG;", " "},     {"B 1 2 3;", ";"},        {"B 1 2 3 4 5;", " "},
+      {"P;", ";"},             {"P 1 2 ;", ";"},         {"W 1 x;", "x"},  
+      {"C;", ";"},             {"C 1 T 1;", ";"},        {"C 1 R 1 2 3;", "3"},
+      {"C 1 X;", "X"},         {"C 1 MX T;", ";"},       {"94 a 1;", ";"},
+      {"94 a 1 2 3;", "3"},    {"94 a 1 2 CMF x;", " "}, {"94;", ";"},
+      {"9 1 2;", " "},         {"(c) ;", " "},           {";", ";"},
+      {"T 1 2;", "T"},         {"MX;", "MX"},            {"DS 1;\nC 1 MZ;", "MZ"},
+  };
+  for (const Case& c : cases) {
+    err.clear();
+    EXPECT_EQ(load(std::string(c.text) + "\nE\n"), 1) << c.text;
+    int line = std::string(c.text).find('\n') == std::string::npos ? 1 : 2;
+    EXPECT_EQ(err, syntaxError(line, c.token)) << c.text;
+  }
 }
 
 TEST_F(CifTest, NumberPairExtensionIsIgnored)
