@@ -48,12 +48,17 @@ class Scanner {
 
   Token next();
   std::string_view text() const { return {buffer_.data() + start_, pos_ - start_}; }
+  // The input line of the current token, read on to its end (for reports
+  // after a syntax error; scanning does not go on afterwards).  Long lines
+  // are shortened.
+  std::string currentLine();
   // Value of an Integer token; fits() tells whether it is a 32-bit number.
   long value() const { return value_; }
   bool fits() const { return fits_; }
 
  private:
   static constexpr size_t kBlock = 1 << 16;  // bytes read at a time
+  static constexpr size_t kLineKept = 4096;  // bytes of a line kept for reports
 
   int peek()
   {
@@ -67,6 +72,10 @@ class Scanner {
     if (c != EOF) {
       ++pos_;
       atLineStart_ = c == '\n';
+      if (atLineStart_) {
+        lineStart_ = pos_;
+        lineCut_ = false;
+      }
     }
     return c;
   }
@@ -81,6 +90,8 @@ class Scanner {
   size_t start_ = 0;  // first character of the current token
   size_t pos_ = 0;    // next character
   size_t end_ = 0;    // end of what was read
+  size_t lineStart_ = 0;  // first character of the current line
+  bool lineCut_ = false;  // the line's start was not kept
   bool atLineStart_ = true;
   long value_ = 0;
   bool fits_ = true;

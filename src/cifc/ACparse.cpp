@@ -284,7 +284,9 @@ void closeInput()
 /*
  * CIFparse --
  *   Reads cifin afresh from line 1 up to the end command and closes it.
- * Returns: 0 on success, 1 on a syntax error (what was read before it stays).
+ * Returns: 0 on success, 1 on a syntax error (what was read before it stays;
+ *   after the two lines of ciferror, the line that was not accepted is
+ *   reported, kind E).
  * Side effects: a data error releases every cell, the pins of this load and
  *   the call being assembled, and abandons the action.
  */
@@ -312,6 +314,15 @@ int CIFparse()
     ACinst = nullptr;
     cif::resetState();
     throw;
+  }
+  if (result != 0) {
+    // Name what was not accepted, with its line.
+    if (scanner.text().empty())
+      GCmessage(kModule, 'E', "The CIF input ends on line %d without the end command E",
+                linenr);
+    else
+      GCmessage(kModule, 'E', "Line %d of the CIF input is not accepted: %s", linenr,
+                scanner.currentLine().c_str());
   }
   cif::reader.scanner = nullptr;
   closeInput();

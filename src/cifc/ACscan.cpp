@@ -50,17 +50,47 @@ bool Scanner::refill()
 {
   if (!in_)
     return false;
-  if (start_ > 0) {
-    std::copy(buffer_.begin() + start_, buffer_.begin() + end_, buffer_.begin());
-    pos_ -= start_;
-    end_ -= start_;
-    start_ = 0;
+  // The current line is kept too while it is short.
+  size_t keep = start_;
+  if (lineStart_ < start_ && start_ - lineStart_ <= kLineKept) {
+    keep = lineStart_;
+  } else if (lineStart_ < start_) {
+    lineCut_ = true;
+    lineStart_ = start_;
+  }
+  if (keep > 0) {
+    std::copy(buffer_.begin() + keep, buffer_.begin() + end_, buffer_.begin());
+    pos_ -= keep;
+    end_ -= keep;
+    start_ -= keep;
+    lineStart_ -= keep;
   }
   if (end_ == buffer_.size())
     buffer_.resize(buffer_.size() * 2);
   size_t n = fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);
   end_ += n;
   return n > 0;
+}
+
+std::string Scanner::currentLine()
+{
+  constexpr size_t kBefore = 40;  // characters shown before the token
+  constexpr size_t kShown = 120;  // characters shown at most
+  size_t token = start_;
+  start_ = lineStart_;  // keep the line in the buffer while reading on
+  for (int c; (c = peek()) != EOF && c != '\n' && pos_ - token < kShown;)
+    ++pos_;
+  size_t from = lineStart_;
+  bool cutBefore = lineCut_;
+  if (token - from > kBefore + 20) {
+    from = token - kBefore;
+    cutBefore = true;
+  }
+  std::string line(buffer_.data() + from, std::min(pos_ - from, kShown));
+  bool cutAfter = pos_ - from > kShown || (peek() != EOF && peek() != '\n');
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+    line.pop_back();
+  return (cutBefore ? "..." : "") + line + (cutAfter ? "..." : "");
 }
 
 Token Scanner::next()

@@ -9,11 +9,16 @@ namespace {
 using cif_test::CifTest;
 using cif_test::kAbandoned;
 
-// The two lines of a syntax error on standard error.
-std::string syntaxError(int line, const std::string& token)
+// The two lines of a syntax error on standard error, and the report of the
+// line that was not accepted (empty `source`: the input ended without E).
+std::string syntaxError(int line, const std::string& token, const std::string& source)
 {
-  return "error on line " + std::to_string(line) + " " + token + ": parse error\nError: CIF error: " +
-         token + ".\n";
+  std::string n = std::to_string(line);
+  return "error on line " + n + " " + token + ": parse error\nError: CIF error: " + token +
+         ".\nError: " +
+         (source.empty() ? "The CIF input ends on line " + n + " without the end command E"
+                         : "Line " + n + " of the CIF input is not accepted: " + source) +
+         ".\n";
 }
 
 // ---------------------------------------------------------------------------
@@ -86,28 +91,28 @@ TEST_F(CifTest, OneSeparatorMayPrecedeBoxPolygonWireAndComment)
 TEST_F(CifTest, SeparatorBeforeSemicolonIsASyntaxError)
 {
   EXPECT_EQ(load("DS 1;\nL CAA;\nB 10 10 0 0 ;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(3, " "));
+  EXPECT_EQ(err, syntaxError(3, " ", "B 10 10 0 0 ;"));
   EXPECT_TRUE(ui.saw('E', "CIF error:  "));
 }
 
 TEST_F(CifTest, TwoLayerCommandsOnOneLineAreASyntaxError)
 {
   EXPECT_EQ(load("DS 1;\nL CAA; L CPG;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(2, "L"));
+  EXPECT_EQ(err, syntaxError(2, "L", "L CAA; L CPG;"));
   EXPECT_TRUE(ui.saw('E', "CIF error: L"));
 }
 
 TEST_F(CifTest, IndentedLayerCommandIsASyntaxError)
 {
   EXPECT_EQ(load("DS 1;\n  L CAA;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(2, "L"));
+  EXPECT_EQ(err, syntaxError(2, "L", "  L CAA;"));
 }
 
 TEST_F(CifTest, SeparatorsDoNotRunAcrossLines)
 {
   // Trailing blanks, a line break and an indented box: two separators.
   EXPECT_EQ(load("DS 1;\nL CAA;\nB 10 10 0 0;  \n  B 10 10 0 0;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(4, "  "));
+  EXPECT_EQ(err, syntaxError(4, "  ", "  B 10 10 0 0;"));
 }
 
 TEST_F(CifTest, SpelledOutKeywordsAndNamesThatLookLikeThem)
@@ -119,14 +124,14 @@ TEST_F(CifTest, SpelledOutKeywordsAndNamesThatLookLikeThem)
   EXPECT_EQ(call->optimes, 2);
   // Upper case after B makes a name, and so does a digit after DS.
   EXPECT_EQ(load("DS 1;\nL CAA;\nBOX 10 10 0 0;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(3, "BOX"));
+  EXPECT_EQ(err, syntaxError(3, "BOX", "BOX 10 10 0 0;"));
   err.clear();
   EXPECT_EQ(load("DS1;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(1, "DS1"));
+  EXPECT_EQ(err, syntaxError(1, "DS1", "DS1;"));
   err.clear();
   // A label text that reads as a keyword.
   EXPECT_EQ(load("DS 1;\n94 Bias 1 2 CMF;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(2, "Bias"));
+  EXPECT_EQ(err, syntaxError(2, "Bias", "94 Bias 1 2 CMF;"));
 }
 
 TEST_F(CifTest, LayerNameAfterLMayBeginWithAKeywordLetter)
@@ -138,10 +143,10 @@ TEST_F(CifTest, LayerNameAfterLMayBeginWithAKeywordLetter)
 TEST_F(CifTest, NestedCommentsWithSemicolonsAndLineBreaks)
 {
   EXPECT_EQ(load("(a (nested; comment)\nover two lines);\n (another);\nDS 1;\nB 1 ;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(5, ";"));
+  EXPECT_EQ(err, syntaxError(5, ";", "B 1 ;"));
   err.clear();
   EXPECT_EQ(load("(no semicolon)\nDS 1;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(2, "DS"));
+  EXPECT_EQ(err, syntaxError(2, "DS", "DS 1;"));
 }
 
 TEST_F(CifTest, TokensAcrossReadBlocksAndLongerThanABlock)
@@ -158,7 +163,7 @@ TEST_F(CifTest, TokensAcrossReadBlocksAndLongerThanABlock)
   std::string label(150000, 'x');
   text += "94 " + label + " 0 0 CMF;\nL CAA;\nBOX;\n";
   EXPECT_EQ(load(text), 1);
-  EXPECT_EQ(err, syntaxError(40007, "BOX"));
+  EXPECT_EQ(err, syntaxError(40007, "BOX", "BOX;"));
   long got = 0;
   int n = 0;
   for (const _rects* r = cell("CIRCUIT1")->symbol[FindLayer("CAA")]->rect; r; r = r->next, ++n)
@@ -167,6 +172,24 @@ TEST_F(CifTest, TokensAcrossReadBlocksAndLongerThanABlock)
   EXPECT_EQ(got, sum);
   ASSERT_NE(Gpin, nullptr);
   EXPECT_EQ(std::string(Gpin->label), label);
+}
+
+TEST_F(CifTest, LongLineIsShortenedInTheReport)
+{
+  std::string boxes;
+  for (int i = 0; i < 2000; ++i)
+    boxes += " B 10 10 0 0;";
+  EXPECT_EQ(load("DS 1;\nL CAA;" + boxes + " B 1 2 3 4 5;\nE\n"), 1);
+  // The part of the line before the bad token.
+  EXPECT_NE(err.find("Error: Line 2 of the CIF input is not accepted: ...0 0; B 10 10 0 0; "
+                     "B 10 10 0 0; B 1 2 3 4 5;.\n"),
+            std::string::npos)
+      << err;
+  err.clear();
+  // The bad token near the start of a long line.
+  EXPECT_EQ(load("DS 1;\nL CAA; B 1 2 3 4 5;" + boxes + "\nE\n"), 1);
+  EXPECT_NE(err.find("not accepted: L CAA; B 1 2 3 4 5; B 10 10 0 0;"), std::string::npos) << err;
+  EXPECT_EQ(err.substr(err.size() - 5), "....\n") << err;
 }
 
 TEST_F(CifTest, CarriageReturnsAndStrayCharactersAreSkipped)
@@ -186,13 +209,13 @@ TEST_F(CifTest, TextAfterTheEndCommandIsNeverRead)
   EXPECT_EQ(load("E ;\nL NOPE;"), 0);
   EXPECT_EQ(err, "");
   EXPECT_EQ(load("E x;"), 1);
-  EXPECT_EQ(err, syntaxError(1, "x"));
+  EXPECT_EQ(err, syntaxError(1, "x", "E x;"));
 }
 
 TEST_F(CifTest, InputEndingWithoutTheEndCommandIsASyntaxError)
 {
   EXPECT_EQ(load("DS 1;\nL CAA;\nB 10 10 0 0;\nDF;\n"), 1);
-  EXPECT_EQ(err, syntaxError(5, ""));
+  EXPECT_EQ(err, syntaxError(5, "", ""));
   // What was read before the error stays.
   EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-20,-20;20,20)");
 }
@@ -200,7 +223,7 @@ TEST_F(CifTest, InputEndingWithoutTheEndCommandIsASyntaxError)
 TEST_F(CifTest, CallCutShortLeavesNoCallBehind)
 {
   EXPECT_EQ(load("DS 1;\nDF;\nDS 2;\nC 1 T 1 2 X;\nE\n"), 1);
-  EXPECT_EQ(err, syntaxError(4, "X"));
+  EXPECT_EQ(err, syntaxError(4, "X", "C 1 T 1 2 X;"));
   EXPECT_EQ(ACinst, nullptr);
   EXPECT_EQ(cell("CIRCUIT2")->instance, nullptr);
 }
@@ -405,12 +428,15 @@ TEST_F(CifTest, MalformedFormsAreReportedAtTheirFirstBadToken)
       {"94 a 1 2 3;", "3"},    {"94 a 1 2 CMF x;", " "}, {"94;", ";"},
       {"9 1 2;", " "},         {"(c) ;", " "},           {";", ";"},
       {"T 1 2;", "T"},         {"MX;", "MX"},            {"DS 1;\nC 1 MZ;", "MZ"},
+      // Full CIF that is not accepted: box direction, round flash, DD.
+      {"B 10 20 0 0 1 1;", " "}, {"R 10 0 0;", "R"},    {"DD 1;", "DD"},
   };
   for (const Case& c : cases) {
     err.clear();
     EXPECT_EQ(load(std::string(c.text) + "\nE\n"), 1) << c.text;
-    int line = std::string(c.text).find('\n') == std::string::npos ? 1 : 2;
-    EXPECT_EQ(err, syntaxError(line, c.token)) << c.text;
+    std::string text = c.text;
+    int line = text.find('\n') == std::string::npos ? 1 : 2;
+    EXPECT_EQ(err, syntaxError(line, c.token, text.substr(text.rfind('\n') + 1))) << c.text;
   }
 }
 
