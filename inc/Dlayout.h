@@ -288,6 +288,11 @@ void GCdumpLayer(FILE* file, unsigned layerIndex);
 
 namespace common {
 
+// Bytes a flatten may allocate at most; 0 (the start value) means the
+// machine's physical memory or the process's address-space or data limit,
+// whichever is smaller.  A flatten that would need more is abandoned.
+void setFlattenMemoryLimit(double bytes);
+
 // Releases every cell held by Gsymbols and Gflatten, each once, and clears
 // the four cell roots.
 void releaseLayouts();

@@ -51,6 +51,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
   Silently = 1;
   common::captureOutput(&capturedOut, &capturedErr);
   init::startHeadless(false);
+  // Flattens are refused beyond this (libFuzzer stops at 2 GB).
+  common::setFlattenMemoryLimit(256.0 * 1024 * 1024);
   // The dump goes to the working folder: use a private one.
   char dir[] = "/tmp/quorin-fuzz-XXXXXX";
   if (!mkdtemp(dir) || chdir(dir) != 0)

@@ -2,6 +2,7 @@
 // hierarchical and the flattened cell, and releasing them.
 #include "Dlayout.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,12 +49,26 @@ class CellIndex {
 // allocator's overhead).
 constexpr double kBytesPerElement = 32;
 
-// Physical memory of the machine in bytes (a large value when unknown).
-double physicalMemory()
+struct HierarchyState {
+  double flattenMemoryLimit = 0;  // bytes; 0: what the machine allows
+};
+HierarchyState state;
+
+// Bytes a flatten may use: the set limit, or the physical memory capped by
+// the process's address-space and data limits.
+double flattenMemory()
 {
+  if (state.flattenMemoryLimit > 0)
+    return state.flattenMemoryLimit;
   long pages = sysconf(_SC_PHYS_PAGES);
   long size = sysconf(_SC_PAGESIZE);
-  return pages > 0 && size > 0 ? double(pages) * size : 1e18;
+  double bytes = pages > 0 && size > 0 ? double(pages) * size : 1e18;
+  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    rlimit limit{};
+    if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+      bytes = std::min(bytes, double(limit.rlim_cur));
+  }
+  return bytes;
 }
 
 long elementsOf(const _symbol* symbol)
@@ -213,16 +228,16 @@ void checkFlatten(_layout* top, CellIndex& index)
       }
     }
     total += info.elements;
-    if (total * kBytesPerElement > physicalMemory()) {
-      GCmessage(kModule, 'F', "Flattening would make %.0f elements, more than the memory holds: "
-                              "flatten abandoned", total);
-      common::abandonAction(1);
-    }
     if (!info.bounds.inRange()) {
       GCmessage(kModule, 'F', "Cell %s would leave the coordinate range when flattened: "
                               "flatten abandoned", cell->name);
       common::abandonAction(1);
     }
+  }
+  if (total * kBytesPerElement > flattenMemory()) {
+    GCmessage(kModule, 'F', "Flattening would make %.0f elements, more than the memory holds: "
+                            "flatten abandoned", total);
+    common::abandonAction(1);
   }
 }
 
@@ -553,6 +568,8 @@ int GCfreeS()
 int GCsmash() { return 0; }
 
 namespace common {
+
+void setFlattenMemoryLimit(double bytes) { state.flattenMemoryLimit = bytes > 0 ? bytes : 0; }
 
 void releaseLayouts()
 {

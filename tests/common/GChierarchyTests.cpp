@@ -291,6 +291,21 @@ TEST_F(HierarchyTest, FlattenThatCannotFitInMemoryIsAbandoned)
   EXPECT_NE(top->instance, nullptr);
 }
 
+TEST_F(HierarchyTest, FlattenMemoryLimitCanBeSet)
+{
+  _layout* a = define(1);
+  for (int i = 0; i < 100; ++i)
+    box(a, i, 0, i + 1, 1);
+  _layout* top = define(-1);
+  call(top, 1, 0);
+  loaded(top);
+  common::setFlattenMemoryLimit(1000);  // bytes: fewer than 200 rectangles need
+  EXPECT_FALSE(act(GCflatten));
+  EXPECT_NE(err.find("Fatal: Flattening would make 200 elements"), std::string::npos) << err;
+  common::setFlattenMemoryLimit(0);
+  EXPECT_TRUE(act(GCflatten));
+}
+
 TEST_F(HierarchyTest, SecondFlattenOnlyShowsTheFlattenedCell)
 {
   _layout* a = define(1);
