@@ -82,7 +82,7 @@ std::string Scanner::currentLine()
     ++pos_;
   size_t from = lineStart_;
   bool cutBefore = lineCut_;
-  if (token - from > kBefore + 20) {
+  if (token > from && token - from > kBefore + 20) {
     from = token - kBefore;
     cutBefore = true;
   }

@@ -145,6 +145,10 @@ TEST_F(CifTest, NestedCommentsWithSemicolonsAndLineBreaks)
   EXPECT_EQ(load("(a (nested; comment)\nover two lines);\n (another);\nDS 1;\nB 1 ;\nE\n"), 1);
   EXPECT_EQ(err, syntaxError(5, ";", "B 1 ;"));
   err.clear();
+  // The bad token is a comment that began on an earlier line.
+  EXPECT_EQ(load("DS 1;\nL CAA;\nB 1 (a comment\nover two lines);\nE\n"), 1);
+  EXPECT_EQ(err, syntaxError(4, "(a comment\nover two lines)", "over two lines);"));
+  err.clear();
   EXPECT_EQ(load("(no semicolon)\nDS 1;\nE\n"), 1);
   EXPECT_EQ(err, syntaxError(2, "DS", "DS 1;"));
 }
