@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 struct _Dtile;
 
@@ -18,6 +19,7 @@ constexpr double CIF_FACTOR = 0.01;    // micrometres per CIF unit
 constexpr int kEmptyFrameLow = 0x7fffffff;                // frame x1, y1 when empty
 constexpr int kEmptyFrameHigh = static_cast<int>(0x80000000u);  // frame x2, y2 when empty
 constexpr int kInfinity = 1073741823;  // plus infinity of planes, frames, searches
+constexpr int kMaxCoordinate = kInfinity - 1;  // largest |coordinate| the database holds
 
 extern int theGlobalScale;  // internal units per grid step (40 x GlobalScale)
 extern int SCALE;           // the same value
@@ -201,7 +203,51 @@ bool GCsmall(long a, long b);  // b - a > 10
 bool ACoverlap(long x1, long y1, long x2, long y2, long p1, long q1, long p2, long q2);
 
 // ---------------------------------------------------------------------------
+// Polygons and wires to rectangles.  Coordinates compare with the tolerance
+// of GCequal / GCgreat / GCsmall.
+// ---------------------------------------------------------------------------
+
+// Covers a closed outline with rectangles (most recently cut first).  The
+// outline is made rectilinear first and loses an explicit closing point.
+// An outline the cutting cannot finish yields the rectangles cut so far.
+_rects* GCpoly2rects(_polys* poly);
+// Inserts a corner after every point whose successor differs in x and in y;
+// the closing edge is not treated.
+void GCorthPoly(_polys* poly);
+// Number of horizontal edges, the closing edge included.
+int GCedgeCount(_polys* poly);
+// Fills `edges` (x1, x2 the ends, y1 the height) from highest to lowest.
+void GCsortEdge(_box* edges, int count, _polys* poly);
+// Combines collinear edges of equal height in place.
+void GCmergeEdge(_box* edges, int* count);
+// Cuts the lowest box off the shape; null when no edge stops the lowest one.
+_rects* GCcut1Box(_box* edges, int* count);
+
+// Outline of a wire of width `width` along `centreLine`: square ends reaching
+// width/2 beyond the end points, mitred corners.  A corner on the straight
+// line through its neighbours keeps the straight outline; where the wire
+// turns back on itself the outline is split there, so the result is a list
+// of polygons whose union is the wire.  Null for no points, a width below 1,
+// more than 513 points ("Too many points in a path") or an outline beyond
+// the coordinate range.  Points equal to their predecessor are removed from
+// `centreLine`.
+_polys* GCpath2poly(_points* centreLine, long width);
+// Intersection of a1 x + b1 y = c1 and a2 x + b2 y = c2: 1 and the point, or
+// 0 (nothing written) when the lines are parallel.
+int inter_point(double a1, double b1, double c1, double a2, double b2, double c2, double* x,
+                double* y);
+// A polygon of the n / 2 points of `coords`, truncated toward zero and
+// prepended one after another (reverse order); null when n is 0.
+_polys* pathtopoly(const double* coords, long n);
+
+// ---------------------------------------------------------------------------
 // Hierarchy operations (menu actions).
+//
+// Ownership of cells: the Gsymbols list owns every cell it links.  Gflatten
+// is a member of that list, except after GCfreeH, which keeps the flattened
+// cell as a list of its own.  Glayout and Gactive own nothing; whenever the
+// cell they point at is released they are cleared.  ACinit, GCfreeH and
+// GCfreeS therefore release each cell exactly once.
 // ---------------------------------------------------------------------------
 int GCflatten();
 int GCunflatten();
@@ -211,3 +257,47 @@ int GCfreeH();
 int GCfreeS();
 int GCsmash();
 int GCdump();
+
+// The first cell named "CIRCUIT" from `list` on.  Without one, prints
+// "DID NOT FIND TOP LAYOUT!!!!.. exiting" and abandons the action.
+_layout* GCgetTopLayout(_layout* list);
+
+// Flattens `top` in place: every call, in list order, is replaced by the
+// transformed geometry of the called cell, which is itself flattened first
+// (once: a cell loses its calls at its first use).  Cells are found by name
+// in `symbols` (first match).  A cell that calls itself, directly or through
+// others, or geometry that would leave the coordinate range, abandons the
+// action before anything is changed.
+void GCflattenLayout(_layout* top, _layout* symbols);
+// Flattens `cell` and copies its geometry, transformed by `call`, into `into`.
+void GCflattenLayer(_layout* into, _instance* call, _layout* cell, _layout* symbols);
+
+// Add one element at the front of the list of `slot` of `cell`, creating
+// the symbol when it is missing.
+void GCsave1rect(_layout* cell, long slot, long x1, long y1, long x2, long y2);
+void GCsave1path(_layout* cell, long slot, long width, _points* points);
+void GCsave1poly(_layout* cell, long slot, _points* points);
+void GCsave1cir(_layout* cell, long slot, long x, long y, long d);
+// The label text becomes "<callNo>_<text>".
+void GCsave1label(_layout* cell, long slot, long x, long y, long callNo, const char* text);
+void GCsaveLayerName(_layout* cell, long slot, const char* name);
+
+// One layer of the dump: "L <name>;" and one "B length width cx cy;" line
+// per rectangle of that slot of the flattened cell, in micrometres.
+void GCdumpLayer(FILE* file, unsigned layerIndex);
+
+namespace common {
+
+// Bytes a flatten may allocate at most; 0 (the start value) means the
+// machine's physical memory or the process's address-space or data limit,
+// whichever is smaller.  A flatten that would need more is abandoned.
+void setFlattenMemoryLimit(double bytes);
+
+// Releases every cell held by Gsymbols and Gflatten, each once, and clears
+// the four cell roots.
+void releaseLayouts();
+
+// A fresh cell: zero-filled, empty frame, named `name`.
+_layout* newLayout(const char* name);
+
+}  // namespace common

@@ -2,7 +2,7 @@
 # Runs one golden case: tests/<subsystem>/<case>.batch through quorin-batch
 # in a scratch folder, then compares
 #   <case>.ok           standard error, then "exit <status>"
-#   <case>.stdout.ok    standard output (when the file exists)
+#   <case>.stdout.ok    standard output (empty when the file is missing)
 #   <case>.<file>.ok    the output file <file> (for each such file)
 # With UPDATE_GOLDEN=1 the expected files are rewritten instead.
 set -u
@@ -31,8 +31,15 @@ compare() {  # expected actual
 
 failed=0
 compare "$dir/$case.ok" "$work/stderr" || failed=1
-if [ -f "$dir/$case.stdout.ok" ] || [ "${UPDATE_GOLDEN:-0}" = 1 -a -s "$work/stdout" ]; then
+# Standard output must be empty unless <case>.stdout.ok says otherwise.
+if [ "${UPDATE_GOLDEN:-0}" = 1 ]; then
+  if [ -s "$work/stdout" ]; then cp "$work/stdout" "$dir/$case.stdout.ok"; else rm -f "$dir/$case.stdout.ok"; fi
+elif [ -f "$dir/$case.stdout.ok" ]; then
   compare "$dir/$case.stdout.ok" "$work/stdout" || failed=1
+elif [ -s "$work/stdout" ]; then
+  echo "golden: $case: unexpected standard output:" >&2
+  head -20 "$work/stdout" >&2
+  failed=1
 fi
 for expected in "$dir/$case".*.ok; do
   [ -e "$expected" ] || continue

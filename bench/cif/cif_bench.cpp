@@ -1,0 +1,114 @@
+// cif_bench: reads a CIF file and flattens it as a load does, and prints one
+// line: boxes of the flattened cell, wall-clock seconds, boxes per second,
+// peak RSS in MB, bytes per box (peak RSS above the RSS before reading,
+// divided by the boxes), CPU seconds (user + system) of reading and
+// flattening, and the CPU seconds of the reading alone.
+//
+//   cif_bench [-o] file.cif      (-o: the pooled allocator, as quorin -o)
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "Dcif.h"
+#include "Dglobal.h"
+#include "Dinit.h"
+#include "Dlayout.h"
+
+namespace {
+
+long currentRssBytes()
+{
+  FILE* f = fopen("/proc/self/statm", "r");
+  long pages = 0, resident = 0;
+  if (f) {
+    if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
+      resident = 0;
+    fclose(f);
+  }
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+long peakRssBytes()
+{
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss * 1024L;
+}
+
+double cpuSeconds()
+{
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long boxesOf(const _layout* cell)
+{
+  long n = 0;
+  for (const _symbol* s : cell->symbol)
+    if (s)
+      for (const _rects* r = s->rect; r; r = r->next)
+        ++n;
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  bool pooled = argc == 3 && std::string(argv[1]) == "-o";
+  if (argc != 2 && !pooled) {
+    fprintf(stderr, "Usage: cif_bench [-o] file.cif\n");
+    return 2;
+  }
+  const char* path = argv[argc - 1];
+  setenv("SYSRC", QUORIN_SOURCE_DIR "/lib/sysrc", 0);
+  GCresetGlobals();
+  OwnMemory = pooled ? 1 : 0;
+  Silently = 1;
+  std::string out, err;
+  common::captureOutput(&out, &err);
+  init::startHeadless(false);
+  long before = currentRssBytes();
+
+  double cpuStart = cpuSeconds();
+  double cpuRead = 0;
+  auto start = std::chrono::steady_clock::now();
+  cifin = fopen(path, "r");
+  if (!cifin) {
+    common::captureOutput(nullptr, nullptr);
+    fprintf(stderr, "cif_bench: cannot open %s\n", path);
+    return 1;
+  }
+  int status;
+  {
+    common::ActionScope scope;
+    try {
+      ACinit();
+      status = CIFparse();
+      cpuRead = cpuSeconds() - cpuStart;
+      if (status == 0)
+        GCflatten();
+    } catch (const common::OperationAborted&) {
+      status = 2;
+    }
+  }
+  auto stop = std::chrono::steady_clock::now();
+  double cpu = cpuSeconds() - cpuStart;
+  common::captureOutput(nullptr, nullptr);
+  if (status != 0 || !Gflatten) {
+    fprintf(stderr, "cif_bench: %s did not load:\n%s", path, err.c_str());
+    return 1;
+  }
+  double seconds = std::chrono::duration<double>(stop - start).count();
+  long boxes = boxesOf(Gflatten);
+  long peak = peakRssBytes();
+  printf("%ld %.3f %.0f %.1f %.1f %.3f %.3f\n", boxes, seconds, boxes / seconds,
+         peak / 1048576.0, double(peak - before) / boxes, cpu, cpuRead);
+  return 0;
+}
