@@ -1,16 +1,275 @@
 // DEextract.h -- circuit extraction (src/extract).
 //
-// Everything other subsystems may use of this subsystem.
+// Everything other subsystems may use of the extraction: the transistor,
+// net, terminal and name records with their globals, the recognition of
+// transistors on the tile planes, net tracing, terminal lists, the name
+// hash and the net name table, the netlist file "circuit.net" and the net
+// inspection actions.
+//
+// Net numbers live in the tiles' `node` field: 0 none, > 0 the net, < 0 a
+// temporary tag of recognition or of a net finder.  On the element tiles of
+// the active plane and on the gate-plane tile over a gate, `lower` holds the
+// owning transistor instead of contact links; on an ordinary tile `next`
+// holds an input/output pin record.
 #pragma once
 
+#include <cstdint>
+
+#include "CS.h"
+
+struct MultiFingerTran;
+
+// ---------------------------------------------------------------------------
+// Records.  All are zero-filled when made; transistors and nets are never
+// released one by one.
+// ---------------------------------------------------------------------------
+constexpr int kDeviceNameLength = 16;  // characters of transistor and net names
+constexpr int kNetNameLength = 64;     // characters of a net name in the name table
+constexpr int kMaxTerminals = 128;     // terminals of one net's terminal list
+constexpr int kHashSize = 11;          // buckets of the name hash
+
+// A transistor, or (number -1) an input/output pin that uses only `number`
+// and `Tgate`.
+struct _Dtransistor {
+  char name[kDeviceNameLength];  // "m<number>"
+  int16_t type;                  // 0 for element 0, 1 for the others
+  int32_t number;                // from 1 in creation order; -1 for a pin
+  int32_t gate, source, drain;   // net numbers, 0 when none
+  int32_t width, length;         // height and width of the gate region's box
+  int32_t orientation;           // 1 side by side in x, -1 stacked in y, 0 neither
+  int32_t resize_width;
+  int32_t resize_length;
+  int32_t resize_drain_ext;
+  int32_t resize_source_ext;
+  int32_t resize_Pside1_ext;
+  int32_t resize_Pside2_ext;
+  int16_t resize_act_poly_flag;
+  char gatenode[kDeviceNameLength];
+  char sourcenode[kDeviceNameLength];
+  char drainnode[kDeviceNameLength];
+  MultiFingerTran* multifingerTran;
+  int32_t no_contact_row;
+  _Dtile* Tgate;    // element tile of the active plane that started recognition
+  _Dtile* Tsource;  // source tile of the active plane
+  _Dtile* Tdrain;   // drain tile of the active plane, or null
+  _Dtile* Pgate;    // gate-layer tile over the gate centre
+  _Dtile* Pside1;   // gate-layer tiles just beyond the gate, away from
+  _Dtile* Pside2;   //   source and drain
+  _Dtransistor* next;  // next transistor of the same element kind
+};
+
+struct _Dnet {
+  char name[kDeviceNameLength];  // "n<node>"
+  int32_t node;                  // the net number, carried by every tile of the net
+  _Dtilelist* tilelist;          // the net's tiles in all planes
+  void* graph;                   // resistance graph (parasitic extraction)
+  void* connElemList;            // connected devices, filled by later passes
+  _Dnet* next;
+};
+
+// What a net's connection list holds.
+enum ElemType { elemTRAN = 0, elemMFT = 1, elemCAP = 2, elemIND = 3, elemRES = 4, elemPIN = 5 };
+struct _Conn_Elem {
+  ElemType type;
+  void* element;
+};
+
+// One terminal of a net's terminal list.
+struct _DtermList {
+  _Dtransistor* transistor;
+  _Dtile* tile;      // the tile through which the net reaches the terminal
+  int32_t no;        // position in the list from 1
+  int16_t port;      // 0 gate, 1 source, 2 drain
+  int16_t visited;   // mark of the fault passes
+  _DtermList* next;
+};
+
+struct _DtransList {
+  _Dtransistor* transistor;
+  _DtransList* next;
+};
+
+struct _DnameTable {
+  int32_t node;
+  char name[kNetNameLength];
+  _DnameTable* next;
+};
+
+struct _DListTran {
+  char name[kDeviceNameLength];
+  _Dtransistor* tran;
+  _DListTran* next;
+};
+
+struct _DListNet {
+  char name[kDeviceNameLength];
+  _Dnet* net;
+  _DListNet* next;
+};
+
+// Bucket heads are sentinels: the chain starts at the head's `next`.
+struct _DHashTable {
+  int tablesize;          // always kHashSize
+  _DListTran* TranList;   // kHashSize bucket heads
+  _DListNet* NetList;     // kHashSize bucket heads
+};
+
+// ---------------------------------------------------------------------------
+// Globals, reset by DExInit.
+// ---------------------------------------------------------------------------
+extern _Dtransistor** Transistors;  // DelementNum list heads, newest first
+extern int TransNum;
+extern _Dnet* Nets;                 // newest first
+extern int NetsNum;
+extern _Dtilelist* NetTileList;     // tiles of the net traced last
+extern _DnameTable* NetNameTable;   // newest first
+extern _DtransList* TransList;      // transistors met while RecordTerm is on
+extern int RecordTerm;
+extern _DHashTable* Hash;
+
+// ---------------------------------------------------------------------------
+// Extraction.
+// ---------------------------------------------------------------------------
+
+// Empties the extraction: per-element list heads for DelementNum elements,
+// no nets, transistors, names or recorded transistors.  Called by DCcrtCS.
+void DExInit();
+
+// Recognises every transistor of the active plane and traces its nets.
+// Data that make the extraction impossible (a contact on a gate, two
+// transistors on one gate) abandon the action after the extraction made so
+// far is released; the planes stay usable.
 int DExCir();
+
+// The element kind of an element tile: the element with the most layers
+// whose layers from the gate layer on all cover the tile.
+int DExElementNo(_Dtile* tile);
+
+// Recognises the transistor whose gate region contains `tile`.
+// Returns: a new _box (GCfree it) around the gate region; the gate, source
+//   and drain tiles (source and drain may be null).
+_box* DExGSD(_Dtile* tile, int element, _Dtile** gate, _Dtile** source, _Dtile** drain,
+             int check);
+
+// 1 when the tile can be a source or drain of `element`.
+int TisPortTile(_Dtile* tile, int element, int check);
+
+// Prepends onto *list the neighbours of `tile` that recognition takes, in
+// the order right side (downward), left side (upward), top side (leftward),
+// bottom side (rightward), tagging each with `tag`.  Skipped: space, tiles
+// already tagged, with `sameType` tiles of another material, and element
+// tiles seen from an ordinary tile.
+// Returns: the number of tiles prepended.
+int AllNeighborGSD(_Dtile* tile, _Dtilelist** list, int tag, int sameType);
+// Builds in *newList the union of AllNeighborGSD of the tiles of `list`,
+// which is released (newList may point at the variable holding `list`).
+int ListNeighborGSD(_Dtilelist* list, _Dtilelist** newList, int tag, int sameType);
+// Floods the material region of `tile` with the tile's own tag.
+void DExPathGSD(_Dtile* tile);
+
+// Traces the net of `tile` with the number `net`: same-material neighbours
+// in each plane and contact links between planes.  Every tile taken is
+// prepended to NetTileList.
+void DExPath(_Dtile* tile, int net);
+// One flood step of DExPath: the neighbours of `tile` that join the net are
+// numbered and prepended onto *list and NetTileList; their links go onto the
+// two link lists.
+int AllNeighbor(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** upperList,
+                _Dtilelist** lowerList);
+int ListNeighbor(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
+                 _Dtilelist** lowerList);
+// Prepends onto `list` the tiles of `links` that do not carry `net` yet.
+_Dtilelist* TlistCat(_Dtilelist* list, _Dtilelist* links, int net);
+
+// ---------------------------------------------------------------------------
+// Terminals.
+// ---------------------------------------------------------------------------
+
+// Prepends the transistor (or pin) to TransList unless it is there.
+void DErecordTrans(_Dtransistor* transistor);
+// The terminals of the net of `netTiles` among the transistors of
+// `transList`; null (with a warning) for more than kMaxTerminals.
+_DtermList* DExTermList(_Dtilelist* netTiles, _DtransList* transList);
+// 1 when the tile carries the net of the first tile of `netTiles`.
+int DExTinList(_Dtile* tile, _Dtilelist* netTiles);
+// Appends `term` to `list`; returns the head.
+_DtermList* DExInsertTerm(_DtermList* list, _DtermList* term);
+void DExFreeTerm(_DtermList* list);
+// A copy of a tile list in reverse order.
+_Dtilelist* DExDupList(_Dtilelist* list);
+
+// ---------------------------------------------------------------------------
+// Names.
+// ---------------------------------------------------------------------------
+void InitHash();
+// Both do nothing when the name is present; otherwise they add it and
+// return 1.
+int InsertTranToHash(const char* name, _Dtransistor* transistor);
+int InsertNetToHash(const char* name, _Dnet* net);
+_DListTran* FindTranPosinHash(const char* name);
+_DListNet* FindNetPosinHash(const char* name);
+// Sum of the name's characters (signed) modulo `size`.
+int ComputeHash(const char* name, int size);
+
+// Names nets after the labels of the flattened layout.
+void DExCrtNameTb();
+// Number of underscores in a name.
+int NameCom(const char* name);
+// The newest name-table name of a net; null when label display is off or
+// the net has none.
+char* DExNetName(long number);
+
+// Net re-extraction including passive devices.
+int DExCirPassive();
+
+// ---------------------------------------------------------------------------
+// Netlist, net inspection and the net check (menu actions).  The point
+// operations take layout coordinates and return 0 when done, 1 when the
+// planes are missing.
+// ---------------------------------------------------------------------------
 int DExOutput();
+int DExNameNet(char* name);
+int DExNameNetExe(_point point);
+int DExDefIO(char* name);
+int DExDefIOExe(_point point);
+int DExSearchNet(long number);
 int DExShowObj();
+int DExShowObjExe(_point point);
+int DExSelectNetTileObj();
+int DExSelectNetTileObjExe(_point point);
 int DExShowATran();
 int DExShowANet();
-int DExSelectNetTileObj();
+// Ends the action (after releasing the extraction) when a net holds space.
 int DExVerifyNets();
-int DExCirPassive();
-int DExDefIO(char* name);
-int DExNameNet(char* name);
-int DExSearchNet(long number);
+
+namespace extract {
+
+// The net finder (DExFindNet of the parasitic extraction), installed from
+// above: given a solid tile with a positive net number, NetTileList becomes
+// that net's tiles and the four outputs their bounding box.
+using NetFinder = _Dtilelist* (*)(_Dtile* tile, int* x1, int* y1, int* x2, int* y2);
+void setNetFinder(NetFinder finder);
+
+// Installs extraction's hooks into the tile planes and the view.
+void install();
+
+// Releases the whole extraction and clears what it left in the tiles of the
+// live planes (net numbers, tags, transistor roles, pins).
+void releaseExtraction();
+
+// Traces from `tile` as DExPath does, numbering tiles with `tag` and taking
+// tiles whose node is not `tag` and either not positive or equal to
+// `owner`.  A net finder traces with tag -n and owner n.
+void traceNet(_Dtile* tile, int tag, int owner);
+
+// Releases TransList.
+void releaseTransList();
+
+// The gate-layer tile over a transistor's gate: the tile at (x1 + 1, y1 + 1)
+// of the gate tile in the plane of the gate layer; null without that plane.
+_Dtile* gateLayerTile(const _Dtransistor* transistor);
+
+// The transistor held in an element tile's lower slot, or null.
+_Dtransistor* transistorOf(const _Dtile* tile);
+
+}  // namespace extract

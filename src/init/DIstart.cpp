@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "CS.h"
+#include "DEextract.h"
+#include "DPparasitic.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
 #include "Devent.h"
@@ -53,6 +55,8 @@ void startHeadless(bool readMenus)
     DImenuInit();
   DEinit();
   InitStitch();
+  extract::install();
+  parasitic::install();
   DIsetInit();
   DYinit();
 }

@@ -1,0 +1,166 @@
+// Net tracing: a flood through same-material neighbours in each plane and
+// through the contact links between planes, recording the transistors and
+// pins it meets while terminal recording is on.
+#include "DEextract.h"
+
+#include <vector>
+
+#include "DExstate.h"
+
+namespace {
+
+// Whether a tile joins the net traced with `tag`: it does not carry the tag
+// yet and carries no other net than `owner`.
+bool joins(const _Dtile* t, int tag, int owner)
+{
+  if (t->node == tag)
+    return false;
+  if (t->node <= 0 || t->node == owner)
+    return true;
+  TisTaged(t, owner);  // says "Net extraction error" for a positive owner
+  return false;
+}
+
+// Records the transistor held by an element tile, or the pin of a tile.
+void record(const _Dtile* t)
+{
+  if (TisElement(t))
+    DErecordTrans(extract::transistorOf(t));
+  else if (t->next)
+    DErecordTrans(t->next);
+}
+
+// Prepends onto `list` the tiles of `links` that do not carry `tag`.
+_Dtilelist* catLinks(_Dtilelist* list, const _Dtilelist* links, int tag)
+{
+  for (; links; links = links->next)
+    if (links->tile && links->tile->node != tag)
+      list = TileToList(list, links->tile);
+  return list;
+}
+
+// One flood step from `tile`: see AllNeighbor.
+int collect(_Dtile* tile, _Dtilelist** list, int tag, int owner, _Dtilelist** upperList,
+            _Dtilelist** lowerList)
+{
+  int count = 0;
+  extract::eachNeighbor(tile, [&](_Dtile* n) {
+    if (RecordTerm)
+      record(n);
+    if (!TsameType(tile, n) || !joins(n, tag, owner))
+      return;
+    n->node = tag;
+    *list = TileToList(*list, n);
+    NetTileList = TileToList(NetTileList, n);
+    *upperList = catLinks(*upperList, n->upper, tag);
+    if (!TisElement(n))
+      *lowerList = catLinks(*lowerList, n->lower, tag);
+    ++count;
+  });
+  return count;
+}
+
+// The contact links still to follow from one tile of the trace.
+struct Pending {
+  _Dtilelist* upper;
+  _Dtilelist* lower;
+};
+
+// Takes `t` into the net and floods its plane.
+// Returns: the links of the flooded tiles, upper links first.
+Pending enter(_Dtile* t, int tag, int owner)
+{
+  Stitch = t;
+  t->node = tag;
+  Pending links{catLinks(nullptr, t->upper, tag),
+                TisElement(t) ? nullptr : catLinks(nullptr, t->lower, tag)};
+  NetTileList = TileToList(NetTileList, t);
+  if (RecordTerm)
+    record(t);
+  _Dtilelist* ring = nullptr;
+  collect(t, &ring, tag, owner, &links.upper, &links.lower);
+  while (ring) {
+    _Dtilelist* next = nullptr;
+    for (_Dtilelist* n = ring; n; n = n->next)
+      collect(n->tile, &next, tag, owner, &links.upper, &links.lower);
+    FreeList(ring);
+    ring = next;
+  }
+  return links;
+}
+
+}  // namespace
+
+namespace extract {
+
+/*
+ * traceNet --
+ *   The trace of DExPath with the number `tag` and the net `owner` whose
+ *   tiles may be renumbered.  A plane is flooded ring by ring; then the
+ *   contact links met are followed, upper links before lower ones, each as
+ *   a trace of its own (depth first, on an explicit stack).
+ */
+void traceNet(_Dtile* tile, int tag, int owner)
+{
+  if (!tile || !joins(tile, tag, owner))
+    return;
+  std::vector<Pending> stack;
+  stack.push_back(enter(tile, tag, owner));
+  while (!stack.empty()) {
+    Pending& top = stack.back();
+    _Dtilelist** head = top.upper ? &top.upper : &top.lower;
+    if (!*head) {
+      stack.pop_back();
+      continue;
+    }
+    _Dtilelist* node = *head;
+    *head = node->next;
+    _Dtile* next = node->tile;
+    node->next = nullptr;
+    FreeList(node);
+    if (joins(next, tag, owner))
+      stack.push_back(enter(next, tag, owner));
+  }
+}
+
+}  // namespace extract
+
+/*
+ * DExPath --
+ *   Traces the net of `tile` with the number `net`; every tile taken is
+ *   prepended to NetTileList.
+ */
+void DExPath(_Dtile* tile, int net) { extract::traceNet(tile, net, net); }
+
+/*
+ * AllNeighbor --
+ *   The flood step of net tracing: visits the neighbours of `tile` (right,
+ *   left, top, bottom side); with terminal recording on, records the
+ *   transistor or pin of each; a neighbour of the same material that is not
+ *   on the net yet gets its number and is prepended onto *list and
+ *   NetTileList, its upper links onto *upperList and, unless it is an
+ *   element tile, its lower links onto *lowerList.
+ * Returns: the number of tiles taken.
+ */
+int AllNeighbor(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** upperList,
+                _Dtilelist** lowerList)
+{
+  return collect(tile, list, net, net, upperList, lowerList);
+}
+
+int ListNeighbor(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
+                 _Dtilelist** lowerList)
+{
+  _Dtilelist* next = nullptr;
+  int count = 0;
+  for (_Dtilelist* n = list; n; n = n->next)
+    count += collect(n->tile, &next, net, net, upperList, lowerList);
+  FreeList(list);
+  *newList = next;
+  return count;
+}
+
+_Dtilelist* TlistCat(_Dtilelist* list, _Dtilelist* links, int net)
+{
+  return catLinks(list, links, net);
+}
