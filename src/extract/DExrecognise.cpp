@@ -84,7 +84,13 @@ namespace extract {
 const State::ElementPlanes& elementPlanes(int e)
 {
   State& s = state();
-  if (s.planesOf != DlayerTile[0].layertile || s.elements.size() != static_cast<size_t>(DelementNum)) {
+  std::vector<int> shape;
+  for (int i = 0; i < DelementNum; ++i) {
+    shape.push_back(Delement[i].layerNum);
+    shape.push_back(Delement[i].portLayerNum);
+  }
+  if (s.planesOf != DlayerTile[0].layertile || s.elementShape != shape) {
+    s.elementShape = shape;
     s.elements.assign(static_cast<size_t>(DelementNum), State::ElementPlanes());
     for (int i = 0; i < DelementNum; ++i) {
       const _Delement& element = Delement[i];

@@ -76,7 +76,8 @@ struct State {
     std::vector<int> ports;  // planes of the further port layers; -1: none
   };
   std::vector<ElementPlanes> elements;
-  const _Dtile* planesOf = nullptr;
+  const _Dtile* planesOf = nullptr;     // the plane set they were found in
+  std::vector<int> elementShape;        // the layer counts they were found for
 };
 
 State& state();
