@@ -16,13 +16,20 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #define CS_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
 #define CS_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
 #define CS_LOOSE_NODES 1
+// Tile blocks hold the only pointers to contact links and extraction's
+// records: the leak checker must look into them.
+#define CS_ROOTS(p, n) __lsan_register_root_region(p, n)
+#define CS_NO_ROOTS(p, n) __lsan_unregister_root_region(p, n)
 #else
 #define CS_POISON(p, n) ((void)(p), (void)(n))
 #define CS_UNPOISON(p, n) ((void)(p), (void)(n))
 #define CS_LOOSE_NODES 0
+#define CS_ROOTS(p, n) ((void)(p), (void)(n))
+#define CS_NO_ROOTS(p, n) ((void)(p), (void)(n))
 #endif
 
 _Dtile* Stitch = nullptr;
@@ -100,6 +107,7 @@ _Dtile* TileArena::take()
     void* block = mapBlock(kBlockBytes);
     blocks_.push_back(static_cast<_Dtile*>(block));
     CS_POISON(block, kBlockBytes);
+    CS_ROOTS(block, kBlockBytes);
     used_ = 0;
   }
   _Dtile* tile = blocks_.back() + used_++;  // still zero from the system
@@ -119,6 +127,7 @@ void TileArena::releaseAll()
 {
   for (_Dtile* block : blocks_) {
     CS_UNPOISON(block, kBlockBytes);
+    CS_NO_ROOTS(block, kBlockBytes);
     munmap(block, kBlockBytes);
   }
   blocks_.clear();

@@ -143,13 +143,14 @@ TEST_F(LinkedPair, NetHoldingSpaceFailsTheCheck)
   draw();
   ASSERT_TRUE(extract());
   _Dnet* link = net(left()->drain);
+  const int node = link->node;
   _Dtile* space = at("CAA", 2000, 300);
   ASSERT_FALSE(TisSolid(space));
   link->tilelist->next = TileToList(link->tilelist->next, space);
   EXPECT_FALSE(action([] { DExVerifyNets(); }));
-  std::string line = " DExVerifyNets.c: Net " + std::to_string(link->node) + " contains space tile \n";
+  std::string line = " DExVerifyNets.c: Net " + std::to_string(node) + " contains space tile \n";
   EXPECT_NE(out.find(line), std::string::npos);
-  EXPECT_NE(err.find("Fatal: Net " + std::to_string(link->node) + " contains space tile."),
+  EXPECT_NE(err.find("Fatal: Net " + std::to_string(node) + " contains space tile."),
             std::string::npos);
   EXPECT_EQ(TransNum, 0) << "the extraction is released";
   EXPECT_EQ(Nets, nullptr);
