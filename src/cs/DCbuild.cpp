@@ -1,5 +1,5 @@
-// Building one plane per layer from the flattened layout, the plane
-// lookups, and the release of the planes.
+// Building one plane per layer from the flattened layout, inserting
+// rectangles, and the plane lookups.
 #include "CS.h"
 
 #include <cstdio>
