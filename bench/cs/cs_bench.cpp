@@ -3,9 +3,12 @@
 // builds all tile planes and prints one line of figures.
 //
 //   cs_bench <boxes> [--check] [--bottom-first]
+//   cs_bench --cif <file> [--check]
 //
 // The rectangle lists come last row first, as the CIF reader makes them,
-// or with --bottom-first in the order the rows are generated.
+// or with --bottom-first in the order the rows are generated.  With --cif
+// the layout is a CIF file (bench/gen_cif makes large ones), read and
+// flattened before the planes are timed.
 //
 // SYSRC must name the system source file (lib/sysrc).
 #include <sys/resource.h>
@@ -18,6 +21,7 @@
 #include <string>
 
 #include "CS.h"
+#include "Dcif.h"
 #include "DTtechnology.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
@@ -126,19 +130,43 @@ long peakRssKb()
   return usage.ru_maxrss;
 }
 
+// Reads and flattens a CIF file into Gflatten.
+// Returns: the number of rectangles, or -1 when it cannot be read.
+long readCif(const char* path)
+{
+  cifin = fopen(path, "r");
+  if (!cifin)
+    return -1;
+  ACinit();
+  common::ActionScope scope;
+  try {
+    if (CIFparse() != 0 || GCflatten() != 0 || !Gflatten)
+      return -1;
+  } catch (const common::OperationAborted&) {
+    return -1;
+  }
+  long boxes = 0;
+  for (const _symbol* symbol : Gflatten->symbol)
+    for (const _rects* r = symbol ? symbol->rect : nullptr; r; r = r->next)
+      ++boxes;
+  return boxes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
   if (argc < 2) {
-    fprintf(stderr, "usage: cs_bench <boxes> [--check] [--bottom-first]\n");
+    fprintf(stderr, "usage: cs_bench <boxes> [--check] [--bottom-first] | --cif <file> [--check]\n");
     return 2;
   }
-  long boxes = atol(argv[1]);
+  const char* cif = nullptr;
   bool check = false, bottomFirst = false;
-  for (int i = 2; i < argc; ++i) {
+  for (int i = 1; i < argc; ++i) {
     check = check || strcmp(argv[i], "--check") == 0;
     bottomFirst = bottomFirst || strcmp(argv[i], "--bottom-first") == 0;
+    if (strcmp(argv[i], "--cif") == 0 && i + 1 < argc)
+      cif = argv[++i];
   }
   GCresetGlobals();
   Silently = 1;
@@ -149,7 +177,14 @@ int main(int argc, char** argv)
   DItechInit();
   InitStitch();
 
-  Gflatten = generate(boxes, bottomFirst);
+  long boxes = cif ? readCif(cif) : atol(argv[1]);
+  if (boxes <= 0) {
+    common::captureOutput(nullptr, nullptr);
+    fprintf(stderr, "cs_bench: no layout (%s)\n", cif ? cif : argv[1]);
+    return 1;
+  }
+  if (!cif)
+    Gflatten = generate(boxes, bottomFirst);
   long rssBefore = peakRssKb();
   auto start = std::chrono::steady_clock::now();
   double cpuStart = cpuSeconds();

@@ -1,5 +1,5 @@
-// Building one plane per layer from the flattened layout, the plane
-// lookups, and the release of the planes.
+// Building one plane per layer from the flattened layout, inserting
+// rectangles, and the plane lookups.
 #include "CS.h"
 
 #include <cstdio>
@@ -208,6 +208,7 @@ _Dtile* Put1BoxCS(const _rects* box, int type, int plane)
     work.push(first);
   while (!work.empty()) {
     Box b = work.pop();
+    Stitch = cs::startNear(plane, Stitch, b.x2, b.y1);
     _Dtile* s = cs::firstSolid(b.x1, b.y1, b.x2, b.y2);
     if (!s) {
       _Dtile* t = createTile(b, type, record);
@@ -244,8 +245,7 @@ _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane
     work.push(first);
   while (!work.empty()) {
     Box b = work.pop();
-    _Dtile* start = cs::indexedStart(0, b.x2, b.y1);
-    Stitch = start ? start : s.activeHint;
+    Stitch = cs::startNear(0, s.activeHint, b.x2, b.y1);
     _Dtile* active = cs::firstSolid(b.x1, b.y1, b.x2, b.y2);
     s.activeHint = Stitch;
     Stitch = gate;
@@ -259,7 +259,7 @@ _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane
     if (active->type != type && !empty(overlap)) {
       Stitch = active;
       s.activeHint = createTile(overlap, type | cs::kElement, &DlayerTile[0]);
-      Stitch = gate;
+      Stitch = cs::startNear(plane, gate, overlap.x2, overlap.y2 - 1);
       gate = createTile(overlap, type | cs::kElement, &DlayerTile[plane]);
     }
     Stitch = gate;
@@ -299,6 +299,7 @@ void CrtLayerCS(int plane, int mode)
   if (Gflatten && record.layer >= 0 && record.layer < kMaxLayers)
     symbol = Gflatten->symbol[record.layer];
   checkLimits(symbol, record.name);
+  cs::startIndex(plane, symbol ? symbol->rect : nullptr);
   Stitch = record.layertile;
   cs::state().activeHint = nullptr;
   for (const _rects* r = symbol ? symbol->rect : nullptr; r; r = r->next) {

@@ -57,8 +57,7 @@ void collect(int plane, _Dtile** hint, int x1, int y1, int x2, int y2,
              std::vector<_Dtile*>* tiles)
 {
   tiles->clear();
-  _Dtile* start = cs::indexedStart(plane, x2, y1);
-  Stitch = start ? start : *hint;
+  Stitch = cs::startNear(plane, *hint, x2, y1);
   cs::walkArea(x1, y1, x2, y2, false, [&](_Dtile* t) {
     tiles->push_back(t);
     return false;

@@ -119,15 +119,30 @@ _Dtile* splitBelow(_Dtile* t, int y)
   return n;
 }
 
+/*
+ * absorbLeft --
+ *   `right` grows over its left neighbour `left` (same bottom and top),
+ *   which is released.  Only the stitches that pointed at `left` change, so
+ *   the cost is the number of `left`'s neighbours, however wide `right`
+ *   has grown.
+ */
 void absorbLeft(_Dtile* right, _Dtile* left)
 {
-  right->x1 = left->x1;
-  right->y1 = left->y1;
+  const int leftEnd = left->x1, joint = right->x1, rightEnd = cs::right(right);
+  const int top = cs::top(right);
+  // Along the top edge of the left part: the tiles that start over it.
+  for (_Dtile* n = left->rt; n && n->x1 >= leftEnd; n = n->bl)
+    n->lb = right;
+  // Along its bottom edge: the tiles that end under the grown tile.
+  for (_Dtile* n = left->lb; n && n->x1 < joint; n = n->tr)
+    if (cs::right(n) <= rightEnd)
+      n->rt = right;
+  // Along its left edge: the tiles that end at or below the top.
+  for (_Dtile* n = left->bl; n && cs::top(n) <= top; n = n->rt)
+    n->tr = right;
+  right->x1 = leftEnd;
   right->lb = left->lb;
   right->bl = left->bl;
-  UpdateNeighbor(right, kTopSide);
-  UpdateNeighbor(right, kBottomSide);
-  UpdateNeighbor(right, kLeftSide);
   forgetTile(left, right);
   FreeTile(left);
 }

@@ -1,8 +1,9 @@
-// Start tiles for searches in finished planes.
+// Start tiles for the searches of plane building.
 #include "CS.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "DCint.h"
 
@@ -24,125 +25,109 @@ long long distance(const _Dtile* t, int x, int y)
 
 }  // namespace
 
-/*
- * PlaneIndex --
- *   Puts the tiles into the cells of a grid over their bounding box that
- *   they meet.  The cells are about as many as the tiles; as the tiles do
- *   not overlap, the entries stay about as many too.
- */
-PlaneIndex::PlaneIndex(const std::vector<_Dtile*>& tiles)
+PlaneIndex::PlaneIndex(long long x1, long long y1, long long x2, long long y2, long cells)
 {
-  if (tiles.empty())
-    return;
-  long long bx1 = kMax, by1 = kMax, bx2 = kMin, by2 = kMin;
-  for (const _Dtile* t : tiles) {
-    bx1 = std::min<long long>(bx1, t->x1);
-    by1 = std::min<long long>(by1, t->y1);
-    bx2 = std::max<long long>(bx2, right(t));
-    by2 = std::max<long long>(by2, top(t));
-  }
-  double area = static_cast<double>(bx2 - bx1) * static_cast<double>(by2 - by1);
-  cell_ = std::max(1, static_cast<int>(std::ceil(std::sqrt(area / tiles.size()))));
-  x0_ = static_cast<int>(bx1);
-  y0_ = static_cast<int>(by1);
-  nx_ = static_cast<int>((bx2 - bx1 + cell_ - 1) / cell_);
-  ny_ = static_cast<int>((by2 - by1 + cell_ - 1) / cell_);
+  double area = static_cast<double>(x2 - x1) * static_cast<double>(y2 - y1);
+  cell_ = std::max<long long>(1, static_cast<long long>(std::ceil(std::sqrt(area / cells))));
+  x0_ = x1;
+  y0_ = y1;
+  nx_ = static_cast<int>((x2 - x1 + cell_ - 1) / cell_);
+  ny_ = static_cast<int>((y2 - y1 + cell_ - 1) / cell_);
+  first_.assign(static_cast<size_t>(nx_) * ny_, -1);
+  entries_.reserve(static_cast<size_t>(cells));
+}
 
-  std::vector<uint32_t> count(static_cast<size_t>(nx_) * ny_ + 1, 0);
-  auto eachCell = [&](const _Dtile* t, auto&& use) {
-    int cx1 = static_cast<int>((t->x1 - bx1) / cell_);
-    int cx2 = static_cast<int>((right(t) - 1 - bx1) / cell_);
-    int cy1 = static_cast<int>((t->y1 - by1) / cell_);
-    int cy2 = static_cast<int>((top(t) - 1 - by1) / cell_);
-    for (int cy = cy1; cy <= cy2; ++cy)
-      for (int cx = cx1; cx <= cx2; ++cx)
-        use(static_cast<size_t>(cy) * nx_ + cx);
-  };
-  for (const _Dtile* t : tiles)
-    eachCell(t, [&](size_t cell) { ++count[cell + 1]; });
-  for (size_t i = 1; i < count.size(); ++i)
-    count[i] += count[i - 1];
-  start_ = count;
-  tiles_.resize(count.back());
-  for (_Dtile* t : tiles)
-    eachCell(t, [&](size_t cell) { tiles_[count[cell]++] = t; });
+int PlaneIndex::cellOf(long long v, long long origin, int count) const
+{
+  long long c = v < origin ? 0 : (v - origin) / cell_;
+  return static_cast<int>(std::min<long long>(c, count - 1));
+}
+
+void PlaneIndex::note(_Dtile* tile)
+{
+  long long x = (static_cast<long long>(tile->x1) + right(tile)) / 2;
+  long long y = (static_cast<long long>(tile->y1) + top(tile)) / 2;
+  int32_t& first = first_[static_cast<size_t>(cellOf(y, y0_, ny_)) * nx_ + cellOf(x, x0_, nx_)];
+  entries_.push_back({tile, first});
+  first = static_cast<int32_t>(entries_.size() - 1);
 }
 
 _Dtile* PlaneIndex::near(int x, int y) const
 {
-  if (nx_ == 0)
-    return nullptr;
-  auto cellOf = [&](int v, int origin, int n) {
-    long long c = v < origin ? -1 : (static_cast<long long>(v) - origin) / cell_;
-    return static_cast<int>(std::min<long long>(c, n));
-  };
   const int cx = cellOf(x, x0_, nx_), cy = cellOf(y, y0_, ny_);
-  auto cellRange = [&](int ix, int iy, uint32_t* begin, uint32_t* end) {
-    if (ix < 0 || iy < 0 || ix >= nx_ || iy >= ny_)
-      return false;
-    size_t cell = static_cast<size_t>(iy) * nx_ + ix;
-    *begin = start_[cell];
-    *end = start_[cell + 1];
-    return true;
-  };
+  std::vector<std::pair<long long, _Dtile*>>& ring = ring_;
+  int seeks = 0;
+  // Rings of cells around the point's cell, nearest tiles of a ring first.
+  for (int r = 0; r <= kRings && seeks < kSeeks; ++r) {
+    ring.clear();
+    for (int iy = cy - r; iy <= cy + r; ++iy) {
+      if (iy < 0 || iy >= ny_)
+        continue;
+      bool edge = iy == cy - r || iy == cy + r;
+      for (int ix = cx - r; ix <= cx + r; ix += edge || r == 0 ? 1 : 2 * r) {
+        if (ix < 0 || ix >= nx_)
+          continue;
+        for (int32_t e = first_[static_cast<size_t>(iy) * nx_ + ix]; e >= 0;
+             e = entries_[e].next)
+          ring.push_back({distance(entries_[e].tile, x, y), entries_[e].tile});
+      }
+    }
+    std::sort(ring.begin(), ring.end());
+    for (const auto& candidate : ring) {
+      if (candidate.first == 0)
+        return candidate.second;
+      if (seeks++ == kSeeks)
+        break;
+      if (_Dtile* found = seek(candidate.second, x, y, kShortWalk))
+        return found;
+    }
+  }
+  return nullptr;
+}
 
-  // Mostly a noted tile of the point's cell holds it.
-  uint32_t begin, end;
-  if (cellRange(cx, cy, &begin, &end))
-    for (uint32_t i = begin; i < end; ++i)
-      if (distance(tiles_[i], x, y) == 0)
-        return tiles_[i];
-
-  // Otherwise walk a little from the nearest ones around it.
-  std::vector<std::pair<long long, _Dtile*>>& candidates = candidates_;
-  candidates.clear();
-  for (int iy = cy - 1; iy <= cy + 1; ++iy)
-    for (int ix = cx - 1; ix <= cx + 1; ++ix)
-      if (cellRange(ix, iy, &begin, &end))
-        for (uint32_t i = begin; i < end; ++i)
-          candidates.push_back({distance(tiles_[i], x, y), tiles_[i]});
-  if (candidates.empty())
-    return nullptr;
-  auto nearest = std::min_element(candidates.begin(), candidates.end());
-  if (_Dtile* found = seek(nearest->second, x, y, kShortWalk))
-    return found;
-  std::sort(candidates.begin(), candidates.end());
-  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-  const size_t tries = std::min<size_t>(kTries, candidates.size());
-  for (size_t i = 0; i < tries; ++i)
-    if (_Dtile* found = seek(candidates[i].second, x, y, kShortWalk))
-      return found;
-  return candidates.front().second;
+void startIndex(int plane, const _rects* rects)
+{
+  State& s = state();
+  if (!s.indexing || plane < 0 || plane >= kMaxPlanes)
+    return;
+  long long x1 = kMax, y1 = kMax, x2 = kMin, y2 = kMin;
+  long count = 0;
+  for (const _rects* r = rects; r; r = r->next) {
+    x1 = std::min<long long>(x1, std::min(r->x1, r->x2));
+    y1 = std::min<long long>(y1, std::min(r->y1, r->y2));
+    x2 = std::max<long long>(x2, std::max(r->x1, r->x2));
+    y2 = std::max<long long>(y2, std::max(r->y1, r->y2));
+    ++count;
+  }
+  s.indexes[plane].reset();
+  if (count > 0 && x1 < x2 && y1 < y2)
+    s.indexes[plane] = std::make_unique<PlaneIndex>(x1, y1, x2, y2, count);
 }
 
 void noteCreated(int plane, _Dtile* tile)
 {
   State& s = state();
-  if (s.indexing && plane >= 0 && plane < kMaxPlanes && !s.indexes[plane])
-    s.created[plane].push_back(tile);
+  if (s.indexing && plane >= 0 && plane < kMaxPlanes && s.indexes[plane])
+    s.indexes[plane]->note(tile);
 }
 
-_Dtile* indexedStart(int plane, int x, int y)
+_Dtile* startNear(int plane, _Dtile* hint, int x, int y)
 {
   State& s = state();
-  if (!s.indexing || plane < 0 || plane >= kMaxPlanes)
-    return nullptr;
-  std::unique_ptr<PlaneIndex>& index = s.indexes[plane];
-  if (!index) {
-    index = std::make_unique<PlaneIndex>(s.created[plane]);
-    s.created[plane] = std::vector<_Dtile*>();
-  }
-  return index->near(x, y);
+  if (!s.indexing || plane < 0 || plane >= kMaxPlanes || !s.indexes[plane])
+    return hint;
+  if (_Dtile* found = hint ? seek(hint, x, y, kHintWalk) : nullptr)
+    return found;
+  _Dtile* found = s.indexes[plane]->near(x, y);
+  return found ? found : hint;
 }
 
 void dropIndexes()
 {
   State& s = state();
   s.indexing = false;
-  for (int i = 0; i < kMaxPlanes; ++i) {
-    s.indexes[i].reset();
-    s.created[i] = std::vector<_Dtile*>();
-  }
+  for (std::unique_ptr<PlaneIndex>& index : s.indexes)
+    index.reset();
 }
 
 int planeOfEntry(const _Dtile* entry)

@@ -65,47 +65,64 @@ class NodePool {
 };
 
 // ---------------------------------------------------------------------------
-// Start tiles for searches in finished planes.
+// Start tiles for the searches of plane building.
 //
-// In a finished plane a point search that has to cross a tall space tile
-// sideways walks along that tile's whole edge.  While DCcrtCS runs, the
-// material tiles it creates are noted per plane; a plane's notes become a
-// grid on the first search that asks for it, and the search starts where a
-// short walk from a noted tile near its point arrives.  Material tiles of a
-// layer plane are never released (insertion joins only space), so the notes
-// stay valid; they may have been cut since, which only makes them farther.
+// A point search that has to cross a tall space tile sideways walks along
+// that tile's whole edge, which in a large plane is long; the insertion
+// order of the layout decides how often that happens.  While DCcrtCS runs,
+// every plane keeps a grid over the bounding box of its rectangles that
+// remembers the material tiles created in each cell, and each search starts
+// where a short walk from one of the remembered tiles around its point
+// arrives.  Material tiles of a layer plane are never released (insertion
+// joins only space), so what the grid holds stays valid; a tile may have
+// been cut since, which only makes it farther.  A walk that crosses a tall
+// tile needs many steps, so a few steps tell a good start from a bad one.
 // ---------------------------------------------------------------------------
+constexpr int kShortWalk = 8;  // steps tried from a remembered tile
+constexpr int kHintWalk = 8;   // steps tried from the previous search's tile
+
 class PlaneIndex {
  public:
-  explicit PlaneIndex(const std::vector<_Dtile*>& tiles);
-  // The tile holding (x, y), reached in a few steps from one of the noted
-  // tiles of its cell and the cells around it, nearest first; failing
-  // that, the nearest of them; null when there is none.
+  // A grid of about `cells` cells over (x1, y1)-(x2, y2).
+  PlaneIndex(long long x1, long long y1, long long x2, long long y2, long cells);
+  void note(_Dtile* tile);
+  // The tile holding (x, y), reached in a few steps from a remembered tile
+  // of its cell or of the rings of cells around it, nearest first; null
+  // when none gets there.
   _Dtile* near(int x, int y) const;
 
  private:
-  static constexpr int kShortWalk = 24;  // steps tried from each candidate
-  static constexpr size_t kTries = 4;    // candidates tried
-  int x0_ = 0, y0_ = 0;  // lower-left corner of the grid
-  int cell_ = 1;         // side of a cell
-  int nx_ = 0, ny_ = 0;  // cells across and up; 0: nothing noted
-  std::vector<uint32_t> start_;  // first entry of each cell in tiles_
-  std::vector<_Dtile*> tiles_;
-  mutable std::vector<std::pair<long long, _Dtile*>> candidates_;  // scratch of near
+  static constexpr int kRings = 4;   // rings of cells looked at around the point
+  static constexpr int kSeeks = 16;  // remembered tiles tried at most
+  int cellOf(long long v, long long origin, int count) const;
+  struct Entry {
+    _Dtile* tile;
+    int32_t next;  // next entry of the same cell, or -1
+  };
+  long long x0_ = 0, y0_ = 0;  // lower-left corner of the grid
+  long long cell_ = 1;         // side of a cell
+  int nx_ = 0, ny_ = 0;        // cells across and up
+  std::vector<int32_t> first_;  // first entry of each cell, or -1
+  std::vector<Entry> entries_;
+  mutable std::vector<std::pair<long long, _Dtile*>> ring_;  // scratch of near
 };
 
 // Walks from `from` toward (x, y) as PointFind does, at most `limit` steps.
 // Returns: the tile holding the point, or null (Stitch is not moved).
 _Dtile* seek(_Dtile* from, int x, int y, int limit);
 
+// Makes the grid of plane-table entry `plane` for its rectangles, while
+// DCcrtCS runs.
+void startIndex(int plane, const _rects* rects);
 // Notes a material tile created in plane-table entry `plane`.
 void noteCreated(int plane, _Dtile* tile);
-// Start tile for a search at (x, y) in plane-table entry `plane`, while
-// DCcrtCS runs; null otherwise.
-_Dtile* indexedStart(int plane, int x, int y);
+// Start tile for a search at (x, y) in plane-table entry `plane`: the tile
+// holding the point when a short walk from `hint` or from a remembered tile
+// gets there, else `hint`.
+_Dtile* startNear(int plane, _Dtile* hint, int x, int y);
 // Plane-table entry whose plane has the entry tile `entry`, or -1.
 int planeOfEntry(const _Dtile* entry);
-// Forgets the notes and indexes and makes no more.
+// Forgets the grids and makes no more.
 void dropIndexes();
 
 // ---------------------------------------------------------------------------
@@ -134,9 +151,8 @@ struct State {
   bool contactWarned[6] = {};
   // CPU clock at the start of the last build.
   std::clock_t buildStarted = 0;
-  // Material tiles noted and their indexes, while DCcrtCS runs.
+  // Grids of the planes, while DCcrtCS runs.
   bool indexing = false;
-  std::vector<_Dtile*> created[kMaxPlanes];
   std::unique_ptr<PlaneIndex> indexes[kMaxPlanes];
 };
 
@@ -221,21 +237,19 @@ bool walkArea(int x1, int y1, int x2, int y2, bool innerOnly, Visit&& visit)
   WalkLease lease;
   WalkScratch& s = *lease;
 
-  // Bottom row, right to left, along y1.
+  // Bottom row, right to left, along y1; visited as it is found.
   _Dtile* t = PointFind(x2, y1);
-  s.row.push_back(t);
   for (;;) {
+    s.row.push_back(t);
+    if (visit(t))
+      return true;
     _Dtile* n = t->bl;
     if (!n || right(n) <= x1)
       break;
     while (top(n) <= y1)
       n = n->rt;
-    s.row.push_back(n);
     t = n;
   }
-  for (_Dtile* r : s.row)
-    if (visit(r))
-      return true;
 
   // Pushes the top neighbours of `below` that it owns in the walk, left to
   // right: those starting over it, and the one reaching left of the area

@@ -210,3 +210,30 @@ TEST_F(PlaneTest, RandomSplitsKeepThePlaneSound)
     ASSERT_TRUE(cs::checkPlane(t, &report, area)) << report;
   }
 }
+
+// Work that a recursive insertion or enumeration would do on the stack:
+// a box over thousands of others, and an area over a tall pile of tiles.
+TEST_F(PlaneTest, DeepInsertionAndEnumerationNeedNoStack)
+{
+  constexpr int kBoxes = 20000;
+  Stitch = Init1LayerCS();
+  for (int i = 0; i < kBoxes; ++i) {
+    _rects r{i * 20, 0, i * 20 + 10, 10, nullptr};
+    Stitch = Put1BoxCS(&r, 4, 0);
+  }
+  _rects wide{-5, -5, kBoxes * 20, 20, nullptr};
+  Stitch = Put1BoxCS(&wide, 4, 0);
+  std::string report;
+  EXPECT_TRUE(cs::checkPlane(Stitch, &report, (kBoxes * 20 + 5) * 25LL)) << report;
+
+  Stitch = Init1LayerCS();
+  for (int i = 0; i < kBoxes; ++i) {
+    _rects r{(i % 2) * 5, i * 10, (i % 2) * 5 + 20, i * 10 + 10, nullptr};
+    Stitch = Put1BoxCS(&r, 7, 0);
+  }
+  _Dtilelist* list = nullptr;
+  int n = AreaEnum(0, 0, 25, kBoxes * 10, &list, 1);
+  EXPECT_GE(n, kBoxes);
+  FreeList(list);
+  EXPECT_TRUE(cs::checkPlane(Stitch, &report, kBoxes * 200LL)) << report;
+}

@@ -158,6 +158,20 @@ choose_file "$source/lib/example.tech"
 technology_loaded_twice() { [ "$(grep -c 'Message: Load technology file OK.' "$work/err.first")" -ge 2 ]; }
 wait_until 10 "the technology to load" technology_loaded_twice
 
+# --- A layout through the file dialog: it is drawn.
+menu File Read_Layout
+choose_file "$source/examples/inverter.cif"
+layout_loaded() { grep -q 'Load CIF file OK.' "$work/err.first"; }
+wait_until 20 "the layout to load" layout_loaded
+# The top cell shows its calls as outlines; flattened, every layer is drawn.
+outlines_drawn() { [ "$(colours_in_drawing)" = 2 ]; }
+wait_until 10 "the calls to be drawn" outlines_drawn
+menu Layout Flatten
+menu View Fit
+layout_drawn() { [ "$(colours_in_drawing)" -ge 4 ]; }
+wait_until 10 "the layout to be drawn" layout_drawn
+[ -n "${KEEP_LAYOUT_SHOT:-}" ] && cp "$work/drawing.png" "$KEEP_LAYOUT_SHOT"
+
 # --- Drawing: the difference of two boxes.
 menu View Box_Difference
 draw_click 100 100
