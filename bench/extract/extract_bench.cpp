@@ -95,6 +95,7 @@ int main(int argc, char** argv)
 
   auto start = Clock::now();
   double read = 0, planes = 0, extraction = 0, beforeExtraction = 0;
+  double afterRead = 0, peakPlanes = 0;
   long boxes = 0;
   double extractionMegabytes = 0;
   {
@@ -111,10 +112,12 @@ int main(int argc, char** argv)
         fail("nothing to flatten in", path);
       boxes = boxesOf(Gflatten);
       read = since(start);
+      afterRead = currentMegabytes();
       auto step = Clock::now();
       DCcrtCS();
       planes = since(step);
       beforeExtraction = currentMegabytes();
+      peakPlanes = peakMegabytes();
       step = Clock::now();
       DExCir();
       DExVerifyNets();
@@ -129,9 +132,11 @@ int main(int argc, char** argv)
   double total = since(start);
   fflush(stdout);
   if (chain) {
-    fprintf(report, "%ld %d %.3f %.0f %.1f read+flatten %.3f planes %.3f extraction %.3f (%.0f MB)\n",
-            boxes, TransNum, total, boxes / total, peakMegabytes(), read, planes, extraction,
-            extractionMegabytes);
+    fprintf(report,
+            "%ld %d %.3f %.0f %.1f read+flatten %.3f (%.0f MB) planes %.3f (%.0f MB, peak %.0f) "
+            "extraction %.3f (%.0f MB)\n",
+            boxes, TransNum, total, boxes / total, peakMegabytes(), read, afterRead, planes,
+            beforeExtraction - afterRead, peakPlanes, extraction, extractionMegabytes);
   } else {
     fprintf(report, "%d %d %.3f %.0f %.2f %.1f\n", TransNum, NetsNum, extraction,
             TransNum / extraction, 1e6 * extraction / (NetsNum > 0 ? NetsNum : 1), peakMegabytes());
