@@ -2,9 +2,12 @@
 // the faults that abandon the extraction, and the extraction's lifecycle.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <set>
 #include <string>
 
+#include "DTtechnology.h"
 #include "Dview.h"
 #include "ExtractSupport.h"
 
@@ -157,4 +160,77 @@ TEST_F(LinkedPair, NetHoldingSpaceFailsTheCheck)
   EXPECT_EQ(taggedTiles(), 0);
   EXPECT_TRUE(action([] { DExCir(); }));
   EXPECT_EQ(TransNum, 2) << "the planes are still usable";
+}
+
+namespace {
+
+// Random layouts of the layers that make transistors and nets.
+class RandomLayouts : public ExtractTest {
+ protected:
+  void draw(std::mt19937* random)
+  {
+    static const char* const layers[] = {"CAA", "CAA", "CPG", "CPG", "CSP", "CSN",
+                                         "CCA", "CCP", "CMF", "CMF"};
+    std::uniform_int_distribution<int> layer(0, 9), at(0, 40), size(1, 12);
+    for (int i = 0; i < 60; ++i) {
+      int x = at(*random) * 100, y = at(*random) * 100;
+      rect(layers[layer(*random)], x, y, x + size(*random) * 100, y + size(*random) * 100);
+    }
+  }
+};
+
+}  // namespace
+
+TEST_F(RandomLayouts, EveryTileIsOnOneNetAndEveryGateIsRecognised)
+{
+  int transistors = 0;
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    draw(&random);
+    ASSERT_TRUE(extract());
+    ASSERT_TRUE(action([] { DExVerifyNets(); }));
+
+    // Each tile of a net carries its number and is on no other net.
+    std::map<_Dtile*, int> owner;
+    for (const _Dnet* n = Nets; n; n = n->next) {
+      for (const _Dtilelist* t = n->tilelist; t; t = t->next) {
+        EXPECT_EQ(t->tile->node, n->node);
+        EXPECT_TRUE(owner.emplace(t->tile, n->node).second) << "a tile on two nets";
+      }
+    }
+    // Every numbered tile is on its net's list; every element tile of the
+    // active plane was taken into a gate region.
+    for (int i = 0; i < DlayerNum; ++i) {
+      for (_Dtile* t : cs_test::allTiles(DlayerTile[i].layertile)) {
+        if (t->node > 0) {
+          EXPECT_EQ(owner.count(t), 1u);
+        }
+        if (i == 0 && TisElement(t)) {
+          // In a gate region, or on a net through a contact cut over it.
+          EXPECT_TRUE(t->node == -1 || t->node > 0) << t->node;
+        }
+        if (i == 0 && !TisElement(t)) {
+          EXPECT_GE(t->node, 0) << "no tag is left on the active plane";
+        }
+      }
+    }
+    // Transistors: terminals beside their gate region, nets as recorded.
+    for (int e = 0; e < DelementNum; ++e) {
+      for (const _Dtransistor* t = Transistors[e]; t; t = t->next) {
+        EXPECT_GT(t->width, 0);
+        EXPECT_GT(t->length, 0);
+        EXPECT_EQ(t->source, t->Tsource->node);
+        if (t->Tdrain) {
+          EXPECT_EQ(t->drain, t->Tdrain->node);
+        }
+        EXPECT_EQ(extract::transistorOf(t->Tgate), t);
+      }
+    }
+    transistors += TransNum;
+    GCfreeCS();
+    GCfreeLayout(Gflatten);
+    Gflatten = common::make<_layout>();
+  }
+  EXPECT_GT(transistors, 200) << "the layouts make transistors";
 }
