@@ -118,13 +118,50 @@ TEST_F(ExtractTest, NoPlanesNoExtraction)
   EXPECT_EQ(TransNum, 0);
 }
 
-TEST_F(ExtractTest, ContactOnTheGateAbandonsAndLeavesThePlanesAsBuilt)
+namespace {
+
+// The example technology with one more connection, whose cut (CCC) joins
+// metal below to `upper` above: a cut over a gate region then puts contact
+// links below a gate tile.
+class OddContact : public ExtractTest {
+ protected:
+  bool loadTechnology(const char* upper)
+  {
+    std::string text = testing_support::readFile(testing_support::sourcePath("lib/example.tech"));
+    std::string via2 = "via2              CMS CVS CMT;\n";
+    size_t at = text.find(via2);
+    if (at == std::string::npos)
+      return false;
+    text.insert(at + via2.size(), std::string("odd_contact CMF CCC ") + upper + ";\n");
+    techc::resetGroup();
+    DTrdInit();
+    techin = fopen(scratch.write("odd.tech", text).c_str(), "r");
+    return action([] { EXPECT_EQ(TECHparse(), 0); });
+  }
+  void drawCutOverTheGate()
+  {
+    horizontal(0, 0);
+    rect("CMF", 400, 100, 800, 500);
+    rect("CCC", 500, 200, 700, 400);
+  }
+  // The planes' release leaves the lower slot of element tiles alone.
+  void releaseLinksBelow(const char* layer)
+  {
+    _Dtile* gate = at(layer, 600, 300);
+    FreeList(gate->lower);
+    gate->lower = nullptr;
+  }
+  testing_support::ScratchDir scratch;
+};
+
+}  // namespace
+
+TEST_F(OddContact, ContactBelowTheGateLayerAbandonsAndLeavesThePlanesAsBuilt)
 {
-  horizontal(0, 0);
+  ASSERT_TRUE(loadTechnology("CPG"));
+  drawCutOverTheGate();
   ASSERT_TRUE(action([] { DCcrtCS(); }));
-  _Dtile* gate = at("CPG", 600, 300);
-  ASSERT_TRUE(TisElement(gate));
-  gate->lower = TileToList(nullptr, at("CMF", 0, 0));  // a contact below the gate
+  ASSERT_NE(at("CPG", 600, 300)->lower, nullptr) << "links below the gate tile";
 
   EXPECT_FALSE(action([] { DExCir(); }));
   EXPECT_NE(err.find("Fatal: There is a contact on the gate.\n"), std::string::npos);
@@ -132,13 +169,24 @@ TEST_F(ExtractTest, ContactOnTheGateAbandonsAndLeavesThePlanesAsBuilt)
   EXPECT_EQ(Nets, nullptr);
   EXPECT_EQ(NetsNum, 0);
   EXPECT_EQ(taggedTiles(), 0) << "no net numbers, tags or roles are left";
+  EXPECT_NE(at("CPG", 600, 300)->lower, nullptr) << "the contact links stay";
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;
+  EXPECT_FALSE(action([] { DExCir(); })) << "the planes are still usable, and still wrong";
+  releaseLinksBelow("CPG");
+}
 
-  FreeList(gate->lower);
-  gate->lower = nullptr;
-  EXPECT_TRUE(action([] { DExCir(); }));
-  EXPECT_EQ(TransNum, 1) << "the planes are still usable";
+TEST_F(OddContact, ActiveGateTileWithLinksIsTakenAsShared)
+{
+  ASSERT_TRUE(loadTechnology("CAA"));
+  drawCutOverTheGate();
+  ASSERT_TRUE(action([] { DCcrtCS(); }));
+  ASSERT_NE(at("CAA", 600, 300)->lower, nullptr);
+  EXPECT_FALSE(action([] { DExCir(); }));
+  EXPECT_NE(err.find("Fatal: two transistor share a gate.\n"), std::string::npos);
+  EXPECT_EQ(TransNum, 0);
+  EXPECT_EQ(taggedTiles(), 0);
+  releaseLinksBelow("CAA");
 }
 
 TEST_F(LinkedPair, NetHoldingSpaceFailsTheCheck)
