@@ -257,9 +257,10 @@ void install();
 // live planes (net numbers, tags, transistor roles, pins).
 void releaseExtraction();
 
-// Traces from `tile` as DExPath does, numbering tiles with `tag` and taking
-// tiles whose node is not `tag` and either not positive or equal to
-// `owner`.  A net finder traces with tag -n and owner n.
+// Traces from `tile` as DExPath does, numbering the tiles it takes with
+// `tag`: with a positive tag the tiles on no net yet (DExPath: owner =
+// tag), with a negative tag the tiles of the net `owner` (a net finder
+// traces net n with tag -n and owner n).
 void traceNet(_Dtile* tile, int tag, int owner);
 
 // Releases TransList.

@@ -9,15 +9,18 @@
 
 namespace {
 
-// Whether a tile joins the net traced with `tag`: it does not carry the tag
-// yet and carries no other net than `owner`.
+// Whether a tile joins the trace with `tag`: a net being numbered (tag > 0)
+// takes tiles on no net yet; a net finder (tag -owner) takes the tiles of
+// the net `owner`.
 bool joins(const _Dtile* t, int tag, int owner)
 {
   if (t->node == tag)
     return false;
-  if (t->node <= 0 || t->node == owner)
+  if (tag < 0)
+    return t->node == owner;
+  if (t->node <= 0)
     return true;
-  TisTaged(t, owner);  // says "Net extraction error" for a positive owner
+  TisTaged(t, tag);  // says "Net extraction error"
   return false;
 }
 
@@ -95,8 +98,9 @@ namespace extract {
 
 /*
  * traceNet --
- *   The trace of DExPath with the number `tag` and the net `owner` whose
- *   tiles may be renumbered.  A plane is flooded ring by ring; then the
+ *   The trace of DExPath, numbering the tiles taken with `tag`: with a
+ *   positive tag the tiles on no net, with a negative one the tiles of the
+ *   net `owner`.  A plane is flooded ring by ring; then the
  *   contact links met are followed, upper links before lower ones, each as
  *   a trace of its own (depth first, on an explicit stack).
  */
