@@ -116,7 +116,7 @@ _Dnet* newNet(int node, _Dtilelist* tiles)
   return net;
 }
 
-bool addName(int node, const char* name)
+void addName(int node, const char* name)
 {
   State& s = state();
   _DnameTable* entry = s.names.take();
@@ -125,7 +125,6 @@ bool addName(int node, const char* name)
   entry->next = NetNameTable;
   NetNameTable = entry;
   s.newestName[node] = entry;
-  return true;
 }
 
 _Dtransistor* transistorOf(const _Dtile* tile)

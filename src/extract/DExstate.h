@@ -140,13 +140,12 @@ void eachNeighbor(_Dtile* t, Visit&& visit)
 // list of plane 0.
 void markTile(_Dtile* t, int colour);
 
-// Appends a transistor record with its name and number; no list, no hash.
+// A new zero-filled transistor record, owned by the extraction.
 _Dtransistor* newTransistor();
 // A new net record "n<node>" prepended to Nets.
 _Dnet* newNet(int node, _Dtilelist* tiles);
 
-// Prepends a name-table entry.  Returns false (with a message) when the
-// name is too long for the table.
-bool addName(int node, const char* name);
+// Prepends a name-table entry; the name must fit (kNetNameLength - 1).
+void addName(int node, const char* name);
 
 }  // namespace extract
