@@ -13,6 +13,11 @@ namespace init {
 // false, after printing the usage line, on an unknown option.
 bool readFlags(int argc, char** argv);
 
+// Connects the subsystems to each other's hooks (the extraction to the
+// plane builder and the view, the net finder to the extraction, ...).  Both
+// programs call it right after InitStitch.
+void installHooks();
+
 // The start-up steps that need no display, in order: memory, colours,
 // technology and defect settings, menus (when asked), pointer buffers, tile
 // planes, display switches, yield.  Start-up failures end the process.

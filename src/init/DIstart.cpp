@@ -45,6 +45,12 @@ bool readFlags(int argc, char** argv)
   return true;
 }
 
+void installHooks()
+{
+  extract::install();
+  parasitic::install();
+}
+
 void startHeadless(bool readMenus)
 {
   FStartPlaybackRecord = 0;
@@ -55,8 +61,7 @@ void startHeadless(bool readMenus)
     DImenuInit();
   DEinit();
   InitStitch();
-  extract::install();
-  parasitic::install();
+  installHooks();
   DIsetInit();
   DYinit();
 }

@@ -50,6 +50,7 @@ void DInterface(int argc, char** argv)
   DImenuInit();
   DEinit();
   InitStitch();
+  init::installHooks();
   DIsetInit();
   DIcreateApp(programName(argv[0]));
   interface::installFrontEnd();
