@@ -170,6 +170,14 @@ menu Layout Flatten
 menu View Fit
 layout_drawn() { [ "$(colours_in_drawing)" -ge 4 ]; }
 wait_until 10 "the layout to be drawn" layout_drawn
+
+# --- The bundled amplifier through the whole analysis: the planes are drawn.
+menu File Load_and_Analyse
+choose_file "$source/examples/amp.cif"
+analysed() { grep -qx 'Read CIF file OK.' "$work/err.first"; }
+wait_until 30 "the amplifier to be analysed" analysed
+grep -q 'Message: Extracted Circuit OK.' "$work/err.first" || fail "the amplifier was not extracted"
+wait_until 10 "the amplifier to be drawn" layout_drawn
 [ -n "${KEEP_LAYOUT_SHOT:-}" ] && cp "$work/drawing.png" "$KEEP_LAYOUT_SHOT"
 
 # --- Drawing: the difference of two boxes.
