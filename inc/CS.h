@@ -77,17 +77,19 @@ struct _Dtile {
   _Dtilelist* lower;           // contact links below; owning transistor on gate tiles
   _Dtilelist* upper;           // contact links above; fault record on critical-area planes
   _Dtransistor* next;          // input/output pin record attached to the tile
-  uint16_t tran_sharing;       // transistor-sharing counter
-  char nodename[16];
-  int16_t drainsourcegate;
   _DlayerTile* layer;          // plane record the tile was created for
   void* passiveDev;            // passive device owning the tile
-  int16_t activeDev;           // role in a transistor
   void* resize_cell;           // squeeze cells
   void* resize_cell_LR;
   void* resize_cell_TB;
-  int16_t substrate_flag;
+  uint16_t tran_sharing;       // transistor-sharing counter
+  int16_t activeDev;           // role in a transistor
+  int16_t substrate_flag;      // substrate marker
 };
+// The small fields come last so that a tile packs into 120 bytes; a plane of
+// a large layout holds millions of tiles.  (No analysis uses a name or a
+// drain/source/gate slot on the tile itself, so the record has none.)
+static_assert(sizeof(_Dtile) <= 120, "a tile must stay small");
 
 struct _Dtilelist {
   _Dtile* tile;

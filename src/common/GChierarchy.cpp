@@ -170,7 +170,9 @@ Bounds ownBounds(const _layout* cell)
  *   flattened elements than the machine's memory can hold, is reported
  *   (kind F) and abandons the action.
  */
-void checkFlatten(_layout* top, CellIndex& index)
+using UseCounts = std::unordered_map<const _layout*, int>;
+
+void checkFlatten(_layout* top, CellIndex& index, UseCounts* uses = nullptr)
 {
   enum class Mark { Open, Done };
   struct Info {
@@ -194,6 +196,8 @@ void checkFlatten(_layout* top, CellIndex& index)
       _layout* called = index.find(call->cellname);
       if (!called)
         continue;
+      if (uses)
+        ++(*uses)[called];
       auto found = cells.find(called);
       if (found == cells.end()) {
         cells[called] = {Mark::Open, ownBounds(called), 0};
@@ -307,13 +311,52 @@ void copyGeometry(_layout* into, const _instance* call, const _layout* cell)
 }
 
 /*
+ * moveRects --
+ *   Like the rectangle part of copyGeometry, but re-links the rectangle
+ *   records of `cell` into `into` instead of copying them: for a cell that
+ *   is called once, so that a large flat cell is never held twice.  The
+ *   order in `into` is the one copying gives.
+ */
+void moveRects(_layout* into, const _instance* call, _layout* cell)
+{
+  const _opcode* ops = call->opcode;
+  long n = std::min(call->optimes, kMaxOpcodes);
+  for (long slot = 0; slot < kMaxLayers; ++slot) {
+    _symbol* symbol = cell->symbol[slot];
+    if (!symbol || !symbol->rect)
+      continue;
+    _symbol* target = symbolOf(into, slot);
+    _rects* r = symbol->rect;
+    symbol->rect = nullptr;
+    while (r) {
+      _rects* next = r->next;
+      long x1, y1, x2, y2;
+      PointTrans(ops, n, r->x1, r->y1, &x1, &y1);
+      PointTrans(ops, n, r->x2, r->y2, &x2, &y2);
+      if (x1 == x2 || y1 == y2) {
+        common::release(r);
+      } else {
+        *r = {static_cast<int>(std::min(x1, x2)), static_cast<int>(std::min(y1, y2)),
+              static_cast<int>(std::max(x1, x2)), static_cast<int>(std::max(y1, y2)),
+              target->rect};
+        target->rect = r;
+        ACframe(x1, y1, into);
+        ACframe(x2, y2, into);
+      }
+      r = next;
+    }
+  }
+}
+
+/*
  * flattenCall --
  *   Flattens `cell` (its calls first, depth first and without recursion,
  *   each cell losing its calls once they are copied) and then copies it,
  *   transformed by `call`, into `into`.  With `into` null only `cell` is
  *   flattened.  The caller has run checkFlatten.
  */
-void flattenCall(_layout* into, _instance* call, _layout* cell, CellIndex& index)
+void flattenCall(_layout* into, _instance* call, _layout* cell, CellIndex& index,
+                 const UseCounts* moveOnce = nullptr)
 {
   struct Frame {
     _layout* into;
@@ -337,8 +380,32 @@ void flattenCall(_layout* into, _instance* call, _layout* cell, CellIndex& index
     stack.pop_back();
     GCfreeInst(done.cell->instance);
     done.cell->instance = nullptr;
-    if (done.into)
-      copyGeometry(done.into, done.call, done.cell);
+    if (!done.into)
+      continue;
+    if (moveOnce) {
+      auto uses = moveOnce->find(done.cell);
+      if (uses != moveOnce->end() && uses->second == 1)
+        moveRects(done.into, done.call, done.cell);
+    }
+    copyGeometry(done.into, done.call, done.cell);
+  }
+}
+
+/*
+ * releaseCalledGeometry --
+ *   Once the top cell is flat, no cell is shown or read through a call any
+ *   more: the geometry of every other cell is released (their frames and
+ *   names stay), so a large layout is not held twice.
+ */
+void releaseCalledGeometry(const _layout* top)
+{
+  for (_layout* cell = Gsymbols; cell; cell = cell->next) {
+    if (cell == top)
+      continue;
+    for (_symbol*& symbol : cell->symbol) {
+      GCfreeSymbol(symbol);
+      symbol = nullptr;
+    }
   }
 }
 
@@ -464,8 +531,15 @@ int GCflatten()
 {
   if (!Gflatten && Gactive) {
     _layout* top = GCgetTopLayout(Gactive);
-    GCflattenLayout(top, Gsymbols);
+    // As GCflattenLayout, but the rectangles of a cell called once move
+    // into their caller: no called cell is shown or read after this, and
+    // their geometry is released.
+    CellIndex index(Gsymbols);
+    UseCounts uses;
+    checkFlatten(top, index, &uses);
+    flattenCall(nullptr, nullptr, top, index, &uses);
     Gflatten = top;
+    releaseCalledGeometry(top);
   }
   if (Gflatten) {
     Glayout = Gflatten;

@@ -2,6 +2,7 @@
 // with intrusive free lists, and allocation statistics.
 #include "Dlayout.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -11,6 +12,14 @@
 long size_account[kStatisticSizes];
 
 namespace {
+
+// Every block taken from the system, so that the pools' memory stays
+// reachable even when GCmemInit forgets the free lists.
+std::vector<char*>& blocks()
+{
+  static std::vector<char*>* all = new std::vector<char*>();
+  return *all;
+}
 
 // Pooled sizes (bytes) and the number of records taken from the system at a
 // time.  A free record carries the address of the next free one in its last
@@ -26,22 +35,6 @@ Pool pools[kPools] = {
     {40, 2000, nullptr}, {44, 40000, nullptr},
 };
 
-// Every block taken from the system, so that the pools' memory stays
-// reachable even when GCmemInit forgets the free lists.
-std::vector<char*>& blocks()
-{
-  static std::vector<char*>* all = new std::vector<char*>();
-  return *all;
-}
-
-Pool* poolOf(long size)
-{
-  for (Pool& pool : pools)
-    if (pool.size == size)
-      return &pool;
-  return nullptr;
-}
-
 char* linkAt(char* record, long size)
 {
   char* next;
@@ -52,6 +45,66 @@ char* linkAt(char* record, long size)
 void setLink(char* record, long size, char* next)
 {
   memcpy(record + size - sizeof(char*), &next, sizeof next);
+}
+
+// Small records that are not pooled come from slabs of their size rounded up
+// to 8 bytes: millions of rectangles and list nodes then cost no allocator
+// overhead.  A slab record is never returned to the system, like a pooled
+// one.  Sanitizer builds take every record from the heap so that stale uses
+// are caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kSlabLimit = 0;
+// A sanitizer build also checks that every record is released with the size
+// it was made with, which the slabs and pools rely on.
+constexpr bool kCheckSizes = true;
+#else
+constexpr long kSlabLimit = 64;  // largest record (bytes) taken from a slab
+constexpr bool kCheckSizes = false;
+#endif
+constexpr long kSizeHeader = 16;  // bytes in front of a checked record
+constexpr long kSlabBytes = 1 << 20;  // memory taken from the system at a time
+constexpr int kSlabClasses = 8;       // 8, 16, ..., 64 bytes
+char* slabHeads[kSlabClasses];
+
+long slabSize(long size) { return (size + 7) & ~7L; }
+
+char* takeSlabRecord(long size)
+{
+  long rounded = slabSize(size);
+  char*& head = slabHeads[rounded / 8 - 1];
+  if (!head) {
+    char* block = static_cast<char*>(calloc(1, kSlabBytes));
+    if (!block) {
+      GCmessage(0, 'F', "Memory allocation failed");
+      common::endProcess(1);
+    }
+    blocks().push_back(block);
+    long count = kSlabBytes / rounded;
+    for (long i = 0; i + 1 < count; ++i)
+      setLink(block + i * rounded, rounded, block + (i + 1) * rounded);
+    head = block;
+  }
+  char* record = head;
+  head = linkAt(record, rounded);
+  setLink(record, rounded, nullptr);
+  return record;
+}
+
+void giveSlabRecord(char* record, long size)
+{
+  long rounded = slabSize(size);
+  char*& head = slabHeads[rounded / 8 - 1];
+  memset(record, 0, rounded);
+  setLink(record, rounded, head);
+  head = record;
+}
+
+Pool* poolOf(long size)
+{
+  for (Pool& pool : pools)
+    if (pool.size == size)
+      return &pool;
+  return nullptr;
 }
 
 void countRequest(long size)
@@ -109,12 +162,17 @@ void* GCmalloc(long size)
     setLink(record, size, nullptr);
     return record;
   }
-  void* memory = calloc(1, size);
+  if (size <= kSlabLimit)
+    return takeSlabRecord(size);
+  char* memory = static_cast<char*>(calloc(1, size + (kCheckSizes ? kSizeHeader : 0)));
   if (!memory) {
     GCmessage(0, 'F', "Memory allocation failed");
     common::endProcess(1);
   }
-  return memory;
+  if (!kCheckSizes)
+    return memory;
+  memcpy(memory, &size, sizeof size);
+  return memory + kSizeHeader;
 }
 
 void GCfree(void* p, long size)
@@ -123,9 +181,22 @@ void GCfree(void* p, long size)
     return;
   if (Statistic && size >= 0)
     size_account[size < kStatisticSizes - 1 ? size : kStatisticSizes - 1]--;
+  if (size <= 0)
+    size = 1;
   Pool* pool = OwnMemory ? poolOf(size) : nullptr;
+  if (!pool && size <= kSlabLimit) {
+    giveSlabRecord(static_cast<char*>(p), size);
+    return;
+  }
   if (!pool) {
-    free(p);
+    char* memory = static_cast<char*>(p);
+    if (kCheckSizes) {
+      memory -= kSizeHeader;
+      long made;
+      memcpy(&made, memory, sizeof made);
+      assert(made == size && "a record must be released with the size it was made with");
+    }
+    free(memory);
     return;
   }
   char* record = static_cast<char*>(p);
