@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "DTtechnology.h"
 #include "Devent.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
@@ -67,6 +68,14 @@ bool readPoint(const std::string& word, long* x, long* y)
   return end != text && *end == '\0' && labs(*x) <= kInfinity && labs(*y) <= kInfinity;
 }
 
+int layerIndex(const std::string& name)
+{
+  for (int i = 0; i < GlayerNum; ++i)
+    if (name == Glayers[i].name)
+      return i;
+  return -1;
+}
+
 }  // namespace
 
 bool Runner::fail(const char* format, const std::string& what)
@@ -80,9 +89,9 @@ bool Runner::fail(const char* format, const std::string& what)
 
 /*
  * runLine --
- *   One script line: "snapshot <file>", or an action name, its arguments and
- *   the points "x,y" at the end of the line, which go to the interaction
- *   the action started.
+ *   One script line: "layer <name>", "snapshot <file>", or an action name,
+ *   its arguments and the points "x,y" at the end of the line, which go to
+ *   the interaction the action started.
  * Returns: false when the line failed and the script must stop.
  */
 bool Runner::runLine(const std::string& raw)
@@ -92,6 +101,21 @@ bool Runner::runLine(const std::string& raw)
     return true;
   std::string name, arguments;
   splitFirst(line, &name, &arguments);
+  if (name == "layer") {
+    // The button of a "LAYERS" menu: makes the layer active.
+    if (arguments.empty())
+      return fail("%s needs a layer name", name);
+    int index = layerIndex(arguments);
+    if (index < 0)
+      return fail("there is no layer %s", arguments);
+    ActionHandler button;
+    button.action = DIsetActive;
+    if (callback::run(button, arguments.c_str()) != callback::Outcome::Done)
+      return fail("%s was abandoned", name);
+    if (Glayers[index].active != 1)
+      return fail("layer %s could not be made active", arguments);
+    return true;
+  }
   if (name == "snapshot") {
     if (arguments.empty())
       return fail("%s needs a file name", name);

@@ -37,6 +37,7 @@ void usage(const char* program)
          "  f.DVzoomin 0,0 1000,400          two clicks in the main view\n"
          "A point goes to the step waiting for it with the button that step\n"
          "wants; a list of points is ended with button 3 after the last one.\n"
+         "  layer CMF                        makes a layer active (its LAYERS button)\n"
          "  snapshot view.png                writes the main view (%dx%d) as PNG\n"
          "\"#\" starts a comment.  The exit status is 0 when every line ran.\n"
          "SYSRC must name the system source file (lib/sysrc in the source tree).\n",
