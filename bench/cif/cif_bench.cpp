@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchSupport.h"
 #include "Dcif.h"
 #include "Dglobal.h"
 #include "Dinit.h"
@@ -20,32 +21,8 @@
 
 namespace {
 
-long currentRssBytes()
-{
-  FILE* f = fopen("/proc/self/statm", "r");
-  long pages = 0, resident = 0;
-  if (f) {
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
-      resident = 0;
-    fclose(f);
-  }
-  return resident * sysconf(_SC_PAGESIZE);
-}
 
-long peakRssBytes()
-{
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss * 1024L;
-}
 
-double cpuSeconds()
-{
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 long boxesOf(const _layout* cell)
 {
@@ -74,9 +51,9 @@ int main(int argc, char** argv)
   std::string out, err;
   common::captureOutput(&out, &err);
   init::startHeadless(false);
-  long before = currentRssBytes();
+  long before = bench::currentRssKb() * 1024L;
 
-  double cpuStart = cpuSeconds();
+  double cpuStart = bench::cpuSeconds();
   double cpuRead = 0;
   auto start = std::chrono::steady_clock::now();
   cifin = fopen(path, "r");
@@ -91,7 +68,7 @@ int main(int argc, char** argv)
     try {
       ACinit();
       status = CIFparse();
-      cpuRead = cpuSeconds() - cpuStart;
+      cpuRead = bench::cpuSeconds() - cpuStart;
       if (status == 0)
         GCflatten();
     } catch (const common::OperationAborted&) {
@@ -99,7 +76,7 @@ int main(int argc, char** argv)
     }
   }
   auto stop = std::chrono::steady_clock::now();
-  double cpu = cpuSeconds() - cpuStart;
+  double cpu = bench::cpuSeconds() - cpuStart;
   common::captureOutput(nullptr, nullptr);
   if (status != 0 || !Gflatten) {
     fprintf(stderr, "cif_bench: %s did not load:\n%s", path, err.c_str());
@@ -107,7 +84,7 @@ int main(int argc, char** argv)
   }
   double seconds = std::chrono::duration<double>(stop - start).count();
   long boxes = boxesOf(Gflatten);
-  long peak = peakRssBytes();
+  long peak = bench::peakRssKb() * 1024L;
   printf("%ld %.3f %.0f %.1f %.1f %.3f %.3f\n", boxes, seconds, boxes / seconds,
          peak / 1048576.0, double(peak - before) / boxes, cpu, cpuRead);
   return 0;

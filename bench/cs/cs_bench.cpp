@@ -20,6 +20,7 @@
 #include <cstring>
 #include <string>
 
+#include "BenchSupport.h"
 #include "CS.h"
 #include "Dcif.h"
 #include "DTtechnology.h"
@@ -115,20 +116,7 @@ _layout* generate(long boxes, bool bottomFirst)
   return cell;
 }
 
-double cpuSeconds()
-{
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
-long peakRssKb()
-{
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 // Reads and flattens a CIF file into Gflatten.
 // Returns: the number of rectangles, or -1 when it cannot be read.
@@ -185,13 +173,13 @@ int main(int argc, char** argv)
   }
   if (!cif)
     Gflatten = generate(boxes, bottomFirst);
-  long rssBefore = peakRssKb();
+  long rssBefore = bench::peakRssKb();
   auto start = std::chrono::steady_clock::now();
-  double cpuStart = cpuSeconds();
+  double cpuStart = bench::cpuSeconds();
   DCcrtCS();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  double cpu = cpuSeconds() - cpuStart;
-  long rssAfter = peakRssKb();
+  double cpu = bench::cpuSeconds() - cpuStart;
+  long rssAfter = bench::peakRssKb();
   common::captureOutput(nullptr, nullptr);
 
   long tiles = 0;

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <string>
 
+#include "BenchSupport.h"
 #include "CS.h"
 #include "DEextract.h"
 #include "Dcif.h"
@@ -39,24 +40,7 @@ double since(Clock::time_point start)
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double peakMegabytes()
-{
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024.0;
-}
 
-double currentMegabytes()
-{
-  FILE* f = fopen("/proc/self/statm", "r");
-  long pages = 0, resident = 0;
-  if (f) {
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
-      resident = 0;
-    fclose(f);
-  }
-  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
 
 long boxesOf(const _layout* cell)
 {
@@ -112,19 +96,19 @@ int main(int argc, char** argv)
         fail("nothing to flatten in", path);
       boxes = boxesOf(Gflatten);
       read = since(start);
-      afterRead = currentMegabytes();
+      afterRead = bench::currentRssKb() / 1024.0;
       auto step = Clock::now();
       DCcrtCS();
       planes = since(step);
-      beforeExtraction = currentMegabytes();
-      peakPlanes = peakMegabytes();
+      beforeExtraction = bench::currentRssKb() / 1024.0;
+      peakPlanes = bench::peakRssKb() / 1024.0;
       step = Clock::now();
       DExCir();
       DExVerifyNets();
       if (!chain)
         DExOutput();
       extraction = since(step);
-      extractionMegabytes = currentMegabytes() - beforeExtraction;
+      extractionMegabytes = bench::currentRssKb() / 1024.0 - beforeExtraction;
     } catch (const common::OperationAborted&) {
       fail("abandoned the load of", path);
     }
@@ -135,11 +119,11 @@ int main(int argc, char** argv)
     fprintf(report,
             "%ld %d %.3f %.0f %.1f read+flatten %.3f (%.0f MB) planes %.3f (%.0f MB, peak %.0f) "
             "extraction %.3f (%.0f MB)\n",
-            boxes, TransNum, total, boxes / total, peakMegabytes(), read, afterRead, planes,
+            boxes, TransNum, total, boxes / total, bench::peakRssKb() / 1024.0, read, afterRead, planes,
             beforeExtraction - afterRead, peakPlanes, extraction, extractionMegabytes);
   } else {
     fprintf(report, "%d %d %.3f %.0f %.2f %.1f\n", TransNum, NetsNum, extraction,
-            TransNum / extraction, 1e6 * extraction / (NetsNum > 0 ? NetsNum : 1), peakMegabytes());
+            TransNum / extraction, 1e6 * extraction / (NetsNum > 0 ? NetsNum : 1), bench::peakRssKb() / 1024.0);
   }
   fclose(report);
   return 0;

@@ -82,25 +82,6 @@ _layout* generateLayout(long count)
   return cell;
 }
 
-void writeCif(long count, FILE* out)
-{
-  fprintf(out, "(generated layout of %ld boxes);\nDS 1 1 1;\n", count);
-  int layer = -1;
-  forEachBox(count, [out, &layer](const Box& b) {
-    if (b.layer != layer)
-      fprintf(out, "L %s;\n", Glayers[b.layer].name);
-    layer = b.layer;
-    // Box: length, width, centre.
-    fprintf(out, "B %d %d %d %d;\n", b.x2 - b.x1, b.y2 - b.y1, (b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2);
-  });
-  fprintf(out, "DF;\nC 1;\nE\n");
-}
 
-long peakRssKb()
-{
-  rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 }  // namespace bench

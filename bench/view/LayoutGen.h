@@ -3,19 +3,12 @@
 // deterministically.
 #pragma once
 
-#include <cstdio>
-
+#include "BenchSupport.h"
 #include "Dlayout.h"
 
 namespace bench {
 
 // Builds the cell in memory and makes it Glayout (and Gsymbols).
 _layout* generateLayout(long count);
-
-// Writes the same layout as CIF (one "B" per box).
-void writeCif(long count, FILE* out);
-
-// Peak resident set size of the process in kilobytes.
-long peakRssKb();
 
 }  // namespace bench
