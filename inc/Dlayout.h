@@ -172,6 +172,14 @@ void release(T* p)
 {
   GCfree(p, sizeof(T));
 }
+// Puts a new rectangle (x1, y1)-(x2, y2) in front of `list`.
+inline void prependRect(_rects*& list, long x1, long y1, long x2, long y2)
+{
+  _rects* r = make<_rects>();
+  *r = {static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2), static_cast<int>(y2),
+        list};
+  list = r;
+}
 }  // namespace common
 
 // Release of whole structures; each walks from the given record to the end

@@ -383,13 +383,7 @@ void ACrdBox(long length, long width, long cx, long cy)
   _layout* cell = cif::currentCell();
   ACframe(x1, y1, cell);
   ACframe(x2, y2, cell);
-  _rects* r = common::make<_rects>();
-  r->x1 = static_cast<int>(x1);
-  r->y1 = static_cast<int>(y1);
-  r->x2 = static_cast<int>(x2);
-  r->y2 = static_cast<int>(y2);
-  r->next = symbol->rect;
-  symbol->rect = r;
+  common::prependRect(symbol->rect, x1, y1, x2, y2);
 }
 
 /*

@@ -437,14 +437,7 @@ bool inSymbols(const _layout* cell)
 
 void GCsave1rect(_layout* cell, long slot, long x1, long y1, long x2, long y2)
 {
-  _symbol* symbol = symbolOf(cell, slot);
-  _rects* r = common::make<_rects>();
-  r->x1 = static_cast<int>(x1);
-  r->y1 = static_cast<int>(y1);
-  r->x2 = static_cast<int>(x2);
-  r->y2 = static_cast<int>(y2);
-  r->next = symbol->rect;
-  symbol->rect = r;
+  common::prependRect(symbolOf(cell, slot)->rect, x1, y1, x2, y2);
 }
 
 void GCsave1path(_layout* cell, long slot, long width, _points* points)

@@ -182,11 +182,8 @@ _rects* BoxMinus(int ax1, int ay1, int ax2, int ay2, int bx1, int by1, int bx2, 
   *overlap = common::make<_box>();
   **overlap = {both.x1, both.y1, both.x2, both.y2};
   _rects* list = nullptr;
-  for (int i = n - 1; i >= 0; --i) {
-    _rects* r = common::make<_rects>();
-    *r = {pieces[i].x1, pieces[i].y1, pieces[i].x2, pieces[i].y2, list};
-    list = r;
-  }
+  for (int i = n - 1; i >= 0; --i)
+    common::prependRect(list, pieces[i].x1, pieces[i].y1, pieces[i].x2, pieces[i].y2);
   return list;
 }
 
