@@ -97,4 +97,20 @@ int ExtractTest::taggedTiles() const
 
 void ExtractTest::click(long x, long y) { event::press(1, x, y); }
 
+std::set<_Dtile*> tileSet(const _Dtilelist* list)
+{
+  std::set<_Dtile*> tiles;
+  for (; list; list = list->next)
+    tiles.insert(list->tile);
+  return tiles;
+}
+
+int length(const _Dtilelist* list)
+{
+  int n = 0;
+  for (; list; list = list->next)
+    ++n;
+  return n;
+}
+
 }  // namespace extract_test

@@ -2,6 +2,7 @@
 // flattened layouts, extraction inside an action, and the netlist text.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,5 +51,10 @@ class ExtractTest : public cs_test::BuildTest {
   // A click with button 1 at the layout point for the running chain.
   void click(long x, long y);
 };
+
+// The tiles of a list, as a set.
+std::set<_Dtile*> tileSet(const _Dtilelist* list);
+// The number of nodes of a list.
+int length(const _Dtilelist* list);
 
 }  // namespace extract_test

@@ -15,25 +15,11 @@
 #include "RecordingSurface.h"
 
 using extract_test::ExtractTest;
+using extract_test::length;
+using extract_test::tileSet;
 using testing_support::RecordingSurface;
 
 namespace {
-
-std::set<_Dtile*> tileSet(const _Dtilelist* list)
-{
-  std::set<_Dtile*> tiles;
-  for (; list; list = list->next)
-    tiles.insert(list->tile);
-  return tiles;
-}
-
-int length(const _Dtilelist* list)
-{
-  int n = 0;
-  for (; list; list = list->next)
-    ++n;
-  return n;
-}
 
 // Two transistors whose drains are joined in metal; the view draws on a
 // recording surface.

@@ -10,24 +10,10 @@
 #include "ExtractSupport.h"
 
 using extract_test::ExtractTest;
+using extract_test::length;
+using extract_test::tileSet;
 
 namespace {
-
-std::set<_Dtile*> tileSet(const _Dtilelist* list)
-{
-  std::set<_Dtile*> tiles;
-  for (; list; list = list->next)
-    tiles.insert(list->tile);
-  return tiles;
-}
-
-int length(const _Dtilelist* list)
-{
-  int n = 0;
-  for (; list; list = list->next)
-    ++n;
-  return n;
-}
 
 // `count` pMOS fingers in one active strip, every gate on one poly bar.
 class Fingers : public ExtractTest {
