@@ -367,43 +367,50 @@ void InitHash()
   Hash = &s.hash;
 }
 
-int InsertTranToHash(const char* name, _Dtransistor* transistor)
+namespace {
+
+// Enters `record` under `name` in one of the two hash tables unless the name
+// is there already.  Returns: the bucket index, or -1 when it was present.
+template <class Node, class Record>
+int insertIntoHash(std::unordered_map<std::string, Node*>& index,
+                   extract::RecordPool<Node>& nodes, Node* buckets, Record* Node::*slot,
+                   const char* name, Record* record)
 {
-  if (!Hash)
-    InitHash();
-  extract::State& s = extract::state();
   char stored[kDeviceNameLength];
   snprintf(stored, sizeof stored, "%s", name);
-  if (s.tranIndex.count(stored))
-    return 0;
-  _DListTran* node = s.tranNodes.take();
+  if (index.count(stored))
+    return -1;
+  Node* node = nodes.take();
   memcpy(node->name, stored, sizeof stored);
-  s.tranIndex.emplace(stored, node);
+  index.emplace(stored, node);
   int i = ComputeHash(node->name, Hash->tablesize);
-  node->tran = transistor;
-  node->next = Hash->TranList[i].next;
-  Hash->TranList[i].next = node;
-  common::outf("While hashing: i = %d, name = %s\n", i, node->name);
+  node->*slot = record;
+  node->next = buckets[i].next;
+  buckets[i].next = node;
+  return i;
+}
+
+}  // namespace
+
+int InsertTranToHash(const char* name, _Dtransistor* transistor)
+{
+  extract::State& s = extract::state();
+  if (!Hash)
+    InitHash();
+  int i = insertIntoHash(s.tranIndex, s.tranNodes, Hash->TranList, &_DListTran::tran, name,
+                         transistor);
+  if (i < 0)
+    return 0;
+  common::outf("While hashing: i = %d, name = %s\n", i, Hash->TranList[i].next->name);
   return 1;
 }
 
 int InsertNetToHash(const char* name, _Dnet* net)
 {
+  extract::State& s = extract::state();
   if (!Hash)
     InitHash();
-  extract::State& s = extract::state();
-  char stored[kDeviceNameLength];
-  snprintf(stored, sizeof stored, "%s", name);
-  if (s.netIndex.count(stored))
-    return 0;
-  _DListNet* node = s.netNodes.take();
-  memcpy(node->name, stored, sizeof stored);
-  s.netIndex.emplace(stored, node);
-  int i = ComputeHash(node->name, Hash->tablesize);
-  node->net = net;
-  node->next = Hash->NetList[i].next;
-  Hash->NetList[i].next = node;
-  return 1;
+  return insertIntoHash(s.netIndex, s.netNodes, Hash->NetList, &_DListNet::net, name, net) >= 0;
 }
 
 _DListTran* FindTranPosinHash(const char* name)
