@@ -15,9 +15,13 @@
 
 #include <cstdint>
 
+#include <vector>
+
 #include "CS.h"
+#include "Dlist.h"
 
 struct MultiFingerTran;
+struct _Conn_Elem;
 
 // ---------------------------------------------------------------------------
 // Records.  All are zero-filled when made; transistors and nets are never
@@ -63,15 +67,18 @@ struct _Dnet {
   int32_t node;                  // the net number, carried by every tile of the net
   _Dtilelist* tilelist;          // the net's tiles in all planes
   void* graph;                   // resistance graph (parasitic extraction)
-  void* connElemList;            // connected devices, filled by later passes
+  List<_Conn_Elem>* connElemList;  // connected devices, filled by DExCirPassive
+                                   // and the pins; null until then
   _Dnet* next;
 };
 
-// What a net's connection list holds.
+// What a net's connection list holds: a device record and its kind
+// (_Dtransistor, _CX_CAPACITOR_, _LXInductor, _RX_RESISTOR_, _pin).
 enum ElemType { elemTRAN = 0, elemMFT = 1, elemCAP = 2, elemIND = 3, elemRES = 4, elemPIN = 5 };
 struct _Conn_Elem {
   ElemType type;
   void* element;
+  bool operator==(const _Conn_Elem& o) const { return type == o.type && element == o.element; }
 };
 
 // One terminal of a net's terminal list.
@@ -265,6 +272,36 @@ void traceNet(_Dtile* tile, int tag, int owner);
 
 // Releases TransList.
 void releaseTransList();
+
+// ---------------------------------------------------------------------------
+// What the passive-device extractors need of the nets, and what the
+// re-extraction needs of them.
+// ---------------------------------------------------------------------------
+
+// The net numbered `node`, or null.
+_Dnet* netNumbered(int node);
+// A new net "n<node>" holding `tiles`, prepended to Nets.
+_Dnet* makeNet(int node, _Dtilelist* tiles);
+// Marks a net whose tiles a passive extractor cut out, moved or added: the
+// re-extraction traces it anew.  Nets not marked keep their tiles.
+void markNetChanged(const _Dnet* net);
+
+// A terminal of a passive device: the tile its net is traced from (null:
+// the terminal is open), the device's slot for the net number, and the
+// entry its net's connection list gets.
+struct PassiveTerminal {
+  _Dtile* tile;
+  long* net;
+  _Conn_Elem element;
+};
+enum class PassiveKind { Capacitor = 0, Inductor = 1, Resistor = 2 };
+// Appends the terminals of every device of one kind, in list order.
+using PassiveTerminals = void (*)(std::vector<PassiveTerminal>* terminals);
+// Prints the listing of one kind.
+using PassiveListing = void (*)();
+// Installed by each passive subsystem; the re-extraction takes the
+// capacitors, then the inductors, then the resistors.
+void setPassiveDevices(PassiveKind kind, PassiveTerminals terminals, PassiveListing listing);
 
 // The gate-layer tile over a transistor's gate: the tile at (x1 + 1, y1 + 1)
 // of the gate tile in the plane of the gate layer; null without that plane.
