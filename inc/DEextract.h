@@ -226,8 +226,18 @@ int NameCom(const char* name);
 // the net has none.
 char* DExNetName(long number);
 
-// Net re-extraction including passive devices.
+// Net re-extraction including passive devices: every net is traced anew
+// from the terminals of the transistors, capacitors, inductors and
+// resistors, never into a spiral or a resistor body; each net gets its
+// connection list and its entry "n<node>" in the name hash.
 int DExCirPassive();
+// Its steps: DExPath and the flood steps, passive-aware.
+void DExPathPassive(_Dtile* tile, int net);
+int AllNeighborPassive(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** upperList,
+                       _Dtilelist** lowerList);
+int ListNeighborPassive(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
+                        _Dtilelist** lowerList);
+_Dtilelist* TlistCatPassive(_Dtilelist* list, _Dtilelist* links, int net);
 
 // ---------------------------------------------------------------------------
 // Netlist, net inspection and the net check (menu actions).  The point
@@ -277,6 +287,33 @@ void releaseTransList();
 // What the passive-device extractors need of the nets, and what the
 // re-extraction needs of them.
 // ---------------------------------------------------------------------------
+
+// What the passive extractors store in a tile's passiveDev.
+inline void* const kPassiveMark = reinterpret_cast<void*>(1);
+
+// A capacitor plate: a passive tile that is a conductor of its terminal's
+// net, so the re-extraction passes through it.
+void notePlate(_Dtile* tile);
+bool isPlate(const _Dtile* tile);
+
+// The trace of DExPathPassive.
+void traceNetPassive(_Dtile* tile, int tag, int owner);
+
+// The tile through which `device` reaches its net: `candidate` when it is
+// an ordinary (not passive) tile touching the device in its plane or through
+// a contact link; otherwise the first such tile in the order a trace from
+// the device would take them (neighbours right, left, top, bottom, then the
+// upper and the lower links); null when the device touches none.
+_Dtile* touchingPort(_Dtile* device, _Dtile* candidate);
+
+// Called when the extraction is released or reset (the passive lists, the
+// multi-finger groups).
+void onRelease(void (*release)());
+
+// Writes a device's name at the centre of its box in the main view's name
+// colour, when the centre lies in the drawn area (x1, y1)-(x2, y2).
+void drawDeviceName(_Gviewport* vp, long x1, long y1, long x2, long y2, const _box& device,
+                    const char* name);
 
 // The net numbered `node`, or null.
 _Dnet* netNumbered(int node);

@@ -113,6 +113,12 @@ _Dnet* newNet(int node, _Dtilelist* tiles)
   net->tilelist = tiles;
   net->next = Nets;
   Nets = net;
+  std::vector<_Dnet*>& byNumber = state().byNumber;
+  if (node >= 0) {
+    if (static_cast<size_t>(node) >= byNumber.size())
+      byNumber.resize(static_cast<size_t>(node) + 1, nullptr);
+    byNumber[static_cast<size_t>(node)] = net;
+  }
   return net;
 }
 
@@ -167,9 +173,16 @@ void dropRecords()
   State& s = state();
   FreeList(NetTileList);
   NetTileList = nullptr;
-  for (_Dnet* net = Nets; net; net = net->next)
+  for (void (*release)() : s.releaseHooks)
+    release();
+  for (_Dnet* net = Nets; net; net = net->next) {
     FreeList(net->tilelist);
+    delete net->connElemList;
+  }
   releaseTransList();
+  s.byNumber.clear();
+  s.changed.clear();
+  s.plates.clear();
   s.transistors.clear();
   s.nets.clear();
   s.names.clear();

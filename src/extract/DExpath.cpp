@@ -1,6 +1,9 @@
 // Net tracing: a flood through same-material neighbours in each plane and
 // through the contact links between planes, recording the transistors and
-// pins it meets while terminal recording is on.
+// pins it meets while terminal recording is on.  The passive-aware variant
+// of the re-extraction enters no tile of a spiral or resistor body and
+// follows contact links into ordinary tiles only; capacitor plates are
+// conductors and are passed through.
 #include "DEextract.h"
 
 #include <vector>
@@ -33,16 +36,27 @@ void record(const _Dtile* t)
     DErecordTrans(t->next);
 }
 
+// Whether the passive-aware trace may step onto `t` as a neighbour (a tile
+// of a spiral or a resistor body holds 1 in passiveDev) and follow a contact
+// link into it (only ordinary tiles).  Plates are conductors either way.
+bool mayEnter(const _Dtile* t)
+{
+  return t->passiveDev != extract::kPassiveMark || extract::isPlate(t);
+}
+bool mayLink(const _Dtile* t) { return !t->passiveDev || extract::isPlate(t); }
+
 // Prepends onto `list` the tiles of `links` that do not carry `tag`.
+template <bool Passive>
 _Dtilelist* catLinks(_Dtilelist* list, const _Dtilelist* links, int tag)
 {
   for (; links; links = links->next)
-    if (links->tile && links->tile->node != tag)
+    if (links->tile && links->tile->node != tag && (!Passive || mayLink(links->tile)))
       list = TileToList(list, links->tile);
   return list;
 }
 
 // One flood step from `tile`: see AllNeighbor.
+template <bool Passive>
 int collect(_Dtile* tile, _Dtilelist** list, int tag, int owner, _Dtilelist** upperList,
             _Dtilelist** lowerList)
 {
@@ -50,14 +64,14 @@ int collect(_Dtile* tile, _Dtilelist** list, int tag, int owner, _Dtilelist** up
   extract::eachNeighbor(tile, [&](_Dtile* n) {
     if (RecordTerm)
       record(n);
-    if (!TsameType(tile, n) || !joins(n, tag, owner))
+    if (!TsameType(tile, n) || (Passive && !mayEnter(n)) || !joins(n, tag, owner))
       return;
     n->node = tag;
     *list = TileToList(*list, n);
     NetTileList = TileToList(NetTileList, n);
-    *upperList = catLinks(*upperList, n->upper, tag);
+    *upperList = catLinks<Passive>(*upperList, n->upper, tag);
     if (!TisElement(n))
-      *lowerList = catLinks(*lowerList, n->lower, tag);
+      *lowerList = catLinks<Passive>(*lowerList, n->lower, tag);
     ++count;
   });
   return count;
@@ -71,45 +85,41 @@ struct Pending {
 
 // Takes `t` into the net and floods its plane.
 // Returns: the links of the flooded tiles, upper links first.
+template <bool Passive>
 Pending enter(_Dtile* t, int tag, int owner)
 {
   Stitch = t;
   t->node = tag;
-  Pending links{catLinks(nullptr, t->upper, tag),
-                TisElement(t) ? nullptr : catLinks(nullptr, t->lower, tag)};
+  Pending links{catLinks<Passive>(nullptr, t->upper, tag),
+                TisElement(t) ? nullptr : catLinks<Passive>(nullptr, t->lower, tag)};
   NetTileList = TileToList(NetTileList, t);
   if (RecordTerm)
     record(t);
   _Dtilelist* ring = nullptr;
-  collect(t, &ring, tag, owner, &links.upper, &links.lower);
+  collect<Passive>(t, &ring, tag, owner, &links.upper, &links.lower);
   while (ring) {
     _Dtilelist* next = nullptr;
     for (_Dtilelist* n = ring; n; n = n->next)
-      collect(n->tile, &next, tag, owner, &links.upper, &links.lower);
+      collect<Passive>(n->tile, &next, tag, owner, &links.upper, &links.lower);
     FreeList(ring);
     ring = next;
   }
   return links;
 }
 
-}  // namespace
-
-namespace extract {
-
 /*
- * traceNet --
- *   The trace of DExPath, numbering the tiles taken with `tag`: with a
- *   positive tag the tiles on no net, with a negative one the tiles of the
- *   net `owner`.  A plane is flooded ring by ring; then the
- *   contact links met are followed, upper links before lower ones, each as
- *   a trace of its own (depth first, on an explicit stack).
+ * trace --
+ *   A plane is flooded ring by ring; then the contact links met are
+ *   followed, upper links before lower ones, each as a trace of its own
+ *   (depth first, on an explicit stack).
  */
-void traceNet(_Dtile* tile, int tag, int owner)
+template <bool Passive>
+void trace(_Dtile* tile, int tag, int owner)
 {
   if (!tile || !joins(tile, tag, owner))
     return;
   std::vector<Pending> stack;
-  stack.push_back(enter(tile, tag, owner));
+  stack.push_back(enter<Passive>(tile, tag, owner));
   while (!stack.empty()) {
     Pending& top = stack.back();
     _Dtilelist** head = top.upper ? &top.upper : &top.lower;
@@ -123,9 +133,24 @@ void traceNet(_Dtile* tile, int tag, int owner)
     node->next = nullptr;
     FreeList(node);
     if (joins(next, tag, owner))
-      stack.push_back(enter(next, tag, owner));
+      stack.push_back(enter<Passive>(next, tag, owner));
   }
 }
+
+}  // namespace
+
+namespace extract {
+
+/*
+ * traceNet --
+ *   The trace of DExPath, numbering the tiles taken with `tag`: with a
+ *   positive tag the tiles on no net, with a negative one the tiles of the
+ *   net `owner`.
+ */
+void traceNet(_Dtile* tile, int tag, int owner) { trace<false>(tile, tag, owner); }
+
+// The same, passive-aware (DExPathPassive).
+void traceNetPassive(_Dtile* tile, int tag, int owner) { trace<true>(tile, tag, owner); }
 
 }  // namespace extract
 
@@ -149,7 +174,7 @@ void DExPath(_Dtile* tile, int net) { extract::traceNet(tile, net, net); }
 int AllNeighbor(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** upperList,
                 _Dtilelist** lowerList)
 {
-  return collect(tile, list, net, net, upperList, lowerList);
+  return collect<false>(tile, list, net, net, upperList, lowerList);
 }
 
 int ListNeighbor(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
@@ -158,7 +183,7 @@ int ListNeighbor(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** u
   _Dtilelist* next = nullptr;
   int count = 0;
   for (_Dtilelist* n = list; n; n = n->next)
-    count += collect(n->tile, &next, net, net, upperList, lowerList);
+    count += collect<false>(n->tile, &next, net, net, upperList, lowerList);
   FreeList(list);
   *newList = next;
   return count;
@@ -166,5 +191,31 @@ int ListNeighbor(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** u
 
 _Dtilelist* TlistCat(_Dtilelist* list, _Dtilelist* links, int net)
 {
-  return catLinks(list, links, net);
+  return catLinks<false>(list, links, net);
+}
+
+// The passive-aware steps of the re-extraction.
+void DExPathPassive(_Dtile* tile, int net) { extract::traceNetPassive(tile, net, net); }
+
+int AllNeighborPassive(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** upperList,
+                       _Dtilelist** lowerList)
+{
+  return collect<true>(tile, list, net, net, upperList, lowerList);
+}
+
+int ListNeighborPassive(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
+                        _Dtilelist** lowerList)
+{
+  _Dtilelist* next = nullptr;
+  int count = 0;
+  for (_Dtilelist* n = list; n; n = n->next)
+    count += collect<true>(n->tile, &next, net, net, upperList, lowerList);
+  FreeList(list);
+  *newList = next;
+  return count;
+}
+
+_Dtilelist* TlistCatPassive(_Dtilelist* list, _Dtilelist* links, int net)
+{
+  return catLinks<true>(list, links, net);
 }

@@ -199,6 +199,23 @@ void drawNetNames(_Gviewport* vp, const _box& area)
 
 constexpr _box kEverywhere = {cs::kLow, cs::kLow, cs::kHigh, cs::kHigh};
 
+}  // namespace
+
+void extract::drawDeviceName(_Gviewport* vp, long x1, long y1, long x2, long y2,
+                             const _box& device, const char* name)
+{
+  if (!vp || !extract::state().tilesLive)
+    return;
+  long x = (static_cast<long>(device.x1) + device.x2) / 2;
+  long y = (static_cast<long>(device.y1) + device.y2) / 2;
+  if (x < x1 || x > x2 || y < y1 || y > y2)
+    return;
+  GGsetColor(vp, kNameColour);
+  GGstring(vp, x, y, name);
+}
+
+namespace {
+
 void displayTransistorNames(_Gviewport* vp) { drawTransistorNames(vp, kEverywhere); }
 void displayNetNames(_Gviewport* vp) { drawNetNames(vp, kEverywhere); }
 
@@ -217,11 +234,16 @@ class CircuitNames : public view::NameOverlay {
 void forgetTiles()
 {
   extract::State& s = extract::state();
+  for (void (*release)() : s.releaseHooks)
+    release();
+  s.plates.clear();
   FreeList(NetTileList);
   NetTileList = nullptr;
   for (_Dnet* net = Nets; net; net = net->next) {
     FreeList(net->tilelist);
     net->tilelist = nullptr;
+    delete net->connElemList;  // its devices went with the planes
+    net->connElemList = nullptr;
   }
   for (int e = 0; Transistors && e < DelementNum; ++e)
     for (_Dtransistor* t = Transistors[e]; t; t = t->next)

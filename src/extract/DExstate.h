@@ -76,6 +76,18 @@ struct State {
     std::vector<int> ports;  // planes of the further port layers; -1: none
   };
   std::vector<ElementPlanes> elements;
+  // Nets by number, and the nets a passive extractor changed.
+  std::vector<_Dnet*> byNumber;
+  std::vector<char> changed;
+  // Capacitor plates.
+  std::unordered_set<const _Dtile*> plates;
+  // The passive devices' terminals and listings, by kind.
+  struct Passive {
+    PassiveTerminals terminals = nullptr;
+    PassiveListing listing = nullptr;
+  };
+  Passive passives[3];
+  std::vector<void (*)()> releaseHooks;
   const _Dtile* planesOf = nullptr;     // the plane set they were found in
   std::vector<int> elementShape;        // the layer counts they were found for
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "CS.h"
+#include "CXcapacitor.h"
 #include "DEextract.h"
 #include "DPparasitic.h"
 #include "DTtechnology.h"
@@ -14,6 +15,8 @@
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
 
 void DIsetInit()
 {
@@ -49,6 +52,9 @@ void installHooks()
 {
   extract::install();
   parasitic::install();
+  capacitor::install();
+  inductor::install();
+  resistor::install();
 }
 
 void startHeadless(bool readMenus)
