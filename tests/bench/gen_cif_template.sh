@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # gen_cif --template: bad templates are refused with status 2 and a message
-# naming the line, leaving an existing output file as it was; four copies of
+# naming the line, leaving an existing output file as it was; copies sit
+# one pitch apart on the grid; four copies of
 # the example inverter load with quorin-batch as eight transistors on
 # sixteen nets, each copy's input and output under its own name.
 set -u
@@ -32,6 +33,24 @@ refused "bad.cif:1: 'DS' commands are not accepted" 'DS 1;\nL CMF;\nB 10 10 5 5;
 refused "bad.cif:1: a box before any layer command" 'B 10 10 5 5;\nE\n'
 refused "bad.cif:1: the comment is not closed" '(open (nested);\nL CMF;\nE\n'
 refused "bad.cif: the template holds no boxes" '(only a comment);\nE\n'
+
+# The pitch is the extent plus a tenth, rounded up to the 10-unit grid; a
+# label's layer becomes the current layer, as in the layout reader.
+printf 'L CMF;\nB 33 17 0 0;\n94 a 0 0 CPG;\nB 3 3 0 0;\nE\n' >odd.cif
+"$gen" --template odd.cif --count 3 --columns 2 -o odd_out.cif 2>/dev/null || fail "odd.cif was refused"
+expected='L CMF;
+B 33 17 0 0;
+B 33 17 40 0;
+B 33 17 0 20;
+L CPG;
+B 3 3 0 0;
+B 3 3 40 0;
+B 3 3 0 20;
+94 a_0 0 0 CPG;
+94 a_1 40 0 CPG;
+94 a_2 0 20 CPG;'
+[ "$(grep -v '^(\|^DS\|^9 \|^DF\|^C \|^E' odd_out.cif)" = "$expected" ] ||
+  fail "odd.cif copies: $(cat odd_out.cif)"
 
 "$gen" --template "$source/examples/cmos_inverter.cif" --count 4 -o inv4.cif 2>/dev/null ||
   fail "the example inverter was refused"
