@@ -2,10 +2,15 @@
 // for benchmarks: rows of CMOS inverters or single transistors with their
 // contacts, vias and supply rails, either as a hierarchy (cell, row, array,
 // with every second row mirrored so that rows share their rails) or as one
-// flat cell holding exactly the boxes that hierarchy flattens to.
+// flat cell holding exactly the boxes that hierarchy flattens to.  With
+// --template, the cell is a flat CIF file instead, and the output is one
+// flat cell of N copies of it on a grid (see CifTemplate.h); a template it
+// cannot take ends the program with a "file:line: ..." line on standard
+// error and status 2.
 //
 //   gen_cif [--kind flat|hier] [--cell inverter|nmos|pmos] [--count N |
 //           --boxes N] [--columns K] [--lambda U] [-o file]
+//   gen_cif --template file.cif [--count N] [--columns K] [-o file]
 //
 // Prints the number of cells, rails and boxes on standard error.
 #include <cmath>
@@ -14,6 +19,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "CifTemplate.h"
 
 namespace {
 
@@ -90,6 +97,8 @@ struct Options {
   long columns = 0;
   int lambda = 20;
   std::string output;
+  std::string templateFile;
+  bool cellOptions = false;  // --kind, --cell, --boxes or --lambda given
 };
 
 [[noreturn]] void usage(int status)
@@ -97,6 +106,7 @@ struct Options {
   fprintf(status ? stderr : stdout,
           "Usage: gen_cif [--kind flat|hier] [--cell inverter|nmos|pmos]\n"
           "               [--count N | --boxes N] [--columns K] [--lambda U] [-o file]\n"
+          "       gen_cif --template file.cif [--count N] [--columns K] [-o file]\n"
           "  --kind     hier: cell, row and array definitions (default); flat: one\n"
           "             cell holding the boxes the hierarchy flattens to\n"
           "  --cell     content of each cell (default inverter: 25 boxes;\n"
@@ -104,7 +114,10 @@ struct Options {
           "  --count    number of cells (default 1000)\n"
           "  --boxes    about this many boxes instead of a cell count\n"
           "  --columns  cells per row (default: a roughly square array)\n"
-          "  --lambda   CIF units (0.01 um) per lambda (default 20)\n");
+          "  --lambda   CIF units (0.01 um) per lambda (default 20)\n"
+          "  --template a flat CIF cell (layers, boxes, labels) to copy N times\n"
+          "             on a grid with a margin of a tenth of its size; labels\n"
+          "             other than vdd and gnd get _<copy index> appended\n");
   exit(status);
 }
 
@@ -118,10 +131,14 @@ Options parse(int argc, char** argv)
         usage(2);
       return argv[++i];
     };
+    if (a == "--kind" || a == "--cell" || a == "--boxes" || a == "--lambda")
+      o.cellOptions = true;
     if (a == "--kind")
       o.kind = value();
     else if (a == "--cell")
       o.cell = value();
+    else if (a == "--template")
+      o.templateFile = value();
     else if (a == "--count")
       o.count = atol(value().c_str());
     else if (a == "--boxes")
@@ -138,6 +155,8 @@ Options parse(int argc, char** argv)
       usage(2);
   }
   if ((o.kind != "flat" && o.kind != "hier") || o.lambda < 2 || o.lambda % 2)
+    usage(2);
+  if (!o.templateFile.empty() && o.cellOptions)
     usage(2);
   return o;
 }
@@ -299,11 +318,68 @@ void writeFlat(Writer& out, const Cell& c, const Array& a, int lambda)
   fprintf(out.file(), "DF;\nC 1;\n");
 }
 
+// Coordinates must stay well inside 32 bits after the reader's scaling.
+constexpr double kMaxExtent = 2.0e8;  // CIF units
+
+FILE* openOutput(const Options& o)
+{
+  FILE* f = o.output.empty() ? stdout : fopen(o.output.c_str(), "w");
+  if (!f)
+    fprintf(stderr, "gen_cif: cannot write %s\n", o.output.c_str());
+  return f;
+}
+
+int closeOutput(const Options& o, FILE* f)
+{
+  if (f != stdout && fclose(f) != 0) {
+    fprintf(stderr, "gen_cif: write error on %s\n", o.output.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int fromTemplate(const Options& o)
+{
+  if (o.count < 1)
+    usage(2);
+  FILE* in = fopen(o.templateFile.c_str(), "r");
+  if (!in) {
+    fprintf(stderr, "gen_cif: cannot open the template %s\n", o.templateFile.c_str());
+    return 2;
+  }
+  gencif::Template t;
+  try {
+    t = gencif::readTemplate(in, o.templateFile);
+  } catch (const gencif::TemplateError& e) {
+    fclose(in);
+    fprintf(stderr, "gen_cif: %s\n", e.what());
+    return 2;
+  }
+  fclose(in);
+  gencif::GridPlacement g = gencif::placeCopies(t, o.count, o.columns);
+  if (gencif::placementExtent(t, g) > kMaxExtent) {
+    fprintf(stderr, "gen_cif: the array would be %lld units wide; use --columns or fewer copies\n",
+            static_cast<long long>(gencif::placementExtent(t, g)));
+    return 2;
+  }
+  FILE* f = openOutput(o);
+  if (!f)
+    return 1;
+  setvbuf(f, nullptr, _IOFBF, 1 << 20);
+  gencif::writeTemplateArray(f, t, g, o.templateFile);
+  fprintf(stderr, "gen_cif: %ld copies in %ld rows, pitch %lld x %lld, %zu boxes\n", g.count,
+          (g.count + g.columns - 1) / g.columns, static_cast<long long>(g.pitchX),
+          static_cast<long long>(g.pitchY), size_t(g.count) * t.boxes.size());
+  return closeOutput(o, f);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
   Options o = parse(argc, argv);
+  if (!o.templateFile.empty())
+    return fromTemplate(o);
   Cell c = o.cell == "inverter" ? inverter() : o.cell == "nmos" ? nmos() : o.cell == "pmos"
                                                                             ? pmos()
                                                                             : (usage(2), Cell{});
@@ -320,18 +396,15 @@ int main(int argc, char** argv)
   if (a.columns > a.count)
     a.columns = a.count;
   a.rows = (a.count + a.columns - 1) / a.columns;
-  // Coordinates must stay well inside 32 bits after the reader's scaling.
   double extent = double(std::max(a.columns * c.width, a.rows * c.height)) * o.lambda;
-  if (extent > 2.0e8) {
+  if (extent > kMaxExtent) {
     fprintf(stderr, "gen_cif: the array would be %.0f units wide; use --columns\n", extent);
     return 2;
   }
 
-  FILE* f = o.output.empty() ? stdout : fopen(o.output.c_str(), "w");
-  if (!f) {
-    fprintf(stderr, "gen_cif: cannot write %s\n", o.output.c_str());
+  FILE* f = openOutput(o);
+  if (!f)
     return 1;
-  }
   Writer out(f);
   fprintf(f, "(%s array of %ld %s cells, %ld per row, generated by gen_cif);\n",
           o.kind.c_str(), a.count, c.name, a.columns);
@@ -343,9 +416,5 @@ int main(int argc, char** argv)
   long railCount = a.rows * static_cast<long>(c.rails.size());
   fprintf(stderr, "gen_cif: %ld cells in %ld rows, %ld rails, %ld boxes\n", a.count, a.rows,
           railCount, a.count * per + railCount);
-  if (f != stdout && fclose(f) != 0) {
-    fprintf(stderr, "gen_cif: write error on %s\n", o.output.c_str());
-    return 1;
-  }
-  return 0;
+  return closeOutput(o, f);
 }

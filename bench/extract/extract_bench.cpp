@@ -1,18 +1,30 @@
 // extract_bench: loads a CIF file as the load-and-analyse action does and
-// prints one line of figures.
+// prints its figures.
 //
-//   extract_bench file.cif          extraction alone: transistors, seconds
-//                                   of DExCir with DExVerifyNets and
+//   extract_bench file.cif          extraction alone: transistors, nets,
+//                                   seconds of DExCir with DExVerifyNets and
 //                                   DExOutput, transistors per second,
 //                                   microseconds per net, peak RSS (MB)
-//   extract_bench --chain file.cif  the whole chain: boxes, transistors,
-//                                   seconds of reading, flattening,
-//                                   planes, extraction and verification,
-//                                   boxes per second, peak RSS (MB), and
-//                                   the seconds of each step
+//   extract_bench --chain [--steps] file.cif
+//                                   the whole load chain with the passive
+//                                   devices and the multi-finger groups
+//                                   switched on.  One line: boxes,
+//                                   transistors, total seconds, boxes per
+//                                   second, peak RSS (MB), then "|" and
+//                                   per step "<step> <s> s <+MB> MB peak
+//                                   <MB>", and last "| passive steps <s> s
+//                                   <+MB> MB": the steps after the first
+//                                   net check together.  With --steps the
+//                                   line keeps only the first five figures
+//                                   and the passive summary, and each step
+//                                   follows on a line of its own:
+//                                   "  <step> <s> s <+MB> MB peak <MB> MB".
 //
-// Standard output of the analyses goes to /dev/null; "circuit.net" is
-// written into the current folder.  SYSRC defaults to the source tree's.
+// A step's MB is the change of resident memory over it (negative when it
+// frees more than it takes); its peak is the process's peak RSS when it ends.
+// Standard output of the analyses goes to /dev/null; "circuit.net",
+// "netlist_subpyxis" and the other outputs are written into the current
+// folder.  SYSRC defaults to the source tree's.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -22,14 +34,21 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "BenchSupport.h"
 #include "CS.h"
+#include "CXcapacitor.h"
 #include "DEextract.h"
+#include "DHhierarchy.h"
+#include "DUsize.h"
 #include "Dcif.h"
 #include "Dglobal.h"
 #include "Dinit.h"
 #include "Dlayout.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
+#include "VCvia.h"
 
 namespace {
 
@@ -40,7 +59,8 @@ double since(Clock::time_point start)
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-
+double residentMb() { return bench::currentRssKb() / 1024.0; }
+double peakMb() { return bench::peakRssKb() / 1024.0; }
 
 long boxesOf(const _layout* cell)
 {
@@ -58,13 +78,112 @@ long boxesOf(const _layout* cell)
   exit(1);
 }
 
+struct StepFigures {
+  const char* name;
+  double seconds;
+  double addedMb;  // change of resident memory over the step
+  double peakMb;   // peak resident memory when the step ends
+};
+
+// Runs the steps of the chain one by one and keeps their figures.
+class StepRecorder {
+ public:
+  template <class Body>
+  void run(const char* name, Body&& body)
+  {
+    current_ = name;
+    double before = residentMb();
+    auto start = Clock::now();
+    body();
+    steps_.push_back({name, since(start), residentMb() - before, peakMb()});
+  }
+  // Everything recorded from now on counts as a passive step.
+  void startPassive() { passiveFrom_ = steps_.size(); }
+  const char* current() const { return current_; }
+  const std::vector<StepFigures>& steps() const { return steps_; }
+  StepFigures passive() const
+  {
+    StepFigures sum{"passive steps", 0, 0, 0};
+    for (size_t i = passiveFrom_; i < steps_.size(); ++i) {
+      sum.seconds += steps_[i].seconds;
+      sum.addedMb += steps_[i].addedMb;
+    }
+    return sum;
+  }
+
+ private:
+  std::vector<StepFigures> steps_;
+  size_t passiveFrom_ = 0;
+  const char* current_ = "start";
+};
+
+// The load chain of the load-and-analyse action, step by step.
+long runChain(const char* path, StepRecorder& r)
+{
+  long boxes = 0;
+  r.run("read+flatten", [&] {
+    cifin = fopen(path, "r");
+    if (!cifin)
+      fail("cannot open", path);
+    GCfreeCS();
+    ACinit();
+    if (CIFparse() != 0)
+      fail("cannot parse", path);
+    GCflatten();
+    GCsmash();
+    if (!Gflatten)
+      fail("nothing to flatten in", path);
+    boxes = boxesOf(Gflatten);
+  });
+  r.run("planes", [] { DCcrtCS(); });
+  if (VIA_CONTACT_REMOVAL > 0)
+    r.run("vias", [] {
+      VCinit();
+      VCdetect();
+    });
+  r.run("extraction", [] {
+    DExCir();
+    DExVerifyNets();
+  });
+  r.startPassive();
+  if (PROCESS_INCLUDE_PASSIVE)
+    r.run("CXcapacitorExtract", [] { CXcapacitorExtract(); });
+  if (PROCESS_INCLUDE_INDUCTOR)
+    r.run("LXinductorExtract", [] { LXinductorExtract(); });
+  if (PROCESS_INCLUDE_PASSIVE)
+    r.run("RXresistorExtract", [] { RXresistorExtract(); });
+  textualDeviceSizeInput = 0;
+  r.run("DExCirPassive", [] { DExCirPassive(); });
+  r.run("AttachPinsToNets", [] { AttachPinsToNets(); });
+  r.run("DExVerifyNets", [] { DExVerifyNets(); });
+  r.run("clusterTransistors", [] { clusterTransistors(); });
+  r.run("testClusterTransistors", [] { testClusterTransistors(); });
+  r.run("WriteSubpyxisNetlist", [] { WriteSubpyxisNetlist(); });
+  return boxes;
+}
+
+void printChain(FILE* out, long boxes, double total, const StepRecorder& r, bool stepLines)
+{
+  fprintf(out, "%ld %d %.3f %.0f %.1f", boxes, TransNum, total, boxes / total, peakMb());
+  if (!stepLines)
+    for (const StepFigures& s : r.steps())
+      fprintf(out, " | %s %.3f s %+.1f MB peak %.0f", s.name, s.seconds, s.addedMb, s.peakMb);
+  StepFigures passive = r.passive();
+  fprintf(out, " | passive steps %.3f s %+.1f MB\n", passive.seconds, passive.addedMb);
+  if (stepLines)
+    for (const StepFigures& s : r.steps())
+      fprintf(out, "  %-24s %9.3f s %+9.1f MB  peak %8.1f MB\n", s.name, s.seconds, s.addedMb,
+              s.peakMb);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  bool chain = argc == 3 && strcmp(argv[1], "--chain") == 0;
-  if (argc != 2 && !chain) {
-    fprintf(stderr, "Usage: extract_bench [--chain] file.cif\n");
+  bool chain = argc >= 3 && strcmp(argv[1], "--chain") == 0;
+  bool stepLines = chain && argc == 4 && strcmp(argv[2], "--steps") == 0;
+  if (argc != 2 && !(chain && (argc == 3 || stepLines))) {
+    fprintf(stderr, "Usage: extract_bench [--chain [--steps]] file.cif\n");
     return 2;
   }
   const char* path = argv[argc - 1];
@@ -76,12 +195,30 @@ int main(int argc, char** argv)
   GCresetGlobals();
   Silently = 1;
   init::startHeadless(false);
+  PROCESS_INCLUDE_PASSIVE = 1;
+  PROCESS_INCLUDE_INDUCTOR = 1;
 
-  auto start = Clock::now();
-  double read = 0, planes = 0, extraction = 0, beforeExtraction = 0;
-  double afterRead = 0, peakPlanes = 0;
-  long boxes = 0;
-  double extractionMegabytes = 0;
+  if (chain) {
+    StepRecorder recorder;
+    auto start = Clock::now();
+    long boxes = 0;
+    {
+      common::ActionScope scope;
+      try {
+        boxes = runChain(path, recorder);
+      } catch (const common::OperationAborted&) {
+        fprintf(stderr, "extract_bench: %s abandoned the load of %s\n", recorder.current(), path);
+        return 1;
+      }
+    }
+    double total = since(start);
+    fflush(stdout);
+    printChain(report, boxes, total, recorder, stepLines);
+    fclose(report);
+    return 0;
+  }
+
+  double extraction = 0;
   {
     common::ActionScope scope;
     try {
@@ -94,37 +231,19 @@ int main(int argc, char** argv)
       GCflatten();
       if (!Gflatten)
         fail("nothing to flatten in", path);
-      boxes = boxesOf(Gflatten);
-      read = since(start);
-      afterRead = bench::currentRssKb() / 1024.0;
-      auto step = Clock::now();
       DCcrtCS();
-      planes = since(step);
-      beforeExtraction = bench::currentRssKb() / 1024.0;
-      peakPlanes = bench::peakRssKb() / 1024.0;
-      step = Clock::now();
+      auto step = Clock::now();
       DExCir();
       DExVerifyNets();
-      if (!chain)
-        DExOutput();
+      DExOutput();
       extraction = since(step);
-      extractionMegabytes = bench::currentRssKb() / 1024.0 - beforeExtraction;
     } catch (const common::OperationAborted&) {
       fail("abandoned the load of", path);
     }
   }
-  double total = since(start);
   fflush(stdout);
-  if (chain) {
-    fprintf(report,
-            "%ld %d %.3f %.0f %.1f read+flatten %.3f (%.0f MB) planes %.3f (%.0f MB, peak %.0f) "
-            "extraction %.3f (%.0f MB)\n",
-            boxes, TransNum, total, boxes / total, bench::peakRssKb() / 1024.0, read, afterRead, planes,
-            beforeExtraction - afterRead, peakPlanes, extraction, extractionMegabytes);
-  } else {
-    fprintf(report, "%d %d %.3f %.0f %.2f %.1f\n", TransNum, NetsNum, extraction,
-            TransNum / extraction, 1e6 * extraction / (NetsNum > 0 ? NetsNum : 1), bench::peakRssKb() / 1024.0);
-  }
+  fprintf(report, "%d %d %.3f %.0f %.2f %.1f\n", TransNum, NetsNum, extraction, TransNum / extraction,
+          1e6 * extraction / (NetsNum > 0 ? NetsNum : 1), peakMb());
   fclose(report);
   return 0;
 }
