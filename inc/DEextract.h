@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "CS.h"
@@ -287,6 +289,28 @@ void releaseTransList();
 // What the passive-device extractors need of the nets, and what the
 // re-extraction needs of them.
 // ---------------------------------------------------------------------------
+
+// The planes whose layer one of the device definitions names (a passive
+// definition: `layerNum` names in `layers`), by plane-table entry.
+template <class Definition>
+std::vector<char> planesNamedBy(const Definition* definitions, int count)
+{
+  std::vector<char> named(kMaxPlanes, 0);
+  for (int p = 0; p < DlayerNum; ++p)
+    for (int d = 0; d < count; ++d)
+      for (int l = 0; l < definitions[d].layerNum && l < static_cast<int>(std::size(definitions[d].layers)); ++l)
+        if (std::string(DlayerTile[p].name) == definitions[d].layers[l])
+          named[static_cast<size_t>(p)] = 1;
+  return named;
+}
+// Whether a tile lies on one of the planes marked.
+inline bool onPlane(const std::vector<char>& planes, const _Dtile* t)
+{
+  if (!t || !t->layer || planes.empty())
+    return false;
+  long p = t->layer - DlayerTile;
+  return p >= 0 && p < kMaxPlanes && planes[static_cast<size_t>(p)];
+}
 
 // What the passive extractors store in a tile's passiveDev.
 inline void* const kPassiveMark = reinterpret_cast<void*>(1);

@@ -56,13 +56,13 @@ class ListItr {
   // The element under the cursor.
   const T& retrieve() const
   {
-    if (!current_ || current_ == owner_->header_)
+    if (!current_ || current_ == owner_->head())
       throw BadIterator();
     return current_->element;
   }
   T& retrieve()
   {
-    if (!current_ || current_ == owner_->header_)
+    if (!current_ || current_ == owner_->head())
       throw BadIterator();
     return current_->element;
   }
@@ -87,43 +87,39 @@ class ListItr {
 template <class T>
 class List {
  public:
-  List() : header_(new ListNode<T>), last_(header_) {}
-  ~List()
-  {
-    makeEmpty();
-    delete header_;
-  }
+  List() : last_(&header_) {}
+  ~List() { makeEmpty(); }
   List(const List& other) : List() { *this = other; }
   List& operator=(const List& other)
   {
     if (this == &other)
       return *this;
     makeEmpty();
-    for (const ListNode<T>* n = other.header_->next; n; n = n->next)
+    for (const ListNode<T>* n = other.header_.next; n; n = n->next)
       append(n->element);
     return *this;
   }
 
-  bool isEmpty() const { return header_->next == nullptr; }
+  bool isEmpty() const { return header_.next == nullptr; }
   std::size_t size() const { return size_; }
 
   void makeEmpty()
   {
-    ListNode<T>* n = header_->next;
+    ListNode<T>* n = header_.next;
     while (n) {
       ListNode<T>* next = n->next;
       delete n;
       n = next;
     }
-    header_->next = nullptr;
-    last_ = header_;
+    header_.next = nullptr;
+    last_ = &header_;
     size_ = 0;
   }
 
   // The cursor on the header, before the first element.
-  ListItr<T> zeroth() const { return ListItr<T>(header_, this); }
+  ListItr<T> zeroth() const { return ListItr<T>(head(), this); }
   // The cursor on the first element (past the end when empty).
-  ListItr<T> first() const { return ListItr<T>(header_->next, this); }
+  ListItr<T> first() const { return ListItr<T>(header_.next, this); }
   // The cursor on the last element (the header when empty).
   ListItr<T> last() const { return ListItr<T>(last_, this); }
   ListItr<T> begin() const { return first(); }
@@ -148,7 +144,7 @@ class List {
   // The first element equal to x, or past the end.
   ListItr<T> find(const T& x) const
   {
-    ListNode<T>* n = header_->next;
+    ListNode<T>* n = header_.next;
     while (n && !(n->element == x))
       n = n->next;
     return ListItr<T>(n, this);
@@ -157,7 +153,7 @@ class List {
   // first), or past the end when x is absent.
   ListItr<T> findPrevious(const T& x) const
   {
-    ListNode<T>* n = header_;
+    ListNode<T>* n = head();
     while (n->next && !(n->next->element == x))
       n = n->next;
     return ListItr<T>(n->next ? n : nullptr, this);
@@ -177,7 +173,8 @@ class List {
   }
 
  private:
-  ListNode<T>* header_;
+  ListNode<T>* head() const { return const_cast<ListNode<T>*>(&header_); }
+  ListNode<T> header_;  // before the first element
   ListNode<T>* last_;
   std::size_t size_ = 0;
   friend class ListItr<T>;

@@ -71,6 +71,9 @@ bool largeEnough(const _Dtile* t)
 
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
+// Planes whose layer a capacitor definition names.
+std::vector<char> capacitorPlanes;
+
 void freeList(_CX_CAPACITOR_* head)
 {
   for (_CX_CAPACITOR_* cap = head->next; cap;) {
@@ -87,12 +90,9 @@ int CXminimumSize() { return kMinimumSteps * SCALE; }
 
 int CXisNotCapLayer(const _Dtile* tile)
 {
-  const char* name = layerName(tile);
-  for (int d = 0; d < CXcapDefNum; ++d)
-    for (int l = 0; l < CXcapDefinition[d].layerNum && l < kDefLayers; ++l)
-      if (strcmp(name, CXcapDefinition[d].layers[l]) == 0)
-        return 0;
-  return 1;
+  if (capacitorPlanes.empty())
+    capacitorPlanes = extract::planesNamedBy(CXcapDefinition, CXcapDefNum);
+  return !extract::onPlane(capacitorPlanes, tile);
 }
 
 // ---------------------------------------------------------------------------
@@ -230,6 +230,7 @@ int CXcapacitorExtract()
     return 0;
   CXinitCapacitorList(&capacitorList);
   std::fill(std::begin(hints), std::end(hints), nullptr);
+  capacitorPlanes = extract::planesNamedBy(CXcapDefinition, CXcapDefNum);
   _Dtile* current = Stitch;
   // Nets made for unconnected plates go to the head of Nets: the walk
   // starts behind them and does not see them.
@@ -291,6 +292,7 @@ void release()
 {
   CXclearCapacitorList(capacitorList);
   std::fill(std::begin(hints), std::end(hints), nullptr);
+  capacitorPlanes.clear();
 }
 
 class CapacitorNames : public view::NameOverlay {

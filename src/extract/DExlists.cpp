@@ -190,6 +190,7 @@ void dropRecords()
   s.netNodes.clear();
   s.tranIndex.clear();
   s.netIndex.clear();
+  s.netByNumber.clear();
   s.newestName.clear();
   s.holders.clear();
   s.pins.clear();
@@ -370,6 +371,7 @@ void InitHash()
   s.netNodes.clear();
   s.tranIndex.clear();
   s.netIndex.clear();
+  s.netByNumber.clear();
   for (int i = 0; i < kHashSize; ++i) {
     s.tranBuckets[i] = _DListTran{};
     s.netBuckets[i] = _DListNet{};
@@ -418,12 +420,46 @@ int InsertTranToHash(const char* name, _Dtransistor* transistor)
   return 1;
 }
 
+namespace {
+
+// The number k of a net name "n<k>" as nets are named (no sign, no leading
+// zero), or -1.
+long netNumberOf(const char* name)
+{
+  if (name[0] != 'n' || name[1] < '1' || name[1] > '9')
+    return -1;
+  long k = 0;
+  for (const char* c = name + 1; *c; ++c) {
+    if (*c < '0' || *c > '9' || k > 100000000)
+      return -1;
+    k = k * 10 + (*c - '0');
+  }
+  return k;
+}
+
+}  // namespace
+
 int InsertNetToHash(const char* name, _Dnet* net)
 {
   extract::State& s = extract::state();
   if (!Hash)
     InitHash();
-  return insertIntoHash(s.netIndex, s.netNodes, Hash->NetList, &_DListNet::net, name, net) >= 0;
+  long k = netNumberOf(name);
+  if (k < 0 || strlen(name) >= kDeviceNameLength)
+    return insertIntoHash(s.netIndex, s.netNodes, Hash->NetList, &_DListNet::net, name, net) >= 0;
+  // Names of numbered nets are looked up by number.
+  if (static_cast<size_t>(k) >= s.netByNumber.size())
+    s.netByNumber.resize(static_cast<size_t>(k) + 1, nullptr);
+  if (s.netByNumber[static_cast<size_t>(k)])
+    return 0;
+  _DListNet* node = s.netNodes.take();
+  snprintf(node->name, sizeof node->name, "%s", name);
+  int i = ComputeHash(node->name, Hash->tablesize);
+  node->net = net;
+  node->next = Hash->NetList[i].next;
+  Hash->NetList[i].next = node;
+  s.netByNumber[static_cast<size_t>(k)] = node;
+  return 1;
 }
 
 _DListTran* FindTranPosinHash(const char* name)
@@ -436,6 +472,10 @@ _DListTran* FindTranPosinHash(const char* name)
 _DListNet* FindNetPosinHash(const char* name)
 {
   extract::State& s = extract::state();
+  long k = netNumberOf(name);
+  if (k >= 0 && strlen(name) < kDeviceNameLength)
+    return static_cast<size_t>(k) < s.netByNumber.size() ? s.netByNumber[static_cast<size_t>(k)]
+                                                           : nullptr;
   auto found = s.netIndex.find(name);
   return found == s.netIndex.end() ? nullptr : found->second;
 }

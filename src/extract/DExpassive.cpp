@@ -124,31 +124,36 @@ using extract::kModule;
  */
 class Renumbering {
  public:
-  explicit Renumbering(int oldCount) : offset_(oldCount + 1), fromOld_(oldCount + 1, nullptr) {}
+  explicit Renumbering(int oldCount)
+      : offset_(oldCount + 1), kept_(static_cast<size_t>(oldCount) + 1, nullptr),
+        fromOld_(static_cast<size_t>(oldCount) + 1, nullptr)
+  {
+  }
 
   // The new net of a terminal tile, traced when the tile is on none.
   _Dnet* netOf(_Dtile* tile)
   {
     if (tile->node >= offset_)
       return made_[static_cast<size_t>(tile->node - offset_) - 1];
-    if (tile->node > 0 && kept_.count(tile->node)) {
+    if (tile->node > 0 && kept_[static_cast<size_t>(tile->node)]) {
       _Dnet*& net = fromOld_[static_cast<size_t>(tile->node)];
       if (!net)
-        net = adopt(kept_[tile->node]);
+        net = adopt(kept_[static_cast<size_t>(tile->node)]);
       return net;
     }
     tile->node = 0;
     int number = static_cast<int>(made_.size()) + 1;
     NetTileList = nullptr;
     extract::traceNetPassive(tile, offset_ + number, offset_ + number);
-    _Dnet* net = fresh(number, NetTileList);
+    _Dnet* net = extract::makeNet(number, NetTileList);
     NetTileList = nullptr;
+    enter(net);
     traced_.push_back(net);
     return net;
   }
 
   // Keeps an unchanged net under its old number until a terminal reaches it.
-  void keep(_Dnet* net) { kept_[net->node] = net; }
+  void keep(_Dnet* net) { kept_[static_cast<size_t>(net->node)] = net; }
 
   // Gives every tile its final number and links the nets, newest first.
   void finish()
@@ -156,19 +161,18 @@ class Renumbering {
     for (_Dnet* net : traced_)
       for (_Dtilelist* n = net->tilelist; n; n = n->next)
         n->tile->node = net->node;
-    for (auto& [old, net] : kept_) {
-      _Dnet* now = fromOld_[static_cast<size_t>(old)];
-      if (!now) {  // no terminal reaches it any more
+    for (size_t old = 1; old < kept_.size(); ++old) {
+      _Dnet* net = kept_[old];
+      if (net && !fromOld_[old]) {  // no terminal reaches it any more
         for (_Dtilelist* n = net->tilelist; n; n = n->next)
           n->tile->node = 0;
         FreeList(net->tilelist);
         net->tilelist = nullptr;
-        continue;
       }
-      if (now->node != old)
-        for (_Dtilelist* n = now->tilelist; n; n = n->next)
-          n->tile->node = now->node;
     }
+    for (_Dnet* net : renumbered_)
+      for (_Dtilelist* n = net->tilelist; n; n = n->next)
+        n->tile->node = net->node;
     Nets = nullptr;
     for (_Dnet* net : made_) {
       net->next = Nets;
@@ -178,29 +182,37 @@ class Renumbering {
   }
 
  private:
-  _Dnet* fresh(int number, _Dtilelist* tiles)
+  void enter(_Dnet* net)
   {
-    _Dnet* net = extract::makeNet(number, tiles);
     net->connElemList = new List<_Conn_Elem>;
     InsertNetToHash(net->name, net);
     made_.push_back(net);
-    return net;
   }
 
   // An unchanged net takes the next number; its tiles keep the old one
   // until the end.
-  _Dnet* adopt(_Dnet* old)
+  _Dnet* adopt(_Dnet* net)
   {
-    _Dtilelist* tiles = old->tilelist;
-    old->tilelist = nullptr;
-    return fresh(static_cast<int>(made_.size()) + 1, tiles);
+    int number = static_cast<int>(made_.size()) + 1;
+    if (number != net->node) {
+      net->node = number;
+      snprintf(net->name, sizeof net->name, "%s%d", "n", number);
+      renumbered_.push_back(net);
+    }
+    std::vector<_Dnet*>& byNumber = extract::state().byNumber;
+    if (static_cast<size_t>(number) >= byNumber.size())
+      byNumber.resize(static_cast<size_t>(number) + 1, nullptr);
+    byNumber[static_cast<size_t>(number)] = net;
+    enter(net);
+    return net;
   }
 
   int offset_;
-  std::vector<_Dnet*> fromOld_;            // old number -> new net
-  std::unordered_map<int, _Dnet*> kept_;   // unchanged nets by old number
-  std::vector<_Dnet*> made_;               // new nets by number - 1
-  std::vector<_Dnet*> traced_;             // new nets traced afresh
+  std::vector<_Dnet*> kept_;        // unchanged nets by old number
+  std::vector<_Dnet*> fromOld_;     // old number -> new net
+  std::vector<_Dnet*> made_;        // new nets by number - 1
+  std::vector<_Dnet*> traced_;      // new nets traced afresh
+  std::vector<_Dnet*> renumbered_;  // unchanged nets whose number changed
 };
 
 void connect(Renumbering& nets, _Dtile* tile, const _Conn_Elem& element, long* slot)
@@ -225,6 +237,7 @@ void clearNetHash()
   extract::State& s = extract::state();
   s.netNodes.clear();
   s.netIndex.clear();
+  s.netByNumber.clear();
   for (_DListNet& bucket : s.netBuckets)
     bucket = _DListNet{};
 }

@@ -53,7 +53,8 @@ struct State {
   _DListNet netBuckets[kHashSize] = {};
   // Lookups of the hash and of the name table without walking chains.
   std::unordered_map<std::string, _DListTran*> tranIndex;
-  std::unordered_map<std::string, _DListNet*> netIndex;
+  std::unordered_map<std::string, _DListNet*> netIndex;  // other names
+  std::vector<_DListNet*> netByNumber;                   // names "n<k>"
   std::unordered_map<int, _DnameTable*> newestName;
   // Members of TransList.
   std::unordered_set<const _Dtransistor*> recorded;

@@ -170,23 +170,7 @@ _Dnet* findIn(_Dnet* net)
 // Planes whose layer an inductor definition names.
 std::vector<char> inductorPlanes;
 
-void findInductorPlanes()
-{
-  inductorPlanes.assign(kMaxPlanes, 0);
-  for (int p = 0; p < DlayerNum; ++p)
-    for (int d = 0; d < LXindDefNum; ++d)
-      for (int l = 0; l < LXindDefinition[d].layerNum && l < kDefLayers; ++l)
-        if (strcmp(DlayerTile[p].name, LXindDefinition[d].layers[l]) == 0)
-          inductorPlanes[p] = 1;
-}
-
-bool onInductorPlane(const _Dtile* t)
-{
-  if (!t->layer)
-    return false;
-  long p = t->layer - DlayerTile;
-  return p >= 0 && p < kMaxPlanes && !inductorPlanes.empty() && inductorPlanes[p];
-}
+void findInductorPlanes() { inductorPlanes = extract::planesNamedBy(LXindDefinition, LXindDefNum); }
 
 }  // namespace
 
@@ -242,7 +226,7 @@ int LXisNotIndLayer(const _Dtile* tile)
 {
   if (inductorPlanes.empty())
     findInductorPlanes();
-  return !tile || !onInductorPlane(tile);
+  return !extract::onPlane(inductorPlanes, tile);
 }
 
 // ---------------------------------------------------------------------------

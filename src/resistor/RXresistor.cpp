@@ -31,6 +31,9 @@ const char* layerName(const _Dtile* t) { return t && t->layer ? t->layer->name :
 
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
+// Planes whose layer a resistor definition names.
+std::vector<char> resistorPlanes;
+
 void freeList(_RX_RESISTOR_* head)
 {
   for (_RX_RESISTOR_* res = head->next; res;) {
@@ -224,12 +227,9 @@ _Dnet* findIn(_Dnet* net)
 
 int RXisNotResLayer(const _Dtile* tile)
 {
-  const char* name = layerName(tile);
-  for (int d = 0; d < RXresDefNum; ++d)
-    for (int l = 0; l < RXresDefinition[d].layerNum && l < kDefLayers; ++l)
-      if (strcmp(name, RXresDefinition[d].layers[l]) == 0)
-        return 0;
-  return 1;
+  if (resistorPlanes.empty())
+    resistorPlanes = extract::planesNamedBy(RXresDefinition, RXresDefNum);
+  return !extract::onPlane(resistorPlanes, tile);
 }
 
 // ---------------------------------------------------------------------------
@@ -345,6 +345,7 @@ int RXresistorExtract()
   if (!Nets)
     return 0;
   RXinitResistorList(&resistorList);
+  resistorPlanes = extract::planesNamedBy(RXresDefinition, RXresDefNum);
   _Dtile* current = Stitch;
   for (_Dnet* net = Nets; net; net = net->next)
     RXfindResistor(net);
@@ -381,7 +382,11 @@ void terminals(std::vector<extract::PassiveTerminal>* out)
   }
 }
 
-void release() { RXclearResistorList(resistorList); }
+void release()
+{
+  RXclearResistorList(resistorList);
+  resistorPlanes.clear();
+}
 
 class ResistorNames : public view::NameOverlay {
  public:
