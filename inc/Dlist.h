@@ -87,12 +87,8 @@ class ListItr {
 template <class T>
 class List {
  public:
-  List() : header_(new ListNode<T>), last_(header_) {}
-  ~List()
-  {
-    makeEmpty();
-    delete header_;
-  }
+  List() : header_(&head_), last_(header_) {}
+  ~List() { makeEmpty(); }
   List(const List& other) : List() { *this = other; }
   List& operator=(const List& other)
   {
@@ -177,7 +173,8 @@ class List {
   }
 
  private:
-  ListNode<T>* header_;
+  ListNode<T> head_;      // the header node itself
+  ListNode<T>* header_;   // always &head_
   ListNode<T>* last_;
   std::size_t size_ = 0;
   friend class ListItr<T>;

@@ -3,10 +3,10 @@
 #include "DHhierarchy.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
-#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,11 +27,14 @@ State& state()
   return s;
 }
 
+// Ids are dense from 1, so the group of an id is found without walking
+// the id table's chains.
 MultiFingerTran* findGroup(int id)
 {
-  const State& s = state();
-  auto found = s.byId.find(id);
-  return found == s.byId.end() ? nullptr : found->second->mft;
+  State& s = state();
+  if (id < 1 || static_cast<size_t>(id) > s.groups.size())
+    return nullptr;
+  return &s.groups[static_cast<size_t>(id) - 1];
 }
 
 }  // namespace hierarchy
@@ -72,26 +75,23 @@ void resetTable(State& s)
   s.table.MFTList = s.buckets;
   for (_DMFTList_& head : s.buckets)
     head = _DMFTList_{0, nullptr, nullptr};
-  s.byId.clear();
   s.nodes.clear();
   MFTHash = &s.table;
 }
 
-// Enters a group into the id table unless its id is there.
+// Enters a new group into the id table; ids are never reused, so none is
+// there yet.
 void enterGroup(State& s, MultiFingerTran* group)
 {
-  if (s.byId.count(group->id))
-    return;
   _DMFTList_& head = s.buckets[std::abs(group->id) % kMFTHashSize];
   s.nodes.push_back(_DMFTList_{group->id, group, head.next});
   head.next = &s.nodes.back();
-  s.byId.emplace(group->id, &s.nodes.back());
 }
 
 MultiFingerTran* newGroup(State& s, const _Dtransistor* t)
 {
-  s.groups.push_back(std::make_unique<MultiFingerTran>());
-  MultiFingerTran* group = s.groups.back().get();
+  s.groups.emplace_back();
+  MultiFingerTran* group = &s.groups.back();
   group->id = static_cast<int>(s.groups.size());
   group->tranCount = 0;
   group->gate = t->gate;
@@ -152,7 +152,9 @@ int clusterTransistors()
 
   std::unordered_map<NetsKey, MultiFingerTran*, NetsKeyHash> byNets;
   byNets.reserve(static_cast<size_t>(std::max(TransNum, 0)));
-  std::vector<std::vector<_Dtransistor*>> fingers;
+  // Each finger with its group's index, ordered afterwards.
+  std::vector<std::pair<size_t, _Dtransistor*>> fingers;
+  fingers.reserve(static_cast<size_t>(std::max(TransNum, 0)));
   for (_Dnet* net = Nets; net; net = net->next) {
     if (!net->connElemList)
       continue;
@@ -163,22 +165,20 @@ int clusterTransistors()
       if (t->multifingerTran || t->gate != net->node || !t->Tgate)
         continue;
       MultiFingerTran*& group = byNets[keyOf(t)];
-      if (!group) {
+      if (!group)
         group = newGroup(s, t);
-        fingers.emplace_back();
-      }
       t->multifingerTran = group;
       ++group->tranCount;
-      fingers[static_cast<size_t>(group->id - 1)].push_back(t);
+      fingers.emplace_back(static_cast<size_t>(group->id - 1), t);
     }
   }
-  for (const auto& group : s.groups) {
-    std::vector<_Dtransistor*>& mine = fingers[static_cast<size_t>(group->id - 1)];
-    std::stable_sort(mine.begin(), mine.end(), gateBefore);
-    for (_Dtransistor* t : mine)
-      group->tranList.append(t);
-    partitionIntoContiguousElem(group.get());
-  }
+  std::stable_sort(fingers.begin(), fingers.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : gateBefore(a.second, b.second);
+  });
+  for (const auto& [index, t] : fingers)
+    s.groups[index].tranList.append(t);
+  for (MultiFingerTran& group : s.groups)
+    partitionIntoContiguousElem(&group);
   return 0;
 }
 
@@ -195,8 +195,8 @@ void partitionIntoContiguousElem(MultiFingerTran* group)
   const _Dtransistor* previous = nullptr;
   for (_Dtransistor* t : group->tranList) {
     if (!run || !areContiguous(t, previous)) {
-      s.runs.push_back(std::make_unique<ContiguousElem>());
-      run = s.runs.back().get();
+      s.runs.emplace_back();
+      run = &s.runs.back();
       run->tranCount = 0;
       group->contList.append(run);
     }
@@ -247,6 +247,13 @@ namespace {
 
 constexpr size_t kPrintChunk = size_t{1} << 16;  // bytes gathered before printing
 
+void appendNumber(std::string* text, long number)
+{
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  text->append(digits, end);
+}
+
 void flushText(std::string* text, bool force)
 {
   if (text->empty() || (!force && text->size() < kPrintChunk))
@@ -267,23 +274,32 @@ int testClusterTransistors()
   if (!MFTList)
     return 0;
   std::string text;
-  char line[160];
-  snprintf(line, sizeof line, "%zu multi-finger groups\n", MFTList->size());
-  text.append(line);
+  appendNumber(&text, static_cast<long>(MFTList->size()));
+  text.append(" multi-finger groups\n");
   for (const MultiFingerTran* group : *MFTList) {
-    snprintf(line, sizeof line, "mft%d: gate %ld source %ld drain %ld, %d fingers in %zu runs\n",
-             group->id, group->gate, group->source, group->drain, group->tranCount,
-             group->contList.size());
-    text.append(line);
-    int n = 0;
+    text.append("mft");
+    appendNumber(&text, group->id);
+    text.append(": gate ");
+    appendNumber(&text, group->gate);
+    text.append(" source ");
+    appendNumber(&text, group->source);
+    text.append(" drain ");
+    appendNumber(&text, group->drain);
+    text.append(", ");
+    appendNumber(&text, group->tranCount);
+    text.append(" fingers in ");
+    appendNumber(&text, static_cast<long>(group->contList.size()));
+    text.append(" runs\n");
+    long n = 0;
     for (const ContiguousElem* run : group->contList) {
-      snprintf(line, sizeof line, "  run %d:", ++n);
-      text.append(line);
+      text.append("  run ");
+      appendNumber(&text, ++n);
+      text.append(":");
       for (const _Dtransistor* t : run->tranList)
         text.append(" ").append(t->name);
       text.append("\n");
-      flushText(&text, false);
     }
+    flushText(&text, false);
   }
   flushText(&text, true);
   return 0;

@@ -3,9 +3,11 @@
 #include "DHhierarchy.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CS.h"
@@ -27,16 +29,20 @@ _Dnet* netNamed(int node)
   return found ? found->net : nullptr;
 }
 
-// The tile under a pin in the plane of its layer, or null.
-_Dtile* tileUnder(const _pin* pin)
+// The tile under a pin in the plane of its layer, or null.  The search
+// starts where the last one of that plane ended (`hints`, by plane entry):
+// pins come in file order, near one another.
+_Dtile* tileUnder(const _pin* pin, std::unordered_map<const _Dtile*, _Dtile*>* hints)
 {
   if (!pin->layername || std::abs(pin->x) > cs::kLimit || std::abs(pin->y) > cs::kLimit)
     return nullptr;
   _Dtile* entry = NamedLayerTile(pin->layername);
   if (!entry)
     return nullptr;
-  Stitch = entry;
-  return PointFind(pin->x, pin->y);
+  _Dtile*& hint = (*hints)[entry];
+  Stitch = hint ? hint : entry;
+  hint = PointFind(pin->x, pin->y);
+  return hint;
 }
 
 // True when the pin already heads the net's list among its pins.
@@ -86,21 +92,28 @@ std::vector<const char*> pinLabels()
 
 // One net of a group's line: its pin's label, "net<number>", or for a
 // terminal on no net a name of its own, so that it meets nothing.
+void appendNumber(std::string* text, long number)
+{
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  text->append(digits, end);
+}
+
 void appendNet(std::string* line, const std::vector<const char*>& labels, long node,
                int group, char terminal)
 {
-  char text[64];
   if (node <= 0 || static_cast<size_t>(node) >= labels.size()) {
-    snprintf(text, sizeof text, " open_%d_%c", group, terminal);
-    line->append(text);
+    line->append(" open_");
+    appendNumber(line, group);
+    line->append("_").push_back(terminal);
     return;
   }
   if (labels[static_cast<size_t>(node)]) {
     line->append(" ").append(labels[static_cast<size_t>(node)]);
     return;
   }
-  snprintf(text, sizeof text, " net%ld", node);
-  line->append(text);
+  line->append(" net");
+  appendNumber(line, node);
 }
 
 }  // namespace
@@ -116,8 +129,9 @@ void appendNet(std::string* line, const std::vector<const char*>& labels, long n
 int AttachPinsToNets()
 {
   _Dtile* current = Stitch;
+  std::unordered_map<const _Dtile*, _Dtile*> hints;
   for (_pin* pin = Gpin; pin; pin = pin->next) {
-    _Dtile* tile = tileUnder(pin);
+    _Dtile* tile = tileUnder(pin, &hints);
     if (!tile || tile->node <= 0)
       continue;
     _Dnet* net = netNamed(tile->node);
@@ -156,9 +170,8 @@ int WriteSubpyxisNetlist()
     if (group->tranList.isEmpty())
       continue;
     const _Dtransistor* first = group->tranList.first().retrieve();
-    char name[32];
-    snprintf(name, sizeof name, "%s_%d", first->type ? "mn" : "mp", group->id);
-    text.append(name);
+    text.append(first->type ? "mn_" : "mp_");
+    appendNumber(&text, group->id);
     appendNet(&text, labels, group->gate, group->id, 'g');
     appendNet(&text, labels, group->source, group->id, 's');
     appendNet(&text, labels, group->drain, group->id, 'd');

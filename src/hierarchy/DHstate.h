@@ -4,7 +4,6 @@
 
 #include <deque>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "DHhierarchy.h"
@@ -14,12 +13,11 @@ namespace hierarchy {
 constexpr int kModule = 13;  // message module of the hierarchy
 
 struct State {
-  std::vector<std::unique_ptr<MultiFingerTran>> groups;  // by id - 1
-  std::vector<std::unique_ptr<ContiguousElem>> runs;
+  std::deque<MultiFingerTran> groups;  // by id - 1
+  std::deque<ContiguousElem> runs;
   _DMFTHashTable table{};
   _DMFTList_ buckets[kMFTHashSize] = {};
   std::deque<_DMFTList_> nodes;                       // chain nodes of the id table
-  std::unordered_map<int, _DMFTList_*> byId;          // lookups without walking chains
 };
 
 State& state();
