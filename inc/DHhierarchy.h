@@ -1,10 +1,89 @@
 // DHhierarchy.h -- hierarchical symmetry detection and multi-finger groups (src/hierarchy).
 //
-// Everything other subsystems may use of this subsystem.
+// Everything other subsystems may use of this subsystem: the multi-finger
+// groups that loading a layout makes from the extracted transistors (their
+// list MFTList and the id table MFTHash), the pins attached to the nets, the
+// netlist "netlist_subpyxis" written for the subcircuit matcher, and the
+// detection action.
+//
+// A group gathers the transistors of one gate net whose source and drain
+// nets are the same (or exchanged): the fingers of one drawn device.  Its
+// fingers are ordered by the lower left corner of their gate tiles (left x,
+// then bottom y) and cut into runs of fingers that share or abut a
+// source/drain diffusion.
 #pragma once
 
+#include "DEextract.h"
+#include "Dlist.h"
+
+// A run of contiguous fingers of a group.
+struct ContiguousElem {
+  int tranCount;                    // fingers of the run
+  List<_Dtransistor*> tranList;     // in the group's order
+};
+
+// One group of parallel fingers.  Made and released by this subsystem only.
+struct MultiFingerTran {
+  int id;                           // 1, 2, ... in creation order
+  int tranCount;                    // fingers
+  long gate, source, drain;         // net numbers
+  List<_Dtransistor*> tranList;     // fingers by gate position
+  List<ContiguousElem*> contList;   // runs, in tranList order
+};
+
+// The id table: bucket |id| mod tablesize, sentinel heads, newest first.
+struct _DMFTList_ {
+  int id;
+  MultiFingerTran* mft;
+  _DMFTList_* next;
+};
+struct _DMFTHashTable {
+  int tablesize;                    // always kMFTHashSize
+  _DMFTList_* MFTList;              // kMFTHashSize bucket heads
+};
+constexpr int kMFTHashSize = 101;
+
+// All groups in creation order; null until the first clustering.
+extern List<MultiFingerTran*>* MFTList;
+// Groups by id; null until the first clustering.
+extern _DMFTHashTable* MFTHash;
+
+// The detection action (f.HierarchicalSymDetection).
 int HierarchicalSymDetection();
+
+// Puts every pin of Gpin, as an elemPIN entry, at the front of the
+// connection list of the net under its point (making the list when the net
+// has none).  A pin on no net is left out.  The current tile is kept.
 int AttachPinsToNets();
+
+// Groups the transistors of the nets' connection lists into MFTList and
+// MFTHash, after releasing the previous groups; every grouped transistor
+// points at its group through multifingerTran.
 int clusterTransistors();
+
+// Prints every group with its runs on standard output, one line each.
 int testClusterTransistors();
+
+// Writes "netlist_subpyxis": a SIM netlist with one transistor per group.
 int WriteSubpyxisNetlist();
+
+// Cuts the fingers of a group into runs of contiguous fingers (contList).
+void partitionIntoContiguousElem(MultiFingerTran* group);
+
+// 1 when `finger` continues the run of `previous`, the finger before it in
+// its group: the diffusion of `finger` facing `previous` (below it when both
+// gates start at the same x, else left of it) is the diffusion of `previous`
+// facing back, or abuts it along a common stretch of edge.
+int areContiguous(const _Dtransistor* finger, const _Dtransistor* previous);
+
+// Releases every group, run and id-table entry.  The transistors' pointers
+// to their groups are left as they are: call it when the transistors go
+// too (clusterTransistors clears them before it groups anew).
+void DHreleaseGroups();
+
+namespace hierarchy {
+
+// The group of that id, or null.
+MultiFingerTran* findGroup(int id);
+
+}  // namespace hierarchy

@@ -4,7 +4,3 @@
 #include "Dglobal.h"
 
 int HierarchicalSymDetection() { return common::notAvailable("f.HierarchicalSymDetection"); }
-int AttachPinsToNets() { return common::notAvailable("AttachPinsToNets"); }
-int clusterTransistors() { return common::notAvailable("clusterTransistors"); }
-int testClusterTransistors() { return common::notAvailable("testClusterTransistors"); }
-int WriteSubpyxisNetlist() { return common::notAvailable("WriteSubpyxisNetlist"); }

@@ -1,0 +1,130 @@
+#include "GroupSupport.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "DTtechnology.h"
+#include "Dcif.h"
+
+namespace hierarchy_test {
+
+void GroupTest::TearDown()
+{
+  DHreleaseGroups();
+  for (_Dnet* n = Nets; n; n = n->next) {
+    delete n->connElemList;
+    n->connElemList = nullptr;
+  }
+  Gpin = nullptr;
+  for (_pin* p : pins_) {
+    free(p->label);
+    free(p->layername);
+    delete p;
+  }
+  if (fromExample_) {
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    Gflatten = nullptr;
+  }
+  ExtractTest::TearDown();
+}
+
+bool GroupTest::loadExample(const std::string& name)
+{
+  GCfreeLayout(Gflatten);
+  Gflatten = nullptr;
+  fromExample_ = true;
+  cifin = fopen(testing_support::sourcePath("examples/" + name).c_str(), "r");
+  if (!cifin)
+    return false;
+  ACinit();
+  return action([] {
+    if (CIFparse() != 0 || GCflatten() != 0 || !Gflatten)
+      throw common::OperationAborted();
+    DCcrtCS();
+    DExCir();
+  });
+}
+
+void GroupTest::connect()
+{
+  for (_Dnet* n = Nets; n; n = n->next)
+    InsertNetToHash(n->name, n);
+  auto append = [](long node, _Dtransistor* t) {
+    if (node <= 0)
+      return;
+    char name[32];
+    snprintf(name, sizeof name, "n%ld", node);
+    _DListNet* found = FindNetPosinHash(name);
+    ASSERT_NE(found, nullptr) << name;
+    if (!found->net->connElemList)
+      found->net->connElemList = new List<_Conn_Elem>;
+    found->net->connElemList->append(_Conn_Elem{elemTRAN, t});
+  };
+  for (int e = 0; e < DelementNum; ++e)
+    for (_Dtransistor* t = Transistors[e]; t; t = t->next) {
+      append(t->gate, t);
+      append(t->source, t);
+      append(t->drain, t);
+    }
+}
+
+_pin* GroupTest::pin(const char* label, int x, int y, const char* layer)
+{
+  _pin* p = new _pin{strdup(label), x, y, strdup(layer), 0, nullptr, Gpin};
+  pins_.push_back(p);
+  Gpin = p;
+  return p;
+}
+
+std::vector<std::string> GroupTest::groups() const
+{
+  std::vector<std::string> result;
+  if (!MFTList)
+    return result;
+  for (const MultiFingerTran* g : *MFTList) {
+    std::string text = "g" + std::to_string(g->gate) + " s" + std::to_string(g->source) + " d" +
+                       std::to_string(g->drain) + ":";
+    bool firstRun = true;
+    for (const ContiguousElem* run : g->contList) {
+      if (!firstRun)
+        text += " |";
+      firstRun = false;
+      for (const _Dtransistor* t : run->tranList)
+        text += std::string(" ") + t->name;
+    }
+    result.push_back(text);
+  }
+  return result;
+}
+
+std::vector<int> GroupTest::gateXs(const MultiFingerTran* group)
+{
+  std::vector<int> xs;
+  for (const _Dtransistor* t : group->tranList)
+    xs.push_back(cs::left(t->Tgate));
+  return xs;
+}
+
+_Dtransistor* GroupTest::gateAt(int x, int y)
+{
+  return extract::transistorOf(at("CAA", x, y));
+}
+
+std::string GroupTest::netlist()
+{
+  testing_support::ScratchDir dir;
+  char here[4096];
+  if (!getcwd(here, sizeof here) || chdir(dir.dir().c_str()) != 0)
+    return "cannot change folder";
+  WriteSubpyxisNetlist();
+  std::string text = testing_support::readFile(dir.path("netlist_subpyxis"));
+  if (chdir(here) != 0)
+    return "cannot change back";
+  return text;
+}
+
+}  // namespace hierarchy_test
