@@ -83,6 +83,9 @@ void DHreleaseGroups();
 
 namespace hierarchy {
 
+// Releases the groups whenever the extraction is released.
+void install();
+
 // The group of that id, or null.
 MultiFingerTran* findGroup(int id);
 

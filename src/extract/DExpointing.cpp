@@ -246,8 +246,10 @@ void forgetTiles()
     net->connElemList = nullptr;
   }
   for (int e = 0; Transistors && e < DelementNum; ++e)
-    for (_Dtransistor* t = Transistors[e]; t; t = t->next)
+    for (_Dtransistor* t = Transistors[e]; t; t = t->next) {
       t->Tgate = t->Tsource = t->Tdrain = t->Pgate = t->Pside1 = t->Pside2 = nullptr;
+      t->multifingerTran = nullptr;  // the groups went with the planes
+    }
   extract::releaseTransList();
   s.pins.clear();
   s.holders.clear();

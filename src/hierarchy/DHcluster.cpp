@@ -37,6 +37,8 @@ MultiFingerTran* findGroup(int id)
   return &s.groups[static_cast<size_t>(id) - 1];
 }
 
+void install() { extract::onRelease(&DHreleaseGroups); }
+
 }  // namespace hierarchy
 
 namespace {

@@ -8,6 +8,7 @@
 #include "CS.h"
 #include "CXcapacitor.h"
 #include "DEextract.h"
+#include "DHhierarchy.h"
 #include "DPparasitic.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
@@ -55,6 +56,7 @@ void installHooks()
   capacitor::install();
   inductor::install();
   resistor::install();
+  hierarchy::install();
 }
 
 void startHeadless(bool readMenus)
