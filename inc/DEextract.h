@@ -291,26 +291,30 @@ void releaseTransList();
 // ---------------------------------------------------------------------------
 
 // The planes whose layer one of the device definitions names (a passive
-// definition: `layerNum` names in `layers`), by plane-table entry.
+// definition: `layerNum` names in `layers`), as bits by plane-table entry.
 template <class Definition>
-std::vector<char> planesNamedBy(const Definition* definitions, int count)
+uint32_t planesNamedBy(const Definition* definitions, int count)
 {
-  std::vector<char> named(kMaxPlanes, 0);
-  for (int p = 0; p < DlayerNum; ++p)
+  uint32_t named = 0;
+  for (int p = 0; p < DlayerNum && p < kMaxPlanes; ++p)
     for (int d = 0; d < count; ++d)
       for (int l = 0; l < definitions[d].layerNum && l < static_cast<int>(std::size(definitions[d].layers)); ++l)
         if (std::string(DlayerTile[p].name) == definitions[d].layers[l])
-          named[static_cast<size_t>(p)] = 1;
+          named |= 1u << p;
   return named;
 }
-// Whether a tile lies on one of the planes marked.
-inline bool onPlane(const std::vector<char>& planes, const _Dtile* t)
+// The bit of a tile's plane.
+inline uint32_t planeBit(const _Dtile* t)
 {
-  if (!t || !t->layer || planes.empty())
-    return false;
-  long p = t->layer - DlayerTile;
-  return p >= 0 && p < kMaxPlanes && planes[static_cast<size_t>(p)];
+  long p = t && t->layer ? t->layer - DlayerTile : -1;
+  return p >= 0 && p < kMaxPlanes ? 1u << p : 0;
 }
+// The planes a net's tiles lie on.
+uint32_t netPlanes(const _Dnet* net);
+
+// Writes "<text><net name><tail>\n" on standard output (the passive steps
+// announce every net they scan).
+void announceNet(const char* text, const _Dnet* net, const char* tail);
 
 // What the passive extractors store in a tile's passiveDev.
 inline void* const kPassiveMark = reinterpret_cast<void*>(1);

@@ -146,6 +146,8 @@ bool inAction();
 void outf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void errf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void vout(const char* format, va_list args);
+// Standard output of a text as it is, without formatting (long listings).
+void outText(const char* text);
 void flushOutput();
 
 // Redirects the two streams into strings (tests); null pointers restore the

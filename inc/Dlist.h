@@ -18,7 +18,9 @@
 
 #include <cstddef>
 #include <exception>
+#include <memory>
 #include <utility>
+#include <vector>
 
 class BadIterator : public std::exception {
  public:
@@ -30,10 +32,56 @@ class List;
 template <class T>
 class ListItr;
 
+// Nodes come from blocks kept per element type and are reused once freed:
+// lists of millions of elements cost no allocation each.
+template <std::size_t Size>
+class NodePool {
+ public:
+  static void* take()
+  {
+    Free*& free = freeList();
+    if (!free)
+      grow();
+    Free* node = free;
+    free = node->next;
+    return node;
+  }
+  static void give(void* node)
+  {
+    Free* f = static_cast<Free*>(node);
+    f->next = freeList();
+    freeList() = f;
+  }
+
+ private:
+  struct Free {
+    Free* next;
+  };
+  static constexpr std::size_t kSlot = Size < sizeof(Free) ? sizeof(Free) : Size;
+  static constexpr std::size_t kPerBlock = 4096;
+  static Free*& freeList()
+  {
+    static Free* free = nullptr;
+    return free;
+  }
+  static void grow()
+  {
+    // Blocks live as long as the program, past the destruction of static
+    // lists.
+    static auto* blocks = new std::vector<std::unique_ptr<char[]>>;
+    blocks->push_back(std::make_unique<char[]>(kSlot * kPerBlock));
+    char* block = blocks->back().get();
+    for (std::size_t i = kPerBlock; i-- > 0;)
+      give(block + i * kSlot);
+  }
+};
+
 template <class T>
 class ListNode {
   ListNode() = default;
   ListNode(const T& e, ListNode* n) : element(e), next(n) {}
+  static void* operator new(std::size_t) { return NodePool<sizeof(ListNode)>::take(); }
+  static void operator delete(void* node) { NodePool<sizeof(ListNode)>::give(node); }
   T element{};
   ListNode* next = nullptr;
   friend class List<T>;

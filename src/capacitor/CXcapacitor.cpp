@@ -72,7 +72,14 @@ bool largeEnough(const _Dtile* t)
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
 // Planes whose layer a capacitor definition names.
-std::vector<char> capacitorPlanes;
+uint32_t capacitorPlanes = 0;
+bool capacitorPlanesKnown = false;
+
+void findCapacitorPlanes()
+{
+  capacitorPlanes = extract::planesNamedBy(CXcapDefinition, CXcapDefNum);
+  capacitorPlanesKnown = true;
+}
 
 void freeList(_CX_CAPACITOR_* head)
 {
@@ -90,9 +97,9 @@ int CXminimumSize() { return kMinimumSteps * SCALE; }
 
 int CXisNotCapLayer(const _Dtile* tile)
 {
-  if (capacitorPlanes.empty())
-    capacitorPlanes = extract::planesNamedBy(CXcapDefinition, CXcapDefNum);
-  return !extract::onPlane(capacitorPlanes, tile);
+  if (!capacitorPlanesKnown)
+    findCapacitorPlanes();
+  return !(extract::planeBit(tile) & capacitorPlanes);
 }
 
 // ---------------------------------------------------------------------------
@@ -206,7 +213,11 @@ _Dnet* CXfindNewNet(_Dtile* tile)
  */
 void CXfindCapacitor(_Dnet* net)
 {
-  common::outf("Extracting net %s for capacitors\n", net->name);
+  extract::announceNet("Extracting net ", net, " for capacitors");
+  if (!capacitorPlanesKnown)
+    findCapacitorPlanes();
+  if (!(extract::netPlanes(net) & capacitorPlanes))
+    return;
   _Dtilelist* before = nullptr;
   for (_Dtilelist* e = net->tilelist; e; before = e, e = e->next) {
     _Dtile* plate2 = CXpossibleCapacitor(e->tile);
@@ -230,7 +241,7 @@ int CXcapacitorExtract()
     return 0;
   CXinitCapacitorList(&capacitorList);
   std::fill(std::begin(hints), std::end(hints), nullptr);
-  capacitorPlanes = extract::planesNamedBy(CXcapDefinition, CXcapDefNum);
+  findCapacitorPlanes();
   _Dtile* current = Stitch;
   // Nets made for unconnected plates go to the head of Nets: the walk
   // starts behind them and does not see them.
@@ -292,7 +303,7 @@ void release()
 {
   CXclearCapacitorList(capacitorList);
   std::fill(std::begin(hints), std::end(hints), nullptr);
-  capacitorPlanes.clear();
+  capacitorPlanesKnown = false;
 }
 
 class CapacitorNames : public view::NameOverlay {

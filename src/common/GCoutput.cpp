@@ -46,6 +46,14 @@ void outf(const char* format, ...)
   va_end(args);
 }
 
+void outText(const char* text)
+{
+  if (capturedOut)
+    capturedOut->append(text);
+  else
+    fputs(text, stdout);
+}
+
 void vout(const char* format, va_list args)
 {
   append(capturedOut, stdout, format, args);

@@ -167,6 +167,10 @@ int netOf(_Dtile* tile)
     return tile->node;
   int net = ++NetsNum;
   DExPath(tile, net);
+  std::vector<uint32_t>& planes = extract::state().netPlanes;
+  if (static_cast<size_t>(net) >= planes.size())
+    planes.resize(static_cast<size_t>(net) + 1, 0);
+  planes[static_cast<size_t>(net)] = extract::lastTracedPlanes();
   extract::newNet(net, NetTileList);
   NetTileList = nullptr;
   return net;

@@ -182,6 +182,7 @@ void dropRecords()
   releaseTransList();
   s.byNumber.clear();
   s.changed.clear();
+  s.netPlanes.clear();
   s.plates.clear();
   s.transistors.clear();
   s.nets.clear();

@@ -37,6 +37,31 @@ bool ordinary(const _Dtile* t) { return t && TisSolid(t) && !t->passiveDev; }
 
 }  // namespace
 
+uint32_t netPlanes(const _Dnet* net)
+{
+  std::vector<uint32_t>& planes = state().netPlanes;
+  size_t node = net && net->node > 0 ? static_cast<size_t>(net->node) : 0;
+  if (node && node < planes.size() && planes[node])
+    return planes[node];
+  uint32_t bits = 0;
+  for (const _Dtilelist* n = net ? net->tilelist : nullptr; n; n = n->next)
+    bits |= planeBit(n->tile);
+  if (node) {
+    if (node >= planes.size())
+      planes.resize(node + 1, 0);
+    planes[node] = bits;
+  }
+  return bits;
+}
+
+void announceNet(const char* text, const _Dnet* net, const char* tail)
+{
+  common::outText(text);
+  common::outText(net->name);
+  common::outText(tail);
+  common::outText("\n");
+}
+
 void notePlate(_Dtile* tile) { state().plates.insert(tile); }
 bool isPlate(const _Dtile* tile) { return state().plates.count(tile) != 0; }
 
@@ -290,6 +315,7 @@ int DExCirPassive()
   }
   s.byNumber.clear();
   s.changed.clear();
+  s.netPlanes.clear();
   Nets = nullptr;
 
   _Dtile* current = Stitch;

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The planes of the tiles the running trace took.
+uint32_t tracedPlanes = 0;
+
 // Whether a tile joins the trace with `tag`: a net being numbered (tag > 0)
 // takes tiles on no net yet; a net finder (tag -owner) takes the tiles of
 // the net `owner`.
@@ -67,6 +70,7 @@ int collect(_Dtile* tile, _Dtilelist** list, int tag, int owner, _Dtilelist** up
     if (!TsameType(tile, n) || (Passive && !mayEnter(n)) || !joins(n, tag, owner))
       return;
     n->node = tag;
+    tracedPlanes |= extract::planeBit(n);
     *list = TileToList(*list, n);
     NetTileList = TileToList(NetTileList, n);
     *upperList = catLinks<Passive>(*upperList, n->upper, tag);
@@ -90,6 +94,7 @@ Pending enter(_Dtile* t, int tag, int owner)
 {
   Stitch = t;
   t->node = tag;
+  tracedPlanes |= extract::planeBit(t);
   Pending links{catLinks<Passive>(nullptr, t->upper, tag),
                 TisElement(t) ? nullptr : catLinks<Passive>(nullptr, t->lower, tag)};
   NetTileList = TileToList(NetTileList, t);
@@ -116,6 +121,7 @@ Pending enter(_Dtile* t, int tag, int owner)
 template <bool Passive>
 void trace(_Dtile* tile, int tag, int owner)
 {
+  tracedPlanes = 0;
   if (!tile || !joins(tile, tag, owner))
     return;
   std::vector<Pending> stack;
@@ -148,6 +154,8 @@ namespace extract {
  *   net `owner`.
  */
 void traceNet(_Dtile* tile, int tag, int owner) { trace<false>(tile, tag, owner); }
+
+uint32_t lastTracedPlanes() { return tracedPlanes; }
 
 // The same, passive-aware (DExPathPassive).
 void traceNetPassive(_Dtile* tile, int tag, int owner) { trace<true>(tile, tag, owner); }

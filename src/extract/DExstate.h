@@ -80,6 +80,7 @@ struct State {
   // Nets by number, and the nets a passive extractor changed.
   std::vector<_Dnet*> byNumber;
   std::vector<char> changed;
+  std::vector<uint32_t> netPlanes;  // planes of each net's tiles; 0 unknown
   // Capacitor plates.
   std::unordered_set<const _Dtile*> plates;
   // The passive devices' terminals and listings, by kind.
@@ -98,6 +99,9 @@ NetFinder& netFinder();
 
 // The planes of element `e`'s layers in the current plane set.
 const State::ElementPlanes& elementPlanes(int e);
+
+// The planes of the tiles the last trace took.
+uint32_t lastTracedPlanes();
 
 // Forgets every record without touching tiles.
 void dropRecords();

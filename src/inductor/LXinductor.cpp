@@ -22,6 +22,17 @@ namespace {
 
 constexpr int kModule = 14;
 
+// Planes whose layer an inductor definition names.
+uint32_t inductorPlanes = 0;
+bool inductorPlanesKnown = false;
+
+void findInductorPlanes()
+{
+  inductorPlanes = extract::planesNamedBy(LXindDefinition, LXindDefNum);
+  inductorPlanesKnown = true;
+}
+
+
 inline int width(const _Dtile* t) { return cs::right(t) - t->x1; }
 inline int height(const _Dtile* t) { return cs::top(t) - t->y1; }
 
@@ -146,7 +157,11 @@ _Dnet* record(_Dnet* net, const Run& run)
  */
 _Dnet* findIn(_Dnet* net)
 {
-  common::outf("Extracting net %s\n", net->name);
+  extract::announceNet("Extracting net ", net, "");
+  if (!inductorPlanesKnown)
+    findInductorPlanes();
+  if (!(extract::netPlanes(net) & inductorPlanes))
+    return nullptr;
   Run run;
   for (_Dtilelist* e = net->tilelist; e; e = e->next) {
     int turn = LXpossibleInductor(e, e->next);
@@ -166,11 +181,6 @@ _Dnet* findIn(_Dnet* net)
   }
   return nullptr;
 }
-
-// Planes whose layer an inductor definition names.
-std::vector<char> inductorPlanes;
-
-void findInductorPlanes() { inductorPlanes = extract::planesNamedBy(LXindDefinition, LXindDefNum); }
 
 }  // namespace
 
@@ -224,9 +234,9 @@ int LXcheckTileOrientation(int x1, int y1, int x2, int y2)
 
 int LXisNotIndLayer(const _Dtile* tile)
 {
-  if (inductorPlanes.empty())
+  if (!inductorPlanesKnown)
     findInductorPlanes();
-  return !extract::onPlane(inductorPlanes, tile);
+  return !(extract::planeBit(tile) & inductorPlanes);
 }
 
 // ---------------------------------------------------------------------------
@@ -325,7 +335,7 @@ void terminals(std::vector<extract::PassiveTerminal>* out)
 void release()
 {
   LXclearInductorList(inductorList);
-  inductorPlanes.clear();
+  inductorPlanesKnown = false;
 }
 
 class InductorNames : public view::NameOverlay {

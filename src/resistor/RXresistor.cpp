@@ -32,7 +32,14 @@ const char* layerName(const _Dtile* t) { return t && t->layer ? t->layer->name :
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
 // Planes whose layer a resistor definition names.
-std::vector<char> resistorPlanes;
+uint32_t resistorPlanes = 0;
+bool resistorPlanesKnown = false;
+
+void findResistorPlanes()
+{
+  resistorPlanes = extract::planesNamedBy(RXresDefinition, RXresDefNum);
+  resistorPlanesKnown = true;
+}
 
 void freeList(_RX_RESISTOR_* head)
 {
@@ -206,7 +213,11 @@ _Dnet* record(_Dnet* net, _Dtilelist* first, _Dtilelist* last)
 
 _Dnet* findIn(_Dnet* net)
 {
-  common::outf("Extracting net %s for resistors\n", net->name);
+  extract::announceNet("Extracting net ", net, " for resistors");
+  if (!resistorPlanesKnown)
+    findResistorPlanes();
+  if (!(extract::netPlanes(net) & resistorPlanes))
+    return nullptr;
   _Dtilelist* first = nullptr;
   _Dtilelist* last = nullptr;
   for (_Dtilelist* e = net->tilelist; e; e = e->next) {
@@ -227,9 +238,9 @@ _Dnet* findIn(_Dnet* net)
 
 int RXisNotResLayer(const _Dtile* tile)
 {
-  if (resistorPlanes.empty())
-    resistorPlanes = extract::planesNamedBy(RXresDefinition, RXresDefNum);
-  return !extract::onPlane(resistorPlanes, tile);
+  if (!resistorPlanesKnown)
+    findResistorPlanes();
+  return !(extract::planeBit(tile) & resistorPlanes);
 }
 
 // ---------------------------------------------------------------------------
@@ -345,7 +356,7 @@ int RXresistorExtract()
   if (!Nets)
     return 0;
   RXinitResistorList(&resistorList);
-  resistorPlanes = extract::planesNamedBy(RXresDefinition, RXresDefNum);
+  findResistorPlanes();
   _Dtile* current = Stitch;
   for (_Dnet* net = Nets; net; net = net->next)
     RXfindResistor(net);
@@ -385,7 +396,7 @@ void terminals(std::vector<extract::PassiveTerminal>* out)
 void release()
 {
   RXclearResistorList(resistorList);
-  resistorPlanes.clear();
+  resistorPlanesKnown = false;
 }
 
 class ResistorNames : public view::NameOverlay {
