@@ -12,6 +12,13 @@
 // read.  Two user extensions: "9 name;" names the current cell and
 // "94 text x y layer;" places a label and a pin.
 //
+// A second reading mode, full CIF, reads what the CIF standard allows:
+// commands glued to their values, several on a line or one over several
+// lines, blanks anywhere between fields, boxes with a direction, round
+// flashes, and any user extension ("9 name;", "94 text x y [layer];", the
+// others skipped and counted).  It calls the same actions, so a file that
+// both modes read gives the same layout.
+//
 // Data that make a load impossible (an unknown layer, an over-long cell name,
 // a number or coordinate that does not fit in 32 bits, more than 1024
 // coordinates in a polygon or wire, more than 32 transformations in a call,
@@ -43,6 +50,10 @@ extern int linenr;          // current line of the input, from 1
 extern int AC_initial_halfscale_error;  // boxes off the quarter-step grid
 extern int Debug_flag;      // 1: the scanner echoes every token
 
+// How CIFparse reads: the line-oriented subset (the default) or full CIF.
+enum class CifMode { Strict, Full };
+extern CifMode ACcifMode;
+
 // ---------------------------------------------------------------------------
 // Loading.
 // ---------------------------------------------------------------------------
@@ -63,6 +74,15 @@ int CIFparse();
 // "CIF error: <token>" (kind E).  Returns -1.
 int ciferror(const char* message);
 
+// Sets ACcifMode at start-up: full when `fullFlag` (the programs' -f),
+// otherwise from the optional "CIFMode" key of the system source file
+// ("strict" or "full"; strict when the key is missing; another value is
+// reported and read as strict).
+void ACinitMode(bool fullFlag);
+
+// "strict" or "full".
+const char* ACmodeName(CifMode mode);
+
 // ---------------------------------------------------------------------------
 // Actions of the parser.  Coordinates arrive multiplied by SCALE.
 // ---------------------------------------------------------------------------
@@ -77,6 +97,8 @@ void ACcallTran(long x, long y, long step);
 void ACcallMir(char axis, long step);
 void ACcallName(long n, short top);
 void ACrdCName(long code, const char* name);
+// A null `layer` (full CIF's label without a layer) keeps the label on the
+// current slot for drawing and makes no pin.
 void ACrdLabel(long code, const char* text, long x, long y, const char* layer);
 
 // ---------------------------------------------------------------------------

@@ -69,6 +69,8 @@ void GCprintout(int module, char kind, const char* line);
 // file or key ends the process with status 1 after a kind F message.
 extern char StringBuffer[1024];
 char* GCgetName(const char* key);
+// As GCgetName for an optional key: null when the file has no such key.
+char* GCfindName(const char* key);
 long GCgetValue(const char* key);
 
 namespace common {

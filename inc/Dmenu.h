@@ -17,7 +17,7 @@ using StringHandler = int (*)(char* text);
 using PlainHandler = int (*)();
 
 constexpr int kActionNameLength = 32;
-constexpr int kActionCount = 89;
+constexpr int kActionCount = 90;
 
 struct _Actionindex {
   char name[kActionNameLength];  // "f.<handler>"
@@ -65,6 +65,8 @@ void DIsetForm(void* w, void* client_data, void* call_data);
 void DIhswitch(void* w, void* client_data, void* call_data);
 void DIsswitch(void* w, void* client_data, void* call_data);
 void DIlswitch(void* w, void* client_data, void* call_data);
+// CIF reading mode: the label "Strict" or "Full" of the calling button.
+void DIcifMode(void* w, void* client_data, void* call_data);
 
 // Panes of the window.
 constexpr int kPaneMessage = 0;

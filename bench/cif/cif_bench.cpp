@@ -4,7 +4,8 @@
 // divided by the boxes), CPU seconds (user + system) of reading and
 // flattening, and the CPU seconds of the reading alone.
 //
-//   cif_bench [-o] file.cif      (-o: the pooled allocator, as quorin -o)
+//   cif_bench [-o] [-f] file.cif   (-o: the pooled allocator, as quorin -o;
+//                                   -f: read in full CIF mode, as quorin -f)
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -38,9 +39,19 @@ long boxesOf(const _layout* cell)
 
 int main(int argc, char** argv)
 {
-  bool pooled = argc == 3 && std::string(argv[1]) == "-o";
-  if (argc != 2 && !pooled) {
-    fprintf(stderr, "Usage: cif_bench [-o] file.cif\n");
+  bool pooled = false, full = false;
+  int first = 1;
+  for (; first < argc - 1; ++first) {
+    std::string option = argv[first];
+    if (option == "-o")
+      pooled = true;
+    else if (option == "-f")
+      full = true;
+    else
+      break;
+  }
+  if (argc < 2 || first != argc - 1) {
+    fprintf(stderr, "Usage: cif_bench [-o] [-f] file.cif\n");
     return 2;
   }
   const char* path = argv[argc - 1];
@@ -51,6 +62,7 @@ int main(int argc, char** argv)
   std::string out, err;
   common::captureOutput(&out, &err);
   init::startHeadless(false);
+  ACcifMode = full ? CifMode::Full : CifMode::Strict;
   long before = bench::currentRssKb() * 1024L;
 
   double cpuStart = bench::cpuSeconds();

@@ -51,6 +51,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
   Silently = 1;
   common::captureOutput(&capturedOut, &capturedErr);
   init::startHeadless(false);
+#ifdef QUORIN_FUZZ_FULL_CIF
+  ACcifMode = CifMode::Full;
+#endif
   // Flattens are refused beyond this (libFuzzer stops at 2 GB).
   common::setFlattenMemoryLimit(256.0 * 1024 * 1024);
   // The dump goes to the working folder: use a private one.

@@ -26,7 +26,7 @@ constexpr int kPlotHeight = 400;
 
 void usage(const char* program)
 {
-  printf("Usage: %s [-bBmMcCsSoOtT] [script]\n"
+  printf("Usage: %s [-bBmMcCsSoOtTf] [script]\n"
          "Runs one menu action per line of the script (standard input when no\n"
          "script is given).  A line is an action name followed by what its\n"
          "dialog would receive, then the points (x,y in layout units) that the\n"
@@ -39,7 +39,11 @@ void usage(const char* program)
          "wants; a list of points is ended with button 3 after the last one.\n"
          "  layer CMF                        makes a layer active (its LAYERS button)\n"
          "  snapshot view.png                writes the main view (%dx%d) as PNG\n"
+         "  f.DIcifMode Full                 reads CIF in full mode from now on\n"
          "\"#\" starts a comment.  The exit status is 0 when every line ran.\n"
+         "-f reads CIF in full mode (CIF 2.0 as layout editors write it) instead of\n"
+         "the strict line-oriented subset; so does \"CIFMode full\" in the system\n"
+         "source file.\n"
          "SYSRC must name the system source file (lib/sysrc in the source tree).\n",
          program, kViewWidth, kViewHeight);
 }

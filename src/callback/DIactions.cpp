@@ -118,6 +118,7 @@ const _Actionindex DactionIndex[kActionCount] = {
     CALLBACK_ROW("f.DIsswitch", DIsswitch),                          // 86
     CALLBACK_ROW("f.DIlswitch", DIlswitch),                          // 87
     PLAIN_ROW("f.DYyx", DYyx),                                       // 88
+    CALLBACK_ROW("f.DIcifMode", DIcifMode),                          // 89
 };
 
 #undef CALLBACK_ROW

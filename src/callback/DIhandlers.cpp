@@ -10,6 +10,7 @@
 #include "DFfault.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
+#include "Dcif.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
 
@@ -170,6 +171,20 @@ void DIsswitch(void*, void* client_data, void*)
 void DIlswitch(void*, void* client_data, void*)
 {
   setSwitch(client_data, &FsetLabels, "Labels");
+}
+
+void DIcifMode(void*, void* client_data, void*)
+{
+  const char* label = labelOf(client_data);
+  if (!label)
+    return;
+  if (strcmp(label, "Strict") == 0)
+    ACcifMode = CifMode::Strict;
+  else if (strcmp(label, "Full") == 0)
+    ACcifMode = CifMode::Full;
+  else
+    return;
+  GCmessage(kModule, 'M', "CIF is read in %s mode", ACmodeName(ACcifMode));
 }
 
 void DIcloseMess(void*, void*, void*) { common::frontEnd().setPaneOpen(kPaneMessage, false); }

@@ -24,6 +24,7 @@ int CIF_RATIO_B = 1;
 int linenr = 1;
 int AC_initial_halfscale_error = 0;
 int Debug_flag = 0;
+CifMode ACcifMode = CifMode::Strict;
 
 namespace cif {
 
@@ -143,6 +144,16 @@ void prependRects(_symbol* symbol, _rects* rects)
   symbol->rect = rects;
 }
 
+void prependLabel(_symbol* symbol, const char* text, long x, long y)
+{
+  _labels* label = common::make<_labels>();
+  label->label = GCstrcpy(text);
+  label->x = static_cast<int>(x);
+  label->y = static_cast<int>(y);
+  label->next = symbol->label;
+  symbol->label = label;
+}
+
 // Point list of the (x, y) pairs of `coords`, converted, in input order;
 // the frame of the current cell grows by each point.
 _points* pointList(const long* coords, long count, const char* what)
@@ -244,6 +255,14 @@ void dataError(const char* format, ...)
   va_end(args);
   GCmessage(kModule, 'F', "%s", text);
   common::abandonAction(1);
+}
+
+void endOfInput()
+{
+  if (reader.top) {
+    Gactive = reader.top;
+    Glayout = reader.top;
+  }
 }
 
 long integerValue(const Scanner& scanner)
@@ -488,7 +507,8 @@ void ACrdCName(long code, const char* name)
 /*
  * ACrdLabel --
  *   Code 94: a label on `layer` in the current cell and a pin in Gpin; the
- *   label's layer becomes the current slot.
+ *   label's layer becomes the current slot.  Without a layer (null) the
+ *   label goes to the current slot and names nothing: no pin.
  */
 void ACrdLabel(long code, const char* text, long x, long y, const char* layer)
 {
@@ -497,18 +517,16 @@ void ACrdLabel(long code, const char* text, long x, long y, const char* layer)
   long lx = cif::convertedSingle(x);
   long ly = cif::convertedSingle(y);
   _layout* cell = cif::currentCell();
+  if (!layer) {
+    cif::prependLabel(cif::currentSymbol(), text, lx, ly);
+    return;
+  }
   if (!LayerExist(layer)) {
     ++ACmaxSymb;
     ACsymb = cif::layerSlot(layer);
     cif::symbolIn(cell, ACsymb, layer);
   }
-  _symbol* symbol = cell->symbol[ACsymb];
-  _labels* label = common::make<_labels>();
-  label->label = GCstrcpy(text);
-  label->x = static_cast<int>(lx);
-  label->y = static_cast<int>(ly);
-  label->next = symbol->label;
-  symbol->label = label;
+  cif::prependLabel(cell->symbol[ACsymb], text, lx, ly);
 
   _pin* pin = common::make<_pin>();
   pin->label = GCstrcpy(text);

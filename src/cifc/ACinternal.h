@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "Dcif.h"
 #include "Dlayout.h"
 
 namespace cif {
@@ -37,29 +39,28 @@ enum class Token {
   E,
 };
 
-// Reads a CIF stream in large blocks and hands out its tokens.  Line breaks
-// advance linenr; they are not tokens.  A token's text stays in the buffer
-// (which grows for a token longer than itself) until the next token.
-class Scanner {
+// Reads a CIF stream in large blocks.  The text of the current token (from
+// mark() to the next character) stays in the buffer, which grows for a token
+// longer than itself, until the next mark(); so does the current line while
+// it is short, for reports.
+class Input {
  public:
-  explicit Scanner(FILE* in);
-  Scanner(const Scanner&) = delete;
-  Scanner& operator=(const Scanner&) = delete;
+  explicit Input(FILE* in);
+  virtual ~Input() = default;
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
 
-  Token next();
   std::string_view text() const { return {buffer_.data() + start_, pos_ - start_}; }
   // The input line of the current token, read on to its end (for reports
-  // after a syntax error; scanning does not go on afterwards).  Long lines
+  // after a syntax error; reading does not go on afterwards).  Long lines
   // are shortened.
   std::string currentLine();
-  // Value of an Integer token; fits() tells whether it is a 32-bit number.
-  long value() const { return value_; }
-  bool fits() const { return fits_; }
 
- private:
+ protected:
   static constexpr size_t kBlock = 1 << 16;  // bytes read at a time
   static constexpr size_t kLineKept = 4096;  // bytes of a line kept for reports
 
+  void mark() { start_ = pos_; }
   int peek()
   {
     if (pos_ == end_ && !refill())
@@ -80,10 +81,6 @@ class Scanner {
     return c;
   }
   bool refill();
-  Token scan();
-  void integer(int first);
-  void comment();
-  Token word(bool lineStart);
 
   FILE* in_;
   std::vector<char> buffer_;
@@ -93,8 +90,71 @@ class Scanner {
   size_t lineStart_ = 0;  // first character of the current line
   bool lineCut_ = false;  // the line's start was not kept
   bool atLineStart_ = true;
+};
+
+// The tokens of the line-oriented subset.  Line breaks advance linenr; they
+// are not tokens.
+class Scanner final : public Input {
+ public:
+  explicit Scanner(FILE* in) : Input(in) {}
+
+  Token next();
+  // Value of an Integer token; fits() tells whether it is a 32-bit number.
+  long value() const { return value_; }
+  bool fits() const { return fits_; }
+
+ private:
+  Token scan();
+  void integer(int first);
+  void comment();
+  Token word(bool lineStart);
+
   long value_ = 0;
   bool fits_ = true;
+};
+
+// Reads full CIF: commands are a letter (or a digit for a user extension)
+// and their fields, in any layout of blanks and lines, up to ";".  Calls the
+// same actions as the line-oriented parser.
+class FullReader final : public Input {
+ public:
+  explicit FullReader(FILE* in) : Input(in) {}
+
+  // Returns 0 at the end command, 1 at a syntax error (after ciferror).
+  int run();
+  // Reports, once for the load, the labels without a layer and the user
+  // extensions that were skipped.
+  void report() const;
+
+ private:
+  int take()
+  {
+    int c = get();
+    if (c == '\n')
+      ++linenr;
+    return c;
+  }
+  void skipBlanks();
+  void skipSpaces();
+  bool syntaxError();
+  bool integer(long* value, bool sign, bool inText = false);
+  bool semicolon();
+  void comment();
+  bool definition();
+  bool layer();
+  bool box();
+  bool path(int kind);
+  bool flash();
+  bool call();
+  bool extension(int first);
+  bool word(std::string* into);
+  bool label();
+  bool restOfText();
+
+  std::string name_;   // reused: no allocation per command
+  std::string layer_;
+  std::map<long, long> skipped_;  // user extensions skipped, by number
+  long unlayeredLabels_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -107,7 +167,7 @@ struct ReaderState {
   std::unordered_map<std::string, _layout*> cells;
   std::string key;  // lookup key, reused
   _pin* retiredPins = nullptr;  // pins of earlier loads
-  const Scanner* scanner = nullptr;  // the running parse, for ciferror
+  const Input* scanner = nullptr;  // the running parse, for ciferror
 };
 extern ReaderState reader;
 
@@ -119,6 +179,10 @@ _layout* findCell(const char* name);
 
 // Reports a data error of the input (kind F) and abandons the load.
 [[noreturn]] void dataError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The input ended with its end command: the top cell, once made, is the
+// cell shown and the hierarchical top.
+void endOfInput();
 
 // Values of the integer token converted to a 32-bit number; a data error
 // when it does not fit.

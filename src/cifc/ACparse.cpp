@@ -15,6 +15,9 @@
 // No construct nests, so the parser needs no stack.
 #include "Dcif.h"
 
+#include <cstring>
+#include <memory>
+
 #include "ACinternal.h"
 #include "Dglobal.h"
 
@@ -258,17 +261,13 @@ bool Parser::extension()
   return true;
 }
 
-// E, "E;" or "E ;" ends the input.  After the top cell exists it is the
-// cell shown and the hierarchical top.
+// E, "E;" or "E ;" ends the input.
 int Parser::end()
 {
   advance();
   if (token_ == Token::Separator && !need(Token::Semicolon))
     return 1;
-  if (cif::reader.top) {
-    Gactive = cif::reader.top;
-    Glayout = cif::reader.top;
-  }
+  cif::endOfInput();
   return 0;
 }
 
@@ -294,12 +293,18 @@ int CIFparse()
 {
   linenr = 1;
   Ynum = 0;
-  Scanner scanner(cifin);
-  cif::reader.scanner = &scanner;
+  bool full = ACcifMode == CifMode::Full;
+  std::unique_ptr<cif::Input> input;
+  cif::FullReader* fullReader = nullptr;
+  if (full)
+    input.reset(fullReader = new cif::FullReader(cifin));
+  else
+    input.reset(new Scanner(cifin));
+  cif::reader.scanner = input.get();
   _pin* earlierPins = Gpin;
   int result;
   try {
-    result = Parser(&scanner).run();
+    result = full ? fullReader->run() : Parser(static_cast<Scanner*>(input.get())).run();
   } catch (const common::OperationAborted&) {
     cif::reader.scanner = nullptr;
     closeInput();
@@ -317,13 +322,20 @@ int CIFparse()
   }
   if (result != 0) {
     // Name what was not accepted, with its line.
-    if (scanner.text().empty())
+    if (input->text().empty())
       GCmessage(kModule, 'E', "The CIF input ends on line %d without the end command E",
                 linenr);
     else
       GCmessage(kModule, 'E', "Line %d of the CIF input is not accepted: %s", linenr,
-                scanner.currentLine().c_str());
+                input->currentLine().c_str());
+    if (!full)
+      GCmessage(kModule, 'M',
+                "The file may read in full CIF mode: Options > CIF_Mode > Full, "
+                "\"f.DIcifMode Full\" in a script, the -f flag, or \"CIFMode full\" in the "
+                "system source file");
   }
+  if (fullReader)
+    fullReader->report();
   cif::reader.scanner = nullptr;
   closeInput();
   GCfreeInst(ACinst);  // a call cut short by a syntax error
@@ -338,4 +350,23 @@ int ciferror(const char* message)
   common::errf("error on line %d %s: %s\n", linenr, text.c_str(), message);
   GCmessage(kModule, 'E', "CIF error: %s", text.c_str());
   return -1;
+}
+
+const char* ACmodeName(CifMode mode) { return mode == CifMode::Full ? "full" : "strict"; }
+
+void ACinitMode(bool fullFlag)
+{
+  ACcifMode = CifMode::Strict;
+  if (fullFlag) {
+    ACcifMode = CifMode::Full;
+    return;
+  }
+  const char* value = GCfindName("CIFMode");
+  if (!value || strcmp(value, "strict") == 0)
+    return;
+  if (strcmp(value, "full") == 0)
+    ACcifMode = CifMode::Full;
+  else
+    GCmessage(kModule, 'W', "CIFMode %s in the system source file is neither strict nor full: "
+              "CIF is read strictly", value);
 }

@@ -42,11 +42,11 @@ bool restIs(std::string_view s, size_t from, Pred pred)
 
 }  // namespace
 
-Scanner::Scanner(FILE* in) : in_(in), buffer_(kBlock) {}
+Input::Input(FILE* in) : in_(in), buffer_(kBlock) {}
 
 // Keeps the current token at the front of the buffer and reads more behind
 // it; the buffer doubles when the token fills it.
-bool Scanner::refill()
+bool Input::refill()
 {
   if (!in_)
     return false;
@@ -72,7 +72,7 @@ bool Scanner::refill()
   return n > 0;
 }
 
-std::string Scanner::currentLine()
+std::string Input::currentLine()
 {
   constexpr size_t kBefore = 40;  // characters shown before the token
   constexpr size_t kShown = 120;  // characters shown at most

@@ -64,6 +64,14 @@ char* GCgetName(const char* key)
   return StringBuffer;
 }
 
+char* GCfindName(const char* key)
+{
+  FILE* file = openSysrc();
+  bool found = findKey(file, key) && fscanf(file, "%1023s", StringBuffer) == 1;
+  fclose(file);
+  return found ? StringBuffer : nullptr;
+}
+
 long GCgetValue(const char* key)
 {
   FILE* file = openSysrc();

@@ -11,6 +11,7 @@
 #include "DHhierarchy.h"
 #include "DPparasitic.h"
 #include "DTtechnology.h"
+#include "Dcif.h"
 #include "DYyield.h"
 #include "Devent.h"
 #include "Dglobal.h"
@@ -28,11 +29,16 @@ void DIsetInit()
 
 namespace init {
 
+namespace {
+bool fullCifFlag = false;  // -f: read CIF in full mode
+}  // namespace
+
 bool readFlags(int argc, char** argv)
 {
   opterr = 0;
+  fullCifFlag = false;
   int option;
-  while ((option = getopt(argc, argv, "bBMmcCsSoOtT")) != -1) {
+  while ((option = getopt(argc, argv, "bBMmcCsSoOtTf")) != -1) {
     switch (option) {
       case 'b': case 'B': DebugStatus = 1; break;
       case 'c': case 'C': DcheckStatus = 1; break;
@@ -41,8 +47,9 @@ bool readFlags(int argc, char** argv)
       case 'S': Statistic = 1; break;
       case 's': Silently = 1; break;
       case 't': case 'T': Trace = 1; break;
+      case 'f': fullCifFlag = true; break;
       default:
-        fprintf(stderr, "Usage: %s [-bBmMcCsSoOtT]\n", argv[0]);
+        fprintf(stderr, "Usage: %s [-bBmMcCsSoOtTf]\n", argv[0]);
         return false;
     }
   }
@@ -59,12 +66,15 @@ void installHooks()
   hierarchy::install();
 }
 
+void applyCifMode() { ACinitMode(fullCifFlag); }
+
 void startHeadless(bool readMenus)
 {
   FStartPlaybackRecord = 0;
   GCmemInit();
   DIcolorInit();
   DItechInit();
+  applyCifMode();
   if (readMenus)
     DImenuInit();
   DEinit();

@@ -47,6 +47,7 @@ void DInterface(int argc, char** argv)
   DIcolorInit();
   display::allocateColors();
   DItechInit();
+  init::applyCifMode();
   DImenuInit();
   DEinit();
   InitStitch();

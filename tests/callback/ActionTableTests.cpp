@@ -15,7 +15,7 @@ namespace {
 
 using testing_support::CoreTest;
 
-TEST(ActionTable, EightyNineRowsEachWithOneSlot)
+TEST(ActionTable, NinetyRowsEachWithOneSlot)
 {
   int rows = 0;
   for (const _Actionindex& row : DactionIndex) {
@@ -24,10 +24,11 @@ TEST(ActionTable, EightyNineRowsEachWithOneSlot)
     int filled = (row.action != nullptr) + (row.action1 != nullptr) + (row.action2 != nullptr);
     EXPECT_EQ(filled, 1) << row.name;
   }
-  EXPECT_EQ(rows, 89);
+  EXPECT_EQ(rows, 90);
   EXPECT_STREQ(DactionIndex[5].name, "f.new");
   EXPECT_STREQ(DactionIndex[63].name, "f.DExSelectNetGraphObj");
   EXPECT_STREQ(DactionIndex[88].name, "f.DYyx");
+  EXPECT_STREQ(DactionIndex[89].name, "f.DIcifMode");
 }
 
 TEST(ActionTable, LookupTakesTheFirstRowAndItsFilledSlot)

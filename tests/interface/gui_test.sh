@@ -150,6 +150,10 @@ for name in Paned1 Paned2 Paned3 Paned4 MENUBAR MESSAGE DRAWW LAYERPANEL; do
   viewable "\\.$name\$" || fail "$name is not shown"
 done
 hidden '\.Paned5$' || fail "the command line is shown at start"
+# The Options menu offers the CIF reading mode as a pulldown of two buttons.
+for name in CIF_Mode Strict Full; do
+  [ -n "$(widget "\\.$name\$")" ] || fail "no $name entry in the Options menu"
+done
 [ "$(colours_in_drawing)" = 1 ] || fail "the drawing area is not empty at start"
 
 # --- A file through the file dialog.
