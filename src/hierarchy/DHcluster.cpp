@@ -69,6 +69,10 @@ NetsKey keyOf(const _Dtransistor* t)
 {
   return {t->gate, std::min<long>(t->source, t->drain), std::max<long>(t->source, t->drain)};
 }
+NetsKey keyOf(const MultiFingerTran* g)
+{
+  return {g->gate, std::min(g->source, g->drain), std::max(g->source, g->drain)};
+}
 
 // Empties the id table, making it when it does not exist.
 void resetTable(State& s)
@@ -152,21 +156,41 @@ int clusterTransistors()
     MFTList = new List<MultiFingerTran*>;
   forgetGroups();
 
+  // The groups made for the net being walked; a net with many of them gets
+  // a table.
+  std::vector<MultiFingerTran*> netGroups;
   std::unordered_map<NetsKey, MultiFingerTran*, NetsKeyHash> byNets;
-  byNets.reserve(static_cast<size_t>(std::max(TransNum, 0)));
+  constexpr size_t kScanned = 16;
+  auto groupOf = [&](const _Dtransistor* t) -> MultiFingerTran*& {
+    NetsKey key = keyOf(t);
+    if (!byNets.empty())
+      return byNets[key];
+    for (MultiFingerTran*& g : netGroups)
+      if (keyOf(g) == key)
+        return g;
+    if (netGroups.size() < kScanned) {
+      netGroups.push_back(nullptr);
+      return netGroups.back();
+    }
+    for (MultiFingerTran* g : netGroups)
+      byNets[keyOf(g)] = g;
+    return byNets[key];
+  };
   // Each finger with its group's index, ordered afterwards.
   std::vector<std::pair<size_t, _Dtransistor*>> fingers;
   fingers.reserve(static_cast<size_t>(std::max(TransNum, 0)));
   for (_Dnet* net = Nets; net; net = net->next) {
     if (!net->connElemList)
       continue;
+    netGroups.clear();
+    byNets.clear();
     for (const _Conn_Elem& entry : *net->connElemList) {
       if (entry.type != elemTRAN)
         continue;
       _Dtransistor* t = static_cast<_Dtransistor*>(entry.element);
       if (t->multifingerTran || t->gate != net->node || !t->Tgate)
         continue;
-      MultiFingerTran*& group = byNets[keyOf(t)];
+      MultiFingerTran*& group = groupOf(t);
       if (!group)
         group = newGroup(s, t);
       t->multifingerTran = group;
