@@ -51,25 +51,7 @@ bool GroupTest::loadExample(const std::string& name)
 
 void GroupTest::connect()
 {
-  for (_Dnet* n = Nets; n; n = n->next)
-    InsertNetToHash(n->name, n);
-  auto append = [](long node, _Dtransistor* t) {
-    if (node <= 0)
-      return;
-    char name[32];
-    snprintf(name, sizeof name, "n%ld", node);
-    _DListNet* found = FindNetPosinHash(name);
-    ASSERT_NE(found, nullptr) << name;
-    if (!found->net->connElemList)
-      found->net->connElemList = new List<_Conn_Elem>;
-    found->net->connElemList->append(_Conn_Elem{elemTRAN, t});
-  };
-  for (int e = 0; e < DelementNum; ++e)
-    for (_Dtransistor* t = Transistors[e]; t; t = t->next) {
-      append(t->gate, t);
-      append(t->source, t);
-      append(t->drain, t);
-    }
+  ASSERT_TRUE(action([] { DExCirPassive(); }));
 }
 
 _pin* GroupTest::pin(const char* label, int x, int y, const char* layer)

@@ -19,9 +19,7 @@ class GroupTest : public extract_test::ExtractTest {
 
   // Reads, flattens and extracts an example layout; false on failure.
   bool loadExample(const std::string& name);
-  // Gives every net its connection list: for each element kind in order and
-  // each transistor newest first, its gate, source and drain append the
-  // transistor to their nets' lists; every net is entered in the name hash.
+  // Gives every net its connection list (the re-extraction of the load).
   void connect();
   // A pin at (x, y) on `layer`, put in front of Gpin.
   _pin* pin(const char* label, int x, int y, const char* layer);
