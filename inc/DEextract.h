@@ -16,10 +16,12 @@
 #include <cstdint>
 
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "CS.h"
+#include "Dglobal.h"
 #include "Dlist.h"
 
 struct MultiFingerTran;
@@ -303,6 +305,23 @@ uint32_t planesNamedBy(const Definition* definitions, int count)
           named |= 1u << p;
   return named;
 }
+// The planes of one kind of passive device, found when first asked for
+// after `forget`.
+template <class Definition>
+struct DevicePlanes {
+  const Definition* definitions;
+  const int* count;
+  uint32_t bits = 0;
+  bool known = false;
+  uint32_t get()
+  {
+    if (!known)
+      bits = planesNamedBy(definitions, *count), known = true;
+    return bits;
+  }
+  void forget() { known = false; }
+};
+
 // The bit of a tile's plane.
 inline uint32_t planeBit(const _Dtile* t)
 {
@@ -315,6 +334,9 @@ uint32_t netPlanes(const _Dnet* net);
 // Writes "<text><net name><tail>\n" on standard output (the passive steps
 // announce every net they scan).
 void announceNet(const char* text, const _Dnet* net, const char* tail);
+
+// Message module of the passive devices.
+constexpr int kPassiveModule = 14;
 
 // What the passive extractors store in a tile's passiveDev.
 inline void* const kPassiveMark = reinterpret_cast<void*>(1);
@@ -367,6 +389,61 @@ using PassiveListing = void (*)();
 // Installed by each passive subsystem; the re-extraction takes the
 // capacitors, then the inductors, then the resistors.
 void setPassiveDevices(PassiveKind kind, PassiveTerminals terminals, PassiveListing listing);
+
+// A passive device list is a head record whose `next` chain holds the
+// devices, newest first.  Releases every device behind the head.
+template <class Record, class Release>
+void releaseDevices(Record* head, Release release)
+{
+  if (!head)
+    return;
+  for (Record* r = head->next; r;) {
+    Record* next = r->next;
+    release(r);
+    r = next;
+  }
+  head->next = nullptr;
+}
+// Makes the head when there is none, else empties the list.  When no head
+// can be made, prints `outOfMemory` and abandons the action.
+template <class Record, class Release>
+void resetDevices(Record** head, const char* outOfMemory, Release release)
+{
+  if (*head) {
+    releaseDevices(*head, release);
+    return;
+  }
+  *head = new (std::nothrow) Record{};
+  if (!*head) {
+    common::outf("%s", outOfMemory);
+    GCmessage(kPassiveModule, 'F', "No memory for the device list");
+    common::abandonAction(1);
+  }
+}
+// The two ports of every device of a list, as terminals of the
+// re-extraction: port1tile with net1, port2tile with net2.
+template <class Record>
+void portsOf(Record* head, ElemType type, std::vector<PassiveTerminal>* out)
+{
+  for (Record* r = head ? head->next : nullptr; r; r = r->next) {
+    out->push_back({r->port1tile, &r->net1, {type, r}});
+    out->push_back({r->port2tile, &r->net2, {type, r}});
+  }
+}
+// Scans `net` with `find`, then every net that `find` made of what lay
+// beyond a device it cut out (its result), so that devices one after the
+// other on a wire are all found.
+template <class Find>
+void scanWithRest(_Dnet* net, Find find)
+{
+  std::vector<_Dnet*> pending{net};
+  while (!pending.empty()) {
+    _Dnet* next = pending.back();
+    pending.pop_back();
+    if (_Dnet* rest = find(next))
+      pending.push_back(rest);
+  }
+}
 
 // The gate-layer tile over a transistor's gate: the tile at (x1 + 1, y1 + 1)
 // of the gate tile in the plane of the gate layer; null without that plane.

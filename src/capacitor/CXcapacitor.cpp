@@ -72,24 +72,9 @@ bool largeEnough(const _Dtile* t)
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
 // Planes whose layer a capacitor definition names.
-uint32_t capacitorPlanes = 0;
-bool capacitorPlanesKnown = false;
+extract::DevicePlanes<_CX_CAPDEFINITION_> capacitorPlanes{CXcapDefinition, &CXcapDefNum};
 
-void findCapacitorPlanes()
-{
-  capacitorPlanes = extract::planesNamedBy(CXcapDefinition, CXcapDefNum);
-  capacitorPlanesKnown = true;
-}
-
-void freeList(_CX_CAPACITOR_* head)
-{
-  for (_CX_CAPACITOR_* cap = head->next; cap;) {
-    _CX_CAPACITOR_* next = cap->next;
-    delete cap;
-    cap = next;
-  }
-  head->next = nullptr;
-}
+void freeCapacitor(_CX_CAPACITOR_* cap) { delete cap; }
 
 }  // namespace
 
@@ -97,9 +82,7 @@ int CXminimumSize() { return kMinimumSteps * SCALE; }
 
 int CXisNotCapLayer(const _Dtile* tile)
 {
-  if (!capacitorPlanesKnown)
-    findCapacitorPlanes();
-  return !(extract::planeBit(tile) & capacitorPlanes);
+  return !(extract::planeBit(tile) & capacitorPlanes.get());
 }
 
 // ---------------------------------------------------------------------------
@@ -107,23 +90,13 @@ int CXisNotCapLayer(const _Dtile* tile)
 // ---------------------------------------------------------------------------
 void CXinitCapacitorList(_CX_CAPACITOR_** head)
 {
-  if (!*head) {
-    *head = new (std::nothrow) _CX_CAPACITOR_{};
-    if (!*head) {
-      common::outf("Error allocating memory for capacitorList \n");
-      GCmessage(kModule, 'F', "No memory for the capacitor list");
-      common::abandonAction(1);
-    }
-  } else {
-    freeList(*head);
-  }
+  extract::resetDevices(head, "Error allocating memory for capacitorList \n", freeCapacitor);
   capacitorCount = 0;
 }
 
 void CXclearCapacitorList(_CX_CAPACITOR_* head)
 {
-  if (head)
-    freeList(head);
+  extract::releaseDevices(head, freeCapacitor);
   capacitorCount = 0;
 }
 
@@ -214,9 +187,7 @@ _Dnet* CXfindNewNet(_Dtile* tile)
 void CXfindCapacitor(_Dnet* net)
 {
   extract::announceNet("Extracting net ", net, " for capacitors");
-  if (!capacitorPlanesKnown)
-    findCapacitorPlanes();
-  if (!(extract::netPlanes(net) & capacitorPlanes))
+  if (!(extract::netPlanes(net) & capacitorPlanes.get()))
     return;
   _Dtilelist* before = nullptr;
   for (_Dtilelist* e = net->tilelist; e; before = e, e = e->next) {
@@ -241,7 +212,7 @@ int CXcapacitorExtract()
     return 0;
   CXinitCapacitorList(&capacitorList);
   std::fill(std::begin(hints), std::end(hints), nullptr);
-  findCapacitorPlanes();
+  capacitorPlanes.forget();
   _Dtile* current = Stitch;
   // Nets made for unconnected plates go to the head of Nets: the walk
   // starts behind them and does not see them.
@@ -293,17 +264,14 @@ namespace {
 
 void terminals(std::vector<extract::PassiveTerminal>* out)
 {
-  for (_CX_CAPACITOR_* cap = capacitorList ? capacitorList->next : nullptr; cap; cap = cap->next) {
-    out->push_back({cap->port1tile, &cap->net1, {elemCAP, cap}});
-    out->push_back({cap->port2tile, &cap->net2, {elemCAP, cap}});
-  }
+  extract::portsOf(capacitorList, elemCAP, out);
 }
 
 void release()
 {
   CXclearCapacitorList(capacitorList);
   std::fill(std::begin(hints), std::end(hints), nullptr);
-  capacitorPlanesKnown = false;
+  capacitorPlanes.forget();
 }
 
 class CapacitorNames : public view::NameOverlay {

@@ -81,6 +81,20 @@ int collect(_Dtile* tile, _Dtilelist** list, int tag, int owner, _Dtilelist** up
   return count;
 }
 
+// The union of the flood steps of the tiles of `list`, which is released.
+template <bool Passive>
+int nextRing(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
+             _Dtilelist** lowerList)
+{
+  _Dtilelist* next = nullptr;
+  int count = 0;
+  for (_Dtilelist* n = list; n; n = n->next)
+    count += collect<Passive>(n->tile, &next, net, net, upperList, lowerList);
+  FreeList(list);
+  *newList = next;
+  return count;
+}
+
 // The contact links still to follow from one tile of the trace.
 struct Pending {
   _Dtilelist* upper;
@@ -188,13 +202,7 @@ int AllNeighbor(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** upperList
 int ListNeighbor(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
                  _Dtilelist** lowerList)
 {
-  _Dtilelist* next = nullptr;
-  int count = 0;
-  for (_Dtilelist* n = list; n; n = n->next)
-    count += collect<false>(n->tile, &next, net, net, upperList, lowerList);
-  FreeList(list);
-  *newList = next;
-  return count;
+  return nextRing<false>(list, newList, net, upperList, lowerList);
 }
 
 _Dtilelist* TlistCat(_Dtilelist* list, _Dtilelist* links, int net)
@@ -214,13 +222,7 @@ int AllNeighborPassive(_Dtile* tile, _Dtilelist** list, int net, _Dtilelist** up
 int ListNeighborPassive(_Dtilelist* list, _Dtilelist** newList, int net, _Dtilelist** upperList,
                         _Dtilelist** lowerList)
 {
-  _Dtilelist* next = nullptr;
-  int count = 0;
-  for (_Dtilelist* n = list; n; n = n->next)
-    count += collect<true>(n->tile, &next, net, net, upperList, lowerList);
-  FreeList(list);
-  *newList = next;
-  return count;
+  return nextRing<true>(list, newList, net, upperList, lowerList);
 }
 
 _Dtilelist* TlistCatPassive(_Dtilelist* list, _Dtilelist* links, int net)

@@ -23,15 +23,7 @@ namespace {
 constexpr int kModule = 14;
 
 // Planes whose layer an inductor definition names.
-uint32_t inductorPlanes = 0;
-bool inductorPlanesKnown = false;
-
-void findInductorPlanes()
-{
-  inductorPlanes = extract::planesNamedBy(LXindDefinition, LXindDefNum);
-  inductorPlanesKnown = true;
-}
-
+extract::DevicePlanes<_LX_IND_DEF_> inductorPlanes{LXindDefinition, &LXindDefNum};
 
 inline int width(const _Dtile* t) { return cs::right(t) - t->x1; }
 inline int height(const _Dtile* t) { return cs::top(t) - t->y1; }
@@ -158,9 +150,7 @@ _Dnet* record(_Dnet* net, const Run& run)
 _Dnet* findIn(_Dnet* net)
 {
   extract::announceNet("Extracting net ", net, "");
-  if (!inductorPlanesKnown)
-    findInductorPlanes();
-  if (!(extract::netPlanes(net) & inductorPlanes))
+  if (!(extract::netPlanes(net) & inductorPlanes.get()))
     return nullptr;
   Run run;
   for (_Dtilelist* e = net->tilelist; e; e = e->next) {
@@ -189,31 +179,18 @@ _Dnet* findIn(_Dnet* net)
 // ---------------------------------------------------------------------------
 void LXinitInductorList(_LXInductor** head)
 {
-  if (!*head) {
-    *head = new (std::nothrow) _LXInductor{};
-    if (!*head) {
-      common::outf("Error allocating memory for inductorList \n");
-      GCmessage(kModule, 'F', "No memory for the inductor list");
-      common::abandonAction(1);
-    }
+  bool made = !*head;
+  extract::resetDevices(head, "Error allocating memory for inductorList \n", freeInductor);
+  if (made) {
     (*head)->inductorNo = -1;
     (*head)->layerNum = -1;
-  } else {
-    LXclearInductorList(*head);
   }
   inductorCount = 0;
 }
 
 void LXclearInductorList(_LXInductor* head)
 {
-  if (!head)
-    return;
-  for (_LXInductor* ind = head->next; ind;) {
-    _LXInductor* next = ind->next;
-    freeInductor(ind);
-    ind = next;
-  }
-  head->next = nullptr;
+  extract::releaseDevices(head, freeInductor);
   inductorCount = 0;
 }
 
@@ -234,9 +211,7 @@ int LXcheckTileOrientation(int x1, int y1, int x2, int y2)
 
 int LXisNotIndLayer(const _Dtile* tile)
 {
-  if (!inductorPlanesKnown)
-    findInductorPlanes();
-  return !(extract::planeBit(tile) & inductorPlanes);
+  return !(extract::planeBit(tile) & inductorPlanes.get());
 }
 
 // ---------------------------------------------------------------------------
@@ -286,16 +261,7 @@ int LXpossibleInductor(_Dtilelist* a, _Dtilelist* b)
  *   a new net and is searched in turn, so several spirals on one wire are
  *   all found.
  */
-void LXfindInductor(_Dnet* net)
-{
-  std::vector<_Dnet*> pending{net};
-  while (!pending.empty()) {
-    _Dnet* next = pending.back();
-    pending.pop_back();
-    if (_Dnet* rest = findIn(next))
-      pending.push_back(rest);
-  }
-}
+void LXfindInductor(_Dnet* net) { extract::scanWithRest(net, findIn); }
 
 void LXscanNet(_Dnet* net)
 {
@@ -311,7 +277,7 @@ int LXinductorExtract()
 {
   if (!Nets)
     return 0;
-  findInductorPlanes();
+  inductorPlanes.forget();
   LXinitInductorList(&inductorList);
   _Dtile* current = Stitch;
   LXscanNet(Nets);
@@ -326,16 +292,13 @@ namespace {
 
 void terminals(std::vector<extract::PassiveTerminal>* out)
 {
-  for (_LXInductor* ind = inductorList ? inductorList->next : nullptr; ind; ind = ind->next) {
-    out->push_back({ind->port1tile, &ind->net1, {elemIND, ind}});
-    out->push_back({ind->port2tile, &ind->net2, {elemIND, ind}});
-  }
+  extract::portsOf(inductorList, elemIND, out);
 }
 
 void release()
 {
   LXclearInductorList(inductorList);
-  inductorPlanesKnown = false;
+  inductorPlanes.forget();
 }
 
 class InductorNames : public view::NameOverlay {

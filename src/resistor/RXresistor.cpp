@@ -32,24 +32,12 @@ const char* layerName(const _Dtile* t) { return t && t->layer ? t->layer->name :
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
 // Planes whose layer a resistor definition names.
-uint32_t resistorPlanes = 0;
-bool resistorPlanesKnown = false;
+extract::DevicePlanes<_RX_RESDEFINITION_> resistorPlanes{RXresDefinition, &RXresDefNum};
 
-void findResistorPlanes()
+void freeResistor(_RX_RESISTOR_* res)
 {
-  resistorPlanes = extract::planesNamedBy(RXresDefinition, RXresDefNum);
-  resistorPlanesKnown = true;
-}
-
-void freeList(_RX_RESISTOR_* head)
-{
-  for (_RX_RESISTOR_* res = head->next; res;) {
-    _RX_RESISTOR_* next = res->next;
-    FreeList(res->start);
-    delete res;
-    res = next;
-  }
-  head->next = nullptr;
+  FreeList(res->start);
+  delete res;
 }
 
 void cannotExtract() { common::outf("WARNING: RXcreatePort.c: cannot extract this resistor layout\n"); }
@@ -214,9 +202,7 @@ _Dnet* record(_Dnet* net, _Dtilelist* first, _Dtilelist* last)
 _Dnet* findIn(_Dnet* net)
 {
   extract::announceNet("Extracting net ", net, " for resistors");
-  if (!resistorPlanesKnown)
-    findResistorPlanes();
-  if (!(extract::netPlanes(net) & resistorPlanes))
+  if (!(extract::netPlanes(net) & resistorPlanes.get()))
     return nullptr;
   _Dtilelist* first = nullptr;
   _Dtilelist* last = nullptr;
@@ -238,9 +224,7 @@ _Dnet* findIn(_Dnet* net)
 
 int RXisNotResLayer(const _Dtile* tile)
 {
-  if (!resistorPlanesKnown)
-    findResistorPlanes();
-  return !(extract::planeBit(tile) & resistorPlanes);
+  return !(extract::planeBit(tile) & resistorPlanes.get());
 }
 
 // ---------------------------------------------------------------------------
@@ -248,23 +232,13 @@ int RXisNotResLayer(const _Dtile* tile)
 // ---------------------------------------------------------------------------
 void RXinitResistorList(_RX_RESISTOR_** head)
 {
-  if (!*head) {
-    *head = new (std::nothrow) _RX_RESISTOR_{};
-    if (!*head) {
-      common::outf("Error allocating memory for resistorList \n");
-      GCmessage(kModule, 'F', "No memory for the resistor list");
-      common::abandonAction(1);
-    }
-  } else {
-    freeList(*head);
-  }
+  extract::resetDevices(head, "Error allocating memory for resistorList \n", freeResistor);
   resistorCount = 0;
 }
 
 void RXclearResistorList(_RX_RESISTOR_* head)
 {
-  if (head)
-    freeList(head);
+  extract::releaseDevices(head, freeResistor);
   resistorCount = 0;
 }
 
@@ -340,23 +314,14 @@ void RXgetResistorSize(_RX_RESISTOR_* res)
   res->origGeometry.width = microns(std::min(w, h));
 }
 
-void RXfindResistor(_Dnet* net)
-{
-  std::vector<_Dnet*> pending{net};
-  while (!pending.empty()) {
-    _Dnet* next = pending.back();
-    pending.pop_back();
-    if (_Dnet* rest = findIn(next))
-      pending.push_back(rest);
-  }
-}
+void RXfindResistor(_Dnet* net) { extract::scanWithRest(net, findIn); }
 
 int RXresistorExtract()
 {
   if (!Nets)
     return 0;
   RXinitResistorList(&resistorList);
-  findResistorPlanes();
+  resistorPlanes.forget();
   _Dtile* current = Stitch;
   for (_Dnet* net = Nets; net; net = net->next)
     RXfindResistor(net);
@@ -387,16 +352,13 @@ namespace {
 
 void terminals(std::vector<extract::PassiveTerminal>* out)
 {
-  for (_RX_RESISTOR_* res = resistorList ? resistorList->next : nullptr; res; res = res->next) {
-    out->push_back({res->port1tile, &res->net1, {elemRES, res}});
-    out->push_back({res->port2tile, &res->net2, {elemRES, res}});
-  }
+  extract::portsOf(resistorList, elemRES, out);
 }
 
 void release()
 {
   RXclearResistorList(resistorList);
-  resistorPlanesKnown = false;
+  resistorPlanes.forget();
 }
 
 class ResistorNames : public view::NameOverlay {
