@@ -244,9 +244,12 @@ int DExCir()
   extract::state().newestName.clear();
   std::clock_t started = std::clock();
 
+  // A layout of labels alone has an empty frame: there is nothing to search.
   const _box frame = DlayerTile[0].frame;
   _Dtilelist* tiles = nullptr;
-  extract::enumIn(0, frame.x1, frame.y1, frame.x2, frame.y2, &tiles);
+  if (frame.x1 <= frame.x2 && frame.y1 <= frame.y2)
+    extract::enumIn(0, std::max(frame.x1, cs::kMin), std::max(frame.y1, cs::kMin),
+                    std::min(frame.x2, cs::kMax), std::min(frame.y2, cs::kMax), &tiles);
   Counts counts;
   for (_Dtilelist* n = tiles; n; n = n->next) {
     if (!TisElement(n->tile) || n->tile->node == kGateTag)
