@@ -195,7 +195,11 @@ void CXfindCapacitor(_Dnet* net)
     if (!plate2)
       continue;
     common::outf("New capacitor is found\n");
-    _CX_CAPACITOR_* cap = new _CX_CAPACITOR_{};
+    _CX_CAPACITOR_* cap = new (std::nothrow) _CX_CAPACITOR_{};
+    if (!cap) {
+      GCmessage(kModule, 'F', "No memory for a capacitor");
+      common::abandonAction(1);
+    }
     cap->plate1 = e->tile;
     cap->plate2 = plate2;
     cap->port1tile = extract::touchingPort(e->tile, before ? before->tile : nullptr);

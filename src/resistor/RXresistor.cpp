@@ -163,7 +163,11 @@ _Dnet* record(_Dnet* net, _Dtilelist* first, _Dtilelist* last)
         GCmessage(kModule, 'F', "Net %d contains a space tile", net->node);
         common::abandonAction(1);
       }
-  _RX_RESISTOR_* res = new _RX_RESISTOR_{};
+  _RX_RESISTOR_* res = new (std::nothrow) _RX_RESISTOR_{};
+  if (!res) {
+    GCmessage(kModule, 'F', "No memory for a resistor");
+    common::abandonAction(1);
+  }
   res->start = first;
   res->end = last;
   RXcreatePort(res, first);
