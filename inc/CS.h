@@ -244,6 +244,21 @@ _Dtile* PointFind(int x, int y);
 // Returns: 0, with the tile in *tile and in Stitch; 1 for an empty rectangle.
 int TileCreation(int x1, int y1, int x2, int y2, _Dtile** tile);
 
+namespace cs {
+// What the tiles of a critical-area plane carry (a fault record in `upper`
+// and a counted flag in `processed`) and how insertion treats it.
+struct TileRecords {
+  void (*copy)(const _Dtile* from, _Dtile* to);  // record and flag onto a split piece
+  void (*release)(_Dtile* tile);                 // the record of a tile being freed
+};
+}  // namespace cs
+
+// TileCreation on a critical-area plane: pieces split off a region tile
+// (type 30) get a copy of its record, region remnants are never merged and
+// an absorbed tile's record is released.
+int TileCreationWith(int x1, int y1, int x2, int y2, _Dtile** tile,
+                     const cs::TileRecords* records);
+
 // Cuts `tile` at `point`: vertically (kCutVertical, new tile on the right)
 // or horizontally (kCutHorizontal, new tile above).  The new tile keeps the
 // old `node` when `keep` is 1, else gets -1.

@@ -117,6 +117,9 @@ extern int RXresDefNum;
 extern int theMinDefectSize;
 extern int theMaxDefectSize;
 extern int theStep;
+// The defect-size scale bar of the main window, in tenths of a grid step;
+// starts at the largest defect size.  Fault and yield actions read it.
+extern int theDefectScale;
 
 // ---------------------------------------------------------------------------
 // Colour table.  Entries keep the order of the colour file; `pixel` is the

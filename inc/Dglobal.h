@@ -101,6 +101,8 @@ class FrontEnd {
   // The defect-size scale bar takes a new maximum or minimum (tenths of a
   // grid step).
   virtual void defectScaleLimit(bool /*maximum*/, int /*value*/) {}
+  // The core moved the defect-size scale (theDefectScale) to `value`.
+  virtual void defectScaleMoved(int /*value*/) {}
   // Pane actions of the window (message, command, layer pane).
   virtual void setPaneOpen(int /*pane*/, bool /*open*/) {}
   // Replays recorded input events; only a window can.

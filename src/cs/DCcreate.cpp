@@ -14,11 +14,17 @@ namespace {
 
 constexpr int kModule = 5;  // message module of the tile planes
 
+// The record policy of the insertion under way (critical-area planes), or
+// null for the layer planes.
+const TileRecords* records = nullptr;
+
 _Dtile* newPiece(const _Dtile* from)
 {
   _Dtile* n = NewTile();
   n->type = from->type;
   n->layer = from->layer;
+  if (records && from->type == kFrame)
+    records->copy(from, n);
   return n;
 }
 
@@ -144,6 +150,8 @@ void absorbLeft(_Dtile* right, _Dtile* left)
   right->lb = left->lb;
   right->bl = left->bl;
   forgetTile(left, right);
+  if (records && left->upper)
+    records->release(left);
   FreeTile(left);
 }
 
@@ -183,6 +191,8 @@ _Dtile* mergeRemnants(_Dtile* right, _Dtile* left)
   if (right == left || right->type != left->type || right->y1 != left->y1 ||
       cs::top(right) != cs::top(left) || cs::right(left) != right->x1)
     return left;
+  if (cs::records && right->type == cs::kFrame)
+    return left;  // fault regions never merge with each other
   cs::absorbLeft(right, left);
   return right;
 }
@@ -259,6 +269,22 @@ int TileCreation(int x1, int y1, int x2, int y2, _Dtile** tile)
   *tile = result;
   cs::countCreated();
   return 0;
+}
+
+/*
+ * TileCreationWith --
+ *   TileCreation on a critical-area plane: pieces split off a region tile
+ *   (type 30) take a copy of its record, region remnants are never merged,
+ *   and a tile absorbed by a merge releases its record.
+ */
+int TileCreationWith(int x1, int y1, int x2, int y2, _Dtile** tile,
+                     const cs::TileRecords* records)
+{
+  struct Policy {
+    explicit Policy(const cs::TileRecords* r) { cs::records = r; }
+    ~Policy() { cs::records = nullptr; }
+  } policy(records);
+  return TileCreation(x1, y1, x2, y2, tile);
 }
 
 int CScheckOverlap(const _Dtile* a, const _Dtile* b)

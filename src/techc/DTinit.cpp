@@ -88,6 +88,7 @@ void DItechInit()
   theMinDefectSize = theGlobalScale * static_cast<int>(GCgetValue("MinDefectSize"));
   theMaxDefectSize = theGlobalScale * static_cast<int>(GCgetValue("MaxDefectSize"));
   theStep = theGlobalScale * static_cast<int>(GCgetValue("Step"));
+  theDefectScale = theGlobalScale > 0 ? 10 * theMaxDefectSize / theGlobalScale : 0;
 
   std::string file = common::sysrcFile("TechFile");
   techin = fopen(file.c_str(), "r");

@@ -23,6 +23,7 @@ int RXresDefNum = 0;
 int theMinDefectSize = 0;
 int theMaxDefectSize = 0;
 int theStep = 0;
+int theDefectScale = 0;
 
 namespace {
 
