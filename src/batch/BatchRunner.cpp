@@ -116,6 +116,15 @@ bool Runner::runLine(const std::string& raw)
       return fail("layer %s could not be made active", arguments);
     return true;
   }
+  if (name == "scale") {
+    // The defect-size scale bar, in tenths of a grid step.
+    char* end = nullptr;
+    long value = strtol(arguments.c_str(), &end, 10);
+    if (arguments.empty() || *end != '\0' || value < 0 || value > 1000000)
+      return fail("%s needs a number of tenths of a grid step", name);
+    theDefectScale = static_cast<int>(value);
+    return true;
+  }
   if (name == "snapshot") {
     if (arguments.empty())
       return fail("%s needs a file name", name);

@@ -38,6 +38,8 @@ void usage(const char* program)
          "A point goes to the step waiting for it with the button that step\n"
          "wants; a list of points is ended with button 3 after the last one.\n"
          "  layer CMF                        makes a layer active (its LAYERS button)\n"
+         "  scale 20                         sets the defect-size scale (tenths of a grid\n"
+         "                                   step) as the slider of the window would\n"
          "  snapshot view.png                writes the main view (%dx%d) as PNG\n"
          "  f.DIcifMode Full                 reads CIF in full mode from now on\n"
          "\"#\" starts a comment.  The exit status is 0 when every line ran.\n"
