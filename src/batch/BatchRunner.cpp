@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "DTtechnology.h"
+#include "Dcompact.h"
 #include "Devent.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
@@ -114,6 +115,14 @@ bool Runner::runLine(const std::string& raw)
       return fail("%s was abandoned", name);
     if (Glayers[index].active != 1)
       return fail("layer %s could not be made active", arguments);
+    return true;
+  }
+  if (name == "rows") {
+    // The constraint rows of the loaded layout under the current rules.
+    if (arguments.empty())
+      return fail("%s needs a file name", name);
+    if (compact::dumpRows(arguments.c_str()) != 0)
+      return fail("cannot write the rows to %s", arguments);
     return true;
   }
   if (name == "snapshot") {
