@@ -48,6 +48,11 @@ void releasePassRecords();
 
 void resetStatistics();
 
+// Whether a row was made for the ordered pair (e1, e2): e1's list holds a
+// negative item naming e2.  Long lists are looked up in a per-edge set.
+bool pairMade(const _edge* e1, const _edge* e2, const _equation_item* e1List);
+void notePair(const _edge* e1, const _edge* e2);
+
 // Prints the wall-clock date as the shell command "date" does.
 void printDate();
 

@@ -98,11 +98,7 @@ void addVariable(AdjacencyArray* adj, _edge* edge)
 void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int value,
                   char type, int c2, int c1)
 {
-  // Only a row made with e1 first counts: its item on e1's list is the
-  // negative one (a row made as (e2, e1) leaves a positive item there).
-  for (const _equation_item* item = (*adj)[e1->sub - 1].head; item; item = item->next) {
-    if (item->the_edge != e2 || item->coeff >= 0)
-      continue;
+  if (compact::pairMade(e1, e2, (*adj)[e1->sub - 1].head)) {
     ++looplooploop;
     bump(loop_left, e1);
     bump(loop_right, e2);
@@ -114,6 +110,7 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
     progress(e1, e2);
   int row = ++mps_column_num;
   pushItem(adj, e1, row, -c1, e2);
+  compact::notePair(e1, e2);
   pushItem(adj, e2, row, c2, e1);
   add_rhs(type, value, rhs);
 }

@@ -4,8 +4,11 @@
 #include "Dcompact.h"
 
 #include <algorithm>
+#include <ctime>
 #include <iterator>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "CS.h"
 #include "DCMint.h"
@@ -40,7 +43,11 @@ struct State {
   Pool<box_item> shadows;        // of one pass
   Pool<_edge_w_box> seEntries;   // of one pass
   set_list layerSets[kLayerSetLists];
+  // Edges with many rows: the partners of their rows as first edge.
+  std::unordered_map<const _edge*, std::unordered_set<const _edge*>> hubs;
 };
+
+constexpr int kHubItems = 16;  // list length from which a set is kept
 
 State& state()
 {
@@ -70,6 +77,33 @@ box_item* newShadowBox()
 
 _edge_w_box* newShadowEntry() { return state().seEntries.take(); }
 
+bool pairMade(const _edge* e1, const _edge* e2, const _equation_item* e1List)
+{
+  State& s = state();
+  auto hub = s.hubs.find(e1);
+  if (hub != s.hubs.end())
+    return hub->second.count(e2) != 0;
+  int length = 0;
+  for (const _equation_item* item = e1List; item; item = item->next, ++length)
+    if (item->the_edge == e2 && item->coeff < 0)
+      return true;  // a row made as (e2, e1) leaves a positive item here
+  if (length >= kHubItems) {
+    std::unordered_set<const _edge*>& partners = s.hubs[e1];
+    for (const _equation_item* item = e1List; item; item = item->next)
+      if (item->coeff < 0 && item->the_edge)
+        partners.insert(item->the_edge);
+  }
+  return false;
+}
+
+void notePair(const _edge* e1, const _edge* e2)
+{
+  State& s = state();
+  auto hub = s.hubs.find(e1);
+  if (hub != s.hubs.end())
+    hub->second.insert(e2);
+}
+
 void releasePassRecords()
 {
   state().shadows.release();
@@ -83,11 +117,15 @@ size_t poolBytes()
          s.sets.bytes() + s.shadows.bytes() + s.seEntries.bytes();
 }
 
+/* printDate -- the line "date" prints in the C locale, without a shell per call. */
 void printDate()
 {
-  std::string text;
-  common::runCommand({"date"}, &text);
-  common::outText(text.c_str());
+  char text[64];
+  time_t now = time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  strftime(text, sizeof text, "%a %b %e %H:%M:%S %Z %Y\n", &local);
+  common::outText(text);
 }
 
 set_list* layerSets(int layer)
@@ -116,6 +154,7 @@ void freeStaff()
   s.items.release();
   s.rhs.release();
   s.sets.release();
+  s.hubs.clear();
   releasePassRecords();
   for (set_list& list : s.layerSets)
     list = set_list{nullptr, 0};
