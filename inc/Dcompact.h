@@ -1,7 +1,273 @@
 // Dcompact.h -- the resize driver and constraint rows (src/compact).
 //
-// Everything other subsystems may use of this subsystem.
+// Everything other subsystems may use of this subsystem: the edge variables
+// and boxes of the variable scan, the two event lists, the sweep that turns
+// design rules into rows, and the rows themselves (per-variable coefficient
+// lists and the ordered right-hand-side list).
+//
+// Every variable is one side of a solid tile.  Its edge is held in the
+// coordinates of the pass: in X the first coordinate of p1/p2 is x, in Y it
+// is y (the second one runs along the edge), so the sweep reads the same for
+// both directions with left/right standing for bottom/top in Y.
+//
+// A row is `rank`-numbered; its coefficients sit on the variables' lists and
+// its type and value on the right-hand-side list:
+//
+//   two variables:  x(e2) - x(e1)  >= value   ('G')   or  = value ('E')
+//   four variables: x(e1) + x(e2) - x(e3) - x(e4) = value
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "Dlayout.h"
+
+struct _Dtile;
+struct _edge_w_box;
+struct set_node;
+struct _equation_item;
+
+// ---------------------------------------------------------------------------
+// Variables and boxes.
+// ---------------------------------------------------------------------------
+struct _edge {
+  _point p1;                 // lower end: (coordinate of the pass, along the edge)
+  _point p2;                 // upper end
+  int sub;                   // variable number, from 1 in each direction
+  unsigned char upward;      // 1 left (bottom) side of a tile, 0 right (top)
+  _edge_w_box* Se;           // right edges: shadows the box's left side saw
+  _Dtile* mother_tile;       // the tile; null for pseudo-edges
+  short layer_num;           // layer number of the tile's plane
+  const char* name;          // layer name of the tile's plane
+};
+
+struct box_item {
+  set_node* belongs_to;
+  unsigned short active;
+  long x1, x2, y1, y2;       // layout units, in the coordinates of the pass
+  _edge* left_edge;
+  _edge* right_edge;
+  _edge* bottom_edge;
+  _edge* top_edge;
+  int32_t tree_slot;         // node of the interval set holding the box, or -1
+};
+
+struct _edge_w_box {
+  box_item* pseudo_rect;
+  _edge* the_edge;
+  _edge_w_box* next;
+};
+
+// Groups of boxes (symmetry detection keeps one gate box per set).
+struct set_node {
+  box_item* the_box;
+  set_node* parent;
+  set_node* children;        // first child
+  set_node* sibling;         // next child of the same parent
+};
+
+struct set : set_node {
+  int nbr_elements;
+  long x_low, y_low, x_up, y_up;  // bounding box
+  set* next_set;
+  set* prev_set;
+};
+
+struct set_list {
+  set* head;                 // newest first
+  int nbr_of_sets;
+};
+
+struct buffer_item {
+  set* the_set;
+  buffer_item* next;
+  buffer_item* prev;
+};
+
+struct buffer {
+  buffer_item* head;         // insertion at the head
+  int elem_in_buffer;
+};
+
+// The symmetry axes found by detection (filled by the symmetry code).
+struct SymAxisList {
+  std::vector<long> axes;
+};
+
+// ---------------------------------------------------------------------------
+// Rows.
+// ---------------------------------------------------------------------------
+struct _equation_item {
+  int rank;                  // row number
+  int coeff;                 // coefficient of this variable in the row
+  _edge* the_edge;           // the other variable of a two-variable row, else null
+  _equation_item* next;
+};
+
+struct _adjacency_list {
+  int alpha;                 // weight: 1, or 10000 after modify_alpha
+  _edge* the_edge;
+  _equation_item* head;      // newest first
+};
+// One slot per variable, indexed by variable number - 1.
+using AdjacencyArray = std::vector<_adjacency_list>;
+
+struct _rhs_item {
+  int column;                // row number
+  int value;
+  char type;                 // 'E' equal, 'G' greater or equal, else less or equal
+  _rhs_item* next;
+};
+
+struct _rhs_list {
+  _rhs_item* head;           // ascending row numbers
+  _rhs_item* tail;           // last item: rows mostly come in order
+};
+
+// ---------------------------------------------------------------------------
+// Event lists and the sweep.
+// ---------------------------------------------------------------------------
+namespace compact {
+class IntervalSet;
+}
+
+struct sweep_elem {
+  box_item* box;
+  long val;
+};
+
+// The events of one direction in ascending `val`; among equal values the
+// event inserted later comes first.  Kept as a vector ordered on demand.
+class sweep_list {
+ public:
+  void Insert(box_item* box, long val);
+  // The pass over the events: rows into `adj` and `rows`.  Returns 0.
+  int sweep(AdjacencyArray* adj, _rhs_list* rows);
+  void generate_rule(struct PROC_ITEM* item, AdjacencyArray* adj, _rhs_list* rows,
+                     compact::IntervalSet* active, compact::IntervalSet* shadow);
+
+  const std::vector<sweep_elem>& events();  // in list order
+  size_t size() const { return elems_.size(); }
+  void clear();
+
+ private:
+  std::vector<sweep_elem> elems_;
+  size_t orderedCount_ = 0;  // leading events already in list order
+  bool ordered_ = true;
+};
+
+struct PROC_ITEM {
+  box_item* box;
+  long step;                 // right end when it differs from box->x1
+};
+
+// The events of one coordinate value in processing order: a right end goes
+// before the left ends listed earlier whose boxes meet it in y.
+class PROC_LIST {
+ public:
+  PROC_LIST();
+  ~PROC_LIST();
+  PROC_LIST(const PROC_LIST&) = delete;
+  PROC_LIST& operator=(const PROC_LIST&) = delete;
+
+  void insert_rule1(const PROC_ITEM& item);
+  std::vector<PROC_ITEM> ordered() const;  // the list
+  void clear();
+
+ private:
+  struct Entry {
+    PROC_ITEM item;
+    uint64_t key;            // position in the list
+  };
+  std::vector<Entry> entries_;
+  std::unordered_map<box_item*, size_t> leftIndex_;  // entry of each left end
+  compact::IntervalSet* leftEnds_;  // left ends listed so far
+  uint64_t nextKey_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Globals, reset by init_staff.
+// ---------------------------------------------------------------------------
+extern AdjacencyArray* equat_bucket;     // X variables; null before init_staff
+extern AdjacencyArray* equat_bucket_y;   // Y variables
+extern sweep_list* scan_queue;           // X events
+extern sweep_list* scan_queue_y;         // Y events
+extern sweep_list* sym_scan_queue;       // gate boxes, keyed by left and right x
+extern set_list* Sets;
+extern SymAxisList* all_sym_axes;
+extern int X_direction;                  // 1 while the X direction is worked on
+extern int PHASEII;
+extern int mps_column_num;               // last row number handed out
+extern int num_of_var;                   // X variables (the Y count is the same)
+extern int NUM_of_VAR;                   // tile and axis variables
+
+// Statistics of add_column_2 by layer number (layers 0..15 only).
+constexpr int kStatLayers = 16;
+extern int count_left[kStatLayers];
+extern int count_right[kStatLayers];
+extern int loop_left[kStatLayers];
+extern int loop_right[kStatLayers];
+extern int looplooploop;
+
+// ---------------------------------------------------------------------------
+// Operations.
+// ---------------------------------------------------------------------------
 int new_resize();
 int new_resize60();
+
+// Empties Sets, both variable arrays, the event lists and the per-layer set
+// lists, releases every edge, box and row of the previous run, sets
+// X_direction to 1 and makes a new empty all_sym_axes.
+void init_staff();
+
+// Turns every solid tile of every plane into a box with four edge variables
+// and fills both event lists; gate tiles also give gate boxes.
+void scan_toget_variables();
+
+// Rows.  add_column_2 adds c2*x(e2) - c1*x(e1) (type) value unless the
+// ordered pair (e1, e2) already has a row.
+void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int value,
+                  char type, int c2, int c1);
+void add_column_4(_edge* e1, _edge* e2, _edge* e3, _edge* e4, AdjacencyArray* adj,
+                  _rhs_list* rhs, int value);
+void add_rhs(char type, int value, _rhs_list* rhs);
+void rhs_insert(_rhs_item* item, _rhs_list* rhs);
+void modify_alpha(AdjacencyArray* adj, box_item* box);
+
+// Box tests, on the box's tile in the direction of X_direction.
+int Right_Visible(const box_item* b);
+int Left_Visible(const box_item* b);
+int Right_free(const box_item* b);
+int Left_free(const box_item* b);
+int top_corner(const box_item* b);
+int bottom_corner(const box_item* b);
+int right_alignement(const box_item* a, const box_item* b);
+int left_alignement(const box_item* a, const box_item* b);
+int intersection(const box_item* a, const box_item* b);
+int connection(const box_item* b, const box_item* a);
+
+namespace compact {
+
+// A new empty right-hand-side list; released with freeRows.
+_rhs_list* newRows();
+void freeRows(_rhs_list* rows);
+
+// Adds a variable slot for `edge` (alpha 1) and numbers the edge.
+void addVariable(AdjacencyArray* adj, _edge* edge);
+
+// The per-layer set lists made by init_staff (32 of them).
+set_list* layerSets(int layer);
+
+// Releases everything init_staff and the scan made (end of a run).
+void freeStaff();
+
+// The rows of both directions as the resize driver makes them (init_staff,
+// scan, X sweep from row 2, Y sweep) on the extracted planes and the current
+// rules, written to `path` one row per line.
+// Returns: 0; 1 after a message when there are no planes or the file
+//   cannot be written.
+int dumpRows(const char* path);
+
+}  // namespace compact

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "DTtechnology.h"
+#include "Dcompact.h"
 #include "Devent.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
@@ -123,6 +124,14 @@ bool Runner::runLine(const std::string& raw)
     if (arguments.empty() || *end != '\0' || value < 0 || value > 1000000)
       return fail("%s needs a number of tenths of a grid step", name);
     theDefectScale = static_cast<int>(value);
+    return true;
+  }
+  if (name == "rows") {
+    // The constraint rows of the loaded layout under the current rules.
+    if (arguments.empty())
+      return fail("%s needs a file name", name);
+    if (compact::dumpRows(arguments.c_str()) != 0)
+      return fail("cannot write the rows to %s", arguments);
     return true;
   }
   if (name == "snapshot") {

@@ -1,0 +1,174 @@
+// Constraint rows: the coefficient lists of the variables, the ordered
+// right-hand-side list, and the statistics of row making.
+#include "Dcompact.h"
+
+#include "DCMint.h"
+#include "Dglobal.h"
+
+int mps_column_num = 0;
+int count_left[kStatLayers];
+int count_right[kStatLayers];
+int loop_left[kStatLayers];
+int loop_right[kStatLayers];
+int looplooploop = 0;
+
+namespace {
+
+constexpr int kProgressRows = 5000;  // rows between two progress blocks
+constexpr int kHeavyAlpha = 10000;
+
+/* bump -- counts one row end for a layer; layers past the table are not counted. */
+void bump(int* counts, const _edge* e)
+{
+  if (e->layer_num >= 0 && e->layer_num < kStatLayers)
+    ++counts[e->layer_num];
+}
+
+void printCounts(const char* label, const int* counts)
+{
+  common::outf("%s", label);
+  for (int i = 0; i < kStatLayers; ++i)
+    common::outf("%6i ", counts[i]);
+}
+
+/* progress -- the block printed every kProgressRows rows; resets the counters. */
+void progress(const _edge* e1, const _edge* e2)
+{
+  common::outf("dir %i mps_column = %i, line = %i>%i, looplooploop = %i\n",
+               X_direction ? 1 : 2, mps_column_num, e1->p1.x, e2->p1.x, looplooploop);
+  compact::printDate();
+  printCounts("ct_left  ", count_left);
+  printCounts("\nct_right ", count_right);
+  common::outf("\n");
+  printCounts("lp_left  ", loop_left);
+  printCounts("\nlp_right ", loop_right);
+  common::outf("\n\n");
+  compact::resetStatistics();
+}
+
+/* pushItem -- puts a coefficient item at the head of a variable's list. */
+void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
+{
+  _adjacency_list& slot = (*adj)[e->sub - 1];
+  _equation_item* item = compact::newEquationItem();
+  item->rank = rank;
+  item->coeff = coeff;
+  item->the_edge = other;
+  item->next = slot.head;
+  slot.head = item;
+}
+
+}  // namespace
+
+namespace compact {
+
+void resetStatistics()
+{
+  for (int i = 0; i < kStatLayers; ++i)
+    count_left[i] = count_right[i] = loop_left[i] = loop_right[i] = 0;
+  looplooploop = 0;
+}
+
+_rhs_list* newRows()
+{
+  return new _rhs_list{nullptr, nullptr};
+}
+
+void freeRows(_rhs_list* rows)
+{
+  if (!rows)
+    return;
+  delete rows;  // the items belong to the row pool of the run
+}
+
+void addVariable(AdjacencyArray* adj, _edge* edge)
+{
+  adj->push_back(_adjacency_list{1, edge, nullptr});
+  edge->sub = static_cast<int>(adj->size());
+}
+
+}  // namespace compact
+
+/*
+ * add_column_2 --
+ *   Adds the row c2*x(e2) - c1*x(e1) (type) value.  The first row asked for
+ *   an ordered pair of edges stands: a later one for the same (e1, e2),
+ *   whatever its type or value, is only counted.
+ */
+void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int value,
+                  char type, int c2, int c1)
+{
+  if (compact::pairMade(e1, e2, (*adj)[e1->sub - 1].head)) {
+    ++looplooploop;
+    bump(loop_left, e1);
+    bump(loop_right, e2);
+    return;
+  }
+  bump(count_left, e1);
+  bump(count_right, e2);
+  if (mps_column_num % kProgressRows == 0)
+    progress(e1, e2);
+  int row = ++mps_column_num;
+  pushItem(adj, e1, row, -c1, e2);
+  compact::notePair(e1, e2);
+  pushItem(adj, e2, row, c2, e1);
+  add_rhs(type, value, rhs);
+}
+
+/*
+ * add_column_4 --
+ *   Adds the row x(e1) + x(e2) - x(e3) - x(e4) = value; when e3 and e4 are
+ *   one edge it gets the coefficient -2.  No duplicate check.
+ */
+void add_column_4(_edge* e1, _edge* e2, _edge* e3, _edge* e4, AdjacencyArray* adj,
+                  _rhs_list* rhs, int value)
+{
+  int row = ++mps_column_num;
+  pushItem(adj, e1, row, 1, nullptr);
+  pushItem(adj, e2, row, 1, nullptr);
+  if (e3 != e4) {
+    pushItem(adj, e3, row, -1, nullptr);
+    pushItem(adj, e4, row, -1, nullptr);
+  } else {
+    pushItem(adj, e3, row, -2, nullptr);
+  }
+  add_rhs('E', value, rhs);
+}
+
+/* add_rhs -- the right-hand side of row mps_column_num. */
+void add_rhs(char type, int value, _rhs_list* rhs)
+{
+  _rhs_item* item = compact::newRhsItem();
+  *item = _rhs_item{mps_column_num, value, type, nullptr};
+  rhs_insert(item, rhs);
+}
+
+/*
+ * rhs_insert --
+ *   Puts the item before the first item whose row number is greater than or
+ *   equal to its own.  Rows mostly come in order, so the tail is tried first.
+ */
+void rhs_insert(_rhs_item* item, _rhs_list* rhs)
+{
+  if (!rhs->head || rhs->tail->column < item->column) {
+    item->next = nullptr;
+    if (rhs->head)
+      rhs->tail->next = item;
+    else
+      rhs->head = item;
+    rhs->tail = item;
+    return;
+  }
+  _rhs_item** at = &rhs->head;
+  while ((*at)->column < item->column)
+    at = &(*at)->next;
+  item->next = *at;
+  *at = item;
+}
+
+/* modify_alpha -- weighs the variables of the box's left and right edges. */
+void modify_alpha(AdjacencyArray* adj, box_item* box)
+{
+  (*adj)[box->left_edge->sub - 1].alpha = kHeavyAlpha;
+  (*adj)[box->right_edge->sub - 1].alpha = kHeavyAlpha;
+}

@@ -1,0 +1,502 @@
+// The sweep: the events of one direction in coordinate order, the boxes open
+// at the sweep position (active set) and the right edges visible from it
+// (shadow set), and the width, spacing, alignment, extension and overlap
+// rows they give.  Told for X; in Y the boxes have swapped coordinates.
+#include "Dcompact.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "CS.h"
+#include "DCMint.h"
+#include "DCMinterval.h"
+#include "DRdesignrule.h"
+#include "Dglobal.h"
+
+namespace {
+
+constexpr int kHeavyAlpha = 10000;
+
+int layerOf(const box_item* b) { return b->right_edge->layer_num; }
+_Dtile* tileOf(const box_item* b) { return b->right_edge->mother_tile; }
+bool inTable(int layer) { return layer >= 0 && layer < kRuleLayers; }
+
+bool widthRule(int l, int* value)
+{
+  if (!inTable(l) || WIDTH_VALID[l] != 1)
+    return false;
+  *value = WIDTH[l] * theGlobalScale;
+  return true;
+}
+
+bool spacingRule(int l, int m, int* value)
+{
+  if (!inTable(l) || !inTable(m) || SPACING_VALID[l][m] != 1)
+    return false;
+  *value = SPACING[l][m] * theGlobalScale;
+  return true;
+}
+
+bool extensionRule(int i, int j, int* value)
+{
+  if (!inTable(i) || !inTable(j) || EXTENSION_VALID[i][j] != 1)
+    return false;
+  *value = EXTENSION[i][j] * theGlobalScale;
+  return true;
+}
+
+// Neighbour walks of a tile along its sides, in the pass's terms: "right"
+// is the real right side in X and the top side in Y.
+enum class Side { Left, Right };
+
+/* anySide -- whether some neighbour on the side is (solid == want). */
+bool anySide(const _Dtile* t, Side side, bool want)
+{
+  const bool x = X_direction != 0;
+  if (side == Side::Right && x) {
+    for (const _Dtile* n = t->tr; n && cs::top(n) > t->y1; n = n->lb)
+      if ((TisSolid(n) != 0) == want)
+        return true;
+  } else if (side == Side::Left && x) {
+    for (const _Dtile* n = t->bl; n && n->y1 < cs::top(t); n = n->rt)
+      if ((TisSolid(n) != 0) == want)
+        return true;
+  } else if (side == Side::Right) {
+    for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+      if ((TisSolid(n) != 0) == want)
+        return true;
+  } else {
+    for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+      if ((TisSolid(n) != 0) == want)
+        return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Box tests.
+// ---------------------------------------------------------------------------
+
+/* Right_Visible -- some neighbour on the right side is not solid. */
+int Right_Visible(const box_item* b)
+{
+  const _Dtile* t = tileOf(b);
+  return !t || anySide(t, Side::Right, false);
+}
+
+int Left_Visible(const box_item* b)
+{
+  const _Dtile* t = tileOf(b);
+  return !t || anySide(t, Side::Left, false);
+}
+
+/* Right_free -- no neighbour on the right side is solid. */
+int Right_free(const box_item* b)
+{
+  const _Dtile* t = tileOf(b);
+  return !t || !anySide(t, Side::Right, true);
+}
+
+int Left_free(const box_item* b)
+{
+  const _Dtile* t = tileOf(b);
+  return !t || !anySide(t, Side::Left, true);
+}
+
+/* bottom_corner -- nothing solid at the tile's lower-left corner. */
+int bottom_corner(const box_item* b)
+{
+  const _Dtile* t = tileOf(b);
+  return !t || (!TisSolid(t->lb) && !TisSolid(t->bl));
+}
+
+/*
+ * top_corner --
+ *   The upper-left corner of the box (in Y: the real lower-right corner of
+ *   the tile) is a corner of its shape: the first neighbour along the top
+ *   side from the left and the first along the left side from the top are
+ *   not solid.
+ */
+int top_corner(const box_item* b)
+{
+  const _Dtile* t = tileOf(b);
+  if (!t)
+    return 1;
+  const _Dtile* first = nullptr;
+  const _Dtile* second = nullptr;
+  if (X_direction) {
+    for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+      first = n;  // leftmost above
+    for (const _Dtile* n = t->bl; n && n->y1 < cs::top(t); n = n->rt)
+      second = n;  // topmost at the left
+  } else {
+    for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+      first = n;  // rightmost below
+    for (const _Dtile* n = t->tr; n && cs::top(n) > t->y1; n = n->lb)
+      second = n;  // lowest at the right
+  }
+  return (!first || !TisSolid(first)) && (!second || !TisSolid(second));
+}
+
+int right_alignement(const box_item* a, const box_item* b)
+{
+  return a->x2 == b->x2 && (a->y1 == b->y2 || a->y2 == b->y1);
+}
+
+int left_alignement(const box_item* a, const box_item* b)
+{
+  return a->x1 == b->x1 && (a->y1 == b->y2 || a->y2 == b->y1);
+}
+
+int intersection(const box_item* a, const box_item* b)
+{
+  return a->x1 <= b->x2 && b->x1 <= a->x2 && a->y1 <= b->y2 && b->y1 <= a->y2;
+}
+
+/* connection -- how B lies against A in x; 0 when compared sides are equal. */
+int connection(const box_item* b, const box_item* a)
+{
+  if (a->x1 < b->x1 && b->x2 < a->x2)
+    return 2;
+  if (b->x1 < a->x1 && b->x2 < a->x2)
+    return 3;
+  if (a->x1 < b->x1 && a->x2 < b->x2)
+    return 4;
+  if (b->x1 < a->x1 && a->x2 < b->x2)
+    return 5;
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The process list of one coordinate.
+// ---------------------------------------------------------------------------
+
+PROC_LIST::PROC_LIST() : leftEnds_(new compact::IntervalSet()) {}
+PROC_LIST::~PROC_LIST() { delete leftEnds_; }
+
+void PROC_LIST::clear()
+{
+  entries_.clear();
+  leftIndex_.clear();
+  leftEnds_->clear();
+  nextKey_ = 0;
+}
+
+/*
+ * PROC_LIST::insert_rule1 --
+ *   Appends the event.  A right end first takes every left end already
+ *   listed whose box meets its box in y, and puts them right after itself,
+ *   the last one taken nearest (so in reverse list order).
+ */
+void PROC_LIST::insert_rule1(const PROC_ITEM& item)
+{
+  box_item* b = item.box;
+  if (item.step == b->x1) {
+    leftIndex_[b] = entries_.size();
+    entries_.push_back(Entry{item, nextKey_++});
+    leftEnds_->insert(b);
+    return;
+  }
+  std::vector<box_item*> met;
+  leftEnds_->meeting(b->y1, b->y2, &met);
+  std::vector<size_t> taken;
+  taken.reserve(met.size());
+  for (box_item* m : met)
+    taken.push_back(leftIndex_[m]);
+  std::sort(taken.begin(), taken.end(),
+            [this](size_t i, size_t j) { return entries_[i].key < entries_[j].key; });
+  entries_.push_back(Entry{item, nextKey_++});
+  for (auto i = taken.rbegin(); i != taken.rend(); ++i)
+    entries_[*i].key = nextKey_++;
+}
+
+std::vector<PROC_ITEM> PROC_LIST::ordered() const
+{
+  std::vector<const Entry*> order;
+  order.reserve(entries_.size());
+  for (const Entry& e : entries_)
+    order.push_back(&e);
+  std::sort(order.begin(), order.end(),
+            [](const Entry* a, const Entry* b) { return a->key < b->key; });
+  std::vector<PROC_ITEM> items;
+  items.reserve(order.size());
+  for (const Entry* e : order)
+    items.push_back(e->item);
+  return items;
+}
+
+// ---------------------------------------------------------------------------
+// The pass.
+// ---------------------------------------------------------------------------
+
+/*
+ * sweep_list::sweep --
+ *   Walks the events grouped by value; each group is ordered by insert_rule1
+ *   and every event gets its rows from generate_rule.  The shadows and the
+ *   Se lists live for the pass only.
+ */
+int sweep_list::sweep(AdjacencyArray* adj, _rhs_list* rows)
+{
+  const std::vector<sweep_elem>& events = this->events();
+  if (events.empty())
+    return 0;
+  common::outf("minimum coordinate is %i\n", static_cast<int>(events.front().val));
+  common::outf("maximum coordinate is %i\n", static_cast<int>(events.back().val));
+  compact::IntervalSet active, shadow;
+  PROC_LIST group;
+  for (size_t i = 0; i < events.size();) {
+    const long value = events[i].val;
+    bool twice = false;
+    for (; i < events.size() && events[i].val == value; ++i) {
+      group.insert_rule1(PROC_ITEM{events[i].box, value});
+      twice = twice || events[i].box->x1 == events[i].box->x2;
+    }
+    if (twice)
+      common::outf("SWEEP: Same box occurs on the same process_list at value %i\n",
+                   static_cast<int>(value));
+    std::vector<PROC_ITEM> items = group.ordered();
+    group.clear();
+    for (PROC_ITEM& item : items)
+      generate_rule(&item, adj, rows, &active, &shadow);
+  }
+  shadow.clear();
+  active.clear();
+  for (const sweep_elem& e : events)
+    e.box->right_edge->Se = nullptr;
+  compact::releasePassRecords();
+  return 0;
+}
+
+namespace {
+
+struct Pass {
+  AdjacencyArray* adj;
+  _rhs_list* rows;
+  compact::IntervalSet* active;
+  compact::IntervalSet* shadow;
+
+  void row(_edge* e1, _edge* e2, int value, char type)
+  {
+    add_column_2(e1, e2, adj, rows, value, type, 1, 1);
+  }
+  void rightEnd(box_item* b);
+  void leftEnd(box_item* b);
+  void width(box_item* b, bool lv, bool rv);
+  void spacing(box_item* b, bool lv);
+  void corner(box_item* b, bool lv, const std::vector<box_item*>& shadows);
+  void extension(box_item* a, box_item* b);
+  void overlap(box_item* a, box_item* b);
+};
+
+void addShadow(compact::IntervalSet* shadow, const box_item* from, long y1, long y2)
+{
+  box_item* s = compact::newShadowBox();
+  s->x1 = from->x1;
+  s->x2 = from->x2;
+  s->y1 = y1;
+  s->y2 = y2;
+  s->left_edge = from->left_edge;
+  s->right_edge = from->right_edge;
+  shadow->insert(s);
+}
+
+/*
+ * Pass::rightEnd --
+ *   Alignment of right sides, then B leaves the active set and hides (or
+ *   cuts) the shadows its left side saw, and leaves its own shadow.
+ */
+void Pass::rightEnd(box_item* b)
+{
+  std::vector<box_item*> met;
+  active->meeting(b->y1, b->y2, &met);
+  for (box_item* a : met)
+    if (a != b && right_alignement(a, b) && layerOf(a) == layerOf(b))
+      row(a->right_edge, b->right_edge, 0, 'E');
+  active->erase(b);
+
+  met.clear();
+  shadow->meeting(b->y1, b->y2, &met);
+  for (box_item* s : met) {
+    const _edge* previous = nullptr;
+    for (const _edge_w_box* seen = b->right_edge->Se; seen;
+         previous = seen->the_edge, seen = seen->next) {
+      if (seen->the_edge == previous || seen->the_edge != s->right_edge)
+        continue;
+      bool hidden = s->y1 >= b->y1 && s->y2 <= b->y2 && s->right_edge->p1.x < b->x2;
+      if (s->y1 < b->y1 && b->y1 < s->y2) {
+        addShadow(shadow, s, s->y1, b->y1);
+        hidden = true;
+      }
+      if (s->y1 < b->y2 && b->y2 < s->y2) {
+        addShadow(shadow, s, b->y2, s->y2);
+        hidden = true;
+      }
+      if (hidden)
+        shadow->erase(s);
+      break;  // one shadow is cut once
+    }
+  }
+  addShadow(shadow, b, b->y1, b->y2);
+}
+
+/* Pass::width -- the width row of B, with the transistor cases. */
+void Pass::width(box_item* b, bool lv, bool rv)
+{
+  int w;
+  if (!widthRule(layerOf(b), &w))
+    return;
+  const _Dtile* t = tileOf(b);
+  const int role = t ? t->activeDev : 0;
+  if (role == 1 && lv && rv && TRAN_WIDTH_VALID[0] == 1)
+    w = TRAN_WIDTH[0] * theGlobalScale;
+  else if (role == 3 && lv && rv && TRAN_LENGTH_VALID[0] == 1)
+    w = TRAN_LENGTH[0] * theGlobalScale;
+  else if (!lv && !rv)
+    w = 0;  // inside a larger shape: may shrink to nothing, not invert
+  row(b->left_edge, b->right_edge, w, 'G');
+}
+
+/* Pass::spacing -- rows to the visible right edges that B's left side faces. */
+void Pass::spacing(box_item* b, bool lv)
+{
+  const int l = layerOf(b);
+  std::vector<box_item*> met;
+  shadow->meeting(b->y1, b->y2, &met);
+  for (box_item* s : met) {
+    _edge* e = s->right_edge;
+    int space;
+    if (!spacingRule(l, e->layer_num, &space))
+      continue;
+    _edge_w_box* seen = compact::newShadowEntry();
+    seen->pseudo_rect = s;
+    seen->the_edge = e;
+    seen->next = b->right_edge->Se;
+    b->right_edge->Se = seen;
+    if (e->p1.x == b->x1 && e->layer_num == l)
+      row(e, b->left_edge, 0, 'E');  // two tiles of one shape
+    else if (Right_Visible(s) && lv)
+      row(e, b->left_edge, space, 'G');
+  }
+}
+
+/* Pass::corner -- spacing rows to the shadows of a corner shade. */
+void Pass::corner(box_item* b, bool lv, const std::vector<box_item*>& shadows)
+{
+  for (box_item* s : shadows) {
+    int space;
+    if (spacingRule(layerOf(b), s->right_edge->layer_num, &space) && lv && Right_Visible(s))
+      row(s->right_edge, b->left_edge, space, 'G');
+  }
+}
+
+/* Pass::extension -- the extension cases of B against A of another layer. */
+void Pass::extension(box_item* a, box_item* b)
+{
+  const int l = layerOf(b), n = layerOf(a);
+  int eNL = 0, eLN = 0;
+  const bool vNL = extensionRule(n, l, &eNL), vLN = extensionRule(l, n, &eLN);
+  const bool lf = Left_free(b), rf = Right_free(b);
+  const bool lfA = Left_free(a), rfA = Right_free(a);
+  if (a->x1 < b->x1 && b->x1 < a->x2) {  // B's left side inside A
+    if (vNL && lf) {
+      modify_alpha(adj, a);
+      row(a->left_edge, b->left_edge, eNL, 'G');
+    }
+    if (vLN && eLN < 0 && lfA && lf) {
+      modify_alpha(adj, b);
+      row(b->left_edge, a->left_edge, eLN, 'G');
+    }
+  } else if (a->x1 == b->x1) {
+    if (vNL && lf) {
+      modify_alpha(adj, a);
+      row(a->left_edge, b->left_edge, eNL, 'G');
+    }
+    if (vLN && lfA) {
+      modify_alpha(adj, b);
+      row(b->left_edge, a->left_edge, eLN, 'G');
+    }
+  }
+  if (a->x1 < b->x2 && b->x2 < a->x2) {  // B's right side inside A
+    if (vNL && rf) {
+      modify_alpha(adj, a);
+      row(b->right_edge, a->right_edge, eNL, 'G');
+    }
+    if (vLN && eLN < 0 && rfA && rf) {
+      modify_alpha(adj, b);
+      row(a->right_edge, b->right_edge, eLN, 'G');
+    }
+  } else if (a->x2 == b->x2 && a->x1 < b->x2) {
+    if (vNL && rf) {
+      modify_alpha(adj, a);
+      row(b->right_edge, a->right_edge, eNL, 'G');
+    }
+    if (vLN && rfA) {
+      modify_alpha(adj, b);
+      row(a->right_edge, b->right_edge, eLN, 'G');
+    }
+  }
+}
+
+/* Pass::overlap -- two touching tiles of one layer keep an overlap of the layer's width. */
+void Pass::overlap(box_item* a, box_item* b)
+{
+  const int c = connection(b, a);
+  if (c < 2 || c > 5) {
+    if (c > 0)
+      common::outf("ehh!  default case for connection %i\n", c);
+    return;
+  }
+  int w = 0;
+  if (!widthRule(layerOf(b), &w))
+    w = 0;
+  row(a->left_edge, b->right_edge, w, 'G');
+  row(b->left_edge, a->right_edge, w, 'G');
+}
+
+/* Pass::leftEnd -- width, spacing, corners, then the boxes B meets. */
+void Pass::leftEnd(box_item* b)
+{
+  const int l = layerOf(b);
+  const bool lv = Left_Visible(b), rv = Right_Visible(b);
+  width(b, lv, rv);
+  spacing(b, lv);
+  std::vector<box_item*> shade;
+  if (bottom_corner(b)) {
+    shadow->belowShade(b->x1, b->y1, &shade);
+    corner(b, lv, shade);
+  }
+  if (top_corner(b)) {
+    shade.clear();
+    shadow->aboveShade(b->x1, b->y2, &shade);
+    corner(b, lv, shade);
+  }
+  std::vector<box_item*> met;
+  active->meeting(b->y1, b->y2, &met);
+  for (box_item* a : met) {
+    const int n = layerOf(a);
+    if (left_alignement(a, b) && n == l)
+      row(a->left_edge, b->left_edge, 0, 'E');
+    if (!intersection(a, b))
+      continue;
+    if (n != l && a->y1 < b->y2 && a->y2 > b->y1)
+      extension(a, b);
+    if (n == l)
+      overlap(a, b);
+  }
+  active->insert(b);
+}
+
+}  // namespace
+
+/* sweep_list::generate_rule -- the rows of one event. */
+void sweep_list::generate_rule(PROC_ITEM* item, AdjacencyArray* adj, _rhs_list* rows,
+                               compact::IntervalSet* active, compact::IntervalSet* shadow)
+{
+  Pass pass{adj, rows, active, shadow};
+  if (item->step != item->box->x1)
+    pass.rightEnd(item->box);
+  else
+    pass.leftEnd(item->box);
+}

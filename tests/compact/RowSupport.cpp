@@ -1,0 +1,108 @@
+#include "RowSupport.h"
+
+#include <cstring>
+
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+
+namespace compact_test {
+
+std::vector<Row> readRows(const AdjacencyArray& adj, const _rhs_list* rows)
+{
+  std::map<int, Row> byRank;
+  for (const _rhs_item* r = rows->head; r; r = r->next) {
+    Row& row = byRank[r->column];
+    row.rank = r->column;
+    row.type = r->type;
+    row.value = r->value;
+  }
+  for (const _adjacency_list& slot : adj)
+    for (const _equation_item* item = slot.head; item; item = item->next)
+      if (byRank.count(item->rank))
+        byRank[item->rank].terms[slot.the_edge->sub] += item->coeff;
+  std::vector<Row> result;
+  for (auto& entry : byRank)
+    result.push_back(entry.second);
+  return result;
+}
+
+void clearRules()
+{
+  memset(WIDTH, 0, sizeof WIDTH);
+  memset(WIDTH_VALID, 0, sizeof WIDTH_VALID);
+  memset(SPACING, 0, sizeof SPACING);
+  memset(SPACING_VALID, 0, sizeof SPACING_VALID);
+  memset(EXTENSION, 0, sizeof EXTENSION);
+  memset(EXTENSION_VALID, 0, sizeof EXTENSION_VALID);
+  memset(TRAN_WIDTH_VALID, 0, sizeof TRAN_WIDTH_VALID);
+  memset(TRAN_LENGTH_VALID, 0, sizeof TRAN_LENGTH_VALID);
+}
+
+void SweepTest::SetUp()
+{
+  BuildTest::SetUp();
+  clearRules();
+}
+
+void SweepTest::TearDown()
+{
+  compact::freeRows(xList);
+  compact::freeRows(yList);
+  xList = yList = nullptr;
+  compact::freeStaff();
+  X_direction = 1;
+  clearRules();
+  BuildTest::TearDown();
+}
+
+void SweepTest::makeRows()
+{
+  DCcrtCS();
+  init_staff();
+  scan_toget_variables();
+  mps_column_num = 1;
+  xList = compact::newRows();
+  X_direction = 1;
+  scan_queue->sweep(equat_bucket, xList);
+  X_direction = 0;
+  yList = compact::newRows();
+  scan_queue_y->sweep(equat_bucket_y, yList);
+  xRows = readRows(*equat_bucket, xList);
+  yRows = readRows(*equat_bucket_y, yList);
+}
+
+int SweepTest::var(bool x, const char* layer, int x1, int y1, char side) const
+{
+  const AdjacencyArray& adj = x ? *equat_bucket : *equat_bucket_y;
+  for (const _adjacency_list& slot : adj) {
+    const _edge* e = slot.the_edge;
+    const _Dtile* t = e->mother_tile;
+    if (strcmp(e->name, layer) != 0 || t->x1 != x1 || t->y1 != y1)
+      continue;
+    bool low = side == 'l' || side == 'b';
+    if (e->upward == (low ? 1 : 0))
+      return e->sub;
+  }
+  return 0;
+}
+
+std::vector<Row> SweepTest::between(bool x, int a, int b) const
+{
+  std::vector<Row> found;
+  for (const Row& row : x ? xRows : yRows)
+    if (row.terms.size() == 2 && row.terms.count(a) && row.terms.count(b))
+      found.push_back(row);
+  return found;
+}
+
+}  // namespace compact_test
+
+namespace compact_test {
+
+int layerNo(const char* name)
+{
+  return Glayers[DfindNumber(name)].layer;
+}
+
+}  // namespace compact_test

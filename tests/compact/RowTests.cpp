@@ -1,0 +1,173 @@
+// Rows on hand-made variables: the first row of an ordered pair stands,
+// four-variable rows, right-hand-side order, statistics and event order.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "DCMint.h"
+#include "RowSupport.h"
+
+namespace {
+
+using compact_test::Row;
+using compact_test::readRows;
+
+class RowTest : public testing_support::CoreTest {
+ protected:
+  void SetUp() override
+  {
+    CoreTest::SetUp();
+    init_staff();
+    rows = compact::newRows();
+    mps_column_num = 1;
+    compact::resetStatistics();
+  }
+  void TearDown() override
+  {
+    compact::freeRows(rows);
+    compact::freeStaff();
+    CoreTest::TearDown();
+  }
+  _edge* edge(int x, short layer = 1)
+  {
+    edges.push_back(_edge{});
+    _edge* e = &edges.back();
+    e->p1 = {x, 0};
+    e->p2 = {x, 10};
+    e->layer_num = layer;
+    e->name = "L";
+    compact::addVariable(equat_bucket, e);
+    return e;
+  }
+  std::vector<Row> all() const { return readRows(*equat_bucket, rows); }
+
+  std::deque<_edge> edges;
+  _rhs_list* rows = nullptr;
+};
+
+TEST_F(RowTest, FirstRowOfAnOrderedPairStands)
+{
+  _edge* a = edge(0);
+  _edge* b = edge(100);
+  add_column_2(a, b, equat_bucket, rows, 40, 'G', 1, 1);
+  add_column_2(a, b, equat_bucket, rows, 0, 'E', 1, 1);   // dropped
+  add_column_2(a, b, equat_bucket, rows, 90, 'G', 1, 1);  // dropped
+  add_column_2(b, a, equat_bucket, rows, -7, 'G', 1, 1);  // the other order: a row
+  std::vector<Row> got = all();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].rank, 2);
+  EXPECT_EQ(got[0].type, 'G');
+  EXPECT_EQ(got[0].value, 40);
+  EXPECT_EQ(got[0].terms, (std::map<int, int>{{a->sub, -1}, {b->sub, 1}}));
+  EXPECT_EQ(got[1].rank, 3);
+  EXPECT_EQ(got[1].terms, (std::map<int, int>{{a->sub, 1}, {b->sub, -1}}));
+  EXPECT_EQ(looplooploop, 2);
+  EXPECT_EQ(mps_column_num, 3);
+  // Each coefficient names the other variable of its row.
+  EXPECT_EQ((*equat_bucket)[a->sub - 1].head->the_edge, b);
+}
+
+TEST_F(RowTest, FourVariableRows)
+{
+  _edge* e[4] = {edge(0), edge(10), edge(20), edge(30)};
+  add_column_4(e[0], e[1], e[2], e[2], equat_bucket, rows, 0);
+  add_column_4(e[0], e[1], e[2], e[3], equat_bucket, rows, 5);
+  add_column_4(e[0], e[1], e[2], e[3], equat_bucket, rows, 5);  // no duplicate check
+  std::vector<Row> got = all();
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].terms, (std::map<int, int>{{1, 1}, {2, 1}, {3, -2}}));
+  EXPECT_EQ(got[1].terms, (std::map<int, int>{{1, 1}, {2, 1}, {3, -1}, {4, -1}}));
+  EXPECT_EQ(got[1].type, 'E');
+  EXPECT_EQ(got[2].value, 5);
+  EXPECT_EQ((*equat_bucket)[2].head->the_edge, nullptr);
+}
+
+TEST_F(RowTest, RightHandSidesStayInRowOrder)
+{
+  std::vector<_rhs_item> items(6);
+  const int columns[] = {4, 9, 2, 7, 4, 11};
+  for (size_t i = 0; i < items.size(); ++i) {
+    items[i] = _rhs_item{columns[i], static_cast<int>(i), 'G', nullptr};
+    rhs_insert(&items[i], rows);
+  }
+  std::vector<int> order, values;
+  for (const _rhs_item* r = rows->head; r; r = r->next) {
+    order.push_back(r->column);
+    values.push_back(r->value);
+  }
+  EXPECT_EQ(order, (std::vector<int>{2, 4, 4, 7, 9, 11}));
+  // An equal row number goes before the items already there.
+  EXPECT_EQ(values[1], 4);
+  EXPECT_EQ(values[2], 0);
+  EXPECT_EQ(rows->tail->column, 11);
+  rows->head = rows->tail = nullptr;  // the items are the test's
+}
+
+TEST_F(RowTest, StatisticsCountOnlyTheFirstSixteenLayers)
+{
+  _edge* low = edge(0, 3);
+  _edge* high = edge(10, 20);
+  _edge* other = edge(20, 16);
+  add_column_2(low, high, equat_bucket, rows, 0, 'G', 1, 1);
+  add_column_2(high, other, equat_bucket, rows, 0, 'G', 1, 1);
+  add_column_2(low, high, equat_bucket, rows, 0, 'G', 1, 1);
+  add_column_2(high, other, equat_bucket, rows, 0, 'G', 1, 1);
+  EXPECT_EQ(count_left[3], 1);
+  EXPECT_EQ(loop_left[3], 1);
+  int rest = 0;
+  for (int i = 0; i < kStatLayers; ++i)
+    rest += count_right[i] + loop_right[i] + (i == 3 ? 0 : count_left[i] + loop_left[i]);
+  EXPECT_EQ(rest, 0);
+  EXPECT_EQ(looplooploop, 2);
+  EXPECT_EQ(mps_column_num, 3);
+}
+
+TEST_F(RowTest, ProgressBlockEveryFiveThousandRows)
+{
+  _edge* a = edge(7, 2);
+  _edge* b = edge(9, 2);
+  mps_column_num = 5000;
+  looplooploop = 3;
+  add_column_2(a, b, equat_bucket, rows, 0, 'G', 1, 1);
+  EXPECT_NE(out.find("dir 1 mps_column = 5000, line = 7>9, looplooploop = 3\n"),
+            std::string::npos) << out;
+  EXPECT_NE(out.find("ct_left       0      0      1 "), std::string::npos) << out;
+  EXPECT_EQ(looplooploop, 0);
+  EXPECT_EQ(count_left[2], 0);  // reset after the block
+}
+
+TEST_F(RowTest, ModifyAlphaWeighsBothSides)
+{
+  _edge* a = edge(0);
+  _edge* b = edge(5);
+  _edge* c = edge(9);
+  box_item box{};
+  box.left_edge = a;
+  box.right_edge = b;
+  modify_alpha(equat_bucket, &box);
+  EXPECT_EQ((*equat_bucket)[a->sub - 1].alpha, 10000);
+  EXPECT_EQ((*equat_bucket)[b->sub - 1].alpha, 10000);
+  EXPECT_EQ((*equat_bucket)[c->sub - 1].alpha, 1);
+}
+
+// Events come in ascending value; among equal values the later insertion
+// first, also for insertions after the list was read.
+TEST(SweepList, OrderOfEvents)
+{
+  box_item boxes[6]{};
+  sweep_list list;
+  const long values[] = {30, 10, 30, 20, 10};
+  for (int i = 0; i < 5; ++i)
+    list.Insert(&boxes[i], values[i]);
+  auto order = [&]() {
+    std::vector<int> got;
+    for (const sweep_elem& e : list.events())
+      got.push_back(static_cast<int>(e.box - boxes));
+    return got;
+  };
+  EXPECT_EQ(order(), (std::vector<int>{4, 1, 3, 2, 0}));
+  list.Insert(&boxes[5], 10);
+  EXPECT_EQ(order(), (std::vector<int>{5, 4, 1, 3, 2, 0}));
+}
+
+}  // namespace
