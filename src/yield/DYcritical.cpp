@@ -27,12 +27,13 @@ double cpuSince(std::clock_t start)
 
 long clampCoord(long v) { return std::max<long>(cs::kMin, std::min<long>(cs::kMax, v)); }
 
-// The tiles meeting a box, as a vector (Stitch must be in the plane).
-std::vector<_Dtile*> tilesIn(_Dtile* entry, long x1, long y1, long x2, long y2)
+// The tiles meeting a box, as a vector; the search starts at `near`, a
+// tile of the plane close to the box.
+std::vector<_Dtile*> tilesIn(_Dtile* near, long x1, long y1, long x2, long y2)
 {
   std::vector<_Dtile*> tiles;
   _Dtilelist* list = nullptr;
-  Stitch = entry;
+  Stitch = near;
   AreaEnum(int(clampCoord(x1)), int(clampCoord(y1)), int(clampCoord(x2)), int(clampCoord(y2)),
            &list, 0);
   for (_Dtilelist* l = list; l; l = l->next)
@@ -126,7 +127,7 @@ void shortRegions(Region& region, int plane, int size, int x1, int y1, int x2, i
   for (_Dtile* t : tilesIn(entry, x1, y1, x2, y2)) {
     if (t->type != layer || Region::marked(t))
       continue;
-    for (_Dtile* n : tilesIn(entry, long(t->x1) - size, long(t->y1) - size,
+    for (_Dtile* n : tilesIn(t, long(t->x1) - size, long(t->y1) - size,
                              long(cs::right(t)) + size, long(cs::top(t)) + size)) {
       if (n == t || n->type != layer || Region::marked(n) || n->node == t->node)
         continue;
@@ -137,9 +138,9 @@ void shortRegions(Region& region, int plane, int size, int x1, int y1, int x2, i
 }
 
 // True when every tile of the box is material of `layer`.
-bool allMaterial(_Dtile* entry, int layer, int x1, int y1, int x2, int y2)
+bool allMaterial(_Dtile* near, int layer, int x1, int y1, int x2, int y2)
 {
-  std::vector<_Dtile*> strip = tilesIn(entry, x1, y1, x2, y2);
+  std::vector<_Dtile*> strip = tilesIn(near, x1, y1, x2, y2);
   if (strip.empty())
     return false;
   for (_Dtile* s : strip)
@@ -157,7 +158,7 @@ void openRegions(Region& region, int plane, int size, int x1, int y1, int x2, in
   for (_Dtile* s : tilesIn(entry, x1, y1, x2, y2)) {
     if (s->type != cs::kSpace || Region::marked(s))
       continue;
-    for (_Dtile* x : tilesIn(entry, long(s->x1) - size, long(s->y1) - size,
+    for (_Dtile* x : tilesIn(s, long(s->x1) - size, long(s->y1) - size,
                              long(cs::right(s)) + size, long(cs::top(s)) + size)) {
       if (x == s || x->type != cs::kSpace || Region::marked(x))
         continue;
@@ -166,10 +167,10 @@ void openRegions(Region& region, int plane, int size, int x1, int y1, int x2, in
         continue;
       _box g = *gap;
       common::release(gap);
-      for (_Dtile* t : tilesIn(entry, g.x1, g.y1, g.x2, g.y2)) {
+      for (_Dtile* t : tilesIn(s, g.x1, g.y1, g.x2, g.y2)) {
         if (t->type != layer)
           continue;
-        if (allMaterial(entry, layer, g.x1, t->y1, g.x2, cs::top(t)))
+        if (allMaterial(t, layer, g.x1, t->y1, g.x2, cs::top(t)))
           region.add(DFcrtArea(s, x, t, size));
       }
     }
