@@ -5,6 +5,7 @@
 #include "DYyield.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <vector>
 
@@ -44,14 +45,14 @@ std::vector<_Dtile*> tilesIn(_Dtile* near, long x1, long y1, long x2, long y2)
 
 /*
  * Region --
- *   One critical-area computation on a plane: collects regions in the
- *   critical-area companion, marks the tiles it has done, and on leaving
+ *   One critical-area computation on a plane: collects regions and unions
+ *   them in the critical-area companion, marks the tiles it has done, and on leaving
  *   (normally or when the action is abandoned) unmarks them and empties
  *   the companion.
  */
 class Region {
  public:
-  explicit Region(int plane) : plane_(plane), hint_(DlayerTile[plane].crittile) {}
+  explicit Region(int plane) : plane_(plane) {}
   ~Region()
   {
     for (_Dtile* t : marked_)
@@ -68,23 +69,47 @@ class Region {
   }
   static bool marked(const _Dtile* t) { return (t->processed & kMark) != 0; }
 
-  // Unions the box (freed here) into the companion.
+  // Takes the box (freed here) for the union.
   void add(_box* box)
   {
     if (!box)
       return;
-    _rects r{std::max(box->x1, cs::kMin), std::max(box->y1, cs::kMin),
-             std::min(box->x2, cs::kMax), std::min(box->y2, cs::kMax), nullptr};
+    _box b{std::max(box->x1, cs::kMin), std::max(box->y1, cs::kMin), std::min(box->x2, cs::kMax),
+           std::min(box->y2, cs::kMax)};
     common::release(box);
-    if (r.x1 >= r.x2 || r.y1 >= r.y2)
-      return;
-    Stitch = hint_ ? hint_ : DlayerTile[plane_].crittile;
-    hint_ = Put1BoxCS(&r, cs::kFrame, plane_);
+    if (b.x1 < b.x2 && b.y1 < b.y2)
+      pending_.push_back(b);
+  }
+
+  // Unions the boxes taken into the companion.  They go in along a
+  // Z-order curve, so that each insertion starts next to the previous one.
+  void insert()
+  {
+    auto key = [](const _box& b) {
+      uint64_t x = uint32_t(b.x1 - cs::kMin), y = uint32_t(b.y1 - cs::kMin), k = 0;
+      for (int bit = 31; bit >= 0; --bit)
+        k = (k << 2) | ((y >> bit & 1) << 1) | (x >> bit & 1);
+      return k;
+    };
+    std::vector<std::pair<uint64_t, _box>> order;
+    order.reserve(pending_.size());
+    for (const _box& b : pending_)
+      order.push_back({key(b), b});
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    pending_.clear();
+    _Dtile* hint = DlayerTile[plane_].crittile;
+    for (const auto& entry : order) {
+      _rects r{entry.second.x1, entry.second.y1, entry.second.x2, entry.second.y2, nullptr};
+      Stitch = hint;
+      hint = Put1BoxCS(&r, cs::kFrame, plane_);
+    }
   }
 
   // Sum of (w / scale) x (h / scale) over the regions.
-  double area() const
+  double area()
   {
+    insert();
     double scale = theGlobalScale > 0 ? theGlobalScale : 1;
     double sum = 0;
     for (_Dtile* t : tilesIn(DlayerTile[plane_].crittile, cs::kMin, cs::kMin, cs::kMax, cs::kMax))
@@ -105,8 +130,8 @@ class Region {
   }
 
   int plane_;
-  _Dtile* hint_;
   std::vector<_Dtile*> marked_;
+  std::vector<_box> pending_;  // regions not yet in the companion
 };
 
 bool checkPlane(int plane)
