@@ -8,9 +8,11 @@
 
 #include "DTtechnology.h"
 #include "Dcompact.h"
+#include "DYyield.h"
 #include "Devent.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
+#include "Dview.h"
 
 namespace batch {
 
@@ -67,6 +69,22 @@ bool readPoint(const std::string& word, long* x, long* y)
   text = end + 1;
   *y = strtol(text, &end, 10);
   return end != text && *end == '\0' && labs(*x) <= kInfinity && labs(*y) <= kInfinity;
+}
+
+// The file a plot action writes when the line names none.
+const char* plotFile(const std::string& action)
+{
+  static const struct {
+    const char* action;
+    const char* file;
+  } plots[] = {{"f.DYCarea", "sensitivity.png"},
+               {"f.DYdx", "distribution.png"},
+               {"f.DYpof", "pof.png"},
+               {"f.DYyx", "yield.png"}};
+  for (const auto& p : plots)
+    if (action == p.action)
+      return p.file;
+  return nullptr;
 }
 
 int layerIndex(const std::string& name)
@@ -139,6 +157,30 @@ bool Runner::runLine(const std::string& raw)
       return fail("%s needs a file name", name);
     if (!snapshot_ || !snapshot_(arguments))
       return fail("cannot write the snapshot %s", arguments);
+    return true;
+  }
+  if (name == "view") {
+    // The visible area of the main view, as a zoom to the box shows it.
+    std::istringstream words(arguments);
+    std::string first, second, extra;
+    long x1, y1, x2, y2;
+    if (!(words >> first >> second) || (words >> extra) || !readPoint(first, &x1, &y1) ||
+        !readPoint(second, &x2, &y2))
+      return fail("%s needs two corners x1,y1 x2,y2", name);
+    if (DVzoominExe(x1, y1, x2, y2) != 0)
+      return fail("%s cannot show that box", name);
+    return true;
+  }
+  if (const char* file = plotFile(name)) {
+    // A plot action: the plot window's drawing goes to a PNG file.
+    std::string path = arguments.empty() ? file : arguments;
+    int before = yield::plotCount();
+    if (!runAction(name, ""))
+      return false;
+    if (yield::plotCount() == before)
+      return fail("%s drew no plot", name);
+    if (!plot_ || !plot_(path))
+      return fail("cannot write the plot %s", path);
     return true;
   }
 

@@ -24,7 +24,9 @@ class BatchFrontEnd : public common::FrontEnd {
 
 // A script line is an action name with what its dialog takes, then points
 // "x,y" in layout units for the interaction the action started; or
-// "snapshot <file>", which writes the main view as a PNG image.
+// "snapshot <file>", which writes the main view as a PNG image; "view x1,y1
+// x2,y2", which shows that box in the main view; a plot action, optionally
+// with a file name, writes the plot window as a PNG image.
 class Runner {
  public:
   using Snapshot = std::function<bool(const std::string& path)>;
@@ -39,6 +41,8 @@ class Runner {
 
   // Where "snapshot" writes the main view; without one it fails.
   void setSnapshot(Snapshot snapshot) { snapshot_ = std::move(snapshot); }
+  // Where the plot actions write the plot window; without one they fail.
+  void setPlot(Snapshot plot) { plot_ = std::move(plot); }
 
  private:
   struct Point {
@@ -51,6 +55,7 @@ class Runner {
 
   BatchFrontEnd frontEnd_;
   Snapshot snapshot_;
+  Snapshot plot_;
   int lineNumber_ = 0;
 };
 

@@ -44,13 +44,22 @@ void usage(const char* program)
          "  rows rows.txt                    writes the resize rows of both directions\n"
          "                                   (one per line: number, direction, type,\n"
          "                                   terms coeff*layer.side(coordinates), value)\n"
+         "  view 0,0 2000,1000               shows that box in the main view, as a zoom\n"
+         "                                   would (the fitted view until then); single\n"
+         "                                   critical areas are taken over what it shows\n"
+         "  f.DYCarea [file.png]             a plot action writes the plot window (%dx%d)\n"
+         "                                   as PNG: sensitivity.png, distribution.png\n"
+         "                                   (f.DYdx), pof.png (f.DYpof), yield.png (f.DYyx)\n"
+         "  f.DIsetForm D0(DefectDensity) 5  a layer parameter of the active layer\n"
+         "                                   (X0(SizeDistribution), D0(DefectDensity),\n"
+         "                                   Y0(ClusterFactor), A(GammaParameter))\n"
          "  f.DIcifMode Full                 reads CIF in full mode from now on\n"
          "\"#\" starts a comment.  The exit status is 0 when every line ran.\n"
          "-f reads CIF in full mode (CIF 2.0 as layout editors write it) instead of\n"
          "the strict line-oriented subset; so does \"CIFMode full\" in the system\n"
          "source file.\n"
          "SYSRC must name the system source file (lib/sysrc in the source tree).\n",
-         program, kViewWidth, kViewHeight);
+         program, kViewWidth, kViewHeight, kPlotWidth, kPlotHeight);
 }
 
 }  // namespace
@@ -69,14 +78,16 @@ int main(int argc, char** argv)
   init::startHeadless(false);
 
   batch::Runner runner;
-  view::NullSurface plot(kPlotWidth, kPlotHeight);
 #ifdef QUORIN_HAVE_CAIRO
   const _GWorkStation& station = GCworkStation[GCstationId];
   unsigned long background = station.ncolor > 0 ? station.color[0].pixel : 0;
   batch::ImageSurface image(kViewWidth, kViewHeight, background);
+  batch::ImageSurface plot(kPlotWidth, kPlotHeight, background);
   view::initViewports(&image, nullptr, &plot, nullptr);
   runner.setSnapshot([&image](const std::string& path) { return image.writePng(path.c_str()); });
+  runner.setPlot([&plot](const std::string& path) { return plot.writePng(path.c_str()); });
 #else
+  view::NullSurface plot(kPlotWidth, kPlotHeight);
   view::NullSurface image(kViewWidth, kViewHeight);
   view::initViewports(&image, nullptr, &plot, nullptr);
 #endif

@@ -210,6 +210,21 @@ void openPlotWindow()
     state().plotSurface->updateSize();
 }
 
+/*
+ * moveScale --
+ *   The core moved the defect size: the scale shows it (within its range)
+ *   at once, also in the middle of a sweep.
+ */
+void moveScale(int value)
+{
+  if (!theScaleBar)
+    return;
+  int low = 0, high = 0;
+  XtVaGetValues(theScaleBar, XmNminimum, &low, XmNmaximum, &high, nullptr);
+  XmScaleSetValue(theScaleBar, std::max(low, std::min(high, value)));
+  XmUpdateDisplay(theScaleBar);
+}
+
 void setScaleLimit(bool maximum, int value)
 {
   int low = 0, high = 0, current = 0;

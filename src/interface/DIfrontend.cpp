@@ -46,6 +46,7 @@ class MotifFrontEnd : public common::FrontEnd, public event::Input {
   void layerPanelChanged() override { DIlayerControl(); }
   void layerButtonChanged(int layer) override { interface::repaintLayerButton(layer); }
   void defectScaleLimit(bool maximum, int value) override { interface::setScaleLimit(maximum, value); }
+  void defectScaleMoved(int value) override { interface::moveScale(value); }
   void setPaneOpen(int pane, bool open) override { interface::setPaneOpen(pane, open); }
   int playback() override { return interface::playback(); }
   void openPlotWindow() override { interface::openPlotWindow(); }

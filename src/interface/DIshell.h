@@ -45,6 +45,7 @@ void showMessage(char kind, const char* line);
 void setPaneOpen(int pane, bool open);
 void openPlotWindow();
 void setScaleLimit(bool maximum, int value);
+void moveScale(int value);
 
 // The layer buttons of the panel.
 void makeLayerButtons();

@@ -115,6 +115,14 @@ void plotResizeCB(Widget, XtPointer, XtPointer)
     interface::state().plotSurface->updateSize();
 }
 
+// The user moved the defect-size scale: the fault and yield actions read
+// its value (tenths of a grid step).
+void scaleMovedCB(Widget, XtPointer, XtPointer call)
+{
+  if (auto* cbs = static_cast<XmScaleCallbackStruct*>(call))
+    theDefectScale = cbs->value;
+}
+
 // The drawing area of the main view inside its two frames.
 void createWorkArea()
 {
@@ -139,6 +147,8 @@ void createLayerPane()
   theScaleBar = CreateScale(theScaleWidget, 10 * theMinDefectSize / scale,
                             10 * theMaxDefectSize / scale, 10 * theMaxDefectSize / scale,
                             10 * theStep / scale);
+  XtAddCallback(theScaleBar, XmNvalueChangedCallback, scaleMovedCB, nullptr);
+  XtAddCallback(theScaleBar, XmNdragCallback, scaleMovedCB, nullptr);
   CreateSeparator("Sep2", theRowColumn);
   XtVaSetValues(XtNameToWidget(theRowColumn, "Sep2"), XmNorientation, XmVERTICAL, nullptr);
   theLayerPanel = XtVaCreateManagedWidget("LAYERPANEL", xmRowColumnWidgetClass, theRowColumn,

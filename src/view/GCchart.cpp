@@ -2,6 +2,7 @@
 // and titles, in pixels of the viewport's surface.
 #include "Dview.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +16,7 @@ constexpr int kTick = 10;         // pixels
 constexpr int kYLabelOffset = 40; // pixels left of the axis
 constexpr int kXLabelBelow = 22;  // pixels below the axis
 constexpr int kCharWidth = 6;     // pixels of one character of the "fixed" font
+constexpr int kTitleFromEdge = 3; // pixels between the x title's baseline and the bottom
 
 void usePen(_Gviewport* vp, bool dashed)
 {
@@ -71,8 +73,10 @@ void GCmakeView(_Gviewport* vp, float xmax, float ymax, int nx, int ny, const ch
     snprintf(text, sizeof text, "%0.1f", i * xmax / nx);
     s.string(x - kCharWidth, bottom + kXLabelBelow, text);
   }
+  // Below the tick labels, but never below the surface's last rows.
   if (xtitle)
-    s.string(width - cw - kCharWidth * int(strlen(xtitle)), bottom + 2 * kXLabelBelow, xtitle);
+    s.string(width - cw - kCharWidth * int(strlen(xtitle)),
+             std::min(bottom + 2 * kXLabelBelow, height - kTitleFromEdge), xtitle);
   if (ytitle)
     s.string(kCharWidth, ch / 2, ytitle);
   s.flush();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Motif window under Xvfb: the widget tree, a menu, the file dialog,
-# drawing, zoom, and recording a session that a fresh start plays back.
+# drawing, zoom, a sensitivity sweep with its plot, and recording a session
+# that a fresh start plays back.
 # quorin writes the place of every widget into $QUORIN_GEOMETRY, so the
 # clicks need no fixed pixel positions.  Exits 77 (skipped) when Xvfb,
 # xdotool, xwd or ImageMagick are missing.
@@ -206,6 +207,32 @@ draw_click 300 280
 wait_until 5 "the zoom out" scale_is_not "$scale1"
 scale2=$(view_line | awk '{print $2}')
 awk -v a="$scale2" -v b="$scale1" 'BEGIN {exit !(a > b)}' || fail "zoom out made the scale $scale2 from $scale1"
+
+# --- A sensitivity sweep of metal 1 and its plot in the plot window.
+step "make CMF the active layer"
+click_widget '\.toggle1$'
+sleep 0.3
+click_widget '\.BUTTON$' CMF
+cmf_active() { grep -q 'CMF is switched on' "$work/err.first"; }
+wait_until 10 "CMF to be active" cmf_active
+menu Yield Analyse_Shorts
+swept() { grep -q 'Analyzing layout sensitivity for missing materials done' "$work/err.first"; }
+wait_until 30 "the sweep" swept
+[ "$(grep -c 'Message: One step done.' "$work/err.first")" = 10 ] || fail "the sweep did not take 10 steps"
+menu Yield Sensitivity_Plot
+wait_until 10 "the plot window" viewable '\.POPUPDRAW$'
+# The sensitivity curve is drawn in colour 6 of lib/colors, magenta.
+plot_shows_curve() {
+  local x y w h v
+  read -r x y w h v <<<"$(widget '\.POPUPDRAW$')"
+  timeout 10 xwd -root -silent >"$work/plot.xwd" || return 1
+  timeout 20 "$convert" "$work/plot.xwd" -crop "$((w - 4))x$((h - 4))+$((x + 2))+$((y + 2))" +repage \
+    "$work/plot.png" || return 1
+  timeout 20 "$convert" "$work/plot.png" -format %c histogram:info:- | grep -qi '#FF00FF'
+}
+wait_until 10 "the sensitivity curve in the plot window" plot_shows_curve
+click_widget '\.dismiss$'
+wait_until 10 "the plot window to go" hidden '\.POPUPDRAW$'
 quit_quorin
 
 # --- Record a session.
