@@ -65,15 +65,31 @@ std::vector<std::string> exampleLayouts()
   return names;
 }
 
+// Both example rule files: the vendor file through the bridge, and the
+// older format.
 TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
 {
-  ASSERT_EQ(bridgeFile("examples/example.bridge"), 1);
-  ASSERT_EQ(vendorFile(2, "examples/example_rules.tf"), 1);
   int active = slot("CAA"), poly = slot("CPG");
   std::vector<std::string> names = exampleLayouts();
   ASSERT_GE(names.size(), 10u);
-  for (const std::string& name : names) {
-    SCOPED_TRACE(name);
+  for (int file = 0; file < 2 * static_cast<int>(names.size()); ++file) {
+    const std::string& name = names[file / 2];
+    SCOPED_TRACE(name + (file % 2 ? " with example.rules" : " with example_rules.tf"));
+    DRclearAllRules();
+    if (file % 2 == 0) {
+      ASSERT_EQ(bridgeFile("examples/example.bridge"), 1);
+      ASSERT_EQ(vendorFile(2, "examples/example_rules.tf"), 1);
+    } else {
+      FILE* in = fopen(testing_support::sourcePath("examples/example.rules").c_str(), "r");
+      ASSERT_NE(in, nullptr);
+      ASSERT_EQ(ReadDesignRules(in), 1);
+      fclose(in);
+    }
+    int inForce = 0;
+    for (int i = 0; i < kRuleLayers; ++i)
+      for (int j = 0; j < kRuleLayers; ++j)
+        inForce += WIDTH_VALID[i] + SPACING_VALID[i][j] + EXTENSION_VALID[i][j];
+    ASSERT_GT(inForce, 50);
     ASSERT_TRUE(load(name));
     auto layers = designrule_test::planeRects();
     EXPECT_FALSE(layers.empty());

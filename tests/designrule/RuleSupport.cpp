@@ -88,21 +88,18 @@ int RuleTest::slot(const char* layer)
 std::string RuleTest::tables()
 {
   std::string text;
-  auto add = [&text](const int16_t* values, int n) {
+  // Entries that are not zero, as "name[i]=value/flag".
+  auto add = [&text](const char* name, const int16_t* values, const int16_t* flags, int n) {
     for (int i = 0; i < n; ++i)
-      text += std::to_string(values[i]) + " ";
-    text += "\n";
+      if (values[i] || flags[i])
+        text += std::string(name) + "[" + std::to_string(i) + "]=" + std::to_string(values[i]) +
+                "/" + std::to_string(flags[i]) + " ";
   };
-  add(WIDTH, kRuleLayers);
-  add(WIDTH_VALID, kRuleLayers);
-  add(&SPACING[0][0], kRuleLayers * kRuleLayers);
-  add(&SPACING_VALID[0][0], kRuleLayers * kRuleLayers);
-  add(&EXTENSION[0][0], kRuleLayers * kRuleLayers);
-  add(&EXTENSION_VALID[0][0], kRuleLayers * kRuleLayers);
-  add(TRAN_WIDTH, kTranKinds);
-  add(TRAN_WIDTH_VALID, kTranKinds);
-  add(TRAN_LENGTH, kTranKinds);
-  add(TRAN_LENGTH_VALID, kTranKinds);
+  add("W", WIDTH, WIDTH_VALID, kRuleLayers);
+  add("S", &SPACING[0][0], &SPACING_VALID[0][0], kRuleLayers * kRuleLayers);
+  add("E", &EXTENSION[0][0], &EXTENSION_VALID[0][0], kRuleLayers * kRuleLayers);
+  add("TW", TRAN_WIDTH, TRAN_WIDTH_VALID, kTranKinds);
+  add("TL", TRAN_LENGTH, TRAN_LENGTH_VALID, kTranKinds);
   for (const CIFtoCADENCElayers& entry : CifToCadence)
     text += std::string(entry.cadenceLayer) + "/" + entry.purpose + " ";
   char grids[64];
