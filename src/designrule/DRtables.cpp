@@ -219,11 +219,15 @@ bool toGrid(double micrometres, int16_t* grid)
 bool convert(const double* from, int16_t* to, const int* lines, int n, const char* table)
 {
   for (int i = 0; i < n; ++i) {
-    if (!toGrid(from[i], &to[i])) {
+    if (toGrid(from[i], &to[i]))
+      continue;
+    if (lines[i] > 0)
       GCmessage(kModule, 'E', "Design rule file line %d: %s %g um is %g grid steps, out of range",
                 lines[i], table, from[i], from[i] / LAMBDA_T2);
-      return false;
-    }
+    else
+      GCmessage(kModule, 'E', "Dummy layer %s %g um is %g grid steps, out of range", table,
+                from[i], from[i] / LAMBDA_T2);
+    return false;
   }
   return true;
 }
