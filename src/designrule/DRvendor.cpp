@@ -367,50 +367,107 @@ void RuleParser::gridEntry(const std::vector<Item>& items)
   DRrdGrid(grid);
 }
 
-// ( name via purpose layer1 purpose1 layer2 purpose2 w l [( array )]
-//   enc1 enc2 ... ).
+// Reads the items of a device entry in order.  A layer is a list ( layer
+// [purpose] ) or a name, followed by its purpose name when the names of the
+// entry's first `layers` layers come in pairs.
+class EntryCursor {
+ public:
+  EntryCursor(const std::vector<Item>& items, const char* form, size_t layers)
+      : items_(items), form_(form)
+  {
+    size_t words = 0;
+    for (size_t i = 1; i < items.size() && !isValue(items[i]); ++i)
+      words += items[i].kind == Item::List ? 2 : 1;
+    withPurpose_ = words >= 2 * layers;
+  }
+
+  bool atEnd() const { return at_ >= items_.size(); }
+  bool atName() const { return !atEnd() && items_[at_].kind == Item::Name; }
+  const std::string& name()
+  {
+    if (!atName())
+      throw FileError{form_};
+    return items_[at_++].text;
+  }
+  const std::string& layer()
+  {
+    if (!atEnd() && items_[at_].kind == Item::List && !items_[at_].items.empty() &&
+        items_[at_].items.size() <= 2 && items_[at_].items[0].kind == Item::Name &&
+        items_[at_].items.back().kind == Item::Name)
+      return items_[at_++].items[0].text;
+    const std::string& layer = name();
+    if (withPurpose_)
+      name();  // its purpose
+    return layer;
+  }
+  double value()
+  {
+    double v;
+    if (atEnd() || !valueOf(items_[at_], &v))
+      throw FileError{form_};
+    ++at_;
+    return v;
+  }
+  // Skips a list that is not a value (the contact array).
+  void skipList()
+  {
+    if (!atEnd() && items_[at_].kind == Item::List && !isValue(items_[at_]))
+      ++at_;
+  }
+
+ private:
+  const std::vector<Item>& items_;
+  const char* form_;
+  size_t at_ = 0;
+  bool withPurpose_;
+};
+
+// ( name via [purpose] layer1 [purpose1] layer2 [purpose2] w l
+//   [( row column xPitch yPitch xBias yBias )] enc1 enc2 ... ).
 void RuleParser::contactEntry(const std::vector<Item>& items)
 {
-  static const char* const kForm =
-      "symContactDevice entries are ( name via purpose layer1 purpose1 layer2 purpose2 "
-      "width length [( array )] enclosure1 enclosure2 ... )";
-  if (items.size() < 11)
-    throw FileError{kForm};
-  for (int i = 0; i < 7; ++i) {
-    if (items[i].kind != Item::Name)
-      throw FileError{kForm};
-  }
-  size_t enc = items[9].kind == Item::List && !isValue(items[9]) ? 10 : 9;
-  if (items.size() < enc + 2)
-    throw FileError{kForm};
-  DRrdSymContact(items[1].text.c_str(), items[3].text.c_str(), items[5].text.c_str(),
-                 value(items[7], "the width"), value(items[8], "the length"),
-                 value(items[enc], "the first enclosure"),
-                 value(items[enc + 1], "the second enclosure"));
+  EntryCursor entry(items,
+                    "symContactDevice entries are ( name via [purpose] layer1 [purpose] layer2 "
+                    "[purpose] width length [( array )] enclosure1 enclosure2 ... )",
+                    3);
+  entry.name();
+  std::string via = entry.layer();
+  std::string layer1 = entry.layer();
+  std::string layer2 = entry.layer();
+  double width = entry.value();
+  double length = entry.value();
+  entry.skipList();
+  double enc1 = entry.value();
+  double enc2 = entry.value();
+  DRrdSymContact(via.c_str(), layer1.c_str(), layer2.c_str(), width, length, enc1, enc2);
 }
 
-// ( name active purpose poly purpose width length actExt polyExt
-//   [implant purpose enclosure] ... ).
+// ( name active [purpose] poly [purpose] w l actExt polyExt
+//   [implant [purpose] enclosure] ... ).
 void RuleParser::enhancementEntry(const std::vector<Item>& items)
 {
-  static const char* const kForm =
-      "symEnhancementDevice entries are ( name active purpose poly purpose width length "
-      "activeExtension polyExtension [implant purpose enclosure] ... )";
-  if (items.size() < 9)
-    throw FileError{kForm};
-  for (int i = 0; i < 5; ++i) {
-    if (items[i].kind != Item::Name)
-      throw FileError{kForm};
-  }
+  EntryCursor entry(items,
+                    "symEnhancementDevice entries are ( name active [purpose] poly [purpose] "
+                    "width length activeExtension polyExtension [implant [purpose] enclosure] "
+                    "... )",
+                    2);
+  entry.name();
+  std::string active = entry.layer();
+  std::string poly = entry.layer();
+  double width = entry.value();
+  double length = entry.value();
+  double actExt = entry.value();
+  double polyExt = entry.value();
   std::string implant;
   double enclosure = 0;
-  if (items.size() >= 12 && items[9].kind == Item::Name) {
-    implant = items[9].text;
-    enclosure = value(items[11], "the implant enclosure");
+  if (entry.atName()) {
+    implant = entry.name();
+    if (entry.atName())
+      entry.name();  // its purpose
+    enclosure = entry.value();
   }
-  DRrdEnhanceDev(items[1].text.c_str(), items[3].text.c_str(), value(items[5], "the width"),
-                 value(items[6], "the length"), value(items[7], "the active extension"),
-                 value(items[8], "the poly extension"), implant.c_str(), enclosure);
+  DRrdEnhanceDev(active.c_str(), poly.c_str(), width, length, actExt, polyExt, implant.c_str(),
+                 enclosure);
 }
 
 }  // namespace

@@ -78,26 +78,39 @@ TEST_F(VendorReader, EnclosureKeepsTheLargerOrNegativeExtensionOverwrites)
   EXPECT_EQ(WIDTH_VALID[slot("CPG")], 0);  // minNotch files nothing
 }
 
+// The device entries with purposes, without them, and with ( layer
+// purpose ) lists.
 TEST_F(VendorReader, DevicesFileCutWidthEnclosuresAndTransistorMinima)
 {
-  ASSERT_EQ(vendor(2, "devices(\n symContactDevice(\n"
-                      "  ( M2_M1 via drawing metal1 drawing metal2 drawing 0.6 0.7\n"
-                      "    ( 1 1 1.2 1.2 center center ) 0.2 0.3 _NA_ )\n"
-                      " ) ;symContactDevice\n symEnhancementDevice(\n"
-                      "  ; comment between entries\n"
-                      "  ( nmos active drawing poly drawing 0.8 0.4 0.9 0.5 nselect drawing 0.7 )\n"
-                      " ) ;symEnhancementDevice\n) ;devices\n"),
-            1);
-  int via = slot("CVA"), active = slot("CAA"), poly = slot("CPG");
-  EXPECT_EQ(WIDTH[via], 6);
-  EXPECT_EQ(EXTENSION[slot("CMF")][via], 2);
-  EXPECT_EQ(EXTENSION[slot("CMS")][via], 3);
-  EXPECT_EQ(EXTENSION[active][poly], 9);
-  EXPECT_EQ(EXTENSION[poly][active], 5);
-  EXPECT_EQ(EXTENSION[slot("CSN")][active], 7);
-  EXPECT_EQ(TRAN_WIDTH[0], 8);
-  EXPECT_EQ(TRAN_LENGTH[0], 4);
-  EXPECT_EQ(TRAN_WIDTH_VALID[0] + TRAN_LENGTH_VALID[0], 2);
+  struct Form {
+    const char* contact;
+    const char* transistor;
+  } forms[] = {
+      {"via drawing metal1 drawing metal2 drawing", "active drawing poly drawing"},
+      {"via metal1 metal2", "active poly"},
+      {"( via drawing ) ( \"metal1\" \"drawing\" ) ( metal2 )", "( active drawing ) ( poly )"},
+  };
+  for (const Form& form : forms) {
+    SCOPED_TRACE(form.contact);
+    ASSERT_EQ(vendor(2, std::string("devices(\n symContactDevice(\n  ( M2_M1 ") + form.contact +
+                            " 0.6 0.7\n    ( 1 1 1.2 1.2 center center ) 0.2 0.3 _NA_ )\n"
+                            " ) ;symContactDevice\n symEnhancementDevice(\n"
+                            "  ; comment between entries\n  ( nmos " +
+                            form.transistor +
+                            " 0.8 0.4 0.9 0.5 nselect drawing 0.7 )\n"
+                            " ) ;symEnhancementDevice\n) ;devices\n"),
+              1);
+    int via = slot("CVA"), active = slot("CAA"), poly = slot("CPG");
+    EXPECT_EQ(WIDTH[via], 6);
+    EXPECT_EQ(EXTENSION[slot("CMF")][via], 2);
+    EXPECT_EQ(EXTENSION[slot("CMS")][via], 3);
+    EXPECT_EQ(EXTENSION[active][poly], 9);
+    EXPECT_EQ(EXTENSION[poly][active], 5);
+    EXPECT_EQ(EXTENSION[slot("CSN")][active], 7);
+    EXPECT_EQ(TRAN_WIDTH[0], 8);
+    EXPECT_EQ(TRAN_LENGTH[0], 4);
+    EXPECT_EQ(TRAN_WIDTH_VALID[0] + TRAN_LENGTH_VALID[0], 2);
+  }
 }
 
 TEST_F(VendorReader, GridOfTheRulesScalesTheConversion)
