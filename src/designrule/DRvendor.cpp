@@ -272,8 +272,11 @@ void RuleParser::section(int depth)
       syntaxError();
     }
   }
-  if (advance() != Token::Comment)
+  int closing = drline;
+  if (advance() != Token::Comment) {
+    drline = closing;  // the message names the line of the ")"
     throw FileError{"\")\" of " + name + " must be followed by a \";\" comment"};
+  }
   advance();
 }
 

@@ -171,7 +171,7 @@ TEST_F(VendorReader, BadFilesAreRefusedWithTheirLine)
     bool firstVariantToo;  // the first variant converts nothing
   } cases[] = {
       {"physicalRules(\n spacingRules(\n  ( minWidth metal1 3.0 )\n )\n) ;physicalRules\n",
-       "Design rule file line 5: \")\" of spacingRules must be followed by a \";\" comment", true},
+       "Design rule file line 4: \")\" of spacingRules must be followed by a \";\" comment", true},
       {"physicalRules(\n spacingRules(\n  ( minWidth \"metal1 3.0 )\n ) ;s\n) ;p\n",
        "Design rule file line 3: a quoted name runs", true},
       {"physicalRules(\n spacingRules(\n  ( minWidth metal1 1e999 )\n ) ;s\n) ;p\n",
