@@ -47,11 +47,65 @@ struct CIFtoCADENCElayers {
 using DRciftocadence = CIFtoCADENCElayers;
 extern CIFtoCADENCElayers CifToCadence[kRuleLayers];
 
-extern FILE* bridgein;            // stream of the layer bridge file
-extern FILE* cadenceDesRuleFile;  // stream of a foreign design rule file
+// ---------------------------------------------------------------------------
+// Readers.  Each reads into the tables and keeps what was there before when
+// the file turns out bad (syntax error, a name longer than its field, a
+// number out of range): the message names the line and the reading is
+// abandoned as a whole.
+// ---------------------------------------------------------------------------
 
-int ReadDesignRules(FILE* in);  // non-zero on success; leaves the stream open
-int DRparseBridge();
-int DRparseCadenceDesRule1();
-int DRparseCadenceDesRule2();
+// Technology side of the bridge: slot i gets the name and number of layer i,
+// printed as "layer %d :%s, %d".
+struct _layerDef;
+void DRgetCifLayers(CIFtoCADENCElayers* bridge, _layerDef* layers);
+
+// Layer bridge file: lines "vendorLayer purpose technologyLayer"; "#" starts
+// a comment line.  Returns 1 when read, 0 when refused.
+int DRparseBridge(FILE* in);
+
+// Vendor technology file, first variant (grid of the CIF input and the
+// transistor minima) and second variant (all rules; replaces every rule).
+// Return 1 when the file was read, 0 when it was refused.
+int DRparseCadenceDesRule1(FILE* in);
+int DRparseCadenceDesRule2(FILE* in);
+
+// The parser under both variants: reads `drulein` from line `drline` = 1.
+// Returns 0 on success, 1 on an error (reported through druleerror).
+extern FILE* drulein;
+extern int drline;
+int DRULEparse(FILE* in);
+void druleerror(const char* message);
+
+// Older format: "W", "E", "S" sections of [a,v] and [a,b,v] words in grid
+// units.  Returns non-zero on success; leaves the stream open.
+int ReadDesignRules(FILE* in);
+
+// Filing actions of the vendor parser (values in micrometres).  They act on
+// the collection tables and flags according to `design_rule_file`; each
+// remembers the line `drline` of what it files for the range check of
+// DRupdateDrule.  DRrdGrid ignores a grid that is not positive.
+void DRrdSpacing(const char* rule, const char* layer1, const char* layer2, double value);
+void DRrdGrid(double value);
+void DRrdSymContact(const char* via, const char* layer1, const char* layer2, double width,
+                    double length, double enc1, double enc2);
+void DRrdEnhanceDev(const char* active, const char* poly, double width, double length,
+                    double actExt, double polyExt, const char* implant, double imp_enclose);
+
+// Rules of the dummy layer "XYZ" (when the bridge has it).
+void DRgetDummyConstraint();
+// Collected micrometres into the rule tables (grid units of LAMBDA_T2,
+// halves away from zero); flags stay.  Returns 1, or 0 after a message when
+// a value does not fit the tables (the tables are then unchanged).
+int DRupdateDrule();
+// Prints the rule tables on standard output.
 int DRcheckDesRule();
+
+// Clearing.
+void DRinitTempWidth();
+void DRinitTempSpacing();
+void DRinitTempExtension();
+void DRinitWidth();
+void DRinitSpacing();
+void DRinitExtension();
+void DRinitTranWidthLength();
+void DRclearAllRules();

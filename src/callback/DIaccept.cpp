@@ -170,18 +170,16 @@ Outcome readAuxiliary(int code, const std::string& name)
   if (!in)
     return cannotOpen(name, "Can't open file: %s\n");
   rewind(in);
+  bool ok = true;
   switch (code) {
     case kAcceptBridge:
-      bridgein = in;
-      DRparseBridge();
-      bridgein = nullptr;
+      ok = DRparseBridge(in) != 0;
       break;
     case kAcceptCadence1:
     case kAcceptCadence2:
-      cadenceDesRuleFile = in;
-      if ((code == kAcceptCadence1 ? DRparseCadenceDesRule1() : DRparseCadenceDesRule2()) != 0)
+      ok = (code == kAcceptCadence1 ? DRparseCadenceDesRule1(in) : DRparseCadenceDesRule2(in)) != 0;
+      if (ok)
         DRcheckDesRule();
-      cadenceDesRuleFile = nullptr;
       break;
     default:
       transSizeFile = in;
@@ -192,7 +190,7 @@ Outcome readAuxiliary(int code, const std::string& name)
   fclose(in);
   GCmessage(kModule, 'M', "%s", parsing[k]);
   common::frontEnd().flushDisplay();
-  return Outcome::Done;
+  return ok ? Outcome::Done : Outcome::Failed;
 }
 
 // The typed number of a value prompt; 0 (also for text that is no number)

@@ -8,6 +8,7 @@
 
 #include "CS.h"
 #include "DFfault.h"
+#include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
 #include "Dcif.h"
@@ -114,7 +115,11 @@ void DIldLayout(void*, void*, void*) { common::frontEnd().openFileDialog(kAccept
 void DIldTech(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptTech); }
 void DIldSym(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptSymmetry); }
 void DIldDesRule(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptDesignRule); }
-void DRload(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptBridge); }
+void DRload(void*, void*, void*)
+{
+  DRgetCifLayers(CifToCadence, Glayers);
+  common::frontEnd().openFileDialog(kAcceptBridge);
+}
 void DRloadCadenceDesRule1(void*, void*, void*)
 {
   common::frontEnd().openFileDialog(kAcceptCadence1);
