@@ -576,19 +576,22 @@ namespace {
 bool tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* terms,
             _Dtilelist* netTiles, int size)
 {
+  _box* crit = DFcrtArea(s, x, t, size);
+  if (!crit)
+    return true;
   Stitch = s;
   _Dtile* material = nullptr;
-  if (DFspaceTinArea(&cutBox, theNet, &material))
+  if (DFspaceTinArea(&cutBox, theNet, &material)) {
+    common::release(crit);
     return true;
+  }
   const int plane = DFlayerIndex(material->type & 0xFF);
   if (plane < 0) {
+    common::release(crit);
     GCmessage(kModule, 'F', "The layer not found");
     GCmessage(kModule, 'F', "Check the routine DFlayerIndex()");
     common::abandonAction(0);
   }
-  _box* crit = DFcrtArea(s, x, t, size);
-  if (!crit)
-    return true;
   // A defect farther than size / 2 from the cut does not make it: the
   // region is kept within the cut grown by size / 2 (a space tile may run
   // to the plane's edge).
@@ -650,12 +653,28 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
   theNet = netTiles->tile->node;
   theTerms = terms;
   marks.border = DFxBSTiles(netTiles, plane);
+  // Every cut lies in the net's box, and a space tile that makes one with
+  // S reaches within `size` of S and of that box: the search around S is
+  // kept to the box grown by size + 1 (a space tile along the net may run
+  // the whole width of the layout).
+  long bx1 = cs::kMax, by1 = cs::kMax, bx2 = cs::kMin, by2 = cs::kMin;
+  for (_Dtilelist* n = netTiles; n; n = n->next) {
+    bx1 = std::min<long>(bx1, n->tile->x1);
+    by1 = std::min<long>(by1, n->tile->y1);
+    bx2 = std::max<long>(bx2, cs::right(n->tile));
+    by2 = std::max<long>(by2, cs::top(n->tile));
+  }
+  bx1 -= size + 1;
+  by1 -= size + 1;
+  bx2 += size + 1;
+  by2 += size + 1;
   bool going = true;
   for (_Dtilelist* bn = marks.border; bn && going; bn = bn->next) {
     _Dtile* s = bn->tile;
-    _box grown = {int(clampCoord(long(s->x1) - size)), int(clampCoord(long(s->y1) - size)),
-                  int(clampCoord(long(cs::right(s)) + size)),
-                  int(clampCoord(long(cs::top(s)) + size))};
+    _box grown = {int(clampCoord(std::max<long>(long(s->x1) - size, bx1))),
+                  int(clampCoord(std::max<long>(long(s->y1) - size, by1))),
+                  int(clampCoord(std::min<long>(long(cs::right(s)) + size, bx2))),
+                  int(clampCoord(std::min<long>(long(cs::top(s)) + size, by2)))};
     Stitch = s;
     _Dtilelist* near = tilesIn(grown);
     for (_Dtilelist* xn = near; xn && going; xn = xn->next) {
@@ -667,7 +686,7 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
         continue;
       if (DFvertPosition(s, x)) {
         going = tryCut(s, x, nullptr, *gap, terms, netTiles, size);
-      } else {
+      } else if (gap->x2 - gap->x1 < 2 * (size / 2)) {  // else no region
         Stitch = s;
         _Dtilelist* inside = tilesIn(*gap);
         for (_Dtilelist* tn = inside; tn && going; tn = tn->next) {
