@@ -25,8 +25,8 @@ constexpr uint16_t kRegion = cs::kFrame;   // type of a critical region
 // records follows the terminal list).
 int theNet = 0;
 const _DtermList* theTerms = nullptr;
-// A merge beyond the record's limits is reported once per run.
-bool mergeLimitSaid = false;
+// A record beyond its limits is reported once per run.
+bool limitSaid = false;
 
 _Dfopen* recordOf(const _Dtile* t) { return reinterpret_cast<_Dfopen*>(t->upper); }
 void setRecord(_Dtile* t, _Dfopen* r) { t->upper = reinterpret_cast<_Dtilelist*>(r); }
@@ -103,9 +103,22 @@ int rankOf(int gateno, int port, int fallback)
   return kMaxTerminals + 1 + fallback;
 }
 
+// An open record would hold more parts or terminals than it can: what
+// fits is kept, and the run says so once.
+void sayLimit()
+{
+  if (limitSaid)
+    return;
+  limitSaid = true;
+  GCmessage(kModule, 'W',
+            "An open fault has more than %d parts or %d terminals in a part; the parts and "
+            "terminals that fit are kept",
+            kMaxParts, kMaxGates - 1);
+}
+
 }  // namespace
 
-void DFresetOpenLimits() { mergeLimitSaid = false; }
+void DFresetOpenLimits() { limitSaid = false; }
 
 /*
  * DFxNeighborSpaceTiles --
@@ -254,48 +267,38 @@ void DFtraceTerm(_Dtile* tile, int part) { DFxPath(tile, -theNet, part); }
 /*
  * DFterm2Fault --
  *   The open record of the part numbers on the terminals' tiles: part k
- *   holds, in list order, the terminals whose tile carries k.
- * Returns: a new record; null when there is a single part or more parts
- *   than a record holds; a record with net -1 when a part has too many
- *   terminals.
+ *   holds, in list order, the terminals whose tile carries k.  Parts and
+ *   terminals beyond the record's limits are left out (said once per run).
+ * Returns: a new record; null when the terminals stay in one part.
  */
 _Dfopen* DFterm2Fault(_DtermList* terms)
 {
-  if (!terms)
+  int parts = 0;
+  for (_DtermList* t = terms; t; t = t->next)
+    parts = std::max<int>(parts, t->tile->processed);
+  if (parts < 2)
     return nullptr;
   _Dfopen* r = newOpen();
   r->net = std::abs(terms->tile->node);
-  for (int part = 1;; ++part) {
-    bool any = false;
-    for (_DtermList* t = terms; t && !any; t = t->next)
-      any = t->tile->processed == part;
-    if (!any)
-      break;
-    if (part > kMaxParts) {
-      GCmessage(kModule, 'W', "A fault causes MAXNPARTS too small, ignored");
-      delete r;
-      return nullptr;
+  r->nparts = std::min(parts, kMaxParts);
+  for (int p = 0; p < r->nparts; ++p)
+    r->pinlist[p].ngates = 0;
+  bool beyond = parts > kMaxParts;
+  for (_DtermList* t = terms; t; t = t->next) {
+    const int p = t->tile->processed - 1;
+    if (p < 0 || p >= r->nparts)
+      continue;
+    _DfpinList& pins = r->pinlist[p];
+    if (pins.ngates == kMaxGates - 1) {
+      beyond = true;
+      continue;
     }
-    _DfpinList& pins = r->pinlist[part - 1];
-    pins.ngates = 0;
-    for (_DtermList* t = terms; t; t = t->next) {
-      if (t->tile->processed != part)
-        continue;
-      if (pins.ngates == kMaxGates - 1) {
-        GCmessage(kModule, 'E', "MAXNGATES too small, ignored");
-        r->net = -1;
-        return r;
-      }
-      pins.gateno[pins.ngates] = t->transistor ? t->transistor->number : -1;
-      pins.pinname[pins.ngates] = t->port;
-      ++pins.ngates;
-    }
-    r->nparts = part;
+    pins.gateno[pins.ngates] = t->transistor ? t->transistor->number : -1;
+    pins.pinname[pins.ngates] = t->port;
+    ++pins.ngates;
   }
-  if (r->nparts < 2) {
-    delete r;
-    return nullptr;
-  }
+  if (beyond)
+    sayLimit();
   return r;
 }
 
@@ -422,13 +425,8 @@ _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
     pins.pinname[pins.ngates] = static_cast<int16_t>(e.port);
     ++pins.ngates;
   }
-  if (beyond && !mergeLimitSaid) {
-    mergeLimitSaid = true;
-    GCmessage(kModule, 'W',
-              "Merged open faults exceed %d parts or %d terminals a part; the parts that fit "
-              "are kept",
-              kMaxParts, kMaxGates - 1);
-  }
+  if (beyond)
+    sayLimit();
   return r;
 }
 
@@ -571,19 +569,17 @@ void DFOcritAscan()
 namespace {
 
 // The critical rectangle of one candidate cut, inserted with its open.
-// Returns: false when the rest of the net is to be left (a record that
-//   overflowed).
-bool tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* terms,
+void tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* terms,
             _Dtilelist* netTiles, int size)
 {
   _box* crit = DFcrtArea(s, x, t, size);
   if (!crit)
-    return true;
+    return;
   Stitch = s;
   _Dtile* material = nullptr;
   if (DFspaceTinArea(&cutBox, theNet, &material)) {
     common::release(crit);
-    return true;
+    return;
   }
   const int plane = DFlayerIndex(material->type & 0xFF);
   if (plane < 0) {
@@ -602,19 +598,14 @@ bool tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* ter
             static_cast<int>(std::min<long>(crit->y2, long(cutBox.y2) + half))};
   common::release(crit);
   if (r.x1 >= r.x2 || r.y1 >= r.y2)
-    return true;
+    return;
   Stitch = s;
   _Dfopen* open = DFextOpen(&cutBox, terms, netTiles);
   if (!open)
-    return true;
-  if (open->net == -1) {
-    delete open;
-    return false;
-  }
+    return;
   Stitch = DlayerTile[plane].crittile;
   DlayerTile[plane].crittile = Put1CritCSO(&r, open);
   delete open;
-  return true;
 }
 
 // Restores the marks of the net's analysis, also when it is abandoned.
@@ -668,8 +659,7 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
   by1 -= size + 1;
   bx2 += size + 1;
   by2 += size + 1;
-  bool going = true;
-  for (_Dtilelist* bn = marks.border; bn && going; bn = bn->next) {
+    for (_Dtilelist* bn = marks.border; bn; bn = bn->next) {
     _Dtile* s = bn->tile;
     _box grown = {int(clampCoord(std::max<long>(long(s->x1) - size, bx1))),
                   int(clampCoord(std::max<long>(long(s->y1) - size, by1))),
@@ -677,7 +667,7 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
                   int(clampCoord(std::min<long>(long(cs::top(s)) + size, by2)))};
     Stitch = s;
     _Dtilelist* near = tilesIn(grown);
-    for (_Dtilelist* xn = near; xn && going; xn = xn->next) {
+    for (_Dtilelist* xn = near; xn; xn = xn->next) {
       _Dtile* x = xn->tile;
       if (x == s || x->type != cs::kSpace || x->node == 0 || (x->processed & kStartMark))
         continue;
@@ -685,15 +675,15 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
       if (!gap)
         continue;
       if (DFvertPosition(s, x)) {
-        going = tryCut(s, x, nullptr, *gap, terms, netTiles, size);
+        tryCut(s, x, nullptr, *gap, terms, netTiles, size);
       } else if (gap->x2 - gap->x1 < 2 * (size / 2)) {  // else no region
         Stitch = s;
         _Dtilelist* inside = tilesIn(*gap);
-        for (_Dtilelist* tn = inside; tn && going; tn = tn->next) {
+        for (_Dtilelist* tn = inside; tn; tn = tn->next) {
           _Dtile* t = tn->tile;
           if (!TisSolid(t) || TisElement(t) || t->node != theNet)
             continue;
-          going = tryCut(s, x, t, _box{gap->x1, t->y1, gap->x2, cs::top(t)}, terms, netTiles,
+          tryCut(s, x, t, _box{gap->x1, t->y1, gap->x2, cs::top(t)}, terms, netTiles,
                          size);
         }
         FreeList(inside);

@@ -157,17 +157,6 @@ TEST_F(OpenRun, PChannelGateOpenAndStatistics)
     delete f->fopen;
 }
 
-// A run that finds nothing writes no file and prints no total.
-TEST_F(OpenRun, NoOpenNoFile)
-{
-  gatePair();
-  ASSERT_TRUE(extract());
-  ASSERT_TRUE(runAll(40));  // 2h = 4 steps, the wire's width
-  EXPECT_EQ(access(scratch_.path("Breaks.flt").c_str(), F_OK), -1);
-  EXPECT_EQ(err.find("Total fault weight"), std::string::npos);
-  EXPECT_TRUE(ui.saw('M', "0 open faults have been extracted"));
-}
-
 // "Breaks.flt" is a folder: the run is abandoned with the message and
 // leaves the nets, the marks and the critical-area planes as they were; a
 // later run in a writable place writes the file.
@@ -281,7 +270,58 @@ TEST(OpenMerge, KeepsWhatFitsAndSaysSoOnce)
   }
   int said = 0;
   for (const auto& msg : ui.messages)
-    said += msg.kind == 'W' && msg.line.find("exceed 32 parts") != std::string::npos;
+    said += msg.kind == 'W' && msg.line.find("more than 32 parts") != std::string::npos;
+  EXPECT_EQ(said, 1);
+  common::setFrontEnd(nullptr);
+}
+
+// Records from part numbers beyond the limits keep what fits: 34 parts of
+// one terminal give 32; 128 terminals in part 1 give 127 there.  Said once.
+TEST(OpenRecord, KeepsWhatFitsOfTheParts)
+{
+  testing_support::CapturingFrontEnd ui;
+  common::setFrontEnd(&ui);
+  DFresetOpenLimits();
+  struct Case {
+    std::vector<int> parts;  // part number of each terminal
+    std::vector<int> sizes;  // expected terminals per part; empty: no record
+  };
+  std::vector<int> many, crowded(128, 1);
+  for (int p = 1; p <= 34; ++p)
+    many.push_back(p);
+  crowded.push_back(2);
+  const std::vector<Case> cases = {
+      {{1, 1, 1}, {}},
+      {{1, 2, 1}, {2, 1}},
+      {many, std::vector<int>(32, 1)},
+      {crowded, {127, 1}},
+  };
+  for (const Case& c : cases) {
+    std::vector<_Dtile> tiles(c.parts.size());
+    std::vector<_Dtransistor> devices(c.parts.size());
+    _DtermList* terms = nullptr;
+    for (size_t i = 0; i < c.parts.size(); ++i) {
+      tiles[i].node = 5;
+      tiles[i].processed = static_cast<int16_t>(c.parts[i]);
+      devices[i].number = static_cast<int>(i) + 1;
+      terms = DExInsertTerm(terms, new _DtermList{&devices[i], &tiles[i], 0, 0, 0, nullptr});
+    }
+    std::unique_ptr<_Dfopen> r(DFterm2Fault(terms));
+    DExFreeTerm(terms);
+    if (c.sizes.empty()) {
+      EXPECT_EQ(r, nullptr);
+      continue;
+    }
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->net, 5);
+    std::vector<int> sizes;
+    for (int p = 0; p < r->nparts; ++p)
+      sizes.push_back(r->pinlist[p].ngates);
+    EXPECT_EQ(sizes, c.sizes);
+  }
+  int said = 0;
+  for (const auto& msg : ui.messages)
+    said += msg.kind == 'W' && msg.line.find("more than 32 parts") != std::string::npos;
   EXPECT_EQ(said, 1);
   common::setFrontEnd(nullptr);
 }

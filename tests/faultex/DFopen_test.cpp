@@ -169,27 +169,6 @@ TEST_F(HandNet, TwoEqualCutsAccumulate)
   }
 }
 
-// A middle pad with a terminal of its own: each stretch separates a
-// different group, and one defect over both (never here: the stretches are
-// 20 steps apart) would merge them.  Three terminals, two faults.
-TEST_F(HandNet, DifferentCutsStaySeparate)
-{
-  metal(0, 0, 20, 20);
-  metal(20, 8, 30, 12);
-  metal(30, 0, 50, 20);
-  metal(50, 8, 60, 12);
-  metal(60, 0, 80, 20);
-  build({{10, 1}, {40, 1}, {70, 1}});
-  ASSERT_TRUE(opens(6 * step()));
-  ASSERT_EQ(entries(), 2);
-  for (_DopenFault* f = FaultTable.FOpenList; f; f = f->next) {
-    EXPECT_EQ(f->fweight, 32);
-    ASSERT_EQ(f->fopen->nparts, 2);
-    // Part 1 holds terminal 1 (the list's first), alone or with the middle.
-    EXPECT_EQ(f->fopen->pinlist[0].gateno[0], 1);
-  }
-}
-
 // ---------------------------------------------------------------------------
 // Rasterised cut test on random straight wires.
 // ---------------------------------------------------------------------------
