@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "DEextract.h"
@@ -92,15 +93,40 @@ void eachSideNeighbor(_Dtile* t, Visit&& visit)
   common::abandonAction(1);
 }
 
-// Rank of a terminal in the terminal list of the net under analysis.
-int rankOf(int gateno, int port, int fallback)
+// A terminal in a record: transistor number, port, and which of the equal
+// (number, port) pairs it is, counted in the record's order (the pins all
+// read -1, 0).
+uint64_t terminalKey(int gateno, int port, int occurrence)
 {
-  for (const _DtermList* t = theTerms; t; t = t->next) {
-    int number = t->transistor ? t->transistor->number : -1;
-    if (number == gateno && t->port == port)
-      return t->no;
+  return (uint64_t(uint32_t(gateno)) << 32) | (uint64_t(uint16_t(port)) << 16) |
+         uint64_t(uint16_t(occurrence));
+}
+
+// Ranks of the terminals of the net under analysis in its terminal list,
+// made when first asked for after the list was set.
+std::unordered_map<uint64_t, int> theRanks;
+bool ranksMade = false;
+
+void setTerms(const _DtermList* terms)
+{
+  theTerms = terms;
+  ranksMade = false;
+}
+
+const std::unordered_map<uint64_t, int>& termRanks()
+{
+  if (!ranksMade) {
+    theRanks.clear();
+    int pins[3] = {0, 0, 0};
+    int rank = 0;
+    for (const _DtermList* t = theTerms; t && rank <= kMaxTerminals; t = t->next) {
+      const int number = t->transistor ? t->transistor->number : -1;
+      const int occurrence = number < 0 && t->port >= 0 && t->port < 3 ? pins[t->port]++ : 0;
+      theRanks[terminalKey(number, t->port, occurrence)] = rank++;
+    }
+    ranksMade = true;
   }
-  return kMaxTerminals + 1 + fallback;
+  return theRanks;
 }
 
 // An open record would hold more parts or terminals than it can: what
@@ -373,56 +399,72 @@ _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
 {
   if (!a || !b)
     return nullptr;
-  struct Entry {
-    int gateno, port, rank, partA, partB;
+  // Slots by rank: the net's terminals first, in list order, then the
+  // terminals the list lacks in the order the records meet them.
+  constexpr int kSlots = 2 * kMaxTerminals + 2;
+  struct Slot {
+    int gateno, port, partA, partB;
   };
-  std::vector<Entry> entries;
-  auto find = [&](int gateno, int port) -> Entry* {
-    for (Entry& e : entries)
-      if (e.gateno == gateno && e.port == port)
-        return &e;
-    return nullptr;
+  Slot slots[kSlots];
+  for (Slot& sl : slots)
+    sl = {0, 0, -2, -2};  // -2: absent
+  const std::unordered_map<uint64_t, int>& ranks = termRanks();
+  int extra = kMaxTerminals + 1;
+  bool beyond = false;
+  auto visit = [&](const _Dfopen* r, bool first) {
+    int pins[3] = {0, 0, 0};  // occurrences of the pins, by port
+    for (int p = 0; p < r->nparts; ++p)
+      for (int i = 0; i < r->pinlist[p].ngates; ++i) {
+        const int g = r->pinlist[p].gateno[i], port = r->pinlist[p].pinname[i];
+        const int occurrence = g < 0 && port >= 0 && port < 3 ? pins[port]++ : 0;
+        auto ranked = ranks.find(terminalKey(g, port, occurrence));
+        int slot = ranked != ranks.end() && ranked->second <= kMaxTerminals ? ranked->second : -1;
+        if (slot < 0) {  // not in the list: found by a search among the extras
+          for (int k = kMaxTerminals + 1; k < extra && slot < 0; ++k)
+            if (slots[k].gateno == g && slots[k].port == port &&
+                (first ? slots[k].partA : slots[k].partB) == -2)
+              slot = k;
+          if (slot < 0) {
+            if (extra == kSlots) {
+              beyond = true;
+              continue;
+            }
+            slot = extra++;
+          }
+        }
+        Slot& sl = slots[slot];
+        sl.gateno = g;
+        sl.port = port;
+        (first ? sl.partA : sl.partB) = p;
+      }
   };
-  for (int p = 0; p < a->nparts; ++p)
-    for (int i = 0; i < a->pinlist[p].ngates; ++i) {
-      int g = a->pinlist[p].gateno[i], port = a->pinlist[p].pinname[i];
-      if (!find(g, port))
-        entries.push_back({g, port, rankOf(g, port, int(entries.size())), p, -1});
-    }
-  for (int p = 0; p < b->nparts; ++p)
-    for (int i = 0; i < b->pinlist[p].ngates; ++i) {
-      int g = b->pinlist[p].gateno[i], port = b->pinlist[p].pinname[i];
-      if (Entry* e = find(g, port))
-        e->partB = p;
-      else
-        entries.push_back({g, port, rankOf(g, port, int(entries.size())), -1, p});
-    }
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const Entry& x, const Entry& y) { return x.rank < y.rank; });
+  visit(a, true);
+  visit(b, false);
   _Dfopen* r = newOpen();
   r->net = a->net;
-  std::vector<std::pair<int, int>> keys;  // (partA, partB) of each merged part
-  bool beyond = false;
-  for (const Entry& e : entries) {
-    size_t k = 0;
-    while (k < keys.size() && keys[k] != std::make_pair(e.partA, e.partB))
-      ++k;
-    if (k == keys.size()) {
-      if (k == static_cast<size_t>(kMaxParts)) {
+  // Merged part of each (part in a, part in b); -2 and -1 shifted in.
+  int8_t partOf[kMaxParts + 2][kMaxParts + 2];
+  std::memset(partOf, -1, sizeof partOf);
+  for (int k = 0; k < extra; ++k) {
+    const Slot& sl = slots[k];
+    if (sl.partA == -2 && sl.partB == -2)
+      continue;
+    int8_t& part = partOf[std::max(sl.partA, -1) + 1][std::max(sl.partB, -1) + 1];
+    if (part < 0) {
+      if (r->nparts == kMaxParts) {
         beyond = true;
         continue;
       }
-      keys.push_back({e.partA, e.partB});
-      r->pinlist[k].ngates = 0;
-      r->nparts = static_cast<int>(keys.size());
+      part = static_cast<int8_t>(r->nparts++);
+      r->pinlist[part].ngates = 0;
     }
-    _DfpinList& pins = r->pinlist[k];
+    _DfpinList& pins = r->pinlist[part];
     if (pins.ngates == kMaxGates - 1) {
       beyond = true;
       continue;
     }
-    pins.gateno[pins.ngates] = e.gateno;
-    pins.pinname[pins.ngates] = static_cast<int16_t>(e.port);
+    pins.gateno[pins.ngates] = sl.gateno;
+    pins.pinname[pins.ngates] = static_cast<int16_t>(sl.port);
     ++pins.ngates;
   }
   if (beyond)
@@ -621,7 +663,7 @@ struct NetMarks {
     FreeList(border);
     for (_Dtilelist* n = netTiles; n; n = n->next)
       n->tile->node = std::abs(n->tile->node);
-    theTerms = nullptr;
+    setTerms(nullptr);
   }
 };
 
@@ -642,7 +684,7 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
   NetMarks marks;
   marks.netTiles = netTiles;
   theNet = netTiles->tile->node;
-  theTerms = terms;
+  setTerms(terms);
   marks.border = DFxBSTiles(netTiles, plane);
   // Every cut lies in the net's box, and a space tile that makes one with
   // S reaches within `size` of S and of that box: the search around S is
