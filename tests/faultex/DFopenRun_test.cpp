@@ -247,6 +247,12 @@ TEST(OpenMerge, RefinesBothRecords)
   std::unique_ptr<_Dfopen> same(DFmergeFaultO(a.get(), a.get()));
   EXPECT_TRUE(DFsameOpen(same.get(), a.get()));
   EXPECT_EQ(DFmergeFaultO(nullptr, a.get()), nullptr);
+
+  // Pins all read (-1, 0): they are told apart by their order, none lost.
+  std::unique_ptr<_Dfopen> p(record({{{-1, 0}, {1, 0}}, {{-1, 0}}}));
+  std::unique_ptr<_Dfopen> q(record({{{-1, 0}}, {{1, 0}, {-1, 0}}}));
+  std::unique_ptr<_Dfopen> pq(DFmergeFaultO(p.get(), q.get()));
+  EXPECT_EQ(partsOf(pq.get()), (Parts{{{-1, 0}}, {{1, 0}}, {{-1, 0}}}));
 }
 
 // 40 terminals in 8 parts by one record and 5 by the other would make 40
