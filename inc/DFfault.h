@@ -170,6 +170,41 @@ void FreeBreakList();
 void DFsortOpens(const _DopenFault* entry, int print);
 int DFgateType(int number);  // 1 for a P-channel transistor
 
+// The runs: all nets (layer -1), the nets of a plane's tiles in an area,
+// the selected net.  Each returns the number of opens found.
+int DFmissLayers(int layer, int size);
+int DFmiss1Layer(int x1, int y1, int x2, int y2, int plane, int size);
+int DFmiss1Net(int layer, int size);
+// Space tiles along the net (of plane `plane`'s material; -1: all), marked
+// node 1.
+_Dtilelist* DFxBSTiles(_Dtilelist* netTiles, int plane);
+_Dtilelist* DFxNeighborSpaceTiles(_Dtilelist* list, _Dtile* tile);
+// 1 when the box (shrunk by 1) in the plane of Stitch holds space or
+// another net; else 0 with one of its tiles in *tile.
+int DFspaceTinArea(const _box* box, int net, _Dtile** tile);
+// Evaluates the cut of `box` (plane of Stitch): a new open record or null.
+_Dfopen* DFextOpen(const _box* box, _DtermList* terms, _Dtilelist* netTiles);
+void DFnewBreak(_Dtilelist* tiles);
+void DFtraceTerm(_Dtile* tile, int part);
+void DFxPath(_Dtile* tile, int tag, int part);
+int DFAllNeighbor(_Dtile* tile, _Dtilelist** list, int tag, int part);
+int DFListNeighbor(_Dtilelist* list, _Dtilelist** newList, int tag, int part);
+_Dfopen* DFterm2Fault(_DtermList* terms);
+// The record of a defect making both cuts (new), or null.
+_Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b);
+// Releases the regions of critical-area planes with their open records.
+void DFreleaseCritPlane(int plane);
+void DFreleaseAllCritPlanes();
+// A new run may report a merge beyond the record's limits again.
+void DFresetOpenLimits();
+// The selected-net report of the opens in the table.
+void DFreportOpens(const _DopenFault* list);
+void DFreportOpen(const _Dfopen* open);
+// Paints the open regions of a plane within an area in colour 1.
+void DFdisp1Open(int x1, int y1, int x2, int y2, int plane, int size);
+// Empties the open statistics (tests).
+void DFresetOpenStatistics();
+
 // ---------------------------------------------------------------------------
 // Fault files.
 // ---------------------------------------------------------------------------

@@ -150,6 +150,13 @@ _Dtile* gateLayerTile(const _Dtransistor* transistor)
   int plane = planeOfLayer(gate->type & 0xFF);
   if (plane < 0)
     return nullptr;
+  // The gate-layer tile over the gate's centre lies next to the point; a
+  // search from the last tile found may have to cross every row of an
+  // array through the tall space between the gate columns.
+  if (transistor->Pgate && transistor->Pgate->layer == &DlayerTile[plane]) {
+    Stitch = transistor->Pgate;
+    return PointFind(gate->x1 + 1, gate->y1 + 1);
+  }
   return findIn(plane, gate->x1 + 1, gate->y1 + 1);
 }
 

@@ -205,11 +205,20 @@ void DFwalkNets(void (*perNet)(_Dtile* start, void* data), void* data)
   if (!Silently)
     common::errf("Unprocessed nets : %8d", unprocessed);
   _Dtile* gateEntry = NamedLayerTile(kGatePlaneName);
+  int gatePlane = -1;
+  for (int p = 0; p < DlayerNum; ++p)
+    if (DlayerTile[p].layertile && DlayerTile[p].layertile == gateEntry)
+      gatePlane = p;
   for (int e = 0; e < DelementNum; ++e) {
     for (_Dtransistor* t = Transistors ? Transistors[e] : nullptr; t; t = t->next) {
       _Dtile* terminals[3] = {nullptr, t->Tsource, t->Tdrain};
       if (gateEntry && t->Tgate) {
+        // The search starts next to the point, at the gate-layer tile over
+        // the gate's centre (from a distant tile it may cross every row
+        // of an array).
         Stitch = gateEntry;
+        if (t->Pgate && gatePlane >= 0 && t->Pgate->layer == &DlayerTile[gatePlane])
+          Stitch = t->Pgate;
         terminals[0] = PointFind(t->Tgate->x1 + 1, t->Tgate->y1 + 1);
       }
       bool skip = false;

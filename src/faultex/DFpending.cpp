@@ -8,8 +8,3 @@ int DFex1NetS() { return common::notAvailable("f.DFex1NetS"); }
 int DFshowShort() { return common::notAvailable("f.DFshowShort"); }
 int DFexLayersS() { return common::notAvailable("f.DFexLayersS"); }
 int DFexLayersP() { return common::notAvailable("f.DFexLayersP"); }
-int DFex1NetO() { return common::notAvailable("f.DFex1NetO"); }
-int DFex1LayerO() { return common::notAvailable("f.DFex1LayerO"); }
-int DFshowOpen() { return common::notAvailable("f.DFshowOpen"); }
-int DFexLayersO() { return common::notAvailable("f.DFexLayersO"); }
-void DFsortOpens(const _DopenFault*, int) {}
