@@ -391,6 +391,23 @@ void Pass::corner(box_item* b, bool lv, const std::vector<box_item*>& shadows)
   }
 }
 
+/*
+ * channelUnderGate --
+ *   A transistor's channel tile and the gate-layer tile over it.  They
+ *   coincide by construction, so the extensions of the two layers beyond
+ *   each other (source and drain beyond the gate, the gate's end caps) do
+ *   not hold between them; the transistor keeps its own shape.
+ */
+bool channelUnderGate(const box_item* a, const box_item* b)
+{
+  const _Dtile* ta = tileOf(a);
+  const _Dtile* tb = tileOf(b);
+  if (!ta || !tb)
+    return false;
+  const int roles = ta->activeDev * 10 + tb->activeDev;
+  return roles == 13 || roles == 31;
+}
+
 /* Pass::extension -- the extension cases of B against A of another layer. */
 void Pass::extension(box_item* a, box_item* b)
 {
@@ -480,7 +497,7 @@ void Pass::leftEnd(box_item* b)
       row(a->left_edge, b->left_edge, 0, 'E');
     if (!intersection(a, b))
       continue;
-    if (n != l && a->y1 < b->y2 && a->y2 > b->y1)
+    if (n != l && a->y1 < b->y2 && a->y2 > b->y1 && !channelUnderGate(a, b))
       extension(a, b);
     if (n == l)
       overlap(a, b);
