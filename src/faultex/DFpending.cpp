@@ -3,11 +3,6 @@
 
 #include "Dglobal.h"
 
-int DFex1LayerS() { return common::notAvailable("f.DFex1LayerS"); }
-int DFex1NetS() { return common::notAvailable("f.DFex1NetS"); }
-int DFshowShort() { return common::notAvailable("f.DFshowShort"); }
-int DFexLayersS() { return common::notAvailable("f.DFexLayersS"); }
-int DFexLayersP() { return common::notAvailable("f.DFexLayersP"); }
 int DFex1NetO() { return common::notAvailable("f.DFex1NetO"); }
 int DFex1LayerO() { return common::notAvailable("f.DFex1LayerO"); }
 int DFshowOpen() { return common::notAvailable("f.DFshowOpen"); }
