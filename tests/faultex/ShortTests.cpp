@@ -169,3 +169,49 @@ TEST_F(TwoWires, SelectedNetAndActiveLayerRunsFindThePair)
   EXPECT_EQ(parse(text), (FaultSets{{pair(), 2L * (kLength + 4)}})) << text << err;
   EXPECT_TRUE(clean());
 }
+
+// A fault file that cannot be made abandons the run; the planes, marks and
+// table are left clean and the next run finds the same pair.
+TEST_F(TwoWires, UnwritableFileAbandonsTheRunCleanly)
+{
+  sp_ = 2;
+  draw(2);
+  ASSERT_TRUE(extract());
+  std::string text;
+  EXPECT_FALSE(run(DFexLayersS, 4, "Bridges.flt", &text, "Bridges.flt"));
+  EXPECT_NE(err.find("Fatal: File open error.\n"), std::string::npos);
+  EXPECT_TRUE(clean());
+  ASSERT_TRUE(run(DFexLayersS, 4, "Bridges.flt", &text));
+  EXPECT_EQ(parse(text), (FaultSets{{pair(), 2L * (kLength + 4)}})) << text;
+}
+
+TEST_F(ShortTest, TileOfALayerWithoutPlaneAbandons)
+{
+  transistor(0, 0);
+  ASSERT_TRUE(extract());
+  _Dtile stray{};
+  stray.type = 99;
+  stray.node = 1;
+  _Dtilelist list{&stray, nullptr};
+  EXPECT_FALSE(action([&] { DFproc1NetS(&list, 0, 4 * g()); }));
+  EXPECT_NE(err.find("Fatal: The layer not found.\n"), std::string::npos);
+}
+
+TEST(ShortRecords, MergeKeepsAscendingNetsOnce)
+{
+  _Dfshort record{3, {2, 5, 9}};
+  _Dtile region{};
+  region.upper = reinterpret_cast<_Dtilelist*>(&record);
+  EXPECT_TRUE(DFsameShort(&record, 9, 2));
+  EXPECT_FALSE(DFsameShort(&record, 9, 4));
+  _Dfshort* merged = DFmergeFault(&region, 7, 1);
+  EXPECT_EQ(std::vector<int>(merged->nets, merged->nets + merged->nnets),
+            (std::vector<int>{1, 2, 5, 7, 9}));
+  _Dfshort* again = DFmergeFault(&region, 5, 2);
+  EXPECT_TRUE(DFsameShorts(again, &record));
+  EXPECT_FALSE(DFsameShorts(merged, &record));
+  common::release(merged);
+  common::release(again);
+  region.upper = nullptr;
+  EXPECT_EQ(DFmergeFault(&region, 1, 2), nullptr) << "no record, no merge";
+}
