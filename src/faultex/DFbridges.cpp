@@ -166,7 +166,7 @@ void disp1Short(const _box& area, int plane, int size)
     if (!TisType(t, layer) || (t->processed & kShownMark))
       continue;
     _Dtilelist* around = nullptr;
-    Stitch = DlayerTile[plane].layertile;
+    Stitch = t;
     AreaEnum(clampCoordinate(long(t->x1) - size), clampCoordinate(long(t->y1) - size),
              clampCoordinate(long(cs::right(t)) + size), clampCoordinate(long(cs::top(t)) + size),
              &around, 0);

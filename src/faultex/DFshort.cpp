@@ -4,6 +4,7 @@
 #include "DFfault.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -24,10 +25,89 @@ constexpr int kThreeNetColour = 10;
 constexpr int kFewNetColour = 2;   // 4 or 5 nets
 constexpr int kManyNetColour = 39;
 
+// The solid tiles of one layer plane by cells of a grid over the layout,
+// for the pinhole run: the tiles under a tile of another plane are found
+// from the cells it covers.  (A walk of the area would follow the top edges
+// of the wide space tiles between rows of devices across the whole row.)
+// The layer planes do not change during a run.
+class SolidIndex {
+ public:
+  void build(int plane)
+  {
+    const _box& frame = DlayerTile[0].frame;
+    x0_ = frame.x1;
+    y0_ = frame.y1;
+    _Dtilelist* all = nullptr;
+    Stitch = DlayerTile[plane].layertile;
+    AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &all, 0);
+    std::vector<_Dtile*> solids;
+    for (_Dtilelist* l = all; l; l = l->next)
+      if (TisSolid(l->tile))
+        solids.push_back(l->tile);
+    FreeList(all);
+    n_ = std::max(1, std::min(kMaxCells, static_cast<int>(std::sqrt(solids.size() / kTilesPerCell))));
+    w_ = std::max<long>(1, (long(frame.x2) - frame.x1 + n_ - 1) / n_);
+    h_ = std::max<long>(1, (long(frame.y2) - frame.y1 + n_ - 1) / n_);
+    cells_.assign(static_cast<size_t>(n_) * n_, {});
+    for (_Dtile* t : solids)
+      eachCell(t->x1, t->y1, cs::right(t), cs::top(t), [&](std::vector<_Dtile*>& c) { c.push_back(t); });
+    built_ = true;
+  }
+  bool built() const { return built_; }
+  void clear()
+  {
+    cells_.clear();
+    built_ = false;
+  }
+  // The solid tiles whose interior meets the rectangle, bottom to top and
+  // left to right.
+  void under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found)
+  {
+    found->clear();
+    eachCell(x1, y1, x2, y2, [&](std::vector<_Dtile*>& c) {
+      for (_Dtile* t : c)
+        if (t->x1 < x2 && cs::right(t) > x1 && t->y1 < y2 && cs::top(t) > y1)
+          found->push_back(t);
+    });
+    std::sort(found->begin(), found->end(), [](const _Dtile* a, const _Dtile* b) {
+      return a->y1 != b->y1 ? a->y1 < b->y1 : a->x1 < b->x1;
+    });
+    found->erase(std::unique(found->begin(), found->end()), found->end());
+  }
+
+ private:
+  static constexpr int kMaxCells = 2048;       // cells across, at most
+  static constexpr size_t kTilesPerCell = 4;   // solid tiles of a cell, about
+  int column(long x) const { return static_cast<int>(std::clamp<long>((x - x0_) / w_, 0, n_ - 1)); }
+  int row(long y) const { return static_cast<int>(std::clamp<long>((y - y0_) / h_, 0, n_ - 1)); }
+  template <class Visit>
+  void eachCell(int x1, int y1, int x2, int y2, Visit&& visit)
+  {
+    const int i2 = column(long(x2) - 1), j2 = row(long(y2) - 1);
+    for (int j = row(y1); j <= j2; ++j)
+      for (int i = column(x1); i <= i2; ++i)
+        visit(cells_[size_t(j) * n_ + i]);
+  }
+  long x0_ = 0, y0_ = 0, w_ = 1, h_ = 1;
+  int n_ = 1;
+  bool built_ = false;
+  std::vector<std::vector<_Dtile*>> cells_;
+};
+
 // What a short run keeps besides the specified globals.
 struct ShortState {
   bool capReported = false;            // the 32-net cap was reported this run
   std::vector<bool> dirty;             // critical-area planes holding regions
+  std::vector<SolidIndex> solids;      // per layer plane, built when needed
+  std::vector<_Dtile*> found;          // scratch of the searches
+  SolidIndex& index(int plane)
+  {
+    if (solids.size() < static_cast<size_t>(kMaxPlanes))
+      solids.resize(kMaxPlanes);
+    if (!solids[plane].built())
+      solids[plane].build(plane);
+    return solids[plane];
+  }
 };
 ShortState& state()
 {
@@ -174,6 +254,8 @@ void startShortRun()
 {
   state().capReported = false;
   state().dirty.assign(kMaxPlanes, false);
+  for (SolidIndex& index : state().solids)
+    index.clear();
 }
 
 static void releaseCritPlane(int plane)
@@ -222,15 +304,13 @@ void bridgesOfTile(_Dtile* t, int plane, int size)
 {
   const int layer = DlayerTile[plane].layer;
   const int net = t->node;
-  _Dtilelist* around = nullptr;
-  Stitch = DlayerTile[plane].layertile;
   const long x1 = std::max<long>(long(t->x1) - size, cs::kMin);
   const long y1 = std::max<long>(long(t->y1) - size, cs::kMin);
   const long x2 = std::min<long>(long(cs::right(t)) + size, cs::kMax);
   const long y2 = std::min<long>(long(cs::top(t)) + size, cs::kMax);
-  AreaEnum(int(x1), int(y1), int(x2), int(y2), &around, 0);
-  for (_Dtilelist* l = around; l; l = l->next) {
-    _Dtile* n = l->tile;
+  std::vector<_Dtile*>& around = state().found;
+  state().index(plane).under(int(x1), int(y1), int(x2), int(y2), &around);
+  for (_Dtile* n : around) {
     if (!TisType(n, layer) || n->node <= 0 || n->node == net || n->node == -net)
       continue;
     _box* rect = DFcrtArea(t, n, nullptr, size);
@@ -241,7 +321,6 @@ void bridgesOfTile(_Dtile* t, int plane, int size)
     markDirty(plane);
     common::release(rect);
   }
-  FreeList(around);
 }
 
 }  // namespace faultex
@@ -399,12 +478,10 @@ void DFproc1NetPin(_Dtilelist* netTiles)
     _Dtile* t = l->tile;
     const int plane = faultex::planeOfTile(t);
     for (int other : connectedPlanes(plane)) {
-      _Dtilelist* over = nullptr;
-      Stitch = DlayerTile[other].layertile;
-      AreaEnum(t->x1, t->y1, cs::right(t), cs::top(t), &over, 0);
-      for (_Dtilelist* o = over; o; o = o->next) {
-        const _Dtile* n = o->tile;
-        if (!TisSolid(n) || n->processed != 0 || n->node <= 0 || n->node == t->node)
+      std::vector<_Dtile*>& over = state().found;
+      state().index(other).under(t->x1, t->y1, cs::right(t), cs::top(t), &over);
+      for (const _Dtile* n : over) {
+        if (n->processed != 0 || n->node <= 0 || n->node == t->node)
           continue;
         _box* rect = DFcrtOverlap(t, n);
         if (!rect)
@@ -414,7 +491,6 @@ void DFproc1NetPin(_Dtilelist* netTiles)
         markDirty(plane);
         common::release(rect);
       }
-      FreeList(over);
     }
     t->processed = 1;
   }

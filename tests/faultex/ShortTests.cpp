@@ -143,7 +143,8 @@ TEST_F(ShortTest, PinholesAreTheOverlapsOfContactedLayers)
 }
 
 // The selected net's run paints and counts the pair but writes nothing; the
-// run on the active layer writes it to the layer's file.
+// run on the active layer writes it to the layer's file; showing the active
+// layer paints the pair's area once.
 TEST_F(TwoWires, SelectedNetAndActiveLayerRunsFindThePair)
 {
   sp_ = 2;
@@ -165,9 +166,14 @@ TEST_F(TwoWires, SelectedNetAndActiveLayerRunsFindThePair)
     Glayers[i].active = i == cs::layerIndexOfPlane(plane);
   const std::string file = "layer" + std::to_string(DlayerTile[plane].layer) + ".sht";
   ASSERT_TRUE(run(DFex1LayerS, 4, file, &text));
-  Glayers[cs::layerIndexOfPlane(plane)].active = 0;
   EXPECT_EQ(parse(text), (FaultSets{{pair(), 2L * (kLength + 4)}})) << text << err;
   EXPECT_TRUE(clean());
+
+  surface.ops.clear();
+  ASSERT_TRUE(run(DFshowShort, 4, "Bridges.flt", &text));
+  Glayers[cs::layerIndexOfPlane(plane)].active = 0;
+  EXPECT_EQ(fills(1), 1) << "the pair's area, once";
+  EXPECT_TRUE(clean()) << "the marks are cleared";
 }
 
 // A fault file that cannot be made abandons the run; the planes, marks and
