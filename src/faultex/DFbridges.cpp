@@ -27,15 +27,17 @@ double cpuSince(std::clock_t start)
 
 /*
  * RunGuard --
- *   Leaves the state clean when a short run is abandoned: the regions of the
- *   critical-area planes are released, the processed marks cleared, the
- *   fault file dropped and the fault table and net tile list emptied.
+ *   Releases the run's search indexes, and leaves the state clean when a
+ *   short run is abandoned: the regions of the critical-area planes are
+ *   released, the processed marks cleared, the fault file dropped and the
+ *   fault table and net tile list emptied.
  */
 class RunGuard {
  public:
   RunGuard() : exceptions_(std::uncaught_exceptions()) { faultex::startShortRun(); }
   ~RunGuard()
   {
+    faultex::endShortRun();
     if (std::uncaught_exceptions() <= exceptions_)
       return;
     faultex::releaseCritPlanes();

@@ -54,11 +54,6 @@ class SolidIndex {
     built_ = true;
   }
   bool built() const { return built_; }
-  void clear()
-  {
-    cells_.clear();
-    built_ = false;
-  }
   // The solid tiles whose interior meets the rectangle, bottom to top and
   // left to right.
   void under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found)
@@ -254,8 +249,7 @@ void startShortRun()
 {
   state().capReported = false;
   state().dirty.assign(kMaxPlanes, false);
-  for (SolidIndex& index : state().solids)
-    index.clear();
+  state().solids.clear();
 }
 
 static void releaseCritPlane(int plane)
@@ -268,6 +262,12 @@ static void releaseCritPlane(int plane)
   AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &all, 0);
   FreeList2(all);
   DCcleanPlane(plane);
+}
+
+void endShortRun()
+{
+  std::vector<SolidIndex>().swap(state().solids);
+  std::vector<_Dtile*>().swap(state().found);
 }
 
 void releaseCritPlanes()

@@ -13,6 +13,8 @@ int planeOfTile(const _Dtile* t);
 // Forgets the 32-net report and the marks of the critical-area planes at the
 // start of a short run.
 void startShortRun();
+// Releases the searches' indexes of the layer planes at the end of a run.
+void endShortRun();
 
 // Inserts the bridge regions between tile t of plane `plane` and the tiles
 // of other nets of its layer within `size` into the plane's critical-area

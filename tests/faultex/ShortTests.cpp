@@ -202,22 +202,3 @@ TEST_F(ShortTest, TileOfALayerWithoutPlaneAbandons)
   EXPECT_FALSE(action([&] { DFproc1NetS(&list, 0, 4 * g()); }));
   EXPECT_NE(err.find("Fatal: The layer not found.\n"), std::string::npos);
 }
-
-TEST(ShortRecords, MergeKeepsAscendingNetsOnce)
-{
-  _Dfshort record{3, {2, 5, 9}};
-  _Dtile region{};
-  region.upper = reinterpret_cast<_Dtilelist*>(&record);
-  EXPECT_TRUE(DFsameShort(&record, 9, 2));
-  EXPECT_FALSE(DFsameShort(&record, 9, 4));
-  _Dfshort* merged = DFmergeFault(&region, 7, 1);
-  EXPECT_EQ(std::vector<int>(merged->nets, merged->nets + merged->nnets),
-            (std::vector<int>{1, 2, 5, 7, 9}));
-  _Dfshort* again = DFmergeFault(&region, 5, 2);
-  EXPECT_TRUE(DFsameShorts(again, &record));
-  EXPECT_FALSE(DFsameShorts(merged, &record));
-  common::release(merged);
-  common::release(again);
-  region.upper = nullptr;
-  EXPECT_EQ(DFmergeFault(&region, 1, 2), nullptr) << "no record, no merge";
-}
