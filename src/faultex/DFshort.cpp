@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "DEextract.h"
@@ -95,6 +96,9 @@ struct ShortState {
   std::vector<bool> dirty;             // critical-area planes holding regions
   std::vector<SolidIndex> solids;      // per layer plane, built when needed
   std::vector<_Dtile*> found;          // scratch of the searches
+  // The entries of the fault table by their nets; forgotten whenever the
+  // table is found empty (it is emptied after every flush).
+  std::map<std::vector<int32_t>, _DshortFault*> entries;
   SolidIndex& index(int plane)
   {
     if (solids.size() < static_cast<size_t>(kMaxPlanes))
@@ -268,6 +272,7 @@ void endShortRun()
 {
   std::vector<SolidIndex>().swap(state().solids);
   std::vector<_Dtile*>().swap(state().found);
+  state().entries.clear();
 }
 
 void releaseCritPlanes()
@@ -517,17 +522,22 @@ void DFScritAscan()
 /*
  * DFaddShort --
  *   Adds the region's weight to the table entry with the same nets, or
- *   makes a new entry (counted in FShortNum).
+ *   makes a new entry (counted in FShortNum).  The entries are looked up
+ *   by their nets rather than by walking the table, which a net joined to
+ *   thousands of others would make long.
  */
 void DFaddShort(const _Dtile* tile)
 {
   const _Dfshort* r = recordOf(tile);
   const int weight = DFweight(tile);
-  for (_DshortFault* f = FaultTable.FShortList; f; f = f->next) {
-    if (DFsameShorts(f->fshort, r)) {
-      f->fweight += weight;
-      return;
-    }
+  auto& entries = state().entries;
+  if (!FaultTable.FShortList)
+    entries.clear();
+  std::vector<int32_t> key(r->nets, r->nets + r->nnets);
+  auto known = entries.find(key);
+  if (known != entries.end()) {
+    known->second->fweight += weight;
+    return;
   }
   ++FShortNum;
   _DshortFault* f = common::make<_DshortFault>();
@@ -537,6 +547,7 @@ void DFaddShort(const _Dtile* tile)
   DFcopyShort(r, f->fshort);
   f->next = FaultTable.FShortList;
   FaultTable.FShortList = f;
+  entries.emplace(std::move(key), f);
 }
 
 void DFSoutput(int layer)
