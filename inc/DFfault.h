@@ -152,6 +152,13 @@ void DFScritAscan();
 void DFaddShort(const _Dtile* tile);
 void DFcleanShortBuffer();
 void DFSoutput(int layer);
+// Closes the fault file of an abandoned run quietly and removes it.
+void DFdropFaultFile();
+
+namespace faultex {
+// Installs the release of the fault records into the tile planes.
+void install();
+}  // namespace faultex
 
 // ---------------------------------------------------------------------------
 // Opens.

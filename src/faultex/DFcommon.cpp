@@ -80,7 +80,7 @@ _box* DFcrtArea(const _Dtile* a, const _Dtile* b, const _Dtile* c, int size)
     int gx1 = std::max(ax1, bx1), gx2 = std::min(ax2, bx2);
     int gy1 = std::max(ay1, by1), gy2 = std::min(ay2, by2);
     _Dtilelist* between = nullptr;
-    Stitch = DlayerTile[0].layertile;
+    Stitch = const_cast<_Dtile*>(a);  // a lies in plane 0: start the search nearby
     AreaEnum(std::min(gx1, gx2), std::min(gy1, gy2), std::max(gx1, gx2), std::max(gy1, gy2),
              &between, 0);
     bool allSolid = between != nullptr;

@@ -14,6 +14,7 @@ constexpr int kModule = 6;
 
 struct FaultFile {
   FILE* stream = nullptr;
+  char name[64] = "";
   int faultClass = 0;
   long total = 0;
 };
@@ -100,6 +101,7 @@ void DFflushFault(int layer, int faultClass, int keep)
     theFile.faultClass = faultClass;
     std::string name = fileName(layer, faultClass);
     theFile.stream = fopen(name.c_str(), "w");
+    snprintf(theFile.name, sizeof theFile.name, "%s", name.c_str());
     if (!theFile.stream) {
       GCmessage(kModule, 'F', "File open error");
       common::abandonAction(1);
@@ -110,4 +112,18 @@ void DFflushFault(int layer, int faultClass, int keep)
   else
     writeShorts(theFile.stream);
   fflush(theFile.stream);
+}
+
+/*
+ * DFdropFaultFile --
+ *   Closes the open fault file without its total and removes it: an
+ *   abandoned run leaves no partial list behind.
+ */
+void DFdropFaultFile()
+{
+  if (!theFile.stream)
+    return;
+  fclose(theFile.stream);
+  theFile.stream = nullptr;
+  remove(theFile.name);
 }

@@ -8,6 +8,7 @@
 #include "CS.h"
 #include "CXcapacitor.h"
 #include "DEextract.h"
+#include "DFfault.h"
 #include "DHhierarchy.h"
 #include "DPparasitic.h"
 #include "DTtechnology.h"
@@ -64,6 +65,7 @@ void installHooks()
   inductor::install();
   resistor::install();
   hierarchy::install();
+  faultex::install();
 }
 
 void applyCifMode() { ACinitMode(fullCifFlag); }
