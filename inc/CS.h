@@ -52,6 +52,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Dlayout.h"
 
@@ -315,6 +316,34 @@ int DnoLayerCS(const char* name);            // 1 when no plane has that name
 int DfindNumber(const char* name);           // Glayers index; missing abandons
 _Dtile* NamedLayerTile(const char* name);    // entry tile, or null
 _Dtile* LayerTile(int layerNumber);          // entry tile, or null
+
+namespace cs {
+
+// The tiles of one plane that pass a filter, by cells of a grid over the
+// layout frame, for repeated searches around tiles.  (An area walk of the
+// plane follows the top edge of every wide space tile it meets across the
+// whole row, so searches near such tiles cost the length of the row.)  The
+// plane must not change while the grid is used.
+class TileGrid {
+ public:
+  using Filter = int (*)(const _Dtile*);
+  // Files the tiles of the plane of `entry` for which `keep` is non-zero.
+  void build(_Dtile* entry, Filter keep);
+  bool built() const { return built_; }
+  // The filed tiles whose interior meets the rectangle, bottom to top and
+  // left to right, into *found (cleared first).
+  void under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found) const;
+
+ private:
+  int column(long x) const;
+  int row(long y) const;
+  long x0_ = 0, y0_ = 0, w_ = 1, h_ = 1;
+  int n_ = 1;
+  bool built_ = false;
+  std::vector<std::vector<_Dtile*>> cells_;
+};
+
+}  // namespace cs
 
 // ---------------------------------------------------------------------------
 // Building the planes from the flattened layout.

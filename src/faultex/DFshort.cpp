@@ -26,85 +26,21 @@ constexpr int kThreeNetColour = 10;
 constexpr int kFewNetColour = 2;   // 4 or 5 nets
 constexpr int kManyNetColour = 39;
 
-// The solid tiles of one layer plane by cells of a grid over the layout,
-// for the pinhole run: the tiles under a tile of another plane are found
-// from the cells it covers.  (A walk of the area would follow the top edges
-// of the wide space tiles between rows of devices across the whole row.)
-// The layer planes do not change during a run.
-class SolidIndex {
- public:
-  void build(int plane)
-  {
-    const _box& frame = DlayerTile[0].frame;
-    x0_ = frame.x1;
-    y0_ = frame.y1;
-    _Dtilelist* all = nullptr;
-    Stitch = DlayerTile[plane].layertile;
-    AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &all, 0);
-    std::vector<_Dtile*> solids;
-    for (_Dtilelist* l = all; l; l = l->next)
-      if (TisSolid(l->tile))
-        solids.push_back(l->tile);
-    FreeList(all);
-    n_ = std::max(1, std::min(kMaxCells, static_cast<int>(std::sqrt(solids.size() / kTilesPerCell))));
-    w_ = std::max<long>(1, (long(frame.x2) - frame.x1 + n_ - 1) / n_);
-    h_ = std::max<long>(1, (long(frame.y2) - frame.y1 + n_ - 1) / n_);
-    cells_.assign(static_cast<size_t>(n_) * n_, {});
-    for (_Dtile* t : solids)
-      eachCell(t->x1, t->y1, cs::right(t), cs::top(t), [&](std::vector<_Dtile*>& c) { c.push_back(t); });
-    built_ = true;
-  }
-  bool built() const { return built_; }
-  // The solid tiles whose interior meets the rectangle, bottom to top and
-  // left to right.
-  void under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found)
-  {
-    found->clear();
-    eachCell(x1, y1, x2, y2, [&](std::vector<_Dtile*>& c) {
-      for (_Dtile* t : c)
-        if (t->x1 < x2 && cs::right(t) > x1 && t->y1 < y2 && cs::top(t) > y1)
-          found->push_back(t);
-    });
-    std::sort(found->begin(), found->end(), [](const _Dtile* a, const _Dtile* b) {
-      return a->y1 != b->y1 ? a->y1 < b->y1 : a->x1 < b->x1;
-    });
-    found->erase(std::unique(found->begin(), found->end()), found->end());
-  }
-
- private:
-  static constexpr int kMaxCells = 2048;       // cells across, at most
-  static constexpr size_t kTilesPerCell = 4;   // solid tiles of a cell, about
-  int column(long x) const { return static_cast<int>(std::clamp<long>((x - x0_) / w_, 0, n_ - 1)); }
-  int row(long y) const { return static_cast<int>(std::clamp<long>((y - y0_) / h_, 0, n_ - 1)); }
-  template <class Visit>
-  void eachCell(int x1, int y1, int x2, int y2, Visit&& visit)
-  {
-    const int i2 = column(long(x2) - 1), j2 = row(long(y2) - 1);
-    for (int j = row(y1); j <= j2; ++j)
-      for (int i = column(x1); i <= i2; ++i)
-        visit(cells_[size_t(j) * n_ + i]);
-  }
-  long x0_ = 0, y0_ = 0, w_ = 1, h_ = 1;
-  int n_ = 1;
-  bool built_ = false;
-  std::vector<std::vector<_Dtile*>> cells_;
-};
-
 // What a short run keeps besides the specified globals.
 struct ShortState {
   bool capReported = false;            // the 32-net cap was reported this run
   std::vector<bool> dirty;             // critical-area planes holding regions
-  std::vector<SolidIndex> solids;      // per layer plane, built when needed
+  std::vector<cs::TileGrid> solids;    // per layer plane, built when needed
   std::vector<_Dtile*> found;          // scratch of the searches
   // The entries of the fault table by their nets; forgotten whenever the
   // table is found empty (it is emptied after every flush).
   std::map<std::vector<int32_t>, _DshortFault*> entries;
-  SolidIndex& index(int plane)
+  cs::TileGrid& index(int plane)
   {
     if (solids.size() < static_cast<size_t>(kMaxPlanes))
       solids.resize(kMaxPlanes);
     if (!solids[plane].built())
-      solids[plane].build(plane);
+      solids[plane].build(DlayerTile[plane].layertile, TisSolid);
     return solids[plane];
   }
 };
@@ -270,7 +206,7 @@ static void releaseCritPlane(int plane)
 
 void endShortRun()
 {
-  std::vector<SolidIndex>().swap(state().solids);
+  std::vector<cs::TileGrid>().swap(state().solids);
   std::vector<_Dtile*>().swap(state().found);
   state().entries.clear();
 }

@@ -144,16 +144,35 @@ bool checkPlane(int plane)
   return true;
 }
 
+int isSpaceTile(const _Dtile* t) { return t->type == cs::kSpace; }
+
+// The tiles of one plane near a tile, found through grids of its material
+// and of its space.
+struct Near {
+  explicit Near(int plane)
+  {
+    solids.build(DlayerTile[plane].layertile, TisSolid);
+    spaces.build(DlayerTile[plane].layertile, isSpaceTile);
+  }
+  cs::TileGrid solids, spaces;
+  std::vector<_Dtile*> found, strip;
+};
+
+int clampInt(long v) { return int(clampCoord(v)); }
+
 // The bridge regions of the layer of `plane` inside the box.
 void shortRegions(Region& region, int plane, int size, int x1, int y1, int x2, int y2)
 {
   _Dtile* entry = DlayerTile[plane].layertile;
   const int layer = DlayerTile[plane].layer;
+  Near near(plane);
   for (_Dtile* t : tilesIn(entry, x1, y1, x2, y2)) {
     if (t->type != layer || Region::marked(t))
       continue;
-    for (_Dtile* n : tilesIn(t, long(t->x1) - size, long(t->y1) - size,
-                             long(cs::right(t)) + size, long(cs::top(t)) + size)) {
+    near.solids.under(clampInt(long(t->x1) - size), clampInt(long(t->y1) - size),
+                      clampInt(long(cs::right(t)) + size), clampInt(long(cs::top(t)) + size),
+                      &near.found);
+    for (_Dtile* n : near.found) {
       if (n == t || n->type != layer || Region::marked(n) || n->node == t->node)
         continue;
       region.add(DFcrtArea(t, n, nullptr, size));
@@ -163,12 +182,15 @@ void shortRegions(Region& region, int plane, int size, int x1, int y1, int x2, i
 }
 
 // True when every tile of the box is material of `layer`.
-bool allMaterial(_Dtile* near, int layer, int x1, int y1, int x2, int y2)
+bool allMaterial(Near& near, int layer, int x1, int y1, int x2, int y2)
 {
-  std::vector<_Dtile*> strip = tilesIn(near, x1, y1, x2, y2);
-  if (strip.empty())
+  near.spaces.under(x1, y1, x2, y2, &near.strip);
+  if (!near.strip.empty())
     return false;
-  for (_Dtile* s : strip)
+  near.solids.under(x1, y1, x2, y2, &near.strip);
+  if (near.strip.empty())
+    return false;
+  for (_Dtile* s : near.strip)
     if (s->type != layer)
       return false;
   return true;
@@ -180,22 +202,27 @@ void openRegions(Region& region, int plane, int size, int x1, int y1, int x2, in
 {
   _Dtile* entry = DlayerTile[plane].layertile;
   const int layer = DlayerTile[plane].layer;
+  Near near(plane);
+  std::vector<_Dtile*> around, inGap;
   for (_Dtile* s : tilesIn(entry, x1, y1, x2, y2)) {
     if (s->type != cs::kSpace || Region::marked(s))
       continue;
-    for (_Dtile* x : tilesIn(s, long(s->x1) - size, long(s->y1) - size,
-                             long(cs::right(s)) + size, long(cs::top(s)) + size)) {
-      if (x == s || x->type != cs::kSpace || Region::marked(x))
+    near.spaces.under(clampInt(long(s->x1) - size), clampInt(long(s->y1) - size),
+                      clampInt(long(cs::right(s)) + size), clampInt(long(cs::top(s)) + size),
+                      &around);
+    for (_Dtile* x : around) {
+      if (x == s || Region::marked(x))
         continue;
       _box* gap = DFcrossTalk(s, x);
       if (!gap)
         continue;
       _box g = *gap;
       common::release(gap);
-      for (_Dtile* t : tilesIn(s, g.x1, g.y1, g.x2, g.y2)) {
+      near.solids.under(g.x1, g.y1, g.x2, g.y2, &inGap);
+      for (_Dtile* t : inGap) {
         if (t->type != layer)
           continue;
-        if (allMaterial(t, layer, g.x1, t->y1, g.x2, cs::top(t)))
+        if (allMaterial(near, layer, g.x1, t->y1, g.x2, cs::top(t)))
           region.add(DFcrtArea(s, x, t, size));
       }
     }
