@@ -36,22 +36,24 @@ struct _edge {
   _point p1;                 // lower end: (coordinate of the pass, along the edge)
   _point p2;                 // upper end
   int sub;                   // variable number, from 1 in each direction
+  short layer_num;           // layer number of the tile's plane
   unsigned char upward;      // 1 left (bottom) side of a tile, 0 right (top)
   _edge_w_box* Se;           // right edges: shadows the box's left side saw
   _Dtile* mother_tile;       // the tile; null for pseudo-edges
-  short layer_num;           // layer number of the tile's plane
   const char* name;          // layer name of the tile's plane
 };
 
+// The layout is 32-bit, so are the coordinates of boxes.
 struct box_item {
   set_node* belongs_to;
-  unsigned short active;
-  long x1, x2, y1, y2;       // layout units, in the coordinates of the pass
+  int32_t x1, x2, y1, y2;    // layout units, in the coordinates of the pass
   _edge* left_edge;
   _edge* right_edge;
   _edge* bottom_edge;
   _edge* top_edge;
   int32_t tree_slot;         // node of the interval set holding the box, or -1
+  unsigned short active;
+  unsigned char sides;       // the sweep's cached tile tests (0: not yet known)
 };
 
 struct _edge_w_box {
@@ -108,6 +110,7 @@ struct _equation_item {
 
 struct _adjacency_list {
   int alpha;                 // weight: 1, or 10000 after modify_alpha
+  int items;                 // length of the coefficient list
   _edge* the_edge;
   _equation_item* head;      // newest first
 };

@@ -16,7 +16,7 @@ class Pool {
   T* take()
   {
     if (used_ == kChunk || chunks_.empty()) {
-      chunks_.push_back(std::make_unique<T[]>(kChunk));
+      chunks_.push_back(std::unique_ptr<T[]>(new T[kChunk]));  // not cleared: taken one by one
       used_ = 0;
     }
     T* record = &chunks_.back()[used_++];
@@ -31,7 +31,9 @@ class Pool {
   size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
 
  private:
-  static constexpr size_t kChunk = 4096;  // records per chunk
+  // Records per chunk: large enough for chunks to be mapped and unmapped
+  // whole rather than carved from the heap.
+  static constexpr size_t kChunk = 16384;
   std::vector<std::unique_ptr<T[]>> chunks_;
   size_t used_ = kChunk;
 };
@@ -47,11 +49,6 @@ _edge_w_box* newShadowEntry();
 void releasePassRecords();
 
 void resetStatistics();
-
-// Whether a row was made for the ordered pair (e1, e2): e1's list holds a
-// negative item naming e2.  Long lists are looked up in a per-edge set.
-bool pairMade(const _edge* e1, const _edge* e2, const _equation_item* e1List);
-void notePair(const _edge* e1, const _edge* e2);
 
 // Prints the wall-clock date as the shell command "date" does.
 void printDate();

@@ -12,7 +12,7 @@ namespace {
 constexpr long long kNoKey = LLONG_MAX;
 }
 
-IntervalSet::IntervalSet() = default;
+IntervalSet::IntervalSet(bool shades) : shades_(shades) {}
 
 void IntervalSet::clear()
 {
@@ -45,7 +45,7 @@ int IntervalSet::newNode(box_item* box)
   node.priority = random_;
   node.left = node.right = -1;
   node.box = box;
-  const _edge* e = box->right_edge;
+  const _edge* e = shades_ ? box->right_edge : nullptr;
   if (e) {
     long long x2 = 2LL * e->p1.x;
     node.key[0] = x2 + e->p2.y;
@@ -64,12 +64,17 @@ void IntervalSet::update(int n)
 {
   Node& node = nodes_[n];
   node.maxY2 = node.y2;
+  if (node.left >= 0)
+    node.maxY2 = std::max(node.maxY2, nodes_[node.left].maxY2);
+  if (node.right >= 0)
+    node.maxY2 = std::max(node.maxY2, nodes_[node.right].maxY2);
+  if (!shades_)
+    return;
   std::copy(node.key, node.key + 4, node.least);
   for (int c : {node.left, node.right}) {
     if (c < 0)
       continue;
     const Node& child = nodes_[c];
-    node.maxY2 = std::max(node.maxY2, child.maxY2);
     for (int k = 0; k < 4; ++k)
       node.least[k] = std::min(node.least[k], child.least[k]);
   }
@@ -206,11 +211,13 @@ void IntervalSet::shadeAt(int n, bool below, long x, long y,
 
 void IntervalSet::belowShade(long x, long y, std::vector<box_item*>* out) const
 {
+  assert(shades_ && "a set without shades");
   shadeAt(root_, true, x, y, out);
 }
 
 void IntervalSet::aboveShade(long x, long y, std::vector<box_item*>* out) const
 {
+  assert(shades_ && "a set without shades");
   shadeAt(root_, false, x, y, out);
 }
 

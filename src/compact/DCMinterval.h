@@ -16,7 +16,9 @@ namespace compact {
 
 class IntervalSet {
  public:
-  IntervalSet();
+  // With `shades` the corner-shade queries are answered (the shadow set);
+  // without, only `meeting` is.
+  explicit IntervalSet(bool shades = true);
 
   void insert(box_item* box);  // the box's tree_slot names its node
   void erase(box_item* box);
@@ -36,11 +38,11 @@ class IntervalSet {
 
  private:
   struct Node {
-    long y1, y2;
+    int32_t y1, y2;
     uint64_t seq;            // insertion number: breaks ties of y1
     uint32_t priority;
     int left, right;
-    long maxY2;
+    int32_t maxY2;
     // 2x + top, 2x - top, 2x + bottom, 2x - bottom of the right edge, and
     // their least values over the subtree.
     long long key[4];
@@ -62,6 +64,7 @@ class IntervalSet {
   size_t size_ = 0;
   uint64_t seq_ = 0;
   uint32_t random_ = 2463534242u;
+  bool shades_;
 };
 
 }  // namespace compact

@@ -56,6 +56,36 @@ void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
   item->the_edge = other;
   item->next = slot.head;
   slot.head = item;
+  ++slot.items;
+}
+
+// Whether every row so far had positive coefficients c1 and c2, so that a
+// row (e1, e2) shows on e2's list as a positive item naming e1 as well as
+// on e1's list as a negative item naming e2.
+bool positiveRows = true;
+
+/* names -- whether the list holds an item naming `other` with the given sign. */
+bool names(const _equation_item* item, const _edge* other, bool negative)
+{
+  for (; item; item = item->next)
+    if (item->the_edge == other && (item->coeff < 0) == negative && item->coeff != 0)
+      return true;
+  return false;
+}
+
+/*
+ * pairMade --
+ *   Whether a row was made for the ordered pair (e1, e2): e1's list holds a
+ *   negative item naming e2 (a row made as (e2, e1) leaves a positive one).
+ *   The shorter of the two lists is searched when the signs tell.
+ */
+bool pairMade(const AdjacencyArray& adj, const _edge* e1, const _edge* e2)
+{
+  const _adjacency_list& first = adj[e1->sub - 1];
+  const _adjacency_list& second = adj[e2->sub - 1];
+  if (positiveRows && second.items < first.items)
+    return names(second.head, e1, false);
+  return names(first.head, e2, true);
 }
 
 }  // namespace
@@ -83,7 +113,7 @@ void freeRows(_rhs_list* rows)
 
 void addVariable(AdjacencyArray* adj, _edge* edge)
 {
-  adj->push_back(_adjacency_list{1, edge, nullptr});
+  adj->push_back(_adjacency_list{1, 0, edge, nullptr});
   edge->sub = static_cast<int>(adj->size());
 }
 
@@ -98,7 +128,7 @@ void addVariable(AdjacencyArray* adj, _edge* edge)
 void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int value,
                   char type, int c2, int c1)
 {
-  if (compact::pairMade(e1, e2, (*adj)[e1->sub - 1].head)) {
+  if (pairMade(*adj, e1, e2)) {
     ++looplooploop;
     bump(loop_left, e1);
     bump(loop_right, e2);
@@ -109,8 +139,8 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
   if (mps_column_num % kProgressRows == 0)
     progress(e1, e2);
   int row = ++mps_column_num;
+  positiveRows = positiveRows && c1 > 0 && c2 > 0;
   pushItem(adj, e1, row, -c1, e2);
-  compact::notePair(e1, e2);
   pushItem(adj, e2, row, c2, e1);
   add_rhs(type, value, rhs);
 }
