@@ -38,8 +38,39 @@ class Pool {
   size_t used_ = kChunk;
 };
 
-_equation_item* newEquationItem();
-_rhs_item* newRhsItem();
+// Records numbered from 1 in the order taken (0 names none), in chunks;
+// released all at once.
+template <class T>
+class NumberedPool {
+ public:
+  uint32_t take()
+  {
+    if (count_ == chunks_.size() * kChunk)
+      chunks_.push_back(std::unique_ptr<T[]>(new T[kChunk]));
+    return static_cast<uint32_t>(++count_);
+  }
+  T& at(uint32_t place) const
+  {
+    const size_t i = place - 1;
+    return chunks_[i >> kShift][i & (kChunk - 1)];
+  }
+  void release()
+  {
+    chunks_.clear();
+    count_ = 0;
+  }
+  size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
+
+ private:
+  static constexpr unsigned kShift = 16;
+  static constexpr size_t kChunk = size_t{1} << kShift;
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  size_t count_ = 0;
+};
+
+// The coefficient items of the run.
+extern NumberedPool<_equation_item> equationItems;
+
 _edge* newEdge();
 box_item* newBox();
 box_item* newShadowBox();  // of one pass

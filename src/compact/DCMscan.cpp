@@ -34,8 +34,6 @@ constexpr int kLayerSetLists = 32;
 struct State {
   Pool<_edge> edges;
   Pool<box_item> boxes;
-  Pool<_equation_item> items;
-  Pool<_rhs_item> rhs;
   Pool<set> sets;
   Pool<box_item> shadows;        // of one pass
   Pool<_edge_w_box> seEntries;   // of one pass
@@ -50,8 +48,10 @@ State& state()
 
 }  // namespace
 
-_equation_item* newEquationItem() { return state().items.take(); }
-_rhs_item* newRhsItem() { return state().rhs.take(); }
+NumberedPool<_equation_item> equationItems;
+
+const _equation_item& equationItem(uint32_t place) { return equationItems.at(place); }
+
 _edge* newEdge() { return state().edges.take(); }
 
 box_item* newBox()
@@ -79,8 +79,7 @@ void releasePassRecords()
 size_t poolBytes()
 {
   State& s = state();
-  return s.edges.bytes() + s.boxes.bytes() + s.items.bytes() + s.rhs.bytes() +
-         s.sets.bytes() + s.shadows.bytes() + s.seEntries.bytes();
+  return s.edges.bytes() + s.boxes.bytes() + equationItems.bytes() + s.sets.bytes() + s.shadows.bytes() + s.seEntries.bytes();
 }
 
 /* printDate -- the line "date" prints in the C locale, without a shell per call. */
@@ -117,8 +116,7 @@ void freeStaff()
   all_sym_axes = nullptr;
   s.edges.release();
   s.boxes.release();
-  s.items.release();
-  s.rhs.release();
+  equationItems.release();
   s.sets.release();
   releasePassRecords();
   for (set_list& list : s.layerSets)
