@@ -12,7 +12,14 @@ namespace {
 constexpr long long kNoKey = LLONG_MAX;
 }
 
-IntervalSet::IntervalSet(bool shades) : shades_(shades) {}
+IntervalSet::IntervalSet(bool shades) : IntervalSet(shades ? Mode::Parted : Mode::Plain) {}
+
+IntervalSet::IntervalSet(Mode mode) : mode_(mode), shades_(mode == Mode::Part)
+{
+  if (mode == Mode::Parted)
+    for (int p = 0; p < kParts; ++p)
+      parts_.push_back(std::unique_ptr<IntervalSet>(new IntervalSet(Mode::Part)));
+}
 
 void IntervalSet::clear()
 {
@@ -20,12 +27,15 @@ void IntervalSet::clear()
     if (n.box)
       n.box->tree_slot = -1;
   nodes_.clear();
+  keys_.clear();
   free_.clear();
   root_ = -1;
   size_ = 0;
+  for (auto& part : parts_)
+    part->clear();
 }
 
-int IntervalSet::newNode(box_item* box)
+int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq)
 {
   int n;
   if (!free_.empty()) {
@@ -34,26 +44,33 @@ int IntervalSet::newNode(box_item* box)
   } else {
     n = static_cast<int>(nodes_.size());
     nodes_.emplace_back();
+    if (shades_)
+      keys_.emplace_back();
   }
   Node& node = nodes_[n];
   node.y1 = box->y1;
   node.y2 = box->y2;
-  node.seq = seq_++;
+  node.seq = seq;
   random_ ^= random_ << 13;  // xorshift: a fixed sequence, so runs repeat
   random_ ^= random_ >> 17;
   random_ ^= random_ << 5;
   node.priority = random_;
   node.left = node.right = -1;
   node.box = box;
-  const _edge* e = shades_ ? box->right_edge : nullptr;
-  if (e) {
-    long long x2 = 2LL * e->p1.x;
-    node.key[0] = x2 + e->p2.y;
-    node.key[1] = x2 - e->p2.y;
-    node.key[2] = x2 + e->p1.y;
-    node.key[3] = x2 - e->p1.y;
-  } else {
-    std::fill(node.key, node.key + 4, kNoKey);
+  node.tags = tags;
+  node.visibleTags = visibleTags;
+  node.part = node.partSlot = -1;
+  if (shades_) {
+    long long* key = keys_[n].key;
+    if (const _edge* e = box->right_edge) {
+      long long x2 = 2LL * e->p1.x;
+      key[0] = x2 + e->p2.y;
+      key[1] = x2 - e->p2.y;
+      key[2] = x2 + e->p1.y;
+      key[3] = x2 - e->p1.y;
+    } else {
+      std::fill(key, key + 4, kNoKey);
+    }
   }
   update(n);
   return n;
@@ -64,20 +81,40 @@ void IntervalSet::update(int n)
 {
   Node& node = nodes_[n];
   node.maxY2 = node.y2;
-  if (node.left >= 0)
-    node.maxY2 = std::max(node.maxY2, nodes_[node.left].maxY2);
-  if (node.right >= 0)
-    node.maxY2 = std::max(node.maxY2, nodes_[node.right].maxY2);
-  if (!shades_)
-    return;
-  std::copy(node.key, node.key + 4, node.least);
+  node.anyTags = node.tags;
+  node.anyVisibleTags = node.visibleTags;
   for (int c : {node.left, node.right}) {
     if (c < 0)
       continue;
     const Node& child = nodes_[c];
-    for (int k = 0; k < 4; ++k)
-      node.least[k] = std::min(node.least[k], child.least[k]);
+    node.maxY2 = std::max(node.maxY2, child.maxY2);
+    node.anyTags |= child.anyTags;
+    node.anyVisibleTags |= child.anyVisibleTags;
   }
+  if (!shades_)
+    return;
+  Keys& keys = keys_[n];
+  std::copy(keys.key, keys.key + 4, keys.least);
+  for (int c : {node.left, node.right}) {
+    if (c < 0)
+      continue;
+    const Keys& child = keys_[c];
+    for (int k = 0; k < 4; ++k)
+      keys.least[k] = std::min(keys.least[k], child.least[k]);
+  }
+}
+
+/* absorb -- adds the values of a node newly placed below n to n's subtree values. */
+void IntervalSet::absorb(int n, int fresh)
+{
+  Node& node = nodes_[n];
+  const Node& f = nodes_[fresh];
+  node.maxY2 = std::max(node.maxY2, f.maxY2);
+  node.anyTags |= f.anyTags;
+  node.anyVisibleTags |= f.anyVisibleTags;
+  if (shades_)
+    for (int k = 0; k < 4; ++k)
+      keys_[n].least[k] = std::min(keys_[n].least[k], keys_[fresh].least[k]);
 }
 
 bool IntervalSet::before(long y1, uint64_t seq, const Node& n) const
@@ -111,17 +148,31 @@ int IntervalSet::insertAt(int n, int fresh)
       return r;
     }
   }
-  update(n);
+  absorb(n, fresh);  // n's subtree gained the fresh node only
   return n;
 }
 
-void IntervalSet::insert(box_item* box)
+int IntervalSet::insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq)
 {
-  assert(box->tree_slot < 0 && "a box sits in one interval set at a time");
-  int fresh = newNode(box);
-  box->tree_slot = fresh;
+  int fresh = newNode(box, tags, visibleTags, seq);
   root_ = insertAt(root_, fresh);
   ++size_;
+  return fresh;
+}
+
+void IntervalSet::insert(box_item* box, uint32_t tags, uint32_t visibleTags)
+{
+  assert(box->tree_slot < 0 && "a box sits in one interval set at a time");
+  const uint64_t seq = seq_++;
+  int fresh = insertNode(box, tags, visibleTags, seq);
+  box->tree_slot = fresh;
+  if (mode_ == Mode::Parted && visibleTags) {
+    const bool single = (visibleTags & (visibleTags - 1)) == 0;
+    const int part = single ? __builtin_ctz(visibleTags) : kParts - 1;
+    int slot = parts_[part]->insertNode(box, tags, visibleTags, seq);
+    nodes_[fresh].part = part;
+    nodes_[fresh].partSlot = slot;
+  }
 }
 
 int IntervalSet::eraseAt(int n, long y1, uint64_t seq)
@@ -153,36 +204,46 @@ int IntervalSet::eraseAt(int n, long y1, uint64_t seq)
   return n;
 }
 
+void IntervalSet::eraseNode(int n)
+{
+  root_ = eraseAt(root_, nodes_[n].y1, nodes_[n].seq);
+  nodes_[n].box = nullptr;
+  free_.push_back(n);
+  --size_;
+}
+
 void IntervalSet::erase(box_item* box)
 {
   int n = box->tree_slot;
   assert(n >= 0 && nodes_[n].box == box && "erasing a box that is not in the set");
-  root_ = eraseAt(root_, nodes_[n].y1, nodes_[n].seq);
-  nodes_[n].box = nullptr;
-  free_.push_back(n);
+  if (nodes_[n].part >= 0)
+    parts_[nodes_[n].part]->eraseNode(nodes_[n].partSlot);
+  eraseNode(n);
   box->tree_slot = -1;
-  --size_;
 }
 
-void IntervalSet::meetingAt(int n, long y1, long y2, std::vector<box_item*>* out) const
+void IntervalSet::meetingAt(int n, long y1, long y2, uint32_t tags,
+                            std::vector<box_item*>* out) const
 {
-  if (n < 0 || nodes_[n].maxY2 < y1)
+  if (n < 0)
     return;
   const Node& node = nodes_[n];
-  meetingAt(node.left, y1, y2, out);
+  if (node.maxY2 < y1 || !(node.anyTags & tags))
+    return;
+  meetingAt(node.left, y1, y2, tags, out);
   if (node.y1 > y2)
     return;  // this node and everything right of it start above the query
-  if (node.y2 >= y1)
+  if (node.y2 >= y1 && (node.tags & tags))
     out->push_back(node.box);
-  meetingAt(node.right, y1, y2, out);
+  meetingAt(node.right, y1, y2, tags, out);
 }
 
-void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out) const
+void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out, uint32_t tags) const
 {
-  meetingAt(root_, y1, y2, out);
+  meetingAt(root_, y1, y2, tags, out);
 }
 
-void IntervalSet::shadeAt(int n, bool below, long x, long y,
+void IntervalSet::shadeAt(int n, bool below, long x, long y, uint32_t tags,
                           std::vector<box_item*>* out) const
 {
   if (n < 0)
@@ -190,35 +251,63 @@ void IntervalSet::shadeAt(int n, bool below, long x, long y,
   const Node& node = nodes_[n];
   const int k = below ? 0 : 2;
   const long long plus = 2LL * x + y, minus = 2LL * x - y;
-  if (node.least[k] >= plus || node.least[k + 1] >= minus)
+  const Keys& keys = keys_[n];
+  if (keys.least[k] >= plus || keys.least[k + 1] >= minus || !(node.anyVisibleTags & tags))
     return;
+  const bool inCone = keys.key[k] < plus && keys.key[k + 1] < minus &&
+                      (node.visibleTags & tags);
   if (below) {
-    shadeAt(node.left, below, x, y, out);
+    shadeAt(node.left, below, x, y, tags, out);
     if (node.y1 > y)
       return;  // the rest starts above y
-    if (node.y2 < y && node.key[k] < plus && node.key[k + 1] < minus)
+    if (node.y2 < y && inCone)
       out->push_back(node.box);
-    shadeAt(node.right, below, x, y, out);
+    shadeAt(node.right, below, x, y, tags, out);
     return;
   }
   if (node.y1 > y) {
-    shadeAt(node.left, below, x, y, out);
-    if (node.key[k] < plus && node.key[k + 1] < minus)
+    shadeAt(node.left, below, x, y, tags, out);
+    if (inCone)
       out->push_back(node.box);
   }
-  shadeAt(node.right, below, x, y, out);
+  shadeAt(node.right, below, x, y, tags, out);
 }
 
-void IntervalSet::belowShade(long x, long y, std::vector<box_item*>* out) const
+/*
+ * shadeParts --
+ *   The shade query on the parts of the tags; the boxes of several parts
+ *   are put back into the order of the whole set.
+ */
+void IntervalSet::shadeParts(bool below, long x, long y, std::vector<box_item*>* out,
+                             uint32_t tags) const
 {
-  assert(shades_ && "a set without shades");
-  shadeAt(root_, true, x, y, out);
+  assert(mode_ == Mode::Parted && "a set without shades");
+  const size_t first = out->size();
+  int searched = 0;
+  for (int p = 0; p < kParts; ++p) {
+    const IntervalSet& part = *parts_[p];
+    if (part.root_ < 0 || (p < kParts - 1 && !(tags >> p & 1)))
+      continue;
+    const size_t before = out->size();
+    part.shadeAt(part.root_, below, x, y, tags, out);
+    searched += out->size() > before;
+  }
+  if (searched > 1)
+    std::sort(out->begin() + first, out->end(), [this](const box_item* a, const box_item* b) {
+      const Node& na = nodes_[a->tree_slot];
+      const Node& nb = nodes_[b->tree_slot];
+      return na.y1 < nb.y1 || (na.y1 == nb.y1 && na.seq < nb.seq);
+    });
 }
 
-void IntervalSet::aboveShade(long x, long y, std::vector<box_item*>* out) const
+void IntervalSet::belowShade(long x, long y, std::vector<box_item*>* out, uint32_t tags) const
 {
-  assert(shades_ && "a set without shades");
-  shadeAt(root_, false, x, y, out);
+  shadeParts(true, x, y, out, tags);
+}
+
+void IntervalSet::aboveShade(long x, long y, std::vector<box_item*>* out, uint32_t tags) const
+{
+  shadeParts(false, x, y, out, tags);
 }
 
 }  // namespace compact

@@ -127,6 +127,25 @@ unsigned char sidesOf(box_item* b)
 }
 
 bool rightVisible(box_item* b) { return sidesOf(b) & kRightVisible; }
+
+// The shadow set tags every shadow with the bit of its edge's layer, and
+// with it again when the edge is visible, so that queries can leave out the
+// layers without a spacing rule to the box at hand.
+uint32_t layerTag(int layer)
+{
+  return layer >= 0 && layer < 32 && inTable(layer) ? uint32_t{1} << layer : 0;
+}
+
+/* spacingTags -- the tags of the layers with a spacing rule to layer l. */
+uint32_t spacingTags(int l)
+{
+  uint32_t tags = 0;
+  if (inTable(l))
+    for (int m = 0; m < kRuleLayers && m < 32; ++m)
+      if (SPACING_VALID[l][m] == 1)
+        tags |= uint32_t{1} << m;
+  return tags;
+}
 bool leftFree(box_item* b) { return sidesOf(b) & kLeftFree; }
 bool rightFree(box_item* b) { return sidesOf(b) & kRightFree; }
 
@@ -328,7 +347,8 @@ void addShadow(compact::IntervalSet* shadow, const box_item* from, long y1, long
   s->y2 = y2;
   s->left_edge = from->left_edge;
   s->right_edge = from->right_edge;
-  shadow->insert(s);
+  const uint32_t tag = layerTag(s->right_edge->layer_num);
+  shadow->insert(s, tag, rightVisible(s) ? tag : 0);
 }
 
 /*
@@ -345,8 +365,9 @@ void Pass::rightEnd(box_item* b)
       row(a->right_edge, b->right_edge, 0, 'E');
   active->erase(b);
 
+  // Only shadows of layers spaced from B's can be on its Se list.
   met.clear();
-  shadow->meeting(b->y1, b->y2, &met);
+  shadow->meeting(b->y1, b->y2, &met, spacingTags(layerOf(b)));
   for (box_item* s : met) {
     const _edge* previous = nullptr;
     for (const _edge_w_box* seen = b->right_edge->Se; seen;
@@ -392,7 +413,7 @@ void Pass::spacing(box_item* b, bool lv)
 {
   const int l = layerOf(b);
   seen.clear();
-  shadow->meeting(b->y1, b->y2, &seen);
+  shadow->meeting(b->y1, b->y2, &seen, spacingTags(l));
   for (box_item* s : seen) {
     _edge* e = s->right_edge;
     int space;
@@ -492,14 +513,16 @@ void Pass::leftEnd(box_item* b)
   const bool lv = sides & kLeftVisible, rv = sides & kRightVisible;
   width(b, lv, rv);
   spacing(b, lv);
-  shade.clear();
-  if (bottom_corner(b)) {
-    shadow->belowShade(b->x1, b->y1, &shade);
+  // Corner rows need B's left side visible, a spacing rule and a visible
+  // shadow edge: the shade queries keep to such shadows.
+  if (lv && bottom_corner(b)) {
+    shade.clear();
+    shadow->belowShade(b->x1, b->y1, &shade, spacingTags(l));
     corner(b, lv, shade);
   }
-  if (top_corner(b)) {
+  if (lv && top_corner(b)) {
     shade.clear();
-    shadow->aboveShade(b->x1, b->y2, &shade);
+    shadow->aboveShade(b->x1, b->y2, &shade, spacingTags(l));
     corner(b, lv, shade);
   }
   met.clear();
