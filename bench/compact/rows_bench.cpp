@@ -11,10 +11,10 @@
 //                                 before the clock starts, under a rule set of
 //                                 the example process's layers
 //
-// Prints one line: n boxes, tiles, seconds (wall and CPU), rows, rows per
-// second and microseconds per box (both of CPU time: the machine may be
-// shared), and peak RSS (planes included) with the resident memory before
-// the scan.  SYSRC must name the system source file (lib/sysrc).
+// Prints one line: n boxes, tiles, variables of one direction, seconds (wall
+// and CPU), rows, rows per second and microseconds per box (both of CPU
+// time: the machine may be shared), and peak RSS (planes included) with the
+// resident memory before the scan.  SYSRC must name the system source file (lib/sysrc).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -236,9 +236,9 @@ int main(int argc, char** argv)
   long rows = mps_column_num - 1;
   common::captureOutput(nullptr, nullptr);
 
-  printf("n %ld  tiles %ld  seconds %.3f (cpu %.3f)  rows %ld  rows/s %.0f  us/box %.3f  "
+  printf("n %ld  tiles %ld  variables %d  seconds %.3f (cpu %.3f)  rows %ld  rows/s %.0f  us/box %.3f  "
          "peak RSS %.1f MB (%.1f before the scan)\n",
-         boxes, tiles, seconds, cpu, rows, rows / cpu, cpu * 1e6 / boxes,
+         boxes, tiles, num_of_var, seconds, cpu, rows, rows / cpu, cpu * 1e6 / boxes,
          bench::peakRssKb() / 1024.0, loadedMb);
   compact::freeRows(xRows);
   compact::freeRows(yRows);
