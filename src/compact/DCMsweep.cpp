@@ -316,6 +316,14 @@ struct Pass {
   compact::IntervalSet* shadow;
   // Query results, kept between events so that their memory is reused.
   std::vector<box_item*> met, seen, shade;
+  uint32_t spaced[32];  // spacingTags of each layer: the rules hold for a pass
+
+  void init()
+  {
+    for (int l = 0; l < 32; ++l)
+      spaced[l] = spacingTags(l);
+  }
+  uint32_t spacedFrom(int l) const { return l >= 0 && l < 32 ? spaced[l] : 0; }
 
   void event(PROC_ITEM* item)
   {
@@ -367,7 +375,7 @@ void Pass::rightEnd(box_item* b)
 
   // Only shadows of layers spaced from B's can be on its Se list.
   met.clear();
-  shadow->meeting(b->y1, b->y2, &met, spacingTags(layerOf(b)));
+  shadow->meeting(b->y1, b->y2, &met, spacedFrom(layerOf(b)));
   for (box_item* s : met) {
     const _edge* previous = nullptr;
     for (const _edge_w_box* seen = b->right_edge->Se; seen;
@@ -413,7 +421,7 @@ void Pass::spacing(box_item* b, bool lv)
 {
   const int l = layerOf(b);
   seen.clear();
-  shadow->meeting(b->y1, b->y2, &seen, spacingTags(l));
+  shadow->meeting(b->y1, b->y2, &seen, spacedFrom(l));
   for (box_item* s : seen) {
     _edge* e = s->right_edge;
     int space;
@@ -517,12 +525,12 @@ void Pass::leftEnd(box_item* b)
   // shadow edge: the shade queries keep to such shadows.
   if (lv && bottom_corner(b)) {
     shade.clear();
-    shadow->belowShade(b->x1, b->y1, &shade, spacingTags(l));
+    shadow->belowShade(b->x1, b->y1, &shade, spacedFrom(l));
     corner(b, lv, shade);
   }
   if (lv && top_corner(b)) {
     shade.clear();
-    shadow->aboveShade(b->x1, b->y2, &shade, spacingTags(l));
+    shadow->aboveShade(b->x1, b->y2, &shade, spacedFrom(l));
     corner(b, lv, shade);
   }
   met.clear();
@@ -557,7 +565,8 @@ int sweep_list::sweep(AdjacencyArray* adj, _rhs_list* rows)
   common::outf("minimum coordinate is %i\n", static_cast<int>(events.front().val));
   common::outf("maximum coordinate is %i\n", static_cast<int>(events.back().val));
   compact::IntervalSet active(false), shadow(true);
-  Pass pass{adj, rows, &active, &shadow, {}, {}, {}};
+  Pass pass{adj, rows, &active, &shadow, {}, {}, {}, {}};
+  pass.init();
   PROC_LIST group;
   for (size_t i = 0; i < events.size();) {
     const long value = events[i].val;
@@ -586,6 +595,7 @@ int sweep_list::sweep(AdjacencyArray* adj, _rhs_list* rows)
 void sweep_list::generate_rule(PROC_ITEM* item, AdjacencyArray* adj, _rhs_list* rows,
                                compact::IntervalSet* active, compact::IntervalSet* shadow)
 {
-  Pass pass{adj, rows, active, shadow, {}, {}, {}};
+  Pass pass{adj, rows, active, shadow, {}, {}, {}, {}};
+  pass.init();
   pass.event(item);
 }
