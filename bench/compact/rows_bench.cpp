@@ -14,7 +14,10 @@
 // Prints one line: n boxes, tiles, variables of one direction, seconds (wall
 // and CPU), rows, rows per second and microseconds per box (both of CPU
 // time: the machine may be shared), and peak RSS (planes included) with the
-// resident memory before the scan.  SYSRC must name the system source file (lib/sysrc).
+// resident memory before the scan.  With ROWS_OUTPUT=file what the run
+// printed, and with ROWS_DUMP=file its rows (compact::dumpRows), are also
+// written.  SYSRC must name the system source file
+// (lib/sysrc).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -243,5 +246,23 @@ int main(int argc, char** argv)
   compact::freeRows(xRows);
   compact::freeRows(yRows);
   compact::freeStaff();
+  // ROWS_OUTPUT=file keeps what the timed run printed, ROWS_DUMP=file writes
+  // the rows of the same run: to compare builds.
+  if (const char* output = getenv("ROWS_OUTPUT")) {
+    FILE* f = fopen(output, "w");
+    if (!f || fputs(ignored.c_str(), f) < 0 || fclose(f) != 0) {
+      fprintf(stderr, "rows_bench: cannot write %s\n", output);
+      return 1;
+    }
+  }
+  if (const char* dump = getenv("ROWS_DUMP")) {
+    common::captureOutput(&ignored, &ignored);
+    int failed = compact::dumpRows(dump);
+    common::captureOutput(nullptr, nullptr);
+    if (failed) {
+      fprintf(stderr, "rows_bench: cannot write %s\n", dump);
+      return 1;
+    }
+  }
   return 0;
 }

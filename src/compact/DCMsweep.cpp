@@ -127,6 +127,8 @@ unsigned char sidesOf(box_item* b)
 }
 
 bool rightVisible(box_item* b) { return sidesOf(b) & kRightVisible; }
+bool leftFree(box_item* b) { return sidesOf(b) & kLeftFree; }
+bool rightFree(box_item* b) { return sidesOf(b) & kRightFree; }
 
 // The shadow set tags every shadow with the bit of its edge's layer, and
 // with it again when the edge is visible, so that queries can leave out the
@@ -146,8 +148,6 @@ uint32_t spacingTags(int l)
         tags |= uint32_t{1} << m;
   return tags;
 }
-bool leftFree(box_item* b) { return sidesOf(b) & kLeftFree; }
-bool rightFree(box_item* b) { return sidesOf(b) & kRightFree; }
 
 }  // namespace
 
