@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
+#include <cstdint>
 
 namespace compact {
 
@@ -76,21 +77,22 @@ int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uin
   return n;
 }
 
-/* update -- recomputes the subtree values of node n from its children. */
-void IntervalSet::update(int n)
+/* sumOf -- the values of the subtree under n (none when n < 0). */
+IntervalSet::Node::Sum IntervalSet::sumOf(int n) const
+{
+  if (n < 0)
+    return Node::Sum{INT32_MIN, 0, 0};
+  const Node& node = nodes_[n];
+  return Node::Sum{std::max({node.y2, node.below[0].maxY2, node.below[1].maxY2}),
+                   node.tags | node.below[0].tags | node.below[1].tags,
+                   node.visibleTags | node.below[0].visibleTags | node.below[1].visibleTags};
+}
+
+/* updateSide -- recomputes what n keeps of one of its subtrees. */
+void IntervalSet::updateSide(int n, int side)
 {
   Node& node = nodes_[n];
-  node.maxY2 = node.y2;
-  node.anyTags = node.tags;
-  node.anyVisibleTags = node.visibleTags;
-  for (int c : {node.left, node.right}) {
-    if (c < 0)
-      continue;
-    const Node& child = nodes_[c];
-    node.maxY2 = std::max(node.maxY2, child.maxY2);
-    node.anyTags |= child.anyTags;
-    node.anyVisibleTags |= child.anyVisibleTags;
-  }
+  node.below[side] = sumOf(side ? node.right : node.left);
   if (!shades_)
     return;
   Keys& keys = keys_[n];
@@ -104,14 +106,21 @@ void IntervalSet::update(int n)
   }
 }
 
-/* absorb -- adds the values of a node newly placed below n to n's subtree values. */
-void IntervalSet::absorb(int n, int fresh)
+/* update -- recomputes the subtree values of node n from its children. */
+void IntervalSet::update(int n)
 {
-  Node& node = nodes_[n];
-  const Node& f = nodes_[fresh];
-  node.maxY2 = std::max(node.maxY2, f.maxY2);
-  node.anyTags |= f.anyTags;
-  node.anyVisibleTags |= f.anyVisibleTags;
+  nodes_[n].below[0] = sumOf(nodes_[n].left);
+  updateSide(n, 1);
+}
+
+/* absorb -- adds a node newly placed in one subtree of n to what n keeps of it. */
+void IntervalSet::absorb(int n, int side, int fresh)
+{
+  const Node::Sum f = sumOf(fresh);
+  Node::Sum& sum = nodes_[n].below[side];
+  sum.maxY2 = std::max(sum.maxY2, f.maxY2);
+  sum.tags |= f.tags;
+  sum.visibleTags |= f.visibleTags;
   if (shades_)
     for (int k = 0; k < 4; ++k)
       keys_[n].least[k] = std::min(keys_[n].least[k], keys_[fresh].least[k]);
@@ -127,7 +136,8 @@ int IntervalSet::insertAt(int n, int fresh)
   if (n < 0)
     return fresh;
   const Node& f = nodes_[fresh];
-  if (before(f.y1, f.seq, nodes_[n])) {
+  const bool left = before(f.y1, f.seq, nodes_[n]);
+  if (left) {
     int l = insertAt(nodes_[n].left, fresh);
     nodes_[n].left = l;
     if (nodes_[l].priority > nodes_[n].priority) {  // rotate right
@@ -148,7 +158,7 @@ int IntervalSet::insertAt(int n, int fresh)
       return r;
     }
   }
-  absorb(n, fresh);  // n's subtree gained the fresh node only
+  absorb(n, left ? 0 : 1, fresh);  // that subtree gained the fresh node only
   return n;
 }
 
@@ -188,19 +198,22 @@ int IntervalSet::eraseAt(int n, long y1, uint64_t seq)
       up = node.left;
       node.left = nodes_[up].right;
       nodes_[up].right = eraseAt(n, y1, seq);
+      updateSide(up, 1);  // its left subtree stays as it was
     } else {
       up = node.right;
       node.right = nodes_[up].left;
       nodes_[up].left = eraseAt(n, y1, seq);
+      updateSide(up, 0);
     }
-    update(up);
     return up;
   }
-  if (before(y1, seq, node))
+  if (before(y1, seq, node)) {
     node.left = eraseAt(node.left, y1, seq);
-  else
+    updateSide(n, 0);
+  } else {
     node.right = eraseAt(node.right, y1, seq);
-  update(n);
+    updateSide(n, 1);
+  }
   return n;
 }
 
@@ -225,22 +238,22 @@ void IntervalSet::erase(box_item* box)
 void IntervalSet::meetingAt(int n, long y1, long y2, uint32_t tags,
                             std::vector<box_item*>* out) const
 {
-  if (n < 0)
-    return;
   const Node& node = nodes_[n];
-  if (node.maxY2 < y1 || !(node.anyTags & tags))
-    return;
-  meetingAt(node.left, y1, y2, tags, out);
+  if (node.left >= 0 && node.below[0].maxY2 >= y1 && (node.below[0].tags & tags))
+    meetingAt(node.left, y1, y2, tags, out);
   if (node.y1 > y2)
     return;  // this node and everything right of it start above the query
   if (node.y2 >= y1 && (node.tags & tags))
     out->push_back(node.box);
-  meetingAt(node.right, y1, y2, tags, out);
+  if (node.right >= 0 && node.below[1].maxY2 >= y1 && (node.below[1].tags & tags))
+    meetingAt(node.right, y1, y2, tags, out);
 }
 
 void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out, uint32_t tags) const
 {
-  meetingAt(root_, y1, y2, tags, out);
+  const Node::Sum all = sumOf(root_);
+  if (root_ >= 0 && all.maxY2 >= y1 && (all.tags & tags))
+    meetingAt(root_, y1, y2, tags, out);
 }
 
 void IntervalSet::shadeAt(int n, bool below, long x, long y, uint32_t tags,
@@ -252,7 +265,8 @@ void IntervalSet::shadeAt(int n, bool below, long x, long y, uint32_t tags,
   const int k = below ? 0 : 2;
   const long long plus = 2LL * x + y, minus = 2LL * x - y;
   const Keys& keys = keys_[n];
-  if (keys.least[k] >= plus || keys.least[k + 1] >= minus || !(node.anyVisibleTags & tags))
+  if (keys.least[k] >= plus || keys.least[k + 1] >= minus ||
+      !((node.visibleTags | node.below[0].visibleTags | node.below[1].visibleTags) & tags))
     return;
   const bool inCone = keys.key[k] < plus && keys.key[k + 1] < minus &&
                       (node.visibleTags & tags);

@@ -56,11 +56,15 @@ class IntervalSet {
     uint64_t seq;            // insertion number: breaks ties of y1
     uint32_t priority;
     int left, right;
-    int32_t maxY2;
-    uint32_t tags, visibleTags;        // of the box
-    uint32_t anyTags, anyVisibleTags;  // of the subtree
+    uint32_t tags, visibleTags;  // of the box
     box_item* box;
     int part, partSlot;      // the node holding the box in a part, if any
+    // The subtrees below, summed up here so that a query decides whether
+    // to go down without touching them.
+    struct Sum {
+      int32_t maxY2;
+      uint32_t tags, visibleTags;
+    } below[2];              // left, right
   };
   // The shade keys of a node of a part, kept apart so that the nodes of
   // the other sets stay small: 2x + top, 2x - top, 2x + bottom, 2x - bottom
@@ -78,8 +82,10 @@ class IntervalSet {
   void shadeParts(bool below, long x, long y, std::vector<box_item*>* out,
                   uint32_t tags) const;
   int newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq);
+  Node::Sum sumOf(int n) const;
   void update(int n);
-  void absorb(int n, int fresh);
+  void updateSide(int n, int side);
+  void absorb(int n, int side, int fresh);
   int insertAt(int n, int fresh);
   int eraseAt(int n, long y1, uint64_t seq);
   bool before(long y1, uint64_t seq, const Node& n) const;
