@@ -13,11 +13,11 @@
 //
 // Prints one line: n boxes, tiles, variables of one direction, seconds (wall
 // and CPU), rows, rows per second and microseconds per box (both of CPU
-// time: the machine may be shared), and peak RSS (planes included) with the
-// resident memory before the scan.  With ROWS_OUTPUT=file what the run
-// printed, and with ROWS_DUMP=file its rows (compact::dumpRows), are also
-// written.  SYSRC must name the system source file
-// (lib/sysrc).
+// time: the machine may be shared), peak RSS (planes included) with the
+// resident memory before the scan, and the CPU seconds of the scan and of
+// each sweep.  With ROWS_OUTPUT=file what the run printed, and with
+// ROWS_DUMP=file its rows (compact::dumpRows), are also written.  SYSRC must
+// name the system source file (lib/sysrc).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -227,22 +227,25 @@ int main(int argc, char** argv)
   double cpuStart = bench::cpuSeconds();
   init_staff();
   scan_toget_variables();
+  const double cpuScan = bench::cpuSeconds();
   mps_column_num = 1;
   _rhs_list* xRows = compact::newRows();
   X_direction = 1;
   scan_queue->sweep(equat_bucket, xRows);
+  const double cpuX = bench::cpuSeconds();
   X_direction = 0;
   _rhs_list* yRows = compact::newRows();
   scan_queue_y->sweep(equat_bucket_y, yRows);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  double cpu = bench::cpuSeconds() - cpuStart;
+  const double cpuEnd = bench::cpuSeconds(), cpu = cpuEnd - cpuStart;
   long rows = mps_column_num - 1;
   common::captureOutput(nullptr, nullptr);
 
   printf("n %ld  tiles %ld  variables %d  seconds %.3f (cpu %.3f)  rows %ld  rows/s %.0f  us/box %.3f  "
-         "peak RSS %.1f MB (%.1f before the scan)\n",
+         "peak RSS %.1f MB (%.1f before the scan)  cpu of scan %.2f x %.2f y %.2f\n",
          boxes, tiles, num_of_var, seconds, cpu, rows, rows / cpu, cpu * 1e6 / boxes,
-         bench::peakRssKb() / 1024.0, loadedMb);
+         bench::peakRssKb() / 1024.0, loadedMb, cpuScan - cpuStart, cpuX - cpuScan,
+         cpuEnd - cpuX);
   compact::freeRows(xRows);
   compact::freeRows(yRows);
   compact::freeStaff();

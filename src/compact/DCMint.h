@@ -39,7 +39,8 @@ class Pool {
 };
 
 // Records numbered from 1 in the order taken (0 names none), in chunks;
-// released all at once.
+// released all at once.  32-bit numbers: 2^32 records of 16 bytes would be
+// 64 GB, beyond any memory the rows can have.
 template <class T>
 class NumberedPool {
  public:
