@@ -19,6 +19,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <iterator>
 #include <unordered_map>
 #include <vector>
 
@@ -36,22 +38,24 @@ struct _edge {
   _point p1;                 // lower end: (coordinate of the pass, along the edge)
   _point p2;                 // upper end
   int sub;                   // variable number, from 1 in each direction
+  short layer_num;           // layer number of the tile's plane
   unsigned char upward;      // 1 left (bottom) side of a tile, 0 right (top)
   _edge_w_box* Se;           // right edges: shadows the box's left side saw
   _Dtile* mother_tile;       // the tile; null for pseudo-edges
-  short layer_num;           // layer number of the tile's plane
   const char* name;          // layer name of the tile's plane
 };
 
+// The layout is 32-bit, so are the coordinates of boxes.
 struct box_item {
   set_node* belongs_to;
-  unsigned short active;
-  long x1, x2, y1, y2;       // layout units, in the coordinates of the pass
+  int32_t x1, x2, y1, y2;    // layout units, in the coordinates of the pass
   _edge* left_edge;
   _edge* right_edge;
   _edge* bottom_edge;
   _edge* top_edge;
   int32_t tree_slot;         // node of the interval set holding the box, or -1
+  unsigned short active;
+  unsigned char sides;       // the sweep's cached tile tests (0: not yet known)
 };
 
 struct _edge_w_box {
@@ -99,17 +103,24 @@ struct SymAxisList {
 // ---------------------------------------------------------------------------
 // Rows.
 // ---------------------------------------------------------------------------
+// Rows are many (tens per box), so their records are small: coefficients
+// name the other variable by its number and their successor by its place
+// in the run's coefficient pool; the right-hand sides sit in one ordered
+// sequence.  Read them through compact::coefficients and the _rhs_list
+// iterators below.
 struct _equation_item {
   int rank;                  // row number
   int coeff;                 // coefficient of this variable in the row
-  _edge* the_edge;           // the other variable of a two-variable row, else null
-  _equation_item* next;
+  int other;                 // variable number of the other variable of a
+                             // two-variable row, else 0
+  uint32_t next;             // place of the next item in the pool, 0 at the end
 };
 
 struct _adjacency_list {
   int alpha;                 // weight: 1, or 10000 after modify_alpha
+  int items;                 // length of the coefficient list
   _edge* the_edge;
-  _equation_item* head;      // newest first
+  uint32_t head;             // newest first: place in the pool, 0 when empty
 };
 // One slot per variable, indexed by variable number - 1.
 using AdjacencyArray = std::vector<_adjacency_list>;
@@ -118,12 +129,19 @@ struct _rhs_item {
   int column;                // row number
   int value;
   char type;                 // 'E' equal, 'G' greater or equal, else less or equal
-  _rhs_item* next;
 };
 
+// The right-hand sides of one direction in ascending row numbers (equal
+// numbers: the later insertion first).
 struct _rhs_list {
-  _rhs_item* head;           // ascending row numbers
-  _rhs_item* tail;           // last item: rows mostly come in order
+  std::deque<_rhs_item> items;
+
+  bool empty() const { return items.empty(); }
+  size_t size() const { return items.size(); }
+  const _rhs_item& front() const { return items.front(); }  // lowest row
+  const _rhs_item& back() const { return items.back(); }    // highest row
+  std::deque<_rhs_item>::const_iterator begin() const { return items.begin(); }
+  std::deque<_rhs_item>::const_iterator end() const { return items.end(); }
 };
 
 // ---------------------------------------------------------------------------
@@ -233,7 +251,9 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
 void add_column_4(_edge* e1, _edge* e2, _edge* e3, _edge* e4, AdjacencyArray* adj,
                   _rhs_list* rhs, int value);
 void add_rhs(char type, int value, _rhs_list* rhs);
-void rhs_insert(_rhs_item* item, _rhs_list* rhs);
+// Puts a copy of the item before the first item whose row number is
+// greater than or equal to its own.
+void rhs_insert(const _rhs_item* item, _rhs_list* rhs);
 void modify_alpha(AdjacencyArray* adj, box_item* box);
 
 // Box tests, on the box's tile in the direction of X_direction.
@@ -256,6 +276,52 @@ void freeRows(_rhs_list* rows);
 
 // Adds a variable slot for `edge` (alpha 1) and numbers the edge.
 void addVariable(AdjacencyArray* adj, _edge* edge);
+
+// The coefficient item at a place of the run's pool (1, 2, ...).
+const _equation_item& equationItem(uint32_t place);
+
+// The coefficient list of a variable, newest first:
+//   for (const _equation_item& item : compact::coefficients(slot)) ...
+class CoefficientRange {
+ public:
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = _equation_item;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const _equation_item*;
+    using reference = const _equation_item&;
+    explicit iterator(uint32_t place) : place_(place) {}
+    reference operator*() const { return equationItem(place_); }
+    pointer operator->() const { return &equationItem(place_); }
+    iterator& operator++()
+    {
+      place_ = equationItem(place_).next;
+      return *this;
+    }
+    bool operator==(const iterator& o) const { return place_ == o.place_; }
+    bool operator!=(const iterator& o) const { return place_ != o.place_; }
+
+   private:
+    uint32_t place_;
+  };
+  explicit CoefficientRange(uint32_t head) : head_(head) {}
+  iterator begin() const { return iterator(head_); }
+  iterator end() const { return iterator(0); }
+
+ private:
+  uint32_t head_;
+};
+inline CoefficientRange coefficients(const _adjacency_list& slot)
+{
+  return CoefficientRange(slot.head);
+}
+
+// The other variable of a two-variable row's item, or null.
+inline _edge* otherEdge(const AdjacencyArray& adj, const _equation_item& item)
+{
+  return item.other > 0 ? adj[item.other - 1].the_edge : nullptr;
+}
 
 // The per-layer set lists made by init_staff (32 of them).
 set_list* layerSets(int layer);

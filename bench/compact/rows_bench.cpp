@@ -1,11 +1,23 @@
-// Row-generation benchmark: generates a flattened layout of N boxes on three
-// layers (a metal-1 square inside a metal-2 square and a poly strip per grid
-// cell), builds the planes, sets width, spacing and enclosure rules, and
-// times init_staff, the variable scan and the sweeps of both directions as
-// the resize driver runs them.  Prints one line: n, seconds, rows, rows per
-// second, peak RSS.
+// Row-generation benchmark: times init_staff, the variable scan and the
+// sweeps of both directions as the resize driver runs them, on one of two
+// layouts:
 //
-// SYSRC must name the system source file (lib/sysrc).
+//   rows_bench <boxes>            a generated dense layout of N boxes on three
+//                                 layers (a metal-1 square inside a metal-2
+//                                 square and a poly strip per grid cell)
+//   rows_bench --cif file.cif     a flat CIF layout (bench/gen_cif inverter
+//                                 arrays), read, flattened, turned into planes
+//                                 and extracted (so gate tiles are known)
+//                                 before the clock starts, under a rule set of
+//                                 the example process's layers
+//
+// Prints one line: n boxes, tiles, variables of one direction, seconds (wall
+// and CPU), rows, rows per second and microseconds per box (both of CPU
+// time: the machine may be shared), peak RSS (planes included) with the
+// resident memory before the scan, and the CPU seconds of the scan and of
+// each sweep.  With ROWS_OUTPUT=file what the run printed, and with
+// ROWS_DUMP=file its rows (compact::dumpRows), are also written.  SYSRC must
+// name the system source file (lib/sysrc).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +29,7 @@
 #include "CS.h"
 #include "DRdesignrule.h"
 #include "Dcif.h"
+#include "DEextract.h"
 #include "DTtechnology.h"
 #include "Dcompact.h"
 #include "Dglobal.h"
@@ -90,15 +103,105 @@ void setRules()
   EXTENSION_VALID[metal2][metal1] = 1;
 }
 
+// Rules of the example process in lambda; gen_cif draws one lambda as 20
+// CIF units, two grid steps of theGlobalScale internal units each.
+constexpr int kGridPerLambda = 2;
+
+void setProcessRules()
+{
+  struct LayerRule {
+    const char* layer;
+    int width, spacing;
+  };
+  const LayerRule layers[] = {{"CWP", 10, 6}, {"CWN", 10, 6}, {"CSN", 2, 2}, {"CSP", 2, 2},
+                              {"CAA", 3, 3},  {"CPG", 2, 2},  {"CCA", 2, 2}, {"CCP", 2, 2},
+                              {"CMF", 3, 3},  {"CVA", 2, 3},  {"CMS", 3, 4}};
+  for (const LayerRule& r : layers) {
+    int l = Glayers[layerIndex(r.layer)].layer;
+    WIDTH[l] = r.width * kGridPerLambda;
+    WIDTH_VALID[l] = 1;
+    SPACING[l][l] = r.spacing * kGridPerLambda;
+    SPACING_VALID[l][l] = 1;
+  }
+  struct PairRule {
+    const char* a;
+    const char* b;
+    int value;
+  };
+  const PairRule spacings[] = {{"CPG", "CAA", 1}, {"CCP", "CAA", 2}, {"CCA", "CPG", 2},
+                               {"CSN", "CSP", 0}, {"CWP", "CWN", 0}};
+  for (const PairRule& r : spacings) {
+    int a = Glayers[layerIndex(r.a)].layer, b = Glayers[layerIndex(r.b)].layer;
+    SPACING[a][b] = SPACING[b][a] = r.value * kGridPerLambda;
+    SPACING_VALID[a][b] = SPACING_VALID[b][a] = 1;
+  }
+  // Enclosures: how far the first layer reaches beyond the second.
+  const PairRule enclosures[] = {{"CAA", "CCA", 1}, {"CMF", "CCA", 1}, {"CMF", "CCP", 1},
+                                 {"CPG", "CCP", 1}, {"CMF", "CVA", 1}, {"CMS", "CVA", 1},
+                                 {"CSN", "CAA", 2}, {"CSP", "CAA", 2}, {"CPG", "CAA", 2},
+                                 {"CWP", "CSN", 1}, {"CWN", "CSP", 1}};
+  for (const PairRule& r : enclosures) {
+    int a = Glayers[layerIndex(r.a)].layer, b = Glayers[layerIndex(r.b)].layer;
+    EXTENSION[a][b] = r.value * kGridPerLambda;
+    EXTENSION_VALID[a][b] = 1;
+  }
+  TRAN_WIDTH[0] = 3 * kGridPerLambda;
+  TRAN_WIDTH_VALID[0] = 1;
+  TRAN_LENGTH[0] = 2 * kGridPerLambda;
+  TRAN_LENGTH_VALID[0] = 1;
+}
+
+long boxesOf(const _layout* cell)
+{
+  long n = 0;
+  for (const _symbol* s : cell->symbol)
+    if (s)
+      for (const _rects* r = s->rect; r; r = r->next)
+        ++n;
+  return n;
+}
+
+/* loadCif -- the flat layout of a CIF file in planes, extracted; its box count. */
+long loadCif(const char* path)
+{
+  cifin = fopen(path, "r");
+  if (!cifin) {
+    fprintf(stderr, "rows_bench: cannot open %s\n", path);
+    exit(1);
+  }
+  long boxes = 0;
+  common::ActionScope scope;
+  try {
+    ACinit();
+    if (CIFparse() != 0) {
+      fprintf(stderr, "rows_bench: cannot parse %s\n", path);
+      exit(1);
+    }
+    GCflatten();
+    if (!Gflatten) {
+      fprintf(stderr, "rows_bench: nothing to flatten in %s\n", path);
+      exit(1);
+    }
+    boxes = boxesOf(Gflatten);
+    DCcrtCS();
+    DExCir();
+  } catch (const common::OperationAborted&) {
+    fprintf(stderr, "rows_bench: the load of %s was abandoned\n", path);
+    exit(1);
+  }
+  return boxes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  if (argc < 2 || atol(argv[1]) <= 0) {
-    fprintf(stderr, "usage: rows_bench <boxes>\n");
+  const bool cif = argc == 3 && strcmp(argv[1], "--cif") == 0;
+  if (!cif && (argc != 2 || atol(argv[1]) <= 0)) {
+    fprintf(stderr, "usage: rows_bench <boxes> | rows_bench --cif file.cif\n");
     return 2;
   }
-  long boxes = atol(argv[1]);
+  long boxes = cif ? 0 : atol(argv[1]);
   GCresetGlobals();
   Silently = 1;
   GCmemInit();
@@ -107,35 +210,62 @@ int main(int argc, char** argv)
   DIcolorInit();
   DItechInit();
   InitStitch();
-  Gflatten = generate(boxes);
-  DCcrtCS();
-  setRules();
+  if (cif) {
+    boxes = loadCif(argv[2]);
+    setProcessRules();
+  } else {
+    Gflatten = generate(boxes);
+    DCcrtCS();
+    setRules();
+  }
   long tiles = 0;
   for (int i = 0; i < DlayerNum; ++i)
     tiles += cs::countTiles(DlayerTile[i].layertile);
 
+  const double loadedMb = bench::currentRssKb() / 1024.0;
   auto start = std::chrono::steady_clock::now();
   double cpuStart = bench::cpuSeconds();
   init_staff();
   scan_toget_variables();
+  const double cpuScan = bench::cpuSeconds();
   mps_column_num = 1;
   _rhs_list* xRows = compact::newRows();
   X_direction = 1;
   scan_queue->sweep(equat_bucket, xRows);
+  const double cpuX = bench::cpuSeconds();
   X_direction = 0;
   _rhs_list* yRows = compact::newRows();
   scan_queue_y->sweep(equat_bucket_y, yRows);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  double cpu = bench::cpuSeconds() - cpuStart;
+  const double cpuEnd = bench::cpuSeconds(), cpu = cpuEnd - cpuStart;
   long rows = mps_column_num - 1;
   common::captureOutput(nullptr, nullptr);
 
-  printf("n %ld  tiles %ld  seconds %.3f (cpu %.3f)  rows %ld  rows/s %.0f  us/box %.3f  "
-         "peak RSS %.1f MB\n",
-         boxes, tiles, seconds, cpu, rows, rows / seconds, seconds * 1e6 / boxes,
-         bench::peakRssKb() / 1024.0);
+  printf("n %ld  tiles %ld  variables %d  seconds %.3f (cpu %.3f)  rows %ld  rows/s %.0f  us/box %.3f  "
+         "peak RSS %.1f MB (%.1f before the scan)  cpu of scan %.2f x %.2f y %.2f\n",
+         boxes, tiles, num_of_var, seconds, cpu, rows, rows / cpu, cpu * 1e6 / boxes,
+         bench::peakRssKb() / 1024.0, loadedMb, cpuScan - cpuStart, cpuX - cpuScan,
+         cpuEnd - cpuX);
   compact::freeRows(xRows);
   compact::freeRows(yRows);
   compact::freeStaff();
+  // ROWS_OUTPUT=file keeps what the timed run printed, ROWS_DUMP=file writes
+  // the rows of the same run: to compare builds.
+  if (const char* output = getenv("ROWS_OUTPUT")) {
+    FILE* f = fopen(output, "w");
+    if (!f || fputs(ignored.c_str(), f) < 0 || fclose(f) != 0) {
+      fprintf(stderr, "rows_bench: cannot write %s\n", output);
+      return 1;
+    }
+  }
+  if (const char* dump = getenv("ROWS_DUMP")) {
+    common::captureOutput(&ignored, &ignored);
+    int failed = compact::dumpRows(dump);
+    common::captureOutput(nullptr, nullptr);
+    if (failed) {
+      fprintf(stderr, "rows_bench: cannot write %s\n", dump);
+      return 1;
+    }
+  }
   return 0;
 }

@@ -31,20 +31,20 @@ void writeTerm(FILE* out, const Term& term, bool x)
 /* writeDirection -- the rows of one direction, in row order. */
 void writeDirection(FILE* out, const AdjacencyArray& adj, const _rhs_list* rows, bool x)
 {
-  if (!rows->head)
+  if (rows->empty())
     return;
-  const int first = rows->head->column, last = rows->tail->column;
+  const int first = rows->front().column, last = rows->back().column;
   std::vector<std::vector<Term>> terms(static_cast<size_t>(last - first + 1));
   for (const _adjacency_list& slot : adj)
-    for (const _equation_item* item = slot.head; item; item = item->next)
-      if (item->rank >= first && item->rank <= last)
-        terms[item->rank - first].push_back(Term{item->coeff, slot.the_edge});
-  for (const _rhs_item* r = rows->head; r; r = r->next) {
-    fprintf(out, "%d %c %c", r->column, x ? 'X' : 'Y', r->type);
-    for (const Term& t : terms[r->column - first])  // in variable order
+    for (const _equation_item& item : coefficients(slot))
+      if (item.rank >= first && item.rank <= last)
+        terms[item.rank - first].push_back(Term{item.coeff, slot.the_edge});
+  for (const _rhs_item& r : *rows) {
+    fprintf(out, "%d %c %c", r.column, x ? 'X' : 'Y', r.type);
+    for (const Term& t : terms[r.column - first])  // in variable order
       writeTerm(out, t, x);
-    const char* relation = r->type == 'E' ? "=" : r->type == 'G' ? ">=" : "<=";
-    fprintf(out, " %s %d\n", relation, r->value);
+    const char* relation = r.type == 'E' ? "=" : r.type == 'G' ? ">=" : "<=";
+    fprintf(out, " %s %d\n", relation, r.value);
   }
 }
 
@@ -81,7 +81,7 @@ int dumpRows(const char* path)
   PHASEII = 1;
 
   fprintf(out, "# %d variables per direction, rows %d to %d\n", num_of_var,
-          xRows->head ? xRows->head->column : mps_column_num + 1, mps_column_num);
+          xRows->empty() ? mps_column_num + 1 : xRows->front().column, mps_column_num);
   writeDirection(out, *equat_bucket, xRows, true);
   writeDirection(out, *equat_bucket_y, yRows, false);
   const bool written = fclose(out) == 0;

@@ -16,7 +16,7 @@ class Pool {
   T* take()
   {
     if (used_ == kChunk || chunks_.empty()) {
-      chunks_.push_back(std::make_unique<T[]>(kChunk));
+      chunks_.push_back(std::unique_ptr<T[]>(new T[kChunk]));  // not cleared: taken one by one
       used_ = 0;
     }
     T* record = &chunks_.back()[used_++];
@@ -31,13 +31,47 @@ class Pool {
   size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
 
  private:
-  static constexpr size_t kChunk = 4096;  // records per chunk
+  // Records per chunk: large enough for chunks to be mapped and unmapped
+  // whole rather than carved from the heap.
+  static constexpr size_t kChunk = 16384;
   std::vector<std::unique_ptr<T[]>> chunks_;
   size_t used_ = kChunk;
 };
 
-_equation_item* newEquationItem();
-_rhs_item* newRhsItem();
+// Records numbered from 1 in the order taken (0 names none), in chunks;
+// released all at once.  32-bit numbers: 2^32 records of 16 bytes would be
+// 64 GB, beyond any memory the rows can have.
+template <class T>
+class NumberedPool {
+ public:
+  uint32_t take()
+  {
+    if (count_ == chunks_.size() * kChunk)
+      chunks_.push_back(std::unique_ptr<T[]>(new T[kChunk]));
+    return static_cast<uint32_t>(++count_);
+  }
+  T& at(uint32_t place) const
+  {
+    const size_t i = place - 1;
+    return chunks_[i >> kShift][i & (kChunk - 1)];
+  }
+  void release()
+  {
+    chunks_.clear();
+    count_ = 0;
+  }
+  size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
+
+ private:
+  static constexpr unsigned kShift = 16;
+  static constexpr size_t kChunk = size_t{1} << kShift;
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  size_t count_ = 0;
+};
+
+// The coefficient items of the run.
+extern NumberedPool<_equation_item> equationItems;
+
 _edge* newEdge();
 box_item* newBox();
 box_item* newShadowBox();  // of one pass
@@ -47,11 +81,6 @@ _edge_w_box* newShadowEntry();
 void releasePassRecords();
 
 void resetStatistics();
-
-// Whether a row was made for the ordered pair (e1, e2): e1's list holds a
-// negative item naming e2.  Long lists are looked up in a per-edge set.
-bool pairMade(const _edge* e1, const _edge* e2, const _equation_item* e1List);
-void notePair(const _edge* e1, const _edge* e2);
 
 // Prints the wall-clock date as the shell command "date" does.
 void printDate();

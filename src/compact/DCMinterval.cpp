@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
+#include <cstdint>
 
 namespace compact {
 
@@ -12,7 +13,14 @@ namespace {
 constexpr long long kNoKey = LLONG_MAX;
 }
 
-IntervalSet::IntervalSet() = default;
+IntervalSet::IntervalSet(bool shades) : IntervalSet(shades ? Mode::Parted : Mode::Plain) {}
+
+IntervalSet::IntervalSet(Mode mode) : mode_(mode), shades_(mode == Mode::Part)
+{
+  if (mode == Mode::Parted)
+    for (int p = 0; p < kParts; ++p)
+      parts_.push_back(std::unique_ptr<IntervalSet>(new IntervalSet(Mode::Part)));
+}
 
 void IntervalSet::clear()
 {
@@ -20,12 +28,15 @@ void IntervalSet::clear()
     if (n.box)
       n.box->tree_slot = -1;
   nodes_.clear();
+  keys_.clear();
   free_.clear();
   root_ = -1;
   size_ = 0;
+  for (auto& part : parts_)
+    part->clear();
 }
 
-int IntervalSet::newNode(box_item* box)
+int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq)
 {
   int n;
   if (!free_.empty()) {
@@ -34,45 +45,85 @@ int IntervalSet::newNode(box_item* box)
   } else {
     n = static_cast<int>(nodes_.size());
     nodes_.emplace_back();
+    if (shades_)
+      keys_.emplace_back();
   }
   Node& node = nodes_[n];
   node.y1 = box->y1;
   node.y2 = box->y2;
-  node.seq = seq_++;
+  node.seq = seq;
   random_ ^= random_ << 13;  // xorshift: a fixed sequence, so runs repeat
   random_ ^= random_ >> 17;
   random_ ^= random_ << 5;
   node.priority = random_;
   node.left = node.right = -1;
   node.box = box;
-  const _edge* e = box->right_edge;
-  if (e) {
-    long long x2 = 2LL * e->p1.x;
-    node.key[0] = x2 + e->p2.y;
-    node.key[1] = x2 - e->p2.y;
-    node.key[2] = x2 + e->p1.y;
-    node.key[3] = x2 - e->p1.y;
-  } else {
-    std::fill(node.key, node.key + 4, kNoKey);
+  node.tags = tags;
+  node.visibleTags = visibleTags;
+  node.part = node.partSlot = -1;
+  if (shades_) {
+    long long* key = keys_[n].key;
+    if (const _edge* e = box->right_edge) {
+      long long x2 = 2LL * e->p1.x;
+      key[0] = x2 + e->p2.y;
+      key[1] = x2 - e->p2.y;
+      key[2] = x2 + e->p1.y;
+      key[3] = x2 - e->p1.y;
+    } else {
+      std::fill(key, key + 4, kNoKey);
+    }
   }
   update(n);
   return n;
 }
 
-/* update -- recomputes the subtree values of node n from its children. */
-void IntervalSet::update(int n)
+/* sumOf -- the values of the subtree under n (none when n < 0). */
+IntervalSet::Node::Sum IntervalSet::sumOf(int n) const
+{
+  if (n < 0)
+    return Node::Sum{INT32_MIN, 0, 0};
+  const Node& node = nodes_[n];
+  return Node::Sum{std::max({node.y2, node.below[0].maxY2, node.below[1].maxY2}),
+                   node.tags | node.below[0].tags | node.below[1].tags,
+                   node.visibleTags | node.below[0].visibleTags | node.below[1].visibleTags};
+}
+
+/* updateSide -- recomputes what n keeps of one of its subtrees. */
+void IntervalSet::updateSide(int n, int side)
 {
   Node& node = nodes_[n];
-  node.maxY2 = node.y2;
-  std::copy(node.key, node.key + 4, node.least);
+  node.below[side] = sumOf(side ? node.right : node.left);
+  if (!shades_)
+    return;
+  Keys& keys = keys_[n];
+  std::copy(keys.key, keys.key + 4, keys.least);
   for (int c : {node.left, node.right}) {
     if (c < 0)
       continue;
-    const Node& child = nodes_[c];
-    node.maxY2 = std::max(node.maxY2, child.maxY2);
+    const Keys& child = keys_[c];
     for (int k = 0; k < 4; ++k)
-      node.least[k] = std::min(node.least[k], child.least[k]);
+      keys.least[k] = std::min(keys.least[k], child.least[k]);
   }
+}
+
+/* update -- recomputes the subtree values of node n from its children. */
+void IntervalSet::update(int n)
+{
+  nodes_[n].below[0] = sumOf(nodes_[n].left);
+  updateSide(n, 1);
+}
+
+/* absorb -- adds a node newly placed in one subtree of n to what n keeps of it. */
+void IntervalSet::absorb(int n, int side, int fresh)
+{
+  const Node::Sum f = sumOf(fresh);
+  Node::Sum& sum = nodes_[n].below[side];
+  sum.maxY2 = std::max(sum.maxY2, f.maxY2);
+  sum.tags |= f.tags;
+  sum.visibleTags |= f.visibleTags;
+  if (shades_)
+    for (int k = 0; k < 4; ++k)
+      keys_[n].least[k] = std::min(keys_[n].least[k], keys_[fresh].least[k]);
 }
 
 bool IntervalSet::before(long y1, uint64_t seq, const Node& n) const
@@ -85,7 +136,8 @@ int IntervalSet::insertAt(int n, int fresh)
   if (n < 0)
     return fresh;
   const Node& f = nodes_[fresh];
-  if (before(f.y1, f.seq, nodes_[n])) {
+  const bool left = before(f.y1, f.seq, nodes_[n]);
+  if (left) {
     int l = insertAt(nodes_[n].left, fresh);
     nodes_[n].left = l;
     if (nodes_[l].priority > nodes_[n].priority) {  // rotate right
@@ -106,17 +158,31 @@ int IntervalSet::insertAt(int n, int fresh)
       return r;
     }
   }
-  update(n);
+  absorb(n, left ? 0 : 1, fresh);  // that subtree gained the fresh node only
   return n;
 }
 
-void IntervalSet::insert(box_item* box)
+int IntervalSet::insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq)
 {
-  assert(box->tree_slot < 0 && "a box sits in one interval set at a time");
-  int fresh = newNode(box);
-  box->tree_slot = fresh;
+  int fresh = newNode(box, tags, visibleTags, seq);
   root_ = insertAt(root_, fresh);
   ++size_;
+  return fresh;
+}
+
+void IntervalSet::insert(box_item* box, uint32_t tags, uint32_t visibleTags)
+{
+  assert(box->tree_slot < 0 && "a box sits in one interval set at a time");
+  const uint64_t seq = seq_++;
+  int fresh = insertNode(box, tags, visibleTags, seq);
+  box->tree_slot = fresh;
+  if (mode_ == Mode::Parted && visibleTags) {
+    const bool single = (visibleTags & (visibleTags - 1)) == 0;
+    const int part = single ? __builtin_ctz(visibleTags) : kParts - 1;
+    int slot = parts_[part]->insertNode(box, tags, visibleTags, seq);
+    nodes_[fresh].part = part;
+    nodes_[fresh].partSlot = slot;
+  }
 }
 
 int IntervalSet::eraseAt(int n, long y1, uint64_t seq)
@@ -132,52 +198,65 @@ int IntervalSet::eraseAt(int n, long y1, uint64_t seq)
       up = node.left;
       node.left = nodes_[up].right;
       nodes_[up].right = eraseAt(n, y1, seq);
+      updateSide(up, 1);  // its left subtree stays as it was
     } else {
       up = node.right;
       node.right = nodes_[up].left;
       nodes_[up].left = eraseAt(n, y1, seq);
+      updateSide(up, 0);
     }
-    update(up);
     return up;
   }
-  if (before(y1, seq, node))
+  if (before(y1, seq, node)) {
     node.left = eraseAt(node.left, y1, seq);
-  else
+    updateSide(n, 0);
+  } else {
     node.right = eraseAt(node.right, y1, seq);
-  update(n);
+    updateSide(n, 1);
+  }
   return n;
+}
+
+void IntervalSet::eraseNode(int n)
+{
+  root_ = eraseAt(root_, nodes_[n].y1, nodes_[n].seq);
+  nodes_[n].box = nullptr;
+  free_.push_back(n);
+  --size_;
 }
 
 void IntervalSet::erase(box_item* box)
 {
   int n = box->tree_slot;
   assert(n >= 0 && nodes_[n].box == box && "erasing a box that is not in the set");
-  root_ = eraseAt(root_, nodes_[n].y1, nodes_[n].seq);
-  nodes_[n].box = nullptr;
-  free_.push_back(n);
+  if (nodes_[n].part >= 0)
+    parts_[nodes_[n].part]->eraseNode(nodes_[n].partSlot);
+  eraseNode(n);
   box->tree_slot = -1;
-  --size_;
 }
 
-void IntervalSet::meetingAt(int n, long y1, long y2, std::vector<box_item*>* out) const
+void IntervalSet::meetingAt(int n, long y1, long y2, uint32_t tags,
+                            std::vector<box_item*>* out) const
 {
-  if (n < 0 || nodes_[n].maxY2 < y1)
-    return;
   const Node& node = nodes_[n];
-  meetingAt(node.left, y1, y2, out);
+  if (node.left >= 0 && node.below[0].maxY2 >= y1 && (node.below[0].tags & tags))
+    meetingAt(node.left, y1, y2, tags, out);
   if (node.y1 > y2)
     return;  // this node and everything right of it start above the query
-  if (node.y2 >= y1)
+  if (node.y2 >= y1 && (node.tags & tags))
     out->push_back(node.box);
-  meetingAt(node.right, y1, y2, out);
+  if (node.right >= 0 && node.below[1].maxY2 >= y1 && (node.below[1].tags & tags))
+    meetingAt(node.right, y1, y2, tags, out);
 }
 
-void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out) const
+void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out, uint32_t tags) const
 {
-  meetingAt(root_, y1, y2, out);
+  const Node::Sum all = sumOf(root_);
+  if (root_ >= 0 && all.maxY2 >= y1 && (all.tags & tags))
+    meetingAt(root_, y1, y2, tags, out);
 }
 
-void IntervalSet::shadeAt(int n, bool below, long x, long y,
+void IntervalSet::shadeAt(int n, bool below, long x, long y, uint32_t tags,
                           std::vector<box_item*>* out) const
 {
   if (n < 0)
@@ -185,33 +264,64 @@ void IntervalSet::shadeAt(int n, bool below, long x, long y,
   const Node& node = nodes_[n];
   const int k = below ? 0 : 2;
   const long long plus = 2LL * x + y, minus = 2LL * x - y;
-  if (node.least[k] >= plus || node.least[k + 1] >= minus)
+  const Keys& keys = keys_[n];
+  if (keys.least[k] >= plus || keys.least[k + 1] >= minus ||
+      !((node.visibleTags | node.below[0].visibleTags | node.below[1].visibleTags) & tags))
     return;
+  const bool inCone = keys.key[k] < plus && keys.key[k + 1] < minus &&
+                      (node.visibleTags & tags);
   if (below) {
-    shadeAt(node.left, below, x, y, out);
+    shadeAt(node.left, below, x, y, tags, out);
     if (node.y1 > y)
       return;  // the rest starts above y
-    if (node.y2 < y && node.key[k] < plus && node.key[k + 1] < minus)
+    if (node.y2 < y && inCone)
       out->push_back(node.box);
-    shadeAt(node.right, below, x, y, out);
+    shadeAt(node.right, below, x, y, tags, out);
     return;
   }
   if (node.y1 > y) {
-    shadeAt(node.left, below, x, y, out);
-    if (node.key[k] < plus && node.key[k + 1] < minus)
+    shadeAt(node.left, below, x, y, tags, out);
+    if (inCone)
       out->push_back(node.box);
   }
-  shadeAt(node.right, below, x, y, out);
+  shadeAt(node.right, below, x, y, tags, out);
 }
 
-void IntervalSet::belowShade(long x, long y, std::vector<box_item*>* out) const
+/*
+ * shadeParts --
+ *   The shade query on the parts of the tags; the boxes of several parts
+ *   are put back into the order of the whole set.
+ */
+void IntervalSet::shadeParts(bool below, long x, long y, std::vector<box_item*>* out,
+                             uint32_t tags) const
 {
-  shadeAt(root_, true, x, y, out);
+  assert(mode_ == Mode::Parted && "a set without shades");
+  const size_t first = out->size();
+  int searched = 0;
+  for (int p = 0; p < kParts; ++p) {
+    const IntervalSet& part = *parts_[p];
+    if (part.root_ < 0 || (p < kParts - 1 && !(tags >> p & 1)))
+      continue;
+    const size_t before = out->size();
+    part.shadeAt(part.root_, below, x, y, tags, out);
+    searched += out->size() > before;
+  }
+  if (searched > 1)
+    std::sort(out->begin() + first, out->end(), [this](const box_item* a, const box_item* b) {
+      const Node& na = nodes_[a->tree_slot];
+      const Node& nb = nodes_[b->tree_slot];
+      return na.y1 < nb.y1 || (na.y1 == nb.y1 && na.seq < nb.seq);
+    });
 }
 
-void IntervalSet::aboveShade(long x, long y, std::vector<box_item*>* out) const
+void IntervalSet::belowShade(long x, long y, std::vector<box_item*>* out, uint32_t tags) const
 {
-  shadeAt(root_, false, x, y, out);
+  shadeParts(true, x, y, out, tags);
+}
+
+void IntervalSet::aboveShade(long x, long y, std::vector<box_item*>* out, uint32_t tags) const
+{
+  shadeParts(false, x, y, out, tags);
 }
 
 }  // namespace compact

@@ -3,11 +3,15 @@
 // Boxes keyed by their y interval [y1, y2], in a treap ordered by (y1,
 // insertion number) and augmented with the greatest y2 of every subtree, so
 // the boxes meeting a query interval (touching included) come out in key
-// order at O(log n) per reported box.  For the corner shades each node also
-// carries the least of 2x +- top and 2x +- bottom of the box's right edge.
+// order at O(log n) per reported box.  For the corner shades a set with
+// shades keeps the boxes a second time in parts by visible tag (one part
+// per single-bit tag, one for the others), each a treap of the same order
+// whose nodes also carry the least of 2x +- top and 2x +- bottom of the
+// box's right edge: a shade query searches only the parts of its tags.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Dcompact.h"
@@ -16,52 +20,89 @@ namespace compact {
 
 class IntervalSet {
  public:
-  IntervalSet();
+  // With `shades` the corner-shade queries are answered (the shadow set);
+  // without, only `meeting` is.
+  explicit IntervalSet(bool shades = true);
 
-  void insert(box_item* box);  // the box's tree_slot names its node
+  // The box's tree_slot names its node.  `tags` and `visibleTags` are bit
+  // sets the queries below can be narrowed to (the sweep uses the layer of
+  // the box's right edge, and that layer again when the edge is visible).
+  void insert(box_item* box, uint32_t tags = kAllTags, uint32_t visibleTags = kAllTags);
   void erase(box_item* box);
   void clear();
   bool empty() const { return root_ < 0; }
   size_t size() const { return size_; }
 
-  // Appends to *out the boxes whose [y1, y2] meets [y1, y2].
-  void meeting(long y1, long y2, std::vector<box_item*>* out) const;
+  static constexpr uint32_t kAllTags = ~uint32_t{0};
+
+  // Appends to *out the boxes whose [y1, y2] meets [y1, y2] and whose tags
+  // share a bit with `tags`, in key order.
+  void meeting(long y1, long y2, std::vector<box_item*>* out,
+               uint32_t tags = kAllTags) const;
 
   // Boxes wholly below y (their y2 < y, so they do not meet it), whose right
   // edge E has |top(E) - y| < 2 (x - x(E)): the lower corner shade of a box
-  // whose lower-left corner is (x, y).
-  void belowShade(long x, long y, std::vector<box_item*>* out) const;
+  // whose lower-left corner is (x, y).  Only boxes whose visible tags share
+  // a bit with `tags`.
+  void belowShade(long x, long y, std::vector<box_item*>* out,
+                  uint32_t tags = kAllTags) const;
   // Boxes wholly above y with |bottom(E) - y| < 2 (x - x(E)).
-  void aboveShade(long x, long y, std::vector<box_item*>* out) const;
+  void aboveShade(long x, long y, std::vector<box_item*>* out,
+                  uint32_t tags = kAllTags) const;
 
  private:
   struct Node {
-    long y1, y2;
+    int32_t y1, y2;
     uint64_t seq;            // insertion number: breaks ties of y1
     uint32_t priority;
     int left, right;
-    long maxY2;
-    // 2x + top, 2x - top, 2x + bottom, 2x - bottom of the right edge, and
-    // their least values over the subtree.
+    uint32_t tags, visibleTags;  // of the box
+    box_item* box;
+    int part, partSlot;      // the node holding the box in a part, if any
+    // The subtrees below, summed up here so that a query decides whether
+    // to go down without touching them.
+    struct Sum {
+      int32_t maxY2;
+      uint32_t tags, visibleTags;
+    } below[2];              // left, right
+  };
+  // The shade keys of a node of a part, kept apart so that the nodes of
+  // the other sets stay small: 2x + top, 2x - top, 2x + bottom, 2x - bottom
+  // of the right edge, and their least values over the subtree.
+  struct Keys {
     long long key[4];
     long long least[4];
-    box_item* box;
   };
+  enum class Mode { Plain, Parted, Part };
+  static constexpr int kParts = 33;  // one per tag bit, and one for the rest
 
-  int newNode(box_item* box);
+  explicit IntervalSet(Mode mode);
+  int insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq);
+  void eraseNode(int n);
+  void shadeParts(bool below, long x, long y, std::vector<box_item*>* out,
+                  uint32_t tags) const;
+  int newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq);
+  Node::Sum sumOf(int n) const;
   void update(int n);
+  void updateSide(int n, int side);
+  void absorb(int n, int side, int fresh);
   int insertAt(int n, int fresh);
   int eraseAt(int n, long y1, uint64_t seq);
   bool before(long y1, uint64_t seq, const Node& n) const;
-  void meetingAt(int n, long y1, long y2, std::vector<box_item*>* out) const;
-  void shadeAt(int n, bool below, long x, long y, std::vector<box_item*>* out) const;
+  void meetingAt(int n, long y1, long y2, uint32_t tags, std::vector<box_item*>* out) const;
+  void shadeAt(int n, bool below, long x, long y, uint32_t tags,
+               std::vector<box_item*>* out) const;
 
   std::vector<Node> nodes_;
+  std::vector<Keys> keys_;   // of a part, by node
   std::vector<int> free_;
   int root_ = -1;
   size_t size_ = 0;
   uint64_t seq_ = 0;
   uint32_t random_ = 2463534242u;
+  Mode mode_;
+  bool shades_;              // nodes carry the shade keys (a part)
+  std::vector<std::unique_ptr<IntervalSet>> parts_;
 };
 
 }  // namespace compact

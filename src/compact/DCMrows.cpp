@@ -2,6 +2,8 @@
 // right-hand-side list, and the statistics of row making.
 #include "Dcompact.h"
 
+#include <algorithm>
+
 #include "DCMint.h"
 #include "Dglobal.h"
 
@@ -50,12 +52,43 @@ void progress(const _edge* e1, const _edge* e2)
 void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
 {
   _adjacency_list& slot = (*adj)[e->sub - 1];
-  _equation_item* item = compact::newEquationItem();
-  item->rank = rank;
-  item->coeff = coeff;
-  item->the_edge = other;
-  item->next = slot.head;
-  slot.head = item;
+  const uint32_t place = compact::equationItems.take();
+  compact::equationItems.at(place) =
+      _equation_item{rank, coeff, other ? other->sub : 0, slot.head};
+  slot.head = place;
+  ++slot.items;
+}
+
+// Whether every row so far had positive coefficients c1 and c2, so that a
+// row (e1, e2) shows on e2's list as a positive item naming e1 as well as
+// on e1's list as a negative item naming e2.
+bool positiveRows = true;
+
+/* names -- whether the list holds an item naming variable `other` with the given sign. */
+bool names(uint32_t place, int other, bool negative)
+{
+  while (place) {
+    const _equation_item& item = compact::equationItems.at(place);
+    if (item.other == other && (item.coeff < 0) == negative && item.coeff != 0)
+      return true;
+    place = item.next;
+  }
+  return false;
+}
+
+/*
+ * pairMade --
+ *   Whether a row was made for the ordered pair (e1, e2): e1's list holds a
+ *   negative item naming e2 (a row made as (e2, e1) leaves a positive one).
+ *   The shorter of the two lists is searched when the signs tell.
+ */
+bool pairMade(const AdjacencyArray& adj, const _edge* e1, const _edge* e2)
+{
+  const _adjacency_list& first = adj[e1->sub - 1];
+  const _adjacency_list& second = adj[e2->sub - 1];
+  if (positiveRows && second.items < first.items)
+    return names(second.head, e1->sub, false);
+  return names(first.head, e2->sub, true);
 }
 
 }  // namespace
@@ -71,19 +104,17 @@ void resetStatistics()
 
 _rhs_list* newRows()
 {
-  return new _rhs_list{nullptr, nullptr};
+  return new _rhs_list();
 }
 
 void freeRows(_rhs_list* rows)
 {
-  if (!rows)
-    return;
-  delete rows;  // the items belong to the row pool of the run
+  delete rows;
 }
 
 void addVariable(AdjacencyArray* adj, _edge* edge)
 {
-  adj->push_back(_adjacency_list{1, edge, nullptr});
+  adj->push_back(_adjacency_list{1, 0, edge, 0});
   edge->sub = static_cast<int>(adj->size());
 }
 
@@ -98,7 +129,7 @@ void addVariable(AdjacencyArray* adj, _edge* edge)
 void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int value,
                   char type, int c2, int c1)
 {
-  if (compact::pairMade(e1, e2, (*adj)[e1->sub - 1].head)) {
+  if (pairMade(*adj, e1, e2)) {
     ++looplooploop;
     bump(loop_left, e1);
     bump(loop_right, e2);
@@ -109,8 +140,8 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
   if (mps_column_num % kProgressRows == 0)
     progress(e1, e2);
   int row = ++mps_column_num;
+  positiveRows = positiveRows && c1 > 0 && c2 > 0;
   pushItem(adj, e1, row, -c1, e2);
-  compact::notePair(e1, e2);
   pushItem(adj, e2, row, c2, e1);
   add_rhs(type, value, rhs);
 }
@@ -138,32 +169,26 @@ void add_column_4(_edge* e1, _edge* e2, _edge* e3, _edge* e4, AdjacencyArray* ad
 /* add_rhs -- the right-hand side of row mps_column_num. */
 void add_rhs(char type, int value, _rhs_list* rhs)
 {
-  _rhs_item* item = compact::newRhsItem();
-  *item = _rhs_item{mps_column_num, value, type, nullptr};
-  rhs_insert(item, rhs);
+  const _rhs_item item{mps_column_num, value, type};
+  rhs_insert(&item, rhs);
 }
 
 /*
  * rhs_insert --
- *   Puts the item before the first item whose row number is greater than or
- *   equal to its own.  Rows mostly come in order, so the tail is tried first.
+ *   Puts a copy of the item before the first item whose row number is
+ *   greater than or equal to its own.  Rows mostly come in order, so the
+ *   end is tried first.
  */
-void rhs_insert(_rhs_item* item, _rhs_list* rhs)
+void rhs_insert(const _rhs_item* item, _rhs_list* rhs)
 {
-  if (!rhs->head || rhs->tail->column < item->column) {
-    item->next = nullptr;
-    if (rhs->head)
-      rhs->tail->next = item;
-    else
-      rhs->head = item;
-    rhs->tail = item;
+  std::deque<_rhs_item>& items = rhs->items;
+  if (items.empty() || items.back().column < item->column) {
+    items.push_back(*item);
     return;
   }
-  _rhs_item** at = &rhs->head;
-  while ((*at)->column < item->column)
-    at = &(*at)->next;
-  item->next = *at;
-  *at = item;
+  auto at = std::lower_bound(items.begin(), items.end(), item->column,
+                             [](const _rhs_item& r, int column) { return r.column < column; });
+  items.insert(at, *item);
 }
 
 /* modify_alpha -- weighs the variables of the box's left and right edges. */

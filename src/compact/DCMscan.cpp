@@ -5,10 +5,7 @@
 
 #include <algorithm>
 #include <ctime>
-#include <iterator>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "CS.h"
 #include "DCMint.h"
@@ -37,17 +34,11 @@ constexpr int kLayerSetLists = 32;
 struct State {
   Pool<_edge> edges;
   Pool<box_item> boxes;
-  Pool<_equation_item> items;
-  Pool<_rhs_item> rhs;
   Pool<set> sets;
   Pool<box_item> shadows;        // of one pass
   Pool<_edge_w_box> seEntries;   // of one pass
   set_list layerSets[kLayerSetLists];
-  // Edges with many rows: the partners of their rows as first edge.
-  std::unordered_map<const _edge*, std::unordered_set<const _edge*>> hubs;
 };
-
-constexpr int kHubItems = 16;  // list length from which a set is kept
 
 State& state()
 {
@@ -57,8 +48,10 @@ State& state()
 
 }  // namespace
 
-_equation_item* newEquationItem() { return state().items.take(); }
-_rhs_item* newRhsItem() { return state().rhs.take(); }
+NumberedPool<_equation_item> equationItems;
+
+const _equation_item& equationItem(uint32_t place) { return equationItems.at(place); }
+
 _edge* newEdge() { return state().edges.take(); }
 
 box_item* newBox()
@@ -77,33 +70,6 @@ box_item* newShadowBox()
 
 _edge_w_box* newShadowEntry() { return state().seEntries.take(); }
 
-bool pairMade(const _edge* e1, const _edge* e2, const _equation_item* e1List)
-{
-  State& s = state();
-  auto hub = s.hubs.find(e1);
-  if (hub != s.hubs.end())
-    return hub->second.count(e2) != 0;
-  int length = 0;
-  for (const _equation_item* item = e1List; item; item = item->next, ++length)
-    if (item->the_edge == e2 && item->coeff < 0)
-      return true;  // a row made as (e2, e1) leaves a positive item here
-  if (length >= kHubItems) {
-    std::unordered_set<const _edge*>& partners = s.hubs[e1];
-    for (const _equation_item* item = e1List; item; item = item->next)
-      if (item->coeff < 0 && item->the_edge)
-        partners.insert(item->the_edge);
-  }
-  return false;
-}
-
-void notePair(const _edge* e1, const _edge* e2)
-{
-  State& s = state();
-  auto hub = s.hubs.find(e1);
-  if (hub != s.hubs.end())
-    hub->second.insert(e2);
-}
-
 void releasePassRecords()
 {
   state().shadows.release();
@@ -113,8 +79,7 @@ void releasePassRecords()
 size_t poolBytes()
 {
   State& s = state();
-  return s.edges.bytes() + s.boxes.bytes() + s.items.bytes() + s.rhs.bytes() +
-         s.sets.bytes() + s.shadows.bytes() + s.seEntries.bytes();
+  return s.edges.bytes() + s.boxes.bytes() + equationItems.bytes() + s.sets.bytes() + s.shadows.bytes() + s.seEntries.bytes();
 }
 
 /* printDate -- the line "date" prints in the C locale, without a shell per call. */
@@ -151,10 +116,8 @@ void freeStaff()
   all_sym_axes = nullptr;
   s.edges.release();
   s.boxes.release();
-  s.items.release();
-  s.rhs.release();
+  equationItems.release();
   s.sets.release();
-  s.hubs.clear();
   releasePassRecords();
   for (set_list& list : s.layerSets)
     list = set_list{nullptr, 0};
@@ -296,6 +259,10 @@ void scan_toget_variables()
     FreeList(tiles);
   }
   num_of_var = NUM_of_VAR = static_cast<int>(equat_bucket->size());
+  // Order the event lists now, while no rows hold memory.
+  scan_queue->events();
+  scan_queue_y->events();
+  sym_scan_queue->events();
 }
 
 // ---------------------------------------------------------------------------
@@ -325,14 +292,13 @@ const std::vector<sweep_elem>& sweep_list::events()
   if (ordered_)
     return elems_;
   auto byValue = [](const sweep_elem& a, const sweep_elem& b) { return a.val < b.val; };
-  std::vector<sweep_elem> fresh(elems_.begin() + orderedCount_, elems_.end());
-  std::reverse(fresh.begin(), fresh.end());
-  std::stable_sort(fresh.begin(), fresh.end(), byValue);
-  std::vector<sweep_elem> merged;
-  merged.reserve(elems_.size());
-  std::merge(fresh.begin(), fresh.end(), elems_.begin(), elems_.begin() + orderedCount_,
-             std::back_inserter(merged), byValue);
-  elems_.swap(merged);
+  const auto fresh = elems_.begin() + orderedCount_;
+  std::reverse(fresh, elems_.end());
+  std::stable_sort(fresh, elems_.end(), byValue);
+  // The fresh events go first among equal values: move them to the front
+  // and merge, the first range winning ties.
+  std::rotate(elems_.begin(), fresh, elems_.end());
+  std::inplace_merge(elems_.begin(), elems_.end() - orderedCount_, elems_.end(), byValue);
   orderedCount_ = elems_.size();
   ordered_ = true;
   return elems_;

@@ -73,6 +73,82 @@ bool anySide(const _Dtile* t, Side side, bool want)
   return false;
 }
 
+// The tile tests of a box as the sweep keeps them: worked out once per box
+// (shadows take them from the box they come from) in the pass's direction.
+enum SideBits : unsigned char {
+  kKnownX = 1,
+  kKnownY = 2,
+  kLeftVisible = 4,
+  kRightVisible = 8,
+  kLeftFree = 16,
+  kRightFree = 32,
+};
+
+/* walkSide -- whether the side has solid neighbours and whether it has other ones. */
+void walkSide(const _Dtile* t, Side side, bool* solid, bool* space)
+{
+  *solid = *space = false;
+  auto see = [&](const _Dtile* n) { (TisSolid(n) ? *solid : *space) = true; };
+  const bool x = X_direction != 0;
+  if (side == Side::Right && x) {
+    for (const _Dtile* n = t->tr; n && cs::top(n) > t->y1; n = n->lb)
+      see(n);
+  } else if (side == Side::Left && x) {
+    for (const _Dtile* n = t->bl; n && n->y1 < cs::top(t); n = n->rt)
+      see(n);
+  } else if (side == Side::Right) {
+    for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+      see(n);
+  } else {
+    for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+      see(n);
+  }
+}
+
+/* sidesOf -- the cached tests of B (Left/Right_Visible, Left/Right_free). */
+unsigned char sidesOf(box_item* b)
+{
+  const unsigned char known = X_direction ? kKnownX : kKnownY;
+  if (b->sides & known)
+    return b->sides;
+  unsigned char bits = known;
+  const _Dtile* t = b->right_edge->mother_tile;
+  if (!t) {
+    bits |= kLeftVisible | kRightVisible | kLeftFree | kRightFree;
+  } else {
+    bool solid, space;
+    walkSide(t, Side::Left, &solid, &space);
+    bits |= (space ? kLeftVisible : 0) | (solid ? 0 : kLeftFree);
+    walkSide(t, Side::Right, &solid, &space);
+    bits |= (space ? kRightVisible : 0) | (solid ? 0 : kRightFree);
+  }
+  b->sides = bits;
+  return bits;
+}
+
+bool rightVisible(box_item* b) { return sidesOf(b) & kRightVisible; }
+bool leftFree(box_item* b) { return sidesOf(b) & kLeftFree; }
+bool rightFree(box_item* b) { return sidesOf(b) & kRightFree; }
+
+// The shadow set tags every shadow with the bit of its edge's layer, and
+// with it again when the edge is visible, so that queries can leave out the
+// layers without a spacing rule to the box at hand.
+uint32_t layerTag(int layer)
+{
+  return layer >= 0 && layer < 32 && inTable(layer) ? uint32_t{1} << layer : 0;
+}
+
+/* spacingTags -- the tags of the layers with a spacing rule to layer l. */
+uint32_t spacingTags(int l)
+{
+  uint32_t tags = 0;
+  if (inTable(l))
+    for (int m = 0; m < kRuleLayers && m < 32; ++m)
+      if (SPACING_VALID[l][m] == 1)
+        tags |= uint32_t{1} << m;
+  return tags;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -173,7 +249,7 @@ int connection(const box_item* b, const box_item* a)
 // The process list of one coordinate.
 // ---------------------------------------------------------------------------
 
-PROC_LIST::PROC_LIST() : leftEnds_(new compact::IntervalSet()) {}
+PROC_LIST::PROC_LIST() : leftEnds_(new compact::IntervalSet(false)) {}
 PROC_LIST::~PROC_LIST() { delete leftEnds_; }
 
 void PROC_LIST::clear()
@@ -231,44 +307,6 @@ std::vector<PROC_ITEM> PROC_LIST::ordered() const
 // The pass.
 // ---------------------------------------------------------------------------
 
-/*
- * sweep_list::sweep --
- *   Walks the events grouped by value; each group is ordered by insert_rule1
- *   and every event gets its rows from generate_rule.  The shadows and the
- *   Se lists live for the pass only.
- */
-int sweep_list::sweep(AdjacencyArray* adj, _rhs_list* rows)
-{
-  const std::vector<sweep_elem>& events = this->events();
-  if (events.empty())
-    return 0;
-  common::outf("minimum coordinate is %i\n", static_cast<int>(events.front().val));
-  common::outf("maximum coordinate is %i\n", static_cast<int>(events.back().val));
-  compact::IntervalSet active, shadow;
-  PROC_LIST group;
-  for (size_t i = 0; i < events.size();) {
-    const long value = events[i].val;
-    bool twice = false;
-    for (; i < events.size() && events[i].val == value; ++i) {
-      group.insert_rule1(PROC_ITEM{events[i].box, value});
-      twice = twice || events[i].box->x1 == events[i].box->x2;
-    }
-    if (twice)
-      common::outf("SWEEP: Same box occurs on the same process_list at value %i\n",
-                   static_cast<int>(value));
-    std::vector<PROC_ITEM> items = group.ordered();
-    group.clear();
-    for (PROC_ITEM& item : items)
-      generate_rule(&item, adj, rows, &active, &shadow);
-  }
-  shadow.clear();
-  active.clear();
-  for (const sweep_elem& e : events)
-    e.box->right_edge->Se = nullptr;
-  compact::releasePassRecords();
-  return 0;
-}
-
 namespace {
 
 struct Pass {
@@ -276,7 +314,24 @@ struct Pass {
   _rhs_list* rows;
   compact::IntervalSet* active;
   compact::IntervalSet* shadow;
+  // Query results, kept between events so that their memory is reused.
+  std::vector<box_item*> met, seen, shade;
+  uint32_t spaced[32];  // spacingTags of each layer: the rules hold for a pass
 
+  void init()
+  {
+    for (int l = 0; l < 32; ++l)
+      spaced[l] = spacingTags(l);
+  }
+  uint32_t spacedFrom(int l) const { return l >= 0 && l < 32 ? spaced[l] : 0; }
+
+  void event(PROC_ITEM* item)
+  {
+    if (item->step != item->box->x1)
+      rightEnd(item->box);
+    else
+      leftEnd(item->box);
+  }
   void row(_edge* e1, _edge* e2, int value, char type)
   {
     add_column_2(e1, e2, adj, rows, value, type, 1, 1);
@@ -293,13 +348,15 @@ struct Pass {
 void addShadow(compact::IntervalSet* shadow, const box_item* from, long y1, long y2)
 {
   box_item* s = compact::newShadowBox();
+  s->sides = from->sides;
   s->x1 = from->x1;
   s->x2 = from->x2;
   s->y1 = y1;
   s->y2 = y2;
   s->left_edge = from->left_edge;
   s->right_edge = from->right_edge;
-  shadow->insert(s);
+  const uint32_t tag = layerTag(s->right_edge->layer_num);
+  shadow->insert(s, tag, rightVisible(s) ? tag : 0);
 }
 
 /*
@@ -309,15 +366,16 @@ void addShadow(compact::IntervalSet* shadow, const box_item* from, long y1, long
  */
 void Pass::rightEnd(box_item* b)
 {
-  std::vector<box_item*> met;
+  met.clear();
   active->meeting(b->y1, b->y2, &met);
   for (box_item* a : met)
     if (a != b && right_alignement(a, b) && layerOf(a) == layerOf(b))
       row(a->right_edge, b->right_edge, 0, 'E');
   active->erase(b);
 
+  // Only shadows of layers spaced from B's can be on its Se list.
   met.clear();
-  shadow->meeting(b->y1, b->y2, &met);
+  shadow->meeting(b->y1, b->y2, &met, spacedFrom(layerOf(b)));
   for (box_item* s : met) {
     const _edge* previous = nullptr;
     for (const _edge_w_box* seen = b->right_edge->Se; seen;
@@ -362,9 +420,9 @@ void Pass::width(box_item* b, bool lv, bool rv)
 void Pass::spacing(box_item* b, bool lv)
 {
   const int l = layerOf(b);
-  std::vector<box_item*> met;
-  shadow->meeting(b->y1, b->y2, &met);
-  for (box_item* s : met) {
+  seen.clear();
+  shadow->meeting(b->y1, b->y2, &seen, spacedFrom(l));
+  for (box_item* s : seen) {
     _edge* e = s->right_edge;
     int space;
     if (!spacingRule(l, e->layer_num, &space))
@@ -376,7 +434,7 @@ void Pass::spacing(box_item* b, bool lv)
     b->right_edge->Se = seen;
     if (e->p1.x == b->x1 && e->layer_num == l)
       row(e, b->left_edge, 0, 'E');  // two tiles of one shape
-    else if (Right_Visible(s) && lv)
+    else if (lv && rightVisible(s))
       row(e, b->left_edge, space, 'G');
   }
 }
@@ -386,7 +444,7 @@ void Pass::corner(box_item* b, bool lv, const std::vector<box_item*>& shadows)
 {
   for (box_item* s : shadows) {
     int space;
-    if (spacingRule(layerOf(b), s->right_edge->layer_num, &space) && lv && Right_Visible(s))
+    if (spacingRule(layerOf(b), s->right_edge->layer_num, &space) && lv && rightVisible(s))
       row(s->right_edge, b->left_edge, space, 'G');
   }
 }
@@ -414,8 +472,8 @@ void Pass::extension(box_item* a, box_item* b)
   const int l = layerOf(b), n = layerOf(a);
   int eNL = 0, eLN = 0;
   const bool vNL = extensionRule(n, l, &eNL), vLN = extensionRule(l, n, &eLN);
-  const bool lf = Left_free(b), rf = Right_free(b);
-  const bool lfA = Left_free(a), rfA = Right_free(a);
+  const bool lf = leftFree(b), rf = rightFree(b);
+  const bool lfA = leftFree(a), rfA = rightFree(a);
   if (a->x1 < b->x1 && b->x1 < a->x2) {  // B's left side inside A
     if (vNL && lf) {
       modify_alpha(adj, a);
@@ -476,20 +534,23 @@ void Pass::overlap(box_item* a, box_item* b)
 void Pass::leftEnd(box_item* b)
 {
   const int l = layerOf(b);
-  const bool lv = Left_Visible(b), rv = Right_Visible(b);
+  const unsigned char sides = sidesOf(b);
+  const bool lv = sides & kLeftVisible, rv = sides & kRightVisible;
   width(b, lv, rv);
   spacing(b, lv);
-  std::vector<box_item*> shade;
-  if (bottom_corner(b)) {
-    shadow->belowShade(b->x1, b->y1, &shade);
-    corner(b, lv, shade);
-  }
-  if (top_corner(b)) {
+  // Corner rows need B's left side visible, a spacing rule and a visible
+  // shadow edge: the shade queries keep to such shadows.
+  if (lv && bottom_corner(b)) {
     shade.clear();
-    shadow->aboveShade(b->x1, b->y2, &shade);
+    shadow->belowShade(b->x1, b->y1, &shade, spacedFrom(l));
     corner(b, lv, shade);
   }
-  std::vector<box_item*> met;
+  if (lv && top_corner(b)) {
+    shade.clear();
+    shadow->aboveShade(b->x1, b->y2, &shade, spacedFrom(l));
+    corner(b, lv, shade);
+  }
+  met.clear();
   active->meeting(b->y1, b->y2, &met);
   for (box_item* a : met) {
     const int n = layerOf(a);
@@ -507,13 +568,51 @@ void Pass::leftEnd(box_item* b)
 
 }  // namespace
 
+/*
+ * sweep_list::sweep --
+ *   Walks the events grouped by value; each group is ordered by insert_rule1
+ *   and every event gets its rows from generate_rule.  The shadows and the
+ *   Se lists live for the pass only.
+ */
+int sweep_list::sweep(AdjacencyArray* adj, _rhs_list* rows)
+{
+  const std::vector<sweep_elem>& events = this->events();
+  if (events.empty())
+    return 0;
+  common::outf("minimum coordinate is %i\n", static_cast<int>(events.front().val));
+  common::outf("maximum coordinate is %i\n", static_cast<int>(events.back().val));
+  compact::IntervalSet active(false), shadow(true);
+  Pass pass{adj, rows, &active, &shadow, {}, {}, {}, {}};
+  pass.init();
+  PROC_LIST group;
+  for (size_t i = 0; i < events.size();) {
+    const long value = events[i].val;
+    bool twice = false;
+    for (; i < events.size() && events[i].val == value; ++i) {
+      group.insert_rule1(PROC_ITEM{events[i].box, value});
+      twice = twice || events[i].box->x1 == events[i].box->x2;
+    }
+    if (twice)
+      common::outf("SWEEP: Same box occurs on the same process_list at value %i\n",
+                   static_cast<int>(value));
+    std::vector<PROC_ITEM> items = group.ordered();
+    group.clear();
+    for (PROC_ITEM& item : items)
+      pass.event(&item);
+  }
+  shadow.clear();
+  active.clear();
+  for (const sweep_elem& e : events)
+    e.box->right_edge->Se = nullptr;
+  compact::releasePassRecords();
+  return 0;
+}
+
 /* sweep_list::generate_rule -- the rows of one event. */
 void sweep_list::generate_rule(PROC_ITEM* item, AdjacencyArray* adj, _rhs_list* rows,
                                compact::IntervalSet* active, compact::IntervalSet* shadow)
 {
-  Pass pass{adj, rows, active, shadow};
-  if (item->step != item->box->x1)
-    pass.rightEnd(item->box);
-  else
-    pass.leftEnd(item->box);
+  Pass pass{adj, rows, active, shadow, {}, {}, {}, {}};
+  pass.init();
+  pass.event(item);
 }

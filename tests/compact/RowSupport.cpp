@@ -11,16 +11,16 @@ namespace compact_test {
 std::vector<Row> readRows(const AdjacencyArray& adj, const _rhs_list* rows)
 {
   std::map<int, Row> byRank;
-  for (const _rhs_item* r = rows->head; r; r = r->next) {
-    Row& row = byRank[r->column];
-    row.rank = r->column;
-    row.type = r->type;
-    row.value = r->value;
+  for (const _rhs_item& r : *rows) {
+    Row& row = byRank[r.column];
+    row.rank = r.column;
+    row.type = r.type;
+    row.value = r.value;
   }
   for (const _adjacency_list& slot : adj)
-    for (const _equation_item* item = slot.head; item; item = item->next)
-      if (byRank.count(item->rank))
-        byRank[item->rank].terms[slot.the_edge->sub] += item->coeff;
+    for (const _equation_item& item : compact::coefficients(slot))
+      if (byRank.count(item.rank))
+        byRank[item.rank].terms[slot.the_edge->sub] += item.coeff;
   std::vector<Row> result;
   for (auto& entry : byRank)
     result.push_back(entry.second);

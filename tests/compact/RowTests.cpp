@@ -64,7 +64,7 @@ TEST_F(RowTest, FirstRowOfAnOrderedPairStands)
   EXPECT_EQ(looplooploop, 2);
   EXPECT_EQ(mps_column_num, 3);
   // Each coefficient names the other variable of its row.
-  EXPECT_EQ((*equat_bucket)[a->sub - 1].head->the_edge, b);
+  EXPECT_EQ(compact::otherEdge(*equat_bucket, *compact::coefficients((*equat_bucket)[a->sub - 1]).begin()), b);
 }
 
 TEST_F(RowTest, FourVariableRows)
@@ -79,7 +79,7 @@ TEST_F(RowTest, FourVariableRows)
   EXPECT_EQ(got[1].terms, (std::map<int, int>{{1, 1}, {2, 1}, {3, -1}, {4, -1}}));
   EXPECT_EQ(got[1].type, 'E');
   EXPECT_EQ(got[2].value, 5);
-  EXPECT_EQ((*equat_bucket)[2].head->the_edge, nullptr);
+  EXPECT_EQ(compact::otherEdge(*equat_bucket, *compact::coefficients((*equat_bucket)[2]).begin()), nullptr);
 }
 
 TEST_F(RowTest, RightHandSidesStayInRowOrder)
@@ -87,20 +87,19 @@ TEST_F(RowTest, RightHandSidesStayInRowOrder)
   std::vector<_rhs_item> items(6);
   const int columns[] = {4, 9, 2, 7, 4, 11};
   for (size_t i = 0; i < items.size(); ++i) {
-    items[i] = _rhs_item{columns[i], static_cast<int>(i), 'G', nullptr};
+    items[i] = _rhs_item{columns[i], static_cast<int>(i), 'G'};
     rhs_insert(&items[i], rows);
   }
   std::vector<int> order, values;
-  for (const _rhs_item* r = rows->head; r; r = r->next) {
-    order.push_back(r->column);
-    values.push_back(r->value);
+  for (const _rhs_item& r : *rows) {
+    order.push_back(r.column);
+    values.push_back(r.value);
   }
   EXPECT_EQ(order, (std::vector<int>{2, 4, 4, 7, 9, 11}));
   // An equal row number goes before the items already there.
   EXPECT_EQ(values[1], 4);
   EXPECT_EQ(values[2], 0);
-  EXPECT_EQ(rows->tail->column, 11);
-  rows->head = rows->tail = nullptr;  // the items are the test's
+  EXPECT_EQ(rows->back().column, 11);
 }
 
 TEST_F(RowTest, StatisticsCountOnlyTheFirstSixteenLayers)

@@ -217,6 +217,74 @@ TEST(IntervalSet, QueriesAgreeWithBruteForce)
   set.clear();
 }
 
+// Tagged boxes: the queries keep to the tags asked for and report in key
+// order (y1, then insertion), also when a shade spans several parts.
+TEST(IntervalSet, TaggedQueriesKeepKeyOrder)
+{
+  std::mt19937 random(11);
+  auto pick = [&](int n) { return static_cast<int>(random() % n); };
+  const int count = 200;
+  std::vector<box_item> boxes(count);
+  std::vector<_edge> edges(count);
+  std::vector<uint32_t> tags(count), visible(count);
+  std::vector<long> inserted(count, -1);  // insertion number while in the set
+  compact::IntervalSet set;
+  long inserts = 0;
+  for (int i = 0; i < count; ++i) {
+    box_item& b = boxes[i];
+    b = box_item{};
+    b.tree_slot = -1;
+    b.y1 = pick(150);
+    b.y2 = b.y1 + pick(20);
+    b.x2 = pick(100);
+    edges[i].p1 = {b.x2, b.y1};
+    edges[i].p2 = {b.x2, b.y2};
+    b.right_edge = &edges[i];
+    tags[i] = 1u << pick(4);
+    const int kind = pick(4);  // the layer again, none, or several bits
+    visible[i] = kind < 2 ? tags[i] : kind == 2 ? 0 : tags[i] | 1u << (4 + pick(3));
+  }
+  for (int step = 0; step < 1500; ++step) {
+    const int i = pick(count);
+    if (inserted[i] >= 0) {
+      set.erase(&boxes[i]);
+      inserted[i] = -1;
+    } else {
+      set.insert(&boxes[i], tags[i], visible[i]);
+      inserted[i] = inserts++;
+    }
+    if (step % 10)
+      continue;
+    const uint32_t ask = static_cast<uint32_t>(pick(128)) | 1u;
+    const long y1 = pick(170), y2 = y1 + pick(30), x = 100 + pick(60);
+    std::vector<box_item*> meeting, below, above, wantMeeting, wantBelow, wantAbove;
+    set.meeting(y1, y2, &meeting, ask);
+    set.belowShade(x, y1, &below, ask);
+    set.aboveShade(x, y2, &above, ask);
+    std::vector<int> order;
+    for (int j = 0; j < count; ++j)
+      if (inserted[j] >= 0)
+        order.push_back(j);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+      return boxes[a].y1 < boxes[b].y1 || (boxes[a].y1 == boxes[b].y1 && inserted[a] < inserted[b]);
+    });
+    for (int j : order) {
+      box_item* b = &boxes[j];
+      const long dx = x - b->x2;
+      if ((tags[j] & ask) && b->y1 <= y2 && b->y2 >= y1)
+        wantMeeting.push_back(b);
+      if ((visible[j] & ask) && b->y2 < y1 && std::abs(b->y2 - y1) < 2 * dx)
+        wantBelow.push_back(b);
+      if ((visible[j] & ask) && b->y1 > y2 && std::abs(b->y1 - y2) < 2 * dx)
+        wantAbove.push_back(b);
+    }
+    ASSERT_EQ(meeting, wantMeeting) << step;
+    ASSERT_EQ(below, wantBelow) << step;
+    ASSERT_EQ(above, wantAbove) << step;
+  }
+  set.clear();
+}
+
 TEST_F(SweepCase, DumpWithoutLayoutFails)
 {
   EXPECT_EQ(compact::dumpRows("rows.txt"), 1);
