@@ -330,9 +330,13 @@ class TileGrid {
   // Files the tiles of the plane of `entry` for which `keep` is non-zero.
   void build(_Dtile* entry, Filter keep);
   bool built() const { return built_; }
-  // The filed tiles whose interior meets the rectangle, bottom to top and
-  // left to right, into *found (cleared first).
-  void under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found) const;
+  // The filed tiles whose interior meets the rectangle, each once, into
+  // *found (cleared first): bottom to top and left to right, or in no
+  // particular order when `sorted` is false.
+  void under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found,
+             bool sorted = true) const;
+  // Every filed tile, in the order of an area walk of the whole plane.
+  const std::vector<_Dtile*>& tiles() const { return kept_; }
 
  private:
   int column(long x) const;
@@ -341,6 +345,7 @@ class TileGrid {
   int n_ = 1;
   bool built_ = false;
   std::vector<std::vector<_Dtile*>> cells_;
+  std::vector<_Dtile*> kept_;
 };
 
 }  // namespace cs

@@ -16,6 +16,7 @@ constexpr size_t kTilesPerCell = 4;  // filed tiles of a cell, about
 void TileGrid::build(_Dtile* entry, Filter keep)
 {
   cells_.clear();
+  kept_.clear();
   built_ = false;
   if (!entry)
     return;
@@ -25,7 +26,7 @@ void TileGrid::build(_Dtile* entry, Filter keep)
   _Dtilelist* all = nullptr;
   Stitch = entry;
   AreaEnum(kMin, kMin, kMax, kMax, &all, 0);
-  std::vector<_Dtile*> kept;
+  std::vector<_Dtile*>& kept = kept_;
   for (_Dtilelist* l = all; l; l = l->next)
     if (keep(l->tile))
       kept.push_back(l->tile);
@@ -44,7 +45,8 @@ void TileGrid::build(_Dtile* entry, Filter keep)
   built_ = true;
 }
 
-void TileGrid::under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found) const
+void TileGrid::under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found,
+                     bool sorted) const
 {
   found->clear();
   if (!built_)
@@ -53,13 +55,19 @@ void TileGrid::under(int x1, int y1, int x2, int y2, std::vector<_Dtile*>* found
   const int j1 = row(y1), j2 = row(long(y2) - 1);
   for (int j = j1; j <= j2; ++j)
     for (int i = i1; i <= i2; ++i)
-      for (_Dtile* t : cells_[size_t(j) * n_ + i])
-        if (t->x1 < x2 && right(t) > x1 && t->y1 < y2 && top(t) > y1)
-          found->push_back(t);
-  std::sort(found->begin(), found->end(), [](const _Dtile* a, const _Dtile* b) {
-    return a->y1 != b->y1 ? a->y1 < b->y1 : a->x1 < b->x1;
-  });
-  found->erase(std::unique(found->begin(), found->end()), found->end());
+      for (_Dtile* t : cells_[size_t(j) * n_ + i]) {
+        if (!(t->x1 < x2 && right(t) > x1 && t->y1 < y2 && top(t) > y1))
+          continue;
+        // A tile filed in several cells is taken in the cell of the lower
+        // left corner of its part inside the rectangle only.
+        if (column(std::max(t->x1, x1)) != i || row(std::max(t->y1, y1)) != j)
+          continue;
+        found->push_back(t);
+      }
+  if (sorted)
+    std::sort(found->begin(), found->end(), [](const _Dtile* a, const _Dtile* b) {
+      return a->y1 != b->y1 ? a->y1 < b->y1 : a->x1 < b->x1;
+    });
 }
 
 int TileGrid::column(long x) const

@@ -5,6 +5,7 @@
 #include "DYyield.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <ctime>
 #include <vector>
@@ -45,10 +46,10 @@ std::vector<_Dtile*> tilesIn(_Dtile* near, long x1, long y1, long x2, long y2)
 
 /*
  * Region --
- *   One critical-area computation on a plane: collects regions and unions
- *   them in the critical-area companion, marks the tiles it has done, and on leaving
- *   (normally or when the action is abandoned) unmarks them and empties
- *   the companion.
+ *   One critical-area computation on a plane: collects regions and
+ *   measures their union, marks the tiles it has done, and on leaving
+ *   (normally or when the action is abandoned) unmarks them and leaves the
+ *   critical-area companion empty.
  */
 class Region {
  public:
@@ -81,41 +82,20 @@ class Region {
       pending_.push_back(b);
   }
 
-  // Unions the boxes taken into the companion.  They go in along a
-  // Z-order curve, so that each insertion starts next to the previous one.
-  void insert()
-  {
-    auto key = [](const _box& b) {
-      uint64_t x = uint32_t(b.x1 - cs::kMin), y = uint32_t(b.y1 - cs::kMin), k = 0;
-      for (int bit = 31; bit >= 0; --bit)
-        k = (k << 2) | ((y >> bit & 1) << 1) | (x >> bit & 1);
-      return k;
-    };
-    std::vector<std::pair<uint64_t, _box>> order;
-    order.reserve(pending_.size());
-    for (const _box& b : pending_)
-      order.push_back({key(b), b});
-    std::sort(order.begin(), order.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    pending_.clear();
-    _Dtile* hint = DlayerTile[plane_].crittile;
-    for (const auto& entry : order) {
-      _rects r{entry.second.x1, entry.second.y1, entry.second.x2, entry.second.y2, nullptr};
-      Stitch = hint;
-      hint = Put1BoxCS(&r, cs::kFrame, plane_);
-    }
-  }
-
-  // Sum of (w / scale) x (h / scale) over the regions.
+  // Area of the union of the regions, in square grid steps.  The union is
+  // measured by a sweep over the regions rather than by filling the
+  // companion plane: between scattered regions the companion holds wide
+  // space tiles whose walks would cost the length of a row.
   double area()
   {
-    insert();
-    double scale = theGlobalScale > 0 ? theGlobalScale : 1;
-    double sum = 0;
-    for (_Dtile* t : tilesIn(DlayerTile[plane_].crittile, cs::kMin, cs::kMin, cs::kMax, cs::kMax))
-      if (t->type != cs::kSpace)
-        sum += (cs::right(t) - t->x1) / scale * ((cs::top(t) - t->y1) / scale);
-    return sum;
+    std::vector<_rects> list(pending_.size());
+    for (size_t i = 0; i < pending_.size(); ++i)
+      list[i] = {pending_[i].x1, pending_[i].y1, pending_[i].x2, pending_[i].y2,
+                 i + 1 < pending_.size() ? &list[i + 1] : nullptr};
+    const double scale = theGlobalScale > 0 ? theGlobalScale : 1;
+    const long long units = cs::unionArea(list.empty() ? nullptr : &list[0]);
+    pending_.clear();
+    return static_cast<double>(units) / (scale * scale);
   }
 
  private:
@@ -160,18 +140,57 @@ struct Near {
 
 int clampInt(long v) { return int(clampCoord(v)); }
 
+// The tile's interior meets the box (as the area walks take it).
+bool meets(const _Dtile* t, int x1, int y1, int x2, int y2)
+{
+  return t->x1 < x2 && cs::right(t) > x1 && t->y1 < y2 && cs::top(t) > y1;
+}
+
+// The grids of the plane under a sweep: every step searches the same
+// plane, so they are made once for all steps.
+struct SweepGrids {
+  int plane = -1;
+  std::unique_ptr<Near> near;
+};
+SweepGrids sweepGrids;
+
+class SweepScope {
+ public:
+  explicit SweepScope(int plane)
+  {
+    sweepGrids.plane = plane;
+    sweepGrids.near = std::make_unique<Near>(plane);
+  }
+  ~SweepScope()
+  {
+    sweepGrids.near.reset();
+    sweepGrids.plane = -1;
+  }
+  SweepScope(const SweepScope&) = delete;
+  SweepScope& operator=(const SweepScope&) = delete;
+};
+
+// The grids of `plane`: the sweep's, or new ones in `own`.
+Near& nearFor(int plane, std::unique_ptr<Near>& own)
+{
+  if (sweepGrids.near && sweepGrids.plane == plane)
+    return *sweepGrids.near;
+  own = std::make_unique<Near>(plane);
+  return *own;
+}
+
 // The bridge regions of the layer of `plane` inside the box.
 void shortRegions(Region& region, int plane, int size, int x1, int y1, int x2, int y2)
 {
-  _Dtile* entry = DlayerTile[plane].layertile;
   const int layer = DlayerTile[plane].layer;
-  Near near(plane);
-  for (_Dtile* t : tilesIn(entry, x1, y1, x2, y2)) {
-    if (t->type != layer || Region::marked(t))
+  std::unique_ptr<Near> own;
+  Near& near = nearFor(plane, own);
+  for (_Dtile* t : near.solids.tiles()) {
+    if (t->type != layer || Region::marked(t) || !meets(t, x1, y1, x2, y2))
       continue;
     near.solids.under(clampInt(long(t->x1) - size), clampInt(long(t->y1) - size),
                       clampInt(long(cs::right(t)) + size), clampInt(long(cs::top(t)) + size),
-                      &near.found);
+                      &near.found, false);
     for (_Dtile* n : near.found) {
       if (n == t || n->type != layer || Region::marked(n) || n->node == t->node)
         continue;
@@ -184,10 +203,10 @@ void shortRegions(Region& region, int plane, int size, int x1, int y1, int x2, i
 // True when every tile of the box is material of `layer`.
 bool allMaterial(Near& near, int layer, int x1, int y1, int x2, int y2)
 {
-  near.spaces.under(x1, y1, x2, y2, &near.strip);
+  near.spaces.under(x1, y1, x2, y2, &near.strip, false);
   if (!near.strip.empty())
     return false;
-  near.solids.under(x1, y1, x2, y2, &near.strip);
+  near.solids.under(x1, y1, x2, y2, &near.strip, false);
   if (near.strip.empty())
     return false;
   for (_Dtile* s : near.strip)
@@ -200,16 +219,16 @@ bool allMaterial(Near& near, int layer, int x1, int y1, int x2, int y2)
 // tiles across material of the layer that fills the gap.
 void openRegions(Region& region, int plane, int size, int x1, int y1, int x2, int y2)
 {
-  _Dtile* entry = DlayerTile[plane].layertile;
   const int layer = DlayerTile[plane].layer;
-  Near near(plane);
+  std::unique_ptr<Near> own;
+  Near& near = nearFor(plane, own);
   std::vector<_Dtile*> around, inGap;
-  for (_Dtile* s : tilesIn(entry, x1, y1, x2, y2)) {
-    if (s->type != cs::kSpace || Region::marked(s))
+  for (_Dtile* s : near.spaces.tiles()) {
+    if (Region::marked(s) || !meets(s, x1, y1, x2, y2))
       continue;
     near.spaces.under(clampInt(long(s->x1) - size), clampInt(long(s->y1) - size),
                       clampInt(long(cs::right(s)) + size), clampInt(long(cs::top(s)) + size),
-                      &around);
+                      &around, false);
     for (_Dtile* x : around) {
       if (x == s || Region::marked(x))
         continue;
@@ -218,7 +237,7 @@ void openRegions(Region& region, int plane, int size, int x1, int y1, int x2, in
         continue;
       _box g = *gap;
       common::release(gap);
-      near.solids.under(g.x1, g.y1, g.x2, g.y2, &inGap);
+      near.solids.under(g.x1, g.y1, g.x2, g.y2, &inGap, false);
       for (_Dtile* t : inGap) {
         if (t->type != layer)
           continue;
@@ -322,6 +341,7 @@ int sweep(bool shorts)
   Fsensitivity.length = 0;
   GCmessage(kModule, 'P', "Analysing ...");
   std::clock_t started = std::clock();
+  SweepScope grids(plane);
   for (long size = theMinDefectSize; size <= theMaxDefectSize; size += theStep) {
     theDefectScale = static_cast<int>(double(size) / theGlobalScale * 10);
     common::frontEnd().defectScaleMoved(theDefectScale);
