@@ -55,7 +55,7 @@ physicalRules(
   ( minSpacing   "metal1"              2.0 )
   ( minSpacing   "via"                 3.0 )
   ( minSpacing   "metal2"              4.0 )
-  ( minSpacing   "metal3"              4.0 )
+  ( minSpacing   "metal3"              2.0 )
   ( minEnclosure "nwell"    "pselect"  ( difference 5.0 2.0 ) )
  ) ;spacingRules
 
