@@ -233,6 +233,13 @@ plot_shows_curve() {
 wait_until 10 "the sensitivity curve in the plot window" plot_shows_curve
 click_widget '\.dismiss$'
 wait_until 10 "the plot window to go" hidden '\.POPUPDRAW$'
+# The bridge and open runs over all nets, at the scale the sweep left.
+menu Faults Shorts_All_Layers
+bridged() { grep -q 'short faults have been extracted' "$work/err.first"; }
+wait_until 30 "the bridge run" bridged
+menu Faults Opens_All_Layers
+broken() { grep -q 'open faults have been extracted' "$work/err.first"; }
+wait_until 30 "the open run" broken
 quit_quorin
 
 # --- Record a session.
