@@ -9,7 +9,6 @@
 #include "CS.h"
 #include "Dcif.h"
 #include "Dlayout.h"
-#include "RuleChecker.h"
 #include "RuleSupport.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The three readers of design rule files: what they file where, and what a
 // bad file does (a message naming the line, the tables as before).
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "Dlayout.h"
@@ -26,101 +27,97 @@ class VendorReader : public RuleTest {
   }
 };
 
-TEST_F(VendorReader, WidthGoesToEveryBridgedSlotAndKeepsTheLargest)
+// An entry of the tables and its flag: "6", or "-" when not filed.  Tables:
+// W width, S spacing, E extension of a over b, T and L the transistor
+// width and length of kind 0.
+std::string entry(char table, const char* a, const char* b)
 {
-  ASSERT_EQ(vendor(2, spacing("( minWidth contact 0.6 )\n( minWidth \"contact\" 0.5 )\n")), 1);
-  for (const char* cut : {"CCA", "CCP", "CCE", "CCR"}) {
-    SCOPED_TRACE(cut);
-    EXPECT_EQ(WIDTH[slot(cut)], 6);
-    EXPECT_EQ(WIDTH_VALID[slot(cut)], 1);
-  }
-  EXPECT_EQ(WIDTH_VALID[slot("CMF")], 0);
+  const int i = a ? RuleTest::slot(a) : 0, j = b ? RuleTest::slot(b) : 0;
+  const std::map<char, std::pair<int16_t, int16_t>> all = {
+      {'W', {WIDTH[i], WIDTH_VALID[i]}},
+      {'S', {SPACING[i][j], SPACING_VALID[i][j]}},
+      {'E', {EXTENSION[i][j], EXTENSION_VALID[i][j]}},
+      {'T', {TRAN_WIDTH[0], TRAN_WIDTH_VALID[0]}},
+      {'L', {TRAN_LENGTH[0], TRAN_LENGTH_VALID[0]}}};
+  const auto& [value, valid] = all.at(table);
+  return valid ? std::to_string(value) : "-";
 }
 
-TEST_F(VendorReader, SpacingIsFiledBothWaysRoundedAwayFromZero)
+struct Expected {
+  char table;
+  const char* a;
+  const char* b;
+  const char* value;
+};
+
+// A contact and an enhancement device, their layers written as `contact`
+// and `transistor`.
+std::string devices(const std::string& contact, const std::string& transistor)
 {
-  ASSERT_EQ(vendor(2, spacing("( minSpacing poly metal1 0.45 )\n")), 1);
-  int poly = slot("CPG"), metal = slot("CMF");
-  EXPECT_EQ(SPACING[poly][metal], 5);
-  EXPECT_EQ(SPACING[metal][poly], 5);
-  EXPECT_EQ(SPACING_VALID[poly][metal], 1);
-  EXPECT_EQ(SPACING_VALID[metal][poly], 1);
-  EXPECT_EQ(SPACING_VALID[poly][poly], 0);
+  return "devices(\n symContactDevice(\n  ( M2_M1 " + contact +
+         " 0.6 0.7\n    ( 1 1 1.2 1.2 center center ) 0.2 0.3 _NA_ )\n"
+         " ) ;symContactDevice\n symEnhancementDevice(\n"
+         "  ; comment between entries\n  ( nmos " + transistor +
+         " 0.8 0.4 0.9 0.5 nselect drawing 0.7 )\n ) ;symEnhancementDevice\n) ;devices\n";
 }
 
-// Every written form of 0.6 micrometres.
-TEST_F(VendorReader, NumericFormsAllGiveSixSteps)
+// What good files file where, each read into cleared tables:
+// - a width goes to every slot bridged to the layer and keeps the largest;
+// - a spacing is filed both ways, rounded away from zero;
+// - every written form of 0.6 micrometres gives 6 steps;
+// - an enclosure keeps the larger, a negative one overwrites; minNotch
+//   files nothing;
+// - devices file the cut width, the enclosures and the transistor minima,
+//   with purposes, without, and in ( layer purpose ) lists;
+// - the grid of the rules scales the conversion;
+// - a name of 63 characters is read.
+TEST_F(VendorReader, EntriesAreFiledWhereTheyBelong)
 {
-  for (const char* value : {"0.6", "( times 2 0.3 )", "( difference 1 0.4 )", "6e-1", "0.06E+1",
-                            "6 e -1", "( times ( difference 0.5 0.2 ) 2 )"}) {
-    SCOPED_TRACE(value);
-    DRclearAllRules();
-    ASSERT_EQ(vendor(2, spacing(std::string("( minWidth metal1 ") + value + " )\n")), 1);
-    EXPECT_EQ(WIDTH[slot("CMF")], 6);
-  }
-}
-
-TEST_F(VendorReader, EnclosureKeepsTheLargerOrNegativeExtensionOverwrites)
-{
-  ASSERT_EQ(vendor(2, spacing("( minEnclosure metal1 via 0.4 )\n"
-                              "( minEnclosure metal1 via 0.2 )\n"
-                              "( minEnclosure metal2 via 0.3 )\n"
-                              "( minEnclosure metal2 via -0.2 )\n"
-                              "( minExtension poly active 0.5 )\n"
-                              "( minExtension poly active 0.1 )\n"
-                              "( minNotch poly 9.0 )\n")),
-            1);
-  EXPECT_EQ(EXTENSION[slot("CMF")][slot("CVA")], 4);
-  EXPECT_EQ(EXTENSION[slot("CMS")][slot("CVA")], -2);
-  EXPECT_EQ(EXTENSION[slot("CPG")][slot("CAA")], 1);
-  EXPECT_EQ(EXTENSION_VALID[slot("CPG")][slot("CAA")], 1);
-  EXPECT_EQ(EXTENSION_VALID[slot("CVA")][slot("CMF")], 0);
-  EXPECT_EQ(WIDTH_VALID[slot("CPG")], 0);  // minNotch files nothing
-}
-
-// The device entries with purposes, without them, and with ( layer
-// purpose ) lists.
-TEST_F(VendorReader, DevicesFileCutWidthEnclosuresAndTransistorMinima)
-{
-  struct Form {
-    const char* contact;
-    const char* transistor;
-  } forms[] = {
-      {"via drawing metal1 drawing metal2 drawing", "active drawing poly drawing"},
-      {"via metal1 metal2", "active poly"},
-      {"( via drawing ) ( \"metal1\" \"drawing\" ) ( metal2 )", "( active drawing ) ( poly )"},
+  const std::vector<Expected> device = {{'W', "CVA", nullptr, "6"}, {'E', "CMF", "CVA", "2"},
+                                        {'E', "CMS", "CVA", "3"},   {'E', "CAA", "CPG", "9"},
+                                        {'E', "CPG", "CAA", "5"},   {'E', "CSN", "CAA", "7"},
+                                        {'T', nullptr, nullptr, "8"}, {'L', nullptr, nullptr, "4"}};
+  const std::vector<Expected> six = {{'W', "CMF", nullptr, "6"}};
+  const struct {
+    std::string text;
+    std::vector<Expected> expected;
+  } cases[] = {
+      {spacing("( minWidth contact 0.6 )\n( minWidth \"contact\" 0.5 )\n"),
+       {{'W', "CCA", nullptr, "6"}, {'W', "CCP", nullptr, "6"}, {'W', "CCE", nullptr, "6"},
+        {'W', "CCR", nullptr, "6"}, {'W', "CMF", nullptr, "-"}}},
+      {spacing("( minSpacing poly metal1 0.45 )\n"),
+       {{'S', "CPG", "CMF", "5"}, {'S', "CMF", "CPG", "5"}, {'S', "CPG", "CPG", "-"}}},
+      {spacing("( minWidth metal1 0.6 )\n"), six},
+      {spacing("( minWidth metal1 ( times 2 0.3 ) )\n"), six},
+      {spacing("( minWidth metal1 ( difference 1 0.4 ) )\n"), six},
+      {spacing("( minWidth metal1 6e-1 )\n"), six},
+      {spacing("( minWidth metal1 0.06E+1 )\n"), six},
+      {spacing("( minWidth metal1 6 e -1 )\n"), six},
+      {spacing("( minWidth metal1 ( times ( difference 0.5 0.2 ) 2 ) )\n"), six},
+      {spacing("( minEnclosure metal1 via 0.4 )\n( minEnclosure metal1 via 0.2 )\n"
+               "( minEnclosure metal2 via 0.3 )\n( minEnclosure metal2 via -0.2 )\n"
+               "( minExtension poly active 0.5 )\n( minExtension poly active 0.1 )\n"
+               "( minNotch poly 9.0 )\n"),
+       {{'E', "CMF", "CVA", "4"}, {'E', "CMS", "CVA", "-2"}, {'E', "CPG", "CAA", "1"},
+        {'E', "CVA", "CMF", "-"}, {'W', "CPG", nullptr, "-"}}},
+      {devices("via drawing metal1 drawing metal2 drawing", "active drawing poly drawing"), device},
+      {devices("via metal1 metal2", "active poly"), device},
+      {devices("( via drawing ) ( \"metal1\" \"drawing\" ) ( metal2 )", "( active drawing ) ( poly )"),
+       device},
+      {spacing("( minWidth " + std::string(63, 'm') + " 0.6 )\n"), {}},
+      {"physicalRules(\n spacingRules(\n  ( minWidth metal1 0.6 )\n ) ;spacingRules\n"
+       " mfgGridResolution(\n  ( 0.05 )\n ) ;mfgGridResolution\n) ;physicalRules\n",
+       {{'W', "CMF", nullptr, "12"}}},
   };
-  for (const Form& form : forms) {
-    SCOPED_TRACE(form.contact);
-    ASSERT_EQ(vendor(2, std::string("devices(\n symContactDevice(\n  ( M2_M1 ") + form.contact +
-                            " 0.6 0.7\n    ( 1 1 1.2 1.2 center center ) 0.2 0.3 _NA_ )\n"
-                            " ) ;symContactDevice\n symEnhancementDevice(\n"
-                            "  ; comment between entries\n  ( nmos " +
-                            form.transistor +
-                            " 0.8 0.4 0.9 0.5 nselect drawing 0.7 )\n"
-                            " ) ;symEnhancementDevice\n) ;devices\n"),
-              1);
-    int via = slot("CVA"), active = slot("CAA"), poly = slot("CPG");
-    EXPECT_EQ(WIDTH[via], 6);
-    EXPECT_EQ(EXTENSION[slot("CMF")][via], 2);
-    EXPECT_EQ(EXTENSION[slot("CMS")][via], 3);
-    EXPECT_EQ(EXTENSION[active][poly], 9);
-    EXPECT_EQ(EXTENSION[poly][active], 5);
-    EXPECT_EQ(EXTENSION[slot("CSN")][active], 7);
-    EXPECT_EQ(TRAN_WIDTH[0], 8);
-    EXPECT_EQ(TRAN_LENGTH[0], 4);
-    EXPECT_EQ(TRAN_WIDTH_VALID[0] + TRAN_LENGTH_VALID[0], 2);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    DRclearAllRules();
+    ASSERT_EQ(vendor(2, c.text), 1);
+    for (const Expected& e : c.expected)
+      EXPECT_EQ(entry(e.table, e.a, e.b), e.value)
+          << e.table << " " << e.a << " " << (e.b ? e.b : "");
   }
-}
-
-TEST_F(VendorReader, GridOfTheRulesScalesTheConversion)
-{
-  ASSERT_EQ(vendor(2, "physicalRules(\n spacingRules(\n  ( minWidth metal1 0.6 )\n"
-                      " ) ;spacingRules\n mfgGridResolution(\n  ( 0.05 )\n"
-                      " ) ;mfgGridResolution\n) ;physicalRules\n"),
-            1);
-  EXPECT_DOUBLE_EQ(LAMBDA_T2, 0.05);
-  EXPECT_EQ(WIDTH[slot("CMF")], 12);
+  EXPECT_DOUBLE_EQ(LAMBDA_T2, 0.05);  // the last file's grid
 }
 
 // The first variant takes the grid of the CIF input and the transistor
@@ -166,7 +163,7 @@ TEST_F(VendorReader, DummyLayerRulesOnlyWithAnXYZSlot)
 TEST_F(VendorReader, BadFilesAreRefusedWithTheirLine)
 {
   struct Case {
-    const char* text;
+    std::string text;
     const char* message;
     bool firstVariantToo;  // the first variant converts nothing
   } cases[] = {
@@ -194,6 +191,10 @@ TEST_F(VendorReader, BadFilesAreRefusedWithTheirLine)
       {"", "Design rule file line 1: no section in the file", true},
       {"physicalRules(\n mfgGridResolution(\n  ( 1e-4 )\n ) ;g\n) ;p\n",
        "Dummy layer spacing 5 um is 50000 grid steps, out of range", false},
+      {spacing("( minWidth " + std::string(64, 'm') + " 0.6 )\n"),
+       "line 4: name \"mmmmmmmmmmmmmmmmmmmm...\" is longer than 63", true},
+      {spacing(std::string(5000, '(') + std::string(5000, ')') + "\n"), "lists nested too deep",
+       true},
   };
   ASSERT_EQ(vendor(2, spacing("( minWidth metal1 0.6 )\n")), 1);
   std::string before = tables();
@@ -208,19 +209,6 @@ TEST_F(VendorReader, BadFilesAreRefusedWithTheirLine)
       EXPECT_TRUE(ui.saw('E', c.message)) << ui.lastLine();
     }
   }
-}
-
-TEST_F(VendorReader, LongNamesAndDeepNestingAreRefused)
-{
-  std::string before = tables();
-  std::string longName(64, 'm');
-  EXPECT_EQ(vendor(2, spacing("( minWidth " + longName + " 0.6 )\n")), 0);
-  EXPECT_TRUE(ui.saw('E', "line 4: name \"mmmmmmmmmmmmmmmmmmmm...\" is longer than 63"));
-  std::string deep = spacing(std::string(5000, '(') + std::string(5000, ')') + "\n");
-  EXPECT_EQ(vendor(2, deep), 0);
-  EXPECT_TRUE(ui.saw('E', "lists nested too deep"));
-  EXPECT_EQ(tables(), before);
-  EXPECT_EQ(vendor(2, spacing("( minWidth " + std::string(63, 'm') + " 0.6 )\n")), 1);
 }
 
 TEST_F(RuleTest, VendorFileWithoutBridgeIsRefused)
