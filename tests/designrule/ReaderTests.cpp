@@ -1,8 +1,12 @@
 // The three readers of design rule files: what they file where, and what a
 // bad file does (a message naming the line, the tables as before).
+#include <cctype>
 #include <cstring>
+#include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "Dlayout.h"
 #include "RuleSupport.h"
@@ -27,28 +31,31 @@ class VendorReader : public RuleTest {
   }
 };
 
-// An entry of the tables and its flag: "6", or "-" when not filed.  Tables:
-// W width, S spacing, E extension of a over b, T and L the transistor
-// width and length of kind 0.
-std::string entry(char table, const char* a, const char* b)
+// Checks entries written "W CCA 6; S CPG CMF 5; E CMF CVA -; T 8": the
+// table (W width, S spacing, E extension of the first layer over the
+// second, T and L the transistor width and length of kind 0), the layers
+// by name or slot, and the value ("-": not filed).
+void expectEntries(const std::string& list)
 {
-  const int i = a ? RuleTest::slot(a) : 0, j = b ? RuleTest::slot(b) : 0;
-  const std::map<char, std::pair<int16_t, int16_t>> all = {
-      {'W', {WIDTH[i], WIDTH_VALID[i]}},
-      {'S', {SPACING[i][j], SPACING_VALID[i][j]}},
-      {'E', {EXTENSION[i][j], EXTENSION_VALID[i][j]}},
-      {'T', {TRAN_WIDTH[0], TRAN_WIDTH_VALID[0]}},
-      {'L', {TRAN_LENGTH[0], TRAN_LENGTH_VALID[0]}}};
-  const auto& [value, valid] = all.at(table);
-  return valid ? std::to_string(value) : "-";
+  std::istringstream entries(list);
+  std::string one;
+  while (std::getline(entries, one, ';')) {
+    std::istringstream in(one);
+    std::vector<std::string> w{std::istream_iterator<std::string>(in), {}};
+    auto layer = [&](size_t k) {
+      return k + 1 >= w.size() ? 0 : isdigit(w[k][0]) ? std::stoi(w[k]) : RuleTest::slot(w[k].c_str());
+    };
+    const int i = layer(1), j = layer(2);
+    const std::map<char, std::pair<int16_t, int16_t>> all = {
+        {'W', {WIDTH[i], WIDTH_VALID[i]}},
+        {'S', {SPACING[i][j], SPACING_VALID[i][j]}},
+        {'E', {EXTENSION[i][j], EXTENSION_VALID[i][j]}},
+        {'T', {TRAN_WIDTH[0], TRAN_WIDTH_VALID[0]}},
+        {'L', {TRAN_LENGTH[0], TRAN_LENGTH_VALID[0]}}};
+    const auto& [value, valid] = all.at(w[0][0]);
+    EXPECT_EQ(valid ? std::to_string(value) : "-", w.back()) << one;
+  }
 }
-
-struct Expected {
-  char table;
-  const char* a;
-  const char* b;
-  const char* value;
-};
 
 // A contact and an enhancement device, their layers written as `contact`
 // and `transistor`.
@@ -73,49 +80,38 @@ std::string devices(const std::string& contact, const std::string& transistor)
 // - a name of 63 characters is read.
 TEST_F(VendorReader, EntriesAreFiledWhereTheyBelong)
 {
-  const std::vector<Expected> device = {{'W', "CVA", nullptr, "6"}, {'E', "CMF", "CVA", "2"},
-                                        {'E', "CMS", "CVA", "3"},   {'E', "CAA", "CPG", "9"},
-                                        {'E', "CPG", "CAA", "5"},   {'E', "CSN", "CAA", "7"},
-                                        {'T', nullptr, nullptr, "8"}, {'L', nullptr, nullptr, "4"}};
-  const std::vector<Expected> six = {{'W', "CMF", nullptr, "6"}};
-  const struct {
-    std::string text;
-    std::vector<Expected> expected;
-  } cases[] = {
+  const std::string device = "W CVA 6; E CMF CVA 2; E CMS CVA 3; E CAA CPG 9; E CPG CAA 5; "
+                             "E CSN CAA 7; T 8; L 4";
+  const std::pair<std::string, std::string> cases[] = {
       {spacing("( minWidth contact 0.6 )\n( minWidth \"contact\" 0.5 )\n"),
-       {{'W', "CCA", nullptr, "6"}, {'W', "CCP", nullptr, "6"}, {'W', "CCE", nullptr, "6"},
-        {'W', "CCR", nullptr, "6"}, {'W', "CMF", nullptr, "-"}}},
-      {spacing("( minSpacing poly metal1 0.45 )\n"),
-       {{'S', "CPG", "CMF", "5"}, {'S', "CMF", "CPG", "5"}, {'S', "CPG", "CPG", "-"}}},
-      {spacing("( minWidth metal1 0.6 )\n"), six},
-      {spacing("( minWidth metal1 ( times 2 0.3 ) )\n"), six},
-      {spacing("( minWidth metal1 ( difference 1 0.4 ) )\n"), six},
-      {spacing("( minWidth metal1 6e-1 )\n"), six},
-      {spacing("( minWidth metal1 0.06E+1 )\n"), six},
-      {spacing("( minWidth metal1 6 e -1 )\n"), six},
-      {spacing("( minWidth metal1 ( times ( difference 0.5 0.2 ) 2 ) )\n"), six},
+       "W CCA 6; W CCP 6; W CCE 6; W CCR 6; W CMF -"},
+      {spacing("( minSpacing poly metal1 0.45 )\n"), "S CPG CMF 5; S CMF CPG 5; S CPG CPG -"},
+      {spacing("( minWidth metal1 0.6 )\n"), "W CMF 6"},
+      {spacing("( minWidth metal1 ( times 2 0.3 ) )\n"), "W CMF 6"},
+      {spacing("( minWidth metal1 ( difference 1 0.4 ) )\n"), "W CMF 6"},
+      {spacing("( minWidth metal1 6e-1 )\n"), "W CMF 6"},
+      {spacing("( minWidth metal1 0.06E+1 )\n"), "W CMF 6"},
+      {spacing("( minWidth metal1 6 e -1 )\n"), "W CMF 6"},
+      {spacing("( minWidth metal1 ( times ( difference 0.5 0.2 ) 2 ) )\n"), "W CMF 6"},
       {spacing("( minEnclosure metal1 via 0.4 )\n( minEnclosure metal1 via 0.2 )\n"
                "( minEnclosure metal2 via 0.3 )\n( minEnclosure metal2 via -0.2 )\n"
                "( minExtension poly active 0.5 )\n( minExtension poly active 0.1 )\n"
                "( minNotch poly 9.0 )\n"),
-       {{'E', "CMF", "CVA", "4"}, {'E', "CMS", "CVA", "-2"}, {'E', "CPG", "CAA", "1"},
-        {'E', "CVA", "CMF", "-"}, {'W', "CPG", nullptr, "-"}}},
+       "E CMF CVA 4; E CMS CVA -2; E CPG CAA 1; E CVA CMF -; W CPG -"},
       {devices("via drawing metal1 drawing metal2 drawing", "active drawing poly drawing"), device},
       {devices("via metal1 metal2", "active poly"), device},
       {devices("( via drawing ) ( \"metal1\" \"drawing\" ) ( metal2 )", "( active drawing ) ( poly )"),
        device},
-      {spacing("( minWidth " + std::string(63, 'm') + " 0.6 )\n"), {}},
+      {spacing("( minWidth " + std::string(63, 'm') + " 0.6 )\n"), ""},
       {"physicalRules(\n spacingRules(\n  ( minWidth metal1 0.6 )\n ) ;spacingRules\n"
        " mfgGridResolution(\n  ( 0.05 )\n ) ;mfgGridResolution\n) ;physicalRules\n",
-       {{'W', "CMF", nullptr, "12"}}},
+       "W CMF 12"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
     DRclearAllRules();
-    ASSERT_EQ(vendor(2, c.text), 1);
-    for (const Expected& e : c.expected)
-      EXPECT_EQ(entry(e.table, e.a, e.b), e.value)
-          << e.table << " " << e.a << " " << (e.b ? e.b : "");
+    ASSERT_EQ(vendor(2, text), 1);
+    expectEntries(expected);
   }
   EXPECT_DOUBLE_EQ(LAMBDA_T2, 0.05);  // the last file's grid
 }
@@ -144,18 +140,11 @@ TEST_F(VendorReader, FirstVariantTakesOnlyGridAndTransistorMinima)
 
 TEST_F(VendorReader, DummyLayerRulesOnlyWithAnXYZSlot)
 {
-  int dummy = slot("XYZ"), metal = slot("CMF");
   ASSERT_EQ(vendor(2, spacing("( minWidth metal1 0.6 )\n")), 1);
-  EXPECT_EQ(WIDTH[dummy], 3);
-  EXPECT_EQ(SPACING[dummy][metal], 50);
-  EXPECT_EQ(SPACING[metal][dummy], 50);
-  EXPECT_EQ(SPACING_VALID[metal][dummy], 1);
-
-  CifToCadence[dummy].cif[0] = '\0';
+  expectEntries("W XYZ 3; S XYZ CMF 50; S CMF XYZ 50");
+  CifToCadence[slot("XYZ")].cif[0] = '\0';
   ASSERT_EQ(vendor(2, spacing("( minWidth metal1 0.6 )\n")), 1);
-  EXPECT_EQ(WIDTH_VALID[dummy], 0);
-  EXPECT_EQ(SPACING_VALID[metal][dummy], 0);
-  EXPECT_EQ(WIDTH[metal], 6);
+  expectEntries("W XYZ -; S CMF XYZ -; W CMF 6");
 }
 
 // A refused file leaves every table, the bridge and both grids as they were
@@ -271,17 +260,8 @@ TEST_F(RuleTest, OlderFormatFilesCellsAndFlags)
                   "EXTENSION\n[2,5,-3]\n"
                   "SPACING\n[5,2,12]\n[0,31,4]\n"),
             1);
-  EXPECT_EQ(WIDTH[3], 40);
-  EXPECT_EQ(WIDTH[31], 7);
-  EXPECT_EQ(WIDTH_VALID[3] + WIDTH_VALID[31], 2);
-  EXPECT_EQ(WIDTH_VALID[1], 0);
-  EXPECT_EQ(EXTENSION[2][5], -3);
-  EXPECT_EQ(EXTENSION_VALID[2][5], 1);
-  EXPECT_EQ(SPACING[5][2], 12);
-  EXPECT_EQ(SPACING_VALID[5][2], 1);
-  EXPECT_EQ(SPACING[0][31], 4);
-  EXPECT_EQ(SPACING_VALID[2][5], 0);  // one direction only
-  EXPECT_EQ(SPACING[1][20], 0);       // not the old a * 10 + b cell
+  // Spacing one direction only, and not in the old a * 10 + b cell.
+  expectEntries("W 3 40; W 31 7; W 1 -; E 2 5 -3; S 5 2 12; S 0 31 4; S 2 5 -; S 1 20 -");
 }
 
 TEST_F(RuleTest, BadOlderFilesKeepTheTables)
