@@ -76,13 +76,10 @@ TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
     SCOPED_TRACE(name + (file % 2 ? " with example.rules" : " with example_rules.tf"));
     DRclearAllRules();
     if (file % 2 == 0) {
-      ASSERT_EQ(bridgeFile("examples/example.bridge"), 1);
-      ASSERT_EQ(vendorFile(2, "examples/example_rules.tf"), 1);
+      ASSERT_EQ(readFile(0, "examples/example.bridge"), 1);
+      ASSERT_EQ(readFile(2, "examples/example_rules.tf"), 1);
     } else {
-      FILE* in = fopen(testing_support::sourcePath("examples/example.rules").c_str(), "r");
-      ASSERT_NE(in, nullptr);
-      ASSERT_EQ(ReadDesignRules(in), 1);
-      fclose(in);
+      ASSERT_EQ(readFile(3, "examples/example.rules"), 1);
     }
     int inForce = 0;
     for (int i = 0; i < kRuleLayers; ++i)
@@ -92,11 +89,10 @@ TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
     ASSERT_TRUE(load(name));
     auto layers = designrule_test::planeRects();
     EXPECT_FALSE(layers.empty());
-    std::vector<std::string> violations = designrule_test::checkRules(layers, SCALE, active, poly);
     std::string report;
-    for (const std::string& line : violations)
+    for (const std::string& line : designrule_test::checkRules(layers, SCALE, active, poly))
       report += line + "\n";
-    EXPECT_TRUE(violations.empty()) << report;
+    EXPECT_EQ(report, "");
   }
 }
 
@@ -106,8 +102,8 @@ TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
 // amplifier fail, for each kind of check.
 TEST_F(ExampleRules, CheckerSeesEachKindOfViolation)
 {
-  ASSERT_EQ(bridgeFile("examples/example.bridge"), 1);
-  ASSERT_EQ(vendorFile(2, "examples/example_rules.tf"), 1);
+  ASSERT_EQ(readFile(0, "examples/example.bridge"), 1);
+  ASSERT_EQ(readFile(2, "examples/example_rules.tf"), 1);
   int active = slot("CAA"), poly = slot("CPG"), metal = slot("CMF"), select = slot("CSN");
   int cut = slot("CCA");
   struct Case {

@@ -23,9 +23,9 @@ class RuleTest : public cs_test::PlaneTest {
   int bridge(const std::string& text);
   int vendor(int variant, const std::string& text);
   int older(const std::string& text);
-  // The same for a file of the source tree.
-  int bridgeFile(const std::string& path);
-  int vendorFile(int variant, const std::string& path);
+  // The same for a file of the source tree; reader 0 is the bridge's, 1
+  // and 2 the vendor variants, 3 the older format's.
+  int readFile(int reader, const std::string& path);
 
   testing_support::ScratchDir scratch;
 
