@@ -1,8 +1,7 @@
 // The example rule files: they read, and every example layout satisfies
 // the rules they give, as drawn.
-#include <dirent.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,16 +49,12 @@ const char* const kCifForms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
 std::vector<std::string> exampleLayouts()
 {
   std::vector<std::string> names;
-  DIR* dir = opendir(testing_support::sourcePath("examples").c_str());
-  if (!dir)
-    return names;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    bool form = std::find(std::begin(kCifForms), std::end(kCifForms), name) != std::end(kCifForms);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 && !form)
+  for (const auto& entry : std::filesystem::directory_iterator(testing_support::sourcePath("examples"))) {
+    std::string name = entry.path().filename();
+    if (entry.path().extension() == ".cif" &&
+        std::find(std::begin(kCifForms), std::end(kCifForms), name) == std::end(kCifForms))
       names.push_back(name);
   }
-  closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
