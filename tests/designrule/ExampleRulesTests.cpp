@@ -1,15 +1,13 @@
 // The example rule files: they read, and every example layout satisfies
 // the rules they give, as drawn.
-#include <dirent.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "CS.h"
 #include "Dcif.h"
 #include "Dlayout.h"
-#include "RuleChecker.h"
 #include "RuleSupport.h"
 
 namespace {
@@ -51,16 +49,12 @@ const char* const kCifForms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
 std::vector<std::string> exampleLayouts()
 {
   std::vector<std::string> names;
-  DIR* dir = opendir(testing_support::sourcePath("examples").c_str());
-  if (!dir)
-    return names;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    bool form = std::find(std::begin(kCifForms), std::end(kCifForms), name) != std::end(kCifForms);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 && !form)
+  for (const auto& entry : std::filesystem::directory_iterator(testing_support::sourcePath("examples"))) {
+    std::string name = entry.path().filename();
+    if (entry.path().extension() == ".cif" &&
+        std::find(std::begin(kCifForms), std::end(kCifForms), name) == std::end(kCifForms))
       names.push_back(name);
   }
-  closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -77,13 +71,10 @@ TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
     SCOPED_TRACE(name + (file % 2 ? " with example.rules" : " with example_rules.tf"));
     DRclearAllRules();
     if (file % 2 == 0) {
-      ASSERT_EQ(bridgeFile("examples/example.bridge"), 1);
-      ASSERT_EQ(vendorFile(2, "examples/example_rules.tf"), 1);
+      ASSERT_EQ(readFile(0, "examples/example.bridge"), 1);
+      ASSERT_EQ(readFile(2, "examples/example_rules.tf"), 1);
     } else {
-      FILE* in = fopen(testing_support::sourcePath("examples/example.rules").c_str(), "r");
-      ASSERT_NE(in, nullptr);
-      ASSERT_EQ(ReadDesignRules(in), 1);
-      fclose(in);
+      ASSERT_EQ(readFile(3, "examples/example.rules"), 1);
     }
     int inForce = 0;
     for (int i = 0; i < kRuleLayers; ++i)
@@ -93,11 +84,10 @@ TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
     ASSERT_TRUE(load(name));
     auto layers = designrule_test::planeRects();
     EXPECT_FALSE(layers.empty());
-    std::vector<std::string> violations = designrule_test::checkRules(layers, SCALE, active, poly);
     std::string report;
-    for (const std::string& line : violations)
+    for (const std::string& line : designrule_test::checkRules(layers, SCALE, active, poly))
       report += line + "\n";
-    EXPECT_TRUE(violations.empty()) << report;
+    EXPECT_EQ(report, "");
   }
 }
 
@@ -107,8 +97,8 @@ TEST_F(ExampleRules, EveryExampleLayoutKeepsTheExampleRules)
 // amplifier fail, for each kind of check.
 TEST_F(ExampleRules, CheckerSeesEachKindOfViolation)
 {
-  ASSERT_EQ(bridgeFile("examples/example.bridge"), 1);
-  ASSERT_EQ(vendorFile(2, "examples/example_rules.tf"), 1);
+  ASSERT_EQ(readFile(0, "examples/example.bridge"), 1);
+  ASSERT_EQ(readFile(2, "examples/example_rules.tf"), 1);
   int active = slot("CAA"), poly = slot("CPG"), metal = slot("CMF"), select = slot("CSN");
   int cut = slot("CCA");
   struct Case {

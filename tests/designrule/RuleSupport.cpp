@@ -32,49 +32,39 @@ void RuleTest::TearDown()
 
 namespace {
 
-template <class Read>
-int readWith(const std::string& path, Read read)
+int readWith(const std::string& path, int variant)
 {
   FILE* in = fopen(path.c_str(), "r");
   EXPECT_NE(in, nullptr) << path;
   if (!in)
     return -1;
-  int result = read(in);
+  int (*const readers[])(FILE*) = {DRparseBridge, DRparseCadenceDesRule1, DRparseCadenceDesRule2,
+                                   ReadDesignRules};
+  int result = readers[variant](in);
   fclose(in);
   return result;
-}
-
-int readVendor(int variant, FILE* in)
-{
-  return variant == 1 ? DRparseCadenceDesRule1(in) : DRparseCadenceDesRule2(in);
 }
 
 }  // namespace
 
 int RuleTest::bridge(const std::string& text)
 {
-  return readWith(scratch.write("rules.bridge", text), DRparseBridge);
+  return readWith(scratch.write("rules.bridge", text), 0);
 }
 
 int RuleTest::vendor(int variant, const std::string& text)
 {
-  return readWith(scratch.write("rules.tf", text), [&](FILE* in) { return readVendor(variant, in); });
+  return readWith(scratch.write("rules.tf", text), variant);
 }
 
 int RuleTest::older(const std::string& text)
 {
-  return readWith(scratch.write("rules.old", text), ReadDesignRules);
+  return readWith(scratch.write("rules.old", text), 3);
 }
 
-int RuleTest::bridgeFile(const std::string& path)
+int RuleTest::readFile(int reader, const std::string& path)
 {
-  return readWith(testing_support::sourcePath(path), DRparseBridge);
-}
-
-int RuleTest::vendorFile(int variant, const std::string& path)
-{
-  return readWith(testing_support::sourcePath(path),
-                  [&](FILE* in) { return readVendor(variant, in); });
+  return readWith(testing_support::sourcePath(path), reader);
 }
 
 int RuleTest::slot(const char* layer)
