@@ -121,6 +121,8 @@ struct _adjacency_list {
   int items;                 // length of the coefficient list
   _edge* the_edge;
   uint32_t head;             // newest first: place in the pool, 0 when empty
+  uint32_t named = 0;        // one bit per (other variable, sign) of the list's
+                             // items, hashed: a clear bit spares the search
 };
 // One slot per variable, indexed by variable number - 1.
 using AdjacencyArray = std::vector<_adjacency_list>;
