@@ -391,11 +391,16 @@ void Pass::rightEnd(box_item* b)
         addShadow(shadow, s, b->y2, s->y2);
         hidden = true;
       }
-      if (hidden)
+      if (hidden) {
         shadow->erase(s);
+        compact::freeShadowBox(s);
+      }
       break;  // one shadow is cut once
     }
   }
+  // The Se list of B is read here only.
+  compact::freeShadowEntries(b->right_edge->Se);
+  b->right_edge->Se = nullptr;
   addShadow(shadow, b, b->y1, b->y2);
 }
 
