@@ -51,7 +51,7 @@ void progress(const _edge* e1, const _edge* e2)
 /* namedBit -- the bit of _adjacency_list::named for an item naming `other` with the sign. */
 uint32_t namedBit(int other, bool negative)
 {
-  const uint32_t h = static_cast<uint32_t>(other) * 2654435761u + (negative ? 0x9e37u : 0u);
+  const uint32_t h = (static_cast<uint32_t>(other) * 2 + negative) * 2654435761u;
   return uint32_t{1} << (h >> 27);
 }
 
