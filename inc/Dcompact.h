@@ -56,6 +56,8 @@ struct box_item {
   int32_t tree_slot;         // node of the interval set holding the box, or -1
   unsigned short active;
   unsigned char sides;       // the sweep's cached tile tests (0: not yet known)
+  unsigned char layer = 0;   // right_edge->layer_num + 1 when 0..254, else 0:
+                             // spares the sweep a look at the edge
 };
 
 struct _edge_w_box {

@@ -209,6 +209,8 @@ box_item* makeBox(long x1, long y1, long x2, long y2, _edge* left, _edge* right,
   b->right_edge = right;
   b->bottom_edge = bottom;
   b->top_edge = top;
+  if (right->layer_num >= 0 && right->layer_num < 255)
+    b->layer = static_cast<unsigned char>(right->layer_num + 1);
   return b;
 }
 

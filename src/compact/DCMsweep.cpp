@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kHeavyAlpha = 10000;
 
-int layerOf(const box_item* b) { return b->right_edge->layer_num; }
+int layerOf(const box_item* b) { return b->layer ? b->layer - 1 : b->right_edge->layer_num; }
 _Dtile* tileOf(const box_item* b) { return b->right_edge->mother_tile; }
 bool inTable(int layer) { return layer >= 0 && layer < kRuleLayers; }
 
@@ -349,13 +349,14 @@ void addShadow(compact::IntervalSet* shadow, const box_item* from, long y1, long
 {
   box_item* s = compact::newShadowBox();
   s->sides = from->sides;
+  s->layer = from->layer;
   s->x1 = from->x1;
   s->x2 = from->x2;
   s->y1 = y1;
   s->y2 = y2;
   s->left_edge = from->left_edge;
   s->right_edge = from->right_edge;
-  const uint32_t tag = layerTag(s->right_edge->layer_num);
+  const uint32_t tag = layerTag(layerOf(s));
   shadow->insert(s, tag, rightVisible(s) ? tag : 0);
 }
 
@@ -428,10 +429,10 @@ void Pass::spacing(box_item* b, bool lv)
   seen.clear();
   shadow->meeting(b->y1, b->y2, &seen, spacedFrom(l));
   for (box_item* s : seen) {
-    _edge* e = s->right_edge;
     int space;
-    if (!spacingRule(l, e->layer_num, &space))
+    if (!spacingRule(l, layerOf(s), &space))
       continue;
+    _edge* e = s->right_edge;
     _edge_w_box* seen = compact::newShadowEntry();
     seen->pseudo_rect = s;
     seen->the_edge = e;
@@ -449,7 +450,7 @@ void Pass::corner(box_item* b, bool lv, const std::vector<box_item*>& shadows)
 {
   for (box_item* s : shadows) {
     int space;
-    if (spacingRule(layerOf(b), s->right_edge->layer_num, &space) && lv && rightVisible(s))
+    if (spacingRule(layerOf(b), layerOf(s), &space) && lv && rightVisible(s))
       row(s->right_edge, b->left_edge, space, 'G');
   }
 }
