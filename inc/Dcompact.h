@@ -204,8 +204,10 @@ class PROC_LIST {
     uint64_t key;            // position in the list
   };
   std::vector<Entry> entries_;
-  std::unordered_map<box_item*, size_t> leftIndex_;  // entry of each left end
   compact::IntervalSet* leftEnds_;  // left ends listed so far
+  std::vector<size_t> leftEntry_;   // entry of each left end, by its node in leftEnds_
+  std::vector<box_item*> met_;      // of one right end, kept for their memory
+  std::vector<size_t> taken_;
   uint64_t nextKey_ = 0;
 };
 

@@ -255,8 +255,8 @@ PROC_LIST::~PROC_LIST() { delete leftEnds_; }
 void PROC_LIST::clear()
 {
   entries_.clear();
-  leftIndex_.clear();
   leftEnds_->clear();
+  leftEntry_.clear();
   nextKey_ = 0;
 }
 
@@ -270,21 +270,23 @@ void PROC_LIST::insert_rule1(const PROC_ITEM& item)
 {
   box_item* b = item.box;
   if (item.step == b->x1) {
-    leftIndex_[b] = entries_.size();
-    entries_.push_back(Entry{item, nextKey_++});
     leftEnds_->insert(b);
+    const size_t slot = static_cast<size_t>(b->tree_slot);
+    if (leftEntry_.size() <= slot)
+      leftEntry_.resize(slot + 1);
+    leftEntry_[slot] = entries_.size();
+    entries_.push_back(Entry{item, nextKey_++});
     return;
   }
-  std::vector<box_item*> met;
-  leftEnds_->meeting(b->y1, b->y2, &met);
-  std::vector<size_t> taken;
-  taken.reserve(met.size());
-  for (box_item* m : met)
-    taken.push_back(leftIndex_[m]);
-  std::sort(taken.begin(), taken.end(),
+  met_.clear();
+  leftEnds_->meeting(b->y1, b->y2, &met_);
+  taken_.clear();
+  for (box_item* m : met_)  // a box listed twice answers with its latest entry
+    taken_.push_back(leftEntry_[m->tree_slot]);
+  std::sort(taken_.begin(), taken_.end(),
             [this](size_t i, size_t j) { return entries_[i].key < entries_[j].key; });
   entries_.push_back(Entry{item, nextKey_++});
-  for (auto i = taken.rbegin(); i != taken.rend(); ++i)
+  for (auto i = taken_.rbegin(); i != taken_.rend(); ++i)
     entries_[*i].key = nextKey_++;
 }
 
