@@ -376,9 +376,11 @@ void Pass::rightEnd(box_item* b)
       row(a->right_edge, b->right_edge, 0, 'E');
   active->erase(b);
 
-  // Only shadows of layers spaced from B's can be on its Se list.
+  // Only shadows of layers spaced from B's can be on its Se list, and
+  // none when the list is empty.
   met.clear();
-  shadow->meeting(b->y1, b->y2, &met, spacedFrom(layerOf(b)));
+  if (b->right_edge->Se)
+    shadow->meeting(b->y1, b->y2, &met, spacedFrom(layerOf(b)));
   for (box_item* s : met) {
     const _edge* previous = nullptr;
     for (const _edge_w_box* seen = b->right_edge->Se; seen;
