@@ -56,6 +56,8 @@ struct box_item {
   int32_t tree_slot;         // node of the interval set holding the box, or -1
   unsigned short active;
   unsigned char sides;       // the sweep's cached tile tests (0: not yet known)
+  unsigned char layer = 0;   // right_edge->layer_num + 1 when 0..254, else 0:
+                             // spares the sweep a look at the edge
 };
 
 struct _edge_w_box {
@@ -121,6 +123,8 @@ struct _adjacency_list {
   int items;                 // length of the coefficient list
   _edge* the_edge;
   uint32_t head;             // newest first: place in the pool, 0 when empty
+  uint32_t named = 0;        // one bit per (other variable, sign) of the list's
+                             // items, hashed: a clear bit spares the search
 };
 // One slot per variable, indexed by variable number - 1.
 using AdjacencyArray = std::vector<_adjacency_list>;
@@ -200,8 +204,10 @@ class PROC_LIST {
     uint64_t key;            // position in the list
   };
   std::vector<Entry> entries_;
-  std::unordered_map<box_item*, size_t> leftIndex_;  // entry of each left end
   compact::IntervalSet* leftEnds_;  // left ends listed so far
+  std::vector<size_t> leftEntry_;   // entry of each left end, by its node in leftEnds_
+  std::vector<box_item*> met_;      // of one right end, kept for their memory
+  std::vector<size_t> taken_;
   uint64_t nextKey_ = 0;
 };
 

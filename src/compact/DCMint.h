@@ -76,6 +76,10 @@ _edge* newEdge();
 box_item* newBox();
 box_item* newShadowBox();  // of one pass
 _edge_w_box* newShadowEntry();
+// Shadow boxes out of every set, and Se lists read for the last time, are
+// taken again by the calls above.
+void freeShadowBox(box_item* shadow);
+void freeShadowEntries(_edge_w_box* list);
 
 // Shadow boxes and Se entries of one pass.
 void releasePassRecords();

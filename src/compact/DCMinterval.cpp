@@ -29,14 +29,16 @@ void IntervalSet::clear()
       n.box->tree_slot = -1;
   nodes_.clear();
   keys_.clear();
+  places_.clear();
   free_.clear();
   root_ = -1;
   size_ = 0;
+  seq_ = 0;
   for (auto& part : parts_)
     part->clear();
 }
 
-int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq)
+int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq)
 {
   int n;
   if (!free_.empty()) {
@@ -47,6 +49,8 @@ int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uin
     nodes_.emplace_back();
     if (shades_)
       keys_.emplace_back();
+    if (mode_ == Mode::Parted)
+      places_.push_back(PartPlace{-1, -1});
   }
   Node& node = nodes_[n];
   node.y1 = box->y1;
@@ -60,7 +64,8 @@ int IntervalSet::newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uin
   node.box = box;
   node.tags = tags;
   node.visibleTags = visibleTags;
-  node.part = node.partSlot = -1;
+  if (mode_ == Mode::Parted)
+    places_[n] = PartPlace{-1, -1};
   if (shades_) {
     long long* key = keys_[n].key;
     if (const _edge* e = box->right_edge) {
@@ -126,7 +131,7 @@ void IntervalSet::absorb(int n, int side, int fresh)
       keys_[n].least[k] = std::min(keys_[n].least[k], keys_[fresh].least[k]);
 }
 
-bool IntervalSet::before(long y1, uint64_t seq, const Node& n) const
+bool IntervalSet::before(long y1, uint32_t seq, const Node& n) const
 {
   return y1 < n.y1 || (y1 == n.y1 && seq < n.seq);
 }
@@ -162,7 +167,7 @@ int IntervalSet::insertAt(int n, int fresh)
   return n;
 }
 
-int IntervalSet::insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq)
+int IntervalSet::insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq)
 {
   int fresh = newNode(box, tags, visibleTags, seq);
   root_ = insertAt(root_, fresh);
@@ -173,19 +178,18 @@ int IntervalSet::insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, 
 void IntervalSet::insert(box_item* box, uint32_t tags, uint32_t visibleTags)
 {
   assert(box->tree_slot < 0 && "a box sits in one interval set at a time");
-  const uint64_t seq = seq_++;
+  const uint32_t seq = seq_++;
   int fresh = insertNode(box, tags, visibleTags, seq);
   box->tree_slot = fresh;
   if (mode_ == Mode::Parted && visibleTags) {
     const bool single = (visibleTags & (visibleTags - 1)) == 0;
     const int part = single ? __builtin_ctz(visibleTags) : kParts - 1;
     int slot = parts_[part]->insertNode(box, tags, visibleTags, seq);
-    nodes_[fresh].part = part;
-    nodes_[fresh].partSlot = slot;
+    places_[fresh] = PartPlace{part, slot};
   }
 }
 
-int IntervalSet::eraseAt(int n, long y1, uint64_t seq)
+int IntervalSet::eraseAt(int n, long y1, uint32_t seq)
 {
   assert(n >= 0 && "erasing a box that is not in the set");
   Node& node = nodes_[n];
@@ -229,8 +233,8 @@ void IntervalSet::erase(box_item* box)
 {
   int n = box->tree_slot;
   assert(n >= 0 && nodes_[n].box == box && "erasing a box that is not in the set");
-  if (nodes_[n].part >= 0)
-    parts_[nodes_[n].part]->eraseNode(nodes_[n].partSlot);
+  if (mode_ == Mode::Parted && places_[n].part >= 0)
+    parts_[places_[n].part]->eraseNode(places_[n].slot);
   eraseNode(n);
   box->tree_slot = -1;
 }

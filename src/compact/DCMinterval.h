@@ -51,20 +51,25 @@ class IntervalSet {
                   uint32_t tags = kAllTags) const;
 
  private:
-  struct Node {
+  // One cache line per node.
+  struct alignas(64) Node {
     int32_t y1, y2;
-    uint64_t seq;            // insertion number: breaks ties of y1
+    uint32_t seq;            // insertion number: breaks ties of y1
     uint32_t priority;
     int left, right;
     uint32_t tags, visibleTags;  // of the box
     box_item* box;
-    int part, partSlot;      // the node holding the box in a part, if any
     // The subtrees below, summed up here so that a query decides whether
     // to go down without touching them.
     struct Sum {
       int32_t maxY2;
       uint32_t tags, visibleTags;
     } below[2];              // left, right
+  };
+  static_assert(sizeof(Node) == 64, "a node fills one cache line");
+  // Where a node of a set with parts has its box again.
+  struct PartPlace {
+    int part, slot;
   };
   // The shade keys of a node of a part, kept apart so that the nodes of
   // the other sets stay small: 2x + top, 2x - top, 2x + bottom, 2x - bottom
@@ -77,28 +82,29 @@ class IntervalSet {
   static constexpr int kParts = 33;  // one per tag bit, and one for the rest
 
   explicit IntervalSet(Mode mode);
-  int insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq);
+  int insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq);
   void eraseNode(int n);
   void shadeParts(bool below, long x, long y, std::vector<box_item*>* out,
                   uint32_t tags) const;
-  int newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint64_t seq);
+  int newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq);
   Node::Sum sumOf(int n) const;
   void update(int n);
   void updateSide(int n, int side);
   void absorb(int n, int side, int fresh);
   int insertAt(int n, int fresh);
-  int eraseAt(int n, long y1, uint64_t seq);
-  bool before(long y1, uint64_t seq, const Node& n) const;
+  int eraseAt(int n, long y1, uint32_t seq);
+  bool before(long y1, uint32_t seq, const Node& n) const;
   void meetingAt(int n, long y1, long y2, uint32_t tags, std::vector<box_item*>* out) const;
   void shadeAt(int n, bool below, long x, long y, uint32_t tags,
                std::vector<box_item*>* out) const;
 
   std::vector<Node> nodes_;
   std::vector<Keys> keys_;   // of a part, by node
+  std::vector<PartPlace> places_;  // of a set with parts, by node
   std::vector<int> free_;
   int root_ = -1;
   size_t size_ = 0;
-  uint64_t seq_ = 0;
+  uint32_t seq_ = 0;         // from 0 again when the set is cleared
   uint32_t random_ = 2463534242u;
   Mode mode_;
   bool shades_;              // nodes carry the shade keys (a part)

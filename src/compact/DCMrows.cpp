@@ -48,6 +48,13 @@ void progress(const _edge* e1, const _edge* e2)
   compact::resetStatistics();
 }
 
+/* namedBit -- the bit of _adjacency_list::named for an item naming `other` with the sign. */
+uint32_t namedBit(int other, bool negative)
+{
+  const uint32_t h = (static_cast<uint32_t>(other) * 2 + negative) * 2654435761u;
+  return uint32_t{1} << (h >> 27);
+}
+
 /* pushItem -- puts a coefficient item at the head of a variable's list. */
 void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
 {
@@ -57,6 +64,8 @@ void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
       _equation_item{rank, coeff, other ? other->sub : 0, slot.head};
   slot.head = place;
   ++slot.items;
+  if (other && coeff != 0)
+    slot.named |= namedBit(other->sub, coeff < 0);
 }
 
 // Whether every row so far had positive coefficients c1 and c2, so that a
@@ -65,9 +74,11 @@ void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
 bool positiveRows = true;
 
 /* names -- whether the list holds an item naming variable `other` with the given sign. */
-bool names(uint32_t place, int other, bool negative)
+bool names(const _adjacency_list& slot, int other, bool negative)
 {
-  while (place) {
+  if (!(slot.named & namedBit(other, negative)))
+    return false;
+  for (uint32_t place = slot.head; place;) {
     const _equation_item& item = compact::equationItems.at(place);
     if (item.other == other && (item.coeff < 0) == negative && item.coeff != 0)
       return true;
@@ -87,8 +98,8 @@ bool pairMade(const AdjacencyArray& adj, const _edge* e1, const _edge* e2)
   const _adjacency_list& first = adj[e1->sub - 1];
   const _adjacency_list& second = adj[e2->sub - 1];
   if (positiveRows && second.items < first.items)
-    return names(second.head, e1->sub, false);
-  return names(first.head, e2->sub, true);
+    return names(second, e1->sub, false);
+  return names(first, e2->sub, true);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <vector>
 #include <string>
 
 #include "CS.h"
@@ -37,6 +38,8 @@ struct State {
   Pool<set> sets;
   Pool<box_item> shadows;        // of one pass
   Pool<_edge_w_box> seEntries;   // of one pass
+  std::vector<box_item*> freeShadows;  // taken back during the pass
+  _edge_w_box* freeEntries = nullptr;
   set_list layerSets[kLayerSetLists];
 };
 
@@ -63,17 +66,51 @@ box_item* newBox()
 
 box_item* newShadowBox()
 {
-  box_item* b = state().shadows.take();
+  State& s = state();
+  box_item* b;
+  if (s.freeShadows.empty()) {
+    b = s.shadows.take();
+  } else {
+    b = s.freeShadows.back();
+    s.freeShadows.pop_back();
+    *b = box_item{};
+  }
   b->tree_slot = -1;
   return b;
 }
 
-_edge_w_box* newShadowEntry() { return state().seEntries.take(); }
+void freeShadowBox(box_item* shadow) { state().freeShadows.push_back(shadow); }
+
+_edge_w_box* newShadowEntry()
+{
+  State& s = state();
+  _edge_w_box* entry = s.freeEntries;
+  if (!entry)
+    return s.seEntries.take();
+  s.freeEntries = entry->next;
+  *entry = _edge_w_box{};
+  return entry;
+}
+
+void freeShadowEntries(_edge_w_box* list)
+{
+  State& s = state();
+  while (list) {
+    _edge_w_box* next = list->next;
+    list->next = s.freeEntries;
+    s.freeEntries = list;
+    list = next;
+  }
+}
 
 void releasePassRecords()
 {
-  state().shadows.release();
-  state().seEntries.release();
+  State& s = state();
+  s.shadows.release();
+  s.seEntries.release();
+  s.freeShadows.clear();
+  s.freeShadows.shrink_to_fit();
+  s.freeEntries = nullptr;
 }
 
 size_t poolBytes()
@@ -172,6 +209,8 @@ box_item* makeBox(long x1, long y1, long x2, long y2, _edge* left, _edge* right,
   b->right_edge = right;
   b->bottom_edge = bottom;
   b->top_edge = top;
+  if (right->layer_num >= 0 && right->layer_num < 255)
+    b->layer = static_cast<unsigned char>(right->layer_num + 1);
   return b;
 }
 

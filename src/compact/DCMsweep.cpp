@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kHeavyAlpha = 10000;
 
-int layerOf(const box_item* b) { return b->right_edge->layer_num; }
+int layerOf(const box_item* b) { return b->layer ? b->layer - 1 : b->right_edge->layer_num; }
 _Dtile* tileOf(const box_item* b) { return b->right_edge->mother_tile; }
 bool inTable(int layer) { return layer >= 0 && layer < kRuleLayers; }
 
@@ -255,8 +255,8 @@ PROC_LIST::~PROC_LIST() { delete leftEnds_; }
 void PROC_LIST::clear()
 {
   entries_.clear();
-  leftIndex_.clear();
   leftEnds_->clear();
+  leftEntry_.clear();
   nextKey_ = 0;
 }
 
@@ -270,21 +270,23 @@ void PROC_LIST::insert_rule1(const PROC_ITEM& item)
 {
   box_item* b = item.box;
   if (item.step == b->x1) {
-    leftIndex_[b] = entries_.size();
-    entries_.push_back(Entry{item, nextKey_++});
     leftEnds_->insert(b);
+    const size_t slot = static_cast<size_t>(b->tree_slot);
+    if (leftEntry_.size() <= slot)
+      leftEntry_.resize(slot + 1);
+    leftEntry_[slot] = entries_.size();
+    entries_.push_back(Entry{item, nextKey_++});
     return;
   }
-  std::vector<box_item*> met;
-  leftEnds_->meeting(b->y1, b->y2, &met);
-  std::vector<size_t> taken;
-  taken.reserve(met.size());
-  for (box_item* m : met)
-    taken.push_back(leftIndex_[m]);
-  std::sort(taken.begin(), taken.end(),
+  met_.clear();
+  leftEnds_->meeting(b->y1, b->y2, &met_);
+  taken_.clear();
+  for (box_item* m : met_)  // a box listed twice answers with its latest entry
+    taken_.push_back(leftEntry_[m->tree_slot]);
+  std::sort(taken_.begin(), taken_.end(),
             [this](size_t i, size_t j) { return entries_[i].key < entries_[j].key; });
   entries_.push_back(Entry{item, nextKey_++});
-  for (auto i = taken.rbegin(); i != taken.rend(); ++i)
+  for (auto i = taken_.rbegin(); i != taken_.rend(); ++i)
     entries_[*i].key = nextKey_++;
 }
 
@@ -349,13 +351,14 @@ void addShadow(compact::IntervalSet* shadow, const box_item* from, long y1, long
 {
   box_item* s = compact::newShadowBox();
   s->sides = from->sides;
+  s->layer = from->layer;
   s->x1 = from->x1;
   s->x2 = from->x2;
   s->y1 = y1;
   s->y2 = y2;
   s->left_edge = from->left_edge;
   s->right_edge = from->right_edge;
-  const uint32_t tag = layerTag(s->right_edge->layer_num);
+  const uint32_t tag = layerTag(layerOf(s));
   shadow->insert(s, tag, rightVisible(s) ? tag : 0);
 }
 
@@ -373,9 +376,11 @@ void Pass::rightEnd(box_item* b)
       row(a->right_edge, b->right_edge, 0, 'E');
   active->erase(b);
 
-  // Only shadows of layers spaced from B's can be on its Se list.
+  // Only shadows of layers spaced from B's can be on its Se list, and
+  // none when the list is empty.
   met.clear();
-  shadow->meeting(b->y1, b->y2, &met, spacedFrom(layerOf(b)));
+  if (b->right_edge->Se)
+    shadow->meeting(b->y1, b->y2, &met, spacedFrom(layerOf(b)));
   for (box_item* s : met) {
     const _edge* previous = nullptr;
     for (const _edge_w_box* seen = b->right_edge->Se; seen;
@@ -391,11 +396,16 @@ void Pass::rightEnd(box_item* b)
         addShadow(shadow, s, b->y2, s->y2);
         hidden = true;
       }
-      if (hidden)
+      if (hidden) {
         shadow->erase(s);
+        compact::freeShadowBox(s);
+      }
       break;  // one shadow is cut once
     }
   }
+  // The Se list of B is read here only.
+  compact::freeShadowEntries(b->right_edge->Se);
+  b->right_edge->Se = nullptr;
   addShadow(shadow, b, b->y1, b->y2);
 }
 
@@ -423,10 +433,10 @@ void Pass::spacing(box_item* b, bool lv)
   seen.clear();
   shadow->meeting(b->y1, b->y2, &seen, spacedFrom(l));
   for (box_item* s : seen) {
-    _edge* e = s->right_edge;
     int space;
-    if (!spacingRule(l, e->layer_num, &space))
+    if (!spacingRule(l, layerOf(s), &space))
       continue;
+    _edge* e = s->right_edge;
     _edge_w_box* seen = compact::newShadowEntry();
     seen->pseudo_rect = s;
     seen->the_edge = e;
@@ -444,7 +454,7 @@ void Pass::corner(box_item* b, bool lv, const std::vector<box_item*>& shadows)
 {
   for (box_item* s : shadows) {
     int space;
-    if (spacingRule(layerOf(b), s->right_edge->layer_num, &space) && lv && rightVisible(s))
+    if (spacingRule(layerOf(b), layerOf(s), &space) && lv && rightVisible(s))
       row(s->right_edge, b->left_edge, space, 'G');
   }
 }

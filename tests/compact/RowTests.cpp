@@ -67,6 +67,30 @@ TEST_F(RowTest, FirstRowOfAnOrderedPairStands)
   EXPECT_EQ(compact::otherEdge(*equat_bucket, *compact::coefficients((*equat_bucket)[a->sub - 1]).begin()), b);
 }
 
+// Many variables with a few rows each, in two rounds: every
+// ordered pair makes one row, and only one (the pair filter never hides a
+// row made before).
+TEST_F(RowTest, EveryOrderedPairOnceAmongManyVariables)
+{
+  std::vector<_edge*> v;
+  for (int i = 0; i < 300; ++i)
+    v.push_back(edge(i * 10));
+  const int first = mps_column_num;
+  int pairs = 0;
+  for (int round = 0; round < 2; ++round)
+    for (size_t i = 0; i < v.size(); ++i)
+      for (size_t d = 1; d <= 3 && i + d < v.size(); ++d) {
+        add_column_2(v[i], v[i + d], equat_bucket, rows, round, 'G', 1, 1);
+        pairs += round == 0 ? 1 : 0;
+      }
+  EXPECT_EQ(mps_column_num - first, pairs);
+  EXPECT_EQ(looplooploop, pairs);
+  std::vector<Row> got = all();
+  ASSERT_EQ(got.size(), static_cast<size_t>(pairs));
+  for (const Row& row : got)
+    EXPECT_EQ(row.value, 0);  // the first round's rows stand
+}
+
 TEST_F(RowTest, FourVariableRows)
 {
   _edge* e[4] = {edge(0), edge(10), edge(20), edge(30)};
