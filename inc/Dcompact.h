@@ -136,16 +136,46 @@ struct _rhs_item {
 };
 
 // The right-hand sides of one direction in ascending row numbers (equal
-// numbers: the later insertion first).
+// numbers: the later insertion first).  Held as row number and value pairs
+// beside a sequence of types (9 bytes a row rather than a padded 12); read
+// as _rhs_item copies.
 struct _rhs_list {
-  std::deque<_rhs_item> items;
+  struct Entry {
+    int column;
+    int value;
+  };
+  std::deque<Entry> entries;
+  std::deque<char> types;    // of the entries, in the same order
 
-  bool empty() const { return items.empty(); }
-  size_t size() const { return items.size(); }
-  const _rhs_item& front() const { return items.front(); }  // lowest row
-  const _rhs_item& back() const { return items.back(); }    // highest row
-  std::deque<_rhs_item>::const_iterator begin() const { return items.begin(); }
-  std::deque<_rhs_item>::const_iterator end() const { return items.end(); }
+  class iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = _rhs_item;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const _rhs_item*;
+    using reference = _rhs_item;
+    iterator(const _rhs_list* list, size_t i) : list_(list), i_(i) {}
+    reference operator*() const { return list_->at(i_); }
+    iterator& operator++()
+    {
+      ++i_;
+      return *this;
+    }
+    bool operator==(const iterator& o) const { return i_ == o.i_; }
+    bool operator!=(const iterator& o) const { return i_ != o.i_; }
+
+   private:
+    const _rhs_list* list_;
+    size_t i_;
+  };
+
+  bool empty() const { return entries.empty(); }
+  size_t size() const { return entries.size(); }
+  _rhs_item at(size_t i) const { return _rhs_item{entries[i].column, entries[i].value, types[i]}; }
+  _rhs_item front() const { return at(0); }           // lowest row
+  _rhs_item back() const { return at(size() - 1); }   // highest row
+  iterator begin() const { return iterator(this, 0); }
+  iterator end() const { return iterator(this, size()); }
 };
 
 // ---------------------------------------------------------------------------
@@ -283,8 +313,9 @@ void freeRows(_rhs_list* rows);
 // Adds a variable slot for `edge` (alpha 1) and numbers the edge.
 void addVariable(AdjacencyArray* adj, _edge* edge);
 
-// The coefficient item at a place of the run's pool (1, 2, ...).
-const _equation_item& equationItem(uint32_t place);
+// The coefficient item at a place of the run's pool (1, 2, ...), a copy:
+// the pool keeps its items packed.
+_equation_item equationItem(uint32_t place);
 
 // The coefficient list of a variable, newest first:
 //   for (const _equation_item& item : compact::coefficients(slot)) ...
@@ -292,14 +323,19 @@ class CoefficientRange {
  public:
   class iterator {
    public:
-    using iterator_category = std::forward_iterator_tag;
+    // What operator-> hands out: the item lives in the holder.
+    struct Holder {
+      _equation_item item;
+      const _equation_item* operator->() const { return &item; }
+    };
+    using iterator_category = std::input_iterator_tag;
     using value_type = _equation_item;
     using difference_type = std::ptrdiff_t;
-    using pointer = const _equation_item*;
-    using reference = const _equation_item&;
+    using pointer = Holder;
+    using reference = _equation_item;
     explicit iterator(uint32_t place) : place_(place) {}
     reference operator*() const { return equationItem(place_); }
-    pointer operator->() const { return &equationItem(place_); }
+    pointer operator->() const { return Holder{equationItem(place_)}; }
     iterator& operator++()
     {
       place_ = equationItem(place_).next;

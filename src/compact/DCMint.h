@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Dcompact.h"
@@ -69,8 +71,57 @@ class NumberedPool {
   size_t count_ = 0;
 };
 
-// The coefficient items of the run.
-extern NumberedPool<_equation_item> equationItems;
+// The coefficient items of the run, numbered from 1 in the order added.
+// An item is kept in 12 bytes (row, other variable, successor) with its
+// coefficient in a parallel byte; the rare coefficient beyond a byte is kept
+// aside by place.  Two items per row make this the bulk of the rows' memory.
+class EquationPool {
+ public:
+  uint32_t add(const _equation_item& item)
+  {
+    const uint32_t place = records_.take();
+    coeffs_.take();  // the same place
+    records_.at(place) = Record{item.rank, item.other, item.next};
+    if (item.coeff > kWide && item.coeff <= INT8_MAX) {
+      coeffs_.at(place) = static_cast<int8_t>(item.coeff);
+    } else {
+      coeffs_.at(place) = kWide;
+      wide_[place] = item.coeff;
+    }
+    return place;
+  }
+  _equation_item at(uint32_t place) const
+  {
+    const Record& r = records_.at(place);
+    return _equation_item{r.rank, coeff(place), r.other, r.next};
+  }
+  int coeff(uint32_t place) const
+  {
+    const int8_t c = coeffs_.at(place);
+    return c != kWide ? c : wide_.at(place);
+  }
+  int other(uint32_t place) const { return records_.at(place).other; }
+  uint32_t next(uint32_t place) const { return records_.at(place).next; }
+  void release()
+  {
+    records_.release();
+    coeffs_.release();
+    wide_.clear();
+  }
+  size_t bytes() const { return records_.bytes() + coeffs_.bytes(); }
+
+ private:
+  struct Record {
+    int rank;
+    int other;
+    uint32_t next;
+  };
+  static constexpr int8_t kWide = INT8_MIN;  // the coefficient is in wide_
+  NumberedPool<Record> records_;
+  NumberedPool<int8_t> coeffs_;
+  std::unordered_map<uint32_t, int> wide_;
+};
+extern EquationPool equationItems;
 
 _edge* newEdge();
 box_item* newBox();

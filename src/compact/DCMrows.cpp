@@ -59,10 +59,8 @@ uint32_t namedBit(int other, bool negative)
 void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
 {
   _adjacency_list& slot = (*adj)[e->sub - 1];
-  const uint32_t place = compact::equationItems.take();
-  compact::equationItems.at(place) =
-      _equation_item{rank, coeff, other ? other->sub : 0, slot.head};
-  slot.head = place;
+  slot.head = compact::equationItems.add(
+      _equation_item{rank, coeff, other ? other->sub : 0, slot.head});
   ++slot.items;
   if (other && coeff != 0)
     slot.named |= namedBit(other->sub, coeff < 0);
@@ -79,10 +77,12 @@ bool names(const _adjacency_list& slot, int other, bool negative)
   if (!(slot.named & namedBit(other, negative)))
     return false;
   for (uint32_t place = slot.head; place;) {
-    const _equation_item& item = compact::equationItems.at(place);
-    if (item.other == other && (item.coeff < 0) == negative && item.coeff != 0)
-      return true;
-    place = item.next;
+    if (compact::equationItems.other(place) == other) {
+      const int coeff = compact::equationItems.coeff(place);
+      if ((coeff < 0) == negative && coeff != 0)
+        return true;
+    }
+    place = compact::equationItems.next(place);
   }
   return false;
 }
@@ -192,14 +192,19 @@ void add_rhs(char type, int value, _rhs_list* rhs)
  */
 void rhs_insert(const _rhs_item* item, _rhs_list* rhs)
 {
-  std::deque<_rhs_item>& items = rhs->items;
-  if (items.empty() || items.back().column < item->column) {
-    items.push_back(*item);
+  std::deque<_rhs_list::Entry>& entries = rhs->entries;
+  const _rhs_list::Entry entry{item->column, item->value};
+  if (entries.empty() || entries.back().column < item->column) {
+    entries.push_back(entry);
+    rhs->types.push_back(item->type);
     return;
   }
-  auto at = std::lower_bound(items.begin(), items.end(), item->column,
-                             [](const _rhs_item& r, int column) { return r.column < column; });
-  items.insert(at, *item);
+  auto at = std::lower_bound(
+      entries.begin(), entries.end(), item->column,
+      [](const _rhs_list::Entry& r, int column) { return r.column < column; });
+  const auto offset = at - entries.begin();
+  entries.insert(at, entry);
+  rhs->types.insert(rhs->types.begin() + offset, item->type);
 }
 
 /* modify_alpha -- weighs the variables of the box's left and right edges. */

@@ -51,9 +51,9 @@ State& state()
 
 }  // namespace
 
-NumberedPool<_equation_item> equationItems;
+EquationPool equationItems;
 
-const _equation_item& equationItem(uint32_t place) { return equationItems.at(place); }
+_equation_item equationItem(uint32_t place) { return equationItems.at(place); }
 
 _edge* newEdge() { return state().edges.take(); }
 
