@@ -136,16 +136,20 @@ struct _rhs_item {
 };
 
 // The right-hand sides of one direction in ascending row numbers (equal
-// numbers: the later insertion first).  Held as row number and value pairs
-// beside a sequence of types (9 bytes a row rather than a padded 12); read
-// as _rhs_item copies.
+// numbers: the later insertion first).  Rows come numbered one after the
+// other, so the row numbers are held as runs of consecutive numbers beside
+// the values and types (5 bytes a row); read as _rhs_item copies.
 struct _rhs_list {
-  struct Entry {
-    int column;
-    int value;
+  // Entries from `start` up to the next run's start have the row numbers
+  // firstColumn, firstColumn + 1, ...  Runs are in ascending `start`, none
+  // empty.
+  struct Run {
+    size_t start;
+    int firstColumn;
   };
-  std::deque<Entry> entries;
-  std::deque<char> types;    // of the entries, in the same order
+  std::vector<Run> runs;
+  std::deque<int> values;
+  std::deque<char> types;
 
   class iterator {
    public:
@@ -155,10 +159,17 @@ struct _rhs_list {
     using pointer = const _rhs_item*;
     using reference = _rhs_item;
     iterator(const _rhs_list* list, size_t i) : list_(list), i_(i) {}
-    reference operator*() const { return list_->at(i_); }
+    reference operator*() const
+    {
+      const Run& r = list_->runs[run_];
+      return _rhs_item{r.firstColumn + static_cast<int>(i_ - r.start), list_->values[i_],
+                       list_->types[i_]};
+    }
     iterator& operator++()
     {
       ++i_;
+      if (run_ + 1 < list_->runs.size() && list_->runs[run_ + 1].start == i_)
+        ++run_;
       return *this;
     }
     bool operator==(const iterator& o) const { return i_ == o.i_; }
@@ -167,11 +178,13 @@ struct _rhs_list {
    private:
     const _rhs_list* list_;
     size_t i_;
+    size_t run_ = 0;
   };
 
-  bool empty() const { return entries.empty(); }
-  size_t size() const { return entries.size(); }
-  _rhs_item at(size_t i) const { return _rhs_item{entries[i].column, entries[i].value, types[i]}; }
+  bool empty() const { return values.empty(); }
+  size_t size() const { return values.size(); }
+  int column(size_t i) const;  // row number of entry i
+  _rhs_item at(size_t i) const { return _rhs_item{column(i), values[i], types[i]}; }
   _rhs_item front() const { return at(0); }           // lowest row
   _rhs_item back() const { return at(size() - 1); }   // highest row
   iterator begin() const { return iterator(this, 0); }

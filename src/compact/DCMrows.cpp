@@ -102,7 +102,21 @@ bool pairMade(const AdjacencyArray& adj, const _edge* e1, const _edge* e2)
   return names(first, e2->sub, true);
 }
 
+/* runOf -- the run holding entry i of a right-hand-side list. */
+size_t runOf(const std::vector<_rhs_list::Run>& runs, size_t i)
+{
+  auto after = std::upper_bound(runs.begin(), runs.end(), i,
+                                [](size_t entry, const _rhs_list::Run& r) { return entry < r.start; });
+  return static_cast<size_t>(after - runs.begin()) - 1;
+}
+
 }  // namespace
+
+int _rhs_list::column(size_t i) const
+{
+  const Run& r = runs[runOf(runs, i)];
+  return r.firstColumn + static_cast<int>(i - r.start);
+}
 
 namespace compact {
 
@@ -192,19 +206,42 @@ void add_rhs(char type, int value, _rhs_list* rhs)
  */
 void rhs_insert(const _rhs_item* item, _rhs_list* rhs)
 {
-  std::deque<_rhs_list::Entry>& entries = rhs->entries;
-  const _rhs_list::Entry entry{item->column, item->value};
-  if (entries.empty() || entries.back().column < item->column) {
-    entries.push_back(entry);
+  std::vector<_rhs_list::Run>& runs = rhs->runs;
+  const size_t size = rhs->size();
+  const int column = item->column;
+  const long last = size == 0 ? 0 : runs.back().firstColumn + static_cast<long>(size - 1 - runs.back().start);
+  if (size == 0 || last < column) {
+    if (size == 0 || last + 1 != column)
+      runs.push_back(_rhs_list::Run{size, column});
+    rhs->values.push_back(item->value);
     rhs->types.push_back(item->type);
     return;
   }
-  auto at = std::lower_bound(
-      entries.begin(), entries.end(), item->column,
-      [](const _rhs_list::Entry& r, int column) { return r.column < column; });
-  const auto offset = at - entries.begin();
-  entries.insert(at, entry);
-  rhs->types.insert(rhs->types.begin() + offset, item->type);
+  // The first entry whose row number is not below the item's (one exists).
+  size_t low = 0, high = size - 1;
+  while (low < high) {
+    const size_t mid = low + (high - low) / 2;
+    if (rhs->column(mid) < column)
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  const size_t at = low;
+  rhs->values.insert(rhs->values.begin() + at, item->value);
+  rhs->types.insert(rhs->types.begin() + at, item->type);
+  // The run holding `at` is cut there: the item gets a run of its own and
+  // the entries from `at` on move up one place.
+  size_t k = runOf(runs, at);
+  for (size_t j = k + 1; j < runs.size(); ++j)
+    ++runs[j].start;
+  const _rhs_list::Run cut = runs[k];
+  const _rhs_list::Run rest{at + 1, cut.firstColumn + static_cast<int>(at - cut.start)};
+  if (at == cut.start) {
+    runs[k] = rest;
+    runs.insert(runs.begin() + k, _rhs_list::Run{at, column});
+  } else {
+    runs.insert(runs.begin() + k + 1, {_rhs_list::Run{at, column}, rest});
+  }
 }
 
 /* modify_alpha -- weighs the variables of the box's left and right edges. */

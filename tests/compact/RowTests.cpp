@@ -2,7 +2,9 @@
 // four-variable rows, right-hand-side order, statistics and event order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <random>
 
 #include "DCMint.h"
 #include "RowSupport.h"
@@ -124,6 +126,58 @@ TEST_F(RowTest, RightHandSidesStayInRowOrder)
   EXPECT_EQ(values[1], 4);
   EXPECT_EQ(values[2], 0);
   EXPECT_EQ(rows->back().column, 11);
+}
+
+// Row numbers are kept as runs of consecutive numbers: long runs cut by
+// inserts at their start, inside and at their end, and equal numbers, read
+// back as a sorted insertion would leave them.
+TEST_F(RowTest, RightHandSidesMatchAnOrderedInsertion)
+{
+  std::vector<_rhs_item> expected;
+  std::mt19937 random(7);
+  int next = 100;
+  for (int i = 0; i < 600; ++i) {
+    _rhs_item item{0, i, "EGL"[i % 3]};
+    if (random() % 4 != 0)
+      item.column = next++;  // the usual case: the next row
+    else
+      item.column = 90 + static_cast<int>(random() % static_cast<unsigned>(next - 80));
+    rhs_insert(&item, rows);
+    auto at = std::lower_bound(expected.begin(), expected.end(), item.column,
+                               [](const _rhs_item& r, int c) { return r.column < c; });
+    expected.insert(at, item);
+  }
+  ASSERT_EQ(rows->size(), expected.size());
+  size_t i = 0;
+  for (const _rhs_item& r : *rows) {
+    ASSERT_EQ(r.column, expected[i].column) << "entry " << i;
+    ASSERT_EQ(r.value, expected[i].value) << "entry " << i;
+    ASSERT_EQ(r.type, expected[i].type) << "entry " << i;
+    EXPECT_EQ(rows->at(i).column, r.column) << "entry " << i;
+    ++i;
+  }
+  EXPECT_EQ(rows->front().column, expected.front().column);
+  EXPECT_EQ(rows->back().column, expected.back().column);
+}
+
+// Coefficients are kept in a byte unless they do not fit.
+TEST_F(RowTest, CoefficientsBeyondAByteKeepTheirValue)
+{
+  const struct {
+    int c2, c1;
+  } cases[] = {{127, 1}, {1, 127}, {128, -127}, {-128, 3}, {1, 128}, {-129, 100000},
+               {2000000000, -2000000000}};
+  _edge* a = edge(0);
+  std::vector<std::map<int, int>> expected;
+  for (const auto& c : cases) {
+    _edge* b = edge(10);
+    add_column_2(a, b, equat_bucket, rows, 0, 'G', c.c2, c.c1);
+    expected.push_back({{a->sub, -c.c1}, {b->sub, c.c2}});
+  }
+  std::vector<Row> got = all();
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); ++i)
+    EXPECT_EQ(got[i].terms, expected[i]) << "case " << i;
 }
 
 TEST_F(RowTest, StatisticsCountOnlyTheFirstSixteenLayers)
