@@ -118,10 +118,11 @@ void DIcolorInit()
   char word[256];
   while (station.ncolor < kMaxColors && fscanf(file, "%255s", word) == 1) {
     unsigned long rgb;
-    if (strlen(word) >= kLayerNameLength || !techc::lookupColor(word, &rgb))
+    const size_t length = strlen(word);
+    if (length >= kLayerNameLength || !techc::lookupColor(word, &rgb))
       continue;
     _GColor& entry = station.color[station.ncolor++];
-    snprintf(entry.name, sizeof entry.name, "%s", word);
+    memcpy(entry.name, word, length + 1);  // the length was checked above
     entry.rgb = rgb;
     entry.pixel = rgb;
   }
