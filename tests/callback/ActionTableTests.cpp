@@ -93,8 +93,8 @@ TEST_F(Shell, FileActionsOpenTheDialogWithTheirCode)
 
 TEST_F(Shell, ActionsOfLaterSubsystemsSaySoInsteadOfDoingNothing)
 {
-  callback::run(DIfindCallback("f.SBmain"), nullptr);
-  EXPECT_EQ(ui.lastLine(), "Error: f.SBmain is not available yet.");
+  callback::run(DIfindCallback("f.USupdateparameter"), nullptr);
+  EXPECT_EQ(ui.lastLine(), "Error: f.USupdateparameter is not available yet.");
 }
 
 TEST_F(Shell, CommandLine)
