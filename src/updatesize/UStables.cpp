@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "CXcapacitor.h"
 #include "DEextract.h"
@@ -154,16 +155,17 @@ namespace updatesize {
 
 SizeTables takeTables()
 {
+  SizeTables fresh;
+  resize(fresh.tran, TransNum);
+  resize(fresh.ind, inductorCount);
+  resize(fresh.res, resistorCount);
+  resize(fresh.cap, capacitorCount);
   SizeTables saved{std::move(UStranSize), std::move(USindSize), std::move(USresSize),
                    std::move(UScapSize), textualDeviceSizeInput};
-  UStranSize = _US_TRAN_SIZE_{};
-  USindSize = _US_IND_SIZE_{};
-  USresSize = _US_RES_SIZE_{};
-  UScapSize = _US_CAP_SIZE_{};
-  resize(UStranSize, TransNum);
-  resize(USindSize, inductorCount);
-  resize(USresSize, resistorCount);
-  resize(UScapSize, capacitorCount);
+  UStranSize = std::move(fresh.tran);
+  USindSize = std::move(fresh.ind);
+  USresSize = std::move(fresh.res);
+  UScapSize = std::move(fresh.cap);
   state.numberLimit =
       std::max({kMaxDeviceNumber, TransNum, inductorCount, resistorCount, capacitorCount});
   return saved;
