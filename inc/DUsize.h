@@ -77,9 +77,9 @@ extern int textualDeviceSizeInput;   // 1: the passive generators take the table
  *   kind E message naming the line.  A refused file changes nothing: no
  *   transistor, the previous tables and textualDeviceSizeInput stay.
  * Side effects: sets textualDeviceSizeInput to 1 on success.  The stream
- *   stays open.
+ *   (transSizeFile unless given) stays open.
  */
-int UStransSizeParse(FILE* in);
+int UStransSizeParse(FILE* in = transSizeFile);
 
 // The parser's actions: store the values of one line at the device number
 // of `name` (its digits after the first character), growing the table when

@@ -1,6 +1,7 @@
 #include "SizeSupport.h"
 
 #include <cstdio>
+#include <tuple>
 
 #include "CXcapacitor.h"
 #include "DEextract.h"
@@ -12,17 +13,13 @@ namespace size_test {
 
 namespace {
 
-// The device globals of the extraction, kept aside while a test puts its
-// own devices in.
-struct Devices {
-  _Dtransistor** transistors;
-  int counts[4];
-  int elements;
-  _LXInductor* inductors;
-  _CX_CAPACITOR_* capacitors;
-  _RX_RESISTOR_* resistors;
-};
-Devices saved;
+auto devices()
+{
+  return std::tie(Transistors, TransNum, DelementNum, inductorList, inductorCount,
+                  capacitorList, capacitorCount, resistorList, resistorCount);
+}
+std::tuple<_Dtransistor**, int, int, _LXInductor*, int, _CX_CAPACITOR_*, int, _RX_RESISTOR_*, int>
+    saved;
 
 void clearTables()
 {
@@ -38,28 +35,15 @@ void clearTables()
 void SizeTest::SetUp()
 {
   CoreTest::SetUp();
-  saved = {Transistors, {TransNum, inductorCount, resistorCount, capacitorCount},
-           DelementNum, inductorList, capacitorList, resistorList};
-  Transistors = nullptr;
-  TransNum = inductorCount = resistorCount = capacitorCount = 0;
-  inductorList = nullptr;
-  capacitorList = nullptr;
-  resistorList = nullptr;
+  saved = devices();
+  devices() = std::make_tuple(nullptr, 0, DelementNum, nullptr, 0, nullptr, 0, nullptr, 0);
   clearTables();
 }
 
 void SizeTest::TearDown()
 {
   clearTables();
-  Transistors = saved.transistors;
-  TransNum = saved.counts[0];
-  inductorCount = saved.counts[1];
-  resistorCount = saved.counts[2];
-  capacitorCount = saved.counts[3];
-  DelementNum = saved.elements;
-  inductorList = saved.inductors;
-  capacitorList = saved.capacitors;
-  resistorList = saved.resistors;
+  devices() = saved;
   CoreTest::TearDown();
 }
 

@@ -1,5 +1,5 @@
-// Helpers of the size-file tests: a fixture with no devices and empty size
-// tables, and parsing from a text.
+// The fixture of the size-file tests: no devices and empty size tables; the
+// extraction's device globals are put back afterwards.
 #pragma once
 
 #include <string>
@@ -13,7 +13,6 @@ class SizeTest : public testing_support::CoreTest {
  protected:
   void SetUp() override;
   void TearDown() override;
-
   // Parses `text` as a size file; UStransSizeParse's answer.
   int parse(const std::string& text);
 };
