@@ -184,11 +184,14 @@ Outcome readAuxiliary(int code, const std::string& name)
       if (ok)
         DRcheckDesRule();
       break;
-    default:
+    default: {
       transSizeFile = in;
-      ok = UStransSizeParse(in) != 0;
-      transSizeFile = nullptr;
+      struct Forget {
+        ~Forget() { transSizeFile = nullptr; }
+      } forget;
+      ok = UStransSizeParse() != 0;
       break;
+    }
   }
   file.reset();
   GCmessage(kModule, 'M', "%s", parsing[k]);
