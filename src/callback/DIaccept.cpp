@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "CS.h"
@@ -169,6 +170,8 @@ Outcome readAuxiliary(int code, const std::string& name)
   FILE* in = openForReading(name);
   if (!in)
     return cannotOpen(name, "Can't open file: %s\n");
+  // Closed also when a reader abandons the action.
+  std::unique_ptr<FILE, int (*)(FILE*)> file(in, fclose);
   rewind(in);
   bool ok = true;
   switch (code) {
@@ -181,13 +184,16 @@ Outcome readAuxiliary(int code, const std::string& name)
       if (ok)
         DRcheckDesRule();
       break;
-    default:
+    default: {
       transSizeFile = in;
-      UStransSizeParse();
-      transSizeFile = nullptr;
+      struct Forget {
+        ~Forget() { transSizeFile = nullptr; }
+      } forget;
+      ok = UStransSizeParse() != 0;
       break;
+    }
   }
-  fclose(in);
+  file.reset();
   GCmessage(kModule, 'M', "%s", parsing[k]);
   common::frontEnd().flushDisplay();
   return ok ? Outcome::Done : Outcome::Failed;

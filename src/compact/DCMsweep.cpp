@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kHeavyAlpha = 10000;
 
 int layerOf(const box_item* b) { return b->layer ? b->layer - 1 : b->right_edge->layer_num; }
 _Dtile* tileOf(const box_item* b) { return b->right_edge->mother_tile; }

@@ -3,8 +3,4 @@
 
 #include "Dglobal.h"
 
-FILE* transSizeFile = nullptr;
-int textualDeviceSizeInput = 0;
-
 int USupdateparameter() { return common::notAvailable("f.USupdateparameter"); }
-int UStransSizeParse() { return common::notAvailable("UStransSizeParse"); }
