@@ -15,7 +15,6 @@
 
 namespace {
 
-
 int layerOf(const box_item* b) { return b->layer ? b->layer - 1 : b->right_edge->layer_num; }
 _Dtile* tileOf(const box_item* b) { return b->right_edge->mother_tile; }
 bool inTable(int layer) { return layer >= 0 && layer < kRuleLayers; }
