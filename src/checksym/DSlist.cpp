@@ -112,15 +112,14 @@ namespace checksym {
 
 void beginBlock()
 {
+  dropOpenBlock();
   Startblock = 1;
   if (HIERSYMSET) {
-    if (!SymStart) {
+    // The first block also makes the list's empty head element.
+    if (!SymStart)
       SymStart = lastSymlist_elem = newElement();
-    }
-    dropOpenBlock();
     currentBlock = Symlist = newElement();
     currentLinked = false;
-    Startblock = 1;
     return;
   }
   _symlist* e = newElement();
