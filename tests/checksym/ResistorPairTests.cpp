@@ -117,6 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
              "SymResistor: Symmetry axis is not found between r1 and r2\n\n"},
         Case{"same left, other right", {{0, 0, 4, 40}, {0, 100, 6, 140}}, "r1 = r2", "",
              "SymResistor: Symmetry axis is not found between r1 and r2\n\n"},
+        Case{"no resistors extracted", {}, "r1 = r2", "", kNumbering},
         Case{"numbers out of range", kLevel, "r0 = r1\nr1 = r3\nr1 = r9999999999", "",
              std::string(kNumbering) + kNumbering + kNumbering},
         // Only names with a lower-case r, two different ones, are looked at.
@@ -138,19 +139,6 @@ TEST_F(ResistorPairs, EarlierPairsAreCleared)
   EXPECT_EQ(pairs(), "n1 r1=r2 X50 b1 s-1");
   EXPECT_EQ(out, std::string(kStoring) +
                      "SymResistor: final_res_sym_list is not empty, and will be cleared\n" + kFound);
-}
-
-TEST_F(ResistorPairs, WithoutResistorsEveryPairIsMisnumbered)
-{
-  savedList_ = resistorList;
-  savedCount_ = resistorCount;
-  resistorList = nullptr;
-  resistorCount = 0;
-  ASSERT_EQ(parse("r1 = r2"), 0);
-  out.clear();
-  StoreSymmetricResistor();
-  EXPECT_EQ(final_res_sym_list, nullptr);
-  EXPECT_EQ(out, std::string(kStoring) + kNumbering);
 }
 
 }  // namespace
