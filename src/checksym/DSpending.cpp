@@ -3,20 +3,9 @@
 
 #include "Dglobal.h"
 
-FILE* dchecksymin = nullptr;
-
 int BoundBox() { return common::notAvailable("f.BoundBox"); }
 int DirectSymDetection() { return common::notAvailable("f.DirectSymDetection"); }
 int SelTrans1() { return common::notAvailable("f.SelTrans1"); }
 int SelTrans2() { return common::notAvailable("f.SelTrans2"); }
 int TransSym() { return common::notAvailable("f.TransSym"); }
-void DSrdInit() {}
-int SYMparse()
-{
-  if (dchecksymin)
-    fclose(dchecksymin);
-  dchecksymin = nullptr;
-  common::notAvailable("SYMparse");
-  return 1;
-}
 int CallSymmteryDetection() { return common::notAvailable("CallSymmteryDetection"); }
