@@ -103,6 +103,19 @@ void DSfreeSymList();                 // frees the parsed list, clears its heads
 void DSfreeFinalSymList();            // frees final_sym_list
 void DSfreeFinalResSymList();         // frees final_res_sym_list
 
+// The reader's actions, in the order a file calls them.  Pairs of the
+// designer's file (textual mode): a single pair goes to the front of the
+// list, a pair inside a block to the front of the block's chain.
+void PutInTextualSymList(const char* name1, const char* name2, int inblock);
+void PutInTextualSymListWithSpacing(const char* name1, const char* name2, double spacing,
+                                    int inblock);
+// Pairs of the matcher's output (hierarchical mode): kept inside blocks only.
+void PutInSymList(const char* name1, const char* name2, int inblock);
+// The reference transistor after a matcher block: name3 of all its pairs.
+void PutInSymRespList(const char* name);
+// Ends a matcher block: canonical form, key, kept once at the tail.
+void OrderSymList();
+
 // Detection.
 int BoundBox();
 int DirectSymDetection();
