@@ -115,6 +115,10 @@ namespace hierarchy {
 // Releases the groups whenever the extraction is released.
 void install();
 
+// The matcher program the detection runs instead of "subpyxis"; null
+// restores the default.
+void setMatcherProgram(const char* path);
+
 // The group of that id, or null.
 MultiFingerTran* findGroup(int id);
 

@@ -40,8 +40,16 @@ constexpr char kReportFile[] = "HiLSD_output";
  *   "subpyxis" beside the running program, else the name alone for the
  *   shell to find on the PATH.
  */
+std::string& matcherOverride()
+{
+  static std::string* path = new std::string();
+  return *path;
+}
+
 std::string matcherProgram()
 {
+  if (!matcherOverride().empty())
+    return matcherOverride();
   char self[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   if (n > 0) {
@@ -592,6 +600,8 @@ int ReadHierarchicalSymmetryInfo(const char* file)
   WriteSymCheckOutput();
   return 0;
 }
+
+void hierarchy::setMatcherProgram(const char* path) { matcherOverride() = path ? path : ""; }
 
 /*
  * HierarchicalSymDetection --
