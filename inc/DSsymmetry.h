@@ -251,3 +251,9 @@ class Transistor {
 };
 extern Transistor* trans1;
 extern Transistor* trans2;
+
+namespace checksym {
+// When the extraction is released: the selections and both result lists,
+// which point at its records, go with it.
+void install();
+}  // namespace checksym

@@ -91,6 +91,21 @@ void startPointing()
 
 }  // namespace
 
+namespace {
+
+void forgetTransistors()
+{
+  delete trans1;
+  delete trans2;
+  trans1 = trans2 = nullptr;
+  DSfreeFinalSymList();
+  DSfreeFinalResSymList();
+}
+
+}  // namespace
+
+void checksym::install() { extract::onRelease(&forgetTransistors); }
+
 int SelTrans1Exe(_point point) { return pick(point, &trans1); }
 int SelTrans2Exe(_point point) { return pick(point, &trans2); }
 
