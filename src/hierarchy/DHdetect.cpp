@@ -35,30 +35,33 @@ constexpr char kReportFile[] = "HiLSD_output";
 // The matcher.
 // ---------------------------------------------------------------------------
 
-/*
- * matcherProgram --
- *   "subpyxis" beside the running program, else the name alone for the
- *   shell to find on the PATH.
- */
 std::string& matcherOverride()
 {
   static std::string* path = new std::string();
   return *path;
 }
 
-std::string matcherProgram()
+/*
+ * matcherCommand --
+ *   The words that start the matcher: "subpyxis" from the folder of the
+ *   running program when it is there (through the PATH, so that the
+ *   matcher's messages name it plainly), else from the PATH.
+ */
+std::vector<std::string> matcherCommand()
 {
   if (!matcherOverride().empty())
-    return matcherOverride();
+    return {matcherOverride()};
   char self[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   if (n > 0) {
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/') + 1) + "subpyxis";
-    if (access(path.c_str(), X_OK) == 0)
-      return path;
+    std::string dir(self, static_cast<size_t>(n));
+    dir = dir.substr(0, dir.rfind('/'));
+    if (access((dir + "/subpyxis").c_str(), X_OK) == 0) {
+      const char* path = getenv("PATH");
+      return {"env", "PATH=" + dir + (path ? std::string(":") + path : std::string()), "subpyxis"};
+    }
   }
-  return "subpyxis";
+  return {"subpyxis"};
 }
 
 // The gate corner of a finger: left x and bottom y of its gate tile.
@@ -565,13 +568,15 @@ int DetectSubcircuits()
   int count = 0;
   std::vector<std::string> names;
   ParseSubcktLibFileNames(kListFile, &count, &names);
-  const std::string program = matcherProgram();
+  const std::vector<std::string> command = matcherCommand();
+  const std::string program = command.back();
   int failed = 0;
   for (const std::string& name : names) {
     std::string output;
     const std::string subcircuit = std::string(kLibrary) + "/" + name;
-    int status =
-        common::runCommand({program, subcircuit, kNetlistFile, "-y", kMatcherOutput}, &output);
+    std::vector<std::string> words = command;
+    words.insert(words.end(), {subcircuit, kNetlistFile, "-y", kMatcherOutput});
+    int status = common::runCommand(words, &output);
     common::outText(output.c_str());
     if (status == 0)
       continue;
