@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "DSint.h"
@@ -72,8 +73,17 @@ void addToCurrentBlock(const char* name1, const char* name2, double spacing)
   currentBlock->type = 1;
 }
 
+// Every key of SYMHash, whole, for lookups in constant time; the chains
+// keep the buckets and order of the table itself.
+std::unordered_map<std::string, _DSYMList_*>& keyIndex()
+{
+  static std::unordered_map<std::string, _DSYMList_*> index;
+  return index;
+}
+
 void clearSymHash()
 {
+  keyIndex().clear();
   if (!SYMHash)
     return;
   for (int i = 0; i < SYMHash->tablesize; ++i) {
@@ -96,32 +106,20 @@ std::string blockKey(const _symlist* element)
   return key;
 }
 
-constexpr size_t kKeyKept = sizeof(_DSYMList_::id) - 1;  // characters of a key in `id`
-
-// True when the hash entry stands for `key`.  A key too long for `id` is
-// kept cut there; its whole text is that of the block it belongs to.
-bool sameKey(const _DSYMList_* entry, const char* key)
-{
-  if (strlen(entry->id) < kKeyKept || !entry->sym)
-    return strcmp(entry->id, key) == 0;
-  return blockKey(entry->sym) == key;
-}
-
 }  // namespace
 
 namespace checksym {
 
 void beginBlock()
 {
+  dropOpenBlock();
   Startblock = 1;
   if (HIERSYMSET) {
-    if (!SymStart) {
+    // The first block also makes the list's empty head element.
+    if (!SymStart)
       SymStart = lastSymlist_elem = newElement();
-    }
-    dropOpenBlock();
     currentBlock = Symlist = newElement();
     currentLinked = false;
-    Startblock = 1;
     return;
   }
   _symlist* e = newElement();
@@ -280,14 +278,13 @@ int computeHash(const char* key, int tablesize)
   return r < 0 ? r + tablesize : r;
 }
 
+// A key longer than `id` holds is kept there cut; the index has it whole.
 _DSYMList_* FindSymPosinHash(const char* key)
 {
   if (!SYMHash || !key)
     return nullptr;
-  for (_DSYMList_* e = SYMHash->SList[computeHash(key, SYMHash->tablesize)].next; e; e = e->next)
-    if (sameKey(e, key))
-      return e;
-  return nullptr;
+  auto found = keyIndex().find(key);
+  return found == keyIndex().end() ? nullptr : found->second;
 }
 
 int InsertSYMToHash(const char* key, _symlist* element)
@@ -302,6 +299,7 @@ int InsertSYMToHash(const char* key, _symlist* element)
   e->sym = element;
   e->next = head.next;
   head.next = e;
+  keyIndex().emplace(key, e);
   return 1;
 }
 
