@@ -203,10 +203,11 @@ long middleInY(const _Dtransistor* a, const _Dtransistor* b)
 
 /*
  * axisCheck --
- *   Every finger of m1 against every finger of m2 (m1 outer).  Equal
- *   fingers in a row pass the pair test with any partner, each pair with
- *   its own axis; the groups' axis is the one most pairs share (the first
- *   found among equals), and each finger keeps its first partner on it.
+ *   Every finger of m1 against every finger of m2 (m1 outer, both in list
+ *   order); every pair that passes the pair test is written and recorded
+ *   with the axis that test found.  Equal fingers in a row pass with any
+ *   partner, each pair about its own axis: all of them are reported, as
+ *   the designer reads the whole picture from the report.
  */
 int axisCheck(MultiFingerTran* m1, MultiFingerTran* m2, long* axis, bool horizontal)
 {
@@ -219,45 +220,20 @@ int axisCheck(MultiFingerTran* m1, MultiFingerTran* m2, long* axis, bool horizon
   printList("\n\nList 1: ", fingers(m1));
   printList("\n\nList 2: ", fingers(m2));
   common::outf("\n\n");
-  struct Candidate {
-    _Dtransistor* a;
-    _Dtransistor* b;
-    long location;
-  };
-  std::vector<Candidate> found;
-  for (_Dtransistor* a : m1->tranList)
-    for (_Dtransistor* b : m2->tranList)
-      if (CallSymDetectFunctions(a, b))
-        found.push_back({a, b, horizontal ? y_axis : x_axis});
-  if (found.empty())
-    return 0;
-  long best = found.front().location;
-  size_t bestCount = 0;
-  for (const Candidate& c : found) {
-    size_t n = static_cast<size_t>(std::count_if(found.begin(), found.end(), [&c](const Candidate& o) {
-      return o.location == c.location;
-    }));
-    if (n > bestCount)
-      best = c.location, bestCount = n;
-  }
   Block block(horizontal ? "{\n//\n" : "{\n");
-  std::vector<const _Dtransistor*> used;
-  auto isUsed = [&used](const _Dtransistor* t) {
-    return std::find(used.begin(), used.end(), t) != used.end();
-  };
   int recorded = 0;
-  for (const Candidate& c : found) {
-    if (c.location != best || isUsed(c.a) || isUsed(c.b))
-      continue;
-    used.push_back(c.a);
-    used.push_back(c.b);
-    block.pair(c.a, c.b);
-    block.comment(horizontal ? "// axis is y= %ld\n" : "// axis is x= %ld\n", c.location);
-    record(++recorded, c.a, c.b, horizontal ? 1 : 0, c.location);
-    *axis = c.location;
-  }
+  for (_Dtransistor* a : m1->tranList)
+    for (_Dtransistor* b : m2->tranList) {
+      if (!CallSymDetectFunctions(a, b))
+        continue;
+      const long location = horizontal ? y_axis : x_axis;
+      block.pair(a, b);
+      block.comment(horizontal ? "// axis is y= %ld\n" : "// axis is x= %ld\n", location);
+      record(++recorded, a, b, horizontal ? 1 : 0, location);
+      *axis = location;
+    }
   block.close();
-  return 1;
+  return recorded > 0;
 }
 
 }  // namespace
