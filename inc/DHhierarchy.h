@@ -16,6 +16,9 @@
 #include "DEextract.h"
 #include "Dlist.h"
 
+#include <string>
+#include <vector>
+
 // A run of contiguous fingers of a group.
 struct ContiguousElem {
   int tranCount;                    // fingers of the run
@@ -48,8 +51,34 @@ extern List<MultiFingerTran*>* MFTList;
 // Groups by id; null until the first clustering.
 extern _DMFTHashTable* MFTHash;
 
-// The detection action (f.HierarchicalSymDetection).
+// The detection action (f.HierarchicalSymDetection): runs the matcher
+// over "subckt_library", reads its blocks back, checks every named pair of
+// groups finger by finger, fills final_sym_list and writes "HiLSD_output".
 int HierarchicalSymDetection();
+
+// The steps of the detection.  The matcher "subpyxis" is taken from the
+// folder of the running program, else from the PATH.
+int DetectSubcircuits();  // returns the number of matcher runs that failed
+int ParseSubcktLibFileNames(const char* listfile, int* count, std::vector<std::string>* names);
+int ReadHierarchicalSymmetryInfo(const char* file);  // 0 read, 1 format errors
+int TraverseCheckSymInList();
+
+// How the runs of two groups lie: 0 side by side in x, 1 stacked in y,
+// 2 both (common centroid), 3 interleaved in x, 4 interleaved in y, 7 not
+// comparable.
+int CheckLayoutSpread(MultiFingerTran* m1, MultiFingerTran* m2);
+
+// The finger checks; each records its pairs in final_sym_list and writes
+// them as one block of "HiLSD_output" (none when no pair passed).
+// Returns: 1 when pairs were recorded; the axis locations in the outputs.
+int DetectHorizontalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis);
+int DetectVerticalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis);
+int DetectCommonCentroidSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* xaxis,
+                                 long* yaxis);
+int DetectInterleavedSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis,
+                              int horizontal);
+// An axis line across the view: x = location (vertical) or y = location.
+void DisplayAxis(long location, int vertical);
 
 // Puts every pin of Gpin, as an elemPIN entry, at the front of the
 // connection list of the net under its point (making the list when the net
@@ -85,6 +114,10 @@ namespace hierarchy {
 
 // Releases the groups whenever the extraction is released.
 void install();
+
+// The matcher program the detection runs instead of "subpyxis"; null
+// restores the default.
+void setMatcherProgram(const char* path);
 
 // The group of that id, or null.
 MultiFingerTran* findGroup(int id);

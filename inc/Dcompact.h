@@ -97,10 +97,8 @@ struct buffer {
   int elem_in_buffer;
 };
 
-// The symmetry axes found by detection (filled by the symmetry code).
-struct SymAxisList {
-  std::vector<long> axes;
-};
+// The symmetry axes found by detection (records of src/checksym).
+struct SYM_AXIS_LIST;
 
 // ---------------------------------------------------------------------------
 // Rows.
@@ -263,7 +261,7 @@ extern sweep_list* scan_queue;           // X events
 extern sweep_list* scan_queue_y;         // Y events
 extern sweep_list* sym_scan_queue;       // gate boxes, keyed by left and right x
 extern set_list* Sets;
-extern SymAxisList* all_sym_axes;
+extern SYM_AXIS_LIST* all_sym_axes;     // made by init_staff
 extern int X_direction;                  // 1 while the X direction is worked on
 extern int PHASEII;
 extern int mps_column_num;               // last row number handed out

@@ -21,10 +21,9 @@ rank_of() {
     inductor|capacitor|resistor|via) echo 8 ;;
     faultex) echo 9 ;;
     yield) echo 10 ;;
-    checksym) echo 11 ;;
-    hierarchy) echo 12 ;;
-    substrate) echo 13 ;;
-    synthesisrule|updatesize|squeeze|compact) echo 14 ;;
+    # Symmetry detection works on the resizer's gate boxes and the resizer
+    # on the symmetry it found: one rank.
+    checksym|hierarchy|substrate|synthesisrule|updatesize|squeeze|compact) echo 14 ;;
     callback) echo 20 ;;
     init) echo 21 ;;
     interface|display|batch|main) echo 30 ;;

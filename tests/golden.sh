@@ -11,6 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ln -s "$source/examples" "$work/examples"
 ln -s "$source/lib" "$work/lib"
+ln -s "$source/examples/subckt_library" "$work/subckt_library"
 ln -s "$dir" "$work/case"
 flags=""
 [ -f "$dir/$case.flags" ] && flags=$(cat "$dir/$case.flags")

@@ -11,6 +11,7 @@
 #include "CS.h"
 #include "DCMint.h"
 #include "DEextract.h"
+#include "DSsymmetry.h"
 #include "Dglobal.h"
 
 AdjacencyArray* equat_bucket = nullptr;
@@ -19,7 +20,7 @@ sweep_list* scan_queue = nullptr;
 sweep_list* scan_queue_y = nullptr;
 sweep_list* sym_scan_queue = nullptr;
 set_list* Sets = nullptr;
-SymAxisList* all_sym_axes = nullptr;
+SYM_AXIS_LIST* all_sym_axes = nullptr;
 int X_direction = 1;
 int PHASEII = 0;
 int num_of_var = 0;
@@ -177,7 +178,7 @@ void init_staff()
   scan_queue = new sweep_list();
   scan_queue_y = new sweep_list();
   sym_scan_queue = new sweep_list();
-  all_sym_axes = new SymAxisList();
+  all_sym_axes = new SYM_AXIS_LIST();
   X_direction = 1;
 }
 

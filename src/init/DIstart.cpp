@@ -10,6 +10,7 @@
 #include "DEextract.h"
 #include "DFfault.h"
 #include "DHhierarchy.h"
+#include "DSsymmetry.h"
 #include "DPparasitic.h"
 #include "DTtechnology.h"
 #include "Dcif.h"
@@ -65,6 +66,7 @@ void installHooks()
   inductor::install();
   resistor::install();
   hierarchy::install();
+  checksym::install();
   faultex::install();
 }
 

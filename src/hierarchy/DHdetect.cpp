@@ -1,0 +1,601 @@
+// Hierarchical detection: the subcircuit matcher run over the library, its
+// symmetry blocks read back, and every named pair of groups checked finger
+// by finger according to how the groups' runs are spread.
+#include "DHhierarchy.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "DHstate.h"
+#include "DSsymmetry.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+
+namespace {
+
+using hierarchy::kModule;
+
+constexpr char kLibrary[] = "subckt_library";
+constexpr char kListFile[] = "subckt_file_list";
+constexpr char kMatcherOutput[] = "subpyxis_output";
+constexpr char kNetlistFile[] = "netlist_subpyxis";
+constexpr char kReportFile[] = "HiLSD_output";
+
+// ---------------------------------------------------------------------------
+// The matcher.
+// ---------------------------------------------------------------------------
+
+std::string& matcherOverride()
+{
+  static std::string* path = new std::string();
+  return *path;
+}
+
+/*
+ * matcherCommand --
+ *   The words that start the matcher: "subpyxis" from the folder of the
+ *   running program when it is there (through the PATH, so that the
+ *   matcher's messages name it plainly), else from the PATH.
+ */
+std::vector<std::string> matcherCommand()
+{
+  if (!matcherOverride().empty())
+    return {matcherOverride()};
+  char self[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0) {
+    std::string dir(self, static_cast<size_t>(n));
+    dir = dir.substr(0, dir.rfind('/'));
+    if (access((dir + "/subpyxis").c_str(), X_OK) == 0) {
+      const char* path = getenv("PATH");
+      return {"env", "PATH=" + dir + (path ? std::string(":") + path : std::string()), "subpyxis"};
+    }
+  }
+  return {"subpyxis"};
+}
+
+// The gate corner of a finger: left x and bottom y of its gate tile.
+struct Corner {
+  long x, y;
+};
+Corner cornerOf(const _Dtransistor* t) { return {cs::left(t->Tgate), cs::bottom(t->Tgate)}; }
+Corner firstCorner(const ContiguousElem* run) { return cornerOf(*run->tranList.begin()); }
+const _Dtransistor* firstFinger(const MultiFingerTran* m) { return *m->tranList.begin(); }
+
+// The group named by a device name of the matcher (mn_12: group 12).
+int groupNumber(const char* name)
+{
+  const char* underscore = strchr(name, '_');
+  return underscore ? atoi(underscore + 1) : 0;
+}
+
+// ---------------------------------------------------------------------------
+// The report "HiLSD_output": blocks in the symmetry-check grammar.  A block
+// is written only when a pair passed, so the file always reads back.
+// ---------------------------------------------------------------------------
+struct Report {
+  FILE* file = nullptr;
+};
+Report report;
+
+class Block {
+ public:
+  explicit Block(const char* opening) : text_(opening) {}
+  void pair(const _Dtransistor* a, const _Dtransistor* b)
+  {
+    text_ += std::string(" ") + a->name + " = " + b->name + "\n";
+    ++pairs_;
+  }
+  void comment(const char* format, long value)
+  {
+    char line[64];
+    snprintf(line, sizeof line, format, value);
+    text_ += line;
+  }
+  int pairs() const { return pairs_; }
+  // Writes the block when it holds a pair; the pairs of one block share
+  // one block number.
+  void close()
+  {
+    if (!pairs_)
+      return;
+    text_ += "}\n";
+    if (report.file)
+      fputs(text_.c_str(), report.file);
+    ++block_number;
+  }
+
+ private:
+  std::string text_;
+  int pairs_ = 0;
+};
+
+/* record -- a pair at the head of final_sym_list. */
+void record(int number, _Dtransistor* a, _Dtransistor* b, int axis, long location)
+{
+  final_sym_list = new _sym_constraint_list{number, a, b, nullptr, axis, location,
+                                            block_number, nullptr, final_sym_list};
+  common::outf("Found symmetry between %s and %s\n", a->name, b->name);
+}
+
+std::vector<_Dtransistor*> fingers(const MultiFingerTran* m)
+{
+  std::vector<_Dtransistor*> out;
+  for (_Dtransistor* t : m->tranList)
+    out.push_back(t);
+  return out;
+}
+
+void printList(const char* title, const std::vector<_Dtransistor*>& list)
+{
+  common::outf("%s", title);
+  for (const _Dtransistor* t : list)
+    common::outf("%s ", t->name);
+}
+
+void printBounds(const MultiFingerTran* m1, const MultiFingerTran* m2)
+{
+  const _Dtile* g1 = firstFinger(m1)->Tgate;
+  const _Dtile* g2 = firstFinger(m2)->Tgate;
+  common::outf("\n\n\n****** Just checking: min_x = %d   max_x = %d\n\n\n", cs::left(g1),
+               cs::right(g2));
+  common::outf("\n\n\n****** Just checking: min_y = %d   max_y = %d\n\n\n", cs::bottom(g1),
+               cs::top(g2));
+}
+
+/*
+ * halves --
+ *   The fingers of a group cut into two halves by runs: runs go to the
+ *   first half until it holds half of the group's fingers.
+ */
+void halves(const MultiFingerTran* m, std::vector<_Dtransistor*>* first,
+            std::vector<_Dtransistor*>* second)
+{
+  for (const ContiguousElem* run : m->contList) {
+    std::vector<_Dtransistor*>* half =
+        static_cast<int>(first->size()) * 2 < m->tranCount ? first : second;
+    for (_Dtransistor* t : run->tranList)
+      half->push_back(t);
+  }
+}
+
+/*
+ * stepPairs --
+ *   Tests a[i] with b[i]; each pair that passes is written and recorded
+ *   with the location `where` gives.
+ * Returns: the location of the last pair recorded in *axis.
+ */
+template <class Where>
+int stepPairs(const std::vector<_Dtransistor*>& a, const std::vector<_Dtransistor*>& b,
+              Block* block, int axisKind, const char* comment, Where where, long* axis)
+{
+  int recorded = 0;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (!CallSymDetectFunctions(a[i], b[i]))
+      continue;
+    const long location = where(a[i], b[i]);
+    block->pair(a[i], b[i]);
+    block->comment(comment, location);
+    record(++recorded, a[i], b[i], axisKind, location);
+    *axis = location;
+  }
+  return recorded;
+}
+
+long middleInX(const _Dtransistor* a, const _Dtransistor* b)
+{
+  return (cs::left(a->Tgate) + cs::right(b->Tgate)) / 2;
+}
+long middleInY(const _Dtransistor* a, const _Dtransistor* b)
+{
+  return (cs::bottom(a->Tgate) + cs::top(b->Tgate)) / 2;
+}
+
+/*
+ * axisCheck --
+ *   Every finger of m1 against every finger of m2 (m1 outer, both in list
+ *   order); every pair that passes the pair test is written and recorded
+ *   with the axis that test found.  Equal fingers in a row pass with any
+ *   partner, each pair about its own axis: all of them are reported, as
+ *   the designer reads the whole picture from the report.
+ */
+int axisCheck(MultiFingerTran* m1, MultiFingerTran* m2, long* axis, bool horizontal)
+{
+  if (Sets) {
+    Sets->head = nullptr;
+    Sets->nbr_of_sets = 0;
+  }
+  x_axis = y_axis = kSymNotFound;
+  printBounds(m1, m2);
+  printList("\n\nList 1: ", fingers(m1));
+  printList("\n\nList 2: ", fingers(m2));
+  common::outf("\n\n");
+  Block block(horizontal ? "{\n//\n" : "{\n");
+  int recorded = 0;
+  for (_Dtransistor* a : m1->tranList)
+    for (_Dtransistor* b : m2->tranList) {
+      if (!CallSymDetectFunctions(a, b))
+        continue;
+      const long location = horizontal ? y_axis : x_axis;
+      block.pair(a, b);
+      block.comment(horizontal ? "// axis is y= %ld\n" : "// axis is x= %ld\n", location);
+      record(++recorded, a, b, horizontal ? 1 : 0, location);
+      *axis = location;
+    }
+  block.close();
+  return recorded > 0;
+}
+
+}  // namespace
+
+int DetectHorizontalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis)
+{
+  return axisCheck(m1, m2, axis, true);
+}
+
+int DetectVerticalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis)
+{
+  return axisCheck(m1, m2, axis, false);
+}
+
+/*
+ * DetectCommonCentroidSymmetry --
+ *   Both groups are cut into halves by runs; runs follow the fingers, left
+ *   to right.  In a common-centroid quad, m1's left half has m2's right
+ *   half beside it in its rows and m2's left half above or below it in its
+ *   columns.  So the first pass pairs List 1 (m1's left half, left to
+ *   right) with List 2 (m2's right half, right to left: outer with outer)
+ *   across a vertical axis; the second pass pairs List 1 with List 3 (m2's
+ *   left half, left to right) across a horizontal axis.
+ * Returns: 1 when both passes recorded pairs.
+ */
+int DetectCommonCentroidSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* xaxis,
+                                 long* yaxis)
+{
+  x_axis = y_axis = kSymNotFound;
+  std::vector<_Dtransistor*> left1, right1, left2, right2;
+  halves(m1, &left1, &right1);
+  halves(m2, &left2, &right2);
+  std::vector<_Dtransistor*> list2(right2.rbegin(), right2.rend());
+  printBounds(m1, m2);
+  printList("\n\nList 1: ", left1);
+  printList("\n\nList 2: ", list2);
+  printList("\n\nList 3: ", left2);
+  common::outf("\n\n");
+
+  Block across("{\n");
+  int vertical = stepPairs(left1, list2, &across, 0, "// x_axis = %ld\n", middleInX, xaxis);
+  across.close();
+  Block above("{\n");
+  int horizontal = stepPairs(left1, left2, &above, 1, "// y_axis = %ld\n",
+                             [](const _Dtransistor* a, const _Dtransistor* b) {
+                               // the lower gate's bottom and the upper one's top
+                               return cs::bottom(a->Tgate) < cs::bottom(b->Tgate)
+                                          ? middleInY(a, b)
+                                          : middleInY(b, a);
+                             },
+                             yaxis);
+  above.close();
+  return vertical > 0 && horizontal > 0;
+}
+
+/*
+ * DetectInterleavedSymmetry --
+ *   Interleaved runs of the two groups in one row (horizontal) or one
+ *   column.  m1's fingers are taken in order along the row (column), m2's
+ *   in the opposite order, and stepped together, so that the outermost
+ *   fingers are paired first: their mirror line is the middle of the row.
+ *   A row gives a vertical axis, a column a horizontal one.
+ * Returns: 1 when pairs were recorded.
+ */
+int DetectInterleavedSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis,
+                              int horizontal)
+{
+  x_axis = y_axis = kSymNotFound;
+  std::vector<_Dtransistor*> list1 = fingers(m1), list2 = fingers(m2);
+  auto along = [horizontal](const _Dtransistor* a, const _Dtransistor* b) {
+    Corner p = cornerOf(a), q = cornerOf(b);
+    return horizontal ? (p.x != q.x ? p.x < q.x : p.y < q.y) : (p.y != q.y ? p.y < q.y : p.x < q.x);
+  };
+  std::stable_sort(list1.begin(), list1.end(), along);
+  std::stable_sort(list2.begin(), list2.end(), along);
+  std::reverse(list2.begin(), list2.end());
+  printBounds(m1, m2);
+  printList("\n\nList 1: ", list1);
+  printList("\n\nList 2: ", list2);
+  common::outf("\n\n");
+  Block block("{\n");
+  int recorded =
+      horizontal ? stepPairs(list1, list2, &block, 0, "// x_axis = %ld\n", middleInX, axis)
+                 : stepPairs(list1, list2, &block, 1, "// y_axis = %ld\n", middleInY, axis);
+  block.close();
+  return recorded > 0;
+}
+
+/*
+ * DisplayAxis --
+ *   An axis line across the whole view: vertical x = location, or
+ *   horizontal y = location.
+ */
+void DisplayAxis(long location, int vertical)
+{
+  DSresetBlockExtents();
+  if (vertical)
+    DSdrawAxis(location, Y_MIN_1, location, Y_MAX_1);
+  else
+    DSdrawAxis(X_MIN_1, location, X_MAX_1, location);
+}
+
+// ---------------------------------------------------------------------------
+// How the runs of two groups are spread.
+// ---------------------------------------------------------------------------
+namespace {
+
+// 0 along x, 1 along y, 2 both, unchanged when the run sits on the first.
+int spreadOf(Corner p, Corner first, int spread)
+{
+  const bool dx = p.x != first.x, dy = p.y != first.y;
+  if (dx && !dy)
+    return 0;
+  if (!dx && dy)
+    return 1;
+  if (dx && dy)
+    return 2;
+  return spread;
+}
+
+}  // namespace
+
+/*
+ * CheckLayoutSpread --
+ *   Walks the runs of both groups in step.
+ * Returns: 0 horizontal, 1 vertical, 2 two-dimensional, 3 interleaved
+ *   along x, 4 interleaved along y, 7 not comparable.
+ */
+int CheckLayoutSpread(MultiFingerTran* m1, MultiFingerTran* m2)
+{
+  auto r1 = m1->contList.begin(), r2 = m2->contList.begin();
+  const auto end1 = m1->contList.end(), end2 = m2->contList.end();
+  if (r1 == end1 || r2 == end2)
+    return 7;
+  const Corner c1 = firstCorner(*r1), c2 = firstCorner(*r2);
+  Corner prev1 = c1, prev2 = c2;
+  int spread1 = 7, spread2 = 7, interleave = -1, steps = 0;
+  for (; r1 != end1 && r2 != end2; ++r1, ++r2) {
+    ++steps;
+    common::outf("###! Looping for the %d th time\n\n", steps);
+    const Corner p1 = firstCorner(*r1), p2 = firstCorner(*r2);
+    spread1 = spreadOf(p1, c1, spread1);
+    spread2 = spreadOf(p2, c2, spread2);
+    if (steps > 1 && spread1 == 0 && spread2 == 0 && p1.x != p2.x &&
+        ((p1.x > p2.x && p2.x > prev1.x) || (p1.x < p2.x && prev2.x < p1.x)))
+      interleave = 3;
+    if (steps > 1 && spread1 == 1 && spread2 == 1 && p1.y != p2.y &&
+        ((p1.y > p2.y && p2.y > prev1.y) || (p1.y < p2.y && prev2.y < p1.y)))
+      interleave = 4;
+    prev1 = p1;
+    prev2 = p2;
+  }
+  if (steps == 1 && r1 == end1 && r2 == end2)
+    return 0;
+  if (r1 == end1 && r2 != end2) {
+    common::outf("******************\n");
+    common::outf("mft%d has more contiguous elements than mft%d\n", m2->id, m1->id);
+    return 7;
+  }
+  if (r2 == end2 && r1 != end1) {
+    common::outf("%%%%%%%%%%%%%%%%%%\n");
+    common::outf("mft%d has more contiguous elements than mft%d\n", m1->id, m2->id);
+    return 7;
+  }
+  if (interleave >= 0)
+    return interleave;
+  if (spread1 != spread2) {
+    if (spread1 != 0)
+      common::outf("mft%d spread is laidVERTICAL, mft%d spread is laidHORIZONTAL\n", m1->id,
+                   m2->id);
+    else
+      common::outf("mft%d spread is laidHORIZONTAL, mft%d spread is laidVERTICAL\n", m1->id,
+                   m2->id);
+    return 7;
+  }
+  return spread1;
+}
+
+// ---------------------------------------------------------------------------
+// The run.
+// ---------------------------------------------------------------------------
+namespace {
+
+void checkPair(MultiFingerTran* m1, MultiFingerTran* m2)
+{
+  long axis = 0, yaxis = 0;
+  const int spread = CheckLayoutSpread(m1, m2);
+  switch (spread) {
+    case 0:
+      common::outf("mft%d(H) and mft%d(H) are horizontal\n", m1->id, m2->id);
+      [[fallthrough]];
+    case 1:
+      if (spread == 1)
+        common::outf("mft%d(V) and mft%d(V) are vertical\n", m1->id, m2->id);
+      if (cs::left(firstFinger(m1)->Tgate) == cs::left(firstFinger(m2)->Tgate)) {
+        if (DetectHorizontalAxisSymmetry(m1, m2, &axis))
+          DisplayAxis(axis, 0);
+      } else if (DetectVerticalAxisSymmetry(m1, m2, &axis)) {
+        DisplayAxis(axis, 1);
+      }
+      break;
+    case 2:
+      common::outf("mft%d(2D) and mft%d(2D) are probably common_centroid symmetric\n", m1->id,
+                   m2->id);
+      if (DetectCommonCentroidSymmetry(m1, m2, &axis, &yaxis)) {
+        DisplayAxis(axis, 1);
+        DisplayAxis(yaxis, 0);
+      }
+      break;
+    case 3:
+      common::outf("mft%d(INT_X) and mft%d(INT_X) are interleaved horizontally\n", m1->id, m2->id);
+      if (DetectInterleavedSymmetry(m1, m2, &axis, 1))
+        DisplayAxis(axis, 1);
+      break;
+    case 4:
+      common::outf("mft%d(INT_Y) and mft%d(INT_Y) are interleaved vertically\n", m1->id, m2->id);
+      if (DetectInterleavedSymmetry(m1, m2, &axis, 0))
+        DisplayAxis(axis, 0);
+      break;
+    default:
+      common::outf("mft%d(V) and mft%d(H) are not symmetric\n", m1->id, m2->id);
+      break;
+  }
+}
+
+}  // namespace
+
+/*
+ * TraverseCheckSymInList --
+ *   Every pair of every block of the parsed list, checked on its groups;
+ *   the pairs that pass go to "HiLSD_output" and final_sym_list.
+ */
+int TraverseCheckSymInList()
+{
+  report.file = fopen(kReportFile, "w");
+  if (!report.file) {
+    GCmessage(kModule, 'E', "Cannot write %s", kReportFile);
+    return 1;
+  }
+  for (_symlist* element = SymStart; element; element = element->next) {
+    if (element->type != 1) {
+      common::outf("\n\n**** Sanity check: We donot handle this in Hierarchical sym-detection\n\n");
+      continue;
+    }
+    for (const _blocklist* entry = element->block; entry; entry = entry->next) {
+      const int id1 = groupNumber(entry->name1), id2 = groupNumber(entry->name2);
+      common::outf("Check symmetry between mft %d and %d", id1, id2);
+      if (entry->name3[0])
+        common::outf(" wrt mft %d\n", groupNumber(entry->name3));
+      else
+        common::outf("\n");
+      MultiFingerTran* m1 = hierarchy::findGroup(id1);
+      MultiFingerTran* m2 = hierarchy::findGroup(id2);
+      if (!m1 || !m2 || m1->tranList.isEmpty() || m2->tranList.isEmpty()) {
+        common::outf("mft%d does not exist: pair skipped\n", m1 ? id2 : id1);
+        continue;
+      }
+      checkPair(m1, m2);
+    }
+  }
+  fputs("\n", report.file);
+  fclose(report.file);
+  report.file = nullptr;
+  return 0;
+}
+
+/*
+ * ParseSubcktLibFileNames --
+ *   The first word of every line of the listing `listfile`.
+ * Returns: 0; 1 when the listing cannot be read.
+ */
+int ParseSubcktLibFileNames(const char* listfile, int* count, std::vector<std::string>* names)
+{
+  *count = 0;
+  names->clear();
+  std::ifstream in(listfile);
+  if (!in)
+    return 1;
+  std::string line;
+  while (std::getline(in, line)) {
+    ++*count;
+    std::istringstream words(line);
+    std::string first;
+    if (words >> first)
+      names->push_back(first);
+  }
+  return 0;
+}
+
+/*
+ * DetectSubcircuits --
+ *   Runs the matcher once per file of "subckt_library" on
+ *   "netlist_subpyxis"; each run appends its symmetry blocks to
+ *   "subpyxis_output", which is removed first.  A run that cannot start or
+ *   fails is reported and the next one follows.
+ * Returns: the number of runs that failed.
+ */
+int DetectSubcircuits()
+{
+  common::runCommand({"rm", "-f", kMatcherOutput});
+  std::string listing;
+  if (common::runCommand({"ls", kLibrary}, &listing) != 0)
+    common::outf("Cannot list the subcircuit library %s\n", kLibrary);
+  if (FILE* list = fopen(kListFile, "w")) {
+    fputs(listing.c_str(), list);
+    fclose(list);
+  }
+  int count = 0;
+  std::vector<std::string> names;
+  ParseSubcktLibFileNames(kListFile, &count, &names);
+  const std::vector<std::string> command = matcherCommand();
+  const std::string program = command.back();
+  int failed = 0;
+  for (const std::string& name : names) {
+    std::string output;
+    const std::string subcircuit = std::string(kLibrary) + "/" + name;
+    std::vector<std::string> words = command;
+    words.insert(words.end(), {subcircuit, kNetlistFile, "-y", kMatcherOutput});
+    int status = common::runCommand(words, &output);
+    common::outText(output.c_str());
+    if (status == 0)
+      continue;
+    ++failed;
+    if (status == 127 || status == -1)
+      common::outf("Cannot run %s for %s\n", program.c_str(), subcircuit.c_str());
+    else
+      common::outf("%s failed on %s (exit status %d)\n", program.c_str(), subcircuit.c_str(),
+                   status);
+  }
+  return failed;
+}
+
+/*
+ * ReadHierarchicalSymmetryInfo --
+ *   The matcher's blocks, read in hierarchical mode into the parsed list.
+ */
+int ReadHierarchicalSymmetryInfo(const char* file)
+{
+  DSrdInit();
+  dchecksymin = fopen(file, "r");
+  if (!dchecksymin || SYMparse() != 0) {
+    common::outf("The Hierarchy Extractor output has format errors!!!\n\n");
+    return 1;
+  }
+  WriteSymCheckOutput();
+  return 0;
+}
+
+void hierarchy::setMatcherProgram(const char* path) { matcherOverride() = path ? path : ""; }
+
+/*
+ * HierarchicalSymDetection --
+ *   f.HierarchicalSymDetection.
+ */
+int HierarchicalSymDetection()
+{
+  common::outf("**** Inside HierarchicalSymDetection\n");
+  HIERSYMSET = 1;
+  init_staff();
+  DetectSubcircuits();
+  ReadHierarchicalSymmetryInfo(kMatcherOutput);
+  TraverseCheckSymInList();
+  HIERSYMSET = 0;
+  return 0;
+}
