@@ -1,0 +1,304 @@
+// Longest paths over the squeeze graph: a Bellman-Ford in waves, where each
+// wave relaxes the arcs of the lines the previous wave changed, with the
+// search for positive cycles in the wave counts.
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+constexpr int kStartFloor = 3;       // non-start lines begin at -3 (forward) / +3 (reverse)
+constexpr int kCycleSearchWave = 51; // waves before the period search begins
+constexpr int kPeriodWindow = 14;    // counts that must repeat
+constexpr int kMaxPeriod = 256;      // longest period looked for
+
+bool isAxis(const SQCELL_item& c)
+{
+  return (c.layernumber == 201 || c.layernumber == 202) && strcmp(c.layername, "SYM") == 0;
+}
+
+bool incomingAllNonPositive(const SQLINE_item* l)
+{
+  for (const SQARC_item* a = l->ter_next; a; a = a->ter_next)
+    if (a->weight > 0)
+      return false;
+  return true;
+}
+
+bool outgoingAllNonPositive(const SQLINE_item* l)
+{
+  for (const SQARC_item* a = l->ori_next; a; a = a->ori_next)
+    if (a->weight > 0)
+      return false;
+  return true;
+}
+
+// The period p >= 2 with which the last counts repeat, or 0.  A constant
+// run of counts is no evidence: a long chain of single boxes gives one.
+int periodOf(const std::vector<int>& counts)
+{
+  const int k = static_cast<int>(counts.size());
+  const int from = k - kPeriodWindow;
+  bool constant = true;
+  for (int i = from + 1; i < k && constant; ++i)
+    constant = counts[i] == counts[from];
+  if (constant)
+    return 0;
+  for (int p = 2; p <= kMaxPeriod && from - p >= 0; ++p) {
+    int i = from;
+    while (i < k && counts[i] == counts[i - p])
+      ++i;
+    if (i == k)
+      return p;
+  }
+  return 0;
+}
+
+class WaveRun {
+ public:
+  WaveRun(SQCELL_item* cells, int ncell, bool reverse, FILE* log)
+      : cells_(cells), ncell_(ncell), reverse_(reverse), log_(log)
+  {
+  }
+
+  int run();
+
+ private:
+  void start();
+  void relaxFrom(SQLINE_item* l, int wave);
+  void relax(SQARC_item* a, SQLINE_item* from, SQLINE_item* to, int value, int wave);
+  // A cycle of the relaxation parents, as arcs in order; empty when none.
+  std::vector<SQARC_item*> parentCycle();
+  [[noreturn]] void reportCycle(int startWave, int period);
+  const char* kindOf(const SQPOSCYCLE_GRAPH_item& item, int startWave, int endWave) const;
+
+  SQCELL_item* cells_;
+  int ncell_;
+  bool reverse_;
+  FILE* log_;
+  std::vector<SQLINE_item*> wave_, next_;
+  std::vector<SQARC_item*> parent_;        // by line index
+  std::vector<int> counts_;
+  // The trace while a cycle is suspected.
+  bool tracing_ = false;
+  std::deque<SQPOSCYCLE_GRAPH_item> trace_;
+  std::vector<SQPOSCYCLE_GRAPH_item*> lastItem_;  // by line index
+};
+
+void WaveRun::start()
+{
+  size_t lines = 0;
+  for (int i = 0; i < ncell_; ++i)
+    lines += (cells_[i].left ? 1 : 0) + (cells_[i].right ? 1 : 0);
+  size_t highest = 0;
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
+      if (l && squeeze::lineIndex(l) + 1 > highest)
+        highest = squeeze::lineIndex(l) + 1;
+  parent_.assign(highest, nullptr);
+  (void)lines;
+  for (int i = 0; i < ncell_; ++i) {
+    const SQCELL_item& c = cells_[i];
+    const bool axis = isAxis(c);
+    for (SQLINE_item* l : {c.left, c.right}) {
+      if (!l)
+        continue;
+      const bool left = l == c.left;
+      bool first;
+      if (!reverse_) {
+        first = !axis && left && incomingAllNonPositive(l);
+        if (!axis && !left && l->no_ter == 0)
+          SQerrmessage("Right line cannot be the start points (right->no_ter = 0)", "SQbf_main");
+      } else {
+        first = !axis && !left && outgoingAllNonPositive(l);
+        if (!axis && left && l->no_ori == 0)
+          SQerrmessage("Left line cannot be the start points (left->no_ori = 0)", "SQbf_main");
+      }
+      l->BMweight = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
+      l->BMprevweight = l->BMweight;
+      l->BMwave = first ? 0 : -1;
+      if (first)
+        wave_.push_back(l);
+    }
+  }
+}
+
+void WaveRun::relax(SQARC_item* a, SQLINE_item* from, SQLINE_item* to, int value, int wave)
+{
+  to->BMweight = value;
+  parent_[squeeze::lineIndex(to)] = a;
+  if (tracing_) {
+    trace_.push_back(
+        SQPOSCYCLE_GRAPH_item{to, lastItem_[squeeze::lineIndex(from)], a, wave, nullptr});
+    if (trace_.size() > 1)
+      trace_[trace_.size() - 2].next = &trace_.back();
+    lastItem_[squeeze::lineIndex(to)] = &trace_.back();
+  }
+  if (to->BMwave != wave) {
+    to->BMwave = wave;
+    next_.push_back(to);
+  }
+}
+
+void WaveRun::relaxFrom(SQLINE_item* l, int wave)
+{
+  long looked = 0;
+  if (!reverse_) {
+    for (SQARC_item* a = l->ori_next; a; a = a->ori_next, ++looked)
+      if (l->BMprevweight + a->weight > a->ter->BMweight)
+        relax(a, l, a->ter, l->BMprevweight + a->weight, wave);
+  } else {
+    for (SQARC_item* a = l->ter_next; a; a = a->ter_next, ++looked)
+      if (l->BMprevweight - a->weight < a->ori->BMweight)
+        relax(a, l, a->ori, l->BMprevweight - a->weight, wave);
+  }
+  squeeze::stats().relaxations += looked;
+}
+
+std::vector<SQARC_item*> WaveRun::parentCycle()
+{
+  // 0 unseen, 1 on the walk, 2 done.
+  std::vector<unsigned char> state(parent_.size(), 0);
+  for (size_t s = 0; s < parent_.size(); ++s) {
+    size_t i = s;
+    std::vector<size_t> walk;
+    while (parent_[i] && state[i] == 0) {
+      state[i] = 1;
+      walk.push_back(i);
+      const SQARC_item* a = parent_[i];
+      i = squeeze::lineIndex(reverse_ ? a->ter : a->ori);
+    }
+    if (parent_[i] && state[i] == 1) {
+      std::vector<SQARC_item*> cycle;
+      size_t j = i;
+      do {
+        cycle.push_back(parent_[j]);
+        const SQARC_item* a = parent_[j];
+        j = squeeze::lineIndex(reverse_ ? a->ter : a->ori);
+      } while (j != i);
+      return cycle;
+    }
+    for (size_t w : walk)
+      state[w] = 2;
+  }
+  return {};
+}
+
+const char* WaveRun::kindOf(const SQPOSCYCLE_GRAPH_item& item, int startWave, int endWave) const
+{
+  if (item.wavefront == startWave)
+    return "ORI";
+  return item.wavefront >= endWave ? "TER" : "NOR";
+}
+
+void WaveRun::reportCycle(int startWave, int period)
+{
+  SQerrmessage("Constraint graph is not settled iN BF and pos_cycle is reported", "SQbf_main");
+  const int endWave = startWave + 2 * period;
+  for (const SQPOSCYCLE_GRAPH_item& item : trace_) {
+    const char* kind = kindOf(item, startWave, endWave);
+    if (!item.arc) {
+      common::outf("ORI: line %i connected from line XXX, wavefront %i, no arcs\n",
+                   item.line->number, item.wavefront);
+      continue;
+    }
+    const SQLINE_item* from = reverse_ ? item.arc->ter : item.arc->ori;
+    common::outf("%s: line %i connected from line %i, wavefront %i, arcs %i weight %i\n", kind,
+                 item.line->number, from->number, item.wavefront, item.arc->rank,
+                 item.arc->weight);
+  }
+  common::outf("Guess of positive cycle line\n");
+  common::outf("pos_cycle_wf_start = %i, pos_cycle_wf_loop = %i\n", startWave, period);
+  for (const SQARC_item* a : parentCycle())
+    common::outf("  line %i -> line %i, arcs %i weight %i\n", a->ori->number, a->ter->number,
+                 a->rank, a->weight);
+  squeeze::stop(0);
+}
+
+int WaveRun::run()
+{
+  start();
+  const long limit = 4L * ncell_;
+  int suspectedAt = 0, period = 0, quietUntil = 0;
+  bool settled = false;
+  for (int k = 1; k <= limit; ++k) {
+    if (wave_.empty()) {
+      settled = true;
+      break;
+    }
+    ++squeeze::stats().waves;
+    for (SQLINE_item* l : wave_)
+      l->BMprevweight = l->BMweight;
+    next_.clear();
+    for (SQLINE_item* l : wave_)
+      relaxFrom(l, k);
+    counts_.push_back(static_cast<int>(next_.size()));
+    if (log_)
+      fprintf(log_, "wave %d: %zu lines changed\n", k, next_.size());
+    wave_.swap(next_);
+
+    if (suspectedAt) {
+      if (k == suspectedAt + 2 * period)
+        tracing_ = false;
+      if (k >= suspectedAt + 3 * period)
+        reportCycle(suspectedAt, period);
+      continue;
+    }
+    if (k < kCycleSearchWave || k < quietUntil || wave_.empty())
+      continue;
+    const int p = periodOf(counts_);
+    if (!p)
+      continue;
+    if (parentCycle().empty()) {
+      quietUntil = k + p;  // a repeating layout, not a cycle
+      continue;
+    }
+    suspectedAt = k;
+    period = p;
+    tracing_ = true;
+    lastItem_.assign(parent_.size(), nullptr);
+    for (SQLINE_item* l : wave_) {
+      trace_.push_back(SQPOSCYCLE_GRAPH_item{l, nullptr, nullptr, k, nullptr});
+      if (trace_.size() > 1)
+        trace_[trace_.size() - 2].next = &trace_.back();
+      lastItem_[squeeze::lineIndex(l)] = &trace_.back();
+    }
+  }
+  if (!settled && !wave_.empty()) {
+    if (suspectedAt)
+      reportCycle(suspectedAt, period);
+    SQerrmessage("Constraint graph is not settled in BF and no pos_cycle checked "
+                 "(wavefront > |LINE|)",
+                 "SQbf_main");
+    squeeze::stop(0);
+  }
+
+  bool any = false;
+  int result = 0;
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right}) {
+      if (!l)
+        continue;
+      if (!reverse_)
+        l->min_loc = l->BMweight;
+      else
+        l->max_loc = l->BMweight;
+      if (!any || (!reverse_ ? l->BMweight > result : l->BMweight < result))
+        result = l->BMweight;
+      any = true;
+    }
+  return result;
+}
+
+}  // namespace
+
+int SQbf_main(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, int reverse,
+              FILE* log)
+{
+  WaveRun run(cells, ncell, reverse != 0, log);
+  return run.run();
+}
