@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "CS.h"
@@ -332,6 +334,52 @@ void keepUnruledWidths()
   }
 }
 
+/*
+ * tieGateRegions --
+ *   A gate region is an element tile in the active plane and another over
+ *   the same area in the gate plane, and no row ties the two: they get
+ *   equal sides, or the poly could slide off its transistor.
+ */
+void tieGateRegions()
+{
+  struct Key {
+    int x1, y1, x2, y2;
+    bool operator==(const Key& o) const
+    {
+      return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2;
+    }
+  };
+  struct Hash {
+    size_t operator()(const Key& k) const
+    {
+      size_t h = static_cast<uint32_t>(k.x1);
+      for (int v : {k.y1, k.x2, k.y2})
+        h = h * 1000003u ^ static_cast<uint32_t>(v);
+      return h;
+    }
+  };
+  std::unordered_map<Key, SQCELL_item*, Hash> first;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!c.left || !c.right || !c.mother_tile || !TisElement(c.mother_tile))
+      continue;
+    const _Dtile* t = c.mother_tile;
+    const Key key{t->x1, t->y1, cs::right(t), cs::top(t)};
+    auto found = first.emplace(key, &c);
+    if (found.second)
+      continue;
+    SQCELL_item& o = *found.first->second;
+    for (auto ends : {std::make_pair(c.left, o.left), std::make_pair(c.right, o.right)})
+      for (int turn = 0; turn < 2; ++turn) {
+        SQARC_item* arc = newArc();
+        arc->occupied = 1;
+        arc->ori = turn ? ends.second : ends.first;
+        arc->ter = turn ? ends.first : ends.second;
+        linkArc(arc);
+      }
+  }
+}
+
 }  // namespace
 
 int SQcreatestructure(AdjacencyArray* adj, _rhs_list* rows)
@@ -476,6 +524,7 @@ int SQcreatestructure(AdjacencyArray* adj, _rhs_list* rows)
     linkArc(arc);
   }
   keepUnruledWidths();
+  tieGateRegions();
   return 0;
 }
 
