@@ -52,11 +52,13 @@ class Graph : public testing_support::CoreTest {
   // A cell of `layer` from lo to hi; returns its index.
   int cell(int layer, int lo, int hi)
   {
+    // Each cell in a band of its own: no two cells overlap or meet.
+    const int band = static_cast<int>(edges.size()) * 10;
     for (int v : {lo, hi}) {
       edges.push_back(_edge{});
       _edge& e = edges.back();
-      e.p1 = _point{v, 0};
-      e.p2 = _point{v, 10};
+      e.p1 = _point{v, band};
+      e.p2 = _point{v, band + 10};
       e.upward = v == lo;
       e.layer_num = static_cast<short>(layer);
       e.name = "CMF";
