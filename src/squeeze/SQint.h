@@ -42,6 +42,13 @@ const char* directionName(int direction);
 // after releasing the squeeze's and the resizer's state.
 [[noreturn]] void stop(int status);
 
+// An in-use arc of exactly `weight` (no rounding), linked into its lines.
+void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight);
+
+// The arcs that keep the layout's circuit (drawn widths of unruled boxes,
+// gate regions, overlaps, meeting and separate tiles, passive devices).
+void keepLayout();
+
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }
 

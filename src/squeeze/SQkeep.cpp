@@ -1,0 +1,250 @@
+// Arcs that the rows do not give but the layout needs to stay the same
+// circuit: drawn widths of unruled boxes, gate regions, overlaps, meeting
+// and separate tiles, and the sizes of the passive devices.
+#include <algorithm>
+#include <climits>
+#include <iterator>
+#include <map>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "CS.h"
+#include "CXcapacitor.h"
+#include "Dlayout.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+namespace squeeze {
+
+namespace {
+
+/*
+ * keepUnruledWidths --
+ *   A box of a layer without a width rule gets no row between its sides;
+ *   it keeps its drawn width rather than shrinking to nothing or turning
+ *   over.
+ */
+void keepUnruledWidths()
+{
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!c.left || !c.right)
+      continue;
+    bool ruled = false;
+    for (const SQARC_item* a = c.left->ori_next; a && !ruled; a = a->ori_next)
+      ruled = a->ter == c.right && a->weight >= 0;
+    if (ruled)
+      continue;
+    addFixedArc(c.left, c.right, c.right->loc - c.left->loc);
+  }
+}
+
+/*
+ * tieGateRegions --
+ *   A gate region is an element tile in the active plane and another over
+ *   the same area in the gate plane, and no row ties the two: they get
+ *   equal sides, or the poly could slide off its transistor.
+ */
+void tieGateRegions()
+{
+  struct Key {
+    int x1, y1, x2, y2;
+    bool operator==(const Key& o) const
+    {
+      return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2;
+    }
+  };
+  struct Hash {
+    size_t operator()(const Key& k) const
+    {
+      size_t h = static_cast<uint32_t>(k.x1);
+      for (int v : {k.y1, k.x2, k.y2})
+        h = h * 1000003u ^ static_cast<uint32_t>(v);
+      return h;
+    }
+  };
+  std::unordered_map<Key, SQCELL_item*, Hash> first;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!c.left || !c.right || !c.mother_tile || !TisElement(c.mother_tile))
+      continue;
+    const _Dtile* t = c.mother_tile;
+    const Key key{t->x1, t->y1, cs::right(t), cs::top(t)};
+    auto found = first.emplace(key, &c);
+    if (found.second)
+      continue;
+    SQCELL_item& o = *found.first->second;
+    for (auto ends : {std::make_pair(c.left, o.left), std::make_pair(c.right, o.right)})
+      for (int turn = 0; turn < 2; ++turn)
+        addFixedArc(turn ? ends.second : ends.first, turn ? ends.first : ends.second, 0);
+  }
+}
+
+/*
+ * keepConnections --
+ *   The rows keep each tile legal on its own; they do not see that a
+ *   contact cut lies across two tiles of its metal, or that two tiles of
+ *   one shape meet along an edge.  So that the compacted layout is the
+ *   same circuit, boxes that overlap keep at least their drawn overlap in
+ *   the direction of the graph, and tiles of one layer that meet along an
+ *   edge keep meeting.  The drawn layout satisfies every such arc.
+ */
+void keepConnections()
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  std::vector<SQCELL_item*> order;
+  for (int i = 0; i < SQcell_size; ++i)
+    if (SQcell[i].left && SQcell[i].right)
+      order.push_back(&SQcell[i]);
+  std::stable_sort(order.begin(), order.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
+    return a->corner.x1 < b->corner.x1;
+  });
+  std::vector<SQCELL_item*> active;
+  for (SQCELL_item* c : order) {
+    size_t kept = 0;
+    for (SQCELL_item* a : active)
+      if (a->corner.x2 >= c->corner.x1)
+        active[kept++] = a;
+    active.resize(kept);
+    for (SQCELL_item* a : active) {
+      const long dx = static_cast<long>(std::min(a->corner.x2, c->corner.x2)) -
+                      std::max(a->corner.x1, c->corner.x1);
+      const long dy = static_cast<long>(std::min(a->corner.y2, c->corner.y2)) -
+                      std::max(a->corner.y1, c->corner.y1);
+      const bool sameLayer = a->layernumber == c->layernumber;
+      const bool overlap = dx > 0 && dy > 0;
+      const bool meet = sameLayer && ((dx == 0 && dy > 0) || (dx > 0 && dy == 0));
+      if (!overlap && !meet)
+        continue;
+      const long along = lr ? dx : dy;
+      if (along > 0) {
+        addFixedArc(a->left, c->right, static_cast<int>(along));
+        addFixedArc(c->left, a->right, static_cast<int>(along));
+      } else if (a->right->loc == c->left->loc) {
+        addFixedArc(c->left, a->right, 0);
+      } else {
+        addFixedArc(a->left, c->right, 0);
+      }
+    }
+    active.push_back(c);
+  }
+}
+
+/*
+ * keepApart --
+ *   Tiles of one layer that face each other across a gap stay apart by the
+ *   gap or one grid step, whichever is less, even where the rules give no
+ *   spacing for the layer: two shapes that were apart never merge into one
+ *   net.  A sweep along the direction keeps, per stretch of the other
+ *   axis, the tile whose far side was seen last.
+ */
+void keepApart()
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  struct Event {
+    int at;
+    bool far;  // the far side (insert); near sides (queries) go first
+    SQCELL_item* cell;
+  };
+  auto lowOf = [lr](const SQCELL_item* c) { return lr ? c->corner.y1 : c->corner.x1; };
+  auto highOf = [lr](const SQCELL_item* c) { return lr ? c->corner.y2 : c->corner.x2; };
+  std::unordered_map<int, std::vector<Event>> byLayer;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item* c = &SQcell[i];
+    if (!c->left || !c->right || highOf(c) <= lowOf(c))
+      continue;
+    std::vector<Event>& events = byLayer[c->layernumber];
+    events.push_back(Event{c->left->loc, false, c});
+    events.push_back(Event{c->right->loc, true, c});
+  }
+  const int step = SCALE > 0 ? SCALE : 1;
+  for (auto& entry : byLayer) {
+    std::vector<Event>& events = entry.second;
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+      return a.at != b.at ? a.at < b.at : (!a.far && b.far);
+    });
+    // Stretches of the other axis: start -> the tile seen last there (or null).
+    std::map<int, SQCELL_item*> front;
+    front[INT_MIN] = nullptr;
+    std::vector<SQCELL_item*> seen;
+    for (const Event& e : events) {
+      const int lo = lowOf(e.cell), hi = highOf(e.cell);
+      auto it = std::prev(front.upper_bound(lo));
+      if (!e.far) {
+        seen.clear();
+        for (; it != front.end() && it->first < hi; ++it)
+          if (it->second && (seen.empty() || seen.back() != it->second))
+            seen.push_back(it->second);
+        for (SQCELL_item* a : seen) {
+          const int gap = e.cell->left->loc - a->right->loc;
+          if (gap > 0)
+            addFixedArc(a->right, e.cell->left, std::min(gap, step));
+        }
+        continue;
+      }
+      // The far side covers lo..hi from here on.
+      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
+      front.erase(front.lower_bound(lo), front.lower_bound(hi));
+      front[lo] = e.cell;
+      if (!front.count(hi))
+        front[hi] = after;
+    }
+  }
+}
+
+/* holdSize -- the cell of `tile` in this direction keeps its drawn extent. */
+void holdSize(const _Dtile* tile)
+{
+  if (!tile)
+    return;
+  auto* c = static_cast<SQCELL_item*>(resize_direction == LEFT_RIGHT ? tile->resize_cell_LR
+                                                                      : tile->resize_cell_TB);
+  if (!c || c < SQcell || c >= SQcell + SQcell_size || !c->left || !c->right)
+    return;
+  const int extent = c->right->loc - c->left->loc;
+  addFixedArc(c->left, c->right, extent);
+  addFixedArc(c->right, c->left, -extent);
+}
+
+void holdChain(const _Dtilelist* start, const _Dtilelist* end)
+{
+  for (const _Dtilelist* l = start; l; l = l->next) {
+    holdSize(l->tile);
+    if (l == end)
+      break;
+  }
+}
+
+/*
+ * holdPassives --
+ *   Resistors, capacitors and inductors are recognised by their shapes and
+ *   are not regenerated here: their tiles keep their drawn sizes, so that
+ *   the compacted layout holds the same devices.
+ */
+void holdPassives()
+{
+  for (const _RX_RESISTOR_* r = resistorList ? resistorList->next : nullptr; r; r = r->next)
+    holdChain(r->start, r->end);
+  for (const _CX_CAPACITOR_* c = capacitorList ? capacitorList->next : nullptr; c; c = c->next) {
+    holdSize(c->plate1);
+    holdSize(c->plate2);
+  }
+  for (const _LXInductor* l = inductorList ? inductorList->next : nullptr; l; l = l->next)
+    holdChain(l->start, l->end);
+}
+
+}  // namespace
+
+void keepLayout()
+{
+  keepUnruledWidths();
+  tieGateRegions();
+  keepConnections();
+  keepApart();
+  holdPassives();
+}
+
+}  // namespace squeeze
