@@ -1,6 +1,7 @@
 // Longest paths over the squeeze graph: a Bellman-Ford in waves, where each
 // wave relaxes the arcs of the lines the previous wave changed, with the
 // search for positive cycles in the wave counts.
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <vector>
@@ -60,8 +61,8 @@ int periodOf(const std::vector<int>& counts)
 
 class WaveRun {
  public:
-  WaveRun(SQCELL_item* cells, int ncell, bool reverse, FILE* log)
-      : cells_(cells), ncell_(ncell), reverse_(reverse), log_(log)
+  WaveRun(SQCELL_item* cells, int ncell, bool reverse, FILE* log, bool quiet = false)
+      : cells_(cells), ncell_(ncell), reverse_(reverse), log_(log), quiet_(quiet)
   {
   }
 
@@ -80,6 +81,7 @@ class WaveRun {
   int ncell_;
   bool reverse_;
   FILE* log_;
+  bool quiet_;  // the start errors were told already
   std::vector<SQLINE_item*> wave_, next_;
   std::vector<SQARC_item*> parent_;        // by line index
   std::vector<int> counts_;
@@ -111,11 +113,11 @@ void WaveRun::start()
       bool first;
       if (!reverse_) {
         first = !axis && left && incomingAllNonPositive(l);
-        if (!axis && !left && l->no_ter == 0)
+        if (!axis && !left && l->no_ter == 0 && !quiet_)
           SQerrmessage("Right line cannot be the start points (right->no_ter = 0)", "SQbf_main");
       } else {
         first = !axis && !left && outgoingAllNonPositive(l);
-        if (!axis && left && l->no_ori == 0)
+        if (!axis && left && l->no_ori == 0 && !quiet_)
           SQerrmessage("Left line cannot be the start points (left->no_ori = 0)", "SQbf_main");
       }
       l->BMweight = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
@@ -294,11 +296,224 @@ int WaveRun::run()
   return result;
 }
 
+/*
+ * FastRun --
+ *   The same longest paths in linear time where the graph allows: the
+ *   strongly connected parts of the graph are taken in topological order,
+ *   a part of one line is settled when it is reached, a larger part (the
+ *   zero-weight cycles of equal sides) by a queue of its changed lines.
+ *   Values spread from the start lines only, through lines that changed,
+ *   exactly as the waves spread them, so the result is the waves' result.
+ *   A part that keeps changing has a positive cycle: the waves then run
+ *   for their report.
+ */
+class FastRun {
+ public:
+  FastRun(SQCELL_item* cells, int ncell, bool reverse)
+      : cells_(cells), ncell_(ncell), reverse_(reverse)
+  {
+  }
+  // False when a positive cycle was met.
+  bool run(int* result, FILE* log);
+
+ private:
+  size_t index(const SQLINE_item* l) const { return squeeze::lineIndex(l); }
+  SQARC_item* firstArc(const SQLINE_item* l) const { return reverse_ ? l->ter_next : l->ori_next; }
+  SQARC_item* nextArc(const SQARC_item* a) const { return reverse_ ? a->ter_next : a->ori_next; }
+  SQLINE_item* far(const SQARC_item* a) const { return reverse_ ? a->ori : a->ter; }
+  void components();
+  // Relaxes the arcs out of u; pushes changed lines of u's own part.
+  void relaxFrom(SQLINE_item* u, std::deque<SQLINE_item*>* queue);
+
+  SQCELL_item* cells_;
+  int ncell_;
+  bool reverse_;
+  std::vector<SQLINE_item*> lines_;          // by index
+  std::vector<int> component_;               // by index
+  std::vector<std::vector<SQLINE_item*>> parts_;  // sinks first
+  std::vector<unsigned char> changed_, queued_;
+  std::vector<int> depth_, visits_;
+};
+
+void FastRun::components()
+{
+  // Tarjan's algorithm without recursion.
+  const size_t n = lines_.size();
+  std::vector<int> low(n, 0), order(n, -1);
+  std::vector<unsigned char> onStack(n, 0);
+  std::vector<size_t> stack;
+  struct Frame {
+    size_t v;
+    SQARC_item* next;
+  };
+  std::vector<Frame> frames;
+  int counter = 0;
+  component_.assign(n, -1);
+  for (size_t root = 0; root < n; ++root) {
+    if (!lines_[root] || order[root] >= 0)
+      continue;
+    frames.push_back(Frame{root, firstArc(lines_[root])});
+    order[root] = low[root] = counter++;
+    stack.push_back(root);
+    onStack[root] = 1;
+    while (!frames.empty()) {
+      Frame& f = frames.back();
+      if (f.next) {
+        const size_t w = index(far(f.next));
+        f.next = nextArc(f.next);
+        if (order[w] < 0) {
+          order[w] = low[w] = counter++;
+          stack.push_back(w);
+          onStack[w] = 1;
+          frames.push_back(Frame{w, firstArc(lines_[w])});
+        } else if (onStack[w]) {
+          low[f.v] = std::min(low[f.v], order[w]);
+        }
+        continue;
+      }
+      const size_t v = f.v;
+      frames.pop_back();
+      if (!frames.empty())
+        low[frames.back().v] = std::min(low[frames.back().v], low[v]);
+      if (low[v] != order[v])
+        continue;
+      parts_.emplace_back();
+      size_t w;
+      do {
+        w = stack.back();
+        stack.pop_back();
+        onStack[w] = 0;
+        component_[w] = static_cast<int>(parts_.size() - 1);
+        parts_.back().push_back(lines_[w]);
+      } while (w != v);
+    }
+  }
+}
+
+void FastRun::relaxFrom(SQLINE_item* u, std::deque<SQLINE_item*>* queue)
+{
+  long looked = 0;
+  for (SQARC_item* a = firstArc(u); a; a = nextArc(a), ++looked) {
+    SQLINE_item* v = far(a);
+    const int candidate = reverse_ ? u->BMweight - a->weight : u->BMweight + a->weight;
+    if (reverse_ ? candidate >= v->BMweight : candidate <= v->BMweight)
+      continue;
+    v->BMweight = candidate;
+    const size_t i = index(v);
+    changed_[i] = 1;
+    depth_[i] = depth_[index(u)] + 1;
+    if (queue && component_[i] == component_[index(u)] && !queued_[i]) {
+      queued_[i] = 1;
+      ++visits_[i];
+      queue->push_back(v);
+    }
+  }
+  squeeze::stats().relaxations += looked;
+}
+
+bool FastRun::run(int* result, FILE* log)
+{
+  size_t highest = 0;
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
+      if (l)
+        highest = std::max(highest, index(l) + 1);
+  lines_.assign(highest, nullptr);
+  changed_.assign(highest, 0);
+  queued_.assign(highest, 0);
+  depth_.assign(highest, 0);
+  visits_.assign(highest, 0);
+  for (int i = 0; i < ncell_; ++i) {
+    const SQCELL_item& c = cells_[i];
+    const bool axis = isAxis(c);
+    for (SQLINE_item* l : {c.left, c.right}) {
+      if (!l)
+        continue;
+      lines_[index(l)] = l;
+      const bool left = l == c.left;
+      bool first;
+      if (!reverse_) {
+        first = !axis && left && incomingAllNonPositive(l);
+        if (!axis && !left && l->no_ter == 0)
+          SQerrmessage("Right line cannot be the start points (right->no_ter = 0)", "SQbf_main");
+      } else {
+        first = !axis && !left && outgoingAllNonPositive(l);
+        if (!axis && left && l->no_ori == 0)
+          SQerrmessage("Left line cannot be the start points (left->no_ori = 0)", "SQbf_main");
+      }
+      l->BMweight = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
+      changed_[index(l)] = first;
+    }
+  }
+  components();
+  std::deque<SQLINE_item*> queue;
+  int deepest = 0;
+  for (size_t k = parts_.size(); k-- > 0;) {
+    const std::vector<SQLINE_item*>& part = parts_[k];
+    if (part.size() == 1) {
+      SQLINE_item* u = part[0];
+      if (changed_[index(u)])
+        relaxFrom(u, nullptr);  // a loop on one line is no arc: rows join two variables
+      deepest = std::max(deepest, depth_[index(u)]);
+      continue;
+    }
+    for (SQLINE_item* u : part)
+      if (changed_[index(u)]) {
+        queued_[index(u)] = 1;
+        queue.push_back(u);
+      }
+    while (!queue.empty()) {
+      SQLINE_item* u = queue.front();
+      queue.pop_front();
+      queued_[index(u)] = 0;
+      if (visits_[index(u)] > static_cast<int>(part.size()) + 1)
+        return false;  // still rising: a positive cycle
+      relaxFrom(u, &queue);
+    }
+    for (SQLINE_item* u : part)
+      deepest = std::max(deepest, depth_[index(u)]);
+  }
+  squeeze::stats().waves += deepest + 1;
+  if (log)
+    fprintf(log, "%zu lines in %zu parts, longest chain of %d arcs\n", lines_.size(),
+            parts_.size(), deepest);
+  bool any = false;
+  for (SQLINE_item* l : lines_) {
+    if (!l)
+      continue;
+    l->BMprevweight = l->BMweight;
+    if (!reverse_)
+      l->min_loc = l->BMweight;
+    else
+      l->max_loc = l->BMweight;
+    if (!any || (!reverse_ ? l->BMweight > *result : l->BMweight < *result))
+      *result = l->BMweight;
+    any = true;
+  }
+  if (!any)
+    *result = 0;
+  return true;
+}
+
 }  // namespace
+
+namespace squeeze {
+
+int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
+{
+  WaveRun run(cells, ncell, reverse != 0, log);
+  return run.run();
+}
+
+}  // namespace squeeze
 
 int SQbf_main(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, int reverse,
               FILE* log)
 {
-  WaveRun run(cells, ncell, reverse != 0, log);
+  int result = 0;
+  FastRun fast(cells, ncell, reverse != 0);
+  if (fast.run(&result, log))
+    return result;
+  WaveRun run(cells, ncell, reverse != 0, log, true);
   return run.run();
 }

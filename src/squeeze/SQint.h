@@ -49,6 +49,10 @@ void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight);
 // gate regions, overlaps, meeting and separate tiles, passive devices).
 void keepLayout();
 
+// The longest paths in waves, as SQbf_main runs them when a positive cycle
+// has to be reported (tests use it directly).
+int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
+
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }
 

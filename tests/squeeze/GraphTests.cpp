@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <deque>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "Dcompact.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
+#include "SQint.h"
 #include "SQsqueeze.h"
 #include "TestSupport.h"
 
@@ -178,7 +180,47 @@ TEST_F(Graph, RepeatingLayoutIsNoCycle)
     previous = b;
   }
   build();
+  EXPECT_EQ(squeeze::waveLongestPaths(SQcell, ncell(), 0, nullptr), 80 * 30 + 79 * 3);
   EXPECT_EQ(solve(), 80 * 30 + 79 * 3);
+}
+
+TEST_F(Graph, ShortcutAgreesWithTheWaves)
+{
+  // Random rows that the drawn places keep (so no positive cycle), some of
+  // them equalities (zero-weight cycles), many with negative values: every
+  // line ends where the waves put it, in both directions.
+  std::mt19937 random(7);
+  const int n = 60;
+  auto at = [](int c, char side) { return 10 * c + (side == 'r' ? 5 : 0); };
+  for (int i = 0; i < n; ++i) {
+    const int c = cell(i % 3, at(i, 'l'), at(i, 'r'));
+    row(c, 'l', c, 'r', static_cast<int>(random() % 6));
+  }
+  for (int k = 0; k < 150; ++k) {
+    const int a = static_cast<int>(random() % n), b = static_cast<int>(random() % n);
+    const char sa = random() % 2 ? 'l' : 'r', sb = random() % 2 ? 'l' : 'r';
+    if (a == b)
+      continue;
+    const int drawn = at(b, sb) - at(a, sa);
+    if (random() % 6 == 0)
+      row(a, sa, b, sb, drawn, 'E');
+    else
+      row(a, sa, b, sb, drawn - static_cast<int>(random() % 40));
+  }
+  build();
+  for (int reverse : {0, 1}) {
+    SCOPED_TRACE(reverse ? "reverse" : "forward");
+    const int waves = squeeze::waveLongestPaths(SQcell, ncell(), reverse, nullptr);
+    std::vector<int> byWaves;
+    for (int i = 0; i < ncell(); ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+        byWaves.push_back(l->BMweight);
+    EXPECT_EQ(SQbf_main(SQcell, SQarc, ncell(), SQarc_size, reverse), waves);
+    size_t k = 0;
+    for (int i = 0; i < ncell(); ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+        EXPECT_EQ(l->BMweight, byWaves[k++]) << "line " << l->number;
+  }
 }
 
 TEST_F(Graph, PositionModes)
