@@ -2,6 +2,9 @@
 // that gain by moving right move until an arc out of the group is tight,
 // then join the group at its end, until no group gains any more.
 #include <algorithm>
+#include <map>
+#include <utility>
+#include <queue>
 #include <deque>
 #include <vector>
 
@@ -37,11 +40,25 @@ struct SQWLM_UNIT_item {
   bool stacked;   // on the work stack
 };
 
+// An arc out of a group with its slack as it was when filed, plus the
+// group's shift then: slack now = key - shift now, while the arc's end
+// stays where it was (it only ever moves right, which the search notices).
+struct SQWLM_ARC_ENTRY {
+  long key;
+  SQARC_item* arc;
+  bool operator<(const SQWLM_ARC_ENTRY& o) const { return key > o.key; }  // min-heap
+};
+
 struct SQWLM_GROUP_item {
   long weight;
   int valid;
   SQWLM_UNIT_LIST_item* root;
   SQWLM_UNIT_LIST_item* unit_list;
+  // Kept beside the group so that moves and merges do not walk its lines:
+  SQWLM_UNIT_LIST_item* tail = nullptr;  // last item of unit_list
+  long shift = 0;                        // distance moved, not yet in wlm_loc
+  long lines = 0;                        // lines of its units
+  std::vector<SQWLM_ARC_ENTRY> arcs;     // heap of the arcs out of the group
 };
 
 namespace {
@@ -64,6 +81,10 @@ struct WlmState {
   std::deque<SQWLM_UNIT_item> units;
   SQWLM_UNIT_item* SQwlm_unit = nullptr;       // head of the unit list
   SQWLM_UNIT_item* SQwlm_unit_tos = nullptr;   // top of the stack
+  // The stack in order: (position of the rightmost line when pushed, push
+  // number) -> unit, so that a push does not walk the stack.
+  std::map<std::pair<long, long>, SQWLM_UNIT_item*> stackOrder;
+  long pushes = 0;
   SQWLM_GROUP_item SQwlm_block_group{};
   std::vector<SQWLM_GROUP_item> SQwlm_nonblock_group;
   std::vector<int> freeSlots;
@@ -231,20 +252,26 @@ void SQwlm_init_unitweight()
 
 namespace {
 
-int rightOf(const SQWLM_UNIT_item* u) { return u->right_most->line->wlm_loc; }
+// Where a line is now: its stored place plus its group's pending shift.
+long at(const SQLINE_item* l)
+{
+  const SQWLM_GROUP_item* g = l->wlm_unit ? l->wlm_unit->group : nullptr;
+  return l->wlm_loc + (g ? g->shift : 0);
+}
+
+long rightOf(const SQWLM_UNIT_item* u) { return at(u->right_most->line); }
 
 }  // namespace
 
 void SQwlm_push_unit_list(SQWLM_UNIT_item* u)
 {
+  // Before the first stacked unit lying strictly further right: after
+  // every one at the same place.
   if (u->stacked)
     return;
   u->stacked = true;
-  SQWLM_UNIT_item** p = &st->SQwlm_unit_tos;
-  while (*p && rightOf(*p) <= rightOf(u))
-    p = &(*p)->stack;
-  u->stack = *p;
-  *p = u;
+  st->stackOrder.emplace(std::make_pair(rightOf(u), st->pushes++), u);
+  st->SQwlm_unit_tos = st->stackOrder.begin()->second;
 }
 
 int SQwlm_init_stack()
@@ -265,10 +292,9 @@ int SQwlm_init_stack()
   for (size_t i = 0; i < order.size(); ++i) {
     order[i]->prev = i ? order[i - 1] : nullptr;
     order[i]->next = i + 1 < order.size() ? order[i + 1] : nullptr;
-    order[i]->stack = order[i]->next;
-    order[i]->stacked = true;
+    order[i]->stacked = false;
+    SQwlm_push_unit_list(order[i]);
   }
-  st->SQwlm_unit_tos = order.front();
   return 0;
 }
 
@@ -282,13 +308,38 @@ SQWLM_UNIT_LIST_item* unitItem(SQWLM_UNIT_item* u, SQWLM_UNIT_LIST_item* next)
 
 bool movable(const SQWLM_GROUP_item* g) { return g != &st->SQwlm_block_group; }
 
+bool searched(const SQARC_item* a)
+{
+  return a->wlm_type != kFree && a->wlm_type != kEquality && a->wlm_type != kUntyped;
+}
+
+/* fileArcs -- the arcs out of `u` into other groups go on its group's heap. */
+void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
+{
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
+    for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
+      if (!searched(a) || a->ter->wlm_unit->group == g)
+        continue;
+      const long slack = at(a->ter) - at(a->ori) - a->weight;
+      g->arcs.push_back(SQWLM_ARC_ENTRY{slack + g->shift, a});
+      std::push_heap(g->arcs.begin(), g->arcs.end());
+    }
+}
+
+/* settle -- the pending shift of u's lines goes into their wlm_loc. */
+void settle(SQWLM_UNIT_item* u, long shift)
+{
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
+    li->line->wlm_loc += static_cast<int>(shift);
+}
+
 /* intoBlock -- `u` joins the group of units that cannot move. */
 void intoBlock(SQWLM_UNIT_item* u)
 {
   SQWLM_GROUP_item& b = st->SQwlm_block_group;
   b.unit_list = unitItem(u, b.unit_list);
   u->group = &b;
-  if (!b.root || u->left_most->line->wlm_loc < b.root->unit->left_most->line->wlm_loc)
+  if (!b.root || at(u->left_most->line) < at(b.root->unit->left_most->line))
     b.root = b.unit_list;
 }
 
@@ -303,9 +354,12 @@ void ownGroup(SQWLM_UNIT_item* u)
     slot = st->SQwlm_nonblock_group_count++;
   }
   SQWLM_GROUP_item& g = st->SQwlm_nonblock_group[slot];
-  g.unit_list = g.root = unitItem(u, nullptr);
+  g.unit_list = g.root = g.tail = unitItem(u, nullptr);
   g.weight = u->weight;
   g.valid = 1;
+  g.shift = 0;
+  g.lines = u->lines;
+  g.arcs.clear();
   u->group = &g;
 }
 
@@ -313,7 +367,10 @@ void emptyGroup(SQWLM_GROUP_item* g)
 {
   g->weight = 0;
   g->valid = 0;
-  g->root = g->unit_list = nullptr;
+  g->root = g->unit_list = g->tail = nullptr;
+  g->shift = 0;
+  g->lines = 0;
+  std::vector<SQWLM_ARC_ENTRY>().swap(g->arcs);
   st->freeSlots.push_back(static_cast<int>(g - st->SQwlm_nonblock_group.data()));
 }
 
@@ -324,8 +381,11 @@ void SQwlm_init_group()
   size_t units = 0;
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
     ++units;
-  st->SQwlm_nonblock_group.assign(units, SQWLM_GROUP_item{});
-  st->SQwlm_block_group = SQWLM_GROUP_item{kBlockWeight, 1, nullptr, nullptr};
+  st->SQwlm_nonblock_group.clear();
+  st->SQwlm_nonblock_group.resize(units);
+  st->SQwlm_block_group = SQWLM_GROUP_item{};
+  st->SQwlm_block_group.weight = kBlockWeight;
+  st->SQwlm_block_group.valid = 1;
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next) {
     const SQLINE_item* r = u->right_most->line;
     if (r->min_loc == r->max_loc)
@@ -333,58 +393,78 @@ void SQwlm_init_group()
     else
       ownGroup(u);
   }
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
+    if (movable(u->group))
+      fileArcs(u->group, u);
 }
 
 /*
  * SQwlm_bestarc --
- *   The arc out of group `g` into another group with the least slack.
+ *   The arc out of group `g` into another group with the least slack,
+ *   from the group's heap: arcs that became inner arcs are dropped, arcs
+ *   whose end moved since they were filed are filed again.
  * Returns: the arc, or null after a message when there is none.
  */
 SQARC_item* SQwlm_bestarc(SQWLM_GROUP_item* g, long* slack)
 {
-  SQARC_item* best = nullptr;
-  long least = 0;
+  std::vector<SQWLM_ARC_ENTRY>& heap = g->arcs;
+  while (!heap.empty()) {
+    const SQWLM_ARC_ENTRY top = heap.front();
+    SQARC_item* a = top.arc;
+    if (a->ter->wlm_unit->group == g) {
+      std::pop_heap(heap.begin(), heap.end());
+      heap.pop_back();
+      continue;
+    }
+    const long now = at(a->ter) - at(a->ori) - a->weight;
+    if (now > top.key - g->shift) {
+      std::pop_heap(heap.begin(), heap.end());
+      heap.back().key = now + g->shift;
+      std::push_heap(heap.begin(), heap.end());
+      continue;
+    }
+    *slack = now;
+    return a;
+  }
+  common::outf("ERROR SQWLM: why can't we find best arc from group with line");
   for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui; ui = ui->next)
     for (SQWLM_LINE_LIST_item* li = ui->unit->line_list; li; li = li->next)
-      for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
-        if (a->ter->wlm_unit->group == g || a->wlm_type == kFree ||
-            a->wlm_type == kEquality || a->wlm_type == kUntyped)
-          continue;
-        const long s = static_cast<long>(a->ter->wlm_loc) - a->ori->wlm_loc - a->weight;
-        if (!best || s < least ||
-            (s == least && movable(best->ter->wlm_unit->group))) {
-          best = a;
-          least = s;
-        }
-      }
-  if (!best) {
-    common::outf("ERROR SQWLM: why can't we find best arc from group with line");
-    for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui; ui = ui->next)
-      for (SQWLM_LINE_LIST_item* li = ui->unit->line_list; li; li = li->next)
-        common::outf(" %i", li->line->number);
-    common::outf("\n");
-  }
-  *slack = least;
-  return best;
+      common::outf(" %i", li->line->number);
+  common::outf("\n");
+  *slack = 0;
+  return nullptr;
 }
 
 namespace {
 
-/* merge -- every unit of g joins the movable group of t. */
+/*
+ * merge -- every unit of g joins the movable group of t.  The smaller of
+ * the two groups is the one whose lines and arcs are walked: its lines take
+ * the larger one's shift, its arcs go onto the larger one's heap, and the
+ * surviving record is the larger one's.
+ */
 void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
 {
   SQWLM_GROUP_item* tg = t->group;
   t->accum_weight += o->accum_weight;
-  for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui;) {
-    SQWLM_UNIT_LIST_item* next = ui->next;
-    ui->next = tg->unit_list;
-    tg->unit_list = ui;
-    ui->unit->group = tg;
-    tg->weight += ui->unit->weight;
-    ui = next;
+  SQWLM_GROUP_item* big = g->lines > tg->lines ? g : tg;
+  SQWLM_GROUP_item* small = big == g ? tg : g;
+  for (SQWLM_UNIT_LIST_item* ui = small->unit_list; ui; ui = ui->next) {
+    settle(ui->unit, small->shift - big->shift);
+    ui->unit->group = big;
   }
-  emptyGroup(g);
-  SQwlm_push_unit_list(tg->root->unit);
+  for (const SQWLM_ARC_ENTRY& e : small->arcs) {
+    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc});
+    std::push_heap(big->arcs.begin(), big->arcs.end());
+  }
+  // The units of small before those of big.
+  small->tail->next = big->unit_list;
+  big->unit_list = small->unit_list;
+  big->weight += small->weight;
+  big->lines += small->lines;
+  big->root = small == tg ? small->root : big->root;
+  emptyGroup(small);
+  SQwlm_push_unit_list(big->root->unit);
 }
 
 /*
@@ -404,14 +484,19 @@ void shear(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o)
     for (SQWLM_LINE_LIST_item* li = m->line_list; li; li = li->next)
       for (SQARC_item* a = li->line->ter_next; a; a = a->ter_next) {
         SQWLM_UNIT_item* v = a->ori->wlm_unit;
-        if (v->merge || v->group != g || a->ter->wlm_loc - a->ori->wlm_loc != a->weight)
+        if (v->merge || v->group != g || at(a->ter) - at(a->ori) != a->weight)
           continue;
         v->merge = 1;
         work.push_back(v);
       }
   }
   SQWLM_UNIT_LIST_item* list = g->unit_list;
+  const long shift = g->shift;
+  for (SQWLM_UNIT_LIST_item* ui = list; ui; ui = ui->next)
+    settle(ui->unit, shift);
+  g->shift = 0;
   emptyGroup(g);
+  std::vector<SQWLM_UNIT_item*> movers;
   for (SQWLM_UNIT_LIST_item* ui = list; ui; ui = ui->next) {
     SQWLM_UNIT_item* u = ui->unit;
     if (u->merge) {
@@ -419,6 +504,10 @@ void shear(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o)
       continue;
     }
     ownGroup(u);
+    movers.push_back(u);
+  }
+  for (SQWLM_UNIT_item* u : movers) {
+    fileArcs(u->group, u);
     SQwlm_push_unit_list(u);
   }
 }
@@ -474,7 +563,8 @@ int SQwirelengthminimization(SQCELL_item* cells, SQARC_item* arcs, int ncell, in
       break;
     }
     SQWLM_UNIT_item* u = st->SQwlm_unit_tos;
-    st->SQwlm_unit_tos = u->stack;
+    st->stackOrder.erase(st->stackOrder.begin());
+    st->SQwlm_unit_tos = st->stackOrder.empty() ? nullptr : st->stackOrder.begin()->second;
     u->stack = nullptr;
     u->stacked = false;
     SQWLM_GROUP_item* g = u->group;
@@ -484,9 +574,7 @@ int SQwirelengthminimization(SQCELL_item* cells, SQARC_item* arcs, int ncell, in
     SQARC_item* best = SQwlm_bestarc(g, &slack);
     if (!best)
       continue;  // nothing bounds it: it stays
-    for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui; ui = ui->next)
-      for (SQWLM_LINE_LIST_item* li = ui->unit->line_list; li; li = li->next)
-        li->line->wlm_loc += static_cast<int>(slack);
+    g->shift += slack;  // every line of g moves right
     SQWLM_UNIT_item* o = best->ori->wlm_unit;
     SQWLM_UNIT_item* t = best->ter->wlm_unit;
     if (movable(t->group))
@@ -494,6 +582,12 @@ int SQwirelengthminimization(SQCELL_item* cells, SQARC_item* arcs, int ncell, in
     else
       shear(g, o);
   }
+  for (SQWLM_GROUP_item& g : st->SQwlm_nonblock_group)
+    if (g.valid && g.shift) {
+      for (SQWLM_UNIT_LIST_item* ui = g.unit_list; ui; ui = ui->next)
+        settle(ui->unit, g.shift);
+      g.shift = 0;
+    }
   if (mode == 4 && !holds(cells, ncell, arcs)) {
     // An equality between two units or an untyped arc is not watched by the
     // moves: a result that breaks one is not used.
