@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kDumpArcLimit = 200000;  // larger graphs are dumped as a header only
+
 std::string reportPath(const char* stem, int direction, const char* suffix)
 {
   return std::string(squeeze::kReportDir) + "/" + stem +
@@ -45,6 +47,12 @@ void SQprint_datastructure(const char* path)
   setvbuf(out, buffer, _IOFBF, sizeof buffer);
   fprintf(out, "# squeeze graph, direction %s: %d cells (%d axis), %d arcs\n",
           squeeze::directionName(resize_direction), SQcell_size, SQsymcell_size, SQarc_size);
+  if (SQarc_size > kDumpArcLimit) {
+    // Hundreds of megabytes that nobody reads, and seconds to write them.
+    fprintf(out, "# more than %d arcs: the lines and arcs are not listed\n", kDumpArcLimit);
+    fclose(out);
+    return;
+  }
   fprintf(out, "# line  loc  min_loc  max_loc  (outgoing arcs: -> line weight [row])\n");
   for (int i = 0; i < SQcell_size + SQsymcell_size; ++i) {
     const SQCELL_item& c = SQcell[i];

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <map>
 #include <utility>
+#include <functional>
 #include <queue>
+#include <unordered_set>
 #include <deque>
 #include <vector>
 
@@ -99,6 +101,31 @@ bool sameSide(const SQLINE_item* a, const SQLINE_item* b)
 }
 bool isLeft(const SQLINE_item* l) { return l == l->cell->left; }
 
+// The arcs of the graph by (ori, ter, weight), to find the other half of
+// an equality without walking the lines' lists (rails have thousands).
+struct ArcKey {
+  const SQLINE_item* ori;
+  const SQLINE_item* ter;
+  int weight;
+  bool operator==(const ArcKey& o) const
+  {
+    return ori == o.ori && ter == o.ter && weight == o.weight;
+  }
+};
+struct ArcKeyHash {
+  size_t operator()(const ArcKey& k) const
+  {
+    return std::hash<const void*>()(k.ori) * 31u ^ std::hash<const void*>()(k.ter) * 7u ^
+           static_cast<size_t>(static_cast<unsigned>(k.weight));
+  }
+};
+std::unordered_set<ArcKey, ArcKeyHash>* linkedArcs = nullptr;
+
+bool isEqualityHalf(const SQARC_item* a)
+{
+  return linkedArcs->count(ArcKey{a->ter, a->ori, -a->weight}) != 0;
+}
+
 int16_t typeOf(const SQARC_item* a)
 {
   if (!a->occupied)
@@ -107,9 +134,8 @@ int16_t typeOf(const SQARC_item* a)
     return kSymmetry;  // a symmetry row relates four lines: no wire of its own
   if (!a->ori || !a->ter)
     return kUntyped;
-  for (const SQARC_item* b = a->ter->ori_next; b; b = b->ori_next)
-    if (b->ter == a->ori && b->weight == -a->weight)
-      return kEquality;
+  if (isEqualityHalf(a))
+    return kEquality;
   const SQLINE_item *o = a->ori, *t = a->ter;
   const int w = a->weight;
   if (o->cell == t->cell) {
@@ -137,6 +163,14 @@ int16_t typeOf(const SQARC_item* a)
 
 void SQwlm_init_arc(SQARC_item* arcs)
 {
+  std::unordered_set<ArcKey, ArcKeyHash> linked;
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (a->occupied && !a->sym && a->ori && a->ter)
+      linked.insert(ArcKey{a->ori, a->ter, a->weight});
+  linkedArcs = &linked;
+  struct Reset {
+    ~Reset() { linkedArcs = nullptr; }
+  } reset;
   for (SQARC_item* a = arcs; a; a = a->list_next) {
     a->wlm_type = typeOf(a);
     if (a->wlm_type != kUntyped)
