@@ -2,6 +2,7 @@
 // wave relaxes the arcs of the lines the previous wave changed, with the
 // search for positive cycles in the wave counts.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <vector>
@@ -318,22 +319,50 @@ class FastRun {
 
  private:
   size_t index(const SQLINE_item* l) const { return squeeze::lineIndex(l); }
-  SQARC_item* firstArc(const SQLINE_item* l) const { return reverse_ ? l->ter_next : l->ori_next; }
-  SQARC_item* nextArc(const SQARC_item* a) const { return reverse_ ? a->ter_next : a->ori_next; }
-  SQLINE_item* far(const SQARC_item* a) const { return reverse_ ? a->ori : a->ter; }
+  // The arcs in the direction of the run, by line, in one array (a pass
+  // over the lists is a walk through memory; the array is read in order).
+  void adjacency();
   void components();
-  // Relaxes the arcs out of u; pushes changed lines of u's own part.
-  void relaxFrom(SQLINE_item* u, std::deque<SQLINE_item*>* queue);
+  // Relaxes the arcs out of u; queues changed lines of u's own part.
+  void relaxFrom(uint32_t u, std::deque<uint32_t>* queue);
 
   SQCELL_item* cells_;
   int ncell_;
   bool reverse_;
-  std::vector<SQLINE_item*> lines_;          // by index
-  std::vector<int> component_;               // by index
-  std::vector<std::vector<SQLINE_item*>> parts_;  // sinks first
+  std::vector<SQLINE_item*> lines_;  // by index
+  std::vector<uint32_t> first_;      // by index: first arc in far_/step_, size n + 1
+  std::vector<uint32_t> far_;        // the line an arc leads to
+  std::vector<int> step_;            // + weight forward, - weight in reverse
+  std::vector<unsigned char> raised_; // forward: a positive arc comes in; reverse: goes out
+  std::vector<int> value_;
+  std::vector<int> component_;       // by index
+  std::vector<std::vector<uint32_t>> parts_;  // sinks first
   std::vector<unsigned char> changed_, queued_;
   std::vector<int> depth_, visits_;
 };
+
+void FastRun::adjacency()
+{
+  const size_t n = lines_.size();
+  first_.assign(n + 1, 0);
+  raised_.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    first_[i + 1] = first_[i];
+    const SQLINE_item* l = lines_[i];
+    if (!l)
+      continue;
+    for (const SQARC_item* a = reverse_ ? l->ter_next : l->ori_next; a;
+         a = reverse_ ? a->ter_next : a->ori_next) {
+      const SQLINE_item* to = reverse_ ? a->ori : a->ter;
+      far_.push_back(static_cast<uint32_t>(index(to)));
+      step_.push_back(reverse_ ? -a->weight : a->weight);
+      if (a->weight > 0)
+        raised_[index(to)] = 1;  // forward: into `to`; reverse: out of `to`
+      ++first_[i + 1];
+    }
+  }
+  squeeze::stats().relaxations += static_cast<long>(far_.size());
+}
 
 void FastRun::components()
 {
@@ -341,74 +370,70 @@ void FastRun::components()
   const size_t n = lines_.size();
   std::vector<int> low(n, 0), order(n, -1);
   std::vector<unsigned char> onStack(n, 0);
-  std::vector<size_t> stack;
+  std::vector<uint32_t> stack;
   struct Frame {
-    size_t v;
-    SQARC_item* next;
+    uint32_t v;
+    uint32_t next;  // next arc to look at
   };
   std::vector<Frame> frames;
   int counter = 0;
   component_.assign(n, -1);
-  for (size_t root = 0; root < n; ++root) {
+  for (uint32_t root = 0; root < n; ++root) {
     if (!lines_[root] || order[root] >= 0)
       continue;
-    frames.push_back(Frame{root, firstArc(lines_[root])});
+    frames.push_back(Frame{root, first_[root]});
     order[root] = low[root] = counter++;
     stack.push_back(root);
     onStack[root] = 1;
     while (!frames.empty()) {
       Frame& f = frames.back();
-      if (f.next) {
-        const size_t w = index(far(f.next));
-        f.next = nextArc(f.next);
+      if (f.next < first_[f.v + 1]) {
+        const uint32_t w = far_[f.next++];
         if (order[w] < 0) {
           order[w] = low[w] = counter++;
           stack.push_back(w);
           onStack[w] = 1;
-          frames.push_back(Frame{w, firstArc(lines_[w])});
+          frames.push_back(Frame{w, first_[w]});
         } else if (onStack[w]) {
           low[f.v] = std::min(low[f.v], order[w]);
         }
         continue;
       }
-      const size_t v = f.v;
+      const uint32_t v = f.v;
       frames.pop_back();
       if (!frames.empty())
         low[frames.back().v] = std::min(low[frames.back().v], low[v]);
       if (low[v] != order[v])
         continue;
       parts_.emplace_back();
-      size_t w;
+      uint32_t w;
       do {
         w = stack.back();
         stack.pop_back();
         onStack[w] = 0;
         component_[w] = static_cast<int>(parts_.size() - 1);
-        parts_.back().push_back(lines_[w]);
+        parts_.back().push_back(w);
       } while (w != v);
     }
   }
 }
 
-void FastRun::relaxFrom(SQLINE_item* u, std::deque<SQLINE_item*>* queue)
+void FastRun::relaxFrom(uint32_t u, std::deque<uint32_t>* queue)
 {
-  long looked = 0;
-  for (SQARC_item* a = firstArc(u); a; a = nextArc(a), ++looked) {
-    SQLINE_item* v = far(a);
-    const int candidate = reverse_ ? u->BMweight - a->weight : u->BMweight + a->weight;
-    if (reverse_ ? candidate >= v->BMweight : candidate <= v->BMweight)
+  for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+    const uint32_t v = far_[k];
+    const int candidate = value_[u] + step_[k];
+    if (reverse_ ? candidate >= value_[v] : candidate <= value_[v])
       continue;
-    v->BMweight = candidate;
-    const size_t i = index(v);
-    changed_[i] = 1;
-    depth_[i] = depth_[index(u)] + 1;
-    if (queue && component_[i] == component_[index(u)] && !queued_[i]) {
-      queued_[i] = 1;
-      ++visits_[i];
+    value_[v] = candidate;
+    changed_[v] = 1;
+    depth_[v] = depth_[u] + 1;
+    if (queue && component_[v] == component_[u] && !queued_[v]) {
+      queued_[v] = 1;
+      ++visits_[v];
       queue->push_back(v);
     }
   }
-  squeeze::stats().relaxations += looked;
 }
 
 bool FastRun::run(int* result, FILE* log)
@@ -419,75 +444,82 @@ bool FastRun::run(int* result, FILE* log)
       if (l)
         highest = std::max(highest, index(l) + 1);
   lines_.assign(highest, nullptr);
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
+      if (l)
+        lines_[index(l)] = l;
+  adjacency();
   changed_.assign(highest, 0);
   queued_.assign(highest, 0);
   depth_.assign(highest, 0);
   visits_.assign(highest, 0);
+  value_.assign(highest, 0);
   for (int i = 0; i < ncell_; ++i) {
     const SQCELL_item& c = cells_[i];
     const bool axis = isAxis(c);
     for (SQLINE_item* l : {c.left, c.right}) {
       if (!l)
         continue;
-      lines_[index(l)] = l;
       const bool left = l == c.left;
+      const size_t k = index(l);
       bool first;
       if (!reverse_) {
-        first = !axis && left && incomingAllNonPositive(l);
+        first = !axis && left && !raised_[k];
         if (!axis && !left && l->no_ter == 0)
           SQerrmessage("Right line cannot be the start points (right->no_ter = 0)", "SQbf_main");
       } else {
-        first = !axis && !left && outgoingAllNonPositive(l);
+        first = !axis && !left && !raised_[k];
         if (!axis && left && l->no_ori == 0)
           SQerrmessage("Left line cannot be the start points (left->no_ori = 0)", "SQbf_main");
       }
-      l->BMweight = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
-      changed_[index(l)] = first;
+      value_[k] = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
+      changed_[k] = first;
     }
   }
   components();
-  std::deque<SQLINE_item*> queue;
+  std::deque<uint32_t> queue;
   int deepest = 0;
-  for (size_t k = parts_.size(); k-- > 0;) {
-    const std::vector<SQLINE_item*>& part = parts_[k];
+  for (size_t p = parts_.size(); p-- > 0;) {
+    const std::vector<uint32_t>& part = parts_[p];
     if (part.size() == 1) {
-      SQLINE_item* u = part[0];
-      if (changed_[index(u)])
-        relaxFrom(u, nullptr);  // a loop on one line is no arc: rows join two variables
-      deepest = std::max(deepest, depth_[index(u)]);
+      const uint32_t u = part[0];
+      if (changed_[u])
+        relaxFrom(u, nullptr);  // rows join two variables: no loop on one line
+      deepest = std::max(deepest, depth_[u]);
       continue;
     }
-    for (SQLINE_item* u : part)
-      if (changed_[index(u)]) {
-        queued_[index(u)] = 1;
+    for (uint32_t u : part)
+      if (changed_[u]) {
+        queued_[u] = 1;
         queue.push_back(u);
       }
     while (!queue.empty()) {
-      SQLINE_item* u = queue.front();
+      const uint32_t u = queue.front();
       queue.pop_front();
-      queued_[index(u)] = 0;
-      if (visits_[index(u)] > static_cast<int>(part.size()) + 1)
+      queued_[u] = 0;
+      if (visits_[u] > static_cast<int>(part.size()) + 1)
         return false;  // still rising: a positive cycle
       relaxFrom(u, &queue);
     }
-    for (SQLINE_item* u : part)
-      deepest = std::max(deepest, depth_[index(u)]);
+    for (uint32_t u : part)
+      deepest = std::max(deepest, depth_[u]);
   }
   squeeze::stats().waves += deepest + 1;
   if (log)
     fprintf(log, "%zu lines in %zu parts, longest chain of %d arcs\n", lines_.size(),
             parts_.size(), deepest);
   bool any = false;
-  for (SQLINE_item* l : lines_) {
+  for (size_t k = 0; k < lines_.size(); ++k) {
+    SQLINE_item* l = lines_[k];
     if (!l)
       continue;
-    l->BMprevweight = l->BMweight;
+    l->BMweight = l->BMprevweight = value_[k];
     if (!reverse_)
-      l->min_loc = l->BMweight;
+      l->min_loc = value_[k];
     else
-      l->max_loc = l->BMweight;
-    if (!any || (!reverse_ ? l->BMweight > *result : l->BMweight < *result))
-      *result = l->BMweight;
+      l->max_loc = value_[k];
+    if (!any || (!reverse_ ? value_[k] > *result : value_[k] < *result))
+      *result = value_[k];
     any = true;
   }
   if (!any)

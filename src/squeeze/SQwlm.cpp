@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <map>
 #include <utility>
+#include <cstdint>
 #include <functional>
 #include <queue>
-#include <unordered_set>
 #include <deque>
 #include <vector>
 
@@ -101,30 +101,28 @@ bool sameSide(const SQLINE_item* a, const SQLINE_item* b)
 }
 bool isLeft(const SQLINE_item* l) { return l == l->cell->left; }
 
-// The arcs of the graph by (ori, ter, weight), to find the other half of
-// an equality without walking the lines' lists (rails have thousands).
-struct ArcKey {
-  const SQLINE_item* ori;
-  const SQLINE_item* ter;
-  int weight;
-  bool operator==(const ArcKey& o) const
-  {
-    return ori == o.ori && ter == o.ter && weight == o.weight;
-  }
+// The arcs of the graph by line, sorted by (ter, weight), to find the
+// other half of an equality without walking the lines' lists (a rail has
+// thousands of arcs).
+struct ArcIndex {
+  std::vector<uint32_t> first;                  // by line index, size n + 1
+  std::vector<std::pair<uint32_t, int>> ends;   // (ter index, weight)
 };
-struct ArcKeyHash {
-  size_t operator()(const ArcKey& k) const
-  {
-    return std::hash<const void*>()(k.ori) * 31u ^ std::hash<const void*>()(k.ter) * 7u ^
-           static_cast<size_t>(static_cast<unsigned>(k.weight));
-  }
-};
-std::unordered_set<ArcKey, ArcKeyHash>* linkedArcs = nullptr;
+const ArcIndex* linkedArcs = nullptr;
 
 bool isEqualityHalf(const SQARC_item* a)
 {
-  return linkedArcs->count(ArcKey{a->ter, a->ori, -a->weight}) != 0;
+  const size_t t = squeeze::lineIndex(a->ter);
+  if (t + 1 >= linkedArcs->first.size())
+    return false;
+  const auto from = linkedArcs->ends.begin() + linkedArcs->first[t];
+  const auto to = linkedArcs->ends.begin() + linkedArcs->first[t + 1];
+  const std::pair<uint32_t, int> key{static_cast<uint32_t>(squeeze::lineIndex(a->ori)),
+                                     -a->weight};
+  return std::binary_search(from, to, key);
 }
+
+bool indexable(const SQARC_item* a) { return a->occupied && !a->sym && a->ori && a->ter; }
 
 int16_t typeOf(const SQARC_item* a)
 {
@@ -163,11 +161,26 @@ int16_t typeOf(const SQARC_item* a)
 
 void SQwlm_init_arc(SQARC_item* arcs)
 {
-  std::unordered_set<ArcKey, ArcKeyHash> linked;
+  ArcIndex index;
+  size_t lines = 0;
   for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (a->occupied && !a->sym && a->ori && a->ter)
-      linked.insert(ArcKey{a->ori, a->ter, a->weight});
-  linkedArcs = &linked;
+    if (indexable(a))
+      lines = std::max({lines, squeeze::lineIndex(a->ori) + 1, squeeze::lineIndex(a->ter) + 1});
+  index.first.assign(lines + 1, 0);
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (indexable(a))
+      ++index.first[squeeze::lineIndex(a->ori) + 1];
+  for (size_t i = 0; i < lines; ++i)
+    index.first[i + 1] += index.first[i];
+  index.ends.resize(index.first[lines]);
+  std::vector<uint32_t> fill(index.first.begin(), index.first.end() - 1);
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (indexable(a))
+      index.ends[fill[squeeze::lineIndex(a->ori)]++] = {
+          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight};
+  for (size_t i = 0; i < lines; ++i)
+    std::sort(index.ends.begin() + index.first[i], index.ends.begin() + index.first[i + 1]);
+  linkedArcs = &index;
   struct Reset {
     ~Reset() { linkedArcs = nullptr; }
   } reset;
