@@ -155,8 +155,9 @@ void SQfree_all();
 int SQbf_main(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc, int reverse,
               FILE* log = nullptr);
 
-// Both longest paths; max_loc shifted into 0..L; returns L.
-int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc);
+// Both longest paths; max_loc shifted into 0..L; returns L.  `log`, when
+// not null, receives the trace of the forward run.
+int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc, FILE* log = nullptr);
 
 // Writes every line's `loc` for a position mode (1 min, 2 max, 3 mean,
 // 4 wire length); returns the mode used.
@@ -193,6 +194,9 @@ bool makeReportDir();
 struct Stats {
   long waves = 0;        // waves of every run so far
   long relaxations = 0;  // arcs looked at
+  long wlmFiled = 0;     // arcs put on the heaps of wire-length groups
+  long wlmShears = 0;    // groups sheared at the block group
+  long wlmMoves = 0;     // group moves
 };
 Stats& stats();
 

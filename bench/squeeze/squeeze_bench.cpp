@@ -118,9 +118,10 @@ int main(int argc, char** argv)
   common::captureOutput(nullptr, nullptr);
   const double cpu = graphCpu + solveCpu + outputCpu;
   printf("n %ld  rows %ld  arcs %ld  waves %ld  seconds %.3f (cpu %.3f: graphs %.2f solves %.2f "
-         "output %.2f)  arcs/s %.0f  peak RSS %.1f MB\n",
+         "output %.2f)  arcs/s %.0f  peak RSS %.1f MB  wlm: moves %ld shears %ld arcs filed %ld\n",
          boxes, rows, arcs, squeeze::stats().waves, seconds, cpu, graphCpu, solveCpu, outputCpu,
-         arcs / (cpu > 0 ? cpu : 1e-9), bench::peakRssKb() / 1024.0);
+         arcs / (cpu > 0 ? cpu : 1e-9), bench::peakRssKb() / 1024.0, squeeze::stats().wlmMoves,
+         squeeze::stats().wlmShears, squeeze::stats().wlmFiled);
   compact::freeRows(xRows);
   compact::freeRows(yRows);
   compact::freeStaff();

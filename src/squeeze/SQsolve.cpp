@@ -75,9 +75,9 @@ void SQprint_datastructure(const char* path)
   fclose(out);
 }
 
-int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc)
+int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc, FILE* log)
 {
-  const int longest = SQbf_main(cells, arcs, ncell, narc, 0);
+  const int longest = SQbf_main(cells, arcs, ncell, narc, 0, log);
   const int reverse = SQbf_main(cells, arcs, ncell, narc, 1);
   if (longest != -reverse) {
     SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
@@ -174,18 +174,31 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
 {
   SQswitch_direction(direction, 1);
   const int ncell = SQcell_size + SQsymcell_size;
-  // Test pass: the forward waves into a log that is dropped afterwards.
-  if (squeeze::makeReportDir()) {
-    const std::string log = reportPath("bf_", direction, ".log");
-    FILE* f = fopen(log.c_str(), "w");
-    SQbf_main(SQcell, SQarc, ncell, SQarc_size, 0, f);
-    if (f) {
-      fclose(f);
-      remove(log.c_str());
-    }
+  // The first forward run writes its trace into a log that is dropped
+  // afterwards (it is the test pass: a graph that does not settle stops
+  // there).
+  {
+    struct Log {
+      std::string path;
+      FILE* file;
+      ~Log()
+      {
+        if (!file)
+          return;
+        fclose(file);
+        remove(path.c_str());
+      }
+    } trace{reportPath("bf_", direction, ".log"), nullptr};
+    if (squeeze::makeReportDir())
+      trace.file = fopen(trace.path.c_str(), "w");
+    SQboundbox(SQcell, SQarc, ncell, SQarc_size, trace.file);
   }
-  SQboundbox(SQcell, SQarc, ncell, SQarc_size);
-  SQposition(PROCESS_INCLUDE_WLM);
+  // Only the symmetric core looks at the positions of this first pass:
+  // without symmetry rows the lines stay leftmost until the second pass,
+  // and the wire-length minimisation runs once, on the graph without its
+  // redundant arcs.
+  const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
+  SQposition(core ? PROCESS_INCLUDE_WLM : 1);
   // The symmetric core (linear program) comes here when symmetry rows exist.
   dump("sq_", "04.dat");
   SQremove_redundant_arcs();

@@ -368,6 +368,7 @@ void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
       if (!searched(a) || a->ter->wlm_unit->group == g)
         continue;
       const long slack = at(a->ter) - at(a->ori) - a->weight;
+      ++squeeze::stats().wlmFiled;
       g->arcs.push_back(SQWLM_ARC_ENTRY{slack + g->shift, a});
       std::push_heap(g->arcs.begin(), g->arcs.end());
     }
@@ -521,6 +522,7 @@ void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
  */
 void shear(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o)
 {
+  ++squeeze::stats().wlmShears;
   for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui; ui = ui->next)
     ui->unit->merge = 0;
   std::vector<SQWLM_UNIT_item*> work{o};
@@ -622,6 +624,7 @@ int SQwirelengthminimization(SQCELL_item* cells, SQARC_item* arcs, int ncell, in
     if (!best)
       continue;  // nothing bounds it: it stays
     g->shift += slack;  // every line of g moves right
+    ++squeeze::stats().wlmMoves;
     SQWLM_UNIT_item* o = best->ori->wlm_unit;
     SQWLM_UNIT_item* t = best->ter->wlm_unit;
     if (movable(t->group))
