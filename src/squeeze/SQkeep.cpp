@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -195,24 +196,19 @@ void keepApart()
   }
 }
 
-/* holdSize -- the cell of `tile` in this direction keeps its drawn extent. */
-void holdSize(const _Dtile* tile)
+/* holdSize -- the cell keeps its drawn extent in this direction. */
+void holdSize(SQCELL_item* c)
 {
-  if (!tile)
-    return;
-  auto* c = static_cast<SQCELL_item*>(resize_direction == LEFT_RIGHT ? tile->resize_cell_LR
-                                                                      : tile->resize_cell_TB);
-  if (!c || c < SQcell || c >= SQcell + SQcell_size || !c->left || !c->right)
-    return;
   const int extent = c->right->loc - c->left->loc;
   addFixedArc(c->left, c->right, extent);
   addFixedArc(c->right, c->left, -extent);
 }
 
-void holdChain(const _Dtilelist* start, const _Dtilelist* end)
+void addChain(std::unordered_set<const _Dtile*>* tiles, const _Dtilelist* start,
+              const _Dtilelist* end)
 {
   for (const _Dtilelist* l = start; l; l = l->next) {
-    holdSize(l->tile);
+    tiles->insert(l->tile);
     if (l == end)
       break;
   }
@@ -222,18 +218,29 @@ void holdChain(const _Dtilelist* start, const _Dtilelist* end)
  * holdPassives --
  *   Resistors, capacitors and inductors are recognised by their shapes and
  *   are not regenerated here: their tiles keep their drawn sizes, so that
- *   the compacted layout holds the same devices.
+ *   the compacted layout holds the same devices.  The device records are
+ *   only compared by address: a record may name a tile that the
+ *   recognition cut up and released.
  */
 void holdPassives()
 {
+  std::unordered_set<const _Dtile*> tiles;
   for (const _RX_RESISTOR_* r = resistorList ? resistorList->next : nullptr; r; r = r->next)
-    holdChain(r->start, r->end);
+    addChain(&tiles, r->start, r->end);
   for (const _CX_CAPACITOR_* c = capacitorList ? capacitorList->next : nullptr; c; c = c->next) {
-    holdSize(c->plate1);
-    holdSize(c->plate2);
+    tiles.insert(c->plate1);
+    tiles.insert(c->plate2);
   }
   for (const _LXInductor* l = inductorList ? inductorList->next : nullptr; l; l = l->next)
-    holdChain(l->start, l->end);
+    addChain(&tiles, l->start, l->end);
+  tiles.erase(nullptr);
+  if (tiles.empty())
+    return;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (c.left && c.right && tiles.count(c.mother_tile))
+      holdSize(&c);
+  }
 }
 
 }  // namespace
