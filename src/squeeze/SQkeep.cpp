@@ -3,6 +3,7 @@
 // and separate tiles, and the sizes of the passive devices.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <unordered_map>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "CS.h"
+#include "DTtechnology.h"
 #include "CXcapacitor.h"
 #include "Dlayout.h"
 #include "LXinductor.h"
@@ -134,55 +136,114 @@ void keepConnections()
   }
 }
 
+// Layer pairs whose overlap makes something: a device (the layers of an
+// element or a passive definition) or a connection (a contact layer with
+// any other layer).  Tiles of such pairs that are apart must stay apart;
+// other layers (metal over poly) may pass over each other.
+using LayerPairs = std::vector<std::vector<unsigned char>>;
+
+int layerNamed(const char* name)
+{
+  for (int i = 0; i < GlayerNum && i < kLayerSlots; ++i)
+    if (strcmp(Glayers[i].name, name) == 0)
+      return i;
+  return -1;
+}
+
+template <class Def>
+void pairUp(LayerPairs* pairs, const Def* defs, int count)
+{
+  for (int d = 0; d < count && d < kMaxDefinitions; ++d)
+    for (int i = 0; i < defs[d].layerNum && i < kDefLayers; ++i)
+      for (int j = 0; j < defs[d].layerNum && j < kDefLayers; ++j) {
+        const int a = layerNamed(defs[d].layers[i]), b = layerNamed(defs[d].layers[j]);
+        if (a >= 0 && b >= 0)
+          (*pairs)[a][b] = 1;
+      }
+}
+
+LayerPairs interactingLayers()
+{
+  LayerPairs pairs(kLayerSlots, std::vector<unsigned char>(kLayerSlots, 0));
+  for (int l = 0; l < kLayerSlots; ++l)
+    pairs[l][l] = 1;
+  pairUp(&pairs, Delement, DelementNum);
+  pairUp(&pairs, LXindDefinition, LXindDefNum);
+  pairUp(&pairs, CXcapDefinition, CXcapDefNum);
+  pairUp(&pairs, RXresDefinition, RXresDefNum);
+  for (int d = 0; d < DconNum && d < kMaxDefinitions; ++d) {
+    const int cut = layerNamed(Dconnect[d].conLayer);
+    if (cut < 0)
+      continue;
+    for (int l = 0; l < kLayerSlots; ++l)
+      pairs[cut][l] = pairs[l][cut] = 1;
+  }
+  return pairs;
+}
+
 /*
  * keepApart --
- *   Tiles of one layer that face each other across a gap stay apart by the
- *   gap or one grid step, whichever is less, even where the rules give no
- *   spacing for the layer: two shapes that were apart never merge into one
- *   net.  A sweep along the direction keeps, per stretch of the other
- *   axis, the tile whose far side was seen last.
+ *   Tiles that face each other across a gap stay apart, even where the
+ *   rules give no spacing: tiles of one layer by the gap or one grid step,
+ *   whichever is less, so that two shapes never merge into one net; tiles
+ *   of interacting layers (see interactingLayers) without overlapping, so
+ *   that no device or contact appears.  One sweep per layer along the
+ *   direction keeps, per stretch of the other axis, the tile of that layer
+ *   whose far side was seen last; the near sides of the tiles of its
+ *   partner layers look it up.
  */
 void keepApart()
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  struct Event {
-    int at;
-    bool far;  // the far side (insert); near sides (queries) go first
-    SQCELL_item* cell;
-  };
   auto lowOf = [lr](const SQCELL_item* c) { return lr ? c->corner.y1 : c->corner.x1; };
   auto highOf = [lr](const SQCELL_item* c) { return lr ? c->corner.y2 : c->corner.x2; };
-  std::unordered_map<int, std::vector<Event>> byLayer;
+  std::vector<std::vector<SQCELL_item*>> byLayer(kLayerSlots);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
-    if (!c->left || !c->right || highOf(c) <= lowOf(c))
-      continue;
-    std::vector<Event>& events = byLayer[c->layernumber];
-    events.push_back(Event{c->left->loc, false, c});
-    events.push_back(Event{c->right->loc, true, c});
+    if (c->left && c->right && highOf(c) > lowOf(c) && c->layernumber >= 0 &&
+        c->layernumber < kLayerSlots)
+      byLayer[c->layernumber].push_back(c);
   }
+  const LayerPairs pairs = interactingLayers();
   const int step = SCALE > 0 ? SCALE : 1;
-  for (auto& entry : byLayer) {
-    std::vector<Event>& events = entry.second;
+  struct Event {
+    int at;
+    int kind;  // 0 query of the same layer, 1 far side, 2 query of another layer
+    SQCELL_item* cell;
+  };
+  std::vector<Event> events;
+  std::vector<SQCELL_item*> seen;
+  for (int layer = 0; layer < kLayerSlots; ++layer) {
+    if (byLayer[layer].empty())
+      continue;
+    events.clear();
+    for (int other = 0; other < kLayerSlots; ++other)
+      if (pairs[layer][other])
+        for (SQCELL_item* c : byLayer[other])
+          events.push_back(Event{c->left->loc, other == layer ? 0 : 2, c});
+    for (SQCELL_item* c : byLayer[layer])
+      events.push_back(Event{c->right->loc, 1, c});
+    // Same layer: a tile meeting another is no gap (keepConnections has
+    // it); other layers: meeting tiles must not come to overlap.
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-      return a.at != b.at ? a.at < b.at : (!a.far && b.far);
+      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
     });
-    // Stretches of the other axis: start -> the tile seen last there (or null).
-    std::map<int, SQCELL_item*> front;
+    std::map<int, SQCELL_item*> front;  // stretch start -> tile seen last there
     front[INT_MIN] = nullptr;
-    std::vector<SQCELL_item*> seen;
     for (const Event& e : events) {
       const int lo = lowOf(e.cell), hi = highOf(e.cell);
       auto it = std::prev(front.upper_bound(lo));
-      if (!e.far) {
+      if (e.kind != 1) {
         seen.clear();
         for (; it != front.end() && it->first < hi; ++it)
           if (it->second && (seen.empty() || seen.back() != it->second))
             seen.push_back(it->second);
         for (SQCELL_item* a : seen) {
           const int gap = e.cell->left->loc - a->right->loc;
-          if (gap > 0)
+          if (e.kind == 0 && gap > 0)
             addFixedArc(a->right, e.cell->left, std::min(gap, step));
+          else if (e.kind == 2 && gap >= 0)
+            addFixedArc(a->right, e.cell->left, 0);
         }
         continue;
       }

@@ -51,11 +51,12 @@ class Graph : public testing_support::CoreTest {
     CoreTest::TearDown();
   }
 
-  // A cell of `layer` from lo to hi; returns its index.
-  int cell(int layer, int lo, int hi)
+  // A cell of `layer` from lo to hi; returns its index.  Unless a band is
+  // given, each cell lies in a band of its own: no two cells overlap or meet.
+  int cell(int layer, int lo, int hi, int band = -1)
   {
-    // Each cell in a band of its own: no two cells overlap or meet.
-    const int band = static_cast<int>(edges.size()) * 10;
+    if (band < 0)
+      band = static_cast<int>(edges.size()) * 10 + 1000;
     for (int v : {lo, hi}) {
       edges.push_back(_edge{});
       _edge& e = edges.back();
@@ -279,6 +280,22 @@ TEST_F(Graph, ArcOperationsRelink)
   EXPECT_EQ(line(a, 'r')->ori_next, nullptr);
   SQremovearc(arc);
   EXPECT_NE(out.find("which is not in used"), std::string::npos);
+}
+
+TEST_F(Graph, LayoutKeepsItsConnectionsAndGaps)
+{
+  // In one band: a and b of one layer 20 apart with no spacing row; c
+  // overlaps a by 5 on another layer.  b stays a grid step (4) from a,
+  // c keeps its overlap.
+  const int a = cell(1, 0, 10, 0), b = cell(1, 30, 40, 0), c = cell(2, 5, 20, 0);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 10);
+  row(c, 'l', c, 'r', 2);
+  build();
+  solve();
+  EXPECT_EQ(line(b, 'l')->min_loc - line(a, 'r')->min_loc, 4);
+  EXPECT_GE(line(a, 'r')->min_loc - line(c, 'l')->min_loc, 5);
+  EXPECT_GE(line(c, 'r')->min_loc - line(a, 'l')->min_loc, 5);
 }
 
 TEST(HalfScaleRound, RoundsToHalfScale)
