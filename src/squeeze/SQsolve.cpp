@@ -177,6 +177,7 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // The first forward run writes its trace into a log that is dropped
   // afterwards (it is the test pass: a graph that does not settle stops
   // there).
+  int width = 0;
   {
     struct Log {
       std::string path;
@@ -191,7 +192,7 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
     } trace{reportPath("bf_", direction, ".log"), nullptr};
     if (squeeze::makeReportDir())
       trace.file = fopen(trace.path.c_str(), "w");
-    SQboundbox(SQcell, SQarc, ncell, SQarc_size, trace.file);
+    width = SQboundbox(SQcell, SQarc, ncell, SQarc_size, trace.file);
   }
   // Only the symmetric core looks at the positions of this first pass:
   // without symmetry rows the lines stay leftmost until the second pass,
@@ -202,7 +203,10 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // The symmetric core (linear program) comes here when symmetry rows exist.
   dump("sq_", "04.dat");
   SQremove_redundant_arcs();
-  const int width = SQboundbox(SQcell, SQarc, ncell, SQarc_size);
+  // A lighter parallel arc never bounds a longest path: unless the core
+  // changed the graph, the second longest paths are the first ones.
+  if (core)
+    width = SQboundbox(SQcell, SQarc, ncell, SQarc_size);
   SQposition(PROCESS_INCLUDE_WLM);
   for (int i = 0; i < ncell; ++i) {
     SQCELL_item& c = SQcell[i];

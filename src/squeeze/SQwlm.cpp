@@ -45,10 +45,16 @@ struct SQWLM_UNIT_item {
 // An arc out of a group with its slack as it was when filed, plus the
 // group's shift then: slack now = key - shift now, while the arc's end
 // stays where it was (it only ever moves right, which the search notices).
+// Among equal slacks the arc filed later comes first, as a later arc of
+// the scan replaces an earlier one.
 struct SQWLM_ARC_ENTRY {
   long key;
   SQARC_item* arc;
-  bool operator<(const SQWLM_ARC_ENTRY& o) const { return key > o.key; }  // min-heap
+  long order;  // filing number
+  bool operator<(const SQWLM_ARC_ENTRY& o) const  // min-heap
+  {
+    return key != o.key ? key > o.key : order < o.order;
+  }
 };
 
 struct SQWLM_GROUP_item {
@@ -87,6 +93,7 @@ struct WlmState {
   // number) -> unit, so that a push does not walk the stack.
   std::map<std::pair<long, long>, SQWLM_UNIT_item*> stackOrder;
   long pushes = 0;
+  long filings = 0;
   SQWLM_GROUP_item SQwlm_block_group{};
   std::vector<SQWLM_GROUP_item> SQwlm_nonblock_group;
   std::vector<int> freeSlots;
@@ -363,15 +370,24 @@ bool searched(const SQARC_item* a)
 /* fileArcs -- the arcs out of `u` into other groups go on its group's heap. */
 void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
 {
-  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
+  const bool empty = g->arcs.empty();
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next) {
+    const long from = at(li->line);
     for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
-      if (!searched(a) || a->ter->wlm_unit->group == g)
+      if (!searched(a))
         continue;
-      const long slack = at(a->ter) - at(a->ori) - a->weight;
+      const SQWLM_GROUP_item* tg = a->ter->wlm_unit->group;
+      if (tg == g)
+        continue;
+      const long slack = a->ter->wlm_loc + tg->shift - from - a->weight;
       ++squeeze::stats().wlmFiled;
-      g->arcs.push_back(SQWLM_ARC_ENTRY{slack + g->shift, a});
-      std::push_heap(g->arcs.begin(), g->arcs.end());
+      g->arcs.push_back(SQWLM_ARC_ENTRY{slack + g->shift, a, st->filings++});
+      if (!empty)
+        std::push_heap(g->arcs.begin(), g->arcs.end());
     }
+  }
+  if (empty)
+    std::make_heap(g->arcs.begin(), g->arcs.end());
 }
 
 /* settle -- the pending shift of u's lines goes into their wlm_loc. */
@@ -502,7 +518,7 @@ void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
     ui->unit->group = big;
   }
   for (const SQWLM_ARC_ENTRY& e : small->arcs) {
-    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc});
+    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc, e.order});
     std::push_heap(big->arcs.begin(), big->arcs.end());
   }
   // The units of small before those of big.
