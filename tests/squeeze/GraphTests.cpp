@@ -3,6 +3,7 @@
 // the first quadrant.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -450,6 +451,25 @@ TEST_F(Output, MismatchedDirectionsAbandon)
   SQswitch_direction(TOP_BOTTOM, 0);
   EXPECT_TRUE(aborts([](Graph*) { return SQmain_output(2); }));
   EXPECT_NE(out.find("LR_size (1) is not equal to TB_size (0)"), std::string::npos);
+}
+
+TEST_F(Output, UnwritableOutputAbandons)
+{
+  cell(1, 0, 400);
+  edges[0].mother_tile = edges[1].mother_tile = &tiles[0];
+  build();
+  SQswitch_direction(TOP_BOTTOM, 0);
+  ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+  testing_support::ScratchDir scratch;
+  char here[4096];
+  ASSERT_TRUE(getcwd(here, sizeof here));
+  ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  ASSERT_EQ(mkdir("sq_out.cif", 0777), 0);  // a folder where the file should go
+  const bool aborted = aborts([](Graph*) { return SQmain_output(2); });
+  ASSERT_EQ(chdir(here), 0);
+  EXPECT_TRUE(aborted);
+  EXPECT_NE(out.find("Can't open file sq_out.cif for writing"), std::string::npos);
+  EXPECT_EQ(SQcell_LR, nullptr) << "the cells are released";
 }
 
 TEST(CifScale, EveryCentreIsExact)
