@@ -38,8 +38,8 @@ void forEachLine(F f)
 // The name of a direction as messages show it.
 const char* directionName(int direction);
 
-// Prints `text` through the output stream, then abandons the running action
-// after releasing the squeeze's and the resizer's state.
+// Abandons the running action (after the caller's message) once the
+// squeeze's and the resizer's state are released.
 [[noreturn]] void stop(int status);
 
 // An in-use arc of exactly `weight` (no rounding), linked into its lines.
