@@ -49,6 +49,11 @@ void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight);
 // gate regions, overlaps, meeting and separate tiles, passive devices).
 void keepLayout();
 
+// In TOP_BOTTOM, once LEFT_RIGHT is solved: tiles that the horizontal
+// compaction brought over each other (they were side by side diagonally)
+// keep apart vertically as they were.
+void keepApartAfterLeftRight();
+
 // The longest paths in waves, as SQbf_main runs them when a positive cycle
 // has to be reported (tests use it directly).
 int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);

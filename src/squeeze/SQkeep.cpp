@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CS.h"
+#include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "CXcapacitor.h"
 #include "Dlayout.h"
@@ -192,11 +193,41 @@ LayerPairs interactingLayers()
  *   whose far side was seen last; the near sides of the tiles of its
  *   partner layers look it up.
  */
-void keepApart()
+/* The spacing rule between two layers in layout units, or 0. */
+int ruleSpacing(int a, int b)
+{
+  if (a < 0 || b < 0 || a >= kRuleLayers || b >= kRuleLayers || SPACING_VALID[a][b] != 1)
+    return 0;
+  return SPACING[a][b] * theGlobalScale;
+}
+
+// The stretch of a cell across the direction: drawn, or (solved) where the
+// compaction of LEFT_RIGHT put its twin.
+long acrossLow(const SQCELL_item* c, bool lr, bool solved)
+{
+  if (lr)
+    return c->corner.y1;
+  if (!solved || !c->mother_tile)
+    return c->corner.x1;
+  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR);
+  return twin ? twin->corner.x1 : c->corner.x1;
+}
+
+long acrossHigh(const SQCELL_item* c, bool lr, bool solved)
+{
+  if (lr)
+    return c->corner.y2;
+  if (!solved || !c->mother_tile)
+    return c->corner.x2;
+  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR);
+  return twin ? twin->corner.x2 : c->corner.x2;
+}
+
+void keepApart(bool solved)
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  auto lowOf = [lr](const SQCELL_item* c) { return lr ? c->corner.y1 : c->corner.x1; };
-  auto highOf = [lr](const SQCELL_item* c) { return lr ? c->corner.y2 : c->corner.x2; };
+  auto lowOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossLow(c, lr, solved)); };
+  auto highOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossHigh(c, lr, solved)); };
   std::vector<std::vector<SQCELL_item*>> byLayer(kLayerSlots);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
@@ -240,10 +271,11 @@ void keepApart()
             seen.push_back(it->second);
         for (SQCELL_item* a : seen) {
           const int gap = e.cell->left->loc - a->right->loc;
+          const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
           if (e.kind == 0 && gap > 0)
-            addFixedArc(a->right, e.cell->left, std::min(gap, step));
+            addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
           else if (e.kind == 2 && gap >= 0)
-            addFixedArc(a->right, e.cell->left, 0);
+            addFixedArc(a->right, e.cell->left, std::min(gap, rule));
         }
         continue;
       }
@@ -311,8 +343,14 @@ void keepLayout()
   keepUnruledWidths();
   tieGateRegions();
   keepConnections();
-  keepApart();
+  keepApart(false);
   holdPassives();
+}
+
+void keepApartAfterLeftRight()
+{
+  if (resize_direction == TOP_BOTTOM)
+    keepApart(true);
 }
 
 }  // namespace squeeze

@@ -174,6 +174,8 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
 {
   SQswitch_direction(direction, 1);
   const int ncell = SQcell_size + SQsymcell_size;
+  if (direction == TOP_BOTTOM)
+    squeeze::keepApartAfterLeftRight();
   // The first forward run writes its trace into a log that is dropped
   // afterwards (it is the test pass: a graph that does not settle stops
   // there).

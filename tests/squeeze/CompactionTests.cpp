@@ -31,9 +31,15 @@ using compact_test::Row;
 
 // Runs the squeeze on the rows made (xList, yList) and keeps the final
 // coordinates of every variable of both directions.
+struct Box {
+  int layer;
+  long x1, y1, x2, y2;
+};
+
 struct Result {
   std::vector<long> x, y;  // by variable number - 1
   long width = 0, height = 0;
+  std::vector<Box> drawn, compacted;  // by cell
 };
 
 Result squeezeRows(_rhs_list* xList, _rhs_list* yList)
@@ -64,6 +70,14 @@ Result squeezeRows(_rhs_list* xList, _rhs_list* yList)
   }
   r.width = x2 - x1;
   r.height = y2 - y1;
+  // Cell i of both directions is the same tile.
+  for (int i = 0; i < SQcell_size_LR && i < SQcell_size_TB; ++i) {
+    const _Dtile* t = SQcell_LR[i].mother_tile;
+    r.drawn.push_back(Box{SQcell_LR[i].layernumber, t->x1, t->y1, cs::right(t), cs::top(t)});
+    r.compacted.push_back(Box{SQcell_LR[i].layernumber, SQcell_LR[i].corner.x1,
+                              SQcell_TB[i].corner.y1, SQcell_LR[i].corner.x2,
+                              SQcell_TB[i].corner.y2});
+  }
   return r;
 }
 
@@ -82,6 +96,34 @@ std::vector<std::string> broken(const std::vector<Row>& rows, const std::vector<
                       row.type + " " + std::to_string(row.value) + ": " + std::to_string(sum));
   }
   return found;
+}
+
+// The shapes as sets of tiles of one layer that overlap or meet along an
+// edge: a label per box, the lowest box index of its shape.
+std::vector<size_t> shapes(const std::vector<Box>& boxes)
+{
+  std::vector<size_t> up(boxes.size());
+  for (size_t i = 0; i < up.size(); ++i)
+    up[i] = i;
+  auto find = [&up](size_t i) {
+    while (up[i] != i)
+      i = up[i] = up[up[i]];
+    return i;
+  };
+  for (size_t i = 0; i < boxes.size(); ++i)
+    for (size_t j = i + 1; j < boxes.size(); ++j) {
+      const Box &a = boxes[i], &b = boxes[j];
+      const long dx = std::min(a.x2, b.x2) - std::max(a.x1, b.x1);
+      const long dy = std::min(a.y2, b.y2) - std::max(a.y1, b.y1);
+      if (a.layer == b.layer && dx >= 0 && dy >= 0 && (dx > 0 || dy > 0)) {
+        const size_t ri = find(i), rj = find(j);
+        up[std::max(ri, rj)] = std::min(ri, rj);
+      }
+    }
+  std::vector<size_t> label;
+  for (size_t i = 0; i < boxes.size(); ++i)
+    label.push_back(find(i));
+  return label;
 }
 
 // A circuit up to net numbering: each transistor's kind and the shape of
@@ -188,6 +230,8 @@ TEST_P(RandomCompaction, RowsHoldAndTheLayoutShrinks)
   EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
   EXPECT_LE(r.width, drawnX2 - drawnX1);
   EXPECT_LE(r.height, drawnY2 - drawnY1);
+  // No shape is cut in two and no two shapes touch.
+  EXPECT_EQ(shapes(r.compacted), shapes(r.drawn));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomCompaction, testing::Range(1u, 25u));
