@@ -2,6 +2,7 @@
 // that gain by moving right move until an arc out of the group is tight,
 // then join the group at its end, until no group gains any more.
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <utility>
 #include <cstdint>
@@ -49,8 +50,9 @@ struct SQWLM_UNIT_item {
 // the scan replaces an earlier one.
 struct SQWLM_ARC_ENTRY {
   long key;
-  SQARC_item* arc;
-  long order;  // filing number
+  SQARC_item* arc;   // null for the wall of `wall`
+  long order;        // filing number
+  SQWLM_UNIT_item* wall = nullptr;  // a unit whose lines reach their max_loc
   bool operator<(const SQWLM_ARC_ENTRY& o) const  // min-heap
   {
     return key != o.key ? key > o.key : order < o.order;
@@ -362,10 +364,9 @@ SQWLM_UNIT_LIST_item* unitItem(SQWLM_UNIT_item* u, SQWLM_UNIT_LIST_item* next)
 
 bool movable(const SQWLM_GROUP_item* g) { return g != &st->SQwlm_block_group; }
 
-bool searched(const SQARC_item* a)
-{
-  return a->wlm_type != kFree && a->wlm_type != kEquality && a->wlm_type != kUntyped;
-}
+// Every arc that joins two lines bounds a move: an equality or an untyped
+// arc left out of the search could be broken by the move past it.
+bool searched(const SQARC_item* a) { return a->wlm_type != kFree && a->wlm_type != kSymmetry; }
 
 /* fileArcs -- the arcs out of `u` into other groups go on its group's heap. */
 void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
@@ -386,8 +387,16 @@ void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
         std::push_heap(g->arcs.begin(), g->arcs.end());
     }
   }
+  // The wall: no line goes past its max_loc, where the layout would grow.
+  long room = LONG_MAX;
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
+    room = std::min(room, li->line->max_loc - at(li->line));
+  g->arcs.push_back(SQWLM_ARC_ENTRY{room + g->shift, nullptr, st->filings++,
+                                    const_cast<SQWLM_UNIT_item*>(u)});
   if (empty)
     std::make_heap(g->arcs.begin(), g->arcs.end());
+  else
+    std::push_heap(g->arcs.begin(), g->arcs.end());
 }
 
 /* settle -- the pending shift of u's lines goes into their wlm_loc. */
@@ -467,13 +476,20 @@ void SQwlm_init_group()
  *   The arc out of group `g` into another group with the least slack,
  *   from the group's heap: arcs that became inner arcs are dropped, arcs
  *   whose end moved since they were filed are filed again.
- * Returns: the arc, or null after a message when there is none.
+ * Returns: the arc; null with `wall` set when a unit of the group reaches
+ *   its max_loc first; null after a message when there is nothing.
  */
-SQARC_item* SQwlm_bestarc(SQWLM_GROUP_item* g, long* slack)
+SQARC_item* SQwlm_bestarc(SQWLM_GROUP_item* g, long* slack, SQWLM_UNIT_item** wall)
 {
   std::vector<SQWLM_ARC_ENTRY>& heap = g->arcs;
+  *wall = nullptr;
   while (!heap.empty()) {
     const SQWLM_ARC_ENTRY top = heap.front();
+    if (top.wall) {
+      *slack = top.key - g->shift;  // the wall does not move
+      *wall = top.wall;
+      return nullptr;
+    }
     SQARC_item* a = top.arc;
     if (a->ter->wlm_unit->group == g) {
       std::pop_heap(heap.begin(), heap.end());
@@ -518,7 +534,7 @@ void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
     ui->unit->group = big;
   }
   for (const SQWLM_ARC_ENTRY& e : small->arcs) {
-    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc, e.order});
+    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc, e.order, e.wall});
     std::push_heap(big->arcs.begin(), big->arcs.end());
   }
   // The units of small before those of big.
@@ -636,11 +652,16 @@ int SQwirelengthminimization(SQCELL_item* cells, SQARC_item* arcs, int ncell, in
     if (!(g->weight < 0 && movable(g)))
       continue;
     long slack = 0;
-    SQARC_item* best = SQwlm_bestarc(g, &slack);
-    if (!best)
+    SQWLM_UNIT_item* wall = nullptr;
+    SQARC_item* best = SQwlm_bestarc(g, &slack, &wall);
+    if (!best && !wall)
       continue;  // nothing bounds it: it stays
     g->shift += slack;  // every line of g moves right
     ++squeeze::stats().wlmMoves;
+    if (wall) {
+      shear(g, wall);  // it reached its rightmost place
+      continue;
+    }
     SQWLM_UNIT_item* o = best->ori->wlm_unit;
     SQWLM_UNIT_item* t = best->ter->wlm_unit;
     if (movable(t->group))
