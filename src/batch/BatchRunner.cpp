@@ -13,6 +13,7 @@
 #include "Dlayout.h"
 #include "Dmenu.h"
 #include "Dview.h"
+#include "SQsqueeze.h"
 
 namespace batch {
 
@@ -150,6 +151,20 @@ bool Runner::runLine(const std::string& raw)
       return fail("%s needs a file name", name);
     if (compact::dumpRows(arguments.c_str()) != 0)
       return fail("cannot write the rows to %s", arguments);
+    return true;
+  }
+  if (name == "squeeze") {
+    // Compaction of the loaded layout under the current rules into sq_out.cif.
+    if (!arguments.empty())
+      return fail("%s takes no argument", name);
+    common::ActionScope scope;
+    try {
+      if (squeeze::compactLayout() != 0)
+        return fail("%s needs a loaded layout", name);
+    } catch (const common::OperationAborted&) {
+      GCmessage(0, 'L', "The action was abandoned");
+      return fail("%s was abandoned", name);
+    }
     return true;
   }
   if (name == "snapshot") {

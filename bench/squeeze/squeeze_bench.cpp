@@ -1,0 +1,129 @@
+// Squeeze benchmark: a flat CIF layout (bench/gen_cif inverter arrays) is
+// loaded and extracted under the example process's rules, its rows are made,
+// and then the clock runs over the squeeze as the compaction line runs it:
+// graph X and Y, solve X and Y (longest paths, position mode, redundant
+// arcs, second solve) and the CIF output, in a scratch folder.
+//
+//   squeeze_bench file.cif
+//
+// Prints one line: n boxes, arcs of both graphs, waves, seconds (wall and
+// CPU) of graphs, solves and output, arcs per second (CPU), peak RSS.
+// SYSRC must name the system source file (lib/sysrc); QUORIN_SOURCE names
+// the source tree (for the example rules).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "BenchSupport.h"
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "Dmenu.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+long boxesOf(const _layout* cell)
+{
+  long n = 0;
+  for (const _symbol* s : cell->symbol)
+    if (s)
+      for (const _rects* r = s->rect; r; r = r->next)
+        ++n;
+  return n;
+}
+
+bool accept(int code, const std::string& path)
+{
+  return callback::accept(code, path.c_str()) == callback::Outcome::Done;
+}
+
+double wallSince(std::chrono::steady_clock::time_point start)
+{
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  const char* source = getenv("QUORIN_SOURCE");
+  if (argc != 2 || !source) {
+    fprintf(stderr, "usage: QUORIN_SOURCE=<tree> squeeze_bench file.cif\n");
+    return 2;
+  }
+  GCresetGlobals();
+  Silently = 1;
+  GCmemInit();
+  std::string ignored;
+  common::captureOutput(&ignored, &ignored);
+  DIcolorInit();
+  DItechInit();
+  InitStitch();
+  DRgetCifLayers(CifToCadence, Glayers);
+  DRclearAllRules();
+  const std::string root = source;
+  if (!accept(kAcceptLoadCif, argv[1]) || !accept(kAcceptBridge, root + "/examples/example.bridge") ||
+      !accept(kAcceptCadence2, root + "/examples/example_rules.tf")) {
+    common::captureOutput(nullptr, nullptr);
+    fprintf(stderr, "squeeze_bench: cannot load %s or the example rules\n%s", argv[1],
+            ignored.c_str());
+    return 1;
+  }
+  const long boxes = Gflatten ? boxesOf(Gflatten) : 0;
+
+  init_staff();
+  scan_toget_variables();
+  mps_column_num = 1;
+  _rhs_list* xRows = compact::newRows();
+  X_direction = 1;
+  scan_queue->sweep(equat_bucket, xRows);
+  PHASEII = 1;
+  X_direction = 0;
+  _rhs_list* yRows = compact::newRows();
+  scan_queue_y->sweep(equat_bucket_y, yRows);
+  X_direction = 1;
+  const long rows = mps_column_num - 1;
+
+  common::ActionScope scope;
+  long arcs = 0;
+  double graphCpu = 0, solveCpu = 0, outputCpu = 0;
+  auto start = std::chrono::steady_clock::now();
+  try {
+    double t0 = bench::cpuSeconds();
+    SQmain_graph(equat_bucket, xRows, LEFT_RIGHT);
+    arcs += SQarc_size;
+    SQmain_graph(equat_bucket_y, yRows, TOP_BOTTOM);
+    arcs += SQarc_size;
+    double t1 = bench::cpuSeconds();
+    SQmain_solve(equat_bucket, xRows, LEFT_RIGHT);
+    SQmain_solve(equat_bucket_y, yRows, TOP_BOTTOM);
+    double t2 = bench::cpuSeconds();
+    SQmain_output(2);
+    double t3 = bench::cpuSeconds();
+    graphCpu = t1 - t0;
+    solveCpu = t2 - t1;
+    outputCpu = t3 - t2;
+  } catch (const common::OperationAborted&) {
+    common::captureOutput(nullptr, nullptr);
+    fprintf(stderr, "squeeze_bench: the compaction was abandoned\n%s", ignored.c_str());
+    return 1;
+  }
+  const double seconds = wallSince(start);
+  common::captureOutput(nullptr, nullptr);
+  const double cpu = graphCpu + solveCpu + outputCpu;
+  printf("n %ld  rows %ld  arcs %ld  waves %ld  seconds %.3f (cpu %.3f: graphs %.2f solves %.2f "
+         "output %.2f)  arcs/s %.0f  peak RSS %.1f MB  wlm: moves %ld shears %ld arcs filed %ld\n",
+         boxes, rows, arcs, squeeze::stats().waves, seconds, cpu, graphCpu, solveCpu, outputCpu,
+         arcs / (cpu > 0 ? cpu : 1e-9), bench::peakRssKb() / 1024.0, squeeze::stats().wlmMoves,
+         squeeze::stats().wlmShears, squeeze::stats().wlmFiled);
+  compact::freeRows(xRows);
+  compact::freeRows(yRows);
+  compact::freeStaff();
+  return 0;
+}

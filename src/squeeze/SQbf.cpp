@@ -1,0 +1,551 @@
+// Longest paths over the squeeze graph: a Bellman-Ford in waves, where each
+// wave relaxes the arcs of the lines the previous wave changed, with the
+// search for positive cycles in the wave counts.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+constexpr int kStartFloor = 3;       // non-start lines begin at -3 (forward) / +3 (reverse)
+constexpr int kCycleSearchWave = 51; // waves before the period search begins
+constexpr int kPeriodWindow = 14;    // counts that must repeat
+constexpr int kMaxPeriod = 256;      // longest period looked for
+
+bool isAxis(const SQCELL_item& c)
+{
+  return (c.layernumber == 201 || c.layernumber == 202) && strcmp(c.layername, "SYM") == 0;
+}
+
+bool incomingAllNonPositive(const SQLINE_item* l)
+{
+  for (const SQARC_item* a = l->ter_next; a; a = a->ter_next)
+    if (a->weight > 0)
+      return false;
+  return true;
+}
+
+bool outgoingAllNonPositive(const SQLINE_item* l)
+{
+  for (const SQARC_item* a = l->ori_next; a; a = a->ori_next)
+    if (a->weight > 0)
+      return false;
+  return true;
+}
+
+// The period p >= 2 with which the last counts repeat, or 0.  A constant
+// run of counts is no evidence: a long chain of single boxes gives one.
+int periodOf(const std::vector<int>& counts)
+{
+  const int k = static_cast<int>(counts.size());
+  const int from = k - kPeriodWindow;
+  bool constant = true;
+  for (int i = from + 1; i < k && constant; ++i)
+    constant = counts[i] == counts[from];
+  if (constant)
+    return 0;
+  for (int p = 2; p <= kMaxPeriod && from - p >= 0; ++p) {
+    int i = from;
+    while (i < k && counts[i] == counts[i - p])
+      ++i;
+    if (i == k)
+      return p;
+  }
+  return 0;
+}
+
+class WaveRun {
+ public:
+  WaveRun(SQCELL_item* cells, int ncell, bool reverse, FILE* log, bool quiet = false)
+      : cells_(cells), ncell_(ncell), reverse_(reverse), log_(log), quiet_(quiet)
+  {
+  }
+
+  int run();
+
+ private:
+  void start();
+  void relaxFrom(SQLINE_item* l, int wave);
+  void relax(SQARC_item* a, SQLINE_item* from, SQLINE_item* to, int value, int wave);
+  // A cycle of the relaxation parents, as arcs in order; empty when none.
+  std::vector<SQARC_item*> parentCycle();
+  [[noreturn]] void reportCycle(int startWave, int period);
+  const char* kindOf(const SQPOSCYCLE_GRAPH_item& item, int startWave, int endWave) const;
+
+  SQCELL_item* cells_;
+  int ncell_;
+  bool reverse_;
+  FILE* log_;
+  bool quiet_;  // the start errors were told already
+  std::vector<SQLINE_item*> wave_, next_;
+  std::vector<SQARC_item*> parent_;        // by line index
+  std::vector<int> counts_;
+  // The trace while a cycle is suspected.
+  bool tracing_ = false;
+  std::deque<SQPOSCYCLE_GRAPH_item> trace_;
+  std::vector<SQPOSCYCLE_GRAPH_item*> lastItem_;  // by line index
+};
+
+void WaveRun::start()
+{
+  size_t lines = 0;
+  for (int i = 0; i < ncell_; ++i)
+    lines += (cells_[i].left ? 1 : 0) + (cells_[i].right ? 1 : 0);
+  size_t highest = 0;
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
+      if (l && squeeze::lineIndex(l) + 1 > highest)
+        highest = squeeze::lineIndex(l) + 1;
+  parent_.assign(highest, nullptr);
+  (void)lines;
+  for (int i = 0; i < ncell_; ++i) {
+    const SQCELL_item& c = cells_[i];
+    const bool axis = isAxis(c);
+    for (SQLINE_item* l : {c.left, c.right}) {
+      if (!l)
+        continue;
+      const bool left = l == c.left;
+      bool first;
+      if (!reverse_) {
+        first = !axis && left && incomingAllNonPositive(l);
+        if (!axis && !left && l->no_ter == 0 && !quiet_)
+          SQerrmessage("Right line cannot be the start points (right->no_ter = 0)", "SQbf_main");
+      } else {
+        first = !axis && !left && outgoingAllNonPositive(l);
+        if (!axis && left && l->no_ori == 0 && !quiet_)
+          SQerrmessage("Left line cannot be the start points (left->no_ori = 0)", "SQbf_main");
+      }
+      l->BMweight = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
+      l->BMprevweight = l->BMweight;
+      l->BMwave = first ? 0 : -1;
+      if (first)
+        wave_.push_back(l);
+    }
+  }
+}
+
+void WaveRun::relax(SQARC_item* a, SQLINE_item* from, SQLINE_item* to, int value, int wave)
+{
+  to->BMweight = value;
+  parent_[squeeze::lineIndex(to)] = a;
+  if (tracing_) {
+    trace_.push_back(
+        SQPOSCYCLE_GRAPH_item{to, lastItem_[squeeze::lineIndex(from)], a, wave, nullptr});
+    if (trace_.size() > 1)
+      trace_[trace_.size() - 2].next = &trace_.back();
+    lastItem_[squeeze::lineIndex(to)] = &trace_.back();
+  }
+  if (to->BMwave != wave) {
+    to->BMwave = wave;
+    next_.push_back(to);
+  }
+}
+
+void WaveRun::relaxFrom(SQLINE_item* l, int wave)
+{
+  long looked = 0;
+  if (!reverse_) {
+    for (SQARC_item* a = l->ori_next; a; a = a->ori_next, ++looked)
+      if (l->BMprevweight + a->weight > a->ter->BMweight)
+        relax(a, l, a->ter, l->BMprevweight + a->weight, wave);
+  } else {
+    for (SQARC_item* a = l->ter_next; a; a = a->ter_next, ++looked)
+      if (l->BMprevweight - a->weight < a->ori->BMweight)
+        relax(a, l, a->ori, l->BMprevweight - a->weight, wave);
+  }
+  squeeze::stats().relaxations += looked;
+}
+
+std::vector<SQARC_item*> WaveRun::parentCycle()
+{
+  // 0 unseen, 1 on the walk, 2 done.
+  std::vector<unsigned char> state(parent_.size(), 0);
+  for (size_t s = 0; s < parent_.size(); ++s) {
+    size_t i = s;
+    std::vector<size_t> walk;
+    while (parent_[i] && state[i] == 0) {
+      state[i] = 1;
+      walk.push_back(i);
+      const SQARC_item* a = parent_[i];
+      i = squeeze::lineIndex(reverse_ ? a->ter : a->ori);
+    }
+    if (parent_[i] && state[i] == 1) {
+      std::vector<SQARC_item*> cycle;
+      size_t j = i;
+      do {
+        cycle.push_back(parent_[j]);
+        const SQARC_item* a = parent_[j];
+        j = squeeze::lineIndex(reverse_ ? a->ter : a->ori);
+      } while (j != i);
+      return cycle;
+    }
+    for (size_t w : walk)
+      state[w] = 2;
+  }
+  return {};
+}
+
+const char* WaveRun::kindOf(const SQPOSCYCLE_GRAPH_item& item, int startWave, int endWave) const
+{
+  if (item.wavefront == startWave)
+    return "ORI";
+  return item.wavefront >= endWave ? "TER" : "NOR";
+}
+
+void WaveRun::reportCycle(int startWave, int period)
+{
+  SQerrmessage("Constraint graph is not settled iN BF and pos_cycle is reported", "SQbf_main");
+  const int endWave = startWave + 2 * period;
+  for (const SQPOSCYCLE_GRAPH_item& item : trace_) {
+    const char* kind = kindOf(item, startWave, endWave);
+    if (!item.arc) {
+      common::outf("ORI: line %i connected from line XXX, wavefront %i, no arcs\n",
+                   item.line->number, item.wavefront);
+      continue;
+    }
+    const SQLINE_item* from = reverse_ ? item.arc->ter : item.arc->ori;
+    common::outf("%s: line %i connected from line %i, wavefront %i, arcs %i weight %i\n", kind,
+                 item.line->number, from->number, item.wavefront, item.arc->rank,
+                 item.arc->weight);
+  }
+  common::outf("Guess of positive cycle line\n");
+  common::outf("pos_cycle_wf_start = %i, pos_cycle_wf_loop = %i\n", startWave, period);
+  for (const SQARC_item* a : parentCycle())
+    common::outf("  line %i -> line %i, arcs %i weight %i\n", a->ori->number, a->ter->number,
+                 a->rank, a->weight);
+  squeeze::stop(0);
+}
+
+int WaveRun::run()
+{
+  start();
+  const long limit = 4L * ncell_;
+  int suspectedAt = 0, period = 0, quietUntil = 0;
+  bool settled = false;
+  for (int k = 1; k <= limit; ++k) {
+    if (wave_.empty()) {
+      settled = true;
+      break;
+    }
+    ++squeeze::stats().waves;
+    for (SQLINE_item* l : wave_)
+      l->BMprevweight = l->BMweight;
+    next_.clear();
+    for (SQLINE_item* l : wave_)
+      relaxFrom(l, k);
+    counts_.push_back(static_cast<int>(next_.size()));
+    if (log_)
+      fprintf(log_, "wave %d: %zu lines changed\n", k, next_.size());
+    wave_.swap(next_);
+
+    if (suspectedAt) {
+      if (k == suspectedAt + 2 * period)
+        tracing_ = false;
+      if (k >= suspectedAt + 3 * period)
+        reportCycle(suspectedAt, period);
+      continue;
+    }
+    if (k < kCycleSearchWave || k < quietUntil || wave_.empty())
+      continue;
+    const int p = periodOf(counts_);
+    if (!p)
+      continue;
+    if (parentCycle().empty()) {
+      quietUntil = k + p;  // a repeating layout, not a cycle
+      continue;
+    }
+    suspectedAt = k;
+    period = p;
+    tracing_ = true;
+    lastItem_.assign(parent_.size(), nullptr);
+    for (SQLINE_item* l : wave_) {
+      trace_.push_back(SQPOSCYCLE_GRAPH_item{l, nullptr, nullptr, k, nullptr});
+      if (trace_.size() > 1)
+        trace_[trace_.size() - 2].next = &trace_.back();
+      lastItem_[squeeze::lineIndex(l)] = &trace_.back();
+    }
+  }
+  if (!settled && !wave_.empty()) {
+    if (suspectedAt)
+      reportCycle(suspectedAt, period);
+    SQerrmessage("Constraint graph is not settled in BF and no pos_cycle checked "
+                 "(wavefront > |LINE|)",
+                 "SQbf_main");
+    squeeze::stop(0);
+  }
+
+  bool any = false;
+  int result = 0;
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right}) {
+      if (!l)
+        continue;
+      if (!reverse_)
+        l->min_loc = l->BMweight;
+      else
+        l->max_loc = l->BMweight;
+      if (!any || (!reverse_ ? l->BMweight > result : l->BMweight < result))
+        result = l->BMweight;
+      any = true;
+    }
+  return result;
+}
+
+/*
+ * FastRun --
+ *   The same longest paths in linear time where the graph allows: the
+ *   strongly connected parts of the graph are taken in topological order,
+ *   a part of one line is settled when it is reached, a larger part (the
+ *   zero-weight cycles of equal sides) by a queue of its changed lines.
+ *   Values spread from the start lines only, through lines that changed,
+ *   exactly as the waves spread them, so the result is the waves' result.
+ *   A part that keeps changing has a positive cycle: the waves then run
+ *   for their report.
+ */
+class FastRun {
+ public:
+  FastRun(SQCELL_item* cells, int ncell, bool reverse)
+      : cells_(cells), ncell_(ncell), reverse_(reverse)
+  {
+  }
+  // False when a positive cycle was met.
+  bool run(int* result, FILE* log);
+
+ private:
+  size_t index(const SQLINE_item* l) const { return squeeze::lineIndex(l); }
+  // The arcs in the direction of the run, by line, in one array (a pass
+  // over the lists is a walk through memory; the array is read in order).
+  void adjacency();
+  void components();
+  // Relaxes the arcs out of u; queues changed lines of u's own part.
+  void relaxFrom(uint32_t u, std::deque<uint32_t>* queue);
+
+  SQCELL_item* cells_;
+  int ncell_;
+  bool reverse_;
+  std::vector<SQLINE_item*> lines_;  // by index
+  std::vector<uint32_t> first_;      // by index: first arc in far_/step_, size n + 1
+  std::vector<uint32_t> far_;        // the line an arc leads to
+  std::vector<int> step_;            // + weight forward, - weight in reverse
+  std::vector<unsigned char> raised_; // forward: a positive arc comes in; reverse: goes out
+  std::vector<int> value_;
+  std::vector<int> component_;       // by index
+  std::vector<std::vector<uint32_t>> parts_;  // sinks first
+  std::vector<unsigned char> changed_, queued_;
+  std::vector<int> depth_, visits_;
+};
+
+void FastRun::adjacency()
+{
+  const size_t n = lines_.size();
+  first_.assign(n + 1, 0);
+  raised_.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    first_[i + 1] = first_[i];
+    const SQLINE_item* l = lines_[i];
+    if (!l)
+      continue;
+    for (const SQARC_item* a = reverse_ ? l->ter_next : l->ori_next; a;
+         a = reverse_ ? a->ter_next : a->ori_next) {
+      const SQLINE_item* to = reverse_ ? a->ori : a->ter;
+      far_.push_back(static_cast<uint32_t>(index(to)));
+      step_.push_back(reverse_ ? -a->weight : a->weight);
+      if (a->weight > 0)
+        raised_[index(to)] = 1;  // forward: into `to`; reverse: out of `to`
+      ++first_[i + 1];
+    }
+  }
+  squeeze::stats().relaxations += static_cast<long>(far_.size());
+}
+
+void FastRun::components()
+{
+  // Tarjan's algorithm without recursion.
+  const size_t n = lines_.size();
+  std::vector<int> low(n, 0), order(n, -1);
+  std::vector<unsigned char> onStack(n, 0);
+  std::vector<uint32_t> stack;
+  struct Frame {
+    uint32_t v;
+    uint32_t next;  // next arc to look at
+  };
+  std::vector<Frame> frames;
+  int counter = 0;
+  component_.assign(n, -1);
+  for (uint32_t root = 0; root < n; ++root) {
+    if (!lines_[root] || order[root] >= 0)
+      continue;
+    frames.push_back(Frame{root, first_[root]});
+    order[root] = low[root] = counter++;
+    stack.push_back(root);
+    onStack[root] = 1;
+    while (!frames.empty()) {
+      Frame& f = frames.back();
+      if (f.next < first_[f.v + 1]) {
+        const uint32_t w = far_[f.next++];
+        if (order[w] < 0) {
+          order[w] = low[w] = counter++;
+          stack.push_back(w);
+          onStack[w] = 1;
+          frames.push_back(Frame{w, first_[w]});
+        } else if (onStack[w]) {
+          low[f.v] = std::min(low[f.v], order[w]);
+        }
+        continue;
+      }
+      const uint32_t v = f.v;
+      frames.pop_back();
+      if (!frames.empty())
+        low[frames.back().v] = std::min(low[frames.back().v], low[v]);
+      if (low[v] != order[v])
+        continue;
+      parts_.emplace_back();
+      uint32_t w;
+      do {
+        w = stack.back();
+        stack.pop_back();
+        onStack[w] = 0;
+        component_[w] = static_cast<int>(parts_.size() - 1);
+        parts_.back().push_back(w);
+      } while (w != v);
+    }
+  }
+}
+
+void FastRun::relaxFrom(uint32_t u, std::deque<uint32_t>* queue)
+{
+  for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+    const uint32_t v = far_[k];
+    const int candidate = value_[u] + step_[k];
+    if (reverse_ ? candidate >= value_[v] : candidate <= value_[v])
+      continue;
+    value_[v] = candidate;
+    changed_[v] = 1;
+    depth_[v] = depth_[u] + 1;
+    if (queue && component_[v] == component_[u] && !queued_[v]) {
+      queued_[v] = 1;
+      ++visits_[v];
+      queue->push_back(v);
+    }
+  }
+}
+
+bool FastRun::run(int* result, FILE* log)
+{
+  size_t highest = 0;
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
+      if (l)
+        highest = std::max(highest, index(l) + 1);
+  lines_.assign(highest, nullptr);
+  for (int i = 0; i < ncell_; ++i)
+    for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
+      if (l)
+        lines_[index(l)] = l;
+  adjacency();
+  changed_.assign(highest, 0);
+  queued_.assign(highest, 0);
+  depth_.assign(highest, 0);
+  visits_.assign(highest, 0);
+  value_.assign(highest, 0);
+  for (int i = 0; i < ncell_; ++i) {
+    const SQCELL_item& c = cells_[i];
+    const bool axis = isAxis(c);
+    for (SQLINE_item* l : {c.left, c.right}) {
+      if (!l)
+        continue;
+      const bool left = l == c.left;
+      const size_t k = index(l);
+      bool first;
+      if (!reverse_) {
+        first = !axis && left && !raised_[k];
+        if (!axis && !left && l->no_ter == 0)
+          SQerrmessage("Right line cannot be the start points (right->no_ter = 0)", "SQbf_main");
+      } else {
+        first = !axis && !left && !raised_[k];
+        if (!axis && left && l->no_ori == 0)
+          SQerrmessage("Left line cannot be the start points (left->no_ori = 0)", "SQbf_main");
+      }
+      value_[k] = first ? 0 : (reverse_ ? kStartFloor : -kStartFloor);
+      changed_[k] = first;
+    }
+  }
+  components();
+  std::deque<uint32_t> queue;
+  int deepest = 0;
+  for (size_t p = parts_.size(); p-- > 0;) {
+    const std::vector<uint32_t>& part = parts_[p];
+    if (part.size() == 1) {
+      const uint32_t u = part[0];
+      if (changed_[u])
+        relaxFrom(u, nullptr);  // rows join two variables: no loop on one line
+      deepest = std::max(deepest, depth_[u]);
+      continue;
+    }
+    for (uint32_t u : part)
+      if (changed_[u]) {
+        queued_[u] = 1;
+        queue.push_back(u);
+      }
+    while (!queue.empty()) {
+      const uint32_t u = queue.front();
+      queue.pop_front();
+      queued_[u] = 0;
+      if (visits_[u] > static_cast<int>(part.size()) + 1)
+        return false;  // still rising: a positive cycle
+      relaxFrom(u, &queue);
+    }
+    for (uint32_t u : part)
+      deepest = std::max(deepest, depth_[u]);
+  }
+  squeeze::stats().waves += deepest + 1;
+  if (log)
+    fprintf(log, "%zu lines in %zu parts, longest chain of %d arcs\n", lines_.size(),
+            parts_.size(), deepest);
+  bool any = false;
+  for (size_t k = 0; k < lines_.size(); ++k) {
+    SQLINE_item* l = lines_[k];
+    if (!l)
+      continue;
+    l->BMweight = l->BMprevweight = value_[k];
+    if (!reverse_)
+      l->min_loc = value_[k];
+    else
+      l->max_loc = value_[k];
+    if (!any || (!reverse_ ? value_[k] > *result : value_[k] < *result))
+      *result = value_[k];
+    any = true;
+  }
+  if (!any)
+    *result = 0;
+  return true;
+}
+
+}  // namespace
+
+namespace squeeze {
+
+int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
+{
+  WaveRun run(cells, ncell, reverse != 0, log);
+  return run.run();
+}
+
+}  // namespace squeeze
+
+int SQbf_main(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, int reverse,
+              FILE* log)
+{
+  int result = 0;
+  FastRun fast(cells, ncell, reverse != 0);
+  if (fast.run(&result, log))
+    return result;
+  WaveRun run(cells, ncell, reverse != 0, log, true);
+  return run.run();
+}

@@ -1,0 +1,83 @@
+// The compaction of a loaded layout as one action: rows of both directions,
+// their graphs, the two solves and the output, with symmetry, resizing and
+// the passive devices left out.
+#include <memory>
+
+#include "CS.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+namespace squeeze {
+
+namespace {
+
+// The process settings this run turns off, put back however it ends.
+class ProcessSettings {
+ public:
+  ProcessSettings()
+      : symmetry_(PROCESS_INCLUDE_SYMMETRY),
+        resizing_(PROCESS_INCLUDE_RESIZING),
+        passive_(PROCESS_INCLUDE_PASSIVE),
+        inductor_(PROCESS_INCLUDE_INDUCTOR)
+  {
+    PROCESS_INCLUDE_SYMMETRY = PROCESS_INCLUDE_RESIZING = 0;
+    PROCESS_INCLUDE_PASSIVE = PROCESS_INCLUDE_INDUCTOR = 0;
+  }
+  ~ProcessSettings()
+  {
+    PROCESS_INCLUDE_SYMMETRY = symmetry_;
+    PROCESS_INCLUDE_RESIZING = resizing_;
+    PROCESS_INCLUDE_PASSIVE = passive_;
+    PROCESS_INCLUDE_INDUCTOR = inductor_;
+    SQfree_all();
+    compact::freeStaff();
+    X_direction = 1;
+  }
+  ProcessSettings(const ProcessSettings&) = delete;
+  ProcessSettings& operator=(const ProcessSettings&) = delete;
+
+ private:
+  int symmetry_, resizing_, passive_, inductor_;
+};
+
+struct RowsRelease {
+  void operator()(_rhs_list* rows) const { compact::freeRows(rows); }
+};
+using Rows = std::unique_ptr<_rhs_list, RowsRelease>;
+
+}  // namespace
+
+int compactLayout()
+{
+  if (DlayerNum == 0 || !DlayerTile[0].layertile) {
+    GCmessage(0, 'E', "No corner stitch layout: load a layout before compacting it");
+    return 1;
+  }
+  ProcessSettings settings;
+  init_staff();
+  scan_toget_variables();
+  mps_column_num = 1;
+  Rows xRows(compact::newRows()), yRows(compact::newRows());
+  X_direction = 1;
+  scan_queue->sweep(equat_bucket, xRows.get());
+  PHASEII = 1;
+  X_direction = 0;
+  scan_queue_y->sweep(equat_bucket_y, yRows.get());
+  PHASEII = 1;
+  X_direction = 1;
+
+  ++SQstep;
+  if (SQmain_graph(equat_bucket, xRows.get(), LEFT_RIGHT) != 0 ||
+      SQmain_graph(equat_bucket_y, yRows.get(), TOP_BOTTOM) != 0)
+    return 1;
+  SQmain_resize(equat_bucket, xRows.get(), LEFT_RIGHT);
+  SQmain_resize(equat_bucket_y, yRows.get(), TOP_BOTTOM);
+  SQmain_solve(equat_bucket, xRows.get(), LEFT_RIGHT);
+  SQmain_solve(equat_bucket_y, yRows.get(), TOP_BOTTOM);
+  SQmain_output(2);
+  return 0;
+}
+
+}  // namespace squeeze

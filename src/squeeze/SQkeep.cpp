@@ -1,0 +1,356 @@
+// Arcs that the rows do not give but the layout needs to stay the same
+// circuit: drawn widths of unruled boxes, gate regions, overlaps, meeting
+// and separate tiles, and the sizes of the passive devices.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+#include "CXcapacitor.h"
+#include "Dlayout.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+namespace squeeze {
+
+namespace {
+
+/*
+ * keepUnruledWidths --
+ *   A box of a layer without a width rule gets no row between its sides;
+ *   it keeps its drawn width rather than shrinking to nothing or turning
+ *   over.
+ */
+void keepUnruledWidths()
+{
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!c.left || !c.right)
+      continue;
+    bool ruled = false;
+    for (const SQARC_item* a = c.left->ori_next; a && !ruled; a = a->ori_next)
+      ruled = a->ter == c.right && a->weight >= 0;
+    if (ruled)
+      continue;
+    addFixedArc(c.left, c.right, c.right->loc - c.left->loc);
+  }
+}
+
+/*
+ * tieGateRegions --
+ *   A gate region is an element tile in the active plane and another over
+ *   the same area in the gate plane, and no row ties the two: they get
+ *   equal sides, or the poly could slide off its transistor.
+ */
+void tieGateRegions()
+{
+  struct Key {
+    int x1, y1, x2, y2;
+    bool operator==(const Key& o) const
+    {
+      return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2;
+    }
+  };
+  struct Hash {
+    size_t operator()(const Key& k) const
+    {
+      size_t h = static_cast<uint32_t>(k.x1);
+      for (int v : {k.y1, k.x2, k.y2})
+        h = h * 1000003u ^ static_cast<uint32_t>(v);
+      return h;
+    }
+  };
+  std::unordered_map<Key, SQCELL_item*, Hash> first;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!c.left || !c.right || !c.mother_tile || !TisElement(c.mother_tile))
+      continue;
+    const _Dtile* t = c.mother_tile;
+    const Key key{t->x1, t->y1, cs::right(t), cs::top(t)};
+    auto found = first.emplace(key, &c);
+    if (found.second)
+      continue;
+    SQCELL_item& o = *found.first->second;
+    for (auto ends : {std::make_pair(c.left, o.left), std::make_pair(c.right, o.right)})
+      for (int turn = 0; turn < 2; ++turn)
+        addFixedArc(turn ? ends.second : ends.first, turn ? ends.first : ends.second, 0);
+  }
+}
+
+/*
+ * keepConnections --
+ *   The rows keep each tile legal on its own; they do not see that a
+ *   contact cut lies across two tiles of its metal, or that two tiles of
+ *   one shape meet along an edge.  So that the compacted layout is the
+ *   same circuit, boxes that overlap keep at least their drawn overlap in
+ *   the direction of the graph, and tiles of one layer that meet along an
+ *   edge keep meeting.  The drawn layout satisfies every such arc.
+ */
+void keepConnections()
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  std::vector<SQCELL_item*> order;
+  for (int i = 0; i < SQcell_size; ++i)
+    if (SQcell[i].left && SQcell[i].right)
+      order.push_back(&SQcell[i]);
+  std::stable_sort(order.begin(), order.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
+    return a->corner.x1 < b->corner.x1;
+  });
+  std::vector<SQCELL_item*> active;
+  for (SQCELL_item* c : order) {
+    size_t kept = 0;
+    for (SQCELL_item* a : active)
+      if (a->corner.x2 >= c->corner.x1)
+        active[kept++] = a;
+    active.resize(kept);
+    for (SQCELL_item* a : active) {
+      const long dx = static_cast<long>(std::min(a->corner.x2, c->corner.x2)) -
+                      std::max(a->corner.x1, c->corner.x1);
+      const long dy = static_cast<long>(std::min(a->corner.y2, c->corner.y2)) -
+                      std::max(a->corner.y1, c->corner.y1);
+      const bool sameLayer = a->layernumber == c->layernumber;
+      const bool overlap = dx > 0 && dy > 0;
+      const bool meet = sameLayer && ((dx == 0 && dy > 0) || (dx > 0 && dy == 0));
+      if (!overlap && !meet)
+        continue;
+      const long along = lr ? dx : dy;
+      if (along > 0) {
+        addFixedArc(a->left, c->right, static_cast<int>(along));
+        addFixedArc(c->left, a->right, static_cast<int>(along));
+      } else if (a->right->loc == c->left->loc) {
+        addFixedArc(c->left, a->right, 0);
+      } else {
+        addFixedArc(a->left, c->right, 0);
+      }
+    }
+    active.push_back(c);
+  }
+}
+
+// Layer pairs whose overlap makes something: a device (the layers of an
+// element or a passive definition) or a connection (a contact layer with
+// any other layer).  Tiles of such pairs that are apart must stay apart;
+// other layers (metal over poly) may pass over each other.
+using LayerPairs = std::vector<std::vector<unsigned char>>;
+
+int layerNamed(const char* name)
+{
+  for (int i = 0; i < GlayerNum && i < kLayerSlots; ++i)
+    if (strcmp(Glayers[i].name, name) == 0)
+      return i;
+  return -1;
+}
+
+template <class Def>
+void pairUp(LayerPairs* pairs, const Def* defs, int count)
+{
+  for (int d = 0; d < count && d < kMaxDefinitions; ++d)
+    for (int i = 0; i < defs[d].layerNum && i < kDefLayers; ++i)
+      for (int j = 0; j < defs[d].layerNum && j < kDefLayers; ++j) {
+        const int a = layerNamed(defs[d].layers[i]), b = layerNamed(defs[d].layers[j]);
+        if (a >= 0 && b >= 0)
+          (*pairs)[a][b] = 1;
+      }
+}
+
+LayerPairs interactingLayers()
+{
+  LayerPairs pairs(kLayerSlots, std::vector<unsigned char>(kLayerSlots, 0));
+  for (int l = 0; l < kLayerSlots; ++l)
+    pairs[l][l] = 1;
+  pairUp(&pairs, Delement, DelementNum);
+  pairUp(&pairs, LXindDefinition, LXindDefNum);
+  pairUp(&pairs, CXcapDefinition, CXcapDefNum);
+  pairUp(&pairs, RXresDefinition, RXresDefNum);
+  for (int d = 0; d < DconNum && d < kMaxDefinitions; ++d) {
+    const int cut = layerNamed(Dconnect[d].conLayer);
+    if (cut < 0)
+      continue;
+    for (int l = 0; l < kLayerSlots; ++l)
+      pairs[cut][l] = pairs[l][cut] = 1;
+  }
+  return pairs;
+}
+
+/*
+ * keepApart --
+ *   Tiles that face each other across a gap stay apart, even where the
+ *   rules give no spacing: tiles of one layer by the gap or one grid step,
+ *   whichever is less, so that two shapes never merge into one net; tiles
+ *   of interacting layers (see interactingLayers) without overlapping, so
+ *   that no device or contact appears.  One sweep per layer along the
+ *   direction keeps, per stretch of the other axis, the tile of that layer
+ *   whose far side was seen last; the near sides of the tiles of its
+ *   partner layers look it up.
+ */
+/* The spacing rule between two layers in layout units, or 0. */
+int ruleSpacing(int a, int b)
+{
+  if (a < 0 || b < 0 || a >= kRuleLayers || b >= kRuleLayers || SPACING_VALID[a][b] != 1)
+    return 0;
+  return SPACING[a][b] * theGlobalScale;
+}
+
+// The stretch of a cell across the direction: drawn, or (solved) where the
+// compaction of LEFT_RIGHT put its twin.
+long acrossLow(const SQCELL_item* c, bool lr, bool solved)
+{
+  if (lr)
+    return c->corner.y1;
+  if (!solved || !c->mother_tile)
+    return c->corner.x1;
+  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR);
+  return twin ? twin->corner.x1 : c->corner.x1;
+}
+
+long acrossHigh(const SQCELL_item* c, bool lr, bool solved)
+{
+  if (lr)
+    return c->corner.y2;
+  if (!solved || !c->mother_tile)
+    return c->corner.x2;
+  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR);
+  return twin ? twin->corner.x2 : c->corner.x2;
+}
+
+void keepApart(bool solved)
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  auto lowOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossLow(c, lr, solved)); };
+  auto highOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossHigh(c, lr, solved)); };
+  std::vector<std::vector<SQCELL_item*>> byLayer(kLayerSlots);
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item* c = &SQcell[i];
+    if (c->left && c->right && highOf(c) > lowOf(c) && c->layernumber >= 0 &&
+        c->layernumber < kLayerSlots)
+      byLayer[c->layernumber].push_back(c);
+  }
+  const LayerPairs pairs = interactingLayers();
+  const int step = SCALE > 0 ? SCALE : 1;
+  struct Event {
+    int at;
+    int kind;  // 0 query of the same layer, 1 far side, 2 query of another layer
+    SQCELL_item* cell;
+  };
+  std::vector<Event> events;
+  std::vector<SQCELL_item*> seen;
+  for (int layer = 0; layer < kLayerSlots; ++layer) {
+    if (byLayer[layer].empty())
+      continue;
+    events.clear();
+    for (int other = 0; other < kLayerSlots; ++other)
+      if (pairs[layer][other])
+        for (SQCELL_item* c : byLayer[other])
+          events.push_back(Event{c->left->loc, other == layer ? 0 : 2, c});
+    for (SQCELL_item* c : byLayer[layer])
+      events.push_back(Event{c->right->loc, 1, c});
+    // Same layer: a tile meeting another is no gap (keepConnections has
+    // it); other layers: meeting tiles must not come to overlap.
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+    });
+    std::map<int, SQCELL_item*> front;  // stretch start -> tile seen last there
+    front[INT_MIN] = nullptr;
+    for (const Event& e : events) {
+      const int lo = lowOf(e.cell), hi = highOf(e.cell);
+      auto it = std::prev(front.upper_bound(lo));
+      if (e.kind != 1) {
+        seen.clear();
+        for (; it != front.end() && it->first < hi; ++it)
+          if (it->second && (seen.empty() || seen.back() != it->second))
+            seen.push_back(it->second);
+        for (SQCELL_item* a : seen) {
+          const int gap = e.cell->left->loc - a->right->loc;
+          const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
+          if (e.kind == 0 && gap > 0)
+            addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
+          else if (e.kind == 2 && gap >= 0)
+            addFixedArc(a->right, e.cell->left, std::min(gap, rule));
+        }
+        continue;
+      }
+      // The far side covers lo..hi from here on.
+      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
+      front.erase(front.lower_bound(lo), front.lower_bound(hi));
+      front[lo] = e.cell;
+      if (!front.count(hi))
+        front[hi] = after;
+    }
+  }
+}
+
+/* holdSize -- the cell keeps its drawn extent in this direction. */
+void holdSize(SQCELL_item* c)
+{
+  const int extent = c->right->loc - c->left->loc;
+  addFixedArc(c->left, c->right, extent);
+  addFixedArc(c->right, c->left, -extent);
+}
+
+void addChain(std::unordered_set<const _Dtile*>* tiles, const _Dtilelist* start,
+              const _Dtilelist* end)
+{
+  for (const _Dtilelist* l = start; l; l = l->next) {
+    tiles->insert(l->tile);
+    if (l == end)
+      break;
+  }
+}
+
+/*
+ * holdPassives --
+ *   Resistors, capacitors and inductors are recognised by their shapes and
+ *   are not regenerated here: their tiles keep their drawn sizes, so that
+ *   the compacted layout holds the same devices.  The device records are
+ *   only compared by address: a record may name a tile that the
+ *   recognition cut up and released.
+ */
+void holdPassives()
+{
+  std::unordered_set<const _Dtile*> tiles;
+  for (const _RX_RESISTOR_* r = resistorList ? resistorList->next : nullptr; r; r = r->next)
+    addChain(&tiles, r->start, r->end);
+  for (const _CX_CAPACITOR_* c = capacitorList ? capacitorList->next : nullptr; c; c = c->next) {
+    tiles.insert(c->plate1);
+    tiles.insert(c->plate2);
+  }
+  for (const _LXInductor* l = inductorList ? inductorList->next : nullptr; l; l = l->next)
+    addChain(&tiles, l->start, l->end);
+  tiles.erase(nullptr);
+  if (tiles.empty())
+    return;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (c.left && c.right && tiles.count(c.mother_tile))
+      holdSize(&c);
+  }
+}
+
+}  // namespace
+
+void keepLayout()
+{
+  keepUnruledWidths();
+  tieGateRegions();
+  keepConnections();
+  keepApart(false);
+  holdPassives();
+}
+
+void keepApartAfterLeftRight()
+{
+  if (resize_direction == TOP_BOTTOM)
+    keepApart(true);
+}
+
+}  // namespace squeeze

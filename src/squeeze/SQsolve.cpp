@@ -1,0 +1,230 @@
+// Solving one direction: both longest paths, the choice of positions, the
+// redundant arcs, the second solve, and the readable dumps of the graph.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+constexpr int kDumpArcLimit = 200000;  // larger graphs are dumped as a header only
+
+std::string reportPath(const char* stem, int direction, const char* suffix)
+{
+  return std::string(squeeze::kReportDir) + "/" + stem +
+         (direction == TOP_BOTTOM ? "tb" : "lr") + suffix;
+}
+
+/* dump -- the current graph to resize_report/<stem><lr|tb><suffix>. */
+void dump(const char* stem, const char* suffix)
+{
+  if (!squeeze::makeReportDir())
+    return;
+  SQprint_datastructure(reportPath(stem, resize_direction, suffix).c_str());
+}
+
+int floorMean(int a, int b) { return static_cast<int>((static_cast<long>(a) + b) >> 1); }
+
+}  // namespace
+
+/*
+ * SQprint_datastructure --
+ *   One block per cell: its layer and box, then each line with its
+ *   positions and outgoing arcs.  Side effects: writes `path`.
+ */
+void SQprint_datastructure(const char* path)
+{
+  FILE* out = fopen(path, "w");
+  if (!out) {
+    common::outf("\n Can't open file %s for writing\n", path);
+    return;
+  }
+  static char buffer[1 << 16];
+  setvbuf(out, buffer, _IOFBF, sizeof buffer);
+  fprintf(out, "# squeeze graph, direction %s: %d cells (%d axis), %d arcs\n",
+          squeeze::directionName(resize_direction), SQcell_size, SQsymcell_size, SQarc_size);
+  if (SQarc_size > kDumpArcLimit) {
+    // Hundreds of megabytes that nobody reads, and seconds to write them.
+    fprintf(out, "# more than %d arcs: the lines and arcs are not listed\n", kDumpArcLimit);
+    fclose(out);
+    return;
+  }
+  fprintf(out, "# line  loc  min_loc  max_loc  (outgoing arcs: -> line weight [row])\n");
+  for (int i = 0; i < SQcell_size + SQsymcell_size; ++i) {
+    const SQCELL_item& c = SQcell[i];
+    fprintf(out, "cell %d %s (%d %d %d %d)\n", c.number, c.layername, c.corner.x1, c.corner.y1,
+            c.corner.x2, c.corner.y2);
+    for (const SQLINE_item* l : {c.left, c.right}) {
+      if (!l)
+        continue;
+      fprintf(out, "  %s %d  %d  %d  %d :", l == c.left ? "L" : "R", l->number, l->loc,
+              l->min_loc, l->max_loc);
+      for (const SQARC_item* a = l->ori_next; a; a = a->ori_next)
+        fprintf(out, " ->%d %d [%d]", a->ter->number, a->weight, a->rank);
+      fputc('\n', out);
+    }
+  }
+  for (const SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    fprintf(out, "sym [%d] %d + %d - %d - %d = %d\n", s->rank, s->ter1 ? s->ter1->number : 0,
+            s->ter2 ? s->ter2->number : 0, s->ori1 ? s->ori1->number : 0,
+            s->ori2 ? s->ori2->number : 0, s->arc ? s->arc->weight : 0);
+  fclose(out);
+}
+
+int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc, FILE* log)
+{
+  const int longest = SQbf_main(cells, arcs, ncell, narc, 0, log);
+  const int reverse = SQbf_main(cells, arcs, ncell, narc, 1);
+  if (longest != -reverse) {
+    SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
+    common::outf("min_longest_path (%i), max_longest_path (%i)\n", longest, reverse);
+    if (squeeze::makeReportDir())
+      SQprint_datastructure((std::string(squeeze::kReportDir) + "/sq_struct_e0.dat").c_str());
+    squeeze::stop(0);
+  }
+  squeeze::forEachLine([&](SQLINE_item* l) { l->max_loc += longest; });
+  return longest;
+}
+
+int SQposition(int mode)
+{
+  if (mode == 4)
+    mode = SQwirelengthminimization(SQcell, SQarc, SQcell_size + SQsymcell_size, SQarc_size);
+  squeeze::forEachLine([&](SQLINE_item* l) {
+    switch (mode) {
+      case 2: l->loc = l->max_loc; break;
+      case 3: l->loc = floorMean(l->min_loc, l->max_loc); break;
+      case 4: l->loc = l->wlm_loc; break;
+      default: l->loc = l->min_loc; break;
+    }
+  });
+  return mode;
+}
+
+/*
+ * SQremove_redundant_arcs --
+ *   Of two outgoing arcs of one line to the same line, the part of a
+ *   symmetry row stays, else the heavier (on equal weights the later one
+ *   in the list).  Returns: the number of arcs removed.
+ */
+int SQremove_redundant_arcs()
+{
+  const size_t lines = squeeze::store(resize_direction).lineCount;
+  std::vector<SQARC_item*> seen(lines, nullptr);
+  std::vector<const SQLINE_item*> owner(lines, nullptr);
+  std::vector<SQARC_item*> losers;
+  int removed = 0;
+  squeeze::forEachLine([&](SQLINE_item* l) {
+    losers.clear();
+    for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
+      const size_t t = squeeze::lineIndex(a->ter);
+      if (owner[t] != l) {
+        owner[t] = l;
+        seen[t] = a;
+        continue;
+      }
+      SQARC_item* b = seen[t];
+      if (a->sym && b->sym) {
+        common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
+        continue;
+      }
+      const bool keepA = a->sym || (!b->sym && a->weight >= b->weight);
+      losers.push_back(keepA ? b : a);
+      seen[t] = keepA ? a : b;
+    }
+    for (SQARC_item* a : losers) {
+      SQremovearc(a);
+      ++removed;
+    }
+  });
+  return removed;
+}
+
+int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
+{
+  if (direction == LEFT_RIGHT)
+    SQfree_all();  // contact constraint lists come with the transistor resizer
+  SQswitch_direction(direction, 1);
+  if (SQinit(adj, rows) != 0)
+    return 1;
+  dump("sq_", "01.dat");
+  dump("sq_", "02.dat");
+  return 0;
+}
+
+int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
+{
+  SQswitch_direction(direction, 1);
+  // The inductor, capacitor and resistor generators and the transistor
+  // update hook in here once they exist; with nothing to change the graph
+  // stays as built.
+  if (PROCESS_INCLUDE_RESIZING > 0 && PROCESS_INCLUDE_TRANSISTOR_PARASITIC == 1)
+    for (int i = 0; i < 3; ++i)
+      common::outf("SQmain: Process include transistor parasitic should read parameter value "
+                   "from array, but NOT YET CODED\n");
+  dump("sq_", "03.dat");
+  return 0;
+}
+
+int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
+{
+  SQswitch_direction(direction, 1);
+  const int ncell = SQcell_size + SQsymcell_size;
+  if (direction == TOP_BOTTOM)
+    squeeze::keepApartAfterLeftRight();
+  // The first forward run writes its trace into a log that is dropped
+  // afterwards (it is the test pass: a graph that does not settle stops
+  // there).
+  int width = 0;
+  {
+    struct Log {
+      std::string path;
+      FILE* file;
+      ~Log()
+      {
+        if (!file)
+          return;
+        fclose(file);
+        remove(path.c_str());
+      }
+    } trace{reportPath("bf_", direction, ".log"), nullptr};
+    if (squeeze::makeReportDir())
+      trace.file = fopen(trace.path.c_str(), "w");
+    width = SQboundbox(SQcell, SQarc, ncell, SQarc_size, trace.file);
+  }
+  // Only the symmetric core looks at the positions of this first pass:
+  // without symmetry rows the lines stay leftmost until the second pass,
+  // and the wire-length minimisation runs once, on the graph without its
+  // redundant arcs.
+  const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
+  SQposition(core ? PROCESS_INCLUDE_WLM : 1);
+  // The symmetric core (linear program) comes here when symmetry rows exist.
+  dump("sq_", "04.dat");
+  SQremove_redundant_arcs();
+  // A lighter parallel arc never bounds a longest path: unless the core
+  // changed the graph, the second longest paths are the first ones.
+  if (core)
+    width = SQboundbox(SQcell, SQarc, ncell, SQarc_size);
+  SQposition(PROCESS_INCLUDE_WLM);
+  for (int i = 0; i < ncell; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!c.left || !c.right)
+      continue;
+    if (direction == LEFT_RIGHT) {
+      c.corner.x1 = c.left->loc;
+      c.corner.x2 = c.right->loc;
+    } else {
+      c.corner.y1 = c.left->loc;
+      c.corner.y2 = c.right->loc;
+    }
+  }
+  dump("sq_", "05.dat");
+  common::outf("\nSQ: Compaction %s direction done and updated.  Boundary width = %i\n",
+               squeeze::directionName(direction), SCALE ? width / SCALE : width);
+  SQfree_graph();
+  return 0;
+}

@@ -1,0 +1,690 @@
+// Wire-length minimisation: from the leftmost positions, groups of lines
+// that gain by moving right move until an arc out of the group is tight,
+// then join the group at its end, until no group gains any more.
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <utility>
+#include <cstdint>
+#include <functional>
+#include <queue>
+#include <deque>
+#include <vector>
+
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+struct SQWLM_LINE_LIST_item {
+  SQLINE_item* line;
+  SQWLM_LINE_LIST_item* next;
+};
+
+struct SQWLM_GROUP_item;
+
+struct SQWLM_UNIT_LIST_item {
+  SQWLM_UNIT_item* unit;
+  SQWLM_UNIT_LIST_item* next;
+};
+
+struct SQWLM_UNIT_item {
+  int weight;
+  int orig_weight;
+  long accum_weight;
+  int merge;
+  SQWLM_LINE_LIST_item* line_list;
+  SQWLM_LINE_LIST_item* right_most;
+  SQWLM_LINE_LIST_item* left_most;
+  SQWLM_GROUP_item* group;
+  SQWLM_UNIT_item* stack;
+  SQWLM_UNIT_item* next;
+  SQWLM_UNIT_item* prev;
+  int lines;      // length of line_list
+  bool stacked;   // on the work stack
+};
+
+// An arc out of a group with its slack as it was when filed, plus the
+// group's shift then: slack now = key - shift now, while the arc's end
+// stays where it was (it only ever moves right, which the search notices).
+// Among equal slacks the arc filed later comes first, as a later arc of
+// the scan replaces an earlier one.
+struct SQWLM_ARC_ENTRY {
+  long key;
+  SQARC_item* arc;   // null for the wall of `wall`
+  long order;        // filing number
+  SQWLM_UNIT_item* wall = nullptr;  // a unit whose lines reach their max_loc
+  bool operator<(const SQWLM_ARC_ENTRY& o) const  // min-heap
+  {
+    return key != o.key ? key > o.key : order < o.order;
+  }
+};
+
+struct SQWLM_GROUP_item {
+  long weight;
+  int valid;
+  SQWLM_UNIT_LIST_item* root;
+  SQWLM_UNIT_LIST_item* unit_list;
+  // Kept beside the group so that moves and merges do not walk its lines:
+  SQWLM_UNIT_LIST_item* tail = nullptr;  // last item of unit_list
+  long shift = 0;                        // distance moved, not yet in wlm_loc
+  long lines = 0;                        // lines of its units
+  std::vector<SQWLM_ARC_ENTRY> arcs;     // heap of the arcs out of the group
+};
+
+namespace {
+
+// Arc types.
+constexpr int16_t kFree = 91, kEquality = 92, kSymmetry = 93, kUntyped = 94;
+constexpr int16_t kOwnWidth = 11, kOwnReverse = 31;
+constexpr int16_t kSameLayerWidth = 14, kSameLayerSide = 84;
+constexpr int16_t kOtherLayerWidth = 13, kOtherLayerSide = 12, kSpacing = 81;
+// Gains of moving a line right, per arc.
+constexpr int kCellGain = 10;
+constexpr int kWireGain = 1;
+constexpr long kBlockWeight = 99;
+constexpr int kIterationsPerCell = 20;
+
+// Everything of one run; freed at its end (SQwlm_clear).
+struct WlmState {
+  std::deque<SQWLM_LINE_LIST_item> lineItems;
+  std::deque<SQWLM_UNIT_LIST_item> unitItems;
+  std::deque<SQWLM_UNIT_item> units;
+  SQWLM_UNIT_item* SQwlm_unit = nullptr;       // head of the unit list
+  SQWLM_UNIT_item* SQwlm_unit_tos = nullptr;   // top of the stack
+  // The stack in order: (position of the rightmost line when pushed, push
+  // number) -> unit, so that a push does not walk the stack.
+  std::map<std::pair<long, long>, SQWLM_UNIT_item*> stackOrder;
+  long pushes = 0;
+  long filings = 0;
+  SQWLM_GROUP_item SQwlm_block_group{};
+  std::vector<SQWLM_GROUP_item> SQwlm_nonblock_group;
+  std::vector<int> freeSlots;
+  int SQwlm_nonblock_group_count = 0;
+};
+
+WlmState* st = nullptr;
+
+bool sameSide(const SQLINE_item* a, const SQLINE_item* b)
+{
+  return (a == a->cell->left) == (b == b->cell->left);
+}
+bool isLeft(const SQLINE_item* l) { return l == l->cell->left; }
+
+// The arcs of the graph by line, sorted by (ter, weight), to find the
+// other half of an equality without walking the lines' lists (a rail has
+// thousands of arcs).
+struct ArcIndex {
+  std::vector<uint32_t> first;                  // by line index, size n + 1
+  std::vector<std::pair<uint32_t, int>> ends;   // (ter index, weight)
+};
+const ArcIndex* linkedArcs = nullptr;
+
+bool isEqualityHalf(const SQARC_item* a)
+{
+  const size_t t = squeeze::lineIndex(a->ter);
+  if (t + 1 >= linkedArcs->first.size())
+    return false;
+  const auto from = linkedArcs->ends.begin() + linkedArcs->first[t];
+  const auto to = linkedArcs->ends.begin() + linkedArcs->first[t + 1];
+  const std::pair<uint32_t, int> key{static_cast<uint32_t>(squeeze::lineIndex(a->ori)),
+                                     -a->weight};
+  return std::binary_search(from, to, key);
+}
+
+bool indexable(const SQARC_item* a) { return a->occupied && !a->sym && a->ori && a->ter; }
+
+int16_t typeOf(const SQARC_item* a)
+{
+  if (!a->occupied)
+    return kFree;
+  if (a->sym)
+    return kSymmetry;  // a symmetry row relates four lines: no wire of its own
+  if (!a->ori || !a->ter)
+    return kUntyped;
+  if (isEqualityHalf(a))
+    return kEquality;
+  const SQLINE_item *o = a->ori, *t = a->ter;
+  const int w = a->weight;
+  if (o->cell == t->cell) {
+    if (isLeft(o) && !isLeft(t) && w >= 0)
+      return kOwnWidth;
+    if (!isLeft(o) && isLeft(t) && w < 0)
+      return kOwnReverse;
+    return kUntyped;
+  }
+  const bool sameLayer = o->cell->layernumber == t->cell->layernumber;
+  if (sameLayer && isLeft(o) && !isLeft(t) && w >= 0)
+    return kSameLayerWidth;
+  if (sameLayer && sameSide(o, t) && w >= 0)
+    return kSameLayerSide;
+  if (!sameLayer && isLeft(o) && !isLeft(t) && w >= 0)
+    return kOtherLayerWidth;
+  if (!sameLayer && sameSide(o, t))
+    return kOtherLayerSide;
+  if (!isLeft(o) && isLeft(t) && w >= 0)
+    return kSpacing;
+  return kUntyped;
+}
+
+}  // namespace
+
+void SQwlm_init_arc(SQARC_item* arcs)
+{
+  ArcIndex index;
+  size_t lines = 0;
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (indexable(a))
+      lines = std::max({lines, squeeze::lineIndex(a->ori) + 1, squeeze::lineIndex(a->ter) + 1});
+  index.first.assign(lines + 1, 0);
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (indexable(a))
+      ++index.first[squeeze::lineIndex(a->ori) + 1];
+  for (size_t i = 0; i < lines; ++i)
+    index.first[i + 1] += index.first[i];
+  index.ends.resize(index.first[lines]);
+  std::vector<uint32_t> fill(index.first.begin(), index.first.end() - 1);
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (indexable(a))
+      index.ends[fill[squeeze::lineIndex(a->ori)]++] = {
+          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight};
+  for (size_t i = 0; i < lines; ++i)
+    std::sort(index.ends.begin() + index.first[i], index.ends.begin() + index.first[i + 1]);
+  linkedArcs = &index;
+  struct Reset {
+    ~Reset() { linkedArcs = nullptr; }
+  } reset;
+  for (SQARC_item* a = arcs; a; a = a->list_next) {
+    a->wlm_type = typeOf(a);
+    if (a->wlm_type != kUntyped)
+      continue;
+    common::outf("***********\n");
+    common::outf("ERROR\n");
+    common::outf("arc %i from line %i to line %i weight %i has no type\n", a->rank,
+                 a->ori ? a->ori->number : 0, a->ter ? a->ter->number : 0, a->weight);
+    common::outf("***********\n");
+  }
+}
+
+namespace {
+
+SQWLM_UNIT_item* newUnit(SQLINE_item* line)
+{
+  st->lineItems.push_back(SQWLM_LINE_LIST_item{line, nullptr});
+  st->units.emplace_back();
+  SQWLM_UNIT_item* u = &st->units.back();
+  *u = SQWLM_UNIT_item{};
+  u->line_list = &st->lineItems.back();
+  u->lines = 1;
+  line->wlm_unit = u;
+  return u;
+}
+
+void unlinkUnit(SQWLM_UNIT_item* u)
+{
+  (u->prev ? u->prev->next : st->SQwlm_unit) = u->next;
+  if (u->next)
+    u->next->prev = u->prev;
+  u->next = u->prev = nullptr;
+}
+
+/* pullEqualities -- the lone lines tied to `line` by equalities join `u`. */
+void pullEqualities(SQWLM_UNIT_item* u, SQLINE_item* line)
+{
+  std::vector<SQLINE_item*> work{line};
+  while (!work.empty()) {
+    SQLINE_item* l = work.back();
+    work.pop_back();
+    for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
+      if (a->wlm_type != kEquality)
+        continue;
+      SQWLM_UNIT_item* v = a->ter->wlm_unit;
+      if (v == u || v->lines != 1)
+        continue;
+      SQWLM_LINE_LIST_item* item = v->line_list;
+      item->next = u->line_list;
+      u->line_list = item;
+      ++u->lines;
+      a->ter->wlm_unit = u;
+      v->line_list = nullptr;
+      v->lines = 0;
+      unlinkUnit(v);
+      work.push_back(a->ter);
+    }
+  }
+}
+
+}  // namespace
+
+void SQwlm_init_unit(SQCELL_item* cells, int ncell)
+{
+  SQWLM_UNIT_item* tail = nullptr;
+  for (int i = 0; i < ncell; ++i)
+    for (SQLINE_item* l : {cells[i].left, cells[i].right}) {
+      if (!l)
+        continue;
+      l->wlm_loc = l->min_loc;
+      SQWLM_UNIT_item* u = newUnit(l);
+      u->prev = tail;
+      (tail ? tail->next : st->SQwlm_unit) = u;
+      tail = u;
+    }
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
+    if (u->line_list && (u->line_list->line->wlm_unit == u || u->lines == 1))
+      pullEqualities(u, u->line_list->line);
+}
+
+void SQwlm_init_unitweight()
+{
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next) {
+    int w = 0;
+    for (SQWLM_LINE_LIST_item* it = u->line_list; it; it = it->next) {
+      for (const SQARC_item* a = it->line->ori_next; a; a = a->ori_next) {
+        if (a->wlm_type == kOwnWidth)
+          w -= kCellGain;
+        else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
+                 a->wlm_type == kSameLayerWidth)
+          w -= kWireGain;
+        else if (a->wlm_type == kOwnReverse)
+          w += kCellGain;
+      }
+      for (const SQARC_item* a = it->line->ter_next; a; a = a->ter_next) {
+        if (a->wlm_type == kOwnWidth)
+          w += kCellGain;
+        else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
+                 a->wlm_type == kSameLayerWidth)
+          w += kWireGain;
+        else if (a->wlm_type == kOwnReverse)
+          w -= kCellGain;
+      }
+      if (!u->right_most || it->line->wlm_loc >= u->right_most->line->wlm_loc)
+        u->right_most = it;
+      if (!u->left_most || it->line->wlm_loc <= u->left_most->line->wlm_loc)
+        u->left_most = it;
+    }
+    u->weight = u->orig_weight = w;
+    u->accum_weight = w;
+  }
+}
+
+namespace {
+
+// Where a line is now: its stored place plus its group's pending shift.
+long at(const SQLINE_item* l)
+{
+  const SQWLM_GROUP_item* g = l->wlm_unit ? l->wlm_unit->group : nullptr;
+  return l->wlm_loc + (g ? g->shift : 0);
+}
+
+long rightOf(const SQWLM_UNIT_item* u) { return at(u->right_most->line); }
+
+}  // namespace
+
+void SQwlm_push_unit_list(SQWLM_UNIT_item* u)
+{
+  // Before the first stacked unit lying strictly further right: after
+  // every one at the same place.
+  if (u->stacked)
+    return;
+  u->stacked = true;
+  st->stackOrder.emplace(std::make_pair(rightOf(u), st->pushes++), u);
+  st->SQwlm_unit_tos = st->stackOrder.begin()->second;
+}
+
+int SQwlm_init_stack()
+{
+  std::vector<SQWLM_UNIT_item*> order;
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
+    order.push_back(u);
+  if (order.size() < 2) {
+    common::outf("ERROR: wlm_unit count is only %i (less than 2) -> sort is not possible\n",
+                 static_cast<int>(order.size()));
+    squeeze::stop(1);
+  }
+  std::stable_sort(order.begin(), order.end(), [](const SQWLM_UNIT_item* a,
+                                                  const SQWLM_UNIT_item* b) {
+    return rightOf(a) < rightOf(b);
+  });
+  st->SQwlm_unit = order.front();
+  for (size_t i = 0; i < order.size(); ++i) {
+    order[i]->prev = i ? order[i - 1] : nullptr;
+    order[i]->next = i + 1 < order.size() ? order[i + 1] : nullptr;
+    order[i]->stacked = false;
+    SQwlm_push_unit_list(order[i]);
+  }
+  return 0;
+}
+
+namespace {
+
+SQWLM_UNIT_LIST_item* unitItem(SQWLM_UNIT_item* u, SQWLM_UNIT_LIST_item* next)
+{
+  st->unitItems.push_back(SQWLM_UNIT_LIST_item{u, next});
+  return &st->unitItems.back();
+}
+
+bool movable(const SQWLM_GROUP_item* g) { return g != &st->SQwlm_block_group; }
+
+// Every arc that joins two lines bounds a move: an equality or an untyped
+// arc left out of the search could be broken by the move past it.
+bool searched(const SQARC_item* a) { return a->wlm_type != kFree && a->wlm_type != kSymmetry; }
+
+/* fileArcs -- the arcs out of `u` into other groups go on its group's heap. */
+void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
+{
+  const bool empty = g->arcs.empty();
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next) {
+    const long from = at(li->line);
+    for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
+      if (!searched(a))
+        continue;
+      const SQWLM_GROUP_item* tg = a->ter->wlm_unit->group;
+      if (tg == g)
+        continue;
+      const long slack = a->ter->wlm_loc + tg->shift - from - a->weight;
+      ++squeeze::stats().wlmFiled;
+      g->arcs.push_back(SQWLM_ARC_ENTRY{slack + g->shift, a, st->filings++});
+      if (!empty)
+        std::push_heap(g->arcs.begin(), g->arcs.end());
+    }
+  }
+  // The wall: no line goes past its max_loc, where the layout would grow.
+  long room = LONG_MAX;
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
+    room = std::min(room, li->line->max_loc - at(li->line));
+  g->arcs.push_back(SQWLM_ARC_ENTRY{room + g->shift, nullptr, st->filings++,
+                                    const_cast<SQWLM_UNIT_item*>(u)});
+  if (empty)
+    std::make_heap(g->arcs.begin(), g->arcs.end());
+  else
+    std::push_heap(g->arcs.begin(), g->arcs.end());
+}
+
+/* settle -- the pending shift of u's lines goes into their wlm_loc. */
+void settle(SQWLM_UNIT_item* u, long shift)
+{
+  for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
+    li->line->wlm_loc += static_cast<int>(shift);
+}
+
+/* intoBlock -- `u` joins the group of units that cannot move. */
+void intoBlock(SQWLM_UNIT_item* u)
+{
+  SQWLM_GROUP_item& b = st->SQwlm_block_group;
+  b.unit_list = unitItem(u, b.unit_list);
+  u->group = &b;
+  if (!b.root || at(u->left_most->line) < at(b.root->unit->left_most->line))
+    b.root = b.unit_list;
+}
+
+/* ownGroup -- a movable group of its own for `u`, in the first free slot. */
+void ownGroup(SQWLM_UNIT_item* u)
+{
+  int slot;
+  if (!st->freeSlots.empty()) {
+    slot = st->freeSlots.back();
+    st->freeSlots.pop_back();
+  } else {
+    slot = st->SQwlm_nonblock_group_count++;
+  }
+  SQWLM_GROUP_item& g = st->SQwlm_nonblock_group[slot];
+  g.unit_list = g.root = g.tail = unitItem(u, nullptr);
+  g.weight = u->weight;
+  g.valid = 1;
+  g.shift = 0;
+  g.lines = u->lines;
+  g.arcs.clear();
+  u->group = &g;
+}
+
+void emptyGroup(SQWLM_GROUP_item* g)
+{
+  g->weight = 0;
+  g->valid = 0;
+  g->root = g->unit_list = g->tail = nullptr;
+  g->shift = 0;
+  g->lines = 0;
+  std::vector<SQWLM_ARC_ENTRY>().swap(g->arcs);
+  st->freeSlots.push_back(static_cast<int>(g - st->SQwlm_nonblock_group.data()));
+}
+
+}  // namespace
+
+void SQwlm_init_group()
+{
+  size_t units = 0;
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
+    ++units;
+  st->SQwlm_nonblock_group.clear();
+  st->SQwlm_nonblock_group.resize(units);
+  st->SQwlm_block_group = SQWLM_GROUP_item{};
+  st->SQwlm_block_group.weight = kBlockWeight;
+  st->SQwlm_block_group.valid = 1;
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next) {
+    const SQLINE_item* r = u->right_most->line;
+    if (r->min_loc == r->max_loc)
+      intoBlock(u);
+    else
+      ownGroup(u);
+  }
+  for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
+    if (movable(u->group))
+      fileArcs(u->group, u);
+}
+
+/*
+ * SQwlm_bestarc --
+ *   The arc out of group `g` into another group with the least slack,
+ *   from the group's heap: arcs that became inner arcs are dropped, arcs
+ *   whose end moved since they were filed are filed again.
+ * Returns: the arc; null with `wall` set when a unit of the group reaches
+ *   its max_loc first; null after a message when there is nothing.
+ */
+SQARC_item* SQwlm_bestarc(SQWLM_GROUP_item* g, long* slack, SQWLM_UNIT_item** wall)
+{
+  std::vector<SQWLM_ARC_ENTRY>& heap = g->arcs;
+  *wall = nullptr;
+  while (!heap.empty()) {
+    const SQWLM_ARC_ENTRY top = heap.front();
+    if (top.wall) {
+      *slack = top.key - g->shift;  // the wall does not move
+      *wall = top.wall;
+      return nullptr;
+    }
+    SQARC_item* a = top.arc;
+    if (a->ter->wlm_unit->group == g) {
+      std::pop_heap(heap.begin(), heap.end());
+      heap.pop_back();
+      continue;
+    }
+    const long now = at(a->ter) - at(a->ori) - a->weight;
+    if (now > top.key - g->shift) {
+      std::pop_heap(heap.begin(), heap.end());
+      heap.back().key = now + g->shift;
+      std::push_heap(heap.begin(), heap.end());
+      continue;
+    }
+    *slack = now;
+    return a;
+  }
+  common::outf("ERROR SQWLM: why can't we find best arc from group with line");
+  for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui; ui = ui->next)
+    for (SQWLM_LINE_LIST_item* li = ui->unit->line_list; li; li = li->next)
+      common::outf(" %i", li->line->number);
+  common::outf("\n");
+  *slack = 0;
+  return nullptr;
+}
+
+namespace {
+
+/*
+ * merge -- every unit of g joins the movable group of t.  The smaller of
+ * the two groups is the one whose lines and arcs are walked: its lines take
+ * the larger one's shift, its arcs go onto the larger one's heap, and the
+ * surviving record is the larger one's.
+ */
+void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
+{
+  SQWLM_GROUP_item* tg = t->group;
+  t->accum_weight += o->accum_weight;
+  SQWLM_GROUP_item* big = g->lines > tg->lines ? g : tg;
+  SQWLM_GROUP_item* small = big == g ? tg : g;
+  for (SQWLM_UNIT_LIST_item* ui = small->unit_list; ui; ui = ui->next) {
+    settle(ui->unit, small->shift - big->shift);
+    ui->unit->group = big;
+  }
+  for (const SQWLM_ARC_ENTRY& e : small->arcs) {
+    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc, e.order, e.wall});
+    std::push_heap(big->arcs.begin(), big->arcs.end());
+  }
+  // The units of small before those of big.
+  small->tail->next = big->unit_list;
+  big->unit_list = small->unit_list;
+  big->weight += small->weight;
+  big->lines += small->lines;
+  big->root = small == tg ? small->root : big->root;
+  emptyGroup(small);
+  SQwlm_push_unit_list(big->root->unit);
+}
+
+/*
+ * shear -- g ran into the block group through o: o and every unit of g that
+ * presses on a marked unit through a tight arc cannot move any more; the
+ * other units start groups of their own.
+ */
+void shear(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o)
+{
+  ++squeeze::stats().wlmShears;
+  for (SQWLM_UNIT_LIST_item* ui = g->unit_list; ui; ui = ui->next)
+    ui->unit->merge = 0;
+  std::vector<SQWLM_UNIT_item*> work{o};
+  o->merge = 1;
+  while (!work.empty()) {
+    SQWLM_UNIT_item* m = work.back();
+    work.pop_back();
+    for (SQWLM_LINE_LIST_item* li = m->line_list; li; li = li->next)
+      for (SQARC_item* a = li->line->ter_next; a; a = a->ter_next) {
+        SQWLM_UNIT_item* v = a->ori->wlm_unit;
+        if (v->merge || v->group != g || at(a->ter) - at(a->ori) != a->weight)
+          continue;
+        v->merge = 1;
+        work.push_back(v);
+      }
+  }
+  SQWLM_UNIT_LIST_item* list = g->unit_list;
+  const long shift = g->shift;
+  for (SQWLM_UNIT_LIST_item* ui = list; ui; ui = ui->next)
+    settle(ui->unit, shift);
+  g->shift = 0;
+  emptyGroup(g);
+  std::vector<SQWLM_UNIT_item*> movers;
+  for (SQWLM_UNIT_LIST_item* ui = list; ui; ui = ui->next) {
+    SQWLM_UNIT_item* u = ui->unit;
+    if (u->merge) {
+      intoBlock(u);
+      continue;
+    }
+    ownGroup(u);
+    movers.push_back(u);
+  }
+  for (SQWLM_UNIT_item* u : movers) {
+    fileArcs(u->group, u);
+    SQwlm_push_unit_list(u);
+  }
+}
+
+/* holds -- every arc holds at wlm_loc and every line lies in its range. */
+bool holds(SQCELL_item* cells, int ncell, SQARC_item* arcs)
+{
+  for (int i = 0; i < ncell; ++i)
+    for (const SQLINE_item* l : {cells[i].left, cells[i].right})
+      if (l && (l->wlm_loc < l->min_loc || l->wlm_loc > l->max_loc))
+        return false;
+  for (const SQARC_item* a = arcs; a; a = a->list_next)
+    if (a->occupied && !a->sym && a->ori && a->ter &&
+        static_cast<long>(a->ter->wlm_loc) < static_cast<long>(a->ori->wlm_loc) + a->weight)
+      return false;
+  return true;
+}
+
+}  // namespace
+
+void SQwlm_clear()
+{
+  delete st;
+  st = nullptr;
+}
+
+int SQwirelengthminimization(SQCELL_item* cells, SQARC_item* arcs, int ncell, int /*narc*/)
+{
+  SQwlm_clear();
+  st = new WlmState();
+  struct Clear {
+    ~Clear() { SQwlm_clear(); }
+  } clear;
+  SQwlm_init_arc(arcs);
+  SQwlm_init_unit(cells, ncell);
+  SQwlm_init_unitweight();
+  SQwlm_init_stack();
+  SQwlm_init_group();
+
+  int mode = 4;
+  long count = 0;
+  const long limit = static_cast<long>(kIterationsPerCell) * ncell;
+  for (;; ++count) {
+    if (!st->SQwlm_unit_tos)
+      break;
+    if (count > limit) {
+      common::outf("******************\n");
+      common::outf("Wirelength Minimization doesn't return from recursive call after %i times\n",
+                   static_cast<int>(count));
+      common::outf("Will use the no_wlm (left) instead for %i direction\n", resize_direction);
+      common::outf("******************\n");
+      mode = 1;
+      break;
+    }
+    SQWLM_UNIT_item* u = st->SQwlm_unit_tos;
+    st->stackOrder.erase(st->stackOrder.begin());
+    st->SQwlm_unit_tos = st->stackOrder.empty() ? nullptr : st->stackOrder.begin()->second;
+    u->stack = nullptr;
+    u->stacked = false;
+    SQWLM_GROUP_item* g = u->group;
+    if (!(g->weight < 0 && movable(g)))
+      continue;
+    long slack = 0;
+    SQWLM_UNIT_item* wall = nullptr;
+    SQARC_item* best = SQwlm_bestarc(g, &slack, &wall);
+    if (!best && !wall)
+      continue;  // nothing bounds it: it stays
+    g->shift += slack;  // every line of g moves right
+    ++squeeze::stats().wlmMoves;
+    if (wall) {
+      shear(g, wall);  // it reached its rightmost place
+      continue;
+    }
+    SQWLM_UNIT_item* o = best->ori->wlm_unit;
+    SQWLM_UNIT_item* t = best->ter->wlm_unit;
+    if (movable(t->group))
+      merge(g, o, t);
+    else
+      shear(g, o);
+  }
+  for (SQWLM_GROUP_item& g : st->SQwlm_nonblock_group)
+    if (g.valid && g.shift) {
+      for (SQWLM_UNIT_LIST_item* ui = g.unit_list; ui; ui = ui->next)
+        settle(ui->unit, g.shift);
+      g.shift = 0;
+    }
+  if (mode == 4 && !holds(cells, ncell, arcs)) {
+    // An equality between two units or an untyped arc is not watched by the
+    // moves: a result that breaks one is not used.
+    common::outf("SQwirelength: WLM result breaks a constraint, the leftmost positions are "
+                 "used for %i direction\n",
+                 resize_direction);
+    mode = 1;
+  }
+  if (mode == 4)
+    common::outf("SQwirelength: WLM is done successfully in %i iterations.\n",
+                 static_cast<int>(count));
+  return mode;
+}

@@ -1,0 +1,488 @@
+// The squeeze on hand-built graphs: longest paths, cycles, the position
+// modes, redundant arcs, wire-length minimisation and the output's move to
+// the first quadrant.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+#include "TestSupport.h"
+
+namespace {
+
+// Cells given by their drawn low and high coordinates, rows between their
+// sides; the graph is the LEFT_RIGHT one.
+class Graph : public testing_support::CoreTest {
+ public:
+  // Both longest paths; the width.
+  int solve() { return SQboundbox(SQcell, SQarc, ncell(), SQarc_size); }
+
+ protected:
+  void SetUp() override
+  {
+    CoreTest::SetUp();
+    compact::freeStaff();
+    SQfree_all();
+    rows = compact::newRows();
+    mps_column_num = 1;
+    savedScale = SCALE;
+    SCALE = 4;  // arcs added by hand round to multiples of 2
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    compact::freeRows(rows);
+    compact::freeStaff();
+    num_of_var = NUM_of_VAR = 0;
+    SCALE = savedScale;
+    CoreTest::TearDown();
+  }
+
+  // A cell of `layer` from lo to hi; returns its index.  Unless a band is
+  // given, each cell lies in a band of its own: no two cells overlap or meet.
+  int cell(int layer, int lo, int hi, int band = -1)
+  {
+    if (band < 0)
+      band = static_cast<int>(edges.size()) * 10 + 1000;
+    for (int v : {lo, hi}) {
+      edges.push_back(_edge{});
+      _edge& e = edges.back();
+      e.p1 = _point{v, band};
+      e.p2 = _point{v, band + 10};
+      e.upward = v == lo;
+      e.layer_num = static_cast<short>(layer);
+      e.name = "CMF";
+      compact::addVariable(&adj, &e);
+    }
+    return static_cast<int>(edges.size() / 2 - 1);
+  }
+  _edge* edge(int c, char side) { return &edges[2 * c + (side == 'r' ? 1 : 0)]; }
+  // side(b) - side(a) >= value (or = value).
+  void row(int a, char sa, int b, char sb, int value, char type = 'G')
+  {
+    add_column_2(edge(a, sa), edge(b, sb), &adj, rows, value, type, 1, 1);
+  }
+  void build()
+  {
+    num_of_var = NUM_of_VAR = static_cast<int>(adj.size());
+    SQswitch_direction(LEFT_RIGHT, 0);
+    ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+  }
+  SQLINE_item* line(int c, char side) { return side == 'r' ? SQcell[c].right : SQcell[c].left; }
+  static int ncell() { return SQcell_size + SQsymcell_size; }
+  bool aborts(int (*step)(Graph*))
+  {
+    common::ActionScope scope;
+    try {
+      step(this);
+    } catch (const common::OperationAborted&) {
+      return true;
+    }
+    return false;
+  }
+
+  std::deque<_edge> edges;
+  AdjacencyArray adj;
+  _rhs_list* rows = nullptr;
+  int savedScale = 0;
+};
+
+TEST_F(Graph, LongestPathsBoundEveryLine)
+{
+  const int a = cell(1, 0, 50), b = cell(1, 60, 90);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 20);
+  row(a, 'r', b, 'l', 5);
+  build();
+  EXPECT_EQ(solve(), 35);
+  // min_loc from the left, max_loc from the right, both within 0..35.
+  const int expected[4][2] = {{0, 0}, {10, 10}, {15, 15}, {35, 35}};
+  for (int i = 0; i < 4; ++i) {
+    SQLINE_item* l = line(i / 2, i % 2 ? 'r' : 'l');
+    EXPECT_EQ(l->min_loc, expected[i][0]) << "line " << l->number;
+    EXPECT_EQ(l->max_loc, expected[i][1]) << "line " << l->number;
+  }
+}
+
+TEST_F(Graph, ZeroWeightCycleSettles)
+{
+  // Two abutting boxes: equal sides both ways form cycles of weight 0.
+  const int a = cell(1, 0, 10), b = cell(1, 10, 30);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 20);
+  row(a, 'r', b, 'l', 0, 'E');
+  build();
+  EXPECT_EQ(solve(), 30);
+  EXPECT_EQ(line(b, 'l')->min_loc, 10);
+  EXPECT_EQ(line(a, 'r')->max_loc, 10);
+}
+
+TEST_F(Graph, PositiveCycleIsReportedAndAbandoned)
+{
+  std::vector<int> cells;
+  for (int i = 0; i < 20; ++i) {
+    cells.push_back(cell(1, 100 * i, 100 * i + 10));
+    row(cells.back(), 'l', cells.back(), 'r', 10);
+  }
+  // x(c1.l) >= x(c0.r) + 5 and x(c0.r) >= x(c1.l) - 2: +3 per turn; c1.l
+  // also pushes a sink.
+  row(cells[0], 'r', cells[1], 'l', 5);
+  row(cells[1], 'l', cells[0], 'r', -2);
+  row(cells[1], 'l', cells[2], 'l', 1);
+  build();
+  EXPECT_TRUE(aborts([](Graph* g) { return g->solve(); }));
+  EXPECT_NE(out.find("Constraint graph is not settled iN BF and pos_cycle is reported"),
+            std::string::npos);
+  EXPECT_NE(out.find("Guess of positive cycle line"), std::string::npos);
+  EXPECT_NE(out.find("pos_cycle_wf_start = "), std::string::npos);
+  EXPECT_EQ(SQcell, nullptr) << "the abandoned graph is freed";
+}
+
+TEST_F(Graph, CycleWithoutPeriodEndsUnsettled)
+{
+  // A lone two-line cycle changes one line per wave: no period to see.
+  const int a = cell(1, 0, 10);
+  row(a, 'l', a, 'r', 10);
+  row(a, 'r', a, 'l', -5);
+  build();
+  EXPECT_TRUE(aborts([](Graph* g) { return g->solve(); }));
+  EXPECT_NE(out.find("Constraint graph is not settled in BF and no pos_cycle checked"),
+            std::string::npos);
+}
+
+TEST_F(Graph, RepeatingLayoutIsNoCycle)
+{
+  // 80 equal stages where a box pushes two more: the wave counts repeat
+  // (1, 2, 2, 1) but the graph settles.
+  int previous = -1;
+  for (int i = 0; i < 80; ++i) {
+    const int a = cell(1, 100 * i, 100 * i + 10), b = cell(2, 100 * i, 100 * i + 20),
+              c = cell(3, 100 * i, 100 * i + 5);
+    row(a, 'l', a, 'r', 10);
+    row(b, 'l', b, 'r', 20);
+    row(c, 'l', c, 'r', 5);
+    row(a, 'r', b, 'l', 0);
+    row(a, 'r', c, 'l', 0);
+    if (previous >= 0)
+      row(previous, 'r', a, 'l', 3);
+    previous = b;
+  }
+  build();
+  EXPECT_EQ(squeeze::waveLongestPaths(SQcell, ncell(), 0, nullptr), 80 * 30 + 79 * 3);
+  EXPECT_EQ(solve(), 80 * 30 + 79 * 3);
+}
+
+TEST_F(Graph, ShortcutAgreesWithTheWaves)
+{
+  // Random rows that the drawn places keep (so no positive cycle), some of
+  // them equalities (zero-weight cycles), many with negative values: every
+  // line ends where the waves put it, in both directions.
+  std::mt19937 random(7);
+  const int n = 60;
+  auto at = [](int c, char side) { return 10 * c + (side == 'r' ? 5 : 0); };
+  for (int i = 0; i < n; ++i) {
+    const int c = cell(i % 3, at(i, 'l'), at(i, 'r'));
+    row(c, 'l', c, 'r', static_cast<int>(random() % 6));
+  }
+  for (int k = 0; k < 150; ++k) {
+    const int a = static_cast<int>(random() % n), b = static_cast<int>(random() % n);
+    const char sa = random() % 2 ? 'l' : 'r', sb = random() % 2 ? 'l' : 'r';
+    if (a == b)
+      continue;
+    const int drawn = at(b, sb) - at(a, sa);
+    if (random() % 6 == 0)
+      row(a, sa, b, sb, drawn, 'E');
+    else
+      row(a, sa, b, sb, drawn - static_cast<int>(random() % 40));
+  }
+  build();
+  for (int reverse : {0, 1}) {
+    SCOPED_TRACE(reverse ? "reverse" : "forward");
+    const int waves = squeeze::waveLongestPaths(SQcell, ncell(), reverse, nullptr);
+    std::vector<int> byWaves;
+    for (int i = 0; i < ncell(); ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+        byWaves.push_back(l->BMweight);
+    EXPECT_EQ(SQbf_main(SQcell, SQarc, ncell(), SQarc_size, reverse), waves);
+    size_t k = 0;
+    for (int i = 0; i < ncell(); ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+        EXPECT_EQ(l->BMweight, byWaves[k++]) << "line " << l->number;
+  }
+}
+
+TEST_F(Graph, PositionModes)
+{
+  // The middle box may lie anywhere from 10 to 15.
+  const int wall = cell(1, 0, 25), mid = cell(2, 10, 10);
+  row(wall, 'l', wall, 'r', 25);
+  row(wall, 'l', mid, 'l', 10);
+  row(mid, 'l', mid, 'r', 0);
+  row(mid, 'r', wall, 'r', 10);
+  build();
+  solve();
+  struct Case {
+    int mode, expected;
+  } cases[] = {{1, 10}, {2, 15}, {3, 12}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(SQposition(c.mode), c.mode);
+    EXPECT_EQ(line(mid, 'l')->loc, c.expected) << "mode " << c.mode;
+  }
+}
+
+TEST_F(Graph, ParallelArcsKeepTheHeavier)
+{
+  const int a = cell(1, 0, 10), b = cell(1, 30, 40);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 10);
+  build();
+  SQARC_item* light = SQaddarc(line(a, 'r'), line(b, 'l'), 8, -7);
+  SQARC_item* heavy = SQaddarc(line(a, 'r'), line(b, 'l'), 12, -8);
+  EXPECT_EQ(SQremove_redundant_arcs(), 1);
+  EXPECT_EQ(light->occupied, 0);
+  EXPECT_EQ(light->weight, -1);
+  EXPECT_EQ(heavy->occupied, 1);
+  int out = 0;
+  for (SQARC_item* arc = line(a, 'r')->ori_next; arc; arc = arc->ori_next)
+    out += arc->ter == line(b, 'l');
+  EXPECT_EQ(out, 1);
+  EXPECT_EQ(line(a, 'r')->no_ori, 1);
+  EXPECT_EQ(solve(), 32);
+}
+
+TEST_F(Graph, ArcOperationsRelink)
+{
+  const int a = cell(1, 0, 10), b = cell(1, 30, 40), c = cell(1, 50, 60);
+  build();
+  SQARC_item* arc = SQaddarc(line(a, 'r'), line(b, 'l'), 7, 3);  // a quarter rounds down
+  EXPECT_EQ(arc->weight, 6);
+  SQupdatearc_ter(arc, line(c, 'l'), 4);
+  EXPECT_EQ(line(b, 'l')->no_ter, 0);
+  EXPECT_EQ(line(c, 'l')->ter_next, arc);
+  SQupdatearc_weight(line(a, 'r'), line(c, 'l'), -5, 9);
+  EXPECT_EQ(arc->weight, -4);
+  EXPECT_EQ(arc->rank, 9);
+  SQremoveallarc(line(c, 'l'), line(a, 'r'));
+  EXPECT_EQ(arc->occupied, 0);
+  EXPECT_EQ(line(a, 'r')->ori_next, nullptr);
+  SQremovearc(arc);
+  EXPECT_NE(out.find("which is not in used"), std::string::npos);
+}
+
+TEST_F(Graph, LayoutKeepsItsConnectionsAndGaps)
+{
+  // In one band: a and b of one layer 20 apart with no spacing row; c
+  // overlaps a by 5 on another layer.  b stays a grid step (4) from a,
+  // c keeps its overlap.
+  const int a = cell(1, 0, 10, 0), b = cell(1, 30, 40, 0), c = cell(2, 5, 20, 0);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 10);
+  row(c, 'l', c, 'r', 2);
+  build();
+  solve();
+  EXPECT_EQ(line(b, 'l')->min_loc - line(a, 'r')->min_loc, 4);
+  EXPECT_GE(line(a, 'r')->min_loc - line(c, 'l')->min_loc, 5);
+  EXPECT_GE(line(c, 'r')->min_loc - line(a, 'l')->min_loc, 5);
+}
+
+// Wire-length minimisation.
+class Wlm : public Graph {
+ protected:
+  int run()
+  {
+    solve();
+    return SQwirelengthminimization(SQcell, SQarc, ncell(), SQarc_size);
+  }
+};
+
+TEST_F(Wlm, BoxBetweenFixedWallsStays)
+{
+  // The box may lie from 20..30 to 40..50; it gains nothing by moving.
+  const int w1 = cell(1, 0, 10), box = cell(2, 20, 30), w2 = cell(1, 60, 70);
+  row(w1, 'l', w1, 'r', 10);
+  row(box, 'l', box, 'r', 10);
+  row(w2, 'l', w2, 'r', 10);
+  row(w1, 'r', box, 'l', 10);
+  row(box, 'r', w2, 'l', 10);
+  row(w1, 'r', w2, 'l', 50);
+  build();
+  EXPECT_EQ(run(), 4);
+  EXPECT_EQ(line(box, 'l')->max_loc, 40);
+  for (int c : {w1, box, w2})
+    for (char s : {'l', 'r'})
+      EXPECT_EQ(line(c, s)->wlm_loc, line(c, s)->min_loc);
+}
+
+TEST_F(Wlm, GroupMovesUntilItsArcIsTight)
+{
+  // Walls at 0..10 and 100..110; box x (another layer) of width 10 whose
+  // right side wants the far wall's right side: it moves right until its
+  // spacing of 20 to the wall is tight, and stops there.
+  const int a = cell(1, 0, 10), b = cell(1, 100, 110), x = cell(2, 10, 20);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 10);
+  row(a, 'r', b, 'l', 90);
+  row(x, 'l', x, 'r', 10);
+  row(a, 'r', x, 'l', 0);
+  row(x, 'r', b, 'l', 20);
+  row(x, 'r', b, 'r', 5);
+  build();
+  EXPECT_EQ(run(), 4);
+  EXPECT_EQ(line(x, 'l')->wlm_loc, 70);
+  EXPECT_EQ(line(x, 'r')->wlm_loc, 80);
+  EXPECT_EQ(line(b, 'l')->wlm_loc, 100);
+  EXPECT_NE(out.find("WLM is done successfully"), std::string::npos);
+}
+
+TEST_F(Wlm, EqualityMovesTogether)
+{
+  // Same as above with a second box tied to x by an equality: x's left
+  // side and y's left side stay 5 apart wherever they go.
+  const int a = cell(1, 0, 10), b = cell(1, 100, 110), x = cell(2, 10, 20), y = cell(3, 15, 25);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 10);
+  row(a, 'r', b, 'l', 90);
+  row(x, 'l', x, 'r', 10);
+  row(y, 'l', y, 'r', 10);
+  row(a, 'r', x, 'l', 0);
+  row(x, 'r', b, 'l', 20);
+  row(x, 'r', b, 'r', 5);
+  row(x, 'l', y, 'l', 5, 'E');
+  row(y, 'r', b, 'l', 0);
+  build();
+  EXPECT_EQ(run(), 4);
+  EXPECT_EQ(line(y, 'l')->wlm_loc - line(x, 'l')->wlm_loc, 5);
+  // Every arc holds at the result.
+  for (SQARC_item* arc = SQarc; arc; arc = arc->list_next)
+    if (arc->occupied && arc->ori && arc->ter) {
+      EXPECT_GE(arc->ter->wlm_loc - arc->ori->wlm_loc, arc->weight) << "row " << arc->rank;
+    }
+}
+
+TEST_F(Wlm, AllFixedSucceedsAtOnce)
+{
+  const int a = cell(1, 0, 10), b = cell(1, 10, 30);
+  row(a, 'l', a, 'r', 10);
+  row(b, 'l', b, 'r', 20);
+  row(a, 'r', b, 'l', 0);
+  build();
+  EXPECT_EQ(run(), 4);
+  EXPECT_NE(out.find("WLM is done successfully in 4 iterations"), std::string::npos);
+}
+
+// Output: the merge of both directions and the move into the first quadrant.
+class Output : public Graph {
+ protected:
+  void SetUp() override
+  {
+    Graph::SetUp();
+    savedLambda = LAMBDA_T2;
+    LAMBDA_T2 = 0.1;
+    SCALE = 40;
+    strcpy(Glayers[1].name, "CMF");
+    memset(tiles, 0, sizeof tiles);
+  }
+  void TearDown() override
+  {
+    LAMBDA_T2 = savedLambda;
+    Glayers[1].name[0] = '\0';
+    Graph::TearDown();
+  }
+  _Dtile tiles[2];
+  double savedLambda = 0;
+};
+
+TEST_F(Output, NegativeXIsShiftedToZero)
+{
+  // Two boxes in both directions on tiles of their own.
+  cell(1, 0, 400);
+  cell(1, 800, 1200);
+  for (int i = 0; i < 2; ++i)
+    edges[2 * i].mother_tile = edges[2 * i + 1].mother_tile = &tiles[i];
+  build();
+  SQcell[0].corner = _box{-800, 0, -400, 400};
+  SQcell[1].corner = _box{0, 0, 400, 400};
+  SQswitch_direction(TOP_BOTTOM, 0);
+  ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+  SQcell[0].corner = _box{-800, 0, -400, 400};
+  SQcell[1].corner = _box{0, 0, 400, 400};
+  testing_support::ScratchDir scratch;
+  char here[4096];
+  ASSERT_TRUE(getcwd(here, sizeof here));
+  ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  SQmain_output(2);
+  ASSERT_EQ(chdir(here), 0);
+  // Layout units of 0.0025 um, CIF units of 0.01/8 um: 2 per layout unit.
+  EXPECT_EQ(testing_support::readFile(scratch.path("sq_out.cif")),
+            "( Output CIF file from squeeze );\nDS 1 1 8;\n9 __OUT__;\nL CMF;\n"
+            "    B 800 800 2000 400;\n    B 800 800 400 400;\nDF;\nC 1;\nEnd\n");
+  EXPECT_EQ(testing_support::readFile(scratch.path("resize_report/sq_out.cif")),
+            testing_support::readFile(scratch.path("sq_out.cif")));
+}
+
+TEST_F(Output, MismatchedDirectionsAbandon)
+{
+  cell(1, 0, 400);
+  edges[0].mother_tile = edges[1].mother_tile = &tiles[0];
+  build();
+  SQswitch_direction(TOP_BOTTOM, 0);
+  EXPECT_TRUE(aborts([](Graph*) { return SQmain_output(2); }));
+  EXPECT_NE(out.find("LR_size (1) is not equal to TB_size (0)"), std::string::npos);
+}
+
+TEST_F(Output, UnwritableOutputAbandons)
+{
+  cell(1, 0, 400);
+  edges[0].mother_tile = edges[1].mother_tile = &tiles[0];
+  build();
+  SQswitch_direction(TOP_BOTTOM, 0);
+  ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+  testing_support::ScratchDir scratch;
+  char here[4096];
+  ASSERT_TRUE(getcwd(here, sizeof here));
+  ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  ASSERT_EQ(mkdir("sq_out.cif", 0777), 0);  // a folder where the file should go
+  const bool aborted = aborts([](Graph*) { return SQmain_output(2); });
+  ASSERT_EQ(chdir(here), 0);
+  EXPECT_TRUE(aborted);
+  EXPECT_NE(out.find("Can't open file sq_out.cif for writing"), std::string::npos);
+  EXPECT_EQ(SQcell_LR, nullptr) << "the cells are released";
+}
+
+TEST(CifScale, EveryCentreIsExact)
+{
+  const double savedLambda = LAMBDA_T2;
+  const int savedScale = SCALE;
+  struct Case {
+    double lambda;
+    int scale;
+    long b;
+  } cases[] = {{0.1, 40, 8}, {0.05, 40, 16}, {0.25, 40, 16}, {0.1, 80, 16}, {1.0, 40, 4}};
+  for (const Case& c : cases) {
+    LAMBDA_T2 = c.lambda;
+    SCALE = c.scale;
+    const long b = squeeze::cifScaleB();
+    EXPECT_EQ(b, c.b) << c.lambda << " " << c.scale;
+    // A half layout unit is a whole CIF unit.
+    const double f = c.lambda / CIF_FACTOR / c.scale * b;
+    EXPECT_DOUBLE_EQ(f / 2, static_cast<long>(f / 2 + 0.5)) << c.lambda;
+  }
+  LAMBDA_T2 = savedLambda;
+  SCALE = savedScale;
+}
+
+}  // namespace
