@@ -12,6 +12,7 @@
 
 #include "CS.h"
 #include "Dglobal.h"
+#include "DUsize.h"
 #include "SQint.h"
 
 SQCELL_item* SQcell = nullptr;
