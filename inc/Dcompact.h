@@ -382,6 +382,13 @@ set_list* layerSets(int layer);
 // Releases everything init_staff and the scan made (end of a run).
 void freeStaff();
 
+// The rows of both directions as the resize driver makes them when no
+// symmetry rows are asked for: init_staff, the variable scan, the X sweep
+// from row 2 and the Y sweep continuing its numbering.  *xRows and *yRows
+// receive new lists, released with freeRows; everything else goes with
+// freeStaff.
+void makeRows(_rhs_list** xRows, _rhs_list** yRows);
+
 // The rows of both directions as the resize driver makes them (init_staff,
 // scan, X sweep from row 2, Y sweep) on the extracted planes and the current
 // rules, written to `path` one row per line.

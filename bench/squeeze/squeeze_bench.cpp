@@ -77,17 +77,8 @@ int main(int argc, char** argv)
   }
   const long boxes = Gflatten ? boxesOf(Gflatten) : 0;
 
-  init_staff();
-  scan_toget_variables();
-  mps_column_num = 1;
-  _rhs_list* xRows = compact::newRows();
-  X_direction = 1;
-  scan_queue->sweep(equat_bucket, xRows);
-  PHASEII = 1;
-  X_direction = 0;
-  _rhs_list* yRows = compact::newRows();
-  scan_queue_y->sweep(equat_bucket_y, yRows);
-  X_direction = 1;
+  _rhs_list *xRows = nullptr, *yRows = nullptr;
+  compact::makeRows(&xRows, &yRows);
   const long rows = mps_column_num - 1;
 
   common::ActionScope scope;

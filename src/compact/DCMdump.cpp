@@ -50,6 +50,23 @@ void writeDirection(FILE* out, const AdjacencyArray& adj, const _rhs_list* rows,
 
 }  // namespace
 
+void makeRows(_rhs_list** xRows, _rhs_list** yRows)
+{
+  init_staff();
+  scan_toget_variables();
+  mps_column_num = 1;
+  resetStatistics();
+  *xRows = newRows();
+  X_direction = 1;
+  scan_queue->sweep(equat_bucket, *xRows);
+  PHASEII = 1;
+  X_direction = 0;
+  *yRows = newRows();
+  scan_queue_y->sweep(equat_bucket_y, *yRows);
+  PHASEII = 1;
+  X_direction = 1;
+}
+
 /*
  * dumpRows --
  *   init_staff, the variable scan, the X sweep from row 2 and the Y sweep
@@ -67,18 +84,8 @@ int dumpRows(const char* path)
     GCmessage(0, 'E', "Cannot write the rows to %s", path);
     return 1;
   }
-  init_staff();
-  scan_toget_variables();
-  mps_column_num = 1;
-  resetStatistics();
-  _rhs_list* xRows = newRows();
-  X_direction = 1;
-  scan_queue->sweep(equat_bucket, xRows);
-  PHASEII = 1;
-  X_direction = 0;
-  _rhs_list* yRows = newRows();
-  scan_queue_y->sweep(equat_bucket_y, yRows);
-  PHASEII = 1;
+  _rhs_list *xRows = nullptr, *yRows = nullptr;
+  makeRows(&xRows, &yRows);
 
   fprintf(out, "# %d variables per direction, rows %d to %d\n", num_of_var,
           xRows->empty() ? mps_column_num + 1 : xRows->front().column, mps_column_num);

@@ -102,17 +102,7 @@ class ExampleRows : public cs_test::PlaneTest {
   // The rows of both directions, made as the resize driver makes them.
   void makeRows()
   {
-    init_staff();
-    scan_toget_variables();
-    mps_column_num = 1;
-    xList = compact::newRows();
-    X_direction = 1;
-    scan_queue->sweep(equat_bucket, xList);
-    PHASEII = 1;
-    X_direction = 0;
-    yList = compact::newRows();
-    scan_queue_y->sweep(equat_bucket_y, yList);
-    X_direction = 1;
+    compact::makeRows(&xList, &yList);
   }
 
   // The drawn coordinate of a variable, from its tile: in X the tile's left

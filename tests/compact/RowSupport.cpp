@@ -59,15 +59,7 @@ void SweepTest::TearDown()
 void SweepTest::makeRows()
 {
   DCcrtCS();
-  init_staff();
-  scan_toget_variables();
-  mps_column_num = 1;
-  xList = compact::newRows();
-  X_direction = 1;
-  scan_queue->sweep(equat_bucket, xList);
-  X_direction = 0;
-  yList = compact::newRows();
-  scan_queue_y->sweep(equat_bucket_y, yList);
+  compact::makeRows(&xList, &yList);
   xRows = readRows(*equat_bucket, xList);
   yRows = readRows(*equat_bucket_y, yList);
 }

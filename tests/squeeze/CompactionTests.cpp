@@ -275,17 +275,7 @@ class ExampleCompaction : public cs_test::PlaneTest {
   {
     compact::freeRows(xList);
     compact::freeRows(yList);
-    init_staff();
-    scan_toget_variables();
-    mps_column_num = 1;
-    xList = compact::newRows();
-    X_direction = 1;
-    scan_queue->sweep(equat_bucket, xList);
-    PHASEII = 1;
-    X_direction = 0;
-    yList = compact::newRows();
-    scan_queue_y->sweep(equat_bucket_y, yList);
-    X_direction = 1;
+    compact::makeRows(&xList, &yList);
   }
 
   char here[4096];
