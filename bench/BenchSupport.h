@@ -1,10 +1,14 @@
-// Figures the benchmarks share: memory and processor time of the process.
+// What the benchmarks share: memory and processor time of the process, and
+// a quiet start of the core.
 #pragma once
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
+
+#include "Dglobal.h"
+#include "Dinit.h"
 
 namespace bench {
 
@@ -36,6 +40,20 @@ inline double cpuSeconds()
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Starts the core without a display, with the workbench's own printing on
+// standard output sent to /dev/null.  Returns the stream of the real
+// standard output, for the figures; null when it cannot be set up.
+inline FILE* startQuiet()
+{
+  FILE* report = fdopen(dup(STDOUT_FILENO), "w");
+  if (!report || !freopen("/dev/null", "w", stdout))
+    return nullptr;
+  GCresetGlobals();
+  Silently = 1;
+  init::startHeadless(false);
+  return report;
 }
 
 }  // namespace bench

@@ -189,12 +189,9 @@ int main(int argc, char** argv)
   const char* path = argv[argc - 1];
   setenv("SYSRC", QUORIN_SOURCE_DIR "/lib/sysrc", 0);
   // The figures go to the real standard output; the analyses' to /dev/null.
-  FILE* report = fdopen(dup(STDOUT_FILENO), "w");
-  if (!report || !freopen("/dev/null", "w", stdout))
+  FILE* report = bench::startQuiet();
+  if (!report)
     fail("cannot redirect standard output for", path);
-  GCresetGlobals();
-  Silently = 1;
-  init::startHeadless(false);
   PROCESS_INCLUDE_PASSIVE = 1;
   PROCESS_INCLUDE_INDUCTOR = 1;
 

@@ -120,12 +120,9 @@ int main(int argc, char** argv)
   }
   const char* path = argv[1];
   setenv("SYSRC", QUORIN_SOURCE_DIR "/lib/sysrc", 0);
-  FILE* report = fdopen(dup(STDOUT_FILENO), "w");
-  if (!report || !freopen("/dev/null", "w", stdout))
+  FILE* report = bench::startQuiet();
+  if (!report)
     fail("cannot redirect standard output for", path);
-  GCresetGlobals();
-  Silently = 1;
-  init::startHeadless(false);
   BenchFrontEnd ui;
   common::setFrontEnd(&ui);
   load(path);

@@ -44,12 +44,9 @@ int main(int argc, char** argv)
     return 2;
   }
   setenv("SYSRC", QUORIN_SOURCE_DIR "/lib/sysrc", 0);
-  FILE* report = fdopen(dup(STDOUT_FILENO), "w");
-  if (!report || !freopen("/dev/null", "w", stdout))
+  FILE* report = bench::startQuiet();
+  if (!report)
     return 1;
-  GCresetGlobals();
-  Silently = 1;
-  init::startHeadless(false);
 
   auto start = Clock::now();
   if (callback::accept(12, argv[1]) != callback::Outcome::Done) {

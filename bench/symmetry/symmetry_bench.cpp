@@ -39,12 +39,9 @@ int main(int argc, char** argv)
   }
   const bool direct = strcmp(argv[1], "direct") == 0;
   setenv("SYSRC", QUORIN_SOURCE_DIR "/lib/sysrc", 0);
-  FILE* report = fdopen(dup(STDOUT_FILENO), "w");
-  if (!report || !freopen("/dev/null", "w", stdout))
+  FILE* report = bench::startQuiet();
+  if (!report)
     return 1;
-  GCresetGlobals();
-  Silently = 1;
-  init::startHeadless(false);
   auto start = Clock::now();
   if (callback::accept(kAcceptLoadCif, argv[2]) != callback::Outcome::Done) {
     fprintf(stderr, "symmetry_bench: cannot load %s\n", argv[2]);
