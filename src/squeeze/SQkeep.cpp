@@ -3,6 +3,7 @@
 // and separate tiles, and the sizes of the passive devices.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -289,6 +290,121 @@ void keepApart(bool solved)
   }
 }
 
+/* The spacing rule between two layers either way round, in layout units. */
+int spacingEitherWay(int a, int b) { return std::max(ruleSpacing(a, b), ruleSpacing(b, a)); }
+
+/* The least d >= 0 with d * d >= v. */
+long ceilSqrt(long long v)
+{
+  if (v <= 0)
+    return 0;
+  long long d = static_cast<long long>(std::sqrt(static_cast<double>(v)));
+  while (d * d < v)
+    ++d;
+  while (d > 0 && (d - 1) * (d - 1) >= v)
+    --d;
+  return static_cast<long>(d);
+}
+
+/*
+ * keepRuledSpacing --
+ *   The rows see two tiles across a gap only where one's side faces the
+ *   other's or at a shaded corner; tiles hidden behind others, or diagonal
+ *   neighbours that the compaction of the other direction moves, keep no
+ *   spacing.  Here every two tiles whose layers have a spacing rule keep
+ *   their distance, measured as the rule checker does (Euclidean):
+ *   a tile whose near side follows another's far side, d apart across the
+ *   direction (d < rule), keeps a gap of at least sqrt(rule^2 - d^2) in the
+ *   direction, rounded up to the grid.  Across is the drawn position in
+ *   LEFT_RIGHT and the solved x in TOP_BOTTOM (solved).
+ *
+ *   No arc asks for more than the drawn gap.  In LEFT_RIGHT the arcs then
+ *   keep every pair that met its rule at least sqrt(rule^2 - dy^2) apart
+ *   in x, dy being its drawn vertical gap, so that in TOP_BOTTOM the
+ *   vertical gap a pair needs is never more than the drawn one: neither
+ *   direction grows, and no positive cycle can come of these arcs.  Pairs
+ *   that were closer than the rule keep at least their drawn gap.
+ *
+ *   One sweep per layer M along the direction keeps, per stretch across,
+ *   the tile of M whose far side was seen last; the near side of a tile of
+ *   any layer with a rule to M looks up the stretches within the rule of
+ *   its extent.  A tile of M hidden behind another in a stretch lies
+ *   behind it in the output too (tiles of one layer keep their order), so
+ *   the nearest one in each stretch is enough.
+ */
+void keepRuledSpacing(bool solved)
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  auto lowOf = [lr, solved](const SQCELL_item* c) { return acrossLow(c, lr, solved); };
+  auto highOf = [lr, solved](const SQCELL_item* c) { return acrossHigh(c, lr, solved); };
+  std::vector<std::vector<SQCELL_item*>> byLayer(kRuleLayers);
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item* c = &SQcell[i];
+    if (c->left && c->right && c->layernumber >= 0 && c->layernumber < kRuleLayers)
+      byLayer[c->layernumber].push_back(c);
+  }
+  const long step = SCALE > 0 ? SCALE : 1;
+  struct Event {
+    int at;
+    int kind;  // 0 near side (query), 1 far side of a tile of the layer
+    SQCELL_item* cell;
+  };
+  std::vector<Event> events;
+  std::vector<SQCELL_item*> seen;
+  for (int layer = 0; layer < kRuleLayers; ++layer) {
+    if (byLayer[layer].empty())
+      continue;
+    events.clear();
+    for (int other = 0; other < kRuleLayers; ++other)
+      if (spacingEitherWay(layer, other) > 0)
+        for (SQCELL_item* c : byLayer[other])
+          events.push_back(Event{c->left->loc, 0, c});
+    if (events.empty())
+      continue;
+    for (SQCELL_item* c : byLayer[layer])
+      events.push_back(Event{c->right->loc, 1, c});
+    // A far side at the near side's position is no gap: the tile behind
+    // it is the one to keep.
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+    });
+    std::map<long, SQCELL_item*> front;  // stretch start -> tile seen last there
+    front[LONG_MIN] = nullptr;
+    for (const Event& e : events) {
+      const long lo = lowOf(e.cell), hi = highOf(e.cell);
+      if (e.kind == 0) {
+        const long rule = spacingEitherWay(layer, e.cell->layernumber);
+        seen.clear();
+        for (auto it = std::prev(front.upper_bound(lo - rule)); it != front.end() && it->first < hi + rule; ++it)
+          if (it->second && it->second != e.cell && (seen.empty() || seen.back() != it->second))
+            seen.push_back(it->second);
+        std::sort(seen.begin(), seen.end());
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+        for (SQCELL_item* a : seen) {
+          const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
+          if (across >= rule)
+            continue;
+          long need = ceilSqrt(static_cast<long long>(rule) * rule -
+                               static_cast<long long>(across) * across);
+          need = (need + step - 1) / step * step;
+          const long gap = e.cell->left->loc - a->right->loc;
+          if (gap >= 0)
+            addFixedArc(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+        }
+        continue;
+      }
+      if (hi <= lo)
+        continue;
+      // The far side covers lo..hi from here on.
+      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
+      front.erase(front.lower_bound(lo), front.lower_bound(hi));
+      front[lo] = e.cell;
+      if (!front.count(hi))
+        front[hi] = after;
+    }
+  }
+}
+
 /* holdSize -- the cell keeps its drawn extent in this direction. */
 void holdSize(SQCELL_item* c)
 {
@@ -344,13 +460,17 @@ void keepLayout()
   tieGateRegions();
   keepConnections();
   keepApart(false);
+  if (resize_direction == LEFT_RIGHT)
+    keepRuledSpacing(false);
   holdPassives();
 }
 
 void keepApartAfterLeftRight()
 {
-  if (resize_direction == TOP_BOTTOM)
+  if (resize_direction == TOP_BOTTOM) {
     keepApart(true);
+    keepRuledSpacing(true);
+  }
 }
 
 }  // namespace squeeze

@@ -1,0 +1,227 @@
+// The compacted layout keeps every design rule the drawn one met: random
+// legal layouts of several layers (single boxes and L-shapes, spacing
+// rules within and between layers) compacted in every position mode and
+// checked by the test-side rule checker, and two diagonal neighbours that
+// the horizontal compaction brings over each other.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+#include "Dglobal.h"
+#include "RowSupport.h"
+#include "RuleSupport.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+using designrule_test::checkRules;
+using designrule_test::Rect;
+using Layers = std::map<int, std::vector<Rect>>;
+
+const char* const kLayers[] = {"CMF", "CMS", "CPG", "CEL"};
+constexpr int kLayerCount = 4;
+// Rules in grid steps; 0 means none.
+constexpr int kWidth[kLayerCount] = {3, 3, 2, 2};
+constexpr int kSpacing[kLayerCount][kLayerCount] = {
+    {3, 2, 0, 0}, {2, 4, 0, 0}, {0, 0, 3, 2}, {0, 0, 2, 3}};
+
+class RuleKeep : public compact_test::SweepTest {
+ protected:
+  void SetUp() override
+  {
+    SweepTest::SetUp();
+    for (int i = 0; i < kLayerCount; ++i) {
+      const int l = compact_test::layerNo(kLayers[i]);
+      WIDTH[l] = static_cast<int16_t>(kWidth[i]);
+      WIDTH_VALID[l] = 1;
+      for (int j = 0; j < kLayerCount; ++j) {
+        const int m = compact_test::layerNo(kLayers[j]);
+        SPACING[l][m] = static_cast<int16_t>(kSpacing[i][j]);
+        SPACING_VALID[l][m] = kSpacing[i][j] > 0;
+      }
+    }
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    EXPECT_EQ(chdir(here), 0);
+    SweepTest::TearDown();
+  }
+
+  // Draws the layout (grid steps) and compacts it; returns the compacted
+  // boxes by layer number, in layout units.
+  Layers compact(const Layers& drawn, int mode)
+  {
+    for (const auto& [layer, rects] : drawn)
+      for (const Rect& r : rects)
+        rect(Glayers[DfindNumber(kLayers[layer])].name, static_cast<int>(r.x1 * s),
+             static_cast<int>(r.y1 * s), static_cast<int>(r.x2 * s), static_cast<int>(r.y2 * s));
+    makeRows();
+    PROCESS_INCLUDE_WLM = mode;
+    SQfree_all();
+    SQswitch_direction(LEFT_RIGHT, 1);
+    EXPECT_EQ(SQcreatestructure(equat_bucket, xList), 0);
+    SQswitch_direction(TOP_BOTTOM, 1);
+    EXPECT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
+    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
+    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
+    SQswitch_direction(END_DIR, 0);
+    Layers out;
+    // Cell i of both directions is the same tile.
+    for (int i = 0; i < SQcell_size_LR && i < SQcell_size_TB; ++i)
+      out[SQcell_LR[i].layernumber].push_back(Rect{SQcell_LR[i].corner.x1, SQcell_TB[i].corner.y1,
+                                                   SQcell_LR[i].corner.x2, SQcell_TB[i].corner.y2});
+    return out;
+  }
+
+  // The drawn layout in layout units, by layer number.
+  Layers scaled(const Layers& drawn) const
+  {
+    Layers out;
+    for (const auto& [layer, rects] : drawn)
+      for (const Rect& r : rects)
+        out[compact_test::layerNo(kLayers[layer])].push_back(
+            Rect{r.x1 * s, r.y1 * s, r.x2 * s, r.y2 * s});
+    return out;
+  }
+
+  static long extent(const Layers& layers, bool x)
+  {
+    long lo = LONG_MAX, hi = LONG_MIN;
+    for (const auto& entry : layers)
+      for (const Rect& r : entry.second) {
+        lo = std::min(lo, x ? r.x1 : r.y1);
+        hi = std::max(hi, x ? r.x2 : r.y2);
+      }
+    return hi - lo;
+  }
+
+  long s = theGlobalScale;
+  char here[4096];
+  testing_support::ScratchDir scratch;
+};
+
+std::string joined(const std::vector<std::string>& lines)
+{
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + "\n";
+  return text;
+}
+
+// Reduced from a random layout: the CEL boxes (35 6)-(40 9) and
+// (4 11)-(11 15) are diagonal neighbours far apart in x, two grid steps
+// apart in y under a spacing of three, with no row between them in either
+// direction.  Pushed left, the lower one slid under the upper one, which
+// kept only its drawn two steps above it.
+class DiagonalNeighbours : public RuleKeep, public testing::WithParamInterface<int> {};
+
+TEST_P(DiagonalNeighbours, KeepTheirSpacingOnceOverEachOther)
+{
+  const Layers drawn = {
+      {0, {Rect{35, 5, 39, 13}, Rect{32, 5, 35, 8}, Rect{17, 29, 21, 32}}},
+      {2, {Rect{32, 28, 34, 35}, Rect{34, 33, 37, 35}, Rect{53, 12, 57, 14}}},
+      {3,
+       {Rect{35, 6, 40, 9}, Rect{19, 30, 23, 35}, Rect{4, 11, 11, 15}, Rect{52, 37, 56, 40},
+        Rect{56, 38, 62, 40}}}};
+  const Layers before = scaled(drawn);
+  ASSERT_TRUE(checkRules(before, s, -1, -1).empty()) << joined(checkRules(before, s, -1, -1));
+  const Layers after = compact(drawn, GetParam());
+  const std::vector<std::string> found = checkRules(after, s, -1, -1);
+  EXPECT_TRUE(found.empty()) << joined(found);
+  EXPECT_LE(extent(after, true), extent(before, true));
+  EXPECT_LE(extent(after, false), extent(before, false));
+}
+
+INSTANTIATE_TEST_SUITE_P(PositionModes, DiagonalNeighbours, testing::Range(1, 5));
+
+// What the sweep asks beyond the checker, or the drawn layout breaks its
+// own rows: a corner is measured by the larger of its two gaps where the
+// smaller is less than half of it, and by both otherwise; tiles of two
+// layers with a spacing rule never touch or overlap.
+bool sweepLegal(int la, const Rect& a, int lb, const Rect& b)
+{
+  const long s = kSpacing[la][lb];
+  const long gx = std::max(a.x1 - b.x2, b.x1 - a.x2), gy = std::max(a.y1 - b.y2, b.y1 - a.y2);
+  if (s == 0)
+    return true;
+  if (gx <= 0 || gy <= 0)
+    return la == lb || std::max(gx, gy) > 0;
+  return !((gy < 2 * gx && gx < s) || (gx < 2 * gy && gy < s));
+}
+
+// A random layout within 64 x 64 grid steps: single boxes and L-shapes,
+// each kept only when the whole layout still passes the checker and keeps
+// the sweep's corner spacing.
+Layers randomLegal(unsigned seed, int shapes)
+{
+  std::mt19937 random(seed);
+  auto pick = [&random](int n) { return static_cast<long>(random() % static_cast<unsigned>(n)); };
+  Layers drawn;
+  int placed = 0;
+  for (int tries = 0; tries < shapes * 30 && placed < shapes; ++tries) {
+    const int layer = static_cast<int>(pick(kLayerCount));
+    const long w = kWidth[layer];
+    Rect a{pick(56), pick(56), 0, 0};
+    a.x2 = a.x1 + w + pick(6);
+    a.y2 = a.y1 + w + pick(6);
+    std::vector<Rect> add{a};
+    if (pick(3) == 0) {  // an arm from the top going right or left
+      const long len = w + pick(8);
+      Rect arm = pick(2) ? Rect{a.x2, a.y2 - w, a.x2 + len, a.y2}
+                         : Rect{a.x1 - len, a.y1, a.x1, a.y1 + w};
+      add.push_back(arm);
+    }
+    Layers trial = drawn;
+    for (const Rect& r : add)
+      trial[layer].push_back(r);
+    // The checker reads the tables by layer number.
+    Layers numbered;
+    for (const auto& [l, rects] : trial)
+      numbered[compact_test::layerNo(kLayers[l])] = rects;
+    bool inside = true;
+    for (const Rect& r : add) {
+      inside = inside && r.x1 >= 0 && r.y1 >= 0 && r.x2 <= 64 && r.y2 <= 64;
+      for (const auto& [l, rects] : drawn)
+        for (const Rect& q : rects)
+          inside = inside && sweepLegal(layer, r, l, q);
+    }
+    if (inside && checkRules(numbered, 1, -1, -1).empty()) {
+      drawn = trial;
+      ++placed;
+    }
+  }
+  return drawn;
+}
+
+class RandomRuleKeep : public RuleKeep, public testing::WithParamInterface<unsigned> {};
+
+TEST_P(RandomRuleKeep, EveryRuleTheDrawnLayoutMetHolds)
+{
+  const Layers drawn = randomLegal(GetParam(), 30);
+  const Layers before = scaled(drawn);
+  ASSERT_TRUE(checkRules(before, s, -1, -1).empty());
+  ASSERT_GE(before.size(), 3u);
+  const int mode = static_cast<int>(GetParam() % 4) + 1;
+  const Layers after = compact(drawn, mode);
+  const std::vector<std::string> found = checkRules(after, s, -1, -1);
+  EXPECT_TRUE(found.empty()) << "position mode " << mode << "\n" << joined(found);
+  EXPECT_LE(extent(after, true), extent(before, true));
+  EXPECT_LE(extent(after, false), extent(before, false));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomRuleKeep, testing::Range(1u, 41u));
+
+}  // namespace
+
