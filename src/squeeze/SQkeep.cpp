@@ -290,6 +290,20 @@ void keepApart(bool solved)
   }
 }
 
+/*
+ * An arc of at least `weight` from ori to ter, unless one of the arcs
+ * filed last from ori (a look at a few is cheap; a line may have many)
+ * already asks as much.
+ */
+void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight)
+{
+  int looked = 0;
+  for (const SQARC_item* a = ori->ori_next; a && looked < 6; a = a->ori_next, ++looked)
+    if (a->ter == ter && a->weight >= weight)
+      return;
+  addFixedArc(ori, ter, weight);
+}
+
 /* The spacing rule between two layers either way round, in layout units. */
 int spacingEitherWay(int a, int b) { return std::max(ruleSpacing(a, b), ruleSpacing(b, a)); }
 
@@ -389,7 +403,7 @@ void keepRuledSpacing(bool solved)
           need = (need + step - 1) / step * step;
           const long gap = e.cell->left->loc - a->right->loc;
           if (gap >= 0)
-            addFixedArc(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+            keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
         }
         continue;
       }
@@ -403,6 +417,77 @@ void keepRuledSpacing(bool solved)
         front[hi] = after;
     }
   }
+}
+
+/*
+ * keepExtensions --
+ *   The rows ask a layer to extend beyond another only between tiles that
+ *   overlap when the sweep meets them; where the plane split a shape (the
+ *   poly on either side of a gate, the metal around a contact cut) the part
+ *   beyond the covered tile gets no row and may shrink.  For every rule "a
+ *   extends e beyond b" and every tile of b that overlaps a, each tile of a
+ *   within e of it that reaches past one of its sides in the direction
+ *   keeps reaching past that side by e, or by its drawn overhang when that
+ *   is less.  The drawn layout meets every such arc.
+ */
+void keepExtensions()
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  struct Drawn {
+    SQCELL_item* cell;
+    long x1, y1, x2, y2;
+  };
+  std::vector<std::vector<Drawn>> byLayer(kRuleLayers);
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item* c = &SQcell[i];
+    if (!c->left || !c->right || !c->mother_tile || c->layernumber < 0 ||
+        c->layernumber >= kRuleLayers)
+      continue;
+    const _Dtile* t = c->mother_tile;
+    byLayer[c->layernumber].push_back(Drawn{c, t->x1, t->y1, cs::right(t), cs::top(t)});
+  }
+  for (auto& cells : byLayer)
+    std::sort(cells.begin(), cells.end(), [](const Drawn& p, const Drawn& q) { return p.x1 < q.x1; });
+  std::vector<const Drawn*> near;
+  for (int a = 0; a < kRuleLayers; ++a)
+    for (int b = 0; b < kRuleLayers; ++b) {
+      if (a == b || EXTENSION_VALID[a][b] != 1 || EXTENSION[a][b] <= 0 || byLayer[a].empty())
+        continue;
+      const long e = static_cast<long>(EXTENSION[a][b]) * theGlobalScale;
+      // Tiles of a up to `span` wide are found from where they can start;
+      // the few wider ones (wells, long wires) are looked at each time.
+      const long span = 16 * e;
+      std::vector<Drawn> shortOnes, longOnes;
+      for (const Drawn& o : byLayer[a])
+        (o.x2 - o.x1 <= span ? shortOnes : longOnes).push_back(o);
+      for (const Drawn& in : byLayer[b]) {
+        near.clear();
+        bool covered = false;
+        auto look = [&](const std::vector<Drawn>& outer, long from) {
+          auto it = std::lower_bound(outer.begin(), outer.end(), from,
+                                     [](const Drawn& o, long x) { return o.x1 < x; });
+          for (; it != outer.end() && it->x1 < in.x2 + e; ++it) {
+            if (it->x2 <= in.x1 - e || it->y2 <= in.y1 - e || it->y1 >= in.y2 + e)
+              continue;
+            near.push_back(&*it);
+            covered = covered ||
+                      (it->x1 < in.x2 && in.x1 < it->x2 && it->y1 < in.y2 && in.y1 < it->y2);
+          }
+        };
+        look(shortOnes, in.x1 - e - span);
+        look(longOnes, LONG_MIN);
+        if (!covered)
+          continue;
+        for (const Drawn* o : near) {
+          const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
+          const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
+          if (highOut > highIn)
+            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)));
+          if (lowOut < lowIn)
+            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)));
+        }
+      }
+    }
 }
 
 /* holdSize -- the cell keeps its drawn extent in this direction. */
@@ -460,6 +545,7 @@ void keepLayout()
   tieGateRegions();
   keepConnections();
   keepApart(false);
+  keepExtensions();
   if (resize_direction == LEFT_RIGHT)
     keepRuledSpacing(false);
   holdPassives();

@@ -4,10 +4,12 @@
 // checked by the test-side rule checker, and two diagonal neighbours that
 // the horizontal compaction brings over each other.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <map>
 #include <random>
 #include <string>
@@ -16,7 +18,10 @@
 #include "CS.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
+#include "Dcif.h"
 #include "Dglobal.h"
+#include "Dlayout.h"
+#include "Dmenu.h"
 #include "RowSupport.h"
 #include "RuleSupport.h"
 #include "SQsqueeze.h"
@@ -223,5 +228,121 @@ TEST_P(RandomRuleKeep, EveryRuleTheDrawnLayoutMetHolds)
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomRuleKeep, testing::Range(1u, 41u));
 
-}  // namespace
+// The example layouts under the example process's rules (widths,
+// spacings, enclosures and the gate extensions), compacted in every
+// position mode: "sq_out.cif", loaded back, passes the checker as the
+// drawn layout does.
+class ExampleRuleKeep : public cs_test::PlaneTest {
+ protected:
+  void SetUp() override
+  {
+    PlaneTest::SetUp();
+    DIcolorInit();
+    DItechInit();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    DRgetCifLayers(CifToCadence, Glayers);
+    DRclearAllRules();
+    LAMBDA_T2 = 0.1;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    release();
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    DRclearAllRules();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    PROCESS_INCLUDE_WLM = 4;
+    EXPECT_EQ(chdir(here), 0);
+    PlaneTest::TearDown();
+  }
+  void release()
+  {
+    compact::freeRows(xList);
+    compact::freeRows(yList);
+    xList = yList = nullptr;
+    compact::freeStaff();
+    X_direction = 1;
+    PHASEII = 0;
+  }
+  bool load(const std::string& path)
+  {
+    return callback::accept(kAcceptLoadCif, path.c_str()) == callback::Outcome::Done;
+  }
+  std::vector<std::string> check() const
+  {
+    const int active = Glayers[DfindNumber("CAA")].layer, poly = Glayers[DfindNumber("CPG")].layer;
+    return checkRules(designrule_test::planeRects(), SCALE, active, poly);
+  }
+  // The rows of both directions, as the resize driver makes them, then the
+  // squeeze and its output.
+  void compactLoaded(int mode)
+  {
+    release();
+    init_staff();
+    scan_toget_variables();
+    mps_column_num = 1;
+    xList = compact::newRows();
+    X_direction = 1;
+    scan_queue->sweep(equat_bucket, xList);
+    PHASEII = 1;
+    X_direction = 0;
+    yList = compact::newRows();
+    scan_queue_y->sweep(equat_bucket_y, yList);
+    X_direction = 1;
+    PROCESS_INCLUDE_WLM = mode;
+    SQfree_all();
+    SQswitch_direction(LEFT_RIGHT, 1);
+    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
+    SQswitch_direction(TOP_BOTTOM, 1);
+    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
+    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
+    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
+    SQswitch_direction(END_DIR, 0);
+    SQmain_output(2);
+    release();
+  }
 
+  char here[4096];
+  testing_support::ScratchDir scratch;
+  _rhs_list* xList = nullptr;
+  _rhs_list* yList = nullptr;
+};
+
+TEST_F(ExampleRuleKeep, EveryExampleKeepsTheRulesInEveryMode)
+{
+  const char* const forms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
+  std::vector<std::string> names;
+  DIR* dir = opendir(testing_support::sourcePath("examples").c_str());
+  for (dirent* entry = dir ? readdir(dir) : nullptr; entry; entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 &&
+        std::find(std::begin(forms), std::end(forms), name) == std::end(forms))
+      names.push_back(name);
+  }
+  if (dir)
+    closedir(dir);
+  std::sort(names.begin(), names.end());
+  ASSERT_GE(names.size(), 10u);
+  ASSERT_EQ(callback::accept(kAcceptBridge,
+                             testing_support::sourcePath("examples/example.bridge").c_str()),
+            callback::Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptCadence2,
+                             testing_support::sourcePath("examples/example_rules.tf").c_str()),
+            callback::Outcome::Done);
+  for (const std::string& name : names)
+    for (int mode = 1; mode <= 4; ++mode) {
+      SCOPED_TRACE(name + " in position mode " + std::to_string(mode));
+      ASSERT_TRUE(load(testing_support::sourcePath("examples/" + name)));
+      ASSERT_TRUE(check().empty()) << joined(check());
+      compactLoaded(mode);
+      ASSERT_TRUE(load("sq_out.cif"));
+      const std::vector<std::string> found = check();
+      EXPECT_TRUE(found.empty()) << joined(found);
+    }
+}
+
+}  // namespace
