@@ -39,6 +39,14 @@ constexpr int kWidth[kLayerCount] = {3, 3, 2, 2};
 constexpr int kSpacing[kLayerCount][kLayerCount] = {
     {3, 2, 0, 0}, {2, 4, 0, 0}, {0, 0, 3, 2}, {0, 0, 2, 3}};
 
+std::string joined(const std::vector<std::string>& lines)
+{
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + "\n";
+  return text;
+}
+
 class RuleKeep : public compact_test::SweepTest {
  protected:
   void SetUp() override
@@ -64,41 +72,37 @@ class RuleKeep : public compact_test::SweepTest {
     SweepTest::TearDown();
   }
 
-  // Draws the layout (grid steps) and compacts it; returns the compacted
-  // boxes by layer number, in layout units.
-  Layers compact(const Layers& drawn, int mode)
+  // Draws the layout (grid steps, by index into kLayers), compacts it in
+  // `mode` and checks the compacted boxes: the rules hold, and the layout
+  // is no wider and no taller.
+  void expectRulesKept(const Layers& drawn, int mode)
   {
+    Layers before;
     for (const auto& [layer, rects] : drawn)
-      for (const Rect& r : rects)
-        rect(Glayers[DfindNumber(kLayers[layer])].name, static_cast<int>(r.x1 * s),
-             static_cast<int>(r.y1 * s), static_cast<int>(r.x2 * s), static_cast<int>(r.y2 * s));
+      for (const Rect& r : rects) {
+        const Rect at{r.x1 * s, r.y1 * s, r.x2 * s, r.y2 * s};
+        rect(kLayers[layer], static_cast<int>(at.x1), static_cast<int>(at.y1),
+             static_cast<int>(at.x2), static_cast<int>(at.y2));
+        before[compact_test::layerNo(kLayers[layer])].push_back(at);
+      }
+    ASSERT_EQ(joined(checkRules(before, s, -1, -1)), "");
     makeRows();
     PROCESS_INCLUDE_WLM = mode;
     SQfree_all();
     SQswitch_direction(LEFT_RIGHT, 1);
-    EXPECT_EQ(SQcreatestructure(equat_bucket, xList), 0);
+    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
     SQswitch_direction(TOP_BOTTOM, 1);
-    EXPECT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
+    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
     SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
     SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
     SQswitch_direction(END_DIR, 0);
-    Layers out;
-    // Cell i of both directions is the same tile.
+    Layers after;  // cell i of both directions is the same tile
     for (int i = 0; i < SQcell_size_LR && i < SQcell_size_TB; ++i)
-      out[SQcell_LR[i].layernumber].push_back(Rect{SQcell_LR[i].corner.x1, SQcell_TB[i].corner.y1,
-                                                   SQcell_LR[i].corner.x2, SQcell_TB[i].corner.y2});
-    return out;
-  }
-
-  // The drawn layout in layout units, by layer number.
-  Layers scaled(const Layers& drawn) const
-  {
-    Layers out;
-    for (const auto& [layer, rects] : drawn)
-      for (const Rect& r : rects)
-        out[compact_test::layerNo(kLayers[layer])].push_back(
-            Rect{r.x1 * s, r.y1 * s, r.x2 * s, r.y2 * s});
-    return out;
+      after[SQcell_LR[i].layernumber].push_back(Rect{SQcell_LR[i].corner.x1, SQcell_TB[i].corner.y1,
+                                                     SQcell_LR[i].corner.x2, SQcell_TB[i].corner.y2});
+    EXPECT_EQ(joined(checkRules(after, s, -1, -1)), "") << "position mode " << mode;
+    for (bool x : {true, false})
+      EXPECT_LE(extent(after, x), extent(before, x)) << (x ? "wider" : "taller");
   }
 
   static long extent(const Layers& layers, bool x)
@@ -117,13 +121,6 @@ class RuleKeep : public compact_test::SweepTest {
   testing_support::ScratchDir scratch;
 };
 
-std::string joined(const std::vector<std::string>& lines)
-{
-  std::string text;
-  for (const std::string& line : lines)
-    text += line + "\n";
-  return text;
-}
 
 // Reduced from a random layout: the CEL boxes (35 6)-(40 9) and
 // (4 11)-(11 15) are diagonal neighbours far apart in x, two grid steps
@@ -134,19 +131,12 @@ class DiagonalNeighbours : public RuleKeep, public testing::WithParamInterface<i
 
 TEST_P(DiagonalNeighbours, KeepTheirSpacingOnceOverEachOther)
 {
-  const Layers drawn = {
-      {0, {Rect{35, 5, 39, 13}, Rect{32, 5, 35, 8}, Rect{17, 29, 21, 32}}},
-      {2, {Rect{32, 28, 34, 35}, Rect{34, 33, 37, 35}, Rect{53, 12, 57, 14}}},
-      {3,
-       {Rect{35, 6, 40, 9}, Rect{19, 30, 23, 35}, Rect{4, 11, 11, 15}, Rect{52, 37, 56, 40},
-        Rect{56, 38, 62, 40}}}};
-  const Layers before = scaled(drawn);
-  ASSERT_TRUE(checkRules(before, s, -1, -1).empty()) << joined(checkRules(before, s, -1, -1));
-  const Layers after = compact(drawn, GetParam());
-  const std::vector<std::string> found = checkRules(after, s, -1, -1);
-  EXPECT_TRUE(found.empty()) << joined(found);
-  EXPECT_LE(extent(after, true), extent(before, true));
-  EXPECT_LE(extent(after, false), extent(before, false));
+  expectRulesKept({{0, {Rect{35, 5, 39, 13}, Rect{32, 5, 35, 8}, Rect{17, 29, 21, 32}}},
+                   {2, {Rect{32, 28, 34, 35}, Rect{34, 33, 37, 35}, Rect{53, 12, 57, 14}}},
+                   {3,
+                    {Rect{35, 6, 40, 9}, Rect{19, 30, 23, 35}, Rect{4, 11, 11, 15},
+                     Rect{52, 37, 56, 40}, Rect{56, 38, 62, 40}}}},
+                  GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(PositionModes, DiagonalNeighbours, testing::Range(1, 5));
@@ -182,7 +172,7 @@ Layers randomLegal(unsigned seed, int shapes)
     a.x2 = a.x1 + w + pick(6);
     a.y2 = a.y1 + w + pick(6);
     std::vector<Rect> add{a};
-    if (pick(3) == 0) {  // an arm from the top going right or left
+    if (pick(3) == 0) {  // an arm: right at the top or left at the bottom
       const long len = w + pick(8);
       Rect arm = pick(2) ? Rect{a.x2, a.y2 - w, a.x2 + len, a.y2}
                          : Rect{a.x1 - len, a.y1, a.x1, a.y1 + w};
@@ -215,15 +205,8 @@ class RandomRuleKeep : public RuleKeep, public testing::WithParamInterface<unsig
 TEST_P(RandomRuleKeep, EveryRuleTheDrawnLayoutMetHolds)
 {
   const Layers drawn = randomLegal(GetParam(), 30);
-  const Layers before = scaled(drawn);
-  ASSERT_TRUE(checkRules(before, s, -1, -1).empty());
-  ASSERT_GE(before.size(), 3u);
-  const int mode = static_cast<int>(GetParam() % 4) + 1;
-  const Layers after = compact(drawn, mode);
-  const std::vector<std::string> found = checkRules(after, s, -1, -1);
-  EXPECT_TRUE(found.empty()) << "position mode " << mode << "\n" << joined(found);
-  EXPECT_LE(extent(after, true), extent(before, true));
-  EXPECT_LE(extent(after, false), extent(before, false));
+  ASSERT_GE(drawn.size(), 3u);
+  expectRulesKept(drawn, static_cast<int>(GetParam() % 4) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomRuleKeep, testing::Range(1u, 41u));
@@ -249,7 +232,8 @@ class ExampleRuleKeep : public cs_test::PlaneTest {
   void TearDown() override
   {
     SQfree_all();
-    release();
+    X_direction = 1;
+    PHASEII = 0;
     GCfreeCS();
     ACinit();
     cif::releaseRetiredPins();
@@ -258,15 +242,6 @@ class ExampleRuleKeep : public cs_test::PlaneTest {
     PROCESS_INCLUDE_WLM = 4;
     EXPECT_EQ(chdir(here), 0);
     PlaneTest::TearDown();
-  }
-  void release()
-  {
-    compact::freeRows(xList);
-    compact::freeRows(yList);
-    xList = yList = nullptr;
-    compact::freeStaff();
-    X_direction = 1;
-    PHASEII = 0;
   }
   bool load(const std::string& path)
   {
@@ -277,39 +252,9 @@ class ExampleRuleKeep : public cs_test::PlaneTest {
     const int active = Glayers[DfindNumber("CAA")].layer, poly = Glayers[DfindNumber("CPG")].layer;
     return checkRules(designrule_test::planeRects(), SCALE, active, poly);
   }
-  // The rows of both directions, as the resize driver makes them, then the
-  // squeeze and its output.
-  void compactLoaded(int mode)
-  {
-    release();
-    init_staff();
-    scan_toget_variables();
-    mps_column_num = 1;
-    xList = compact::newRows();
-    X_direction = 1;
-    scan_queue->sweep(equat_bucket, xList);
-    PHASEII = 1;
-    X_direction = 0;
-    yList = compact::newRows();
-    scan_queue_y->sweep(equat_bucket_y, yList);
-    X_direction = 1;
-    PROCESS_INCLUDE_WLM = mode;
-    SQfree_all();
-    SQswitch_direction(LEFT_RIGHT, 1);
-    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
-    SQswitch_direction(TOP_BOTTOM, 1);
-    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
-    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
-    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
-    SQswitch_direction(END_DIR, 0);
-    SQmain_output(2);
-    release();
-  }
 
   char here[4096];
   testing_support::ScratchDir scratch;
-  _rhs_list* xList = nullptr;
-  _rhs_list* yList = nullptr;
 };
 
 TEST_F(ExampleRuleKeep, EveryExampleKeepsTheRulesInEveryMode)
@@ -338,7 +283,8 @@ TEST_F(ExampleRuleKeep, EveryExampleKeepsTheRulesInEveryMode)
       SCOPED_TRACE(name + " in position mode " + std::to_string(mode));
       ASSERT_TRUE(load(testing_support::sourcePath("examples/" + name)));
       ASSERT_TRUE(check().empty()) << joined(check());
-      compactLoaded(mode);
+      PROCESS_INCLUDE_WLM = mode;
+      ASSERT_EQ(squeeze::compactLayout(), 0);
       ASSERT_TRUE(load("sq_out.cif"));
       const std::vector<std::string> found = check();
       EXPECT_TRUE(found.empty()) << joined(found);
