@@ -3,6 +3,7 @@
 // and separate tiles, and the sizes of the passive devices.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -289,6 +290,206 @@ void keepApart(bool solved)
   }
 }
 
+/*
+ * An arc of at least `weight` from ori to ter, unless one of the arcs
+ * filed last from ori (a look at a few is cheap; a line may have many)
+ * already asks as much.
+ */
+void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight)
+{
+  int looked = 0;
+  for (const SQARC_item* a = ori->ori_next; a && looked < 6; a = a->ori_next, ++looked)
+    if (a->ter == ter && a->weight >= weight)
+      return;
+  addFixedArc(ori, ter, weight);
+}
+
+/* The spacing rule between two layers either way round, in layout units. */
+int spacingEitherWay(int a, int b) { return std::max(ruleSpacing(a, b), ruleSpacing(b, a)); }
+
+/* The least d >= 0 with d * d >= v. */
+long ceilSqrt(long long v)
+{
+  if (v <= 0)
+    return 0;
+  long long d = static_cast<long long>(std::sqrt(static_cast<double>(v)));
+  while (d * d < v)
+    ++d;
+  while (d > 0 && (d - 1) * (d - 1) >= v)
+    --d;
+  return static_cast<long>(d);
+}
+
+/*
+ * keepRuledSpacing --
+ *   The rows see two tiles across a gap only where one's side faces the
+ *   other's or at a shaded corner; tiles hidden behind others, or diagonal
+ *   neighbours that the compaction of the other direction moves, keep no
+ *   spacing.  Here every two tiles whose layers have a spacing rule keep
+ *   their distance, measured as the rule checker does (Euclidean):
+ *   a tile whose near side follows another's far side, d apart across the
+ *   direction (d < rule), keeps a gap of at least sqrt(rule^2 - d^2) in the
+ *   direction, rounded up to the grid.  Across is the drawn position in
+ *   LEFT_RIGHT and the solved x in TOP_BOTTOM (solved).
+ *
+ *   No arc asks for more than the drawn gap.  In LEFT_RIGHT the arcs then
+ *   keep every pair that met its rule at least sqrt(rule^2 - dy^2) apart
+ *   in x, dy being its drawn vertical gap, so that in TOP_BOTTOM the
+ *   vertical gap a pair needs is never more than the drawn one: neither
+ *   direction grows, and no positive cycle can come of these arcs.  Pairs
+ *   that were closer than the rule keep at least their drawn gap.
+ *
+ *   One sweep per layer M along the direction keeps, per stretch across,
+ *   the tile of M whose far side was seen last; the near side of a tile of
+ *   any layer with a rule to M looks up the stretches within the rule of
+ *   its extent.  A tile of M hidden behind another in a stretch lies
+ *   behind it in the output too (tiles of one layer keep their order), so
+ *   the nearest one in each stretch is enough.
+ */
+void keepRuledSpacing(bool solved)
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  auto lowOf = [lr, solved](const SQCELL_item* c) { return acrossLow(c, lr, solved); };
+  auto highOf = [lr, solved](const SQCELL_item* c) { return acrossHigh(c, lr, solved); };
+  std::vector<std::vector<SQCELL_item*>> byLayer(kRuleLayers);
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item* c = &SQcell[i];
+    if (c->left && c->right && c->layernumber >= 0 && c->layernumber < kRuleLayers)
+      byLayer[c->layernumber].push_back(c);
+  }
+  const long step = SCALE > 0 ? SCALE : 1;
+  struct Event {
+    int at;
+    int kind;  // 0 near side (query), 1 far side of a tile of the layer
+    SQCELL_item* cell;
+  };
+  std::vector<Event> events;
+  std::vector<SQCELL_item*> seen;
+  for (int layer = 0; layer < kRuleLayers; ++layer) {
+    if (byLayer[layer].empty())
+      continue;
+    events.clear();
+    for (int other = 0; other < kRuleLayers; ++other)
+      if (spacingEitherWay(layer, other) > 0)
+        for (SQCELL_item* c : byLayer[other])
+          events.push_back(Event{c->left->loc, 0, c});
+    if (events.empty())
+      continue;
+    for (SQCELL_item* c : byLayer[layer])
+      events.push_back(Event{c->right->loc, 1, c});
+    // A far side at the near side's position is no gap: the tile behind
+    // it is the one to keep.
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+    });
+    std::map<long, SQCELL_item*> front;  // stretch start -> tile seen last there
+    front[LONG_MIN] = nullptr;
+    for (const Event& e : events) {
+      const long lo = lowOf(e.cell), hi = highOf(e.cell);
+      if (e.kind == 0) {
+        const long rule = spacingEitherWay(layer, e.cell->layernumber);
+        seen.clear();
+        for (auto it = std::prev(front.upper_bound(lo - rule)); it != front.end() && it->first < hi + rule; ++it)
+          if (it->second && it->second != e.cell && (seen.empty() || seen.back() != it->second))
+            seen.push_back(it->second);
+        std::sort(seen.begin(), seen.end());
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+        for (SQCELL_item* a : seen) {
+          const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
+          if (across >= rule)
+            continue;
+          long need = ceilSqrt(static_cast<long long>(rule) * rule -
+                               static_cast<long long>(across) * across);
+          need = (need + step - 1) / step * step;
+          const long gap = e.cell->left->loc - a->right->loc;
+          if (gap >= 0)
+            keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+        }
+        continue;
+      }
+      if (hi <= lo)
+        continue;
+      // The far side covers lo..hi from here on.
+      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
+      front.erase(front.lower_bound(lo), front.lower_bound(hi));
+      front[lo] = e.cell;
+      if (!front.count(hi))
+        front[hi] = after;
+    }
+  }
+}
+
+/*
+ * keepExtensions --
+ *   The rows ask a layer to extend beyond another only between tiles that
+ *   overlap when the sweep meets them; where the plane split a shape (the
+ *   poly on either side of a gate, the metal around a contact cut) the part
+ *   beyond the covered tile gets no row and may shrink.  For every rule "a
+ *   extends e beyond b" and every tile of b that overlaps a, each tile of a
+ *   within e of it that reaches past one of its sides in the direction
+ *   keeps reaching past that side by e, or by its drawn overhang when that
+ *   is less.  The drawn layout meets every such arc.
+ */
+void keepExtensions()
+{
+  const bool lr = resize_direction == LEFT_RIGHT;
+  struct Drawn {
+    SQCELL_item* cell;
+    long x1, y1, x2, y2;
+  };
+  std::vector<std::vector<Drawn>> byLayer(kRuleLayers);
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item* c = &SQcell[i];
+    if (!c->left || !c->right || !c->mother_tile || c->layernumber < 0 ||
+        c->layernumber >= kRuleLayers)
+      continue;
+    const _Dtile* t = c->mother_tile;
+    byLayer[c->layernumber].push_back(Drawn{c, t->x1, t->y1, cs::right(t), cs::top(t)});
+  }
+  for (auto& cells : byLayer)
+    std::sort(cells.begin(), cells.end(), [](const Drawn& p, const Drawn& q) { return p.x1 < q.x1; });
+  std::vector<const Drawn*> near;
+  for (int a = 0; a < kRuleLayers; ++a)
+    for (int b = 0; b < kRuleLayers; ++b) {
+      if (a == b || EXTENSION_VALID[a][b] != 1 || EXTENSION[a][b] <= 0 || byLayer[a].empty())
+        continue;
+      const long e = static_cast<long>(EXTENSION[a][b]) * theGlobalScale;
+      // Tiles of a up to `span` wide are found from where they can start;
+      // the few wider ones (wells, long wires) are looked at each time.
+      const long span = 16 * e;
+      std::vector<Drawn> shortOnes, longOnes;
+      for (const Drawn& o : byLayer[a])
+        (o.x2 - o.x1 <= span ? shortOnes : longOnes).push_back(o);
+      for (const Drawn& in : byLayer[b]) {
+        near.clear();
+        bool covered = false;
+        auto look = [&](const std::vector<Drawn>& outer, long from) {
+          auto it = std::lower_bound(outer.begin(), outer.end(), from,
+                                     [](const Drawn& o, long x) { return o.x1 < x; });
+          for (; it != outer.end() && it->x1 < in.x2 + e; ++it) {
+            if (it->x2 <= in.x1 - e || it->y2 <= in.y1 - e || it->y1 >= in.y2 + e)
+              continue;
+            near.push_back(&*it);
+            covered = covered ||
+                      (it->x1 < in.x2 && in.x1 < it->x2 && it->y1 < in.y2 && in.y1 < it->y2);
+          }
+        };
+        look(shortOnes, in.x1 - e - span);
+        look(longOnes, LONG_MIN);
+        if (!covered)
+          continue;
+        for (const Drawn* o : near) {
+          const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
+          const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
+          if (highOut > highIn)
+            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)));
+          if (lowOut < lowIn)
+            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)));
+        }
+      }
+    }
+}
+
 /* holdSize -- the cell keeps its drawn extent in this direction. */
 void holdSize(SQCELL_item* c)
 {
@@ -344,13 +545,18 @@ void keepLayout()
   tieGateRegions();
   keepConnections();
   keepApart(false);
+  keepExtensions();
+  if (resize_direction == LEFT_RIGHT)
+    keepRuledSpacing(false);
   holdPassives();
 }
 
 void keepApartAfterLeftRight()
 {
-  if (resize_direction == TOP_BOTTOM)
+  if (resize_direction == TOP_BOTTOM) {
     keepApart(true);
+    keepRuledSpacing(true);
+  }
 }
 
 }  // namespace squeeze

@@ -1,0 +1,294 @@
+// The compacted layout keeps every design rule the drawn one met: random
+// legal layouts of several layers (single boxes and L-shapes, spacing
+// rules within and between layers) compacted in every position mode and
+// checked by the test-side rule checker, and two diagonal neighbours that
+// the horizontal compaction brings over each other.
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+#include "Dcif.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "Dmenu.h"
+#include "RowSupport.h"
+#include "RuleSupport.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+using designrule_test::checkRules;
+using designrule_test::Rect;
+using Layers = std::map<int, std::vector<Rect>>;
+
+const char* const kLayers[] = {"CMF", "CMS", "CPG", "CEL"};
+constexpr int kLayerCount = 4;
+// Rules in grid steps; 0 means none.
+constexpr int kWidth[kLayerCount] = {3, 3, 2, 2};
+constexpr int kSpacing[kLayerCount][kLayerCount] = {
+    {3, 2, 0, 0}, {2, 4, 0, 0}, {0, 0, 3, 2}, {0, 0, 2, 3}};
+
+std::string joined(const std::vector<std::string>& lines)
+{
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + "\n";
+  return text;
+}
+
+class RuleKeep : public compact_test::SweepTest {
+ protected:
+  void SetUp() override
+  {
+    SweepTest::SetUp();
+    for (int i = 0; i < kLayerCount; ++i) {
+      const int l = compact_test::layerNo(kLayers[i]);
+      WIDTH[l] = static_cast<int16_t>(kWidth[i]);
+      WIDTH_VALID[l] = 1;
+      for (int j = 0; j < kLayerCount; ++j) {
+        const int m = compact_test::layerNo(kLayers[j]);
+        SPACING[l][m] = static_cast<int16_t>(kSpacing[i][j]);
+        SPACING_VALID[l][m] = kSpacing[i][j] > 0;
+      }
+    }
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    EXPECT_EQ(chdir(here), 0);
+    SweepTest::TearDown();
+  }
+
+  // Draws the layout (grid steps, by index into kLayers), compacts it in
+  // `mode` and checks the compacted boxes: the rules hold, and the layout
+  // is no wider and no taller.
+  void expectRulesKept(const Layers& drawn, int mode)
+  {
+    Layers before;
+    for (const auto& [layer, rects] : drawn)
+      for (const Rect& r : rects) {
+        const Rect at{r.x1 * s, r.y1 * s, r.x2 * s, r.y2 * s};
+        rect(kLayers[layer], static_cast<int>(at.x1), static_cast<int>(at.y1),
+             static_cast<int>(at.x2), static_cast<int>(at.y2));
+        before[compact_test::layerNo(kLayers[layer])].push_back(at);
+      }
+    ASSERT_EQ(joined(checkRules(before, s, -1, -1)), "");
+    makeRows();
+    PROCESS_INCLUDE_WLM = mode;
+    SQfree_all();
+    SQswitch_direction(LEFT_RIGHT, 1);
+    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
+    SQswitch_direction(TOP_BOTTOM, 1);
+    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
+    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
+    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
+    SQswitch_direction(END_DIR, 0);
+    Layers after;  // cell i of both directions is the same tile
+    for (int i = 0; i < SQcell_size_LR && i < SQcell_size_TB; ++i)
+      after[SQcell_LR[i].layernumber].push_back(Rect{SQcell_LR[i].corner.x1, SQcell_TB[i].corner.y1,
+                                                     SQcell_LR[i].corner.x2, SQcell_TB[i].corner.y2});
+    EXPECT_EQ(joined(checkRules(after, s, -1, -1)), "") << "position mode " << mode;
+    for (bool x : {true, false})
+      EXPECT_LE(extent(after, x), extent(before, x)) << (x ? "wider" : "taller");
+  }
+
+  static long extent(const Layers& layers, bool x)
+  {
+    long lo = LONG_MAX, hi = LONG_MIN;
+    for (const auto& entry : layers)
+      for (const Rect& r : entry.second) {
+        lo = std::min(lo, x ? r.x1 : r.y1);
+        hi = std::max(hi, x ? r.x2 : r.y2);
+      }
+    return hi - lo;
+  }
+
+  long s = theGlobalScale;
+  char here[4096];
+  testing_support::ScratchDir scratch;
+};
+
+
+// Reduced from a random layout: the CEL boxes (35 6)-(40 9) and
+// (4 11)-(11 15) are diagonal neighbours far apart in x, two grid steps
+// apart in y under a spacing of three, with no row between them in either
+// direction.  Pushed left, the lower one slid under the upper one, which
+// kept only its drawn two steps above it.
+class DiagonalNeighbours : public RuleKeep, public testing::WithParamInterface<int> {};
+
+TEST_P(DiagonalNeighbours, KeepTheirSpacingOnceOverEachOther)
+{
+  expectRulesKept({{0, {Rect{35, 5, 39, 13}, Rect{32, 5, 35, 8}, Rect{17, 29, 21, 32}}},
+                   {2, {Rect{32, 28, 34, 35}, Rect{34, 33, 37, 35}, Rect{53, 12, 57, 14}}},
+                   {3,
+                    {Rect{35, 6, 40, 9}, Rect{19, 30, 23, 35}, Rect{4, 11, 11, 15},
+                     Rect{52, 37, 56, 40}, Rect{56, 38, 62, 40}}}},
+                  GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(PositionModes, DiagonalNeighbours, testing::Range(1, 5));
+
+// What the sweep asks beyond the checker, or the drawn layout breaks its
+// own rows: a corner is measured by the larger of its two gaps where the
+// smaller is less than half of it, and by both otherwise; tiles of two
+// layers with a spacing rule never touch or overlap.
+bool sweepLegal(int la, const Rect& a, int lb, const Rect& b)
+{
+  const long s = kSpacing[la][lb];
+  const long gx = std::max(a.x1 - b.x2, b.x1 - a.x2), gy = std::max(a.y1 - b.y2, b.y1 - a.y2);
+  if (s == 0)
+    return true;
+  if (gx <= 0 || gy <= 0)
+    return la == lb || std::max(gx, gy) > 0;
+  return !((gy < 2 * gx && gx < s) || (gx < 2 * gy && gy < s));
+}
+
+// A random layout within 64 x 64 grid steps: single boxes and L-shapes,
+// each kept only when the whole layout still passes the checker and keeps
+// the sweep's corner spacing.
+Layers randomLegal(unsigned seed, int shapes)
+{
+  std::mt19937 random(seed);
+  auto pick = [&random](int n) { return static_cast<long>(random() % static_cast<unsigned>(n)); };
+  Layers drawn;
+  int placed = 0;
+  for (int tries = 0; tries < shapes * 30 && placed < shapes; ++tries) {
+    const int layer = static_cast<int>(pick(kLayerCount));
+    const long w = kWidth[layer];
+    Rect a{pick(56), pick(56), 0, 0};
+    a.x2 = a.x1 + w + pick(6);
+    a.y2 = a.y1 + w + pick(6);
+    std::vector<Rect> add{a};
+    if (pick(3) == 0) {  // an arm: right at the top or left at the bottom
+      const long len = w + pick(8);
+      Rect arm = pick(2) ? Rect{a.x2, a.y2 - w, a.x2 + len, a.y2}
+                         : Rect{a.x1 - len, a.y1, a.x1, a.y1 + w};
+      add.push_back(arm);
+    }
+    Layers trial = drawn;
+    for (const Rect& r : add)
+      trial[layer].push_back(r);
+    // The checker reads the tables by layer number.
+    Layers numbered;
+    for (const auto& [l, rects] : trial)
+      numbered[compact_test::layerNo(kLayers[l])] = rects;
+    bool inside = true;
+    for (const Rect& r : add) {
+      inside = inside && r.x1 >= 0 && r.y1 >= 0 && r.x2 <= 64 && r.y2 <= 64;
+      for (const auto& [l, rects] : drawn)
+        for (const Rect& q : rects)
+          inside = inside && sweepLegal(layer, r, l, q);
+    }
+    if (inside && checkRules(numbered, 1, -1, -1).empty()) {
+      drawn = trial;
+      ++placed;
+    }
+  }
+  return drawn;
+}
+
+class RandomRuleKeep : public RuleKeep, public testing::WithParamInterface<unsigned> {};
+
+TEST_P(RandomRuleKeep, EveryRuleTheDrawnLayoutMetHolds)
+{
+  const Layers drawn = randomLegal(GetParam(), 30);
+  ASSERT_GE(drawn.size(), 3u);
+  expectRulesKept(drawn, static_cast<int>(GetParam() % 4) + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomRuleKeep, testing::Range(1u, 41u));
+
+// The example layouts under the example process's rules (widths,
+// spacings, enclosures and the gate extensions), compacted in every
+// position mode: "sq_out.cif", loaded back, passes the checker as the
+// drawn layout does.
+class ExampleRuleKeep : public cs_test::PlaneTest {
+ protected:
+  void SetUp() override
+  {
+    PlaneTest::SetUp();
+    DIcolorInit();
+    DItechInit();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    DRgetCifLayers(CifToCadence, Glayers);
+    DRclearAllRules();
+    LAMBDA_T2 = 0.1;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    X_direction = 1;
+    PHASEII = 0;
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    DRclearAllRules();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    PROCESS_INCLUDE_WLM = 4;
+    EXPECT_EQ(chdir(here), 0);
+    PlaneTest::TearDown();
+  }
+  bool load(const std::string& path)
+  {
+    return callback::accept(kAcceptLoadCif, path.c_str()) == callback::Outcome::Done;
+  }
+  std::vector<std::string> check() const
+  {
+    const int active = Glayers[DfindNumber("CAA")].layer, poly = Glayers[DfindNumber("CPG")].layer;
+    return checkRules(designrule_test::planeRects(), SCALE, active, poly);
+  }
+
+  char here[4096];
+  testing_support::ScratchDir scratch;
+};
+
+TEST_F(ExampleRuleKeep, EveryExampleKeepsTheRulesInEveryMode)
+{
+  const char* const forms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
+  std::vector<std::string> names;
+  DIR* dir = opendir(testing_support::sourcePath("examples").c_str());
+  for (dirent* entry = dir ? readdir(dir) : nullptr; entry; entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 &&
+        std::find(std::begin(forms), std::end(forms), name) == std::end(forms))
+      names.push_back(name);
+  }
+  if (dir)
+    closedir(dir);
+  std::sort(names.begin(), names.end());
+  ASSERT_GE(names.size(), 10u);
+  ASSERT_EQ(callback::accept(kAcceptBridge,
+                             testing_support::sourcePath("examples/example.bridge").c_str()),
+            callback::Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptCadence2,
+                             testing_support::sourcePath("examples/example_rules.tf").c_str()),
+            callback::Outcome::Done);
+  for (const std::string& name : names)
+    for (int mode = 1; mode <= 4; ++mode) {
+      SCOPED_TRACE(name + " in position mode " + std::to_string(mode));
+      ASSERT_TRUE(load(testing_support::sourcePath("examples/" + name)));
+      ASSERT_TRUE(check().empty()) << joined(check());
+      PROCESS_INCLUDE_WLM = mode;
+      ASSERT_EQ(squeeze::compactLayout(), 0);
+      ASSERT_TRUE(load("sq_out.cif"));
+      const std::vector<std::string> found = check();
+      EXPECT_TRUE(found.empty()) << joined(found);
+    }
+}
+
+}  // namespace
