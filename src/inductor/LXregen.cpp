@@ -183,17 +183,74 @@ int LXindGen()
   return 0;
 }
 
+namespace {
+
+void fix(SQLINE_item* a, SQLINE_item* b, int d)
+{
+  SQaddarc(a, b, d, kIndRank);
+  SQaddarc(b, a, -d, kIndRank);
+}
+
+// True when the drawn tile meets one of the inductor's pieces (overlap or
+// a common edge stretch): it carries the spiral's connection.
+bool meets(const _Dtile* t, const Drawn& d)
+{
+  const int x1 = t->x1, y1 = t->y1, x2 = cs::right(t), y2 = cs::top(t);
+  if (x2 < d.bound.x1 || x1 > d.bound.x2 || y2 < d.bound.y1 || y1 > d.bound.y2)
+    return false;
+  for (const Piece& p : d.pieces) {
+    const long dx = static_cast<long>(std::min(x2, p.box.x2)) - std::max(x1, p.box.x1);
+    const long dy = static_cast<long>(std::min(y2, p.box.y2)) - std::max(y1, p.box.y1);
+    if (dx >= 0 && dy >= 0 && (dx > 0 || dy > 0))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+/*
+ * LXsetConstraint --
+ *   The dummy box keeps the spiral's size.  The rules of the dummy layer
+ *   were met by nothing as drawn (the spiral's feeds touch it), so an arc
+ *   of the box asking for more room than the drawn layout gives is eased
+ *   to the drawn distance; the tiles that meet the spiral or its contacts
+ *   move with the box, so that the spiral written back still meets them.
+ */
 void LXsetConstraint(int direction)
 {
   for (_LXInductor* ind = first(); ind; ind = ind->next) {
     SQLINE_item *a = low(ind->dummyTile), *b = high(ind->dummyTile);
     if (!a || !b)
       continue;
-    const int extent = direction == LEFT_RIGHT ? ind->origX2 - ind->origX1
-                                               : ind->origY2 - ind->origY1;
+    const int origin = direction == LEFT_RIGHT ? ind->origX1 : ind->origY1;
+    const int extent = (direction == LEFT_RIGHT ? ind->origX2 : ind->origY2) - origin;
     SQremoveallarc(a, b);
-    SQaddarc(a, b, extent, kIndRank);
-    SQaddarc(b, a, -extent, kIndRank);
+    for (SQLINE_item* line : {a, b}) {
+      for (SQARC_item* arc = line->ori_next; arc; arc = arc->ori_next)
+        if (!arc->sym)
+          arc->weight = std::min(arc->weight, arc->ter->loc - arc->ori->loc);
+      for (SQARC_item* arc = line->ter_next; arc; arc = arc->ter_next)
+        if (!arc->sym)
+          arc->weight = std::min(arc->weight, arc->ter->loc - arc->ori->loc);
+    }
+    fix(a, b, extent);
+    const Drawn* d = drawnOf(ind);
+    if (!d)
+      continue;
+    for (int i = 0; i < SQcell_size; ++i) {
+      SQCELL_item& c = SQcell[i];
+      const _Dtile* t = c.mother_tile;
+      if (!c.left || !c.right || !t || t == ind->dummyTile || !meets(t, *d))
+        continue;
+      const int lo = direction == LEFT_RIGHT ? t->x1 : t->y1;
+      const int hi = direction == LEFT_RIGHT ? cs::right(t) : cs::top(t);
+      for (SQLINE_item* mine : {a, b})
+        for (SQLINE_item* its : {c.left, c.right})
+          SQremoveallarc(mine, its);
+      fix(a, c.left, lo - origin);
+      fix(a, c.right, hi - origin);
+    }
   }
 }
 
