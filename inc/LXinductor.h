@@ -94,6 +94,8 @@ void LXaddDummyTile();
 int LXnewDlayerTile(const char* name);
 void LXaddDummyTileToInductorList(_LXInductor* ind, _Dtile* tile);
 int LXindGen();
+// True when spirals of the inductor list have left the planes.
+bool LXremoved();
 void LXsetConstraint(int direction);
 void LXinsertInductor(const std::function<void(const char* layer, const std::vector<_box>& boxes)>& write);
 

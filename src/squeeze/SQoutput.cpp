@@ -194,7 +194,7 @@ int SQcif()
     }
   }
   // Contacts and vias are inserted here once their generators exist.
-  if (PROCESS_INCLUDE_INDUCTOR == 1)
+  if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved())
     LXinsertInductor([&](const char* layer, const std::vector<_box>& boxes) {
       for (FILE* f : {cif, comment}) {
         fprintf(f, "L %s;\n", layer);

@@ -164,8 +164,10 @@ int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   SQswitch_direction(direction, 1);
   // The passive devices take their new geometry in the left-right pass and
   // hold it in both; the transistor update hooks in here once it exists.
-  if (PROCESS_INCLUDE_INDUCTOR == 1) {
-    if (direction == LEFT_RIGHT)
+  // Inductors taken out by an earlier run of this layout come back even
+  // with the setting off.
+  if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved()) {
+    if (direction == LEFT_RIGHT && PROCESS_INCLUDE_INDUCTOR == 1)
       LXindGen();
     LXsetConstraint(direction);
   }

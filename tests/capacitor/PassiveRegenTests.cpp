@@ -258,6 +258,19 @@ TEST_F(PassiveCompaction, InductorsAreWrittenBackWithTheirGeometry)
   EXPECT_EQ(inductors(), before);
 }
 
+TEST_F(PassiveCompaction, InductorsTakenOutComeBackInALaterPlainCompaction)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/inductors.cif")));
+  const std::vector<std::string> before = inductors();
+  ASSERT_TRUE(compact());
+  {
+    common::ActionScope scope;
+    ASSERT_EQ(squeeze::compactLayout(), 0);
+  }
+  ASSERT_TRUE(load("sq_out.cif"));
+  EXPECT_EQ(inductors(), before);
+}
+
 TEST_F(PassiveCompaction, SizeFileCapacitorSizesReplaceTheDrawnOnes)
 {
   ASSERT_TRUE(load(testing_support::sourcePath("examples/capacitors.cif")));

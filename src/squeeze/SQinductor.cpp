@@ -156,6 +156,14 @@ int LXindRemoval()
   return 0;
 }
 
+bool LXremoved()
+{
+  for (_LXInductor* ind = first(); ind; ind = ind->next)
+    if (drawnOf(ind))
+      return true;
+  return false;
+}
+
 int LXindGen()
 {
   for (_LXInductor* ind = first(); ind; ind = ind->next) {
@@ -185,10 +193,12 @@ int LXindGen()
 
 namespace {
 
+// Holds x(b) - x(a) = d exactly: drawn offsets are not rounded to half a
+// grid step, or a feed could come off the spiral by a few units.
 void fix(SQLINE_item* a, SQLINE_item* b, int d)
 {
-  SQaddarc(a, b, d, kIndRank);
-  SQaddarc(b, a, -d, kIndRank);
+  SQaddarc(a, b, d, kIndRank)->weight = d;
+  SQaddarc(b, a, -d, kIndRank)->weight = -d;
 }
 
 // True when the drawn tile meets one of the inductor's pieces (overlap or

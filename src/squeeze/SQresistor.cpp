@@ -111,30 +111,6 @@ int smallestPortWidth(const _RX_RESISTOR_* res)
 
 }  // namespace
 
-int VCchange_number(_Dtile* /*tile*/, int /*columns*/, int /*rows*/)
-{
-  // The via records are made when the squeeze sizes the vias, which it does
-  // only with via removal on; this layout keeps its contacts as drawn.
-  common::outf("VCchange_number:  The vc size is not initialized yet (or the via_removal is not "
-               "turned on).  The change cannot be made.\n");
-  GCmessage(0, 'F', "A resistor port lies over contacts that can not be resized without via "
-                    "removal: the resize is abandoned");
-  SQfree_all();
-  common::abandonAction(0);
-}
-
-int VCchange_size(_Dtile* tile, long w, long h)
-{
-  const int c = layerOf(tile);
-  const long wc = static_cast<long>(width(c)) * SCALE;
-  const long sc = static_cast<long>(spacing(c)) * SCALE;
-  auto cuts = [&](long side) {
-    const long n = wc + sc > 0 ? (side + sc) / (wc + sc) : 1;
-    return static_cast<int>(std::max(1L, n));
-  };
-  return VCchange_number(tile, cuts(w), cuts(h));
-}
-
 void RXgetResOrigGeometry(_RX_RESISTOR_* res) { res->newGeometry = res->origGeometry; }
 
 int RXresGen()
