@@ -54,6 +54,31 @@ void CXgetCapGeometry(_CX_CAPACITOR_* cap);
 int CXisNotCapLayer(const _Dtile* tile);
 void CXshowAllCapacitors();
 
+// ---------------------------------------------------------------------------
+// Resizing.  CXcapRemoval stands every capacitor in by a box of the layer
+// "XYZ" over both plates (its dummyTile) before the sweep.  In the squeeze,
+// CXcapGen sets the new geometry (extracted, checked against the plate
+// widths and put on the grid; or the size file's) and CXsetConstraint holds
+// the plates and the dummy box to it in one direction (1 left-right, 2
+// top-bottom).
+// ---------------------------------------------------------------------------
+int CXcapRemoval();
+void CXaddDummyTile();
+// The plane of layer `name`, made when missing; returns its index.
+int CXnewDlayerTile(const char* name);
+// Inserts the box into plane `plane`; returns the tile that stands for it.
+_Dtile* CXputDummyBox(int plane, int x1, int y1, int x2, int y2);
+void CXaddDummyTileToCapacitorList(_CX_CAPACITOR_* cap, _Dtile* tile);
+int CXcapGen();
+void CXgetCapOrigGeometry(_CX_CAPACITOR_* cap);
+// 1 when the geometry was kept, 0 when a side was raised to the larger
+// plate minimum width.
+int CXchkDesignRule(_CX_CAPACITOR_* cap);
+// Width, length and enclosures rounded up to whole grid steps (LAMBDA_T2).
+void CXrefineCapSize(_CX_CAPACITOR_* cap);
+void CXsetConstraint(int direction);
+void CXsetCapConstraint(_CX_CAPACITOR_* cap, int direction);
+
 namespace capacitor {
 void install();
 }  // namespace capacitor

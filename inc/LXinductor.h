@@ -8,6 +8,11 @@
 // beyond its far end a new net.  Lengths are in micrometres.
 #pragma once
 
+#include <functional>
+#include <vector>
+
+#include "Dlayout.h"
+
 struct _Dtile;
 struct _Dtilelist;
 struct _Dnet;
@@ -73,6 +78,26 @@ void LXgetInductorSpacing(_LXInductor* inductor);
 double LXindMonomial(double outer, double inner, double width, double spacing, double turns);
 void LXgetInductorType(_LXInductor* inductor);
 void LXgetInductorBound(_LXInductor* inductor);
+
+// ---------------------------------------------------------------------------
+// Resizing.  LXindRemoval takes every spiral and the contacts under its end
+// segments out of the planes (keeping their boxes) and stands each spiral
+// in by a box of the layer "XYZ" (its dummyTile).  In the squeeze, LXindGen
+// sets the new geometry (left-right only) and LXsetConstraint holds each
+// dummy box to the spiral's size; at output LXinsertInductor hands the
+// kept boxes, moved to where the dummy box went, to `write` per layer.
+// ---------------------------------------------------------------------------
+int LXindRemoval();
+void LXdeleteTile(_Dtile* tile);
+void LXviaRemoval(_LXInductor* ind);
+void LXaddDummyTile();
+int LXnewDlayerTile(const char* name);
+void LXaddDummyTileToInductorList(_LXInductor* ind, _Dtile* tile);
+int LXindGen();
+// True when spirals of the inductor list have left the planes.
+bool LXremoved();
+void LXsetConstraint(int direction);
+void LXinsertInductor(const std::function<void(const char* layer, const std::vector<_box>& boxes)>& write);
 
 // Prints the inductor list.
 void LXshowAllInductors();

@@ -46,6 +46,20 @@ void RXgetResistorSize(_RX_RESISTOR_* res);
 int RXisNotResLayer(const _Dtile* tile);
 void RXshowAllResistors();
 
+// ---------------------------------------------------------------------------
+// Resizing.  In the squeeze, RXresGen sets the new geometry (extracted, or
+// the size file's) and RXsetConstraint holds each one-tile body to it in
+// one direction (1 left-right, 2 top-bottom) and keeps the ports around the
+// body; in direction 1 it also asks the via code to fit the ports' contact
+// arrays to the new width.  Without via removal that request abandons the
+// running action with a message.
+// ---------------------------------------------------------------------------
+int RXresGen();
+void RXgetResOrigGeometry(_RX_RESISTOR_* res);
+int RXsetConstraint(int direction);
+void RXsetResConstraint(_RX_RESISTOR_* res, int direction);
+void RXsetPortViaSize(_RX_RESISTOR_* res);
+
 namespace resistor {
 void install();
 }  // namespace resistor

@@ -204,8 +204,10 @@ long cifScaleB();
 
 // The compaction of the loaded layout under the current rules: rows,
 // graphs of both directions, solves and output, with symmetry, resizing
-// and passives off.  Returns 0, or 1 after a message when there is no
+// and passives off.  With `passives` the inductors, capacitors and
+// resistors are taken out and regenerated as in a resize (their settings
+// on for the run).  Returns 0, or 1 after a message when there is no
 // layout; a data-caused stop abandons the running action.
-int compactLayout();
+int compactLayout(bool passives = false);
 
 }  // namespace squeeze

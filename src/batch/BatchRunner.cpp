@@ -154,12 +154,13 @@ bool Runner::runLine(const std::string& raw)
     return true;
   }
   if (name == "squeeze") {
-    // Compaction of the loaded layout under the current rules into sq_out.cif.
-    if (!arguments.empty())
-      return fail("%s takes no argument", name);
+    // Compaction of the loaded layout under the current rules into
+    // sq_out.cif; "squeeze passives" regenerates the passive devices.
+    if (!arguments.empty() && arguments != "passives")
+      return fail("%s takes no argument but passives", name);
     common::ActionScope scope;
     try {
-      if (squeeze::compactLayout() != 0)
+      if (squeeze::compactLayout(arguments == "passives") != 0)
         return fail("%s needs a loaded layout", name);
     } catch (const common::OperationAborted&) {
       GCmessage(0, 'L', "The action was abandoned");

@@ -42,7 +42,7 @@ void usage(const char* program)
          "                                   step) as the slider of the window would\n"
          "  snapshot view.png                writes the main view (%dx%d) as PNG\n"
          "  rows rows.txt                    writes the resize rows of both directions\n"
-         "  squeeze                          compacts the layout into sq_out.cif\n"
+         "  squeeze [passives]               compacts the layout into sq_out.cif\n"
          "                                   (one per line: number, direction, type,\n"
          "                                   terms coeff*layer.side(coordinates), value)\n"
          "  view 0,0 2000,1000               shows that box in the main view, as a zoom\n"

@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "CS.h"
+#include "CXcapacitor.h"
 #include "Dcompact.h"
+#include "LXinductor.h"
 #include "Dglobal.h"
 #include "SQint.h"
 #include "SQsqueeze.h"
@@ -16,14 +18,14 @@ namespace {
 // The process settings this run turns off, put back however it ends.
 class ProcessSettings {
  public:
-  ProcessSettings()
+  explicit ProcessSettings(bool passives)
       : symmetry_(PROCESS_INCLUDE_SYMMETRY),
         resizing_(PROCESS_INCLUDE_RESIZING),
         passive_(PROCESS_INCLUDE_PASSIVE),
         inductor_(PROCESS_INCLUDE_INDUCTOR)
   {
     PROCESS_INCLUDE_SYMMETRY = PROCESS_INCLUDE_RESIZING = 0;
-    PROCESS_INCLUDE_PASSIVE = PROCESS_INCLUDE_INDUCTOR = 0;
+    PROCESS_INCLUDE_PASSIVE = PROCESS_INCLUDE_INDUCTOR = passives ? 1 : 0;
   }
   ~ProcessSettings()
   {
@@ -49,13 +51,17 @@ using Rows = std::unique_ptr<_rhs_list, RowsRelease>;
 
 }  // namespace
 
-int compactLayout()
+int compactLayout(bool passives)
 {
   if (DlayerNum == 0 || !DlayerTile[0].layertile) {
     GCmessage(0, 'E', "No corner stitch layout: load a layout before compacting it");
     return 1;
   }
-  ProcessSettings settings;
+  ProcessSettings settings(passives);
+  if (PROCESS_INCLUDE_INDUCTOR == 1)
+    LXindRemoval();
+  if (PROCESS_INCLUDE_PASSIVE == 1)
+    CXcapRemoval();
   init_staff();
   scan_toget_variables();
   mps_column_num = 1;

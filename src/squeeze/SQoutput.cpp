@@ -13,6 +13,7 @@
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "Dglobal.h"
+#include "LXinductor.h"
 #include "SQint.h"
 #include "SQsqueeze.h"
 
@@ -192,7 +193,19 @@ int SQcif()
               static_cast<int>(cx), static_cast<int>(cy), c->number, b.x1, b.y1, b.x2, b.y2);
     }
   }
-  // Contacts, inductors and vias are inserted here once their generators exist.
+  // Contacts and vias are inserted here once their generators exist.
+  if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved())
+    LXinsertInductor([&](const char* layer, const std::vector<_box>& boxes) {
+      for (FILE* f : {cif, comment}) {
+        fprintf(f, "L %s;\n", layer);
+        for (const _box& b : boxes)
+          fprintf(f, "    B %d %d %d %d;\n",
+                  static_cast<int>(conv.length(static_cast<long long>(b.x2) - b.x1)),
+                  static_cast<int>(conv.length(static_cast<long long>(b.y2) - b.y1)),
+                  static_cast<int>(conv.centre(static_cast<long long>(b.x1) + b.x2)),
+                  static_cast<int>(conv.centre(static_cast<long long>(b.y1) + b.y2)));
+      }
+    });
   for (FILE* f : {cif, comment})
     fprintf(f, "DF;\nC 1;\nEnd\n");
   const bool ok = fclose(cif) == 0;

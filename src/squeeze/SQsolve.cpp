@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "CXcapacitor.h"
 #include "Dglobal.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
 #include "SQint.h"
 #include "SQsqueeze.h"
 
@@ -159,9 +162,23 @@ int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
 int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
 {
   SQswitch_direction(direction, 1);
-  // The inductor, capacitor and resistor generators and the transistor
-  // update hook in here once they exist; with nothing to change the graph
-  // stays as built.
+  // The passive devices take their new geometry in the left-right pass and
+  // hold it in both; the transistor update hooks in here once it exists.
+  // Inductors taken out by an earlier run of this layout come back even
+  // with the setting off.
+  if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved()) {
+    if (direction == LEFT_RIGHT && PROCESS_INCLUDE_INDUCTOR == 1)
+      LXindGen();
+    LXsetConstraint(direction);
+  }
+  if (PROCESS_INCLUDE_PASSIVE == 1) {
+    if (direction == LEFT_RIGHT)
+      CXcapGen();
+    CXsetConstraint(direction);
+    if (direction == LEFT_RIGHT)
+      RXresGen();
+    RXsetConstraint(direction);
+  }
   if (PROCESS_INCLUDE_RESIZING > 0 && PROCESS_INCLUDE_TRANSISTOR_PARASITIC == 1)
     for (int i = 0; i < 3; ++i)
       common::outf("SQmain: Process include transistor parasitic should read parameter value "

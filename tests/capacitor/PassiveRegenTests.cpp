@@ -1,0 +1,326 @@
+// Passive devices in a compaction: the dummy boxes that stand in for
+// inductors and capacitors, the capacitor size check and grid refinement,
+// the example layouts compacted with passives on and extracted again, a
+// size file's capacitor sizes, and the resistor port over contacts.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "CXcapacitor.h"
+#include "DEextract.h"
+#include "DRdesignrule.h"
+#include "DTtechnology.h"
+#include "DUsize.h"
+#include "Dcif.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "Dmenu.h"
+#include "LXinductor.h"
+#include "PlaneSupport.h"
+#include "RXresistor.h"
+#include "SQsqueeze.h"
+#include "TestSupport.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The size check and the refinement on a record alone.
+// ---------------------------------------------------------------------------
+class CapacitorSize : public testing::Test {
+ protected:
+  void SetUp() override
+  {
+    saved = LAMBDA_T2;
+    LAMBDA_T2 = 0.1;
+    plane1.layer = 7;
+    plane2.layer = 8;
+    tile1.layer = &plane1;
+    tile2.layer = &plane2;
+    cap.plate1 = &tile1;
+    cap.plate2 = &tile2;
+    for (int l : {7, 8}) {
+      keptWidth[l - 7] = WIDTH[l];
+      keptValid[l - 7] = WIDTH_VALID[l];
+    }
+  }
+  void TearDown() override
+  {
+    LAMBDA_T2 = saved;
+    for (int l : {7, 8}) {
+      WIDTH[l] = keptWidth[l - 7];
+      WIDTH_VALID[l] = keptValid[l - 7];
+    }
+  }
+  void rule(int layer, int steps, int valid)
+  {
+    WIDTH[layer] = static_cast<int16_t>(steps);
+    WIDTH_VALID[layer] = static_cast<int16_t>(valid);
+  }
+
+  double saved = 0;
+  int16_t keptWidth[2] = {}, keptValid[2] = {};
+  _DlayerTile plane1{}, plane2{};
+  _Dtile tile1{}, tile2{};
+  _CX_CAPACITOR_ cap{};
+};
+
+TEST_F(CapacitorSize, SmallSideTakesTheLargerPlateMinimum)
+{
+  struct Case {
+    const char* what;
+    int w1, valid1, w2, valid2;  // rules of the two plate layers, grid steps
+    double width, length;        // micrometres
+    int kept;
+    double newWidth, newLength;
+  };
+  const Case cases[] = {
+      {"both sides above both rules", 20, 1, 30, 1, 4, 5, 1, 4, 5},
+      {"width below the larger rule", 20, 1, 30, 1, 2.5, 1, 0, 3, 1},
+      {"length below, width fine", 20, 1, 30, 1, 4, 2, 0, 4, 3},
+      {"the larger rule is not valid", 20, 1, 30, 0, 2.5, 2.5, 1, 2.5, 2.5},
+      {"no valid rule at all", 20, 0, 30, 0, 0.5, 0.5, 1, 0.5, 0.5},
+  };
+  for (const Case& c : cases) {
+    rule(7, c.w1, c.valid1);
+    rule(8, c.w2, c.valid2);
+    cap.newGeometry.width = c.width;
+    cap.newGeometry.length = c.length;
+    EXPECT_EQ(CXchkDesignRule(&cap), c.kept) << c.what;
+    EXPECT_DOUBLE_EQ(cap.newGeometry.width, c.newWidth) << c.what;
+    EXPECT_DOUBLE_EQ(cap.newGeometry.length, c.newLength) << c.what;
+  }
+}
+
+TEST_F(CapacitorSize, RefinementRoundsEverySideUpToTheGrid)
+{
+  _CX_GEOMETRY_& g = cap.newGeometry;
+  g = {2.0, 0.95, {&tile1, 0.31}, {&tile2, 0.0}, {&tile1, 1.2}, {&tile2, 0.05}};
+  CXrefineCapSize(&cap);
+  EXPECT_NEAR(g.width, 1.0, 1e-12);
+  EXPECT_NEAR(g.length, 2.0, 1e-12);  // on the grid already: kept
+  EXPECT_NEAR(g.top_ext.extension, 0.4, 1e-12);
+  EXPECT_NEAR(g.bottom_ext.extension, 0.0, 1e-12);
+  EXPECT_NEAR(g.left_ext.extension, 1.2, 1e-12);
+  EXPECT_NEAR(g.right_ext.extension, 0.1, 1e-12);
+  EXPECT_EQ(g.top_ext.plate, &tile1);
+}
+
+// ---------------------------------------------------------------------------
+// The example layouts compacted with the passive devices on.
+// ---------------------------------------------------------------------------
+class PassiveCompaction : public cs_test::PlaneTest {
+ protected:
+  void SetUp() override
+  {
+    PlaneTest::SetUp();
+    DIcolorInit();
+    DItechInit();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    DRgetCifLayers(CifToCadence, Glayers);
+    DRclearAllRules();
+    LAMBDA_T2 = 0.1;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    ASSERT_EQ(accept(kAcceptBridge, testing_support::sourcePath("examples/example.bridge")),
+              callback::Outcome::Done);
+    ASSERT_EQ(accept(kAcceptCadence2, testing_support::sourcePath("examples/example_rules.tf")),
+              callback::Outcome::Done);
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    compact::freeStaff();
+    USdeleteCapArray();
+    textualDeviceSizeInput = 0;
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    DRclearAllRules();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    EXPECT_EQ(chdir(here), 0);
+    PlaneTest::TearDown();
+  }
+  static callback::Outcome accept(int code, const std::string& path)
+  {
+    return callback::accept(code, path.c_str());
+  }
+  static bool load(const std::string& path)
+  {
+    return accept(kAcceptLoadCif, path) == callback::Outcome::Done;
+  }
+  // Compaction with the passives on, as the batch line runs it.
+  static bool compact()
+  {
+    common::ActionScope scope;
+    try {
+      return squeeze::compactLayout(true) == 0;
+    } catch (const common::OperationAborted&) {
+      return false;
+    }
+  }
+
+  // What extraction measured of each device, in list order.
+  static std::vector<std::string> capacitors()
+  {
+    std::vector<std::string> out;
+    char line[256];
+    for (const _CX_CAPACITOR_* c = capacitorList ? capacitorList->next : nullptr; c; c = c->next) {
+      const _CX_GEOMETRY_& g = c->origGeometry;
+      snprintf(line, sizeof line, "%.2f x %.2f, ext t %.2f b %.2f l %.2f r %.2f", g.width,
+               g.length, g.top_ext.extension, g.bottom_ext.extension, g.left_ext.extension,
+               g.right_ext.extension);
+      out.push_back(line);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+  static std::vector<std::string> inductors()
+  {
+    std::vector<std::string> out;
+    char line[256];
+    for (const _LXInductor* l = inductorList ? inductorList->next : nullptr; l; l = l->next) {
+      snprintf(line, sizeof line, "q %d dir %d D %.2f d %.2f w %.2f s %.2f type %d", l->qturns,
+               l->turnsDir, l->outerDiameter, l->innerDiameter, l->width, l->spacing, l->type);
+      out.push_back(line);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  // The XYZ tile of a device covers exactly `box`.
+  static void expectDummy(const _Dtile* t, const _box& box, const std::string& what)
+  {
+    ASSERT_NE(t, nullptr) << what;
+    ASSERT_NE(t->layer, nullptr) << what;
+    EXPECT_STREQ(t->layer->name, "XYZ") << what;
+    EXPECT_EQ(t->x1, box.x1) << what;
+    EXPECT_EQ(t->y1, box.y1) << what;
+    EXPECT_EQ(cs::right(t), box.x2) << what;
+    EXPECT_EQ(cs::top(t), box.y2) << what;
+  }
+
+  char here[4096];
+  testing_support::ScratchDir scratch;
+};
+
+TEST_F(PassiveCompaction, CapacitorsStandInAsXYZBoxesAndKeepTheirGeometry)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/capacitors.cif")));
+  const std::vector<std::string> before = capacitors();
+  ASSERT_EQ(before.size(), 4u);
+  ASSERT_TRUE(compact());
+  for (const _CX_CAPACITOR_* c = capacitorList->next; c; c = c->next) {
+    const _Dtile *a = c->plate1, *b = c->plate2;
+    expectDummy(c->dummyTile,
+                {std::min(a->x1, b->x1), std::min(a->y1, b->y1),
+                 std::max(cs::right(a), cs::right(b)), std::max(cs::top(a), cs::top(b))},
+                "capacitor " + std::to_string(c->capacitorNum));
+  }
+  // The dummy layer stays out of the output; the capacitors come back.
+  FILE* out = fopen("sq_out.cif", "r");
+  ASSERT_NE(out, nullptr);
+  char line[256];
+  bool dummy = false;
+  while (fgets(line, sizeof line, out))
+    dummy = dummy || strstr(line, "XYZ");
+  fclose(out);
+  EXPECT_FALSE(dummy);
+  ASSERT_TRUE(load("sq_out.cif"));
+  EXPECT_EQ(capacitors(), before);
+}
+
+TEST_F(PassiveCompaction, InductorsAreWrittenBackWithTheirGeometry)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/inductors.cif")));
+  const std::vector<std::string> before = inductors();
+  ASSERT_EQ(before.size(), 5u);
+  std::vector<_box> bounds;
+  for (const _LXInductor* l = inductorList->next; l; l = l->next)
+    bounds.push_back({l->origX1, l->origY1, l->origX2, l->origY2});
+  ASSERT_TRUE(compact());
+  size_t i = 0;
+  for (const _LXInductor* l = inductorList->next; l; l = l->next, ++i) {
+    expectDummy(l->dummyTile, bounds[i], "inductor " + std::to_string(l->inductorNo));
+    // The spiral left its plane.
+    Stitch = l->dummyTile;
+    for (const _Dtilelist* s = l->start; s; s = s->next)
+      EXPECT_EQ(s->tile->type, cs::kSpace) << "inductor " << l->inductorNo;
+  }
+  ASSERT_TRUE(load("sq_out.cif"));
+  EXPECT_EQ(inductors(), before);
+}
+
+TEST_F(PassiveCompaction, InductorsTakenOutComeBackInALaterPlainCompaction)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/inductors.cif")));
+  const std::vector<std::string> before = inductors();
+  ASSERT_TRUE(compact());
+  {
+    common::ActionScope scope;
+    ASSERT_EQ(squeeze::compactLayout(), 0);
+  }
+  ASSERT_TRUE(load("sq_out.cif"));
+  EXPECT_EQ(inductors(), before);
+}
+
+TEST_F(PassiveCompaction, SizeFileCapacitorSizesReplaceTheDrawnOnes)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/capacitors.cif")));
+  std::vector<std::string> expected = capacitors();
+  // Capacitor 1 is the 8 x 6 one; it becomes 12 x 10 with its enclosures.
+  const _CX_CAPACITOR_* one = capacitorList->next;
+  while (one && one->capacitorNum != 1)
+    one = one->next;
+  ASSERT_NE(one, nullptr);
+  ASSERT_DOUBLE_EQ(one->origGeometry.width, 8.0);
+  const _CX_GEOMETRY_& g = one->origGeometry;
+  char line[256];
+  snprintf(line, sizeof line, "%.2f x %.2f, ext t %.2f b %.2f l %.2f r %.2f", g.width, g.length,
+           g.top_ext.extension, g.bottom_ext.extension, g.left_ext.extension,
+           g.right_ext.extension);
+  auto at = std::find(expected.begin(), expected.end(), std::string(line));
+  ASSERT_NE(at, expected.end());
+  snprintf(line, sizeof line, "%.2f x %.2f, ext t %.2f b %.2f l %.2f r %.2f", 12.0, 10.0,
+           g.top_ext.extension, g.bottom_ext.extension, g.left_ext.extension,
+           g.right_ext.extension);
+  *at = line;
+  std::sort(expected.begin(), expected.end());
+
+  FILE* sizes = fopen("sizes.txt", "w+");
+  ASSERT_NE(sizes, nullptr);
+  fputs("Capacitors_sizes:\n  C1 12 10\n", sizes);
+  rewind(sizes);
+  ASSERT_EQ(UStransSizeParse(sizes), 1);
+  fclose(sizes);
+  ASSERT_TRUE(compact());
+  ASSERT_TRUE(load("sq_out.cif"));
+  EXPECT_EQ(capacitors(), expected);
+}
+
+TEST_F(PassiveCompaction, ResistorPortOverContactsAbandonsAndKeepsTheLayout)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/resistors.cif")));
+  ASSERT_GT(resistorCount, 0);
+  std::string out, err;
+  common::captureOutput(&out, &err);
+  const bool done = compact();
+  common::captureOutput(nullptr, nullptr);
+  EXPECT_FALSE(done);
+  EXPECT_NE(out.find("VCchange_number:  The vc size is not initialized yet"), std::string::npos);
+  EXPECT_NE(err.find("can not be resized without via removal"), std::string::npos);
+  // The layout stays loaded and compacts without the passives.
+  EXPECT_EQ(PROCESS_INCLUDE_PASSIVE, 1);
+  ASSERT_GT(DlayerNum, 0);
+  common::ActionScope scope;
+  EXPECT_EQ(squeeze::compactLayout(), 0);
+}
+
+}  // namespace
