@@ -426,8 +426,11 @@ void SQcoreexpandwave(SQLINE_item* source)
   });
   source->BMweight = 0;
   source->BMwave = 0;
-  const int limit = SQcell_size + SQsymcell_size + 100;
+  // A longest path passes each line at most once: as many waves as lines
+  // (not cells, which a row of abutting boxes outgrows) settle any graph
+  // without a positive cycle.
   const size_t n = squeeze::store(resize_direction).lineCount + 2;
+  const int limit = static_cast<int>(n) + 100;
   std::vector<int> queued(n, -1);  // wave a line was last put into
   std::vector<SQLINE_item*> wave{source}, next;
   for (int k = 1; !wave.empty(); ++k) {

@@ -304,6 +304,23 @@ TEST_F(Core, PositiveCycleInTheCoreIsNotSettled)
   EXPECT_NE(out.find("Constraint core graph is not settled"), std::string::npos);
 }
 
+TEST_F(Core, LongRowOfBoxesSettles)
+{
+  // 200 boxes in a row: a longest path of 400 lines, more than there are cells.
+  constexpr int kBoxes = 200;
+  for (int i = 0; i < kBoxes; ++i) {
+    cell(16 * i, 16 * i + 8);
+    row(e(i, 'l'), e(i, 'r'), 8);
+    if (i > 0)
+      row(e(i - 1, 'r'), e(i, 'l'), 8);
+  }
+  _edge* v = axis();
+  add_column_4(e(0, 'r'), e(kBoxes - 1, 'l'), v, v, &adj, rows, 0);
+  build(2 * kBoxes);
+  EXPECT_FALSE(roundTripAborts()) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+  EXPECT_EQ(SQcell[kBoxes - 1].left->BMweight - SQcell[0].right->BMweight, (2 * kBoxes - 3) * 8);
+}
+
 TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
 {
   const int a = cell(0, 8), b = cell(16, 24);
