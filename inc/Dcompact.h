@@ -303,6 +303,15 @@ void add_rhs(char type, int value, _rhs_list* rhs);
 void rhs_insert(const _rhs_item* item, _rhs_list* rhs);
 void modify_alpha(AdjacencyArray* adj, box_item* box);
 
+// Symmetry rows of the pairs in final_sym_list for direction 1 (X, with
+// equat_bucket) or 2 (Y, with equat_bucket_y), after that direction's
+// sweep.  The X call adds one axis variable per axis to both directions
+// (NUM_of_VAR follows) and sets every record's edge.
+void user_defined_sym_constraint_generate(AdjacencyArray* adj, _rhs_list* rows, int direction);
+// The variable of a side of a tile (1 left, 2 right, 3 top, 4 bottom) as
+// indexed by the last call above; null after a message when there is none.
+_edge* findedge(_Dtile* tile, int side);
+
 // Box tests, on the box's tile in the direction of X_direction.
 int Right_Visible(const box_item* b);
 int Left_Visible(const box_item* b);

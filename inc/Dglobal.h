@@ -163,6 +163,9 @@ void captureOutput(std::string* out, std::string* err);
 // output when not null.
 int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
 std::string shellQuote(const std::string& word);
+// The same with standard input from `input` and standard output to `output`.
+int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
+                    const std::string& output);
 
 // Reports "<what> is not available yet" (kind E) and returns 1.
 int notAvailable(const char* what);

@@ -52,7 +52,9 @@ struct SQLINE_item {
   int loc;                   // current position
   int min_loc, max_loc;      // the two longest paths
   int no_ori, no_ter;        // outgoing and incoming arc counts
-  uint8_t onsym, onbound;    // marks of the symmetric core
+  uint8_t onsym;             // named by a symmetry record
+  int8_t onbound;            // 1 left, 2 right line tied to the boundary,
+                             // 3 axis line; -10, -11 the boundary's lines
   SQARC_item* ori_next;      // first outgoing arc
   SQARC_item* ter_next;      // first incoming arc
   int syalign_visited;
@@ -181,7 +183,44 @@ int SQcif();
 // The graph as readable text (lines with their arcs).
 void SQprint_datastructure(const char* path);
 
+// ---------------------------------------------------------------------------
+// The symmetric core, solved as an integer program by lp_solve.
+// ---------------------------------------------------------------------------
+extern SQLINE_item* SQcoreline;      // copies of the core's lines
+extern int SQcoreline_size, SQcorearc_size;
+extern SQCELL_item* SQboundcell;     // "BOUND": lines -10 (left) and -11 (right)
+extern SQARC_item* SQboundarc;       // arcs tying lines to the boundary
+extern int SQboundarc_size;
+extern FILE* fcore;                  // the MPS file being written
+extern FILE* fres;                   // lp_solve's report being read
+
+// The round trip of the current direction: writes "SQcore_mps.file", runs
+// lp_solve on it, reads "SQcore_mps.file.rpt" and fixes the solved
+// distances of every symmetry record.  No solution, a file that cannot be
+// opened, a time-out or an unsettled core abandons the compaction.
+void SQcoreproblem();
+void SQdetect_core();
+void SQbuild_coregraph();
+void SQcoreexpandwave(SQLINE_item* source);
+int SQcorebacktrackwave(SQLINE_item* source, SQLINE_item* target);
+void SQbuild_corelp();
+int SQread_corelp();  // 0, or 1 after the banner when there is no solution
+void SQextract_sym();
+void SQfree_coregraph();
+
 namespace squeeze {
+
+// Seconds lp_solve may run: the key "LpTimeLimit" of the system source
+// file (default 60), unless set here (0: back to the key).
+int lpTimeLimit();
+void setLpTimeLimit(int seconds);
+
+// The arcs of the core graph built last (tests).
+int coreArcCount();
+SQARC_item* coreArc(int i);
+
+// Releases the core without touching the squeeze graph.
+void releaseCoreGraph();
 
 // Folder of the debug dumps and the report copies.
 constexpr const char* kReportDir = "resize_report";

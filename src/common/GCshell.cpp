@@ -56,4 +56,20 @@ int runCommand(const std::vector<std::string>& argv, std::string* output)
   return WEXITSTATUS(status);
 }
 
+int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
+                    const std::string& output)
+{
+  if (argv.empty())
+    return -1;
+  std::string command;
+  for (const std::string& word : argv)
+    command += shellQuote(word) + ' ';
+  command += "< " + shellQuote(input) + " > " + shellQuote(output);
+  flushOutput();
+  int status = std::system(command.c_str());
+  if (status == -1 || !WIFEXITED(status))
+    return -1;
+  return WEXITSTATUS(status);
+}
+
 }  // namespace common

@@ -6,8 +6,9 @@
 #include "CS.h"
 #include "CXcapacitor.h"
 #include "Dcompact.h"
-#include "LXinductor.h"
+#include "DSsymmetry.h"
 #include "Dglobal.h"
+#include "LXinductor.h"
 #include "SQint.h"
 #include "SQsqueeze.h"
 
@@ -24,7 +25,7 @@ class ProcessSettings {
         passive_(PROCESS_INCLUDE_PASSIVE),
         inductor_(PROCESS_INCLUDE_INDUCTOR)
   {
-    PROCESS_INCLUDE_SYMMETRY = PROCESS_INCLUDE_RESIZING = 0;
+    PROCESS_INCLUDE_RESIZING = 0;
     PROCESS_INCLUDE_PASSIVE = PROCESS_INCLUDE_INDUCTOR = passives ? 1 : 0;
   }
   ~ProcessSettings()
@@ -68,9 +69,15 @@ int compactLayout(bool passives)
   Rows xRows(compact::newRows()), yRows(compact::newRows());
   X_direction = 1;
   scan_queue->sweep(equat_bucket, xRows.get());
+  // The pairs of the last symmetry detection stay mirrored about their axes.
+  const bool symmetric = PROCESS_INCLUDE_SYMMETRY == 1 && final_sym_list;
+  if (symmetric)
+    user_defined_sym_constraint_generate(equat_bucket, xRows.get(), 1);
   PHASEII = 1;
   X_direction = 0;
   scan_queue_y->sweep(equat_bucket_y, yRows.get());
+  if (symmetric)
+    user_defined_sym_constraint_generate(equat_bucket_y, yRows.get(), 2);
   PHASEII = 1;
   X_direction = 1;
 

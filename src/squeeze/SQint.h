@@ -3,6 +3,8 @@
 
 #include <deque>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "SQsqueeze.h"
@@ -57,6 +59,11 @@ void keepApartAfterLeftRight();
 // The longest paths in waves, as SQbf_main runs them when a positive cycle
 // has to be reported (tests use it directly).
 int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
+
+// Reads lp_solve's standard output into values by column number (the
+// number after "X").  Returns 0, or 1 with the reason in `error`.
+int readCoreReport(const std::string& text, std::unordered_map<int, long>* values,
+                   std::string* error);
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }

@@ -219,7 +219,8 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // redundant arcs.
   const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
   SQposition(core ? PROCESS_INCLUDE_WLM : 1);
-  // The symmetric core (linear program) comes here when symmetry rows exist.
+  if (core)
+    SQcoreproblem();
   dump("sq_", "04.dat");
   SQremove_redundant_arcs();
   // A lighter parallel arc never bounds a longest path: unless the core

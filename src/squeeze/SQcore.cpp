@@ -1,0 +1,796 @@
+// The symmetric core: the lines tied by symmetry rows, reduced to a graph of
+// their own, solved as an integer program by lp_solve, and fixed in the
+// squeeze graph by the distances of the solution.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+
+SQLINE_item* SQcoreline = nullptr;
+int SQcoreline_size = 0;
+int SQcorearc_size = 0;
+SQCELL_item* SQboundcell = nullptr;
+SQARC_item* SQboundarc = nullptr;
+int SQboundarc_size = 0;
+FILE* fcore = nullptr;
+FILE* fres = nullptr;
+
+namespace {
+
+constexpr const char* kMpsFile = "SQcore_mps.file";
+constexpr const char* kReportFile = "SQcore_mps.file.rpt";
+constexpr int kUnreached = -10000;       // BMweight of a line not reached yet
+constexpr int kUnreachedWave = -2;
+constexpr int kBoundaryArcRank = -10;
+constexpr int kSymArcRank = -5;
+constexpr int kWidthWeight = 1000;       // objective weight of the core's width
+constexpr int kDefaultTimeLimit = 60;    // seconds of lp_solve
+constexpr int kTimeoutStatus = 124;      // exit status of timeout(1) on expiry
+
+// What one core owns.
+struct CoreState {
+  std::unique_ptr<SQCELL_item> boundCell;
+  std::unique_ptr<SQLINE_item[]> boundLines;
+  std::vector<SQARC_item> boundArcs;
+  std::vector<SQLINE_item> lines;
+  std::deque<SQARC_item> arcs;       // grows when full; addresses stay
+  int arcsUsed = 0;
+  int timeLimitOverride = 0;
+};
+CoreState core;
+
+void link(SQARC_item* a)
+{
+  a->ori_next = a->ori->ori_next;
+  a->ori->ori_next = a;
+  ++a->ori->no_ori;
+  a->ter_next = a->ter->ter_next;
+  a->ter->ter_next = a;
+  ++a->ter->no_ter;
+}
+
+void unlink(SQARC_item* a)
+{
+  for (SQARC_item** p = &a->ori->ori_next; *p; p = &(*p)->ori_next)
+    if (*p == a) {
+      *p = a->ori_next;
+      --a->ori->no_ori;
+      break;
+    }
+  for (SQARC_item** p = &a->ter->ter_next; *p; p = &(*p)->ter_next)
+    if (*p == a) {
+      *p = a->ter_next;
+      --a->ter->no_ter;
+      break;
+    }
+}
+
+bool isAxisCell(const SQCELL_item& c) { return c.layernumber == 201 || c.layernumber == 202; }
+
+/* squeezeLine -- the squeeze line a core line copies. */
+SQLINE_item* squeezeLine(const SQLINE_item* coreLine)
+{
+  SQCELL_item* c = coreLine->cell;
+  return c->left && c->left->number == coreLine->number ? c->left : c->right;
+}
+
+int boundaryColumn() { return (SQcell_size + SQsymcell_size) * 2 + 1; }
+
+int columnOf(const SQLINE_item* l)
+{
+  if (l->number == -10)
+    return boundaryColumn();
+  if (l->number == -11)
+    return boundaryColumn() + 1;
+  return l->number;
+}
+
+// Every line the wave expansion works on: the squeeze lines and the two
+// boundary lines, with a dense index.
+size_t lineSlot(const SQLINE_item* l)
+{
+  const size_t n = squeeze::store(resize_direction).lineCount;
+  if (l->number == -10)
+    return n;
+  if (l->number == -11)
+    return n + 1;
+  return squeeze::lineIndex(l);
+}
+
+template <class F>
+void forEachWaveLine(F f)
+{
+  squeeze::forEachLine(f);
+  if (SQboundcell) {
+    f(SQboundcell->left);
+    f(SQboundcell->right);
+  }
+}
+
+void releaseCore()
+{
+  core.boundArcs.clear();
+  core.boundLines.reset();
+  core.boundCell.reset();
+  core.lines.clear();
+  core.arcs.clear();
+  core.arcsUsed = 0;
+  SQcoreline = nullptr;
+  SQboundcell = nullptr;
+  SQboundarc = nullptr;
+  SQcoreline_size = SQcorearc_size = SQboundarc_size = 0;
+}
+
+/* abandon -- drops the core and abandons the compaction (after the caller's message). */
+[[noreturn]] void abandon()
+{
+  releaseCore();
+  squeeze::stop(1);
+}
+
+/* markSymLines -- raises onsym on every line a symmetry record names. */
+void markSymLines()
+{
+  for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    for (SQLINE_item* l : {s->ori1, s->ori2, s->ter1, s->ter2})
+      if (l)
+        l->onsym = 1;
+}
+
+bool anyWeightNonZero(const SQARC_item* a, bool outgoing)
+{
+  for (; a; a = outgoing ? a->ori_next : a->ter_next)
+    if (a->weight != 0)
+      return true;
+  return false;
+}
+
+void addBoundaryArc(int& made, SQLINE_item* ori, SQLINE_item* ter)
+{
+  if (made >= static_cast<int>(core.boundArcs.size())) {
+    ++made;
+    return;
+  }
+  SQARC_item* a = &core.boundArcs[made++];
+  a->occupied = 1;
+  a->weight = 0;
+  a->rank = kBoundaryArcRank;
+  a->ori = ori;
+  a->ter = ter;
+  link(a);
+}
+
+SQARC_item* newCoreArc()
+{
+  if (core.arcsUsed >= static_cast<int>(core.arcs.size())) {
+    if (core.arcsUsed == SQcorearc_size)
+      common::outf("WARNING: core arcs created more than SQcorearc_size original\n");
+    core.arcs.emplace_back();
+  }
+  SQARC_item* a = &core.arcs[core.arcsUsed++];
+  *a = SQARC_item{};
+  return a;
+}
+
+// The lines from which the source reaches a line along a longest path
+// without passing another core line or a boundary line (see
+// SQcorebacktrackwave), computed for every line at once in wave order.
+std::vector<char> reachable;
+const SQLINE_item* reachableFrom = nullptr;
+
+bool ordinary(const SQLINE_item* l) { return l->onsym == 0 && l->onbound >= 0; }
+
+bool tight(const SQLINE_item* p, const SQARC_item* a, const SQLINE_item* t)
+{
+  return p->BMwave != kUnreachedWave && p->BMweight == t->BMweight - a->weight &&
+         p->BMwave == t->BMwave - 1;
+}
+
+/* computeReachable -- reachable[] for the last expansion from `source`. */
+void computeReachable(const SQLINE_item* source)
+{
+  std::vector<SQLINE_item*> byWave;
+  forEachWaveLine([&](SQLINE_item* l) {
+    if (l->BMwave > 0)
+      byWave.push_back(l);
+  });
+  std::stable_sort(byWave.begin(), byWave.end(),
+                   [](const SQLINE_item* a, const SQLINE_item* b) { return a->BMwave < b->BMwave; });
+  const size_t n = squeeze::store(resize_direction).lineCount + 2;
+  reachable.assign(n, 0);
+  for (SQLINE_item* l : byWave) {
+    if (!ordinary(l))
+      continue;
+    for (const SQARC_item* a = l->ter_next; a; a = a->ter_next) {
+      const SQLINE_item* p = a->ori;
+      if (tight(p, a, l) && (p == source || (ordinary(p) && reachable[lineSlot(p)]))) {
+        reachable[lineSlot(l)] = 1;
+        break;
+      }
+    }
+  }
+  reachableFrom = source;
+}
+
+int readTimeLimit()
+{
+  if (core.timeLimitOverride > 0)
+    return core.timeLimitOverride;
+  const char* sysrc = getenv("SYSRC");
+  const char* word = sysrc && access(sysrc, R_OK) == 0 ? GCfindName("LpTimeLimit") : nullptr;
+  if (!word)
+    return kDefaultTimeLimit;
+  char* end = nullptr;
+  const long v = strtol(word, &end, 10);
+  if (*end != '\0' || v <= 0 || v > 86400) {
+    GCmessage(0, 'W', "LpTimeLimit %s in the system source file is not a number of seconds "
+              "from 1 to 86400: %d is used", word, kDefaultTimeLimit);
+    return kDefaultTimeLimit;
+  }
+  return static_cast<int>(v);
+}
+
+void printBanner()
+{
+  common::outf("********************************\n");
+  common::outf("*** CORE LP CANNOT BE SOLVED ***\n");
+  common::outf("********************************\n");
+}
+
+}  // namespace
+
+namespace squeeze {
+
+void setLpTimeLimit(int seconds) { core.timeLimitOverride = seconds > 0 ? seconds : 0; }
+int lpTimeLimit() { return readTimeLimit(); }
+int coreArcCount() { return core.arcsUsed; }
+SQARC_item* coreArc(int i) { return &core.arcs[static_cast<size_t>(i)]; }
+
+/*
+ * readCoreReport --
+ *   Reads lp_solve's standard output: the values of the variables by their
+ *   column names ("X<column>").  Returns: 0 with `values` filled; 1 with a
+ *   message in `error` when the problem has no solution, the report is not
+ *   one of a solved problem, or a value is not a whole number as printed.
+ */
+int readCoreReport(const std::string& text, std::unordered_map<int, long>* values,
+                   std::string* error)
+{
+  values->clear();
+  size_t pos = 0;
+  bool inValues = false;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos)
+      end = text.size();
+    const std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (line == "This problem is infeasible") {
+      *error = "the problem is infeasible";
+      return 1;
+    }
+    if (line == "This problem is unbounded") {
+      *error = "the problem is unbounded";
+      return 1;
+    }
+    if (line.rfind("Actual values of the variables", 0) == 0) {
+      inValues = true;
+      continue;
+    }
+    if (!inValues)
+      continue;
+    if (line.empty() || line.rfind("Actual values of the constraints", 0) == 0 ||
+        line.rfind("Dual value", 0) == 0)
+      break;
+    char name[64], value[64], extra[8];
+    if (sscanf(line.c_str(), "%63s %63s %7s", name, value, extra) != 2 || name[0] != 'X') {
+      *error = "unexpected line in the variable values: \"" + line + "\"";
+      return 1;
+    }
+    char* stop = nullptr;
+    errno = 0;
+    const long column = strtol(name + 1, &stop, 10);
+    if (*stop != '\0' || column <= 0 || errno) {
+      *error = std::string("unexpected variable name ") + name;
+      return 1;
+    }
+    if (strpbrk(value, "eE")) {
+      *error = std::string("the value ") + value + " of " + name +
+               " is printed with lost precision";
+      return 1;
+    }
+    errno = 0;
+    const long v = strtol(value, &stop, 10);
+    if (*stop != '\0' || errno || stop == value) {
+      *error = std::string("the value ") + value + " of " + name + " is not a whole number";
+      return 1;
+    }
+    (*values)[static_cast<int>(column)] = v;
+  }
+  if (!inValues) {
+    *error = text.empty() ? "the report is empty" : "the report holds no variable values";
+    return 1;
+  }
+  return 0;
+}
+
+void releaseCoreGraph() { releaseCore(); }
+
+}  // namespace squeeze
+
+/*
+ * SQdetect_core --
+ *   Marks the lines tied to the boundary and the core lines, counts them,
+ *   and ties the marked lines to a new boundary cell by arcs of weight 0.
+ */
+void SQdetect_core()
+{
+  markSymLines();
+  int leftb = 0, rightb = 0, corelines = 0;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (SQLINE_item* l = c.left) {
+      if (!anyWeightNonZero(l->ter_next, false)) {
+        l->onbound = 1;
+        ++leftb;
+      }
+      if (l->onsym > 0)
+        ++corelines;
+    }
+    if (SQLINE_item* r = c.right) {
+      if (!anyWeightNonZero(r->ori_next, true)) {
+        r->onbound = 2;
+        ++rightb;
+      }
+      if (r->onsym > 0)
+        ++corelines;
+    }
+  }
+  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
+    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+      if (l) {
+        l->onbound = 3;
+        ++leftb;
+        ++rightb;
+        ++corelines;
+      }
+  SQcoreline_size = corelines + 2;
+  SQcorearc_size = SQarc_size + SQcoreline_size;
+  SQboundarc_size = leftb + rightb;
+  common::outf("  SQcore: Mark coreline done -> create boundary cell\n");
+  common::outf("  SQcore: SQcoreline_size = %i, SQcorearc_size = %i, leftb = %i, rightb = %i\n",
+               SQcoreline_size, SQcorearc_size, leftb, rightb);
+
+  core.boundCell.reset(new SQCELL_item());
+  SQboundcell = core.boundCell.get();
+  strcpy(SQboundcell->layername, "BOUND");
+  SQboundcell->layernumber = 203;
+  core.boundLines.reset(new SQLINE_item[2]());
+  SQboundcell->left = &core.boundLines[0];
+  SQboundcell->right = &core.boundLines[1];
+  SQboundcell->left->cell = SQboundcell->right->cell = SQboundcell;
+  SQboundcell->left->number = SQboundcell->left->onbound = -10;
+  SQboundcell->right->number = SQboundcell->right->onbound = -11;
+  core.boundArcs.assign(static_cast<size_t>(SQboundarc_size), SQARC_item{});
+  SQboundarc = core.boundArcs.empty() ? nullptr : core.boundArcs.data();
+
+  SQLINE_item *bl = SQboundcell->left, *br = SQboundcell->right;
+  int made = 0;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (c.left && c.left->onbound == 1)
+      addBoundaryArc(made, bl, c.left);
+    if (c.right && c.right->onbound == 2)
+      addBoundaryArc(made, c.right, br);
+  }
+  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (!isAxisCell(c) || !c.left)
+      continue;
+    addBoundaryArc(made, bl, c.left);
+    addBoundaryArc(made, c.left, br);
+    if (c.layernumber == 202 && c.right) {
+      addBoundaryArc(made, bl, c.right);
+      addBoundaryArc(made, c.right, br);
+    }
+  }
+  if (made != SQboundarc_size)
+    common::outf("ERROR: Number of boundarc added is less than detected (j=%i,barc=%i)!!!\n",
+                 made, SQboundarc_size);
+  common::outf("  SQcore: create boundary cell done -> return to core main procedure\n");
+}
+
+/*
+ * SQcoreexpandwave --
+ *   Longest distances from `source` over the whole squeeze graph and the
+ *   boundary, in waves; BMweight and BMwave of every line.  A graph that
+ *   does not settle abandons the compaction after its report.
+ */
+void SQcoreexpandwave(SQLINE_item* source)
+{
+  forEachWaveLine([](SQLINE_item* l) {
+    l->BMweight = kUnreached;
+    l->BMwave = kUnreachedWave;
+  });
+  source->BMweight = 0;
+  source->BMwave = 0;
+  // A longest path passes each line at most once: as many waves as lines
+  // (not cells, which a row of abutting boxes outgrows) settle any graph
+  // without a positive cycle.
+  const size_t n = squeeze::store(resize_direction).lineCount + 2;
+  const int limit = static_cast<int>(n) + 100;
+  std::vector<int> queued(n, -1);  // wave a line was last put into
+  std::vector<SQLINE_item*> wave{source}, next;
+  for (int k = 1; !wave.empty(); ++k) {
+    if (k > limit) {
+      SQerrmessage("Constraint core graph is not settled in BF (wavefront > |LINE+1|), check "
+                   "resize_report/core_wavefront.rpt",
+                   "SQcoreexpandwave");
+      abandon();
+    }
+    for (SQLINE_item* a : wave)
+      a->BMprevweight = a->BMweight;
+    next.clear();
+    for (SQLINE_item* a : wave)
+      for (SQARC_item* arc = a->ori_next; arc; arc = arc->ori_next) {
+        SQLINE_item* t = arc->ter;
+        if (a->BMprevweight + arc->weight <= t->BMweight)
+          continue;
+        t->BMweight = a->BMprevweight + arc->weight;
+        t->BMwave = k;
+        size_t slot = lineSlot(t);
+        if (queued[slot] != k) {
+          queued[slot] = k;
+          next.push_back(t);
+        }
+      }
+    wave.swap(next);
+  }
+  reachableFrom = nullptr;
+}
+
+/*
+ * SQcorebacktrackwave --
+ *   Returns: 1 when a longest path of the last expansion from `source`
+ *   reaches `target` through ordinary lines only, else 0.
+ */
+int SQcorebacktrackwave(SQLINE_item* source, SQLINE_item* target)
+{
+  if (reachableFrom != source)
+    computeReachable(source);
+  for (const SQARC_item* a = target->ter_next; a; a = a->ter_next) {
+    const SQLINE_item* p = a->ori;
+    if (!tight(p, a, target))
+      continue;
+    if (p == source || (ordinary(p) && reachable[lineSlot(p)]))
+      return 1;
+  }
+  return 0;
+}
+
+/*
+ * SQbuild_coregraph --
+ *   The core lines (sym lines, axis lines, boundary lines) and the arcs
+ *   between them: a negative arc of the squeeze graph as it is, else the
+ *   longest distance when a longest path joins them directly.
+ */
+void SQbuild_coregraph()
+{
+  core.lines.assign(static_cast<size_t>(SQcoreline_size), SQLINE_item{});
+  core.arcs.assign(static_cast<size_t>(SQcorearc_size), SQARC_item{});
+  core.arcsUsed = 0;
+  common::outf("  SQcore: build core graph , start from sym line\n");
+  std::vector<SQLINE_item*> copies;
+  for (int i = 0; i < SQcell_size; ++i)
+    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+      if (l && l->onsym)
+        copies.push_back(l);
+  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
+    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+      if (l)
+        copies.push_back(l);
+  copies.push_back(SQboundcell->left);
+  copies.push_back(SQboundcell->right);
+  if (static_cast<int>(copies.size()) != SQcoreline_size)
+    common::outf("WARNING: SQcoreline_size is not equal to the one detected:  j = %i, coreline = "
+                 "%i\n",
+                 static_cast<int>(copies.size()), SQcoreline_size);
+  core.lines.resize(copies.size());
+  SQcoreline_size = static_cast<int>(copies.size());
+  for (size_t i = 0; i < copies.size(); ++i) {
+    SQLINE_item& c = core.lines[i];
+    c.cell = copies[i]->cell;
+    c.number = copies[i]->number;
+    c.onsym = copies[i]->onsym;
+    c.onbound = copies[i]->onbound;
+  }
+  SQcoreline = core.lines.data();
+  common::outf("  SQcore: build core graph done -> make reduced constraint graph (add arcs)\n");
+
+  for (size_t i = 0; i < core.lines.size(); ++i) {
+    SQLINE_item* s = copies[i];
+    SQcoreexpandwave(s);
+    for (size_t j = 0; j < core.lines.size(); ++j) {
+      if (j == i)
+        continue;
+      SQLINE_item* t = copies[j];
+      bool found = false;
+      int weight = 0;
+      for (const SQARC_item* a = t->ter_next; a; a = a->ter_next)
+        if (a->ori == s && a->weight < 0) {
+          found = true;
+          weight = a->weight;
+        }
+      if (!found && SQcorebacktrackwave(s, t)) {
+        found = true;
+        weight = t->BMweight;
+      }
+      if (!found)
+        continue;
+      SQARC_item* a = newCoreArc();
+      a->occupied = 1;
+      a->weight = weight;
+      a->rank = core.arcsUsed - 1;
+      a->ori = &core.lines[i];
+      a->ter = &core.lines[j];
+      link(a);
+    }
+  }
+  SQcorearc_size = std::max(SQcorearc_size, static_cast<int>(core.arcs.size()));
+  common::outf("  SQcore: build core graph done -> return to core main procedure\n");
+}
+
+/*
+ * SQbuild_corelp --
+ *   Writes the core as an integer program in MPS to `fcore`: one G row per
+ *   core arc, one E row per symmetry record, the width of the core (and
+ *   the mirrored pairs) as the objective, the left boundary fixed at 0.
+ */
+void SQbuild_corelp()
+{
+  const int used = core.arcsUsed;
+  for (int i = 0; i < used; ++i)
+    core.arcs[i].rank = i + 2;
+  int syms = 0;
+  for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    s->rank = used + 2 + syms++;
+  common::outf(" SQcorelpbuild: SQcorearc_use = %i (%i), SQcoresymarc = %i (%i)\n", used, used + 2,
+               syms, syms + 2);
+
+  fprintf(fcore, "NAME LINDO GENERATED MPS FILE (MIN)\n");
+  fprintf(fcore, "ROWS\n");
+  fprintf(fcore, "  N 1\n");
+  for (int i = 0; i < used; ++i)
+    fprintf(fcore, "  G %i\n", core.arcs[i].rank);
+  for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    fprintf(fcore, "  E %i\n", s->rank);
+  fprintf(fcore, "COLUMNS\n");
+  fprintf(fcore, "    int       'MARKER'                 'INTORG'\n");
+  auto same = [](const SQLINE_item* a, const SQLINE_item* b) { return a && a->number == b->number; };
+  for (const SQLINE_item& l : core.lines) {
+    const int col = columnOf(&l);
+    for (const SQARC_item* a = l.ori_next; a; a = a->ori_next)
+      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, a->rank, -1);
+    for (const SQARC_item* a = l.ter_next; a; a = a->ter_next)
+      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, a->rank, 1);
+    for (SQSYMARC_item* s = SQsymarc; s; s = s->next) {
+      int coeff = 0;
+      if (same(s->ori1, &l) && same(s->ori2, &l))
+        coeff = -2;
+      else if (same(s->ori1, &l) || same(s->ori2, &l))
+        coeff = -1;
+      else if (same(s->ter1, &l) || same(s->ter2, &l))
+        coeff = 1;
+      if (coeff)
+        fprintf(fcore, "    X%-7d  %-8d  %d\n", col, s->rank, coeff);
+    }
+    for (SQSYMARC_item* s = SQsymarc; s; s = s->next) {
+      if (!s->ori1 || s->ori1 != s->ori2)
+        continue;
+      if (same(s->ter1, &l))
+        fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, 1);
+      else if (same(s->ter2, &l))
+        fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, -1);
+    }
+    if (l.number == -10)
+      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, -kWidthWeight);
+    else if (l.number == -11)
+      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, kWidthWeight);
+  }
+  fprintf(fcore, "RHS\n");
+  for (int i = 0; i < used; ++i) {
+    const SQARC_item& a = core.arcs[i];
+    int steps = SCALE ? a.weight / SCALE : a.weight;
+    if (SCALE && a.weight % SCALE != 0) {
+      common::outf("***\n***\n SQCORE ERROR: The corearc weight (%i) between (l%i l%i) is not "
+                   "divisible by SCALE (%i)\n***\n***\n",
+                   a.weight, a.ori->number, a.ter->number, SCALE);
+      if (a.weight > 0)
+        ++steps;  // whole grid steps that still keep the distance
+    }
+    fprintf(fcore, "    %-8s  %-8d  %d\n", "RHS", a.rank, steps);
+  }
+  for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    fprintf(fcore, "    %-8s  %-8d  %d\n", "RHS", s->rank, 0);
+  fprintf(fcore, "BOUNDS\n");
+  fprintf(fcore, " FX BND1      X%-7d  %d\n", boundaryColumn(), 0);
+  fprintf(fcore, "ENDATA\n");
+  common::outf("  SQcore: build lp file done -> return to main core procedure\n");
+}
+
+/*
+ * SQread_corelp --
+ *   Reads lp_solve's report from `fres` into the core lines and the squeeze
+ *   lines they copy (BMweight, in layout units).  Returns: 0, or 1 after
+ *   the banner and a message when there is no usable solution.
+ */
+int SQread_corelp()
+{
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while (fres && (n = fread(buffer, 1, sizeof buffer, fres)) > 0)
+    text.append(buffer, n);
+  std::unordered_map<int, long> values;
+  std::string error;
+  if (squeeze::readCoreReport(text, &values, &error) != 0) {
+    printBanner();
+    GCmessage(0, 'E', "The core LP of the symmetric pairs has no usable solution: %s",
+              error.c_str());
+    return 1;
+  }
+  const int lastLineColumn = (SQcell_size + SQsymcell_size) * 2;
+  for (SQLINE_item& l : core.lines) {
+    const int col = columnOf(&l);
+    auto it = values.find(col);
+    if (it == values.end()) {
+      printBanner();
+      GCmessage(0, 'E', "The core LP report has no value for X%d", col);
+      return 1;
+    }
+    if (col > lastLineColumn)
+      continue;
+    const long v = it->second * (SCALE ? SCALE : 1);
+    if (v > 1073741823L || v < -1073741823L) {
+      printBanner();
+      GCmessage(0, 'E', "The core LP value %ld of X%d is out of the layout's range", it->second,
+                col);
+      return 1;
+    }
+    l.BMweight = static_cast<int>(v);
+    squeezeLine(&l)->BMweight = l.BMweight;
+  }
+  common::outf("  SQcore: read and update lp file done -> return to main core procedure\n");
+  return 0;
+}
+
+/*
+ * SQextract_sym --
+ *   Every symmetry record becomes four fixed-distance arcs (two pairs of
+ *   opposite arcs) that hold the solved distances of its lines.
+ */
+void SQextract_sym()
+{
+  for (SQSYMARC_item* s = SQsymarc; s; s = s->next) {
+    if (!s->ori1 || !s->ori2 || !s->ter1 || !s->ter2 || !s->arc2 || !s->arc3 || !s->arc4)
+      continue;
+    SQLINE_item *a = s->ori1, *b = s->ori2;
+    if (s->ori2->loc < s->ori1->loc)
+      std::swap(a, b);
+    SQLINE_item *c = s->ter1, *d = s->ter2;
+    if (!isAxisCell(*s->ter1->cell) && s->ter1->loc > s->ter2->loc)
+      std::swap(c, d);
+    const int dist = b->BMweight - d->BMweight;
+    const struct {
+      SQARC_item* arc;
+      SQLINE_item *ori, *ter;
+      int weight;
+    } set[] = {{s->arc, a, c, dist}, {s->arc2, c, a, -dist}, {s->arc3, d, b, dist},
+               {s->arc4, b, d, -dist}};
+    for (const auto& e : set) {
+      e.arc->occupied = 1;
+      e.arc->ori = e.ori;
+      e.arc->ter = e.ter;
+      e.arc->weight = e.weight;
+      e.arc->rank = kSymArcRank;
+      link(e.arc);
+    }
+  }
+  common::outf("  SQcore: extract symmetry constraint done -> return to main core procedure\n");
+}
+
+/*
+ * SQfree_coregraph --
+ *   Unlinks the boundary arcs, releases the core and the boundary cell and
+ *   moves the LP and its report into the report folder.
+ */
+void SQfree_coregraph()
+{
+  for (SQARC_item& a : core.boundArcs)
+    if (a.ori && a.ter)
+      unlink(&a);
+  forEachWaveLine([](SQLINE_item* l) {
+    if (l->cell != SQboundcell)
+      l->onbound = 0;
+  });
+  releaseCore();
+  const char* suffix = resize_direction == TOP_BOTTOM ? "_TB" : "_LR";
+  if (squeeze::makeReportDir()) {
+    const std::string dir = squeeze::kReportDir;
+    common::runCommand({"mv", kMpsFile, dir + "/SQcore_mps" + suffix + ".file"});
+    common::runCommand({"mv", kReportFile, dir + "/SQcore_mps" + suffix + ".file.rpt"});
+  }
+  common::outf("  SQcore: clear lp file done -> return to main core procedure\n");
+}
+
+/*
+ * SQcoreproblem --
+ *   The round trip of the current direction: core, MPS file, lp_solve
+ *   (within the time limit), solution, symmetry arcs.  Anything that
+ *   leaves the core without a solution abandons the compaction.
+ */
+void SQcoreproblem()
+{
+  SQdetect_core();
+  SQbuild_coregraph();
+  fcore = fopen(kMpsFile, "w");
+  if (!fcore) {
+    common::outf("\n Can't open file SQcore_mps.file");
+    GCmessage(0, 'E', "Can't open file SQcore_mps.file for writing");
+    abandon();
+  }
+  SQbuild_corelp();
+  const bool written = fflush(fcore) == 0 && !ferror(fcore);
+  fclose(fcore);
+  fcore = nullptr;
+  if (!written) {
+    GCmessage(0, 'E', "Can't write file SQcore_mps.file");
+    abandon();
+  }
+  common::outf("\nCore problem start and end time\n");
+  common::runCommand({"date"});
+  common::outf("\n");
+  const int limit = readTimeLimit();
+  const int status = common::runCommandFiles(
+      {"timeout", std::to_string(limit), "lp_solve", "-mps", "-time"}, kMpsFile, kReportFile);
+  common::outf("\n");
+  common::runCommand({"date"});
+  common::outf("\n");
+  common::outf("  SQcore: lp_solve done\n");
+  if (status == kTimeoutStatus || status == -1 || status == 127 || status == 255) {
+    printBanner();
+    if (status == kTimeoutStatus)
+      GCmessage(0, 'E', "lp_solve did not finish within %d s (LpTimeLimit): the resize fails",
+                limit);
+    else if (status == 255)
+      GCmessage(0, 'E', "lp_solve could not read SQcore_mps.file");
+    else
+      GCmessage(0, 'E', "lp_solve could not be run (is the lp-solve package installed?)");
+    abandon();
+  }
+  fres = fopen(kReportFile, "r");
+  if (!fres) {
+    common::outf("\n Can't open file SQcore_mps.file.rpt");
+    GCmessage(0, 'E', "Can't open file SQcore_mps.file.rpt");
+    abandon();
+  }
+  const int failed = SQread_corelp();
+  fclose(fres);
+  fres = nullptr;
+  if (failed)
+    abandon();
+  SQextract_sym();
+  SQfree_coregraph();
+}

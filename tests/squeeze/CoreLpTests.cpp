@@ -1,0 +1,345 @@
+// The symmetric core: lp_solve's real reports read by column name, the MPS
+// text of a small core, the round trip through lp_solve, and the ways it
+// fails (no solution, unsettled core).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <deque>
+#include <string>
+#include <unordered_map>
+
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "SQint.h"
+#include "SQsqueeze.h"
+#include "TestSupport.h"
+
+namespace {
+
+using testing_support::readFile;
+using testing_support::ScratchDir;
+
+constexpr const char* kMpsHead =
+    "NAME LINDO GENERATED MPS FILE (MIN)\nROWS\n  N 1\n";
+
+// Runs the real lp_solve (as the squeeze does, with a time limit) on an
+// MPS text; returns its standard output.
+std::string solve(const ScratchDir& dir, const std::string& mps)
+{
+  const std::string in = dir.write("p.mps", mps), out = dir.path("p.rpt");
+  const int status = common::runCommandFiles({"timeout", "20", "lp_solve", "-mps", "-time"}, in, out);
+  EXPECT_NE(status, 124) << "lp_solve timed out";
+  return readFile(out);
+}
+
+struct ReportCase {
+  const char* name;
+  std::string mps;
+  bool ok;
+  std::unordered_map<int, long> values;  // expected (when ok)
+  const char* error;                     // part of the reason (when not)
+};
+
+TEST(CoreReport, RealLpSolveOutputIsReadByColumnName)
+{
+  const std::string marker = "    int       'MARKER'                 'INTORG'\n";
+  // x3 >= x1 + 2, x7 >= x3 + 3, minimise x7 - x1, x1 fixed at 0.
+  const std::string cols =
+      "    X1        2         -1\n    X3        2         1\n    X3        3         -1\n"
+      "    X7        1         1\n    X7        3         1\n";
+  const std::string chain = std::string(kMpsHead) + "  G 2\n  G 3\nCOLUMNS\n" + marker + cols +
+                            "RHS\n    RHS       2         2\n    RHS       3         3\n"
+                            "BOUNDS\n FX BND1      X1        0\nENDATA\n";
+  // The same problem with the columns listed in another order.
+  const std::string shuffled =
+      std::string(kMpsHead) + "  G 2\n  G 3\nCOLUMNS\n" + marker +
+      "    X7        1         1\n    X7        3         1\n    X3        2         1\n"
+      "    X3        3         -1\n    X1        2         -1\n"
+      "RHS\n    RHS       2         2\n    RHS       3         3\n"
+      "BOUNDS\n FX BND1      X1        0\nENDATA\n";
+  const std::string infeasible =
+      std::string(kMpsHead) + "  G 2\n  G 3\nCOLUMNS\n" + marker +
+      "    X1        2         1\n    X1        3         -1\n"
+      "RHS\n    RHS       2         5\n    RHS       3         -2\nBOUNDS\nENDATA\n";
+  const std::string unbounded = std::string(kMpsHead) + "  G 2\nCOLUMNS\n" + marker +
+                                "    X1        1         -1\n    X1        2         1\n"
+                                "    X2        2         -1\nRHS\nBOUNDS\nENDATA\n";
+  // Large positions print as 1.23457e+06.
+  const std::string large = std::string(kMpsHead) + "  G 2\nCOLUMNS\n" + marker +
+                            "    X1        1         1\n    X1        2         1\n"
+                            "RHS\n    RHS       2         1234567\nBOUNDS\nENDATA\n";
+  // Without the integer marker the optimum is fractional.
+  const std::string fractional =
+      std::string(kMpsHead) + "  E 2\nCOLUMNS\n    X1        1         1\n    X1        2         2\n"
+      "RHS\n    RHS       2         7\nBOUNDS\nENDATA\n";
+  const ReportCase cases[] = {
+      {"feasible", chain, true, {{1, 0}, {3, 2}, {7, 5}}, ""},
+      {"shuffled", shuffled, true, {{1, 0}, {3, 2}, {7, 5}}, ""},
+      {"infeasible", infeasible, false, {}, "infeasible"},
+      {"unbounded", unbounded, false, {}, "unbounded"},
+      {"lost precision", large, false, {}, "lost precision"},
+      {"fractional", fractional, false, {}, "not a whole number"},
+  };
+  ScratchDir dir;
+  for (const ReportCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string report = solve(dir, c.mps);
+    std::unordered_map<int, long> values;
+    std::string error;
+    const int failed = squeeze::readCoreReport(report, &values, &error);
+    EXPECT_EQ(failed == 0, c.ok) << error << "\nreport:\n" << report;
+    if (c.ok)
+      EXPECT_EQ(values, c.values);
+    else
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+}
+
+TEST(CoreReport, TextsThatAreNoSolution)
+{
+  const char* const texts[] = {
+      "",
+      "\nValue of objective function: 0\n",
+      "\nActual values of the variables:\nY1 3\n",
+      "\nActual values of the variables:\nX1 3 4\n",
+  };
+  for (const char* text : texts) {
+    std::unordered_map<int, long> values;
+    std::string error;
+    EXPECT_EQ(squeeze::readCoreReport(text, &values, &error), 1) << text;
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+// A hand-built LEFT_RIGHT graph with symmetry rows.
+class Core : public testing_support::CoreTest {
+ protected:
+  void SetUp() override
+  {
+    CoreTest::SetUp();
+    compact::freeStaff();
+    SQfree_all();
+    rows = compact::newRows();
+    mps_column_num = 1;
+    savedScale = SCALE;
+    SCALE = 4;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    squeeze::setLpTimeLimit(20);
+  }
+  void TearDown() override
+  {
+    squeeze::setLpTimeLimit(0);
+    squeeze::releaseCoreGraph();
+    SQfree_all();
+    compact::freeRows(rows);
+    compact::freeStaff();
+    num_of_var = NUM_of_VAR = 0;
+    SCALE = savedScale;
+    EXPECT_EQ(chdir(here), 0);
+    CoreTest::TearDown();
+  }
+  int cell(int lo, int hi)
+  {
+    for (int v : {lo, hi}) {
+      edges.push_back(_edge{});
+      _edge& e = edges.back();
+      e.p1 = _point{v, static_cast<int>(edges.size()) * 100};
+      e.p2 = _point{v, e.p1.y + 10};
+      e.upward = v == lo;
+      e.layer_num = 1;
+      e.name = "CMF";
+      compact::addVariable(&adj, &e);
+    }
+    return static_cast<int>(edges.size() / 2 - 1);
+  }
+  _edge* axis()
+  {
+    edges.push_back(_edge{});
+    edges.back().layer_num = 100;
+    edges.back().name = "SYM";
+    compact::addVariable(&adj, &edges.back());
+    return &edges.back();
+  }
+  _edge* e(int c, char side) { return &edges[2 * c + (side == 'r' ? 1 : 0)]; }
+  void row(_edge* a, _edge* b, int value, char type = 'G')
+  {
+    add_column_2(a, b, &adj, rows, value, type, 1, 1);
+  }
+  void build(int tileVariables)
+  {
+    num_of_var = tileVariables;
+    NUM_of_VAR = static_cast<int>(adj.size());
+    SQswitch_direction(LEFT_RIGHT, 0);
+    ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+  }
+  bool roundTripAborts()
+  {
+    common::ActionScope scope;
+    try {
+      SQcoreproblem();
+    } catch (const common::OperationAborted&) {
+      return true;
+    }
+    return false;
+  }
+
+  std::deque<_edge> edges;
+  AdjacencyArray adj;
+  _rhs_list* rows = nullptr;
+  int savedScale = 0;
+  char here[4096];
+  ScratchDir scratch;
+};
+
+// Two boxes mirrored about an axis: a = [x1, x2], b = [x3, x4], axis x5.
+TEST_F(Core, MpsTextOfOneMirrorRow)
+{
+  const int a = cell(0, 8), b = cell(16, 24);
+  _edge* v = axis();
+  row(e(a, 'l'), e(a, 'r'), 8);
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(b, 'l'), e(b, 'r'), 8);
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  build(4);
+  SQdetect_core();
+  SQbuild_coregraph();
+  fcore = fopen("core.mps", "w");
+  ASSERT_TRUE(fcore);
+  SQbuild_corelp();
+  fclose(fcore);
+  fcore = nullptr;
+  // Core lines X2, X3 (the mirrored sides), X5 (axis), X7 and X8 (boundary).
+  // Core arcs: X2 -> X3 (2 steps), X3 -> right boundary (through x4: no
+  // arc from X2, which reaches it only through X3), the axis to the right
+  // boundary, the left boundary to X2 (through x1) and to the axis.
+  EXPECT_EQ(readFile("core.mps"),
+            std::string(kMpsHead) +
+                "  G 2\n  G 3\n  G 4\n  G 5\n  G 6\n  E 7\nCOLUMNS\n"
+                "    int       'MARKER'                 'INTORG'\n"
+                "    X2        2         -1\n"
+                "    X2        5         1\n"
+                "    X2        7         1\n"
+                "    X2        1         1\n"
+                "    X3        3         -1\n"
+                "    X3        2         1\n"
+                "    X3        7         1\n"
+                "    X3        1         -1\n"
+                "    X5        4         -1\n"
+                "    X5        6         1\n"
+                "    X5        7         -2\n"
+                "    X7        6         -1\n"
+                "    X7        5         -1\n"
+                "    X7        1         -1000\n"
+                "    X8        4         1\n"
+                "    X8        3         1\n"
+                "    X8        1         1000\n"
+                "RHS\n"
+                "    RHS       2         2\n"
+                "    RHS       3         2\n"
+                "    RHS       4         0\n"
+                "    RHS       5         2\n"
+                "    RHS       6         0\n"
+                "    RHS       7         0\n"
+                "BOUNDS\n FX BND1      X7        0\nENDATA\n");
+  EXPECT_EQ(SQcell[0].left->onbound, 1) << "no incoming arc: tied to the boundary";
+  EXPECT_EQ(SQcell[1].left->onbound, 0) << "an incoming arc of weight 8 keeps it off";
+  EXPECT_EQ(SQcell[2].left->onbound, 3);
+}
+
+TEST_F(Core, RoundTripCentresThePairAndFixesItsDistances)
+{
+  const int a = cell(0, 8), b = cell(40, 48);
+  _edge* v = axis();
+  row(e(a, 'l'), e(a, 'r'), 8, 'E');
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(b, 'l'), e(b, 'r'), 8, 'E');
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  build(4);
+  SQcoreproblem();
+  EXPECT_NE(out.find("  SQcore: lp_solve done\n"), std::string::npos);
+  // Width first: b.l = a.r + 8, the axis halfway.
+  const int ar = SQcell[0].right->BMweight;
+  EXPECT_EQ(SQcell[1].left->BMweight - ar, 8);
+  EXPECT_EQ(SQcell[2].left->BMweight - ar, 4);
+  EXPECT_TRUE(SQsymarc->arc->occupied && SQsymarc->arc4->ori) << "fixed-distance arcs made";
+  EXPECT_EQ(SQboundcell, nullptr) << "the core is freed";
+  EXPECT_NE(readFile(std::string(squeeze::kReportDir) + "/SQcore_mps_LR.file").find("  E "),
+            std::string::npos);
+  EXPECT_FALSE(readFile(std::string(squeeze::kReportDir) + "/SQcore_mps_LR.file.rpt").empty());
+  // The second longest paths keep the pair about its axis.
+  const int ncell = SQcell_size + SQsymcell_size;
+  SQboundbox(SQcell, SQarc, ncell, SQarc_size);
+  EXPECT_EQ(SQcell[0].right->min_loc + SQcell[1].left->min_loc, 2 * SQcell[2].left->min_loc);
+}
+
+TEST_F(Core, InfeasibleMirrorRowsAbandonWithTheBanner)
+{
+  // Boxes of widths 8 and 12 whose inner and outer sides share one axis.
+  const int a = cell(0, 8), b = cell(16, 28);
+  _edge* v = axis();
+  row(e(a, 'l'), e(a, 'r'), 8, 'E');
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(b, 'l'), e(b, 'r'), 12, 'E');
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  add_column_4(e(a, 'l'), e(b, 'r'), v, v, &adj, rows, 0);
+  build(4);
+  EXPECT_TRUE(roundTripAborts());
+  EXPECT_NE(out.find("*** CORE LP CANNOT BE SOLVED ***"), std::string::npos);
+  EXPECT_TRUE(ui.saw('E', "infeasible")) << ui.lastLine();
+  EXPECT_EQ(SQcell, nullptr) << "the abandoned graph is freed";
+  EXPECT_EQ(SQboundcell, nullptr);
+}
+
+TEST_F(Core, PositiveCycleInTheCoreIsNotSettled)
+{
+  const int a = cell(0, 8), b = cell(16, 24);
+  _edge* v = axis();
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(b, 'l'), e(a, 'r'), 8);
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  build(4);
+  EXPECT_TRUE(roundTripAborts());
+  EXPECT_NE(out.find("Constraint core graph is not settled"), std::string::npos);
+}
+
+TEST_F(Core, LongRowOfBoxesSettles)
+{
+  // 200 boxes in a row: a longest path of 400 lines, more than there are cells.
+  constexpr int kBoxes = 200;
+  for (int i = 0; i < kBoxes; ++i) {
+    cell(16 * i, 16 * i + 8);
+    row(e(i, 'l'), e(i, 'r'), 8);
+    if (i > 0)
+      row(e(i - 1, 'r'), e(i, 'l'), 8);
+  }
+  _edge* v = axis();
+  add_column_4(e(0, 'r'), e(kBoxes - 1, 'l'), v, v, &adj, rows, 0);
+  build(2 * kBoxes);
+  EXPECT_FALSE(roundTripAborts()) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+  EXPECT_EQ(SQcell[kBoxes - 1].left->BMweight - SQcell[0].right->BMweight, (2 * kBoxes - 3) * 8);
+}
+
+TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
+{
+  const int a = cell(0, 8), b = cell(16, 24);
+  _edge* v = axis();
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(b, 'l'), e(a, 'r'), -20);
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  build(4);
+  SQdetect_core();
+  SQbuild_coregraph();
+  bool found = false;
+  for (int i = 0; i < squeeze::coreArcCount(); ++i) {
+    const SQARC_item* arc = squeeze::coreArc(i);
+    if (arc->ori->number == SQcell[1].left->number && arc->ter->number == SQcell[0].right->number) {
+      EXPECT_EQ(arc->weight, -20);
+      found = true;
+    }
+  }
+  EXPECT_TRUE(found);
+}
+
+}  // namespace

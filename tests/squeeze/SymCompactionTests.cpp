@@ -1,0 +1,200 @@
+// Compaction with symmetry on the symmetric examples: the pairs found by
+// the symmetry-check file stay mirrored about one axis, every other row
+// holds, and the written CIF extracts to the same circuit.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "CircuitSupport.h"
+#include "DRdesignrule.h"
+#include "DSsymmetry.h"
+#include "DTtechnology.h"
+#include "Dcif.h"
+#include "Dglobal.h"
+#include "Dmenu.h"
+#include "PlaneSupport.h"
+#include "RowSupport.h"
+#include "SQsqueeze.h"
+
+namespace {
+
+using compact_test::Row;
+using testing_support::sourcePath;
+
+class SymCompaction : public cs_test::PlaneTest {
+ protected:
+  void SetUp() override
+  {
+    PlaneTest::SetUp();
+    DIcolorInit();
+    DItechInit();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    DRgetCifLayers(CifToCadence, Glayers);
+    DRclearAllRules();
+    LAMBDA_T2 = 0.1;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    squeeze::setLpTimeLimit(60);
+  }
+  void TearDown() override
+  {
+    squeeze::setLpTimeLimit(0);
+    SQfree_all();
+    compact::freeRows(xList);
+    compact::freeRows(yList);
+    compact::freeStaff();
+    DSfreeFinalSymList();
+    X_direction = 1;
+    PHASEII = 0;
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    DRclearAllRules();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    EXPECT_EQ(chdir(here), 0);
+    PlaneTest::TearDown();
+  }
+  bool accept(int code, const std::string& path)
+  {
+    return callback::accept(code, path.c_str()) == callback::Outcome::Done;
+  }
+  // The rows as the squeeze line makes them, symmetry rows included.
+  void makeRows()
+  {
+    init_staff();
+    scan_toget_variables();
+    mps_column_num = 1;
+    xList = compact::newRows();
+    yList = compact::newRows();
+    X_direction = 1;
+    scan_queue->sweep(equat_bucket, xList);
+    user_defined_sym_constraint_generate(equat_bucket, xList, 1);
+    PHASEII = 1;
+    X_direction = 0;
+    scan_queue_y->sweep(equat_bucket_y, yList);
+    user_defined_sym_constraint_generate(equat_bucket_y, yList, 2);
+    X_direction = 1;
+  }
+  // Final coordinate of every tile variable of one direction.
+  static std::vector<long> positions(SQCELL_item* cells, int n, bool x)
+  {
+    std::vector<long> at;
+    for (int i = 0; i < n; ++i) {
+      at.push_back(x ? cells[i].corner.x1 : cells[i].corner.y1);
+      at.push_back(x ? cells[i].corner.x2 : cells[i].corner.y2);
+    }
+    return at;
+  }
+  // Rows broken at the coordinates.  The axis variables have no
+  // coordinate of their own: the mirror rows of one axis must give the
+  // same even sum of their two sides, every other row must hold.
+  static std::vector<std::string> broken(const std::vector<Row>& rows, const std::vector<long>& at,
+                                         int* mirrors)
+  {
+    std::vector<std::string> found;
+    std::map<int, long> axisSum;
+    for (const Row& row : rows) {
+      long sum = 0;
+      int axis = 0;
+      bool onAxis = false;
+      for (const auto& term : row.terms) {
+        if (term.first > static_cast<int>(at.size())) {
+          onAxis = true;
+          axis = term.second == -2 ? term.first : axis;
+          continue;
+        }
+        sum += term.second * at.at(static_cast<size_t>(term.first - 1));
+      }
+      if (onAxis) {
+        ++*mirrors;
+        auto inserted = axisSum.emplace(axis, sum);
+        if (axis == 0 || sum % 2 != 0 || inserted.first->second != sum)
+          found.push_back("mirror row " + std::to_string(row.rank) + ": " + std::to_string(sum));
+        continue;
+      }
+      const bool holds = row.type == 'E' ? sum == row.value : sum >= row.value;
+      if (!holds)
+        found.push_back("row " + std::to_string(row.rank) + " " + row.type + " " +
+                        std::to_string(row.value) + ": " + std::to_string(sum));
+    }
+    return found;
+  }
+
+  char here[4096];
+  testing_support::ScratchDir scratch;
+  _rhs_list* xList = nullptr;
+  _rhs_list* yList = nullptr;
+};
+
+TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)
+{
+  const char* const examples[][2] = {
+      {"amp.cif", "amp.sym"},
+      {"sym_diffpair.cif", "sym_diffpair.sym"},
+      {"sym_interleaved.cif", "sym_interleaved.sym"},
+      {"sym_centroid.cif", "sym_centroid.sym"},
+  };
+  for (const auto& example : examples) {
+    SCOPED_TRACE(example[0]);
+    ASSERT_TRUE(accept(kAcceptBridge, sourcePath("examples/example.bridge")));
+    ASSERT_TRUE(accept(kAcceptCadence2, sourcePath("examples/example_rules.tf")));
+    ASSERT_TRUE(accept(kAcceptLoadCif, sourcePath("examples/") + example[0]));
+    const std::vector<size_t> before = squeeze_test::circuitSignature();
+    ASSERT_TRUE(accept(kAcceptSymmetry, sourcePath("examples/") + example[1]));
+    ASSERT_NE(final_sym_list, nullptr) << "the check found no pair";
+    makeRows();
+    ASSERT_GT(NUM_of_VAR, num_of_var) << "an axis variable";
+    const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
+    const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
+
+    SQfree_all();
+    SQswitch_direction(LEFT_RIGHT, 1);
+    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
+    SQswitch_direction(TOP_BOTTOM, 1);
+    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
+    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
+    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
+    SQswitch_direction(END_DIR, 0);
+    EXPECT_NE(testing_support::readFile("resize_report/SQcore_mps_LR.file").find("  E "),
+              std::string::npos)
+        << "the core went through lp_solve";
+
+    int mirrors = 0;
+    std::vector<std::string> found =
+        broken(xRows, positions(SQcell_LR, SQcell_size_LR, true), &mirrors);
+    const std::vector<std::string> inY =
+        broken(yRows, positions(SQcell_TB, SQcell_size_TB, false), &mirrors);
+    found.insert(found.end(), inY.begin(), inY.end());
+    EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
+    EXPECT_GE(mirrors, 1);
+
+    SQmain_output(2);
+    compact::freeStaff();
+    compact::freeRows(xList);
+    compact::freeRows(yList);
+    xList = yList = nullptr;
+    DSfreeFinalSymList();
+    ASSERT_TRUE(accept(kAcceptLoadCif, "sq_out.cif"));
+    EXPECT_EQ(squeeze_test::circuitSignature(), before) << "the compacted layout is another circuit";
+  }
+}
+
+TEST_F(SymCompaction, EmptyPairListAddsNothing)
+{
+  ASSERT_TRUE(accept(kAcceptLoadCif, sourcePath("examples/amp.cif")));
+  DSfreeFinalSymList();
+  makeRows();
+  EXPECT_EQ(NUM_of_VAR, num_of_var);
+  EXPECT_EQ(equat_bucket->size(), equat_bucket_y->size());
+  for (const Row& row : compact_test::readRows(*equat_bucket, xList))
+    EXPECT_LE(row.terms.size(), 2u);
+}
+
+}  // namespace
