@@ -54,6 +54,9 @@ void CXgetCapGeometry(_CX_CAPACITOR_* cap);
 int CXisNotCapLayer(const _Dtile* tile);
 void CXshowAllCapacitors();
 
+// Stands the capacitors in by dummy tiles before a resize.
+int CXcapRemoval();
+
 namespace capacitor {
 void install();
 }  // namespace capacitor

@@ -77,6 +77,10 @@ void LXgetInductorBound(_LXInductor* inductor);
 // Prints the inductor list.
 void LXshowAllInductors();
 
+// Takes the inductors and their contacts out of the layout before a
+// resize, standing them in by dummy tiles.
+int LXindRemoval();
+
 namespace inductor {
 // Connects the inductors to the re-extraction and to the release of the
 // extraction.

@@ -14,6 +14,7 @@
 #include "DTtechnology.h"
 #include "Dglobal.h"
 #include "SQint.h"
+#include "DUsize.h"
 #include "SQsqueeze.h"
 
 namespace {
@@ -192,7 +193,9 @@ int SQcif()
               static_cast<int>(cx), static_cast<int>(cy), c->number, b.x1, b.y1, b.x2, b.y2);
     }
   }
-  // Contacts, inductors and vias are inserted here once their generators exist.
+  // Inductors and vias are inserted here once their generators exist.
+  if (PROCESS_INCLUDE_RESIZING > 0)
+    USinsertcontact(cif, comment);
   for (FILE* f : {cif, comment})
     fprintf(f, "DF;\nC 1;\nEnd\n");
   const bool ok = fclose(cif) == 0;
@@ -222,6 +225,7 @@ int SQmain_output(int /*directions*/)
   SQsynccell();
   reposition();
   SQcif();
+  USdeletecontactlist();
   SQfree_all();
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "Dglobal.h"
 #include "SQint.h"
+#include "DUsize.h"
 #include "SQsqueeze.h"
 
 namespace {
@@ -146,12 +147,20 @@ int SQremove_redundant_arcs()
 
 int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
 {
-  if (direction == LEFT_RIGHT)
-    SQfree_all();  // contact constraint lists come with the transistor resizer
+  if (direction == LEFT_RIGHT) {
+    SQfree_all();
+    if (PROCESS_INCLUDE_RESIZING > 0) {
+      USdeletecontactlist();
+      UScalc_cont_constraint();
+      USreset_parameter();
+    }
+  }
   SQswitch_direction(direction, 1);
   if (SQinit(adj, rows) != 0)
     return 1;
   dump("sq_", "01.dat");
+  if (PROCESS_INCLUDE_RESIZING > 0)
+    USactivecontact(direction);
   dump("sq_", "02.dat");
   return 0;
 }
@@ -159,9 +168,12 @@ int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
 int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
 {
   SQswitch_direction(direction, 1);
-  // The inductor, capacitor and resistor generators and the transistor
-  // update hook in here once they exist; with nothing to change the graph
-  // stays as built.
+  // The inductor, capacitor and resistor generators hook in here once they
+  // exist.
+  if (PROCESS_INCLUDE_RESIZING > 0) {
+    USupdateparameter();
+    UStransistor();
+  }
   if (PROCESS_INCLUDE_RESIZING > 0 && PROCESS_INCLUDE_TRANSISTOR_PARASITIC == 1)
     for (int i = 0; i < 3; ++i)
       common::outf("SQmain: Process include transistor parasitic should read parameter value "
