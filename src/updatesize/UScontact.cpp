@@ -17,6 +17,7 @@
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "SQsqueeze.h"
+#include "USint.h"
 
 USCONT_A_item* UScont_active = nullptr;
 USCONT_P_item* UScont_poly = nullptr;
@@ -282,6 +283,31 @@ void dropContactCells()
 
 }  // namespace
 
+namespace updatesize {
+
+void dropOverlapsWith(SQCELL_item* c, int layer)
+{
+  if (!c || !c->left || !c->right || layer < 0)
+    return;
+  auto other = [c, layer](const SQLINE_item* l) {
+    return l->cell && l->cell != c && l->cell->layernumber == layer;
+  };
+  for (SQARC_item* a = c->left->ori_next; a;) {
+    SQARC_item* next = a->ori_next;
+    if (a->rank == 0 && a->occupied && a->weight > 0 && other(a->ter) && a->ter == a->ter->cell->right)
+      SQremovearc(a);
+    a = next;
+  }
+  for (SQARC_item* a = c->right->ter_next; a;) {
+    SQARC_item* next = a->ter_next;
+    if (a->rank == 0 && a->occupied && a->weight > 0 && other(a->ori) && a->ori == a->ori->cell->left)
+      SQremovearc(a);
+    a = next;
+  }
+}
+
+}  // namespace updatesize
+
 void USactivecontact(int direction)
 {
   if (!DESIGN_CONSTRAINT_CALCULATED)
@@ -289,6 +315,9 @@ void USactivecontact(int direction)
   if (ACTIVE_CONTACT_NUMBER < 0 || METAL_ONE_NUMBER < 0)
     return;
   findStacks(direction);
+  for (USCONT_A_item* s = UScont_active; s; s = s->next)
+    if (s->step == (direction == LEFT_RIGHT ? 1 : 2))
+      updatesize::dropOverlapsWith(s->active, METAL_ONE_NUMBER);
   addStackArcs(direction);
   removeContactArcs();
   removeRedundantEnclosures();

@@ -17,6 +17,7 @@
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "SQsqueeze.h"
+#include "USint.h"
 
 int CCA_MIN = 0, CCA_CCA_SPACE = 0, CMF_CCA_EXT = 0, CCA_CPG_SPACE = 0, CAA_CCA_EXT = 0,
     CAA_CPG_EXT = 0, CAA_MIN = 0, CPG_MIN = 0;
@@ -342,12 +343,15 @@ void fixExtent(SQCELL_item* c, int s, const char* what)
     s = c->right->loc - c->left->loc;
   SQupdatearc_weight(c->left, c->right, s, -50);
   SQaddarc(c->right, c->left, -s, -50);
+  updatesize::dropOverlapsWith(c, METAL_ONE_NUMBER);
   capOverlaps(c, s);
   // The box tied to it over the same area (the gate's poly) follows.
   for (SQARC_item* a = c->left->ori_next; a; a = a->ori_next) {
     SQCELL_item* o = a->ter->cell;
-    if (o && o != c && a->weight == 0 && o->left == a->ter && o->right && sameCellTied(c, o))
+    if (o && o != c && a->weight == 0 && o->left == a->ter && o->right && sameCellTied(c, o)) {
+      updatesize::dropOverlapsWith(o, METAL_ONE_NUMBER);
       capOverlaps(o, s);
+    }
   }
 }
 
