@@ -159,8 +159,13 @@ int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
   if (SQinit(adj, rows) != 0)
     return 1;
   dump("sq_", "01.dat");
-  if (PROCESS_INCLUDE_RESIZING > 0)
+  if (PROCESS_INCLUDE_RESIZING > 0) {
+    // The new sizes and contact rows are settled before the contacts make
+    // room for their rows.
+    if (direction == LEFT_RIGHT)
+      USupdateparameter();
     USactivecontact(direction);
+  }
   dump("sq_", "02.dat");
   return 0;
 }
@@ -170,10 +175,8 @@ int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   SQswitch_direction(direction, 1);
   // The inductor, capacitor and resistor generators hook in here once they
   // exist.
-  if (PROCESS_INCLUDE_RESIZING > 0) {
-    USupdateparameter();
+  if (PROCESS_INCLUDE_RESIZING > 0)
     UStransistor();
-  }
   if (PROCESS_INCLUDE_RESIZING > 0 && PROCESS_INCLUDE_TRANSISTOR_PARASITIC == 1)
     for (int i = 0; i < 3; ++i)
       common::outf("SQmain: Process include transistor parasitic should read parameter value "

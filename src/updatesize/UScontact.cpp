@@ -24,11 +24,19 @@ USCONT_P_item* UScont_poly = nullptr;
 
 namespace {
 
+// Contact tiles taken out of the LEFT_RIGHT graph: the same go out of the
+// TOP_BOTTOM graph, so that the two directions keep the same boxes.
+std::unordered_set<const _Dtile*> takenContacts;
+
 constexpr int kContactRank = -40;
 
+// The tile's cell in the current direction.
 SQCELL_item* cellOf(const _Dtile* tile)
 {
-  return tile ? static_cast<SQCELL_item*>(tile->resize_cell) : nullptr;
+  if (!tile)
+    return nullptr;
+  return static_cast<SQCELL_item*>(resize_direction == TOP_BOTTOM ? tile->resize_cell_TB
+                                                                   : tile->resize_cell_LR);
 }
 
 // Orientation of a stack in the current direction: 1 when the contacts lie
@@ -66,9 +74,14 @@ void listContact(SQCELL_item* a, SQCELL_item* c, SQCELL_item* m, _Dtransistor* t
     return;
   }
   c->ontransistor = 1;
+  // The same stack, or one of the diffusion not yet met in this direction
+  // (the metal may lie in other tiles across this direction).
   USCONT_A_item* found = nullptr;
   for (USCONT_A_item* s = UScont_active; s && !found; s = s->next)
     if (s->tile == tile && s->metalTile == m->mother_tile)
+      found = s;
+  for (USCONT_A_item* s = UScont_active; s && !found; s = s->next)
+    if (s->tile == tile && s->step == 1)
       found = s;
   if (!found) {
     common::outf("ERROR: USlistactivecontact TB, can't find the active contact from LR direction "
@@ -90,6 +103,17 @@ void listContact(SQCELL_item* a, SQCELL_item* c, SQCELL_item* m, _Dtransistor* t
 
 bool onLayer(const SQCELL_item* c, int layer) { return c && c->layernumber == layer && c->left && c->right; }
 
+// The drawn boxes of two cells overlap: arcs alone also join boxes that
+// only keep apart.
+bool overlap(const SQCELL_item* a, const SQCELL_item* b)
+{
+  const _Dtile *s = a->mother_tile, *t = b->mother_tile;
+  if (!s || !t)
+    return false;
+  return std::max(s->x1, t->x1) < std::min(cs::right(s), cs::right(t)) &&
+         std::max(s->y1, t->y1) < std::min(cs::top(s), cs::top(t));
+}
+
 // Step 1: every (diffusion, contact, metal) of a source or drain.
 void findStacks(int direction)
 {
@@ -106,11 +130,11 @@ void findStacks(int direction)
           continue;
         for (SQARC_item* x = a->left->ori_next; x; x = x->ori_next) {
           SQCELL_item* c = x->ter->cell;
-          if (!onLayer(c, ACTIVE_CONTACT_NUMBER))
+          if (!onLayer(c, ACTIVE_CONTACT_NUMBER) || !overlap(a, c))
             continue;
           for (SQARC_item* y = c->left->ter_next; y; y = y->ter_next) {
             SQCELL_item* m = y->ori->cell;
-            if (!onLayer(m, METAL_ONE_NUMBER))
+            if (!onLayer(m, METAL_ONE_NUMBER) || !overlap(c, m))
               continue;
             if (!seen.insert({t, c, m}).second)
               continue;
@@ -315,6 +339,17 @@ void USactivecontact(int direction)
   if (ACTIVE_CONTACT_NUMBER < 0 || METAL_ONE_NUMBER < 0)
     return;
   findStacks(direction);
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (c.layernumber != ACTIVE_CONTACT_NUMBER || !c.mother_tile)
+      continue;
+    if (direction == LEFT_RIGHT) {
+      if (c.ontransistor)
+        takenContacts.insert(c.mother_tile);
+    } else {
+      c.ontransistor = takenContacts.count(c.mother_tile) ? 1 : 0;
+    }
+  }
   for (USCONT_A_item* s = UScont_active; s; s = s->next)
     if (s->step == (direction == LEFT_RIGHT ? 1 : 2))
       updatesize::dropOverlapsWith(s->active, METAL_ONE_NUMBER);
@@ -412,6 +447,7 @@ int USinsertcontact(FILE* out, FILE* comment)
 
 void USdeletecontactlist()
 {
+  takenContacts.clear();
   while (UScont_active) {
     USCONT_A_item* next = UScont_active->next;
     delete UScont_active;

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -297,9 +298,13 @@ int USupdateparameter()
 
 namespace {
 
+// The tile's cell in the current direction.
 SQCELL_item* cellOf(const _Dtile* tile)
 {
-  return tile ? static_cast<SQCELL_item*>(tile->resize_cell) : nullptr;
+  if (!tile)
+    return nullptr;
+  return static_cast<SQCELL_item*>(resize_direction == TOP_BOTTOM ? tile->resize_cell_TB
+                                                                   : tile->resize_cell_LR);
 }
 
 bool sameCellTied(const SQCELL_item* a, const SQCELL_item* b)
@@ -372,9 +377,32 @@ void UStransistor()
     }
     const bool activeCell = (dir == LEFT_RIGHT && t->orientation == -1) ||
                             (dir == TOP_BOTTOM && t->orientation == 1);
-    if (activeCell)
-      fixExtent(cellOf(t->Tgate), t->orientation == -1 ? t->resize_length : t->resize_width,
-                "active gate tile");
+    if (activeCell) {
+      SQCELL_item* g = cellOf(t->Tgate);
+      fixExtent(g, t->orientation == -1 ? t->resize_length : t->resize_width, "active gate tile");
+      // The source and drain keep covering the gate along its width.
+      for (const _Dtile* d : {t->Tsource, t->Tdrain}) {
+        SQCELL_item* a = cellOf(d);
+        if (!g || !a || a == g || !a->left || !a->right || !g->left || !g->right)
+          continue;
+        if (a->left->loc <= g->left->loc)
+          SQaddarc(a->left, g->left, 0, -50);
+        if (a->right->loc >= g->right->loc)
+          SQaddarc(g->right, a->right, 0, -50);
+      }
+      // The poly runs on beyond the gate as far as it was drawn to, up to
+      // its extension rule.
+      const int ext = extension(POLY_NUMBER, ACTIVE_NUMBER);
+      for (const _Dtile* side : {t->Pside1, t->Pside2}) {
+        SQCELL_item* p = cellOf(side);
+        if (!g || !p || !p->left || !p->right || !g->left || !g->right || ext <= 0)
+          continue;
+        if (p->left->loc >= g->right->loc)
+          SQaddarc(g->right, p->right, std::min(ext, p->right->loc - g->right->loc), -50);
+        else if (p->right->loc <= g->left->loc)
+          SQaddarc(p->left, g->left, std::min(ext, g->left->loc - p->left->loc), -50);
+      }
+    }
     else
       fixExtent(cellOf(t->Pgate), t->orientation == -1 ? t->resize_width : t->resize_length,
                 "poly gate tile");
