@@ -185,13 +185,13 @@ int checkSymmetric(_sym_constraint_list* p)
       mismatch = true;
     }
   } else {
-    if (a->resize_width != b->resize_width) {
+    if (widthOf(a) != widthOf(b)) {
       common::outf("  SYtran_check(): ERROR - Unmatched symmetrical width between Transistor (%d) "
                    "[width %d] and Transistor (%d) [width = %d]\n",
                    a->number, widthOf(a), b->number, widthOf(b));
       mismatch = true;
     }
-    if (a->resize_length != b->resize_length) {
+    if (lengthOf(a) != lengthOf(b)) {
       common::outf("  SYtran_check(): ERROR - Unmatched symmetrical length between Transistor "
                    "(%d) [length %d] and Transistor (%d) [length = %d]\n",
                    a->number, lengthOf(a), b->number, lengthOf(b));

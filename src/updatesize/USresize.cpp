@@ -373,6 +373,8 @@ void UStransistor()
                      "their drawn gates\n",
                      t->number);
       reportedSkew = true;
+      // Its gate stays as drawn, and its contacts were left in place.
+      fixExtent(cellOf(t->Tgate), 0, "active gate tile");
       return;
     }
     const bool activeCell = (dir == LEFT_RIGHT && t->orientation == -1) ||

@@ -107,6 +107,7 @@ class Check : public testing_support::CoreTest {
   SQCELL_item cells[2][4];
   SQLINE_item lines[2][8];
   std::deque<SQARC_item> arcs;
+  _sym_constraint_list pair{};
   struct {
     _Dtransistor** transistors;
     int elements, count;
@@ -128,7 +129,7 @@ TEST_F(Check, SymmetricPairsMatchInSizeAndOrientation)
       {960, 980, 1000, -1, 1, "Unmatched symmetrical length"},  // one error per pair
       {960, 980, 800, 1, 1, "Symmetrical transistors have different orientation"},
   };
-  _sym_constraint_list pair{1, &t[0], &t[1], nullptr, 0, 0, 1, nullptr, nullptr};
+  pair = _sym_constraint_list{1, &t[0], &t[1], nullptr, 0, 0, 1, nullptr, nullptr};
   final_sym_list = &pair;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
