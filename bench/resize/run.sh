@@ -26,7 +26,7 @@ ln -sfn "$root/lib" lib
 for n in ${*:-100 1000 10000}; do
   count=$(( (n + 1) / 2 ))  # two transistors an inverter
   file=inverters_$count.cif
-  [ -f "$file" ] || "$build/gen_cif" --kind flat --cell inverter --count "$count" \
+  [ -f "$file" ] || "$build/gen_cif" --kind flat --cell inverter --count "$count" --lambda 100 \
                       -o "$file" 2>/dev/null
   pairs=$(( n / 100 ))
   {
@@ -51,8 +51,10 @@ BATCH
     BEGIN { }
     END { printf "n=%d transistors, %d pairs: whole action %.2f s\n", n, pairs, stop - start }
   ' resize_$n.log | tail -1
-  awk '/^\^\^\^|^SYM:/ { name = $0; getline t; gsub(/ /, "", t);
-                         if (last) printf "  %-62s %8.2f s\n", prev, t - last; last = t; prev = name }' \
-      resize_$n.log
+  # Each figure is the time from the stamp named to the next one (the last
+  # to the end of the action: solve Y and the output).
+  awk -v stop="$stop" '/^\^\^\^|^SYM:/ { name = $0; getline t; gsub(/ /, "", t);
+                         if (last) printf "  after %-62s %8.2f s\n", prev, t - last; last = t; prev = name }
+       END { if (last) printf "  after %-62s %8.2f s\n", prev, stop - last }' resize_$n.log
   [ -f time_rpt.txt ] && sed 's/^/  /' time_rpt.txt && mv time_rpt.txt time_rpt_$n.txt
 done

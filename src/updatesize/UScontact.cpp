@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -27,6 +28,9 @@ namespace {
 // Contact tiles taken out of the LEFT_RIGHT graph: the same go out of the
 // TOP_BOTTOM graph, so that the two directions keep the same boxes.
 std::unordered_set<const _Dtile*> takenContacts;
+// The stacks of each diffusion tile, newest first, so that a stack met
+// again is found without a walk of the whole list.
+std::unordered_map<const _Dtile*, std::vector<USCONT_A_item*>> stacksOf;
 
 constexpr int kContactRank = -40;
 
@@ -62,7 +66,8 @@ void listContact(SQCELL_item* a, SQCELL_item* c, SQCELL_item* m, _Dtransistor* t
   const int orientation = stackOrientation(t, direction);
   if (direction == LEFT_RIGHT) {
     a->ontransistor = c->ontransistor = m->ontransistor = 1;
-    for (USCONT_A_item* s = UScont_active; s; s = s->next)
+    std::vector<USCONT_A_item*>& known = stacksOf[tile];
+    for (USCONT_A_item* s : known)
       if (s->active == a && s->metal == m) {
         ++s->number;
         if (s->transistor1 != t && !s->transistor2)
@@ -71,17 +76,19 @@ void listContact(SQCELL_item* a, SQCELL_item* c, SQCELL_item* m, _Dtransistor* t
       }
     UScont_active = new USCONT_A_item{a, m, orientation, 1, 1, t, nullptr, tile,
                                       m->mother_tile, UScont_active};
+    known.insert(known.begin(), UScont_active);
     return;
   }
   c->ontransistor = 1;
   // The same stack, or one of the diffusion not yet met in this direction
   // (the metal may lie in other tiles across this direction).
   USCONT_A_item* found = nullptr;
-  for (USCONT_A_item* s = UScont_active; s && !found; s = s->next)
-    if (s->tile == tile && s->metalTile == m->mother_tile)
+  const std::vector<USCONT_A_item*>& known = stacksOf[tile];
+  for (USCONT_A_item* s : known)
+    if (!found && s->metalTile == m->mother_tile)
       found = s;
-  for (USCONT_A_item* s = UScont_active; s && !found; s = s->next)
-    if (s->tile == tile && s->step == 1)
+  for (USCONT_A_item* s : known)
+    if (!found && s->step == 1)
       found = s;
   if (!found) {
     common::outf("ERROR: USlistactivecontact TB, can't find the active contact from LR direction "
@@ -448,6 +455,7 @@ int USinsertcontact(FILE* out, FILE* comment)
 void USdeletecontactlist()
 {
   takenContacts.clear();
+  stacksOf.clear();
   while (UScont_active) {
     USCONT_A_item* next = UScont_active->next;
     delete UScont_active;
