@@ -241,21 +241,25 @@ SQARC_item* arcBetween(SQLINE_item* from, SQLINE_item* to, int rank)
 // already encloses the same diffusion on that side needs no arc of its own.
 void removeRedundantEnclosures()
 {
+  const int step = resize_direction == TOP_BOTTOM ? 2 : 1;
   for (USCONT_A_item* s = UScont_active; s; s = s->next) {
-    if (s->orientation != 1)
+    if (s->orientation != 1 || s->step != step)
       continue;
     SQCELL_item *a = s->active, *m = s->metal;
-    auto touching = [](SQLINE_item* from, SQLINE_item* to) {
-      for (SQARC_item* x = from->ori_next; x; x = x->ori_next)
-        if (x->ter == to && x->weight == 0 && x->occupied)
-          return true;
-      return false;
+    // Metals that touch M: a zero arc from their right line to M's left
+    // line, or from M's right line to their left line.
+    auto isTouchingMetal = [m](const SQCELL_item* x) {
+      return x && x != m && onLayer(x, METAL_ONE_NUMBER) && x->ontransistor;
     };
-    for (int i = 0; i < SQcell_size; ++i) {
-      SQCELL_item& x = SQcell[i];
-      if (&x == m || !onLayer(&x, METAL_ONE_NUMBER) || !x.ontransistor)
-        continue;
-      if (touching(x.right, m->left) && arcBetween(x.left, a->left, kContactRank)) {
+    std::vector<SQCELL_item*> before, after;
+    for (SQARC_item* z = m->left->ter_next; z; z = z->ter_next)
+      if (z->occupied && z->weight == 0 && isTouchingMetal(z->ori->cell) && z->ori == z->ori->cell->right)
+        before.push_back(z->ori->cell);
+    for (SQARC_item* z = m->right->ori_next; z; z = z->ori_next)
+      if (z->occupied && z->weight == 0 && isTouchingMetal(z->ter->cell) && z->ter == z->ter->cell->left)
+        after.push_back(z->ter->cell);
+    for (SQCELL_item* x : before)
+      if (arcBetween(x->left, a->left, kContactRank)) {
         if (SQARC_item* r = arcBetween(m->left, a->left, kContactRank))
           SQremovearc(r);
         else
@@ -263,7 +267,8 @@ void removeRedundantEnclosures()
                        "to active %i(l)\n",
                        m->number, a->number);
       }
-      if (touching(m->right, x.left) && arcBetween(a->right, x.right, kContactRank)) {
+    for (SQCELL_item* x : after)
+      if (arcBetween(a->right, x->right, kContactRank)) {
         if (SQARC_item* r = arcBetween(a->right, m->right, kContactRank))
           SQremovearc(r);
         else
@@ -271,7 +276,6 @@ void removeRedundantEnclosures()
                        "to active %i(r)\n",
                        m->number, a->number);
       }
-    }
   }
 }
 

@@ -219,8 +219,14 @@ void USreset_parameter()
 
 int USupdateparameter()
 {
-  if (resize_direction != LEFT_RIGHT)
+  // In the squeeze it works in LEFT_RIGHT only; from the menu (no graph)
+  // it sets the sizes of the loaded transistors at once.
+  if (resize_direction != LEFT_RIGHT && resize_direction != NO_DIR)
     return 0;
+  if (resize_direction == NO_DIR && (!Transistors || TransNum == 0)) {
+    GCmessage(0, 'E', "No transistors: load a layout before updating their sizes");
+    return 1;
+  }
   switch (PROCESS_INCLUDE_RESIZING) {
     case 1: {
       FILE* in = USanswerStream ? USanswerStream : stdin;
