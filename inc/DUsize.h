@@ -128,3 +128,71 @@ int USupdateparameter();
  *   value as it is.
  */
 int SQhalfscale_round(int value, int scale);
+
+// ---------------------------------------------------------------------------
+// Transistor resizing and the active contacts (squeeze graphs).
+// ---------------------------------------------------------------------------
+struct SQCELL_item;
+struct _Dtile;
+struct _Dtransistor;
+
+// One stack of active contact next to a transistor: its diffusion and metal
+// cells of the current direction, newest first in UScont_active.
+struct USCONT_A_item {
+  SQCELL_item* active;
+  SQCELL_item* metal;
+  int orientation;           // 1: along the gate width, 2: across it (rows)
+  int number;                // times the stack was met
+  int step;                  // 1 after LEFT_RIGHT, 2 after TOP_BOTTOM
+  _Dtransistor* transistor1;
+  _Dtransistor* transistor2; // the second transistor of a shared diffusion
+  _Dtile* tile;              // the source or drain tile
+  _Dtile* metalTile;         // the metal cell's tile (matches the directions)
+  USCONT_A_item* next;
+};
+
+// Poly contacts are not handled: the list stays empty.
+struct USCONT_P_item {
+  SQCELL_item* poly;
+  SQCELL_item* metal;
+  int number;
+  USCONT_P_item* next;
+};
+
+extern USCONT_A_item* UScont_active;
+extern USCONT_P_item* UScont_poly;
+
+// Contact design constants, layout units (0 when the rule is absent).
+extern int CCA_MIN, CCA_CCA_SPACE, CMF_CCA_EXT, CCA_CPG_SPACE, CAA_CCA_EXT, CAA_CPG_EXT,
+    CAA_MIN, CPG_MIN;
+extern char ACTIVE_LAYER[64], POLY_LAYER[64], ACTIVE_CONTACT_LAYER[64], METAL_ONE_LAYER[64];
+extern int ACTIVE_NUMBER, POLY_NUMBER, ACTIVE_CONTACT_NUMBER, METAL_ONE_NUMBER;
+extern int DESIGN_CONSTRAINT_CALCULATED;
+
+// The contact constants from the technology's first element and the
+// connection of its active layer, and the rule tables.
+void UScalc_cont_constraint();
+// Raises the spacing of every layer to active so that the contacts taken
+// out of the graph are still kept clear of.
+void USdesignruleactivecontact();
+// One contact row on every transistor.
+void USreset_parameter();
+// Finds the contact stacks of the transistors in the current direction,
+// replaces their constraints and takes the contact cells out of the graph.
+void USactivecontact(int direction);
+// The gate of every transistor gets its new extent in the current direction.
+void UStransistor();
+// Appends the contacts of every stack to the output CIF and comment files;
+// returns 0, or 1 after a message when a file cannot be opened.
+int USinsertcontact(FILE* cif, FILE* comment);
+void USdeletecontactlist();
+
+// Mode 1 of USupdateparameter reads its answers from here (standard input
+// when null); it is refused when the stream is not a terminal and no
+// stream was given.
+extern FILE* USanswerStream;
+
+// Built-in sizes of mode 3, micrometres, by transistor number.
+constexpr int kBuiltInTransistors = 500;
+extern const double TRANW[kBuiltInTransistors];
+extern const double TRANL[kBuiltInTransistors];

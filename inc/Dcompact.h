@@ -282,6 +282,22 @@ extern int looplooploop;
 int new_resize();
 int new_resize60();
 
+// The whole resize of the loaded layout (PROCESS_OPTION picks the preset)
+// and its squeeze part over the events and variables of both directions.
+// Returns 0, or 1 when there is no layout; a refused or failed resize
+// abandons the running action with the layout still loaded.
+int resize();
+int SQ_resize(sweep_list* xEvents, AdjacencyArray* xVars, sweep_list* yEvents,
+              AdjacencyArray* yVars, int flag);
+
+// CPU times of the resize, clock ticks; the squeeze samples its core
+// solves into the SQCORE_ triples and marks each sample valid.
+extern int RES_START_u, RES_START_s, RES_STOP_u, RES_STOP_s;
+extern int SQCORE_START_HOR_u, SQCORE_START_HOR_s, SQCORE_START_HOR_valid;
+extern int SQCORE_STOP_HOR_u, SQCORE_STOP_HOR_s, SQCORE_STOP_HOR_valid;
+extern int SQCORE_START_VER_u, SQCORE_START_VER_s, SQCORE_START_VER_valid;
+extern int SQCORE_STOP_VER_u, SQCORE_STOP_VER_s, SQCORE_STOP_VER_valid;
+
 // Empties Sets, both variable arrays, the event lists and the per-layer set
 // lists, releases every edge, box and row of the previous run, sets
 // X_direction to 1 and makes a new empty all_sym_axes.

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "Dcompact.h"
 #include "Dlayout.h"
@@ -136,6 +137,13 @@ void SQupdatearc_ori(SQARC_item* arc, SQLINE_item* line, int rank);
 void SQupdatearc_ter(SQARC_item* arc, SQLINE_item* line, int rank);
 void SQremovearc(SQARC_item* arc);
 void SQremoveallarc(SQLINE_item* a, SQLINE_item* b);
+
+// Takes the cells marked in `drop` (by index, ordinary cells only) out of
+// the current direction's graph: the rest are renumbered in order (cell k
+// gets number 2k+1, its lines 2k+1 and 2k+2) and their tiles follow; a
+// dropped cell's tile loses its cell.  The cells must have no arcs left.
+// Returns the new address of every old cell (null when dropped).
+std::vector<SQCELL_item*> SQremovecells(const std::vector<char>& drop);
 
 // SQhalfscale_round, the rounding to half a grid step, is in DUsize.h.
 

@@ -57,6 +57,7 @@ owner_of() {
     DSYrule.h) echo synthesisrule ;;
     DUsize.h) echo updatesize ;;
     SQsqueeze.h) echo squeeze ;;
+    SYsynthesis.h) echo synthesisrule ;;
     Dcompact.h) echo compact ;;
     Dmenu.h) echo callback ;;
     Dinit.h) echo init ;;

@@ -203,12 +203,14 @@ void fix(SQLINE_item* a, SQLINE_item* b, int d)
 
 // True when the drawn tile meets one of the inductor's pieces (overlap or
 // a common edge stretch): it carries the spiral's connection.
-bool meets(const _Dtile* t, const Drawn& d)
+bool meets(const _Dtile* t, const char* layer, const Drawn& d)
 {
   const int x1 = t->x1, y1 = t->y1, x2 = cs::right(t), y2 = cs::top(t);
   if (x2 < d.bound.x1 || x1 > d.bound.x2 || y2 < d.bound.y1 || y1 > d.bound.y2)
     return false;
   for (const Piece& p : d.pieces) {
+    if (p.layer != layer)  // only what the spiral is wired to
+      continue;
     const long dx = static_cast<long>(std::min(x2, p.box.x2)) - std::max(x1, p.box.x1);
     const long dy = static_cast<long>(std::min(y2, p.box.y2)) - std::max(y1, p.box.y1);
     if (dx >= 0 && dy >= 0 && (dx > 0 || dy > 0))
@@ -251,15 +253,21 @@ void LXsetConstraint(int direction)
     for (int i = 0; i < SQcell_size; ++i) {
       SQCELL_item& c = SQcell[i];
       const _Dtile* t = c.mother_tile;
-      if (!c.left || !c.right || !t || t == ind->dummyTile || !meets(t, *d))
+      if (!c.left || !c.right || !t || t == ind->dummyTile || !meets(t, c.layername, *d))
         continue;
+      // Only the sides of the tile within the spiral's extent move with it:
+      // a feed that leaves the spiral keeps its far side free, so what
+      // lies between two feeds can still change size.
       const int lo = direction == LEFT_RIGHT ? t->x1 : t->y1;
       const int hi = direction == LEFT_RIGHT ? cs::right(t) : cs::top(t);
-      for (SQLINE_item* mine : {a, b})
-        for (SQLINE_item* its : {c.left, c.right})
+      for (SQLINE_item* its : {c.left, c.right}) {
+        const int at = its == c.left ? lo : hi;
+        if (at < origin || at > origin + extent)
+          continue;
+        for (SQLINE_item* mine : {a, b})
           SQremoveallarc(mine, its);
-      fix(a, c.left, lo - origin);
-      fix(a, c.right, hi - origin);
+        fix(a, its, at - origin);
+      }
     }
   }
 }

@@ -15,6 +15,7 @@
 #include "Dglobal.h"
 #include "LXinductor.h"
 #include "SQint.h"
+#include "DUsize.h"
 #include "SQsqueeze.h"
 
 namespace {
@@ -193,7 +194,9 @@ int SQcif()
               static_cast<int>(cx), static_cast<int>(cy), c->number, b.x1, b.y1, b.x2, b.y2);
     }
   }
-  // Contacts and vias are inserted here once their generators exist.
+  // Then the new contacts and the inductors; vias once their generator exists.
+  if (PROCESS_INCLUDE_RESIZING > 0)
+    USinsertcontact(cif, comment);
   if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved())
     LXinsertInductor([&](const char* layer, const std::vector<_box>& boxes) {
       for (FILE* f : {cif, comment}) {
@@ -235,6 +238,7 @@ int SQmain_output(int /*directions*/)
   SQsynccell();
   reposition();
   SQcif();
+  USdeletecontactlist();
   SQfree_all();
   return 0;
 }

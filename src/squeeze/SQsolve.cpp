@@ -10,6 +10,7 @@
 #include "LXinductor.h"
 #include "RXresistor.h"
 #include "SQint.h"
+#include "DUsize.h"
 #include "SQsqueeze.h"
 
 namespace {
@@ -149,12 +150,25 @@ int SQremove_redundant_arcs()
 
 int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
 {
-  if (direction == LEFT_RIGHT)
-    SQfree_all();  // contact constraint lists come with the transistor resizer
+  if (direction == LEFT_RIGHT) {
+    SQfree_all();
+    if (PROCESS_INCLUDE_RESIZING > 0) {
+      USdeletecontactlist();
+      UScalc_cont_constraint();
+      USreset_parameter();
+    }
+  }
   SQswitch_direction(direction, 1);
   if (SQinit(adj, rows) != 0)
     return 1;
   dump("sq_", "01.dat");
+  if (PROCESS_INCLUDE_RESIZING > 0) {
+    // The new sizes and contact rows are settled before the contacts make
+    // room for their rows.
+    if (direction == LEFT_RIGHT)
+      USupdateparameter();
+    USactivecontact(direction);
+  }
   dump("sq_", "02.dat");
   return 0;
 }
@@ -163,7 +177,7 @@ int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
 {
   SQswitch_direction(direction, 1);
   // The passive devices take their new geometry in the left-right pass and
-  // hold it in both; the transistor update hooks in here once it exists.
+  // hold it in both; then the transistors take theirs.
   // Inductors taken out by an earlier run of this layout come back even
   // with the setting off.
   if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved()) {
@@ -179,6 +193,8 @@ int SQmain_resize(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
       RXresGen();
     RXsetConstraint(direction);
   }
+  if (PROCESS_INCLUDE_RESIZING > 0)
+    UStransistor();
   if (PROCESS_INCLUDE_RESIZING > 0 && PROCESS_INCLUDE_TRANSISTOR_PARASITIC == 1)
     for (int i = 0; i < 3; ++i)
       common::outf("SQmain: Process include transistor parasitic should read parameter value "

@@ -91,10 +91,10 @@ TEST_F(Shell, FileActionsOpenTheDialogWithTheirCode)
   }
 }
 
-TEST_F(Shell, ActionsOfLaterSubsystemsSaySoInsteadOfDoingNothing)
+TEST_F(Shell, SizeUpdateWithoutTransistorsSaysSo)
 {
   callback::run(DIfindCallback("f.USupdateparameter"), nullptr);
-  EXPECT_EQ(ui.lastLine(), "Error: f.USupdateparameter is not available yet.");
+  EXPECT_EQ(ui.lastLine(), "Error: No transistors: load a layout before updating their sizes.");
 }
 
 TEST_F(Shell, CommandLine)

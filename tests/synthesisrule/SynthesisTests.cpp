@@ -1,0 +1,201 @@
+// The size check and the forced extents on hand-made transistors and
+// graphs: symmetric pairs, aligned pairs, the design rules, and the
+// longest chain across a cell.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "CS.h"
+#include "DEextract.h"
+#include "DRdesignrule.h"
+#include "DSsymmetry.h"
+#include "DTtechnology.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "SQsqueeze.h"
+#include "SYsynthesis.h"
+#include "TestSupport.h"
+
+namespace {
+
+// Two transistors, each with its gate tiles, and the cells of both
+// directions built by hand: cell 2i is transistor i's active gate, 2i+1 its
+// poly gate.
+class Check : public testing_support::CoreTest {
+ protected:
+  void SetUp() override
+  {
+    CoreTest::SetUp();
+    saved = {Transistors, DelementNum, TransNum, final_sym_list};
+    for (int i = 0; i < 2; ++i) {
+      t[i] = _Dtransistor{};
+      t[i].number = i + 1;
+      t[i].orientation = -1;
+      t[i].resize_width = 800;
+      t[i].resize_length = 960;
+      t[i].Tgate = &tiles[2 * i];
+      t[i].Pgate = &tiles[2 * i + 1];
+    }
+    t[1].next = &t[0];
+    head = &t[1];
+    Transistors = &head;
+    DelementNum = 1;
+    TransNum = 2;
+    final_sym_list = nullptr;
+    for (int d = 0; d < 2; ++d)
+      for (int c = 0; c < 4; ++c) {
+        SQCELL_item& cell = cells[d][c];
+        cell = SQCELL_item{};
+        cell.number = 2 * c + 1;
+        cell.left = &lines[d][2 * c];
+        cell.right = &lines[d][2 * c + 1];
+        lines[d][2 * c] = SQLINE_item{};
+        lines[d][2 * c + 1] = SQLINE_item{};
+        cell.left->cell = cell.right->cell = &cell;
+        cell.left->number = 2 * c + 1;
+        cell.right->number = 2 * c + 2;
+        cell.left->loc = 0;
+        cell.right->loc = 800;
+        (d == 0 ? tiles[c].resize_cell_LR : tiles[c].resize_cell_TB) = &cell;
+      }
+    SQcell_LR = cells[0];
+    SQcell_TB = cells[1];
+    SQcell_size_LR = SQcell_size_TB = 4;
+    SQsymcell_size_LR = SQsymcell_size_TB = 0;
+  }
+  void TearDown() override
+  {
+    Transistors = saved.transistors;
+    DelementNum = saved.elements;
+    TransNum = saved.count;
+    final_sym_list = saved.sym;
+    SQcell_LR = SQcell_TB = nullptr;
+    SQcell_size_LR = SQcell_size_TB = 0;
+    for (int k = 0; k < kTranKinds; ++k)
+      TRAN_WIDTH_VALID[k] = TRAN_LENGTH_VALID[k] = 0;
+    CoreTest::TearDown();
+  }
+  void arc(SQLINE_item* from, SQLINE_item* to, int weight)
+  {
+    arcs.push_back(SQARC_item{});
+    SQARC_item& a = arcs.back();
+    a.occupied = 1;
+    a.weight = weight;
+    a.ori = from;
+    a.ter = to;
+    a.ori_next = from->ori_next;
+    from->ori_next = &a;
+    a.ter_next = to->ter_next;
+    to->ter_next = &a;
+  }
+  // Cells c and e of direction d kept in line by zero arcs both ways.
+  void align(int d, int c, int e)
+  {
+    for (auto [x, y] : {std::pair{cells[d][c].left, cells[d][e].left},
+                        std::pair{cells[d][c].right, cells[d][e].right}}) {
+      arc(x, y, 0);
+      arc(y, x, 0);
+    }
+  }
+
+  _Dtransistor t[2];
+  _Dtransistor* head = nullptr;
+  _Dtile tiles[4] = {};
+  SQCELL_item cells[2][4];
+  SQLINE_item lines[2][8];
+  std::deque<SQARC_item> arcs;
+  _sym_constraint_list pair{};
+  struct {
+    _Dtransistor** transistors;
+    int elements, count;
+    _sym_constraint_list* sym;
+  } saved{};
+};
+
+TEST_F(Check, SymmetricPairsMatchInSizeAndOrientation)
+{
+  struct Case {
+    int width0, width1, length1, orientation1;
+    int errors;
+    const char* text;
+  } cases[] = {
+      {960, 980, 800, -1, 1, "Unmatched symmetrical width between Transistor (1) [width 960] and "
+                             "Transistor (2) [width = 980]"},
+      {960, 960, 800, -1, 0, ""},
+      {960, 960, 1000, -1, 1, "Unmatched symmetrical length"},
+      {960, 980, 1000, -1, 1, "Unmatched symmetrical length"},  // one error per pair
+      {960, 980, 800, 1, 1, "Symmetrical transistors have different orientation"},
+  };
+  pair = _sym_constraint_list{1, &t[0], &t[1], nullptr, 0, 0, 1, nullptr, nullptr};
+  final_sym_list = &pair;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    out.clear();
+    // Orientation -1: the width is resize_length, the length resize_width.
+    t[0].resize_length = c.width0;
+    t[1].resize_length = c.width1;
+    t[1].resize_width = c.length1;
+    t[1].orientation = c.orientation1;
+    EXPECT_EQ(SYtran_check(), c.errors);
+    EXPECT_NE(out.find(c.text), std::string::npos) << out;
+  }
+}
+
+TEST_F(Check, AlignedGatesMatchWidthOrLengthSeparately)
+{
+  // Active gates aligned in LEFT_RIGHT (the width of orientation -1),
+  // poly gates aligned in TOP_BOTTOM (its length).
+  align(0, 0, 2);
+  align(1, 1, 3);
+  t[1].resize_width = 1000;  // the length differs, the width does not
+  EXPECT_EQ(SYtran_check(), 1);
+  EXPECT_EQ(out.find("unmatched width"), std::string::npos);
+  EXPECT_NE(out.find("unmatched length of aligned Transistor (2) [length = 1000] and Transistor "
+                     "(1) [length = 800]"),
+            std::string::npos)
+      << out;
+  // Lines at other places are not aligned, whatever their arcs.
+  out.clear();
+  cells[1][3].right->loc = 900;
+  EXPECT_EQ(SYtran_check(), 0);
+  // Different orientations: reported only when aligned, never counted.
+  cells[1][3].right->loc = 800;
+  t[1].orientation = 1;
+  out.clear();
+  EXPECT_EQ(SYtran_check(), 0);
+  EXPECT_NE(out.find("transistors are aligned but have different orientation"), std::string::npos);
+  EXPECT_EQ(SYcell_align(&cells[0][0], &cells[0][2]), 1);
+  EXPECT_EQ(SYcell_align(&cells[0][0], &cells[0][1]), 0);
+}
+
+TEST_F(Check, TransistorRulesCountEachSize)
+{
+  TRAN_WIDTH[0] = 25;  // grid steps: 1000 units at SCALE 40
+  TRAN_WIDTH_VALID[0] = 1;
+  TRAN_LENGTH[0] = 1;
+  TRAN_LENGTH_VALID[0] = 1;
+  const int scale = SCALE;
+  SCALE = 40;
+  EXPECT_EQ(SYtran_check(), 2);  // both widths of 960 are below 1000
+  SCALE = scale;
+  EXPECT_NE(out.find("  SYtran_check(): ERROR - Transistor (1) resize width (960) < design rule "
+                     "(1000)\n"),
+            std::string::npos);
+  EXPECT_EQ(out.find("resize length"), std::string::npos);
+}
+
+TEST_F(Check, LongestChainAcrossACell)
+{
+  SQCELL_item& c = cells[0][0];
+  SQLINE_item& middle = lines[0][2];  // another cell's line as a stop on the way
+  arc(c.left, c.right, 300);
+  arc(c.left, &middle, 500);
+  arc(&middle, c.right, 140);
+  EXPECT_EQ(SYlongest_path(&c, LEFT_RIGHT), 640);
+  EXPECT_EQ(SYlongest_path(&cells[0][3], LEFT_RIGHT), -3);  // left line never reached
+}
+
+}  // namespace

@@ -1,0 +1,419 @@
+// Whole resizes of the example layouts: the output loads back, extracts to
+// the same circuit with the requested sizes, keeps the example rules, and
+// gets its contacts anew; and the sizing modes on their own.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "CS.h"
+#include "CXcapacitor.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
+#include "DEextract.h"
+#include "DRdesignrule.h"
+#include "DSsymmetry.h"
+#include "DTtechnology.h"
+#include "DUsize.h"
+#include "Dcif.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "Dmenu.h"
+#include "RuleSupport.h"
+#include "SQsqueeze.h"
+#include "SizeSupport.h"
+
+namespace {
+
+// Transistors as (type, sizes) over nets named by what they connect, so
+// that two layouts can be compared whatever their numbering.
+using SizeOf = std::function<std::pair<int, int>(const _Dtransistor*)>;
+
+std::vector<std::string> circuit(const SizeOf& size)
+{
+  struct Tran {
+    int type, gate, source, drain;
+    std::pair<int, int> size;
+  };
+  std::vector<Tran> trans;
+  for (int e = 0; e < DelementNum && Transistors; ++e)
+    for (const _Dtransistor* t = Transistors[e]; t; t = t->next)
+      if (t->number > 0)
+        trans.push_back({e, t->gate, t->source, t->drain, size(t)});
+  std::vector<std::string> label(trans.size());
+  for (size_t i = 0; i < trans.size(); ++i)
+    label[i] = std::to_string(trans[i].type) + ":" + std::to_string(trans[i].size.first) + "x" +
+               std::to_string(trans[i].size.second);
+  std::hash<std::string> h;
+  for (int round = 0; round < 3; ++round) {
+    std::map<int, std::vector<std::string>> seen;
+    for (size_t i = 0; i < trans.size(); ++i) {
+      seen[trans[i].gate].push_back("g" + label[i]);
+      seen[trans[i].source].push_back("d" + label[i]);
+      seen[trans[i].drain].push_back("d" + label[i]);
+    }
+    std::map<int, std::string> net;
+    for (auto& [node, ends] : seen) {
+      std::sort(ends.begin(), ends.end());
+      std::string text;
+      for (const std::string& s : ends)
+        text += s + ",";
+      net[node] = std::to_string(h(text));
+    }
+    for (size_t i = 0; i < trans.size(); ++i) {
+      std::string s = net[trans[i].source], d = net[trans[i].drain];
+      if (d < s)
+        std::swap(s, d);
+      label[i] = std::to_string(trans[i].type) + ":" + std::to_string(trans[i].size.first) + "x" +
+                 std::to_string(trans[i].size.second) + ":" + net[trans[i].gate] + ":" + s + d;
+    }
+  }
+  std::sort(label.begin(), label.end());
+  return label;
+}
+
+std::pair<int, int> requested(const _Dtransistor* t) { return {t->resize_width, t->resize_length}; }
+std::pair<int, int> drawn(const _Dtransistor* t) { return {t->width, t->length}; }
+
+class Resize : public designrule_test::RuleTest {
+ protected:
+  void SetUp() override
+  {
+    RuleTest::SetUp();
+    ASSERT_TRUE(getcwd(here_, sizeof here_));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  }
+  void TearDown() override
+  {
+    USanswerStream = nullptr;
+    USdeletecontactlist();
+    SQfree_all();
+    compact::freeStaff();
+    X_direction = 1;
+    PHASEII = 0;
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    EXPECT_EQ(chdir(here_), 0);
+    RuleTest::TearDown();
+  }
+  bool accept(int code, const std::string& path)
+  {
+    return callback::accept(code, path.c_str()) == callback::Outcome::Done;
+  }
+  void loadRules()
+  {
+    ASSERT_TRUE(accept(kAcceptBridge, testing_support::sourcePath("examples/example.bridge")));
+    ASSERT_TRUE(accept(kAcceptCadence2, testing_support::sourcePath("examples/example_rules.tf")));
+  }
+  bool loadExample(const std::string& name)
+  {
+    return accept(kAcceptLoadCif, testing_support::sourcePath("examples/" + name));
+  }
+  // Runs an action as the dispatcher would; false when it was abandoned.
+  bool run(const std::function<int()>& action)
+  {
+    common::ActionScope scope;
+    try {
+      return action() == 0;
+    } catch (const common::OperationAborted&) {
+      return false;
+    }
+  }
+  // The boxes of one layer in the output, as written.
+  static std::vector<std::string> boxes(const std::string& layer)
+  {
+    std::vector<std::string> found;
+    FILE* f = fopen("sq_out.cif", "r");
+    char line[256];
+    bool in = false;
+    while (f && fgets(line, sizeof line, f)) {
+      if (line[0] == 'L')
+        in = std::string(line) == "L " + layer + ";\n";
+      else if (in && strstr(line, "B "))
+        found.push_back(line);
+    }
+    if (f)
+      fclose(f);
+    return found;
+  }
+  std::vector<std::string> violations()
+  {
+    return designrule_test::checkRules(designrule_test::planeRects(), SCALE, slot("CAA"),
+                                       slot("CPG"));
+  }
+
+  char here_[4096];
+};
+
+std::vector<std::string> transistorLayouts()
+{
+  const char* const forms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(testing_support::sourcePath("examples"))) {
+    const std::string name = e.path().filename();
+    if (e.path().extension() == ".cif" && std::find(std::begin(forms), std::end(forms), name) == std::end(forms))
+      names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Every example with the example size file: the output is the same circuit
+// with the sizes asked for (the size file's, else mode 5's, else as drawn)
+// and keeps every rule the drawn layout keeps.
+TEST_F(Resize, EveryExampleGivesTheRequestedCircuit)
+{
+  const std::vector<std::string> names = transistorLayouts();
+  ASSERT_GE(names.size(), 10u);
+  int resized = 0;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    loadRules();
+    ASSERT_TRUE(loadExample(name));
+    if (TransNum == 0)
+      continue;
+    const bool cleanBefore = violations().empty();
+    ASSERT_TRUE(accept(kAcceptTransSize, testing_support::sourcePath("examples/sizes.txt")));
+    const int count = TransNum;
+    out.clear();
+    if (!run(new_resize)) {
+      // The amplifier's sizes split the aligned fingers of some other
+      // layouts: the check stops those, with the layout still there.  A
+      // resistor port over contacts stops the resize too (no via removal).
+      ASSERT_TRUE(out.find("SQtran_check: Total Error Counts = ") != std::string::npos ||
+                  out.find("VCchange_number:  The vc size is not initialized yet") !=
+                      std::string::npos)
+          << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+      EXPECT_EQ(TransNum, count);
+      EXPECT_TRUE(DlayerTile[0].layertile != nullptr);
+      GCfreeCS();
+      DRclearAllRules();
+      continue;
+    }
+    const std::vector<std::string> wanted = circuit(requested);
+    ASSERT_TRUE(loadExample("../" + std::filesystem::relative(scratch.path("sq_out.cif"),
+                                                               testing_support::sourcePath("examples"))
+                                        .string()));
+    EXPECT_EQ(circuit(drawn), wanted);
+    // Resistors, capacitors and inductors are not regenerated here: their
+    // stand-ins keep only the drawn devices, so the rules are checked on
+    // layouts without them.
+    if (cleanBefore && resistorCount + capacitorCount + inductorCount == 0) {
+      std::string report;
+      for (const std::string& line : violations())
+        report += line + "\n";
+      EXPECT_EQ(report, "");
+    }
+    // Contacts come once per diffusion: no box twice.
+    const std::vector<std::string> cuts = boxes("CCA");
+    EXPECT_EQ(std::set<std::string>(cuts.begin(), cuts.end()).size(), cuts.size());
+    ++resized;
+    GCfreeCS();
+    DRclearAllRules();
+  }
+  EXPECT_GE(resized, 5);
+}
+
+// Mode 1 takes its answers from a stream: two rows of contacts for the
+// first transistor give it more contacts on output, and room for them.
+TEST_F(Resize, TwoContactRowsReserveRoomAndComeOut)
+{
+  auto contacts = [this](const char* answers) {
+    loadRules();
+    EXPECT_TRUE(loadExample("cmos_inverter.cif"));
+    FILE* in = fmemopen(const_cast<char*>(answers), strlen(answers), "r");
+    USanswerStream = in;
+    PROCESS_INCLUDE_RESIZING = 1;
+    const bool done = run([] {
+      init_staff();
+      scan_toget_variables();
+      return SQ_resize(scan_queue, equat_bucket, scan_queue_y, equat_bucket_y, 1);
+    });
+    fclose(in);
+    USanswerStream = nullptr;
+    EXPECT_TRUE(done) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+    const size_t n = boxes("CCA").size();
+    compact::freeStaff();
+    GCfreeCS();
+    DRclearAllRules();
+    return n;
+  };
+  const size_t one = contacts("1\n0\n0\n1\n0\n0\n");
+  const size_t two = contacts("1\n0\n0\n2\n0\n0\n");
+  EXPECT_GT(one, 0u);
+  // Only what fits inside the solved diffusion is written: more contacts
+  // mean the room for the second row was kept.
+  EXPECT_GT(two, one);
+  EXPECT_EQ(out.find("rows of contacts fit in its diffusion"), std::string::npos);
+}
+
+// Mode 1 without a terminal and without answers is refused, not waited on.
+TEST_F(Resize, ModeOneWithoutTerminalIsRefused)
+{
+  if (isatty(fileno(stdin)))
+    GTEST_SKIP() << "standard input is a terminal";
+  PROCESS_INCLUDE_RESIZING = 1;
+  resize_direction = LEFT_RIGHT;
+  USupdateparameter();
+  resize_direction = NO_DIR;
+  EXPECT_TRUE(ui.saw('E', "asks on a terminal"));
+}
+
+// A gate too narrow for one column of contacts still gets one.
+TEST_F(Resize, NarrowGateGetsOneColumnWithItsMessage)
+{
+  loadRules();
+  ASSERT_TRUE(loadExample("amp.cif"));
+  testing_support::ScratchDir files;
+  const std::string sizes = files.write("narrow.txt", "Transistors_sizes:\n M17 3 2\n");
+  ASSERT_TRUE(accept(kAcceptTransSize, sizes));
+  ASSERT_TRUE(run(new_resize)) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+  EXPECT_NE(out.find("USinsertcontact: width_number of tran 17 "), std::string::npos);
+  EXPECT_NE(out.find("is less than 1.  Set it to 1\n"), std::string::npos);
+}
+
+// The input boxes off the half-scale grid: the resize is refused and the
+// layout stays.
+TEST_F(Resize, HalfScaleErrorRefusesAndKeepsTheLayout)
+{
+  loadRules();
+  ASSERT_TRUE(loadExample("amp.cif"));
+  AC_initial_halfscale_error = 1;
+  EXPECT_FALSE(run(new_resize));
+  AC_initial_halfscale_error = 0;
+  EXPECT_NE(out.find("Potential problem: Input box scale is not in half_scale unit."),
+            std::string::npos);
+  EXPECT_TRUE(DlayerTile[0].layertile != nullptr);
+  EXPECT_EQ(TransNum, 17);
+  EXPECT_FALSE(std::filesystem::exists("sq_out.cif"));
+}
+
+// The preset of each action; the second run's spacing step sees the mode
+// the first left.
+TEST_F(Resize, PresetsFollowTheAction)
+{
+  loadRules();
+  ASSERT_TRUE(loadExample("cmos_inverter.cif"));
+  ASSERT_TRUE(run(new_resize60));
+  EXPECT_EQ(PROCESS_OPTION, 0);
+  EXPECT_EQ(PROCESS_INCLUDE_RESIZING, 2);
+  ASSERT_TRUE(run(new_resize));
+  EXPECT_EQ(PROCESS_OPTION, 1);
+  EXPECT_EQ(PROCESS_INCLUDE_RESIZING, 5);
+  EXPECT_EQ(PROCESS_INCLUDE_SYMMETRY, 1);
+  FILE* f = fopen("time_rpt.txt", "r");
+  ASSERT_TRUE(f);
+  char line[128];
+  ASSERT_TRUE(fgets(line, sizeof line, f));
+  EXPECT_EQ(std::string(line).rfind("Resize Start Time:   \t User ", 0), 0u);
+  fclose(f);
+}
+
+// The sizing modes on hand-made transistors.
+class Modes : public size_test::SizeTest {
+ protected:
+  void SetUp() override
+  {
+    SizeTest::SetUp();
+    for (int i = 0; i < 4; ++i) {
+      t[i] = _Dtransistor{};
+      t[i].number = i + 1;
+      t[i].orientation = 1;
+      t[i].next = i > 0 ? &t[i - 1] : nullptr;
+    }
+    head = &t[3];
+    Transistors = &head;
+    DelementNum = 1;
+    TransNum = 4;
+    resize_direction = LEFT_RIGHT;
+  }
+  void TearDown() override
+  {
+    resize_direction = NO_DIR;
+    SizeTest::TearDown();
+  }
+  _Dtransistor t[4];
+  _Dtransistor* head;
+};
+
+TEST_F(Modes, ModeFiveTestValuesOnlyWhereNothingWasAsked)
+{
+  struct Case {
+    int width, length, askedWidth, askedLength;
+    int orientation;
+    int resizeWidth, resizeLength;
+  } cases[] = {
+      {800, 1600, 0, 0, 1, 800, 1920},      // 1600 becomes 1920
+      {800, 1000, 0, 0, 1, 800, 1000},      // 1000 keeps its size
+      {160, 1920, 0, 0, 1, 160, 2080},
+      {960, 800, 0, 0, -1, 960, 1120},
+      {800, 1600, 1200, 400, 1, 1200, 400}, // the size file wins
+      {800, 1600, 1200, 400, 0, 800, 1600}, // not lined up: refused, as drawn
+  };
+  PROCESS_INCLUDE_RESIZING = 5;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.length << " asked " << c.askedWidth);
+    t[1].width = c.width;
+    t[1].length = c.length;
+    t[1].orientation = c.orientation;
+    t[1].resize_width = c.askedWidth;
+    t[1].resize_length = c.askedLength;
+    USupdateparameter();
+    EXPECT_EQ(t[1].resize_width, c.resizeWidth);
+    EXPECT_EQ(t[1].resize_length, c.resizeLength);
+  }
+  EXPECT_TRUE(ui.saw('E', "Transistor 2 is not lined up with the axes"));
+}
+
+TEST_F(Modes, FactorAndBuiltInTables)
+{
+  t[0].width = 800;
+  t[0].length = 1000;
+  RESIZING_FACTOR = 1.5;
+  PROCESS_INCLUDE_RESIZING = 2;
+  USupdateparameter();
+  EXPECT_EQ(t[0].resize_width, 1200);   // 800 x 1.5, a multiple of 80
+  EXPECT_EQ(t[0].resize_length, 1520);  // 1500 to the nearest 80
+  PROCESS_INCLUDE_RESIZING = 3;
+  t[0].orientation = -1;
+  USupdateparameter();
+  EXPECT_EQ(t[0].resize_length, static_cast<int>(TRANW[1] * 400));  // swapped
+  EXPECT_EQ(t[0].resize_width, static_cast<int>(TRANL[1] * 400));
+  EXPECT_NE(out.find("The transistor sizes will be readed from built-in array."), std::string::npos);
+}
+
+TEST_F(Modes, ModeOneAsksUntilConfirmed)
+{
+  t[0].width = 800;
+  t[0].length = 400;
+  CAA_MIN = 120;
+  CPG_MIN = 80;
+  // Transistor 4 first (newest first): skipped; then 3 and 2 skipped, 1 asked
+  // twice: a width below the minimum is asked again.
+  char answers[] = "0\n0\n0\n1\n0.1\n0\n1\n0\n2.4\n0\n2\n0\n";
+  FILE* in = fmemopen(answers, strlen(answers), "r");
+  USanswerStream = in;
+  PROCESS_INCLUDE_RESIZING = 1;
+  USupdateparameter();
+  USanswerStream = nullptr;
+  fclose(in);
+  EXPECT_EQ(t[0].resize_width, 960);
+  EXPECT_EQ(t[0].resize_length, 400);  // 0 kept the old length
+  EXPECT_EQ(t[0].no_contact_row, 2);
+  EXPECT_NE(out.find("Min width = 0.300um   Old width = 2.000um   New width = "), std::string::npos);
+  CAA_MIN = CPG_MIN = 0;
+}
+
+}  // namespace
