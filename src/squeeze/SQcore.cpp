@@ -2,6 +2,7 @@
 // their own, solved as an integer program by lp_solve, and fixed in the
 // squeeze graph by the distances of the solution.
 #include <sys/stat.h>
+#include <sys/times.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -741,8 +742,28 @@ void SQfree_coregraph()
  *   (within the time limit), solution, symmetry arcs.  Anything that
  *   leaves the core without a solution abandons the compaction.
  */
+namespace {
+
+/* sampleCpu -- user and system CPU time of the process, clock ticks; marks the sample valid. */
+void sampleCpu(int* user, int* system, int* valid)
+{
+  struct tms t;
+  times(&t);
+  *user = static_cast<int>(t.tms_utime);
+  *system = static_cast<int>(t.tms_stime);
+  *valid = 1;
+}
+
+}  // namespace
+
 void SQcoreproblem()
 {
+  if (TIME_REPORT) {
+    if (resize_direction == LEFT_RIGHT)
+      sampleCpu(&SQCORE_START_HOR_u, &SQCORE_START_HOR_s, &SQCORE_START_HOR_valid);
+    else
+      sampleCpu(&SQCORE_START_VER_u, &SQCORE_START_VER_s, &SQCORE_START_VER_valid);
+  }
   SQdetect_core();
   SQbuild_coregraph();
   fcore = fopen(kMpsFile, "w");
@@ -793,4 +814,10 @@ void SQcoreproblem()
     abandon();
   SQextract_sym();
   SQfree_coregraph();
+  if (TIME_REPORT) {
+    if (resize_direction == LEFT_RIGHT)
+      sampleCpu(&SQCORE_STOP_HOR_u, &SQCORE_STOP_HOR_s, &SQCORE_STOP_HOR_valid);
+    else
+      sampleCpu(&SQCORE_STOP_VER_u, &SQCORE_STOP_VER_s, &SQCORE_STOP_VER_valid);
+  }
 }
