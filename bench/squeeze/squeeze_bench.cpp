@@ -81,6 +81,9 @@ int main(int argc, char** argv)
   compact::makeRows(&xRows, &yRows);
   const long rows = mps_column_num - 1;
 
+  // The compaction of the squeeze line: no resizing, symmetry or passives.
+  PROCESS_INCLUDE_RESIZING = PROCESS_INCLUDE_SYMMETRY = 0;
+  PROCESS_INCLUDE_PASSIVE = PROCESS_INCLUDE_INDUCTOR = 0;
   common::ActionScope scope;
   long arcs = 0;
   double graphCpu = 0, solveCpu = 0, outputCpu = 0;
