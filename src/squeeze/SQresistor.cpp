@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "CS.h"
 #include "DRdesignrule.h"
@@ -72,6 +73,9 @@ void forContacts(const _Dtile* tile, const char* layer, F f)
 {
   if (!tile)
     return;
+  // The cuts are gathered first, so that `f` may abandon the action
+  // without leaving a tile list or the current plane behind.
+  std::vector<std::vector<_Dtile*>> cuts;  // by contact layer
   _Dtile* current = Stitch;
   for (int c = 0; c < DconNum; ++c) {
     if (strcmp(Dconnect[c].lowerLayer, layer) == 0 && strcmp(Dconnect[c].upperLayer, layer) == 0)
@@ -82,12 +86,17 @@ void forContacts(const _Dtile* tile, const char* layer, F f)
     Stitch = plane;
     _Dtilelist* found = nullptr;
     AreaEnum(tile->x1, tile->y1, cs::right(tile), cs::top(tile), &found, 0);
+    cuts.emplace_back();
     for (_Dtilelist* n = found; n; n = n->next)
-      if (TisSolid(n->tile) && !f(n->tile))
-        break;
+      if (TisSolid(n->tile))
+        cuts.back().push_back(n->tile);
     FreeList(found);
   }
   Stitch = current;
+  for (const std::vector<_Dtile*>& layerCuts : cuts)
+    for (_Dtile* cut : layerCuts)
+      if (!f(cut))
+        break;  // the next contact layer
 }
 
 /* smallestPortWidth -- step 1 of the constraints, in layout units. */
