@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "Dinit.h"
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -20,6 +22,9 @@ bool CapturingFrontEnd::saw(char kind, const std::string& text) const
 void CoreTest::SetUp()
 {
   GCresetGlobals();
+  // The releases of the device kinds, as at start-up: without them a device
+  // list of one test outlives its tiles and meets the next test's.
+  init::installHooks();
   setenv("SYSRC", sourcePath("lib/sysrc").c_str(), 1);
   common::setFrontEnd(&ui);
   common::captureOutput(&out, &err);
