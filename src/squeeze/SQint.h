@@ -65,6 +65,16 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
 int readCoreReport(const std::string& text, std::unordered_map<int, long>* values,
                    std::string* error);
 
+// Passive devices: the low and high line of a tile's cell in the current
+// direction (null without a cell), x(b) - x(a) = d held by two arcs of
+// `rank`, every non-symmetry arc between two lines removed, and
+// micrometres as layout units (nearest, halves away from zero).
+SQLINE_item* lowLine(const _Dtile* t);
+SQLINE_item* highLine(const _Dtile* t);
+void fixDistance(SQLINE_item* a, SQLINE_item* b, int d, int rank);
+void clearArcs(SQLINE_item* a, SQLINE_item* b);
+int gridUnits(double microns);
+
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }
 
