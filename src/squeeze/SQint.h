@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -74,6 +75,17 @@ SQLINE_item* highLine(const _Dtile* t);
 void fixDistance(SQLINE_item* a, SQLINE_item* b, int d, int rank);
 void clearArcs(SQLINE_item* a, SQLINE_item* b);
 int gridUnits(double microns);
+
+// Output of layers without cells: the boxes of every layer without a plane
+// (the wells), each around the cells it enclosed as drawn, handed to
+// `write` per layer; and the labels at the places of the cells they were
+// on (a label on nothing is dropped).  Reads the final LEFT_RIGHT cells.
+void writeWells(const std::function<void(const char*, const std::vector<_box>&)>& write);
+struct PlacedLabel {
+  std::string text, layer;
+  int x, y;
+};
+std::vector<PlacedLabel> placedLabels();
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }
