@@ -49,15 +49,15 @@ int ruleLayer(int slot) { return slot >= 0 && slot < kLayerSlots ? Glayers[slot]
 
 // How far the well must reach beyond a cell of layer `slot` that was drawn
 // `drawn` inside it: its rule's enclosure where the drawing kept it, else
-// what was drawn (the squeeze knows no wells, so asking more than was
-// drawn could reach over what lay outside the well).
+// what was drawn; nothing without a rule (the squeeze knows no wells, so
+// asking more than the rules do could reach over what lay outside).
 int margin(int well, int slot, int drawn)
 {
   const int a = ruleLayer(well), b = ruleLayer(slot);
   drawn = std::max(drawn, 0);
   if (a >= 0 && b >= 0 && a < kRuleLayers && b < kRuleLayers && EXTENSION_VALID[a][b] == 1)
     return std::min(drawn, EXTENSION[a][b] * SCALE);
-  return drawn;
+  return 0;
 }
 
 // Position after the squeeze of a drawn coordinate, by the cell edge at or
@@ -102,7 +102,9 @@ void writeWells(const std::function<void(const char*, const std::vector<_box>&)>
       continue;
     std::vector<_box> boxes;
     for (const _rects* r = s->rect; r; r = r->next) {
-      _box w{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+      // The drawn edges follow the cell edges around them; then every
+      // enclosed cell is kept inside with its margin.
+      _box w{mapped(xs, r->x1), mapped(ys, r->y1), mapped(xs, r->x2), mapped(ys, r->y2)};
       auto from = std::lower_bound(cells.begin(), cells.end(), r->x1,
                                    [](const Moved& m, int x) { return m.was.x1 < x; });
       for (auto c = from; c != cells.end() && c->was.x1 <= r->x2; ++c) {
@@ -114,9 +116,6 @@ void writeWells(const std::function<void(const char*, const std::vector<_box>&)>
         w.y1 = std::min(w.y1, c->now.y1 - margin(slot, c->layer, b.y1 - r->y1));
         w.y2 = std::max(w.y2, c->now.y2 + margin(slot, c->layer, r->y2 - b.y2));
       }
-      // A well that encloses nothing follows the cell edges around it.
-      if (w.x1 > w.x2)
-        w = {mapped(xs, r->x1), mapped(ys, r->y1), mapped(xs, r->x2), mapped(ys, r->y2)};
       if (w.x2 > w.x1 && w.y2 > w.y1)
         boxes.push_back(w);
     }

@@ -18,6 +18,7 @@
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "DUsize.h"
+#include "ExampleFixture.h"
 #include "Dcif.h"
 #include "Dcompact.h"
 #include "Dglobal.h"
@@ -116,19 +117,11 @@ TEST_F(CapacitorSize, RefinementRoundsEverySideUpToTheGrid)
 // ---------------------------------------------------------------------------
 // The example layouts compacted with the passive devices on.
 // ---------------------------------------------------------------------------
-class PassiveCompaction : public cs_test::PlaneTest {
+class PassiveCompaction : public squeeze_test::ExampleLayoutTest {
  protected:
   void SetUp() override
   {
-    PlaneTest::SetUp();
-    DIcolorInit();
-    DItechInit();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    DRgetCifLayers(CifToCadence, Glayers);
-    DRclearAllRules();
-    LAMBDA_T2 = 0.1;
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    ExampleLayoutTest::SetUp();
     ASSERT_EQ(accept(kAcceptBridge, testing_support::sourcePath("examples/example.bridge")),
               callback::Outcome::Done);
     ASSERT_EQ(accept(kAcceptCadence2, testing_support::sourcePath("examples/example_rules.tf")),
@@ -136,25 +129,9 @@ class PassiveCompaction : public cs_test::PlaneTest {
   }
   void TearDown() override
   {
-    SQfree_all();
-    compact::freeStaff();
     USdeleteCapArray();
     textualDeviceSizeInput = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
-    DRclearAllRules();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    EXPECT_EQ(chdir(here), 0);
-    PlaneTest::TearDown();
-  }
-  static callback::Outcome accept(int code, const std::string& path)
-  {
-    return callback::accept(code, path.c_str());
-  }
-  static bool load(const std::string& path)
-  {
-    return accept(kAcceptLoadCif, path) == callback::Outcome::Done;
+    ExampleLayoutTest::TearDown();
   }
   // Compaction with the passives on, as the batch line runs it.
   static bool compact()
@@ -206,9 +183,6 @@ class PassiveCompaction : public cs_test::PlaneTest {
     EXPECT_EQ(cs::right(t), box.x2) << what;
     EXPECT_EQ(cs::top(t), box.y2) << what;
   }
-
-  char here[4096];
-  testing_support::ScratchDir scratch;
 };
 
 TEST_F(PassiveCompaction, CapacitorsStandInAsXYZBoxesAndKeepTheirGeometry)
