@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "CS.h"
 #include "DRdesignrule.h"
@@ -19,6 +20,7 @@ struct Moved {
   _box was;  // the drawn tile
   _box now;  // the cell after the squeeze
   int layer;  // Glayers slot
+  const _Dtile* tile;
 };
 
 // Every ordinary cell with the drawn box of its tile, by drawn x1.
@@ -30,7 +32,7 @@ std::vector<Moved> movedCells()
     const _Dtile* t = c.mother_tile;
     if (!t || strcmp(c.layername, "SYM") == 0 || strcmp(c.layername, "XYZ") == 0)
       continue;
-    cells.push_back({{t->x1, t->y1, cs::right(t), cs::top(t)}, c.corner, c.layernumber});
+    cells.push_back({{t->x1, t->y1, cs::right(t), cs::top(t)}, c.corner, c.layernumber, t});
   }
   std::sort(cells.begin(), cells.end(),
             [](const Moved& a, const Moved& b) { return a.was.x1 < b.was.x1; });
@@ -130,41 +132,67 @@ std::vector<PlacedLabel> placedLabels()
   if (!Gflatten)
     return out;
   const std::vector<Moved> cells = movedCells();
+  std::unordered_map<const _Dtile*, const Moved*> byTile;
+  for (const Moved& m : cells)
+    byTile[m.tile] = &m;
+
+  // Flattening puts the call numbers before the text of a label inside a
+  // called cell ("0_3_out"); the output is flat.  Such a label is written
+  // as it was drawn when no other label has that text: the copies of a
+  // cell called more than once would otherwise give one name to many nets.
+  std::unordered_map<std::string, int> uses;
+  auto drawnText = [](std::string text) {
+    for (size_t digits = text.find_first_not_of("0123456789");
+         digits != std::string::npos && digits > 0 && text[digits] == '_' && digits + 1 < text.size();
+         digits = text.find_first_not_of("0123456789"))
+      text.erase(0, digits + 1);
+    return text;
+  };
+  for (int slot = 0; slot < kLayerSlots; ++slot) {
+    const int index = Glayers[slot].layer;
+    if (!Glayers[slot].name[0] || index < 0 || index >= kMaxLayers || !Gflatten->symbol[index])
+      continue;
+    for (const _labels* l = Gflatten->symbol[index]->label; l; l = l->next)
+      if (l->label)
+        ++uses[drawnText(l->label)];
+  }
+
+  _Dtile* const saved = Stitch;
   for (int slot = 0; slot < kLayerSlots; ++slot) {
     const int index = Glayers[slot].layer;
     if (!Glayers[slot].name[0] || index < 0 || index >= kMaxLayers || !Gflatten->symbol[index])
       continue;
     for (const _labels* l = Gflatten->symbol[index]->label; l; l = l->next) {
-      // The cell of that layer under the label; the label keeps its place
-      // within it (as far as the cell still reaches).
-      // The tile that holds the point (x1 < x <= x2, y1 <= y < y2, as the
-      // planes count it), else one that touches it.
+      if (!l->label)
+        continue;
+      const std::string text = drawnText(l->label);
+      if (text != l->label && uses[text] > 1)
+        continue;
+      // The cell of that layer under the label, found by a point search in
+      // the planes of the layer's name; the label keeps its place within it
+      // (as far as the cell still reaches).
       const Moved* on = nullptr;
-      for (int pass = 0; pass < 2 && !on; ++pass)
-        for (const Moved& m : cells) {
-          const _box& b = m.was;
-          const bool holds = pass == 0 ? b.x1 < l->x && l->x <= b.x2 && b.y1 <= l->y && l->y < b.y2
-                                       : b.x1 <= l->x && l->x <= b.x2 && b.y1 <= l->y && l->y <= b.y2;
-          if (m.layer == slot && holds) {
-            on = &m;
+      for (int p = 0; p < DlayerNum && !on; ++p) {
+        if (!DlayerTile[p].layertile || strcmp(DlayerTile[p].name, Glayers[slot].name) != 0)
+          continue;
+        Stitch = DlayerTile[p].layertile;
+        for (const _Dtile* t : {PointFind(l->x - 1, l->y), PointFind(l->x, l->y)}) {
+          auto found = t ? byTile.find(t) : byTile.end();
+          if (found != byTile.end() && found->second && found->second->layer == slot) {
+            on = found->second;
             break;
           }
         }
-      if (!on || !l->label)
+      }
+      if (!on)
         continue;
       const _box& now = on->now;
       const int x = std::max(std::min(now.x1 + (l->x - on->was.x1), now.x2), now.x1 + 1);
       const int y = std::max(std::min(now.y1 + (l->y - on->was.y1), now.y2 - 1), now.y1);
-      // Flattening put the call numbers before the text ("0_3_out"): the
-      // output is flat, so the label is written as it was drawn.
-      std::string text = l->label;
-      for (size_t digits = text.find_first_not_of("0123456789");
-           digits != std::string::npos && digits > 0 && text[digits] == '_' && digits + 1 < text.size();
-           digits = text.find_first_not_of("0123456789"))
-        text.erase(0, digits + 1);
       out.push_back({text, Glayers[slot].name, x, y});
     }
   }
+  Stitch = saved;
   return out;
 }
 
