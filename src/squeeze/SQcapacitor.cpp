@@ -15,6 +15,7 @@
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "Dview.h"
+#include "SQint.h"
 #include "SQsqueeze.h"
 
 namespace {
@@ -45,42 +46,13 @@ double roundUp(double v)
   return LAMBDA_T2 * (std::fabs(steps - whole) < 1e-9 ? whole : std::ceil(steps));
 }
 
-SQLINE_item* low(const _Dtile* t)
-{
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
-  return c ? c->left : nullptr;
-}
-
-SQLINE_item* high(const _Dtile* t)
-{
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
-  return c ? c->right : nullptr;
-}
-
-void fix(SQLINE_item* a, SQLINE_item* b, int d)
-{
-  SQaddarc(a, b, d, kCapRank);
-  SQaddarc(b, a, -d, kCapRank);
-}
-
-void clear(SQLINE_item* a, SQLINE_item* b)
-{
-  if (a && b)
-    SQremoveallarc(a, b);
-}
+SQLINE_item* low(const _Dtile* t) { return squeeze::lowLine(t); }
+SQLINE_item* high(const _Dtile* t) { return squeeze::highLine(t); }
+void fix(SQLINE_item* a, SQLINE_item* b, int d) { squeeze::fixDistance(a, b, d, kCapRank); }
+void clear(SQLINE_item* a, SQLINE_item* b) { squeeze::clearArcs(a, b); }
 
 }  // namespace
 
-namespace capacitor {
-
-int grid(double microns)
-{
-  if (LAMBDA_T2 <= 0)
-    return 0;
-  return static_cast<int>(std::lround(microns / LAMBDA_T2 * SCALE));
-}
-
-}  // namespace capacitor
 
 /*
  * CXnewDlayerTile --
@@ -221,7 +193,7 @@ void CXsetCapConstraint(_CX_CAPACITOR_* cap, int direction)
   clear(low(p2), high(p2));
 
   double s1 = s, s2 = s;
-  const int e = capacitor::grid(n.extension);
+  const int e = squeeze::gridUnits(n.extension);
   if (n.plate == p1) {
     fix(low(p1), low(p2), e);
     fix(low(d), low(p1), 0);
@@ -241,10 +213,10 @@ void CXsetCapConstraint(_CX_CAPACITOR_* cap, int direction)
   else if (f.plate == p2)
     s2 += f.extension;
 
-  fix(low(p1), high(p1), capacitor::grid(s1));
-  fix(low(p2), high(p2), capacitor::grid(s2));
+  fix(low(p1), high(p1), squeeze::gridUnits(s1));
+  fix(low(p2), high(p2), squeeze::gridUnits(s2));
   clear(low(d), high(d));
-  fix(low(d), high(d), std::max(capacitor::grid(s1), capacitor::grid(s2)));
+  fix(low(d), high(d), std::max(squeeze::gridUnits(s1), squeeze::gridUnits(s2)));
 }
 
 void CXsetConstraint(int direction)

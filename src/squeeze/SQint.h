@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -64,6 +65,27 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
 // number after "X").  Returns 0, or 1 with the reason in `error`.
 int readCoreReport(const std::string& text, std::unordered_map<int, long>* values,
                    std::string* error);
+
+// Passive devices: the low and high line of a tile's cell in the current
+// direction (null without a cell), x(b) - x(a) = d held by two arcs of
+// `rank`, every non-symmetry arc between two lines removed, and
+// micrometres as layout units (nearest, halves away from zero).
+SQLINE_item* lowLine(const _Dtile* t);
+SQLINE_item* highLine(const _Dtile* t);
+void fixDistance(SQLINE_item* a, SQLINE_item* b, int d, int rank);
+void clearArcs(SQLINE_item* a, SQLINE_item* b);
+int gridUnits(double microns);
+
+// Output of layers without cells: the boxes of every layer without a plane
+// (the wells), each around the cells it enclosed as drawn, handed to
+// `write` per layer; and the labels at the places of the cells they were
+// on (a label on nothing is dropped).  Reads the final LEFT_RIGHT cells.
+void writeWells(const std::function<void(const char*, const std::vector<_box>&)>& write);
+struct PlacedLabel {
+  std::string text, layer;
+  int x, y;
+};
+std::vector<PlacedLabel> placedLabels();
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }

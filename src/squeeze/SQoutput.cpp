@@ -197,18 +197,25 @@ int SQcif()
   // Then the new contacts and the inductors; vias once their generator exists.
   if (PROCESS_INCLUDE_RESIZING > 0)
     USinsertcontact(cif, comment);
+  auto writeBoxes = [&](const char* layer, const std::vector<_box>& boxes) {
+    for (FILE* f : {cif, comment}) {
+      fprintf(f, "L %s;\n", layer);
+      for (const _box& b : boxes)
+        fprintf(f, "    B %d %d %d %d;\n",
+                static_cast<int>(conv.length(static_cast<long long>(b.x2) - b.x1)),
+                static_cast<int>(conv.length(static_cast<long long>(b.y2) - b.y1)),
+                static_cast<int>(conv.centre(static_cast<long long>(b.x1) + b.x2)),
+                static_cast<int>(conv.centre(static_cast<long long>(b.y1) + b.y2)));
+    }
+  };
   if (PROCESS_INCLUDE_INDUCTOR == 1 || LXremoved())
-    LXinsertInductor([&](const char* layer, const std::vector<_box>& boxes) {
-      for (FILE* f : {cif, comment}) {
-        fprintf(f, "L %s;\n", layer);
-        for (const _box& b : boxes)
-          fprintf(f, "    B %d %d %d %d;\n",
-                  static_cast<int>(conv.length(static_cast<long long>(b.x2) - b.x1)),
-                  static_cast<int>(conv.length(static_cast<long long>(b.y2) - b.y1)),
-                  static_cast<int>(conv.centre(static_cast<long long>(b.x1) + b.x2)),
-                  static_cast<int>(conv.centre(static_cast<long long>(b.y1) + b.y2)));
-      }
-    });
+    LXinsertInductor(writeBoxes);
+  // The wells and the labels, which have no cells of their own.
+  squeeze::writeWells(writeBoxes);
+  for (const squeeze::PlacedLabel& l : squeeze::placedLabels())
+    for (FILE* f : {cif, comment})
+      fprintf(f, "94 %s %d %d %s;\n", l.text.c_str(), static_cast<int>(conv.length(l.x)),
+              static_cast<int>(conv.length(l.y)), l.layer.c_str());
   for (FILE* f : {cif, comment})
     fprintf(f, "DF;\nC 1;\nEnd\n");
   const bool ok = fclose(cif) == 0;

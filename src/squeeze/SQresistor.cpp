@@ -14,6 +14,7 @@
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "RXresistor.h"
+#include "SQint.h"
 #include "SQsqueeze.h"
 #include "VCvia.h"
 
@@ -23,36 +24,12 @@ constexpr int kResRank = -80;
 
 _RX_RESISTOR_* first() { return resistorList ? resistorList->next : nullptr; }
 
-int grid(double microns)
-{
-  if (LAMBDA_T2 <= 0)
-    return 0;
-  return static_cast<int>(std::lround(microns / LAMBDA_T2 * SCALE));
-}
+int grid(double microns) { return squeeze::gridUnits(microns); }
 
-SQLINE_item* low(const _Dtile* t)
-{
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
-  return c ? c->left : nullptr;
-}
-
-SQLINE_item* high(const _Dtile* t)
-{
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
-  return c ? c->right : nullptr;
-}
-
-void fix(SQLINE_item* a, SQLINE_item* b, int d)
-{
-  SQaddarc(a, b, d, kResRank);
-  SQaddarc(b, a, -d, kResRank);
-}
-
-void clear(SQLINE_item* a, SQLINE_item* b)
-{
-  if (a && b)
-    SQremoveallarc(a, b);
-}
+SQLINE_item* low(const _Dtile* t) { return squeeze::lowLine(t); }
+SQLINE_item* high(const _Dtile* t) { return squeeze::highLine(t); }
+void fix(SQLINE_item* a, SQLINE_item* b, int d) { squeeze::fixDistance(a, b, d, kResRank); }
+void clear(SQLINE_item* a, SQLINE_item* b) { squeeze::clearArcs(a, b); }
 
 bool ruleLayer(int l) { return l >= 0 && l < kRuleLayers; }
 int width(int l) { return ruleLayer(l) && WIDTH_VALID[l] == 1 ? WIDTH[l] : 0; }

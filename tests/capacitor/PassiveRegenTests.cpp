@@ -18,6 +18,7 @@
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "DUsize.h"
+#include "ExampleFixture.h"
 #include "Dcif.h"
 #include "Dcompact.h"
 #include "Dglobal.h"
@@ -116,19 +117,11 @@ TEST_F(CapacitorSize, RefinementRoundsEverySideUpToTheGrid)
 // ---------------------------------------------------------------------------
 // The example layouts compacted with the passive devices on.
 // ---------------------------------------------------------------------------
-class PassiveCompaction : public cs_test::PlaneTest {
+class PassiveCompaction : public squeeze_test::ExampleLayoutTest {
  protected:
   void SetUp() override
   {
-    PlaneTest::SetUp();
-    DIcolorInit();
-    DItechInit();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    DRgetCifLayers(CifToCadence, Glayers);
-    DRclearAllRules();
-    LAMBDA_T2 = 0.1;
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    ExampleLayoutTest::SetUp();
     ASSERT_EQ(accept(kAcceptBridge, testing_support::sourcePath("examples/example.bridge")),
               callback::Outcome::Done);
     ASSERT_EQ(accept(kAcceptCadence2, testing_support::sourcePath("examples/example_rules.tf")),
@@ -136,25 +129,9 @@ class PassiveCompaction : public cs_test::PlaneTest {
   }
   void TearDown() override
   {
-    SQfree_all();
-    compact::freeStaff();
     USdeleteCapArray();
     textualDeviceSizeInput = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
-    DRclearAllRules();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    EXPECT_EQ(chdir(here), 0);
-    PlaneTest::TearDown();
-  }
-  static callback::Outcome accept(int code, const std::string& path)
-  {
-    return callback::accept(code, path.c_str());
-  }
-  static bool load(const std::string& path)
-  {
-    return accept(kAcceptLoadCif, path) == callback::Outcome::Done;
+    ExampleLayoutTest::TearDown();
   }
   // Compaction with the passives on, as the batch line runs it.
   static bool compact()
@@ -206,9 +183,6 @@ class PassiveCompaction : public cs_test::PlaneTest {
     EXPECT_EQ(cs::right(t), box.x2) << what;
     EXPECT_EQ(cs::top(t), box.y2) << what;
   }
-
-  char here[4096];
-  testing_support::ScratchDir scratch;
 };
 
 TEST_F(PassiveCompaction, CapacitorsStandInAsXYZBoxesAndKeepTheirGeometry)
@@ -269,6 +243,71 @@ TEST_F(PassiveCompaction, InductorsTakenOutComeBackInALaterPlainCompaction)
   }
   ASSERT_TRUE(load("sq_out.cif"));
   EXPECT_EQ(inductors(), before);
+}
+
+// A size file's inductor entry: the spiral is made anew with the turns,
+// width, spacing and outer diameter asked (the inner diameter follows), it
+// stays wired to both its feeds, and the other spirals keep theirs.  An
+// entry that does not fit keeps the drawn spiral with a warning.
+TEST_F(PassiveCompaction, SizeFileInductorEntryMakesANewSpiral)
+{
+  struct Case {
+    const char* entry;  // width, outer, inner, spacing, turns
+    const char* made;   // the re-extracted spiral, or null: kept as drawn
+    const char* warning;
+  } cases[] = {
+      {"3 48 18 3 2.75", "q 11 D 48.00 d 18.00 w 3.00 s 3.00", nullptr},
+      {"4 34 0 2 2.25", "q 9 D 34.00 d 8.00 w 4.00 s 2.00", nullptr},
+      {"3 48 20 3 2.75", "q 11 D 48.00 d 18.00 w 3.00 s 3.00", "give an inner diameter of 18.00"},
+      {"4 20 4 2 3", nullptr, "do not fit its outer diameter"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry);
+    ASSERT_TRUE(load(testing_support::sourcePath("examples/inductors.cif")));
+    // The clockwise spiral of 9 segments, D 40, w 4, s 2.
+    const _LXInductor* one = inductorList->next;
+    while (one && !(one->qturns == 9 && std::fabs(one->outerDiameter - 40) < 1e-9))
+      one = one->next;
+    ASSERT_NE(one, nullptr);
+    std::vector<std::string> expected = inductors();
+    char drawnLine[256], madeLine[256];
+    snprintf(drawnLine, sizeof drawnLine, "q %d dir %d D %.2f d %.2f w %.2f s %.2f type %d",
+             one->qturns, one->turnsDir, one->outerDiameter, one->innerDiameter, one->width,
+             one->spacing, one->type);
+    if (c.made) {
+      int q;
+      double D, d, w, sp;
+      ASSERT_EQ(sscanf(c.made, "q %d D %lf d %lf w %lf s %lf", &q, &D, &d, &w, &sp), 5);
+      snprintf(madeLine, sizeof madeLine, "q %d dir %d D %.2f d %.2f w %.2f s %.2f type %d", q,
+               one->turnsDir, D, d, w, sp, one->type);
+      *std::find(expected.begin(), expected.end(), std::string(drawnLine)) = madeLine;
+      std::sort(expected.begin(), expected.end());
+    }
+    FILE* sizes = fopen("sizes.txt", "w+");
+    ASSERT_NE(sizes, nullptr);
+    fprintf(sizes, "Inductors_sizes:\n  L%d %s\n", one->inductorNo, c.entry);
+    rewind(sizes);
+    ASSERT_EQ(UStransSizeParse(sizes), 1);
+    fclose(sizes);
+    std::string out, err;
+    common::captureOutput(&out, &err);
+    const bool done = compact();
+    common::captureOutput(nullptr, nullptr);
+    ASSERT_TRUE(done) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+    if (c.warning)
+      EXPECT_NE(err.find(c.warning), std::string::npos) << err;
+    else
+      EXPECT_EQ(err.find("Inductor " + std::to_string(one->inductorNo)), std::string::npos) << err;
+    ASSERT_TRUE(load("sq_out.cif"));
+    EXPECT_EQ(inductors(), expected);
+    // Both ends are still wired: every spiral lies between two transistors'
+    // nets, none floats.
+    for (const _LXInductor* l = inductorList->next; l; l = l->next) {
+      EXPECT_NE(l->port1tile, nullptr) << l->inductorNo;
+      EXPECT_NE(l->port2tile, nullptr) << l->inductorNo;
+    }
+    textualDeviceSizeInput = 0;
+  }
 }
 
 TEST_F(PassiveCompaction, SizeFileCapacitorSizesReplaceTheDrawnOnes)

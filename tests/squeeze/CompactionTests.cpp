@@ -23,6 +23,7 @@
 #include "Dlayout.h"
 #include "Dmenu.h"
 #include "CircuitSupport.h"
+#include "ExampleFixture.h"
 #include "RowSupport.h"
 #include "SQsqueeze.h"
 
@@ -199,51 +200,14 @@ TEST_P(RandomCompaction, RowsHoldAndTheLayoutShrinks)
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomCompaction, testing::Range(1u, 25u));
 
 // The example layouts under the example process's rules.
-class ExampleCompaction : public cs_test::PlaneTest {
+class ExampleCompaction : public squeeze_test::ExampleLayoutTest {
  protected:
-  void SetUp() override
-  {
-    PlaneTest::SetUp();
-    DIcolorInit();
-    DItechInit();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    DRgetCifLayers(CifToCadence, Glayers);
-    DRclearAllRules();
-    LAMBDA_T2 = 0.1;
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
-  }
-  void TearDown() override
-  {
-    SQfree_all();
-    compact::freeRows(xList);
-    compact::freeRows(yList);
-    compact::freeStaff();
-    X_direction = 1;
-    PHASEII = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
-    DRclearAllRules();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    EXPECT_EQ(chdir(here), 0);
-    PlaneTest::TearDown();
-  }
-  bool load(const std::string& path)
-  {
-    return callback::accept(kAcceptLoadCif, path.c_str()) == callback::Outcome::Done;
-  }
   void makeRows()
   {
     compact::freeRows(xList);
     compact::freeRows(yList);
     compact::makeRows(&xList, &yList);
   }
-
-  char here[4096];
-  testing_support::ScratchDir scratch;
-  _rhs_list* xList = nullptr;
-  _rhs_list* yList = nullptr;
 };
 
 std::vector<std::string> exampleLayouts()

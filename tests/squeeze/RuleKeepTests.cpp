@@ -22,6 +22,7 @@
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
+#include "ExampleFixture.h"
 #include "RowSupport.h"
 #include "RuleSupport.h"
 #include "SQsqueeze.h"
@@ -215,46 +216,18 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RandomRuleKeep, testing::Range(1u, 41u));
 // spacings, enclosures and the gate extensions), compacted in every
 // position mode: "sq_out.cif", loaded back, passes the checker as the
 // drawn layout does.
-class ExampleRuleKeep : public cs_test::PlaneTest {
+class ExampleRuleKeep : public squeeze_test::ExampleLayoutTest {
  protected:
-  void SetUp() override
-  {
-    PlaneTest::SetUp();
-    DIcolorInit();
-    DItechInit();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    DRgetCifLayers(CifToCadence, Glayers);
-    DRclearAllRules();
-    LAMBDA_T2 = 0.1;
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
-  }
   void TearDown() override
   {
-    SQfree_all();
-    X_direction = 1;
-    PHASEII = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
-    DRclearAllRules();
-    memset(CifToCadence, 0, sizeof CifToCadence);
     PROCESS_INCLUDE_WLM = 4;
-    EXPECT_EQ(chdir(here), 0);
-    PlaneTest::TearDown();
-  }
-  bool load(const std::string& path)
-  {
-    return callback::accept(kAcceptLoadCif, path.c_str()) == callback::Outcome::Done;
+    ExampleLayoutTest::TearDown();
   }
   std::vector<std::string> check() const
   {
     const int active = Glayers[DfindNumber("CAA")].layer, poly = Glayers[DfindNumber("CPG")].layer;
     return checkRules(designrule_test::planeRects(), SCALE, active, poly);
   }
-
-  char here[4096];
-  testing_support::ScratchDir scratch;
 };
 
 TEST_F(ExampleRuleKeep, EveryExampleKeepsTheRulesInEveryMode)

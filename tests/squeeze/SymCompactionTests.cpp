@@ -13,6 +13,7 @@
 
 #include "CS.h"
 #include "CircuitSupport.h"
+#include "ExampleFixture.h"
 #include "DRdesignrule.h"
 #include "DSsymmetry.h"
 #include "DTtechnology.h"
@@ -28,42 +29,21 @@ namespace {
 using compact_test::Row;
 using testing_support::sourcePath;
 
-class SymCompaction : public cs_test::PlaneTest {
+class SymCompaction : public squeeze_test::ExampleLayoutTest {
  protected:
   void SetUp() override
   {
-    PlaneTest::SetUp();
-    DIcolorInit();
-    DItechInit();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    DRgetCifLayers(CifToCadence, Glayers);
-    DRclearAllRules();
-    LAMBDA_T2 = 0.1;
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    ExampleLayoutTest::SetUp();
     squeeze::setLpTimeLimit(60);
   }
   void TearDown() override
   {
     squeeze::setLpTimeLimit(0);
-    SQfree_all();
-    compact::freeRows(xList);
-    compact::freeRows(yList);
-    compact::freeStaff();
-    DSfreeFinalSymList();
-    X_direction = 1;
-    PHASEII = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
-    DRclearAllRules();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    EXPECT_EQ(chdir(here), 0);
-    PlaneTest::TearDown();
+    ExampleLayoutTest::TearDown();
   }
   bool accept(int code, const std::string& path)
   {
-    return callback::accept(code, path.c_str()) == callback::Outcome::Done;
+    return ExampleLayoutTest::accept(code, path) == callback::Outcome::Done;
   }
   // The rows as the squeeze line makes them, symmetry rows included.
   void makeRows()
@@ -126,11 +106,6 @@ class SymCompaction : public cs_test::PlaneTest {
     }
     return found;
   }
-
-  char here[4096];
-  testing_support::ScratchDir scratch;
-  _rhs_list* xList = nullptr;
-  _rhs_list* yList = nullptr;
 };
 
 TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)

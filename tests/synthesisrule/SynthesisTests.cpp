@@ -187,6 +187,102 @@ TEST_F(Check, TransistorRulesCountEachSize)
   EXPECT_EQ(out.find("resize length"), std::string::npos);
 }
 
+// Parasitic mode 1: extensions below the rule are raised to it, a diffusion
+// that aligned transistors share takes the larger extension on both, and a
+// symmetric pair matches its extensions side for side, mirrored.  Mode 0
+// changes none of them.
+TEST_F(Check, ParasiticModePairsExtensions)
+{
+  const int mode = PROCESS_INCLUDE_TRANSISTOR_PARASITIC, scale = SCALE;
+  SCALE = 40;
+  _DlayerTile active{}, poly{};
+  active.layer = 1;
+  poly.layer = 2;
+  for (int i = 0; i < 2; ++i) {
+    tiles[2 * i].layer = &active;
+    tiles[2 * i + 1].layer = &poly;
+  }
+  EXTENSION[1][2] = 3;  // diffusion beyond the gate: 120
+  EXTENSION[2][1] = 2;  // poly beyond the gate: 80
+  EXTENSION_VALID[1][2] = EXTENSION_VALID[2][1] = 1;
+  // Diffusions: t0's source | t0 | shared | t1 | t1's drain, in x.
+  _Dtile left{}, shared{}, right{};
+  left.x1 = 0;
+  shared.x1 = 1000;
+  right.x1 = 2000;
+  struct Ext {
+    int source, drain, p1, p2;
+  };
+  auto set = [](_Dtransistor& t, Ext e) {
+    t.resize_source_ext = e.source;
+    t.resize_drain_ext = e.drain;
+    t.resize_Pside1_ext = e.p1;
+    t.resize_Pside2_ext = e.p2;
+  };
+  auto ext = [](const _Dtransistor& t) {
+    return std::vector<int>{t.resize_source_ext, t.resize_drain_ext, t.resize_Pside1_ext,
+                            t.resize_Pside2_ext};
+  };
+  struct Case {
+    const char* what;
+    int mode;
+    bool aligned, symmetric;
+    int drain1X;  // where t1's drain lies: right of its source, or left (mirrored)
+    Ext e0, e1;
+    std::vector<int> want0, want1;
+    const char* warning;
+  } cases[] = {
+      {"mode 0 changes nothing", 0, true, true, 0, {40, 200, 0, 80}, {280, 40, 80, 0},
+       {40, 200, 0, 80}, {280, 40, 80, 0}, nullptr},
+      {"below the rule: raised", 1, false, false, 0, {40, 200, 0, 160}, {120, 120, 80, 80},
+       {120, 200, 80, 160}, {120, 120, 80, 80}, "Transistor (1) source ext violates designrule"},
+      // t0's drain is t1's source: both take 280.
+      {"shared diffusion of an aligned pair", 1, true, false, 2000, {120, 200, 80, 80},
+       {280, 120, 80, 80}, {120, 280, 80, 80}, {280, 120, 80, 80},
+       "has been matched to the larger value"},
+      // Mirrored: t0's drain (right) faces t1's drain (left); poly sides
+      // cross over.
+      {"mirrored symmetric pair", 1, false, true, 0, {120, 200, 80, 240}, {160, 360, 120, 80},
+       {160, 360, 80, 240}, {160, 360, 240, 80}, "symmetry source/drain unmatched"},
+      // Same direction: t0's drain pairs with t1's source.
+      {"translated symmetric pair", 1, false, true, 2000, {120, 200, 80, 80}, {280, 160, 80, 80},
+       {160, 280, 80, 80}, {280, 160, 80, 80}, "symmetry source/drain unmatched"},
+  };
+  pair = _sym_constraint_list{1, &t[0], &t[1], nullptr, 0, 0, 1, nullptr, nullptr};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    out.clear();
+    arcs.clear();
+    for (int d = 0; d < 2; ++d)
+      for (SQLINE_item& l : lines[d])
+        l.ori_next = l.ter_next = nullptr;
+    PROCESS_INCLUDE_TRANSISTOR_PARASITIC = c.mode;
+    for (int i = 0; i < 2; ++i) {
+      t[i].orientation = 1;
+      t[i].resize_width = t[i].resize_length = 800;
+    }
+    t[0].Tsource = &left;
+    t[0].Tdrain = &shared;
+    t[1].Tsource = c.drain1X == 0 ? &right : &shared;
+    t[1].Tdrain = c.drain1X == 0 ? &shared : &right;
+    set(t[0], c.e0);
+    set(t[1], c.e1);
+    if (c.aligned)
+      align(1, 0, 2);  // active gates in line in TOP_BOTTOM: the width of orientation 1
+    final_sym_list = c.symmetric ? &pair : nullptr;
+    EXPECT_EQ(SYtran_check(), 0) << out;
+    EXPECT_EQ(ext(t[0]), c.want0);
+    EXPECT_EQ(ext(t[1]), c.want1);
+    if (c.warning)
+      EXPECT_NE(out.find(c.warning), std::string::npos) << out;
+    else
+      EXPECT_EQ(out.find("WARNING"), std::string::npos) << out;
+  }
+  EXTENSION_VALID[1][2] = EXTENSION_VALID[2][1] = 0;
+  PROCESS_INCLUDE_TRANSISTOR_PARASITIC = mode;
+  SCALE = scale;
+}
+
 TEST_F(Check, LongestChainAcrossACell)
 {
   SQCELL_item& c = cells[0][0];

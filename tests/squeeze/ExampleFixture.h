@@ -1,0 +1,74 @@
+// A test on the example layouts under the example process's rules, run in
+// a scratch folder: every piece of state a load, a compaction or a resize
+// leaves behind is released after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "CS.h"
+#include "DRdesignrule.h"
+#include "DSsymmetry.h"
+#include "DTtechnology.h"
+#include "Dcif.h"
+#include "Dcompact.h"
+#include "Dglobal.h"
+#include "Dlayout.h"
+#include "Dmenu.h"
+#include "PlaneSupport.h"
+#include "SQsqueeze.h"
+#include "TestSupport.h"
+
+namespace squeeze_test {
+
+class ExampleLayoutTest : public cs_test::PlaneTest {
+ protected:
+  void SetUp() override
+  {
+    PlaneTest::SetUp();
+    DIcolorInit();
+    DItechInit();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    DRgetCifLayers(CifToCadence, Glayers);
+    DRclearAllRules();
+    LAMBDA_T2 = 0.1;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  }
+  void TearDown() override
+  {
+    SQfree_all();
+    compact::freeRows(xList);
+    compact::freeRows(yList);
+    xList = yList = nullptr;
+    compact::freeStaff();
+    DSfreeFinalSymList();
+    X_direction = 1;
+    PHASEII = 0;
+    GCfreeCS();
+    ACinit();
+    cif::releaseRetiredPins();
+    DRclearAllRules();
+    memset(CifToCadence, 0, sizeof CifToCadence);
+    EXPECT_EQ(chdir(here), 0);
+    PlaneTest::TearDown();
+  }
+  static callback::Outcome accept(int code, const std::string& path)
+  {
+    return callback::accept(code, path.c_str());
+  }
+  static bool load(const std::string& path)
+  {
+    return accept(kAcceptLoadCif, path) == callback::Outcome::Done;
+  }
+
+  char here[4096];
+  testing_support::ScratchDir scratch;
+  _rhs_list* xList = nullptr;
+  _rhs_list* yList = nullptr;
+};
+
+}  // namespace squeeze_test
