@@ -297,6 +297,56 @@ TEST_F(Resize, WellsAndLabelsFollowTheCompaction)
   EXPECT_GE(resized, 4);
 }
 
+// The gates of the amplifier's input pair, as (x1, x2, y1, y2, net) with
+// net 0 for the fingers on inp and 1 for those on inn.
+std::vector<std::tuple<long, long, long, long, int>> inputPairGates()
+{
+  std::map<int, int> side;
+  for (const _pin* p = Gpin; p; p = p->next)
+    if (p->tile && (strcmp(p->label, "inp") == 0 || strcmp(p->label, "inn") == 0))
+      side[p->tile->node] = strcmp(p->label, "inn") == 0;
+  std::vector<std::tuple<long, long, long, long, int>> gates;
+  for (int e = 0; e < DelementNum && Transistors; ++e)
+    for (const _Dtransistor* t = Transistors[e]; t; t = t->next)
+      if (t->number > 0 && t->Tgate && side.count(t->gate))
+        gates.emplace_back(t->Tgate->x1, cs::right(t->Tgate), t->Tgate->y1, cs::top(t->Tgate),
+                           side[t->gate]);
+  std::sort(gates.begin(), gates.end());
+  return gates;
+}
+
+// Mirrored about one vertical axis, each finger onto a finger of the other
+// input: the i-th gate from the left against the i-th from the right.
+bool mirrored(const std::vector<std::tuple<long, long, long, long, int>>& g)
+{
+  if (g.size() < 2)
+    return false;
+  const long axis2 = std::get<0>(g.front()) + std::get<1>(g.back());
+  for (size_t i = 0, j = g.size() - 1; i < g.size(); ++i, --j) {
+    const auto& [ax1, ax2, ay1, ay2, an] = g[i];
+    const auto& [bx1, bx2, by1, by2, bn] = g[j];
+    if (ax1 + bx2 != axis2 || ax2 + bx1 != axis2 || ay1 != by1 || ay2 != by2 || an == bn)
+      return false;
+  }
+  return true;
+}
+
+// The amplifier resized with its symmetry file: the input pair's fingers,
+// resized, still mirror each other about one axis.
+TEST_F(Resize, SymmetricPairsStayMirrored)
+{
+  loadRules();
+  ASSERT_TRUE(loadExample("amp.cif"));
+  ASSERT_TRUE(mirrored(inputPairGates())) << "the drawn input pair";
+  ASSERT_TRUE(accept(kAcceptSymmetry, testing_support::sourcePath("examples/amp.sym")));
+  ASSERT_TRUE(accept(kAcceptTransSize, testing_support::sourcePath("examples/sizes.txt")));
+  ASSERT_TRUE(run(new_resize)) << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+  ASSERT_TRUE(accept(kAcceptLoadCif, scratch.path("sq_out.cif")));
+  const auto gates = inputPairGates();
+  EXPECT_EQ(gates.size(), 4u);
+  EXPECT_TRUE(mirrored(gates));
+}
+
 // Mode 1 takes its answers from a stream: two rows of contacts for the
 // first transistor give it more contacts on output, and room for them.
 TEST_F(Resize, TwoContactRowsReserveRoomAndComeOut)
