@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <deque>
 #include <iterator>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -230,7 +231,8 @@ struct PROC_ITEM {
 // before the left ends listed earlier whose boxes meet it in y.
 class PROC_LIST {
  public:
-  PROC_LIST();
+  // `keys`: every y1 the boxes listed can have, ascending, without repeats.
+  explicit PROC_LIST(std::shared_ptr<const std::vector<int32_t>> keys);
   ~PROC_LIST();
   PROC_LIST(const PROC_LIST&) = delete;
   PROC_LIST& operator=(const PROC_LIST&) = delete;

@@ -1,13 +1,27 @@
 // DCMinterval.h -- the interval set of the sweep (private to src/compact).
 //
-// Boxes keyed by their y interval [y1, y2], in a treap ordered by (y1,
-// insertion number) and augmented with the greatest y2 of every subtree, so
-// the boxes meeting a query interval (touching included) come out in key
-// order at O(log n) per reported box.  For the corner shades a set with
-// shades keeps the boxes a second time in parts by visible tag (one part
-// per single-bit tag, one for the others), each a treap of the same order
-// whose nodes also carry the least of 2x +- top and 2x +- bottom of the
-// box's right edge: a shade query searches only the parts of its tags.
+// Boxes keyed by their y interval [y1, y2].  The y1 values a set can meet
+// are known before the pass (its key list), so the set is a flat segment
+// tree over the key list: one leaf per key holding its boxes in insertion
+// order, every node the greatest y2 and the tags of the boxes below it.
+// The boxes meeting a query interval (touching included) thus come out in
+// key order (y1, then insertion) at O(log keys) per reported box, and the
+// tree lives in a few arrays instead of a node per box.
+//
+//            node 1: max y2, tags of all
+//           /                 \.
+//      node 2                  node 3
+//      /    \                  /    \.
+//   leaf 0  leaf 1         leaf 2  leaf 3     leaf k: the boxes whose y1 is
+//   (y1 =   (y1 =          ...                key k, oldest first
+//    key 0)  key 1)
+//
+// For the corner shades a set with shades keeps the boxes a second time in
+// parts by visible tag (one part per single-bit tag, one for the others),
+// each a tree of the same shape over the keys of its own boxes, whose nodes
+// carry the least of 2x +- top and 2x +- bottom of the boxes' right edges:
+// a shade query searches only the parts of its tags.  A part takes its
+// memory when its first box comes.
 #pragma once
 
 #include <cstdint>
@@ -20,18 +34,30 @@ namespace compact {
 
 class IntervalSet {
  public:
-  // With `shades` the corner-shade queries are answered (the shadow set);
-  // without, only `meeting` is.
-  explicit IntervalSet(bool shades = true);
+  using Keys = std::vector<int32_t>;  // ascending, without repeats
+  using KeysPtr = std::shared_ptr<const Keys>;
+  static constexpr int kParts = 33;   // one per tag bit, and one for the rest
 
-  // The box's tree_slot names its node.  `tags` and `visibleTags` are bit
+  // A set for boxes whose y1 is one of `keys`; only `meeting` is answered.
+  explicit IntervalSet(KeysPtr keys);
+  // With shades: `partKeys[p]` holds the y1 of every box whose visible tags
+  // are the single bit p (p < 32), `partKeys[32]` of those with several
+  // bits; a null entry stands for `keys`.
+  IntervalSet(KeysPtr keys, std::vector<KeysPtr> partKeys);
+  ~IntervalSet();
+  IntervalSet(const IntervalSet&) = delete;
+  IntervalSet& operator=(const IntervalSet&) = delete;
+
+  // The box's tree_slot names its entry.  `tags` and `visibleTags` are bit
   // sets the queries below can be narrowed to (the sweep uses the layer of
   // the box's right edge, and that layer again when the edge is visible).
+  // The box's y1 must be one of the set's keys.
   void insert(box_item* box, uint32_t tags = kAllTags, uint32_t visibleTags = kAllTags);
   void erase(box_item* box);
+  // Takes every box out, at a cost of the boxes held (not of the keys).
   void clear();
-  bool empty() const { return root_ < 0; }
-  size_t size() const { return size_; }
+  bool empty() const { return size() == 0; }
+  size_t size() const;
 
   static constexpr uint32_t kAllTags = ~uint32_t{0};
 
@@ -43,7 +69,7 @@ class IntervalSet {
   // Boxes wholly below y (their y2 < y, so they do not meet it), whose right
   // edge E has |top(E) - y| < 2 (x - x(E)): the lower corner shade of a box
   // whose lower-left corner is (x, y).  Only boxes whose visible tags share
-  // a bit with `tags`.
+  // a bit with `tags`.  In key order.
   void belowShade(long x, long y, std::vector<box_item*>* out,
                   uint32_t tags = kAllTags) const;
   // Boxes wholly above y with |bottom(E) - y| < 2 (x - x(E)).
@@ -51,64 +77,19 @@ class IntervalSet {
                   uint32_t tags = kAllTags) const;
 
  private:
-  // One cache line per node.
-  struct alignas(64) Node {
-    int32_t y1, y2;
-    uint32_t seq;            // insertion number: breaks ties of y1
-    uint32_t priority;
-    int left, right;
-    uint32_t tags, visibleTags;  // of the box
-    box_item* box;
-    // The subtrees below, summed up here so that a query decides whether
-    // to go down without touching them.
-    struct Sum {
-      int32_t maxY2;
-      uint32_t tags, visibleTags;
-    } below[2];              // left, right
-  };
-  static_assert(sizeof(Node) == 64, "a node fills one cache line");
-  // Where a node of a set with parts has its box again.
+  struct Tree;  // one segment tree with its boxes (DCMinterval.cpp)
+  // Where an entry of the whole set has its box again.
   struct PartPlace {
     int part, slot;
   };
-  // The shade keys of a node of a part, kept apart so that the nodes of
-  // the other sets stay small: 2x + top, 2x - top, 2x + bottom, 2x - bottom
-  // of the right edge, and their least values over the subtree.
-  struct Keys {
-    long long key[4];
-    long long least[4];
-  };
-  enum class Mode { Plain, Parted, Part };
-  static constexpr int kParts = 33;  // one per tag bit, and one for the rest
 
-  explicit IntervalSet(Mode mode);
-  int insertNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq);
-  void eraseNode(int n);
   void shadeParts(bool below, long x, long y, std::vector<box_item*>* out,
                   uint32_t tags) const;
-  int newNode(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq);
-  Node::Sum sumOf(int n) const;
-  void update(int n);
-  void updateSide(int n, int side);
-  void absorb(int n, int side, int fresh);
-  int insertAt(int n, int fresh);
-  int eraseAt(int n, long y1, uint32_t seq);
-  bool before(long y1, uint32_t seq, const Node& n) const;
-  void meetingAt(int n, long y1, long y2, uint32_t tags, std::vector<box_item*>* out) const;
-  void shadeAt(int n, bool below, long x, long y, uint32_t tags,
-               std::vector<box_item*>* out) const;
 
-  std::vector<Node> nodes_;
-  std::vector<Keys> keys_;   // of a part, by node
-  std::vector<PartPlace> places_;  // of a set with parts, by node
-  std::vector<int> free_;
-  int root_ = -1;
-  size_t size_ = 0;
-  uint32_t seq_ = 0;         // from 0 again when the set is cleared
-  uint32_t random_ = 2463534242u;
-  Mode mode_;
-  bool shades_;              // nodes carry the shade keys (a part)
-  std::vector<std::unique_ptr<IntervalSet>> parts_;
+  std::unique_ptr<Tree> tree_;
+  std::vector<std::unique_ptr<Tree>> parts_;  // empty without shades
+  std::vector<PartPlace> places_;             // by entry, with shades
+  uint32_t seq_ = 0;  // insertion number; from 0 again when the set is cleared
 };
 
 }  // namespace compact

@@ -5,6 +5,8 @@
 #include "Dcompact.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 #include "CS.h"
@@ -247,7 +249,10 @@ int connection(const box_item* b, const box_item* a)
 // The process list of one coordinate.
 // ---------------------------------------------------------------------------
 
-PROC_LIST::PROC_LIST() : leftEnds_(new compact::IntervalSet(false)) {}
+PROC_LIST::PROC_LIST(std::shared_ptr<const std::vector<int32_t>> keys)
+    : leftEnds_(new compact::IntervalSet(std::move(keys)))
+{
+}
 PROC_LIST::~PROC_LIST() { delete leftEnds_; }
 
 void PROC_LIST::clear()
@@ -574,6 +579,106 @@ void Pass::leftEnd(box_item* b)
   active->insert(b);
 }
 
+// The keys of the interval sets of a pass.
+struct PassKeys {
+  compact::IntervalSet::KeysPtr all;
+  std::vector<compact::IntervalSet::KeysPtr> parts;  // of the shadow set
+};
+
+/*
+ * KeyIndex --
+ *   The distinct y values of a pass, ascending, with the place of each: an
+ *   open-addressing table, so that the values, which repeat a lot in a
+ *   layout, are sorted only once each.
+ */
+class KeyIndex {
+ public:
+  explicit KeyIndex(size_t values)
+  {
+    size_t size = 64;
+    while (size < 2 * values)
+      size <<= 1;
+    bits_ = __builtin_ctzll(size);
+    slots_.assign(size, kFree);
+  }
+  void add(int32_t y)
+  {
+    size_t i = slotOf(y);
+    if (slots_[i] == kFree) {
+      slots_[i] = y;
+      keys_.push_back(y);
+    }
+  }
+  // After the last add: the keys in order, and the place of each.
+  void order()
+  {
+    std::sort(keys_.begin(), keys_.end());
+    places_.assign(slots_.size(), 0);
+    for (size_t k = 0; k < keys_.size(); ++k)
+      places_[slotOf(keys_[k])] = static_cast<uint32_t>(k);
+  }
+  size_t placeOf(int32_t y) const { return places_[slotOf(y)]; }
+  std::vector<int32_t>& keys() { return keys_; }
+
+ private:
+  static constexpr int64_t kFree = INT64_MIN;
+  size_t slotOf(int32_t y) const
+  {
+    const size_t mask = slots_.size() - 1;
+    size_t i = (static_cast<uint64_t>(static_cast<uint32_t>(y)) * 0x9E3779B97F4A7C15ull) >>
+               (64 - bits_);
+    while (slots_[i] != kFree && slots_[i] != y)
+      i = (i + 1) & mask;
+    return i;
+  }
+  int bits_;
+  std::vector<int64_t> slots_;
+  std::vector<uint32_t> places_;
+  std::vector<int32_t> keys_;
+};
+
+/*
+ * passKeys --
+ *   The y1 values the sets of a pass can meet: the boxes' y1 and, since a
+ *   shadow is cut at the top of a box that sees it, their y2.  A part of the
+ *   shadow set keeps only the y1 of its layer's boxes and the y2 of the
+ *   boxes of the layers spaced from its layer (`spaced`), so that the parts
+ *   of a layout of many distinct y values stay small.
+ */
+PassKeys passKeys(const std::vector<sweep_elem>& events, const uint32_t spaced[32])
+{
+  using Keys = compact::IntervalSet::Keys;
+  KeyIndex index(events.size());  // twice the boxes: room for y1 and y2 each
+  for (const sweep_elem& e : events)
+    if (e.val == e.box->x1) {  // once per box (twice for a box of no width)
+      index.add(e.box->y1);
+      index.add(e.box->y2);
+    }
+  index.order();
+  std::vector<uint32_t> used(index.keys().size(), 0);  // the parts of each key, by bit
+  for (const sweep_elem& e : events) {
+    if (e.val != e.box->x1)
+      continue;
+    const int l = layerOf(e.box);
+    used[index.placeOf(e.box->y1)] |= layerTag(l);
+    if (l >= 0 && l < 32)
+      used[index.placeOf(e.box->y2)] |= spaced[l];
+  }
+  auto all = std::make_shared<Keys>(std::move(index.keys()));
+  std::vector<std::shared_ptr<Keys>> parts(compact::IntervalSet::kParts);
+  for (size_t i = 0; i < used.size(); ++i)
+    for (uint32_t bits = used[i]; bits; bits &= bits - 1) {
+      std::shared_ptr<Keys>& part = parts[__builtin_ctz(bits)];
+      if (!part)
+        part = std::make_shared<Keys>();
+      part->push_back((*all)[i]);
+    }
+  PassKeys keys{all, {}};
+  for (auto& part : parts)
+    keys.parts.push_back(part);  // none for the last part: it takes `all`
+  return keys;
+}
+
 }  // namespace
 
 /*
@@ -589,10 +694,14 @@ int sweep_list::sweep(AdjacencyArray* adj, _rhs_list* rows)
     return 0;
   common::outf("minimum coordinate is %i\n", static_cast<int>(events.front().val));
   common::outf("maximum coordinate is %i\n", static_cast<int>(events.back().val));
-  compact::IntervalSet active(false), shadow(true);
+  uint32_t spaced[32];
+  for (int l = 0; l < 32; ++l)
+    spaced[l] = spacingTags(l);
+  PassKeys keys = passKeys(events, spaced);
+  compact::IntervalSet active(keys.all), shadow(keys.all, keys.parts);
   Pass pass{adj, rows, &active, &shadow, {}, {}, {}, {}};
   pass.init();
-  PROC_LIST group;
+  PROC_LIST group(keys.all);
   for (size_t i = 0; i < events.size();) {
     const long value = events[i].val;
     bool twice = false;

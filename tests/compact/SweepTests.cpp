@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
+#include <set>
 
 #include "DCMinterval.h"
 #include "DRdesignrule.h"
@@ -152,7 +154,7 @@ TEST(ProcessList, RightEndGoesBeforeTheLeftEndsItMeets)
   place(&c, 50, 60, 40, 50);
   place(&d, 10, 50, 5, 25);    // meets a and b
   place(&e, 10, 50, 100, 110); // meets nothing
-  PROC_LIST list;
+  PROC_LIST list(std::make_shared<std::vector<int32_t>>(std::vector<int32_t>{0, 5, 20, 40, 100}));
   for (box_item* box : {&a, &b, &e, &c, &d})
     list.insert_rule1(PROC_ITEM{box, 50});
   std::vector<box_item*> got;
@@ -161,12 +163,21 @@ TEST(ProcessList, RightEndGoesBeforeTheLeftEndsItMeets)
   EXPECT_EQ(got, (std::vector<box_item*>{&e, &c, &d, &b, &a}));
 }
 
+// Every value from 0 to n - 1: the keys of a set whose boxes start there.
+compact::IntervalSet::KeysPtr keysUpTo(int n)
+{
+  auto keys = std::make_shared<compact::IntervalSet::Keys>();
+  for (int y = 0; y < n; ++y)
+    keys->push_back(y);
+  return keys;
+}
+
 TEST(IntervalSet, QueriesAgreeWithBruteForce)
 {
   std::mt19937 random(7);
   std::vector<box_item> boxes(300);
   std::vector<_edge> edges(boxes.size());
-  compact::IntervalSet set;
+  compact::IntervalSet set(keysUpTo(200), {});
   std::vector<bool> in(boxes.size(), false);
   auto pick = [&](int n) { return static_cast<int>(random() % n); };
   for (size_t i = 0; i < boxes.size(); ++i) {
@@ -182,6 +193,13 @@ TEST(IntervalSet, QueriesAgreeWithBruteForce)
     b.right_edge = &edges[i];
   }
   for (int step = 0; step < 2000; ++step) {
+    if (step == 1000) {  // a cleared set is as good as new
+      set.clear();
+      std::fill(in.begin(), in.end(), false);
+      EXPECT_TRUE(set.empty());
+      for (const box_item& b : boxes)
+        ASSERT_EQ(b.tree_slot, -1);
+    }
     size_t i = pick(static_cast<int>(boxes.size()));
     if (in[i])
       set.erase(&boxes[i]);
@@ -228,7 +246,6 @@ TEST(IntervalSet, TaggedQueriesKeepKeyOrder)
   std::vector<_edge> edges(count);
   std::vector<uint32_t> tags(count), visible(count);
   std::vector<long> inserted(count, -1);  // insertion number while in the set
-  compact::IntervalSet set;
   long inserts = 0;
   for (int i = 0; i < count; ++i) {
     box_item& b = boxes[i];
@@ -244,6 +261,20 @@ TEST(IntervalSet, TaggedQueriesKeepKeyOrder)
     const int kind = pick(4);  // the layer again, none, or several bits
     visible[i] = kind < 2 ? tags[i] : kind == 2 ? 0 : tags[i] | 1u << (4 + pick(3));
   }
+  // Each part is keyed by the y1 of its own boxes only.
+  std::vector<compact::IntervalSet::KeysPtr> partKeys(compact::IntervalSet::kParts);
+  for (int p = 0; p < compact::IntervalSet::kParts; ++p) {
+    std::set<int32_t> ys;
+    for (int i = 0; i < count; ++i) {
+      const bool single = (visible[i] & (visible[i] - 1)) == 0;
+      const bool last = p == compact::IntervalSet::kParts - 1;
+      if (visible[i] && (single ? !last && visible[i] == 1u << p : last))
+        ys.insert(boxes[i].y1);
+    }
+    if (!ys.empty())
+      partKeys[p] = std::make_shared<compact::IntervalSet::Keys>(ys.begin(), ys.end());
+  }
+  compact::IntervalSet set(keysUpTo(150), partKeys);
   for (int step = 0; step < 1500; ++step) {
     const int i = pick(count);
     if (inserted[i] >= 0) {
