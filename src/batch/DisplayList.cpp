@@ -141,8 +141,11 @@ void DisplayList::replayOne(view::Surface& t, const Op& op, double scale, int x0
   t.setStipple(op.pen.stipple);
   t.setColor(op.pen.color);
   t.setDashed(op.pen.dashed);
-  // Thin lines stay thin; wider ones grow with the view.
+  // Thin lines stay thin, but dashed ones (axes) keep showing on a larger
+  // view; wider lines grow with the view.
   int width = op.pen.lineWidth > 1 ? static_cast<int>(op.pen.lineWidth * scale) : static_cast<int>(scale);
+  if (op.pen.dashed && scale > 1.2)
+    width = std::max(width, 2);
   t.setLineWidth(width > 1 ? width : 0);
   const int* v = op.v;
   switch (op.kind) {

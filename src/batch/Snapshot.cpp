@@ -31,6 +31,7 @@ constexpr int kScaleBarTarget = 120;  // preferred length of the scale bar
 constexpr unsigned long kTextColor = 0xffffff;
 constexpr unsigned long kPanelColor = 0x1c1c24;
 constexpr unsigned long kFrameColor = 0x707070;
+constexpr int kElementColor = 2;  // colour-table entry of device elements in tile mode
 
 std::string baseName(const char* path)
 {
@@ -173,6 +174,14 @@ int drawLegend(CairoSurface& s, const std::vector<Highlight>& highlights, int le
     if (layer->sname[0] && strcmp(layer->sname, layer->name) != 0)
       name += std::string(" (") + layer->sname + ")";
     s.string(x + kSwatchWidth + 8, y + kTextFont, name.c_str());
+    y += kRow;
+  }
+  const _GWorkStation& station = GCworkStation[GCstationId];
+  if (DworkingMode == kModePlanes && !layers.empty() && station.ncolor > kElementColor) {
+    plain(s, station.color[kElementColor].pixel & 0xffffff);
+    s.rectangle(x, y, kSwatchWidth, kSwatchHeight, true);
+    plain(s, kTextColor);
+    s.string(x + kSwatchWidth + 8, y + kTextFont, "gates (device elements)");
     y += kRow;
   }
   bool any = false;
