@@ -31,9 +31,20 @@ bool DisplayList::Op::operator==(const Op& o) const
  *   Keeps one primitive.  An exclusive-or primitive drawn again over its
  *   twin erases it, as on a window, so both are dropped.
  */
-void DisplayList::add(Op op)
+unsigned DisplayList::penIndex()
 {
-  if (op.pen.xorMode) {
+  for (size_t i = pens_.size(); i-- > 0;)
+    if (pens_[i] == pen_)
+      return static_cast<unsigned>(i);
+  pens_.push_back(pen_);
+  return static_cast<unsigned>(pens_.size() - 1);
+}
+
+void DisplayList::add(Kind kind, bool fill, const int (&v)[6], size_t extra, size_t count)
+{
+  Op op{kind, fill, penIndex(), {v[0], v[1], v[2], v[3], v[4], v[5]}, static_cast<unsigned>(extra),
+        static_cast<unsigned>(count)};
+  if (pen_.xorMode) {
     size_t stop = ops_.size() > kXorLookBack ? ops_.size() - kXorLookBack : 0;
     for (size_t i = ops_.size(); i-- > stop;) {
       const Op& old = ops_[i];
@@ -51,25 +62,25 @@ void DisplayList::add(Op op)
       ops_.erase(ops_.begin() + static_cast<long>(i));
       return;
     }
+  } else if (op.kind != Kind::Polygon && op.kind != Kind::Text && op.kind != Kind::Copy &&
+             !ops_.empty() && ops_.back() == op) {
+    return;  // the same pixels again (shapes too small for the view)
   }
   ops_.push_back(op);
 }
 
-void DisplayList::point(int x, int y) { add({Kind::Point, true, pen_, {x, y, 0, 0, 0, 0}, 0, 0}); }
+void DisplayList::point(int x, int y) { add(Kind::Point, true, {x, y, 0, 0, 0, 0}); }
 
-void DisplayList::line(int x1, int y1, int x2, int y2)
-{
-  add({Kind::Line, false, pen_, {x1, y1, x2, y2, 0, 0}, 0, 0});
-}
+void DisplayList::line(int x1, int y1, int x2, int y2) { add(Kind::Line, false, {x1, y1, x2, y2, 0, 0}); }
 
 void DisplayList::rectangle(int x, int y, int w, int h, bool fill)
 {
-  add({Kind::Rectangle, fill, pen_, {x, y, w, h, 0, 0}, 0, 0});
+  add(Kind::Rectangle, fill, {x, y, w, h, 0, 0});
 }
 
 void DisplayList::arc(int x, int y, int w, int h, int angle1, int angle2, bool fill)
 {
-  add({Kind::Arc, fill, pen_, {x, y, w, h, angle1, angle2}, 0, 0});
+  add(Kind::Arc, fill, {x, y, w, h, angle1, angle2});
 }
 
 void DisplayList::polygon(const std::vector<view::PixelPoint>& points, bool fill)
@@ -78,7 +89,7 @@ void DisplayList::polygon(const std::vector<view::PixelPoint>& points, bool fill
     return;
   size_t first = points_.size();
   points_.insert(points_.end(), points.begin(), points.end());
-  add({Kind::Polygon, fill, pen_, {0, 0, 0, 0, 0, 0}, first, points.size()});
+  add(Kind::Polygon, fill, {0, 0, 0, 0, 0, 0}, first, points.size());
   // An erased xor polygon leaves its points behind until the next clear.
   if (pen_.xorMode && (ops_.empty() || ops_.back().extra != first || ops_.back().kind != Kind::Polygon))
     points_.resize(first);
@@ -87,17 +98,18 @@ void DisplayList::polygon(const std::vector<view::PixelPoint>& points, bool fill
 void DisplayList::string(int x, int y, const char* text)
 {
   texts_.emplace_back(text ? text : "");
-  add({Kind::Text, false, pen_, {x, y, 0, 0, 0, 0}, texts_.size() - 1, 0});
+  add(Kind::Text, false, {x, y, 0, 0, 0, 0}, texts_.size() - 1);
 }
 
 void DisplayList::copyArea(int x, int y, int w, int h, int toX, int toY)
 {
-  add({Kind::Copy, false, pen_, {x, y, w, h, toX, toY}, 0, 0});
+  add(Kind::Copy, false, {x, y, w, h, toX, toY});
 }
 
 void DisplayList::clear()
 {
   ops_.clear();
+  pens_.clear();
   points_.clear();
   texts_.clear();
   ++clears_;
@@ -108,10 +120,11 @@ std::vector<unsigned long> DisplayList::colorsFrom(size_t first) const
   std::vector<unsigned long> colors;
   for (size_t i = first; i < ops_.size(); ++i) {
     const Op& op = ops_[i];
-    if (op.kind == Kind::Copy || op.kind == Kind::Text || op.pen.stipple)
+    const Pen& pen = pens_[op.pen];
+    if (op.kind == Kind::Copy || op.kind == Kind::Text || pen.stipple)
       continue;
-    if (std::find(colors.begin(), colors.end(), op.pen.color) == colors.end())
-      colors.push_back(op.pen.color);
+    if (std::find(colors.begin(), colors.end(), pen.color) == colors.end())
+      colors.push_back(pen.color);
   }
   return colors;
 }
@@ -119,7 +132,7 @@ std::vector<unsigned long> DisplayList::colorsFrom(size_t first) const
 bool DisplayList::dashedFrom(size_t first) const
 {
   for (size_t i = first; i < ops_.size(); ++i)
-    if (ops_[i].kind == Kind::Line && ops_[i].pen.dashed)
+    if (ops_[i].kind == Kind::Line && pens_[ops_[i].pen].dashed)
       return true;
   return false;
 }
@@ -137,14 +150,15 @@ void DisplayList::replay(view::Surface& target, double scale, int x0, int y0) co
 
 void DisplayList::replayOne(view::Surface& t, const Op& op, double scale, int x0, int y0) const
 {
-  t.setXor(op.pen.xorMode);
-  t.setStipple(op.pen.stipple);
-  t.setColor(op.pen.color);
-  t.setDashed(op.pen.dashed);
+  const Pen& pen = pens_[op.pen];
+  t.setXor(pen.xorMode);
+  t.setStipple(pen.stipple);
+  t.setColor(pen.color);
+  t.setDashed(pen.dashed);
   // Thin lines stay thin, but dashed ones (axes) keep showing on a larger
   // view; wider lines grow with the view.
-  int width = op.pen.lineWidth > 1 ? static_cast<int>(op.pen.lineWidth * scale) : static_cast<int>(scale);
-  if (op.pen.dashed && scale > 1.2)
+  int width = pen.lineWidth > 1 ? static_cast<int>(pen.lineWidth * scale) : static_cast<int>(scale);
+  if (pen.dashed && scale > 1.2)
     width = std::max(width, 2);
   t.setLineWidth(width > 1 ? width : 0);
   const int* v = op.v;

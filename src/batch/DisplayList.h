@@ -35,6 +35,7 @@ class DisplayList : public view::Surface {
   void setLineWidth(int width) override { pen_.lineWidth = width; }
   void setDashed(bool dashed) override { pen_.dashed = dashed; }
   void setXor(bool on) override { pen_.xorMode = on; }
+
   void setFont(const char*) override {}
   void point(int x, int y) override;
   void line(int x1, int y1, int x2, int y2) override;
@@ -58,21 +59,24 @@ class DisplayList : public view::Surface {
              dashed == o.dashed && xorMode == o.xorMode;
     }
   };
-  enum class Kind { Point, Line, Rectangle, Arc, Polygon, Text, Copy };
+  enum class Kind : unsigned char { Point, Line, Rectangle, Arc, Polygon, Text, Copy };
+  // Kept small: a large layout leaves a primitive per tile.
   struct Op {
     Kind kind;
     bool fill;
-    Pen pen;
-    int v[6];      // coordinates, by kind
-    size_t extra;  // first point or the text of a polygon or string
-    size_t count;  // points of a polygon
+    unsigned pen;     // index into pens_
+    int v[6];         // coordinates, by kind
+    unsigned extra;   // first point or the text of a polygon or string
+    unsigned count;   // points of a polygon
     bool operator==(const Op& o) const;
   };
-  void add(Op op);
+  void add(Kind kind, bool fill, const int (&v)[6], size_t extra = 0, size_t count = 0);
+  unsigned penIndex();
   void replayOne(view::Surface& target, const Op& op, double scale, int x0, int y0) const;
 
   int width_, height_;
   Pen pen_;
+  std::vector<Pen> pens_;  // every pen used since the last clear
   std::vector<Op> ops_;
   std::vector<view::PixelPoint> points_;
   std::vector<std::string> texts_;
