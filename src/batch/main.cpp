@@ -105,9 +105,12 @@ int main(int argc, char** argv)
       return plot.writePng(path.c_str());
     // The plot drawn again into the vector file.
     batch::SvgSurface svg(path.c_str(), plot.width(), plot.height(), background);
+    struct Restore {
+      batch::ImageSurface* plot;
+      ~Restore() { Vpopup->surface = plot; }
+    } restore{&plot};
     Vpopup->surface = &svg;
     view::redrawPlot();
-    Vpopup->surface = &plot;
     return svg.complete();
   });
 #else
