@@ -6,13 +6,18 @@
 #include <cstring>
 #include <sstream>
 
+#include "CXcapacitor.h"
+#include "DEextract.h"
 #include "DTtechnology.h"
+#include "DisplayList.h"
 #include "Dcompact.h"
 #include "DYyield.h"
 #include "Devent.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
 #include "Dview.h"
+#include "LXinductor.h"
+#include "RXresistor.h"
 #include "SQsqueeze.h"
 
 namespace batch {
@@ -96,7 +101,156 @@ int layerIndex(const std::string& name)
   return -1;
 }
 
+bool sameHandler(const ActionHandler& a, const ActionHandler& b)
+{
+  return a.action == b.action && a.action1 == b.action1 && a.action2 == b.action2;
+}
+
+const _Buttons* buttonOf(const _Buttons* list, const ActionHandler& handler)
+{
+  for (const _Buttons* b = list; b; b = b->next) {
+    if (b->type == 0 && sameHandler(b->callback, handler))
+      return b;
+    if (const _Buttons* found = b->pulldown ? buttonOf(b->pulldown, handler) : nullptr)
+      return found;
+  }
+  return nullptr;
+}
+
+// The menu label of an action, blanks for underscores; the action's name
+// when no menu button runs it.
+std::string menuLabel(const std::string& action)
+{
+  ActionHandler handler = DIfindCallback(action.c_str());
+  const _Buttons* button = nullptr;
+  for (const _Menutree* menu = Dmenu; menu && !button; menu = menu->brother)
+    button = buttonOf(menu->buttonlist, handler);
+  if (!button)
+    return action;
+  std::string label = button->label;
+  for (char& c : label)
+    if (c == '_')
+      c = ' ';
+  return label;
+}
+
+const char* activeLayerName()
+{
+  for (int i = 0; i < GlayerNum; ++i)
+    if (Glayers[i].active == 1)
+      return Glayers[i].name;
+  return nullptr;
+}
+
+constexpr int kMinSnapshotSide = 16;       // pixels
+constexpr int kMaxSnapshotSide = 8192;
+constexpr int kMinFramedWidth = 480;       // pixels with title and legend
+constexpr int kMinFramedHeight = 240;
+
 }  // namespace
+
+bool isSvgName(const std::string& path)
+{
+  if (path.size() < 4)
+    return false;
+  std::string tail = path.substr(path.size() - 4);
+  for (char& c : tail)
+    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return tail == ".svg";
+}
+
+bool parseSnapshot(const std::string& arguments, SnapshotRequest* request, std::string* error)
+{
+  std::istringstream words(arguments);
+  SnapshotRequest r;
+  if (!(words >> r.path)) {
+    *error = "snapshot needs a file name";
+    return false;
+  }
+  r.svg = isSvgName(r.path);
+  bool sized = false;
+  std::string word;
+  while (words >> word) {
+    if (word == "bare" && !r.bare) {
+      r.bare = true;
+      continue;
+    }
+    int w = 0, h = 0;
+    char x = 0, extra = 0;
+    if (sized || sscanf(word.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || x != 'x') {
+      *error = "snapshot takes a file, then WxH and bare: not " + word;
+      return false;
+    }
+    if (w < kMinSnapshotSide || h < kMinSnapshotSide || w > kMaxSnapshotSide || h > kMaxSnapshotSide) {
+      *error = "snapshot sizes are " + std::to_string(kMinSnapshotSide) + " to " +
+               std::to_string(kMaxSnapshotSide) + " pixels a side: not " + word;
+      return false;
+    }
+    r.width = w;
+    r.height = h;
+    sized = true;
+  }
+  if (!r.bare && (r.width < kMinFramedWidth || r.height < kMinFramedHeight)) {
+    *error = "a snapshot with title and legend needs " + std::to_string(kMinFramedWidth) + "x" +
+             std::to_string(kMinFramedHeight) + " pixels at least (or bare)";
+    return false;
+  }
+  *request = r;
+  return true;
+}
+
+/*
+ * noteHighlight --
+ *   After an action: one that drew the view anew forgets what was painted
+ *   before; one that drew over the view without clearing it is a highlight,
+ *   named by its menu label.
+ */
+void Runner::noteHighlight(const std::string& name, const std::string& arguments,
+                           unsigned long clears, size_t drawn)
+{
+  if (!mainView_)
+    return;
+  if (mainView_->clears() != clears) {
+    highlights_.clear();
+    return;
+  }
+  if (mainView_->size() <= drawn)
+    return;
+  Highlight h;
+  h.label = menuLabel(name);
+  if (!arguments.empty()) {
+    size_t slash = arguments.find_last_of('/');
+    h.label += " " + (slash == std::string::npos ? arguments : arguments.substr(slash + 1));
+  } else if (name.compare(0, 4, "f.DF") == 0 || name.compare(0, 4, "f.DY") == 0) {
+    if (const char* layer = activeLayerName())
+      h.label += std::string(" ") + layer;
+  }
+  h.colors = mainView_->colorsFrom(drawn);
+  h.dashed = mainView_->dashedFrom(drawn);
+  highlights_.push_back(h);
+}
+
+/*
+ * printSummary --
+ *   The key figures of the loaded layout on standard output, one
+ *   "summary: <what> <value>" line each, for scripts that report a run.
+ */
+static void printSummary()
+{
+  common::outf("summary: layout %s\n", OriginalCiffile[0] ? OriginalCiffile : "-");
+  if (Glayout && Glayout->frame.x1 <= Glayout->frame.x2 && SCALE > 0) {
+    const _box& f = Glayout->frame;
+    common::outf("summary: size %.1f x %.1f um\n", (long(f.x2) - f.x1) * LAMBDA_T1 / SCALE,
+                 (long(f.y2) - f.y1) * LAMBDA_T1 / SCALE);
+  }
+  common::outf("summary: transistors %d\n", TransNum);
+  common::outf("summary: nets %d\n", NetsNum);
+  common::outf("summary: capacitors %d inductors %d resistors %d\n", capacitorCount, inductorCount,
+               resistorCount);
+  if (Fyield.length > 0)
+    common::outf("summary: yield %.4f at defect density %g\n", Fyield.datay[0], Fyield.datax[0]);
+  common::flushOutput();
+}
 
 bool Runner::fail(const char* format, const std::string& what)
 {
@@ -168,11 +322,19 @@ bool Runner::runLine(const std::string& raw)
     }
     return true;
   }
+  if (name == "summary") {
+    if (!arguments.empty())
+      return fail("%s takes no argument", name);
+    printSummary();
+    return true;
+  }
   if (name == "snapshot") {
-    if (arguments.empty())
-      return fail("%s needs a file name", name);
-    if (!snapshot_ || !snapshot_(arguments))
-      return fail("cannot write the snapshot %s", arguments);
+    SnapshotRequest request;
+    std::string error;
+    if (!parseSnapshot(arguments, &request, &error))
+      return fail("%s", error);
+    if (!snapshot_ || !snapshot_(request, highlights_))
+      return fail("cannot write the snapshot %s", request.path);
     return true;
   }
   if (name == "view") {
@@ -185,6 +347,7 @@ bool Runner::runLine(const std::string& raw)
       return fail("%s needs two corners x1,y1 x2,y2", name);
     if (DVzoominExe(x1, y1, x2, y2) != 0)
       return fail("%s cannot show that box", name);
+    highlights_.clear();
     return true;
   }
   if (const char* file = plotFile(name)) {
@@ -210,7 +373,12 @@ bool Runner::runLine(const std::string& raw)
     points.insert(points.begin(), point);
     arguments = blank == std::string::npos ? "" : trimmed(arguments.substr(0, blank));
   }
-  return runAction(name, arguments) && feedPoints(name, points);
+  unsigned long clears = mainView_ ? mainView_->clears() : 0;
+  size_t drawn = mainView_ ? mainView_->size() : 0;
+  if (!runAction(name, arguments) || !feedPoints(name, points))
+    return false;
+  noteHighlight(name, arguments, clears, drawn);
+  return true;
 }
 
 /*

@@ -1,5 +1,6 @@
 #include "ImageSurface.h"
 
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <cmath>
@@ -12,7 +13,7 @@ namespace batch {
 
 namespace {
 
-constexpr double kFontSize = 11;        // pixels, close to X's "fixed"
+constexpr double kFontSize = 10;        // pixels: 6 pixels a character, as X's "fixed"
 constexpr double kDash = 4;             // pixels of a dash and of a gap
 constexpr double kRadiansPer64th = M_PI / 180 / 64;
 
@@ -20,10 +21,9 @@ double channel(unsigned long pixel, int shift) { return ((pixel >> shift) & 0xff
 
 }  // namespace
 
-ImageSurface::ImageSurface(int width, int height, unsigned long background)
-    : width_(width), height_(height), background_(background)
+CairoSurface::CairoSurface(cairo_surface_t* target, int width, int height, unsigned long background)
+    : width_(width), height_(height), background_(background), image_(target)
 {
-  image_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   cr_ = cairo_create(image_);
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   cairo_set_line_cap(cr_, CAIRO_LINE_CAP_SQUARE);
@@ -33,7 +33,7 @@ ImageSurface::ImageSurface(int width, int height, unsigned long background)
   clear();
 }
 
-ImageSurface::~ImageSurface()
+CairoSurface::~CairoSurface()
 {
   for (auto& entry : patterns_)
     cairo_pattern_destroy(entry.second);
@@ -41,18 +41,77 @@ ImageSurface::~ImageSurface()
   cairo_surface_destroy(image_);
 }
 
+void CairoSurface::close()
+{
+  flush();
+  cairo_surface_finish(image_);
+}
+
+void CairoSurface::setClip(int x, int y, int w, int h)
+{
+  finish();
+  cairo_reset_clip(cr_);
+  cairo_rectangle(cr_, x, y, w, h);
+  cairo_clip(cr_);
+}
+
+void CairoSurface::resetClip()
+{
+  finish();
+  cairo_reset_clip(cr_);
+}
+
+void CairoSurface::setFontSize(double pixels)
+{
+  finish();
+  cairo_set_font_size(cr_, pixels);
+}
+
+int CairoSurface::textWidth(const char* text)
+{
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr_, text, &extents);
+  return static_cast<int>(std::ceil(extents.x_advance));
+}
+
+ImageSurface::ImageSurface(int width, int height, unsigned long background)
+    : CairoSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), width, height,
+                   background)
+{
+}
+
+SvgSurface::SvgSurface(const char* path, int width, int height, unsigned long background)
+    : CairoSurface(cairo_svg_surface_create(path, width, height), width, height, background)
+{
+  ok_ = cairo_surface_status(target()) == CAIRO_STATUS_SUCCESS;
+  if (ok_)
+    cairo_svg_surface_set_document_unit(target(), CAIRO_SVG_UNIT_PX);
+}
+
+SvgSurface::~SvgSurface() { complete(); }
+
+bool SvgSurface::complete()
+{
+  if (!finished_) {
+    finished_ = true;
+    close();
+    ok_ = ok_ && cairo_surface_status(target()) == CAIRO_STATUS_SUCCESS;
+  }
+  return ok_;
+}
+
 bool ImageSurface::writePng(const char* path)
 {
   flush();
-  return cairo_surface_write_to_png(image_, path) == CAIRO_STATUS_SUCCESS;
+  return cairo_surface_write_to_png(target(), path) == CAIRO_STATUS_SUCCESS;
 }
 
 unsigned long ImageSurface::pixel(int x, int y)
 {
   flush();
-  if (x < 0 || y < 0 || x >= width_ || y >= height_)
+  if (x < 0 || y < 0 || x >= width() || y >= height())
     return 0;
-  const unsigned char* row = cairo_image_surface_get_data(image_) + y * cairo_image_surface_get_stride(image_);
+  const unsigned char* row = cairo_image_surface_get_data(target()) + y * cairo_image_surface_get_stride(target());
   uint32_t value;
   std::memcpy(&value, row + 4 * x, sizeof value);
   return value & 0xffffff;
@@ -61,7 +120,7 @@ unsigned long ImageSurface::pixel(int x, int y)
 // ---------------------------------------------------------------------------
 // State.  A change draws what was gathered with the old state first.
 // ---------------------------------------------------------------------------
-void ImageSurface::setColor(unsigned long pixel)
+void CairoSurface::setColor(unsigned long pixel)
 {
   if (pixel != color_) {
     finish();
@@ -69,7 +128,7 @@ void ImageSurface::setColor(unsigned long pixel)
   }
 }
 
-void ImageSurface::setStipple(const techc::Bitmap* pattern)
+void CairoSurface::setStipple(const techc::Bitmap* pattern)
 {
   if (pattern != stipple_) {
     finish();
@@ -77,7 +136,7 @@ void ImageSurface::setStipple(const techc::Bitmap* pattern)
   }
 }
 
-void ImageSurface::setLineWidth(int width)
+void CairoSurface::setLineWidth(int width)
 {
   if (width != lineWidth_) {
     finish();
@@ -85,7 +144,7 @@ void ImageSurface::setLineWidth(int width)
   }
 }
 
-void ImageSurface::setDashed(bool dashed)
+void CairoSurface::setDashed(bool dashed)
 {
   if (dashed != dashed_) {
     finish();
@@ -93,7 +152,7 @@ void ImageSurface::setDashed(bool dashed)
   }
 }
 
-void ImageSurface::setXor(bool on)
+void CairoSurface::setXor(bool on)
 {
   if (on != xor_) {
     finish();
@@ -102,7 +161,7 @@ void ImageSurface::setXor(bool on)
 }
 
 // The layer pattern in the current colour, transparent where its bits are 0.
-cairo_pattern_t* ImageSurface::stipplePattern()
+cairo_pattern_t* CairoSurface::stipplePattern()
 {
   auto key = std::make_pair(stipple_, color_);
   auto found = patterns_.find(key);
@@ -129,7 +188,7 @@ cairo_pattern_t* ImageSurface::stipplePattern()
   return pattern;
 }
 
-void ImageSurface::useSource()
+void CairoSurface::useSource()
 {
   if (stipple_ && stipple_->width > 0 && stipple_->height > 0)
     cairo_set_source(cr_, stipplePattern());
@@ -143,14 +202,14 @@ void ImageSurface::useSource()
   cairo_set_dash(cr_, &dash, dashed_ ? 1 : 0, 0);
 }
 
-void ImageSurface::begin(Pending kind)
+void CairoSurface::begin(Pending kind)
 {
   if (pending_ != kind)
     finish();
   pending_ = kind;
 }
 
-void ImageSurface::finish()
+void CairoSurface::finish()
 {
   if (pending_ == Pending::None)
     return;
@@ -162,7 +221,7 @@ void ImageSurface::finish()
   pending_ = Pending::None;
 }
 
-void ImageSurface::flush()
+void CairoSurface::flush()
 {
   finish();
   cairo_surface_flush(image_);
@@ -171,20 +230,20 @@ void ImageSurface::flush()
 // ---------------------------------------------------------------------------
 // Primitives, pixel for pixel as X draws them.
 // ---------------------------------------------------------------------------
-void ImageSurface::point(int x, int y)
+void CairoSurface::point(int x, int y)
 {
   begin(Pending::Fill);
   cairo_rectangle(cr_, x, y, 1, 1);
 }
 
-void ImageSurface::line(int x1, int y1, int x2, int y2)
+void CairoSurface::line(int x1, int y1, int x2, int y2)
 {
   begin(Pending::Stroke);
   cairo_move_to(cr_, x1 + 0.5, y1 + 0.5);
   cairo_line_to(cr_, x2 + 0.5, y2 + 0.5);
 }
 
-void ImageSurface::rectangle(int x, int y, int w, int h, bool fill)
+void CairoSurface::rectangle(int x, int y, int w, int h, bool fill)
 {
   if (fill) {
     begin(Pending::Fill);
@@ -195,7 +254,7 @@ void ImageSurface::rectangle(int x, int y, int w, int h, bool fill)
   cairo_rectangle(cr_, x + 0.5, y + 0.5, w, h);
 }
 
-void ImageSurface::arc(int x, int y, int w, int h, int angle1, int angle2, bool fill)
+void CairoSurface::arc(int x, int y, int w, int h, int angle1, int angle2, bool fill)
 {
   begin(fill ? Pending::Fill : Pending::Stroke);
   double cx = x + w / 2.0, cy = y + h / 2.0;
@@ -218,7 +277,7 @@ void ImageSurface::arc(int x, int y, int w, int h, int angle1, int angle2, bool 
   cairo_restore(cr_);
 }
 
-void ImageSurface::polygon(const std::vector<view::PixelPoint>& points, bool fill)
+void CairoSurface::polygon(const std::vector<view::PixelPoint>& points, bool fill)
 {
   if (points.empty())
     return;
@@ -237,7 +296,7 @@ void ImageSurface::polygon(const std::vector<view::PixelPoint>& points, bool fil
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
 }
 
-void ImageSurface::string(int x, int y, const char* text)
+void CairoSurface::string(int x, int y, const char* text)
 {
   finish();
   useSource();
@@ -246,7 +305,7 @@ void ImageSurface::string(int x, int y, const char* text)
   cairo_new_path(cr_);
 }
 
-void ImageSurface::clear()
+void CairoSurface::clear()
 {
   finish();
   cairo_save(cr_);
@@ -256,7 +315,7 @@ void ImageSurface::clear()
   cairo_restore(cr_);
 }
 
-void ImageSurface::copyArea(int x, int y, int w, int h, int toX, int toY)
+void CairoSurface::copyArea(int x, int y, int w, int h, int toX, int toY)
 {
   if (w <= 0 || h <= 0)
     return;

@@ -1,5 +1,6 @@
-// An image to draw the main view on, for snapshots of quorin-batch.  Drawn
-// with cairo; colours are the colour table's RGB values (0xRRGGBB).
+// Pictures of quorin-batch: snapshots of the main view and the plot window,
+// drawn with cairo on an image (PNG) or into a vector file (SVG).  Colours
+// are the colour table's RGB values (0xRRGGBB).
 #pragma once
 
 #include <map>
@@ -13,17 +14,20 @@ typedef struct _cairo_pattern cairo_pattern_t;
 
 namespace batch {
 
-class ImageSurface : public view::Surface {
+// Draws as X does, pixel for pixel, on a cairo surface.
+class CairoSurface : public view::Surface {
  public:
-  ImageSurface(int width, int height, unsigned long background);
-  ~ImageSurface() override;
-  ImageSurface(const ImageSurface&) = delete;
-  ImageSurface& operator=(const ImageSurface&) = delete;
+  ~CairoSurface() override;
+  CairoSurface(const CairoSurface&) = delete;
+  CairoSurface& operator=(const CairoSurface&) = delete;
 
-  // Writes the image as PNG; false when the file cannot be written.
-  bool writePng(const char* path);
-  // The colour of one pixel, 0xRRGGBB.
-  unsigned long pixel(int x, int y);
+  // Later primitives show only inside the pixel rectangle; resetClip ends it.
+  void setClip(int x, int y, int w, int h);
+  void resetClip();
+  // The pixel width of a text in the surface's font.
+  int textWidth(const char* text);
+  // The height of the font's letters in pixels (10 unless changed).
+  void setFontSize(double pixels);
 
   int width() const override { return width_; }
   int height() const override { return height_; }
@@ -43,6 +47,12 @@ class ImageSurface : public view::Surface {
   void copyArea(int x, int y, int w, int h, int toX, int toY) override;
   void flush() override;
 
+ protected:
+  CairoSurface(cairo_surface_t* target, int width, int height, unsigned long background);
+  cairo_surface_t* target() { return image_; }
+  // Ends the drawing; later drawing is lost.
+  void close();
+
  private:
   enum class Pending { None, Fill, Stroke };
   void begin(Pending kind);   // path of this kind follows
@@ -61,6 +71,31 @@ class ImageSurface : public view::Surface {
   bool dashed_ = false;
   bool xor_ = false;
   std::map<std::pair<const techc::Bitmap*, unsigned long>, cairo_pattern_t*> patterns_;
+};
+
+// An image in memory, written as PNG.
+class ImageSurface : public CairoSurface {
+ public:
+  ImageSurface(int width, int height, unsigned long background);
+
+  // Writes the image as PNG; false when the file cannot be written.
+  bool writePng(const char* path);
+  // The colour of one pixel, 0xRRGGBB.
+  unsigned long pixel(int x, int y);
+};
+
+// A vector picture written straight into an SVG file.
+class SvgSurface : public CairoSurface {
+ public:
+  SvgSurface(const char* path, int width, int height, unsigned long background);
+  ~SvgSurface() override;
+
+  // Completes the file; false when it could not be written.
+  bool complete();
+
+ private:
+  bool finished_ = false;
+  bool ok_ = false;
 };
 
 }  // namespace batch

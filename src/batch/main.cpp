@@ -9,12 +9,14 @@
 #include <memory>
 
 #include "BatchRunner.h"
+#include "DisplayList.h"
 #include "DTtechnology.h"
 #include "Dglobal.h"
 #include "Dinit.h"
 #include "Dview.h"
 #ifdef QUORIN_HAVE_CAIRO
 #include "ImageSurface.h"
+#include "Snapshot.h"
 #endif
 
 namespace {
@@ -40,7 +42,13 @@ void usage(const char* program)
          "  layer CMF                        makes a layer active (its LAYERS button)\n"
          "  scale 20                         sets the defect-size scale (tenths of a grid\n"
          "                                   step) as the slider of the window would\n"
-         "  snapshot view.png                writes the main view (%dx%d) as PNG\n"
+         "  snapshot view.png [WxH] [bare]   writes what the main view shows, fitted to\n"
+         "                                   W x H pixels (1200x900), with a title line\n"
+         "                                   (file, view, what is highlighted) and a\n"
+         "                                   legend of the layers, unless bare; a file\n"
+         "                                   ending in .svg is written as SVG\n"
+         "  summary                          prints the key figures of the loaded layout\n"
+         "                                   (\"summary: <what> <value>\" lines)\n"
          "  rows rows.txt                    writes the resize rows of both directions\n"
          "  squeeze [passives]               compacts the layout into sq_out.cif\n"
          "                                   (one per line: number, direction, type,\n"
@@ -50,7 +58,8 @@ void usage(const char* program)
          "                                   critical areas are taken over what it shows\n"
          "  f.DYCarea [file.png]             a plot action writes the plot window (%dx%d)\n"
          "                                   as PNG: sensitivity.png, distribution.png\n"
-         "                                   (f.DYdx), pof.png (f.DYpof), yield.png (f.DYyx)\n"
+         "                                   (f.DYdx), pof.png (f.DYpof), yield.png (f.DYyx);\n"
+         "                                   as SVG when the file ends in .svg\n"
          "  f.DIsetForm D0(DefectDensity) 5  a layer parameter of the active layer\n"
          "                                   (X0(SizeDistribution), D0(DefectDensity),\n"
          "                                   Y0(ClusterFactor), A(GammaParameter))\n"
@@ -60,7 +69,7 @@ void usage(const char* program)
          "the strict line-oriented subset; so does \"CIFMode full\" in the system\n"
          "source file.\n"
          "SYSRC must name the system source file (lib/sysrc in the source tree).\n",
-         program, kViewWidth, kViewHeight, kPlotWidth, kPlotHeight);
+         program, kPlotWidth, kPlotHeight);
 }
 
 }  // namespace
@@ -76,21 +85,37 @@ int main(int argc, char** argv)
   }
   if (!init::readFlags(argc, argv))
     return 2;
-  init::startHeadless(false);
+  init::startHeadless(true);
 
   batch::Runner runner;
+  // The main view keeps what is drawn on it; a snapshot draws it again.
+  batch::DisplayList mainView(kViewWidth, kViewHeight);
+  runner.setMainView(&mainView);
 #ifdef QUORIN_HAVE_CAIRO
   const _GWorkStation& station = GCworkStation[GCstationId];
   unsigned long background = station.ncolor > 0 ? station.color[0].pixel : 0;
-  batch::ImageSurface image(kViewWidth, kViewHeight, background);
   batch::ImageSurface plot(kPlotWidth, kPlotHeight, background);
-  view::initViewports(&image, nullptr, &plot, nullptr);
-  runner.setSnapshot([&image](const std::string& path) { return image.writePng(path.c_str()); });
-  runner.setPlot([&plot](const std::string& path) { return plot.writePng(path.c_str()); });
+  view::initViewports(&mainView, nullptr, &plot, nullptr);
+  runner.setSnapshot([&mainView, background](const batch::SnapshotRequest& request,
+                                             const std::vector<batch::Highlight>& highlights) {
+    return batch::writeSnapshot(request, mainView, highlights, background);
+  });
+  runner.setPlot([&plot, background](const std::string& path) {
+    if (!batch::isSvgName(path))
+      return plot.writePng(path.c_str());
+    // The plot drawn again into the vector file.
+    batch::SvgSurface svg(path.c_str(), plot.width(), plot.height(), background);
+    struct Restore {
+      batch::ImageSurface* plot;
+      ~Restore() { Vpopup->surface = plot; }
+    } restore{&plot};
+    Vpopup->surface = &svg;
+    view::redrawPlot();
+    return svg.complete();
+  });
 #else
   view::NullSurface plot(kPlotWidth, kPlotHeight);
-  view::NullSurface image(kViewWidth, kViewHeight);
-  view::initViewports(&image, nullptr, &plot, nullptr);
+  view::initViewports(&mainView, nullptr, &plot, nullptr);
 #endif
 
   if (optind < argc) {

@@ -2,6 +2,8 @@
 #include "ImageSurface.h"
 
 #include "DTtechnology.h"
+#include "DisplayList.h"
+#include "Snapshot.h"
 
 #include "TestSupport.h"
 
@@ -101,6 +103,76 @@ TEST(ImageSurface, WritesPng)
   EXPECT_EQ(static_cast<unsigned char>(png[19]), 30);  // width in the IHDR chunk
   EXPECT_EQ(static_cast<unsigned char>(png[23]), 20);
   EXPECT_FALSE(image.writePng(dir.path("no/such/folder/view.png").c_str()));
+}
+
+// A known scene on the kept main view, drawn again twice as large: each
+// shape lands where the scale puts it, in its colour.
+TEST(DisplayList, ReplayScalesTheSceneOntoAnImage)
+{
+  batch::DisplayList view(50, 40);
+  view.setColor(kRed);
+  view.rectangle(10, 10, 10, 5, true);  // pixels 10..19 x 10..14
+  view.setColor(kGreen);
+  view.line(0, 30, 49, 30);
+  view.point(45, 5);
+  batch::ImageSurface image(120, 100, kBlack);
+  view.replay(image, 2.0, 10, 10);
+  EXPECT_EQ(image.pixel(30, 30), kRed);   // (10, 10) scaled and moved
+  EXPECT_EQ(image.pixel(49, 39), kRed);
+  EXPECT_EQ(image.pixel(50, 39), kBlack);
+  EXPECT_EQ(image.pixel(49, 40), kBlack);
+  EXPECT_EQ(image.pixel(29, 30), kBlack);
+  EXPECT_EQ(image.pixel(60, 71), kGreen);  // the line through y = 30
+  EXPECT_EQ(image.pixel(60, 65), kBlack);
+  EXPECT_EQ(image.pixel(100, 20), kGreen);  // the point is 2 x 2 pixels now
+  EXPECT_EQ(image.pixel(101, 21), kGreen);
+  EXPECT_EQ(image.pixel(102, 22), kBlack);
+}
+
+TEST(DisplayList, ClearForgetsAndXorTwinsErase)
+{
+  batch::DisplayList view(50, 40);
+  view.setColor(kRed);
+  view.rectangle(0, 0, 5, 5, true);
+  view.clear();
+  EXPECT_EQ(view.size(), 0u);
+  EXPECT_EQ(view.clears(), 1u);
+  view.setColor(kGreen);
+  view.rectangle(1, 1, 5, 5, true);
+  view.setXor(true);
+  view.rectangle(20, 20, 8, 8, false);  // a rubber band drawn ...
+  EXPECT_EQ(view.size(), 2u);
+  view.rectangle(20, 20, 8, 8, false);  // ... and erased
+  EXPECT_EQ(view.size(), 1u);
+  view.polygon({{0, 0}, {9, 0}, {0, 9}}, true);
+  view.polygon({{0, 0}, {9, 0}, {0, 9}}, true);
+  view.polygon({{0, 0}, {9, 0}, {0, 8}}, true);  // another shape: kept
+  EXPECT_EQ(view.size(), 2u);
+  EXPECT_EQ(view.colorsFrom(0), (std::vector<unsigned long>{kGreen}));
+}
+
+// A bare snapshot is only the view, fitted and centred; a framed one keeps
+// the title band and the legend clear of the layout.
+TEST(Snapshot, ViewIsFittedIntoItsPart)
+{
+  batch::DisplayList view(100, 50);
+  view.setColor(kRed);
+  view.rectangle(0, 0, 100, 50, true);
+  batch::SnapshotRequest request;
+  request.bare = true;
+  batch::ImageSurface bare(200, 200, kBlack);
+  batch::drawSnapshot(bare, request, view, {});
+  EXPECT_EQ(bare.pixel(0, 50), kRed);  // 200 x 100, centred vertically
+  EXPECT_EQ(bare.pixel(199, 149), kRed);
+  EXPECT_EQ(bare.pixel(100, 49), kBlack);
+  EXPECT_EQ(bare.pixel(100, 150), kBlack);
+
+  request.bare = false;
+  batch::ImageSurface framed(600, 400, kBlack);
+  batch::drawSnapshot(framed, request, view, {});
+  EXPECT_EQ(framed.pixel(200, 200), kRed);
+  EXPECT_NE(framed.pixel(595, 200), kRed);  // the legend panel
+  EXPECT_NE(framed.pixel(200, 5), kRed);    // the title band
 }
 
 }  // namespace

@@ -1,23 +1,92 @@
 #!/usr/bin/env bash
-# quorin-batch draws a box difference and writes the main view as a PNG of
-# 550 x 450 pixels.
+# quorin-batch snapshots of the amplifier: PNG at the default and a chosen
+# size, bare, and an SVG that parses and holds the layers, the legend and
+# the painted critical areas; a yield plot as SVG; bad snapshot lines fail
+# with a reason.
 set -u
 batch=$1 source=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+ln -s "$source/examples" "$work/examples"
+ln -s "$source/lib" "$work/lib"
 cat >"$work/s.batch" <<'SCRIPT'
-f.DVsuper 100,100 300,300 200,200 400,400
+f.DIldTech lib/example.tech
+f.DIldLayout examples/amp.cif
+snapshot plain.svg
 snapshot view.png
-snapshot no/such/folder/view.png
+snapshot small.png 640x300
+snapshot bare.png 200x100 bare
+scale 400
+layer CMF
+f.DFex1LayerS
+snapshot faults.svg
+f.DIsetForm MinSize 10
+f.DIsetForm MaxSize 100
+f.DIsetForm Step 10
+f.DYanaShort
+f.DYyx yield.svg
 SCRIPT
 (cd "$work" && SYSRC="$source/lib/sysrc" "$batch" s.batch >stdout 2>stderr)
 status=$?
-fail() { echo "snapshot: $*"; cat "$work/stderr"; exit 1; }
-[ "$status" = 1 ] || fail "exit status $status, expected 1 (unwritable snapshot)"
-grep -q "line 3: cannot write the snapshot no/such/folder/view.png" "$work/stderr" ||
-  fail "no error for the unwritable snapshot"
-[ -s "$work/view.png" ] || fail "view.png was not written"
-header=$(od -An -tx1 -N24 "$work/view.png" | tr -d ' \n')
-[ "${header:0:16}" = 89504e470d0a1a0a ] || fail "view.png is no PNG ($header)"
-[ "${header:32:16}" = 00000226000001c2 ] || fail "view.png is not 550 x 450 (${header:32:16})"
+fail() { echo "snapshot: $*"; tail -5 "$work/stderr"; exit 1; }
+[ "$status" = 0 ] || fail "exit status $status"
+size() { od -An -tx1 -j16 -N8 "$work/$1" | tr -d ' \n'; }
+[ "$(size view.png)" = 000004b000000384 ] || fail "view.png is not 1200 x 900"
+[ "$(size small.png)" = 000002800000012c ] || fail "small.png is not 640 x 300"
+[ "$(size bare.png)" = 000000c800000064 ] || fail "bare.png is not 200 x 100"
+
+# Lines that must fail, each with its reason.
+while IFS='|' read -r line reason; do
+  printf '%s\n' "$line" >"$work/bad.batch"
+  (cd "$work" && SYSRC="$source/lib/sysrc" "$batch" bad.batch >/dev/null 2>bad.err)
+  [ $? = 1 ] || fail "'$line' did not fail"
+  grep -q "line 1: $reason" "$work/bad.err" || fail "'$line': $(cat "$work/bad.err")"
+done <<'CASES'
+snapshot|snapshot needs a file name
+snapshot a.png 0x10|snapshot sizes are 16 to 8192 pixels a side: not 0x10
+snapshot a.png 20000x900|snapshot sizes are 16 to 8192 pixels a side
+snapshot a.png 100x100|a snapshot with title and legend needs 480x240 pixels at least (or bare)
+snapshot a.png 800x600 800x600|snapshot takes a file, then WxH and bare: not 800x600
+snapshot a.png large|snapshot takes a file, then WxH and bare: not large
+snapshot no/such/folder/view.png|cannot write the snapshot no/such/folder/view.png
+snapshot no/such/folder/view.svg|cannot write the snapshot no/such/folder/view.svg
+CASES
+
+command -v python3 >/dev/null || { echo "SKIP: python3 is not installed"; exit 77; }
+python3 - "$work" <<'PY' || fail "SVG content"
+import sys, xml.etree.ElementTree as ET
+ns = '{http://www.w3.org/2000/svg}'
+def load(name):
+    root = ET.parse(sys.argv[1] + '/' + name).getroot()
+    assert root.tag == ns + 'svg', root.tag
+    assert (root.get('width'), root.get('height')) == ('1200px', '900px'), root.attrib
+    return root
+def fills(root):
+    # colours of the solid fills drawn
+    out = []
+    for e in root.iter():
+        style = e.get('style') or ''
+        for part in style.split(';'):
+            if part.startswith('fill:rgb('):
+                out.append(part)
+    return out
+plain, faults = load('plain.svg'), load('faults.svg')
+title = plain.find(ns + 'title').text
+desc = plain.find(ns + 'desc').text
+assert title.startswith('amp.cif'), title
+for layer in ('CAA', 'CPG', 'CMF', 'CCA'):
+    assert ' ' + layer in desc, desc
+assert 'highlighted: nothing' in desc, desc
+assert 'Shorts Active Layer CMF' in faults.find(ns + 'desc').text
+paths = [e for e in plain.iter() if e.tag in (ns + 'path', ns + 'rect')]
+assert len(paths) > 100, len(paths)
+# the critical areas are painted in white over the layout
+white = 'fill:rgb(100%,100%,100%)'
+assert fills(faults).count(white) > fills(plain).count(white), 'no painted area'
+# the yield plot as SVG: the plot window's size, the curve in gold
+root = ET.parse(sys.argv[1] + '/yield.svg').getroot()
+assert (root.get('width'), root.get('height')) == ('600px', '400px'), root.attrib
+strokes = [e.get('style') for e in root.iter() if 'stroke:rgb(100%,84.' in (e.get('style') or '')]
+assert len(strokes) > 10, len(strokes)
+PY
 exit 0
