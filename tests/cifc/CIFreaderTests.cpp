@@ -41,10 +41,40 @@ TEST_F(CifTest, BoxIsScaledByTheDefinitionsRatio)
   EXPECT_EQ(AC_initial_halfscale_error, 0);
 }
 
-TEST_F(CifTest, HalfScaleDefinitionAsOtherToolsWriteIt)
+// Where boxes, polygons and wires of accepted forms go, "layer:rects" per
+// checked layer of cell CIRCUIT1.
+TEST_F(CifTest, AcceptedFormsGiveTheirRectangles)
 {
-  ASSERT_EQ(load("DS 1 1 2;\nL CAA;\nB 800 400 0 0;\nDF;\nC 1;\nE\n"), 0);
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-800,-400;800,400)");
+  const struct {
+    const char* what;
+    const char* text;
+    const char* layers;
+  } cases[] = {
+      {"half scale as other tools write it", "DS 1 1 2;\nL CAA;\nB 800 400 0 0;\nDF;\nC 1;\nE\n",
+       "CAA:(-800,-400;800,400)"},
+      {"one separator before box, polygon, wire and comment",
+       "DS 1;\nL CAA;\n B 10 10 0 0;\n\t, B 10,10,0,0;\nL CMF; (pad);\n"
+       "L CPG; P 0 0 10 0 10 10 0 10; W 10 0 0 10 0;\nDF;\nE\n",
+       "CAA:(-20,-20;20,20) (-20,-20;20,20) CPG:(-20,-20;60,20) (0,0;40,40)"},
+      {"a layer name after L may begin with a keyword letter",
+       "DS 1;\nL CCA;\nB 10 10 0 0;\nL CMF;\nB 10 10 0 0;\nDF;\nE\n", "CCA:(-20,-20;20,20)"},
+      {"carriage returns and stray characters skipped",
+       "DS 1;\r\nL CAA;\r\nB 10 10 0 0;{}\r\nDF;\r\nE\r\n", "CAA:(-20,-20;20,20)"},
+      {"geometry after DF goes to the last defined cell", "DS 1;\nL CAA;\nDF;\nB 10 10 0 0;\nE\n",
+       "CAA:(-20,-20;20,20)"},
+      {"a layer command reuses the cell's symbol",
+       "DS 1;\nL CAA;\nB 10 10 0 0;\nL CMF;\nL CAA;\nB 20 20 0 0;\nDF;\nE\n",
+       "CAA:(-40,-40;40,40) (-20,-20;20,20) CMF:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(load(c.text), 0);
+    std::string got;
+    for (const char* layer : {"CAA", "CCA", "CMF", "CPG"})
+      if (std::string(c.layers).find(std::string(layer) + ":") != std::string::npos)
+        got += std::string(got.empty() ? "" : " ") + layer + ":" + rects(cell("CIRCUIT1"), layer);
+    EXPECT_EQ(got, c.layers);
+  }
 }
 
 TEST_F(CifTest, OffGridBoxIsReportedOncePerBoxAndKept)
@@ -82,15 +112,6 @@ TEST_F(CifTest, TopLevelTranslationIsNotScaledByTheLastDefinition)
 // Separators and line starts.
 // ---------------------------------------------------------------------------
 
-TEST_F(CifTest, OneSeparatorMayPrecedeBoxPolygonWireAndComment)
-{
-  ASSERT_EQ(load("DS 1;\nL CAA;\n B 10 10 0 0;\n\t, B 10,10,0,0;\nL CMF; (pad);\n"
-                 "L CPG; P 0 0 10 0 10 10 0 10; W 10 0 0 10 0;\nDF;\nE\n"),
-            0);
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-20,-20;20,20) (-20,-20;20,20)");
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CPG"), "(-20,-20;60,20) (0,0;40,40)");
-}
-
 TEST_F(CifTest, SpelledOutKeywords)
 {
   ASSERT_EQ(load("DS 1;\nLayer CAA;\nBox 10 10 0 0;\nDF;\nCall 1 Translate 5 5 MXa;\nEnd\n"),
@@ -98,12 +119,6 @@ TEST_F(CifTest, SpelledOutKeywords)
   const _instance* call = cell("CIRCUIT")->instance;
   ASSERT_NE(call, nullptr);
   EXPECT_EQ(call->optimes, 2);
-}
-
-TEST_F(CifTest, LayerNameAfterLMayBeginWithAKeywordLetter)
-{
-  ASSERT_EQ(load("DS 1;\nL CCA;\nB 10 10 0 0;\nL CMF;\nB 10 10 0 0;\nDF;\nE\n"), 0);
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CCA"), "(-20,-20;20,20)");
 }
 
 TEST_F(CifTest, TokensAcrossReadBlocksAndLongerThanABlock)
@@ -148,12 +163,6 @@ TEST_F(CifTest, LongLineIsShortenedInTheReport)
   EXPECT_NE(err.find("not accepted: L CAA; B 1 2 3 4 5; B 10 10 0 0;"), std::string::npos) << err;
   EXPECT_NE(err.find(" 0....\nMessage: The file may read in full CIF mode"), std::string::npos)
       << err;
-}
-
-TEST_F(CifTest, CarriageReturnsAndStrayCharactersAreSkipped)
-{
-  ASSERT_EQ(load("DS 1;\r\nL CAA;\r\nB 10 10 0 0;{}\r\nDF;\r\nE\r\n"), 0);
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-20,-20;20,20)");
 }
 
 // ---------------------------------------------------------------------------
@@ -252,12 +261,6 @@ TEST_F(CifTest, GeometryBeforeAnyCellGoesToTheTopCell)
   EXPECT_EQ(Gflatten, Gactive);
 }
 
-TEST_F(CifTest, GeometryOutsideDefinitionsGoesToTheLastDefinedCell)
-{
-  ASSERT_EQ(load("DS 1;\nL CAA;\nDF;\nB 10 10 0 0;\nE\n"), 0);
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-20,-20;20,20)");
-}
-
 TEST_F(CifTest, LaterDefinitionWithTheSameNumberIsFoundFirst)
 {
   ASSERT_EQ(load("DS 1;\nL CAA;\nB 10 10 0 0;\nDF;\nDS 1;\nL CAA;\nB 20 20 0 0;\nDF;\n"
@@ -275,13 +278,6 @@ TEST_F(CifTest, GeometryBeforeAnyLayerCommandGoesToSlotZero)
 {
   ASSERT_EQ(load("DS 1;\nB 10 10 0 0;\nDF;\nE\n"), 0);
   EXPECT_STREQ(cell("CIRCUIT1")->symbol[0]->layername, Glayers[0].name);
-}
-
-TEST_F(CifTest, LayerCommandReusesTheCellsSymbol)
-{
-  ASSERT_EQ(load("DS 1;\nL CAA;\nB 10 10 0 0;\nL CMF;\nL CAA;\nB 20 20 0 0;\nDF;\nE\n"), 0);
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-40,-40;40,40) (-20,-20;20,20)");
-  EXPECT_EQ(rects(cell("CIRCUIT1"), "CMF"), "");
 }
 
 TEST_F(CifTest, PolygonAndWireBecomeRectangles)
