@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "CS.h"
@@ -50,52 +51,43 @@ class Accept : public CoreTest {
   }
 };
 
-TEST_F(Accept, MaxSizeStoresInternalUnitsAndMovesTheScale)
-{
-  EXPECT_EQ(callback::accept(kAcceptMaxSize, "2.5"), Outcome::Done);
-  EXPECT_EQ(theMaxDefectSize, 100);
-  EXPECT_EQ(ui.scaleMaximum, 25);
-  EXPECT_EQ(callback::accept(kAcceptMinSize, "0.5"), Outcome::Done);
-  EXPECT_EQ(theMinDefectSize, 20);
-  EXPECT_EQ(ui.scaleMinimum, 5);
-  EXPECT_EQ(callback::accept(kAcceptStep, "0.25"), Outcome::Done);
-  EXPECT_EQ(theStep, 10);
-}
-
-TEST_F(Accept, ZeroOrTextIsRefused)
-{
-  EXPECT_EQ(callback::accept(kAcceptMaxSize, "0"), Outcome::Failed);
-  EXPECT_EQ(theMaxDefectSize, 400);
-  EXPECT_EQ(ui.lastLine(), "Error: Input wrong, change cancelled.");
-  EXPECT_EQ(callback::accept(kAcceptMaxSize, "big"), Outcome::Failed);
-  EXPECT_EQ(theMaxDefectSize, 400);
-  EXPECT_EQ(callback::accept(kAcceptDensityMax, ""), Outcome::Failed);
-  EXPECT_EQ(Fdensity.maximum, 2000.0f);
-}
-
-TEST_F(Accept, DensityRange)
-{
-  callback::accept(kAcceptDensityMin, "50");
-  callback::accept(kAcceptDensityMax, "900");
-  callback::accept(kAcceptDensityStep, "25");
-  EXPECT_EQ(Fdensity.minimum, 50.0f);
-  EXPECT_EQ(Fdensity.maximum, 900.0f);
-  EXPECT_EQ(Fdensity.step, 25.0f);
-}
-
-TEST_F(Accept, LayerValuesGoToTheActiveLayer)
+// Sizes are stored in internal units; the layer values go to the active
+// layer only; zero or text is refused and changes nothing.
+TEST_F(Accept, ValuesGoWhereTheyBelong)
 {
   EXPECT_EQ(callback::accept(kAcceptX0, "2"), Outcome::Abandoned);
   EXPECT_NE(err.find("Fatal: No active layer, check DIacceptCB()."), std::string::npos);
   activate(4);
-  EXPECT_EQ(callback::accept(kAcceptX0, "2"), Outcome::Done);
-  EXPECT_EQ(callback::accept(kAcceptD0, "3"), Outcome::Done);
-  EXPECT_EQ(callback::accept(kAcceptAlfa, "4"), Outcome::Done);
-  EXPECT_EQ(callback::accept(kAcceptY0, "0.5"), Outcome::Done);
-  EXPECT_EQ(Glayers[4].X0, 2.0f);
-  EXPECT_EQ(Glayers[4].D0, 3.0f);
-  EXPECT_EQ(Glayers[4].alfa, 4.0f);
-  EXPECT_EQ(Glayers[4].Y0, 0.5f);
+  const struct {
+    int code;
+    const char* text;
+    std::function<double()> value;
+    double expected;
+  } cases[] = {
+      {kAcceptMaxSize, "2.5", [] { return theMaxDefectSize; }, 100},
+      {kAcceptMinSize, "0.5", [] { return theMinDefectSize; }, 20},
+      {kAcceptStep, "0.25", [] { return theStep; }, 10},
+      {kAcceptDensityMin, "50", [] { return Fdensity.minimum; }, 50},
+      {kAcceptDensityMax, "900", [] { return Fdensity.maximum; }, 900},
+      {kAcceptDensityStep, "25", [] { return Fdensity.step; }, 25},
+      {kAcceptX0, "2", [] { return Glayers[4].X0; }, 2},
+      {kAcceptD0, "3", [] { return Glayers[4].D0; }, 3},
+      {kAcceptAlfa, "4", [] { return Glayers[4].alfa; }, 4},
+      {kAcceptY0, "0.5", [] { return Glayers[4].Y0; }, 0.5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    const double before = c.value();
+    for (const char* refused : {"0", "big", ""}) {
+      EXPECT_EQ(callback::accept(c.code, refused), Outcome::Failed) << refused;
+      EXPECT_EQ(c.value(), before) << refused;
+      EXPECT_EQ(ui.lastLine(), "Error: Input wrong, change cancelled.");
+    }
+    EXPECT_EQ(callback::accept(c.code, c.text), Outcome::Done);
+    EXPECT_EQ(c.value(), c.expected);
+  }
+  EXPECT_EQ(ui.scaleMaximum, 25);
+  EXPECT_EQ(ui.scaleMinimum, 5);
   EXPECT_EQ(Glayers[3].X0, 1.0f);
 }
 

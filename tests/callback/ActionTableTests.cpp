@@ -67,10 +67,6 @@ TEST_F(Shell, SwitchesFollowTheButtonLabel)
   callback::run(DIfindCallback("f.DIhswitch"), "Maybe");
   EXPECT_EQ(FsetHighlight, 0);
   EXPECT_EQ(ui.messages.size(), shown);
-}
-
-TEST_F(Shell, RecordingSwitch)
-{
   callback::run(DIfindCallback("f.DIstartPB"), nullptr);
   EXPECT_EQ(FStartPlaybackRecord, 1);
   callback::run(DIfindCallback("f.DIendPB"), nullptr);

@@ -86,41 +86,25 @@ TEST_F(Menus, LayersEntryListsTheLayersLastFirst)
 
 TEST_F(Menus, FaultsOfTheFileEndTheProgram)
 {
-  useMenuFile("MENUBAR { PULLDOWN File Missing }\n");
-  EXPECT_EXIT(
-      {
-        common::captureOutput(nullptr, nullptr);
-        DImenuInit();
-      },
-      ::testing::ExitedWithCode(1), "Can't find the Missing submenu");
-  useMenuFile("MENUBAR { PULLDOWN File F }\nF { KNOB Quit f.exit }\n");
-  EXPECT_EXIT(
-      {
-        common::captureOutput(nullptr, nullptr);
-        DImenuInit();
-      },
-      ::testing::ExitedWithCode(1), "Menu description error: KNOB");
-  useMenuFile("MENUBAR { PULLDOWN File F }\nF { PULLDOWN Again F }\n");
-  EXPECT_EXIT(
-      {
-        common::captureOutput(nullptr, nullptr);
-        DImenuInit();
-      },
-      ::testing::ExitedWithCode(1), "Menu description error: F");
-  useMenuFile("MENUBAR { PULLDOWN File F\n");
-  EXPECT_EXIT(
-      {
-        common::captureOutput(nullptr, nullptr);
-        DImenuInit();
-      },
-      ::testing::ExitedWithCode(1), "Menu description error: MENUBAR");
-  setenv("SYSRC", dir.write("sysrc", "MenuFile absent\n").c_str(), 1);
-  EXPECT_EXIT(
-      {
-        common::captureOutput(nullptr, nullptr);
-        DImenuInit();
-      },
-      ::testing::ExitedWithCode(1), "Menu description not available");
+  const std::pair<const char*, const char*> cases[] = {
+      {"MENUBAR { PULLDOWN File Missing }\n", "Can't find the Missing submenu"},
+      {"MENUBAR { PULLDOWN File F }\nF { KNOB Quit f.exit }\n", "Menu description error: KNOB"},
+      {"MENUBAR { PULLDOWN File F }\nF { PULLDOWN Again F }\n", "Menu description error: F"},
+      {"MENUBAR { PULLDOWN File F\n", "Menu description error: MENUBAR"},
+      {nullptr, "Menu description not available"},
+  };
+  for (const auto& [text, message] : cases) {
+    if (text)
+      useMenuFile(text);
+    else
+      setenv("SYSRC", dir.write("sysrc", "MenuFile absent\n").c_str(), 1);
+    EXPECT_EXIT(
+        {
+          common::captureOutput(nullptr, nullptr);
+          DImenuInit();
+        },
+        ::testing::ExitedWithCode(1), message);
+  }
 }
 
 TEST_F(Menus, BundledMenusOfferEveryAction)

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Dlayout.h"
 #include "TestSupport.h"
@@ -109,41 +110,33 @@ TEST_F(HierarchyTest, TwoTranslatedCallsOfOneCell)
   EXPECT_TRUE(ui.saw('M', "The layout is flattened"));
 }
 
-TEST_F(HierarchyTest, MirroredRectangleKeepsPositiveWidth)
+// Steps apply in order, a mirrored rectangle keeps a positive width, a
+// rotation turns the x axis, and a rectangle of no width is dropped.
+TEST_F(HierarchyTest, StepsOfACallApplyInOrder)
 {
-  _layout* a = define(1);
-  box(a, 0, 0, 5, 5);
-  _layout* top = define(-1);
-  step(call(top, 1, 0), mirror, -1, 1);
-  loaded(top);
-  ASSERT_TRUE(act(GCflatten));
-  EXPECT_EQ(rects(top), "(-5,0;0,5)");
-}
-
-TEST_F(HierarchyTest, StepsApplyInOrderAndRotationTurnsTheXAxis)
-{
-  _layout* a = define(1);
-  box(a, 0, 0, 10, 20);
-  _layout* top = define(-1);
-  step(step(call(top, 1, 0), trans, 100, 0), mirror, -1, 1);  // T then MX
-  step(step(call(top, 1, 1), mirror, -1, 1), trans, 100, 0);  // MX then T
-  step(call(top, 1, 2), rotate, 0, 1);
-  loaded(top);
-  ASSERT_TRUE(act(GCflatten));
-  // Calls are taken in list order and each copy goes to the front.
-  EXPECT_EQ(rects(top), "(-110,0;-100,20) (90,0;100,20) (-20,0;0,10)");
-}
-
-TEST_F(HierarchyTest, DegenerateRectangleIsDropped)
-{
-  _layout* a = define(1);
-  box(a, 0, 0, 0, 5);
-  box(a, 0, 0, 10, 10);
-  _layout* top = define(-1);
-  call(top, 1, 0);
-  loaded(top);
-  ASSERT_TRUE(act(GCflatten));
-  EXPECT_EQ(rects(top), "(0,0;10,10)");
+  const struct {
+    std::vector<_opcode> steps;
+    const char* rects;
+  } cases[] = {
+      {{{mirror, -1, 1}}, "(-10,0;0,20)"},
+      {{{trans, 100, 0}, {mirror, -1, 1}}, "(-110,0;-100,20)"},
+      {{{mirror, -1, 1}, {trans, 100, 0}}, "(90,0;100,20)"},
+      {{{rotate, 0, 1}}, "(-20,0;0,10)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rects);
+    common::releaseLayouts();
+    _layout* a = define(1);
+    box(a, 0, 0, 0, 5);
+    box(a, 0, 0, 10, 20);
+    _layout* top = define(-1);
+    _instance* only = call(top, 1, 0);
+    for (const _opcode& s : c.steps)
+      step(only, s.type, s.x, s.y);
+    loaded(top);
+    ASSERT_TRUE(act(GCflatten));
+    EXPECT_EQ(rects(top), c.rects);
+  }
 }
 
 TEST_F(HierarchyTest, FlattenedLabelsCarryTheCallNumbers)

@@ -72,32 +72,32 @@ _points* pointList(const Points& pts)
   return head;
 }
 
-TEST_F(PolyTest, SquareGivesOneRectangle)
+// Rectangles come out most recently cut first; an explicitly closed outline
+// loses its closing point.
+TEST_F(PolyTest, RectilinearOutlinesGiveTheirRectangles)
 {
-  EXPECT_EQ(take(GCpoly2rects(outline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}))),
-            "(0,0;100,100)");
-}
-
-TEST_F(PolyTest, LShapeGivesTwoRectanglesLastCutFirst)
-{
-  _polys* l = outline({{0, 0}, {200, 0}, {200, 100}, {100, 100}, {100, 200}, {0, 200}});
-  EXPECT_EQ(GCedgeCount(l), 3);
-  EXPECT_EQ(take(GCpoly2rects(l)), "(0,100;100,200) (0,0;200,100)");
-}
-
-TEST_F(PolyTest, ExplicitlyClosedOutlineGivesTheSameRectangles)
-{
-  _polys* l =
-      outline({{0, 0}, {200, 0}, {200, 100}, {100, 100}, {100, 200}, {0, 200}, {0, 0}});
-  EXPECT_EQ(take(GCpoly2rects(l)), "(0,100;100,200) (0,0;200,100)");
-  EXPECT_EQ(pointsOf(l), "(0,0) (200,0) (200,100) (100,100) (100,200) (0,200)");
-}
-
-TEST_F(PolyTest, UShapeGivesThreeRectangles)
-{
-  _polys* u = outline(
-      {{0, 0}, {300, 0}, {300, 200}, {200, 200}, {200, 100}, {100, 100}, {100, 200}, {0, 200}});
-  EXPECT_EQ(take(GCpoly2rects(u)), "(0,100;100,200) (200,100;300,200) (0,0;300,100)");
+  const struct {
+    Points outline;
+    const char* rects;
+  } cases[] = {
+      {{{0, 0}, {100, 0}, {100, 100}, {0, 100}}, "(0,0;100,100)"},
+      {{{0, 0}, {200, 0}, {200, 100}, {100, 100}, {100, 200}, {0, 200}},
+       "(0,100;100,200) (0,0;200,100)"},
+      {{{0, 0}, {200, 0}, {200, 100}, {100, 100}, {100, 200}, {0, 200}, {0, 0}},
+       "(0,100;100,200) (0,0;200,100)"},
+      {{{0, 0}, {300, 0}, {300, 200}, {200, 200}, {200, 100}, {100, 100}, {100, 200}, {0, 200}},
+       "(0,100;100,200) (200,100;300,200) (0,0;300,100)"},
+  };
+  for (const auto& c : cases) {
+    _polys* p = outline(c.outline);
+    EXPECT_EQ(take(GCpoly2rects(p)), c.rects);
+    std::string kept;
+    for (size_t i = 0; i + (c.outline.front() == c.outline.back()) < c.outline.size(); ++i)
+      kept += (i ? " (" : "(") + std::to_string(c.outline[i].first) + "," +
+              std::to_string(c.outline[i].second) + ")";
+    EXPECT_EQ(pointsOf(p), kept);
+  }
+  EXPECT_EQ(GCedgeCount(outline(cases[1].outline)), 3);
 }
 
 TEST_F(PolyTest, TriangleGetsNoPointAndNoRectangle)
@@ -365,48 +365,37 @@ class PathTest : public PolyTest {
   _points* centre_ = nullptr;
 };
 
-TEST_F(PathTest, StraightWireIsItsRectangle)
+// Straight wires, mitred corners, corners on a straight line, a wire that
+// turns back (split in two outlines) and a single point (a square; repeated
+// points collapse to one).
+TEST_F(PathTest, WiresGiveTheirOutlinesAndRectangles)
 {
-  std::string rects;
-  EXPECT_EQ(wire({{0, 0}, {100, 0}}, 20, &rects), "(-10,10)(110,10)(110,-10)(-10,-10)");
-  EXPECT_EQ(rects, "(-10,-10;110,10)");
-}
-
-TEST_F(PathTest, CornerIsMitred)
-{
-  std::string rects;
-  EXPECT_EQ(wire({{0, 0}, {100, 0}, {100, 100}}, 20, &rects),
-            "(-10,10)(90,10)(90,110)(110,110)(110,-10)(-10,-10)");
-  EXPECT_EQ(rects, "(90,10;110,110) (-10,-10;110,10)");
-}
-
-TEST_F(PathTest, CornerOnAStraightLineKeepsTheOutline)
-{
-  std::string rects;
-  EXPECT_EQ(wire({{0, 0}, {50, 0}, {100, 0}}, 20, &rects),
-            "(-10,10)(50,10)(110,10)(110,-10)(50,-10)(-10,-10)");
-  EXPECT_EQ(rects, "(-10,-10;110,10)");
-  // The same on a diagonal: the middle corner lies on both offset lines.
+  const struct {
+    Points centre;
+    long width;
+    const char* outlines;
+    const char* rects;
+  } cases[] = {
+      {{{0, 0}, {100, 0}}, 20, "(-10,10)(110,10)(110,-10)(-10,-10)", "(-10,-10;110,10)"},
+      {{{0, 0}, {100, 0}, {100, 100}}, 20, "(-10,10)(90,10)(90,110)(110,110)(110,-10)(-10,-10)",
+       "(90,10;110,110) (-10,-10;110,10)"},
+      {{{0, 0}, {50, 0}, {100, 0}}, 20, "(-10,10)(50,10)(110,10)(110,-10)(50,-10)(-10,-10)",
+       "(-10,-10;110,10)"},
+      {{{0, 0}, {100, 0}, {50, 0}}, 20,
+       "(-10,10)(110,10)(110,-10)(-10,-10) | (110,-10)(40,-10)(40,10)(110,10)",
+       "(-10,-10;110,10) (40,-10;110,10)"},
+      {{{100, 100}}, 40, "(80,80)(80,120)(120,120)(120,80)", "(80,80;120,120)"},
+      {{{100, 100}, {100, 100}}, 40, "(80,80)(80,120)(120,120)(120,80)", "(80,80;120,120)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.outlines);
+    std::string rects;
+    EXPECT_EQ(wire(c.centre, c.width, &rects), c.outlines);
+    EXPECT_EQ(rects, c.rects);
+  }
+  // On a diagonal the middle corner lies on both offset lines.
   std::string diagonal = wire({{0, 0}, {100, 100}, {200, 200}}, 200);
   EXPECT_NE(diagonal.find("(29,170)"), std::string::npos) << diagonal;
-}
-
-TEST_F(PathTest, WireTurningBackIsSplitIntoTwoOutlines)
-{
-  std::string rects;
-  std::string outlines = wire({{0, 0}, {100, 0}, {50, 0}}, 20, &rects);
-  EXPECT_EQ(outlines,
-            "(-10,10)(110,10)(110,-10)(-10,-10) | (110,-10)(40,-10)(40,10)(110,10)");
-  EXPECT_EQ(rects, "(-10,-10;110,10) (40,-10;110,10)");
-}
-
-TEST_F(PathTest, SinglePointIsASquare)
-{
-  std::string rects;
-  EXPECT_EQ(wire({{100, 100}}, 40, &rects), "(80,80)(80,120)(120,120)(120,80)");
-  EXPECT_EQ(rects, "(80,80;120,120)");
-  // Repeated points collapse to one.
-  EXPECT_EQ(wire({{100, 100}, {100, 100}}, 40), "(80,80)(80,120)(120,120)(120,80)");
 }
 
 TEST_F(PathTest, NoPointsOrNoWidthGiveNothing)

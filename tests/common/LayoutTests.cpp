@@ -13,36 +13,30 @@ namespace {
 
 std::string at(long x, long y) { return "(" + std::to_string(x) + "," + std::to_string(y) + ")"; }
 
-std::string transformed(std::initializer_list<_opcode> steps, long x, long y)
-{
-  std::vector<_opcode> ops(steps);
-  long ox, oy;
-  PointTrans(ops.data(), static_cast<long>(ops.size()), x, y, &ox, &oy);
-  return at(ox, oy);
-}
-
-TEST(PointTrans, RotationByDirectionVector)
-{
-  EXPECT_EQ(transformed({{rotate, 0, 1}}, 10, 0), "(0,10)");
-  EXPECT_EQ(transformed({{rotate, 1, 1}}, 10, 0), "(7,7)");      // truncated toward zero
-  EXPECT_EQ(transformed({{rotate, -1, 0}}, 10, 3), "(-10,-3)");
-  EXPECT_EQ(transformed({{rotate, 0, -5}}, 10, 3), "(3,-10)");   // length need not be 1
-}
-
-TEST(PointTrans, MirrorFactorsAndTranslation)
-{
-  EXPECT_EQ(transformed({{mirror, -1, 1}}, 5, 7), "(-5,7)");
-  EXPECT_EQ(transformed({{mirror, 1, -1}}, 5, 7), "(5,-7)");
-  EXPECT_EQ(transformed({{trans, 100, -20}}, 5, 7), "(105,-13)");
-}
-
 TEST(PointTrans, StepsApplyInOrder)
 {
-  // Translate then rotate differs from rotate then translate.
-  EXPECT_EQ(transformed({{trans, 10, 0}, {rotate, 0, 1}}, 0, 0), "(0,10)");
-  EXPECT_EQ(transformed({{rotate, 0, 1}, {trans, 10, 0}}, 0, 0), "(10,0)");
-  EXPECT_EQ(transformed({{mirror, -1, 1}, {trans, 10, 0}}, 3, 0), "(7,0)");
-  EXPECT_EQ(transformed({{trans, 10, 0}, {mirror, -1, 1}}, 3, 0), "(-13,0)");
+  const struct {
+    std::vector<_opcode> steps;
+    long x, y;
+    const char* at;
+  } cases[] = {
+      {{{rotate, 0, 1}}, 10, 0, "(0,10)"},
+      {{{rotate, 1, 1}}, 10, 0, "(7,7)"},  // truncated toward zero
+      {{{rotate, -1, 0}}, 10, 3, "(-10,-3)"},
+      {{{rotate, 0, -5}}, 10, 3, "(3,-10)"},  // the direction's length need not be 1
+      {{{mirror, -1, 1}}, 5, 7, "(-5,7)"},
+      {{{mirror, 1, -1}}, 5, 7, "(5,-7)"},
+      {{{trans, 100, -20}}, 5, 7, "(105,-13)"},
+      {{{trans, 10, 0}, {rotate, 0, 1}}, 0, 0, "(0,10)"},
+      {{{rotate, 0, 1}, {trans, 10, 0}}, 0, 0, "(10,0)"},
+      {{{mirror, -1, 1}, {trans, 10, 0}}, 3, 0, "(7,0)"},
+      {{{trans, 10, 0}, {mirror, -1, 1}}, 3, 0, "(-13,0)"},
+  };
+  for (const auto& c : cases) {
+    long ox, oy;
+    PointTrans(c.steps.data(), static_cast<long>(c.steps.size()), c.x, c.y, &ox, &oy);
+    EXPECT_EQ(at(ox, oy), c.at) << "step 1 of " << c.steps.size() << ": " << c.steps[0].type;
+  }
 }
 
 TEST(PlistTrans, ReversesTheListAndBoundsTheResult)

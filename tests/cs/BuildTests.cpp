@@ -2,6 +2,7 @@
 // technology.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -199,28 +200,29 @@ TEST_F(BuildTest, RefusalsLeaveThePlaneTableAlone)
   EXPECT_EQ(DworkingMode, kModeLayout);
 }
 
-TEST_F(BuildTest, BoxBeyondThePlaneLimitIsRefused)
+// A box beyond the plane limit or a connection naming no layer abandons
+// the build, and the planes made so far are released.
+TEST_F(BuildTest, ImpossibleDataAbandonTheBuild)
 {
-  rect("CAA", 0, 0, 10, 10);
-  rect("CMF", -1073741823, 0, 10, 10);
-  common::ActionScope scope;
-  EXPECT_THROW(DCcrtCS(), common::OperationAborted);
-  EXPECT_NE(err.find("Fatal: Box -1073741823 0 10 10 of layer CMF lies beyond the plane limit"),
-            std::string::npos)
-      << err;
-  EXPECT_EQ(DlayerTile[0].layertile, nullptr) << "the planes of the build are released";
-  EXPECT_EQ(NamedLayerTile("CAA"), nullptr);
-  EXPECT_EQ(CLayer, nullptr);
-}
-
-TEST_F(BuildTest, UnknownLayerAbandonsTheBuild)
-{
-  rect("CAA", 0, 0, 10, 10);
-  snprintf(Dconnect[2].conLayer, sizeof Dconnect[2].conLayer, "NOPE");
-  common::ActionScope scope;
-  EXPECT_THROW(DCcrtCS(), common::OperationAborted);
-  EXPECT_NE(err.find("Fatal: Layer NOPE not found."), std::string::npos);
-  EXPECT_EQ(NamedLayerTile("CAA"), nullptr);
+  const std::pair<std::function<void()>, const char*> cases[] = {
+      {[this] { rect("CMF", -1073741823, 0, 10, 10); },
+       "Fatal: Box -1073741823 0 10 10 of layer CMF lies beyond the plane limit"},
+      {[] { snprintf(Dconnect[2].conLayer, sizeof Dconnect[2].conLayer, "NOPE"); },
+       "Fatal: Layer NOPE not found."},
+  };
+  for (const auto& [spoil, message] : cases) {
+    SCOPED_TRACE(message);
+    TearDown();
+    SetUp();
+    rect("CAA", 0, 0, 10, 10);
+    spoil();
+    common::ActionScope scope;
+    EXPECT_THROW(DCcrtCS(), common::OperationAborted);
+    EXPECT_NE(err.find(message), std::string::npos) << err;
+    EXPECT_EQ(DlayerTile[0].layertile, nullptr);
+    EXPECT_EQ(NamedLayerTile("CAA"), nullptr);
+    EXPECT_EQ(CLayer, nullptr);
+  }
 }
 
 TEST_F(BuildTest, RebuildingAbandonsTheOldPlanes)

@@ -37,6 +37,8 @@ class ExamplePlanes : public cs_test::PlaneTest {
   }
 };
 
+// Sound planes for every example, and each gate crossing its active region
+// makes the same gate regions in plane 0 and in the gate plane.
 TEST_F(ExamplePlanes, EveryExampleBuildsSoundPlanes)
 {
   for (const char* name : {"inverter.cif", "hierarchy.cif", "wires.cif", "polygons.cif",
@@ -52,30 +54,24 @@ TEST_F(ExamplePlanes, EveryExampleBuildsSoundPlanes)
     CheckAll();
     EXPECT_EQ(ui.lastLine(), "Message: Tile neighbors check found no error.");
     EXPECT_FALSE(ui.saw('E', "Tile neighbors check found"));
+    ASSERT_STREQ(DlayerTile[1].name, "CPG");
+    std::vector<std::string> active, gate;
+    for (int plane : {0, 1}) {
+      Stitch = DlayerTile[plane].layertile;
+      _Dtilelist* list = nullptr;
+      AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
+      for (_Dtilelist* p = list; p; p = p->next)
+        if (TisElement(p->tile))
+          (plane == 0 ? active : gate).push_back(cs_test::text(p->tile));
+      FreeList(list);
+    }
+    if (std::string(name) == "inverter.cif") {
+      EXPECT_GE(active.size(), 2u);
+    }
+    std::sort(active.begin(), active.end());
+    std::sort(gate.begin(), gate.end());
+    EXPECT_EQ(active, gate);
   }
-}
-
-// The inverter's two transistors: each gate crosses its active region, so
-// plane 0 and the gate plane hold the same gate regions.
-TEST_F(ExamplePlanes, InverterGatesAreElementTilesInBothPlanes)
-{
-  ASSERT_TRUE(load("inverter.cif"));
-  DCcrtCS();
-  std::vector<std::string> active, gate;
-  for (int plane : {0, 1}) {
-    Stitch = DlayerTile[plane].layertile;
-    _Dtilelist* list = nullptr;
-    AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
-    for (_Dtilelist* p = list; p; p = p->next)
-      if (TisElement(p->tile))
-        (plane == 0 ? active : gate).push_back(cs_test::text(p->tile));
-    FreeList(list);
-  }
-  EXPECT_STREQ(DlayerTile[1].name, "CPG");
-  EXPECT_GE(active.size(), 2u);
-  std::sort(active.begin(), active.end());
-  std::sort(gate.begin(), gate.end());
-  EXPECT_EQ(active, gate);
 }
 
 }  // namespace

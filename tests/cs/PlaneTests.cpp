@@ -140,13 +140,21 @@ TEST_F(PlaneTest, BoxOverOtherMaterialLeavesAnElementTile)
   EXPECT_FALSE(TsameType(PointFind(15, 5), PointFind(5, 5)));
 }
 
-TEST_F(PlaneTest, EnumerationOfAnAreaInsideOneTileListsItAlone)
+// An area inside one tile lists it alone, tiles that only touch the area
+// are left out, and the processed mark is cleared only when asked.
+TEST_F(PlaneTest, EnumerationOfAnArea)
 {
   newPlane();
-  put(0, 0, 100, 100, kA);
+  _Dtile* box = put(0, 0, 100, 100, kA);
   EXPECT_EQ(enumerate(10, 10, 20, 20), (Strings{"(0 0)-(100 100) 0x4"}));
-  EXPECT_EQ(enumerate(0, 0, 100, 100), (Strings{"(0 0)-(100 100) 0x4"}))
-      << "tiles that only touch the area are not listed";
+  EXPECT_EQ(enumerate(0, 0, 100, 100), (Strings{"(0 0)-(100 100) 0x4"}));
+  box->processed = 5;
+  for (int clear : {0, 1}) {
+    _Dtilelist* list = nullptr;
+    AreaEnum(0, 0, 10, 10, &list, clear);
+    EXPECT_EQ(box->processed, clear ? 0 : 5);
+    FreeList(list);
+  }
 }
 
 TEST_F(PlaneTest, EnumerationOfTheWholePlaneListsEveryTileButTheFrame)
@@ -160,20 +168,6 @@ TEST_F(PlaneTest, EnumerationOfTheWholePlaneListsEveryTileButTheFrame)
   EXPECT_EQ(static_cast<size_t>(n), cs_test::allTiles(Stitch).size());
   for (_Dtilelist* p = list; p; p = p->next)
     EXPECT_FALSE(TisInfinit(p->tile) && p->tile->type == cs::kFrame);
-  FreeList(list);
-}
-
-TEST_F(PlaneTest, EnumerationClearsTheProcessedMarkWhenAsked)
-{
-  newPlane();
-  _Dtile* box = put(0, 0, 10, 10, kA);
-  box->processed = 5;
-  _Dtilelist* list = nullptr;
-  AreaEnum(0, 0, 10, 10, &list, 0);
-  EXPECT_EQ(box->processed, 5);
-  FreeList(list);
-  AreaEnum(0, 0, 10, 10, &list, 1);
-  EXPECT_EQ(box->processed, 0);
   FreeList(list);
 }
 

@@ -100,17 +100,21 @@ _Dtransistor* GroupTest::gateAt(int x, int y)
   return extract::transistorOf(at("CAA", x, y));
 }
 
+bool GroupTest::inFolder(const std::string& folder, const std::function<void()>& work)
+{
+  char here[4096];
+  if (!getcwd(here, sizeof here) || chdir(folder.c_str()) != 0)
+    return false;
+  work();
+  return chdir(here) == 0;
+}
+
 std::string GroupTest::netlist()
 {
   testing_support::ScratchDir dir;
-  char here[4096];
-  if (!getcwd(here, sizeof here) || chdir(dir.dir().c_str()) != 0)
+  if (!inFolder(dir.dir(), [] { WriteSubpyxisNetlist(); }))
     return "cannot change folder";
-  WriteSubpyxisNetlist();
-  std::string text = testing_support::readFile(dir.path("netlist_subpyxis"));
-  if (chdir(here) != 0)
-    return "cannot change back";
-  return text;
+  return testing_support::readFile(dir.path("netlist_subpyxis"));
 }
 
 }  // namespace hierarchy_test

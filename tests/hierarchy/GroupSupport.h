@@ -3,6 +3,7 @@
 // and text forms of the groups.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ class GroupTest : public extract_test::ExtractTest {
   // Runs a hierarchy step in a scratch folder and returns the text of
   // "netlist_subpyxis" written there.
   std::string netlist();
+  // Runs `work` with `folder` as the current folder; false when the folder
+  // could not be changed to or back.
+  static bool inFolder(const std::string& folder, const std::function<void()>& work);
 
  private:
   std::vector<_pin*> pins_;

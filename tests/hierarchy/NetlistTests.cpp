@@ -1,6 +1,5 @@
 // Pins on the nets and the netlist for the subcircuit matcher.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -96,11 +95,8 @@ TEST_F(GroupTest, UnwritableNetlistIsReported)
 {
   testing_support::ScratchDir dir;
   ASSERT_EQ(mkdir(dir.path("netlist_subpyxis").c_str(), 0755), 0);
-  char here[4096];
-  ASSERT_NE(getcwd(here, sizeof here), nullptr);
-  ASSERT_EQ(chdir(dir.dir().c_str()), 0);
-  int result = WriteSubpyxisNetlist();
-  ASSERT_EQ(chdir(here), 0);
+  int result = 0;
+  ASSERT_TRUE(inFolder(dir.dir(), [&] { result = WriteSubpyxisNetlist(); }));
   EXPECT_EQ(result, 1);
   EXPECT_TRUE(ui.saw('E', "Cannot write the file netlist_subpyxis"));
 }
@@ -113,16 +109,15 @@ TEST_F(GroupTest, MatcherFindsTheDifferentialPairOfTheAmplifier)
   AttachPinsToNets();
   clusterTransistors();
   testing_support::ScratchDir dir;
-  char here[4096];
-  ASSERT_NE(getcwd(here, sizeof here), nullptr);
-  ASSERT_EQ(chdir(dir.dir().c_str()), 0);
-  WriteSubpyxisNetlist();
   std::string output;
-  int status = common::runCommand(
-      {SUBPYXIS_PROGRAM, testing_support::sourcePath("examples/subckt_library/diffpair"),
-       "netlist_subpyxis", "-y", "pairs"},
-      &output);
-  ASSERT_EQ(chdir(here), 0);
+  int status = -1;
+  ASSERT_TRUE(inFolder(dir.dir(), [&] {
+    WriteSubpyxisNetlist();
+    status = common::runCommand(
+        {SUBPYXIS_PROGRAM, testing_support::sourcePath("examples/subckt_library/diffpair"),
+         "netlist_subpyxis", "-y", "pairs"},
+        &output);
+  }));
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("2 INSTANCES OF ISOMORPHISM FOUND"), std::string::npos) << output;
 

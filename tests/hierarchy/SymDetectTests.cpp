@@ -1,7 +1,6 @@
 // Hierarchical detection: the spread of two groups, the finger checks on
 // the example layouts through the matcher, the report read back, and a
 // matcher that cannot run.
-#include <unistd.h>
 
 #include <deque>
 #include <filesystem>
@@ -110,16 +109,14 @@ class HierSymTest : public GroupTest {
     connect();
     AttachPinsToNets();
     clusterTransistors();
-    char here[4096];
-    if (!getcwd(here, sizeof here) || chdir(dir.dir().c_str()) != 0)
-      return "cannot change folder";
-    std::filesystem::create_directory_symlink(library, "subckt_library");
-    WriteSubpyxisNetlist();
-    bool ran = action([] { HierarchicalSymDetection(); });
-    std::string report = testing_support::readFile(dir.path("HiLSD_output"));
-    if (chdir(here) != 0 || !ran)
+    bool ran = false;
+    if (!inFolder(dir.dir(), [&] {
+          std::filesystem::create_directory_symlink(library, "subckt_library");
+          WriteSubpyxisNetlist();
+          ran = action([] { HierarchicalSymDetection(); });
+        }) || !ran)
       return "failed";
-    return report;
+    return testing_support::readFile(dir.path("HiLSD_output"));
   }
 
   static std::set<std::string> pairs()

@@ -1,7 +1,6 @@
 // The substrate run on extracted layouts: supply nets, the bulk test,
 // counting shared diffusion, distances and types by hand, and the report.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,18 +69,14 @@ class Substrate : public hierarchy_test::GroupTest {
   std::string runAction(bool reportIsFolder = false)
   {
     testing_support::ScratchDir dir;
-    char here[4096];
-    if (!getcwd(here, sizeof here) || chdir(dir.dir().c_str()) != 0)
-      return "cannot change folder";
     if (reportIsFolder)
-      mkdir("sb_report.out", 0755);
-    callback::Outcome outcome = callback::run(DIfindCallback("f.SBmain"), nullptr);
-    std::string text = outcome == callback::Outcome::Abandoned
-                           ? "abandoned"
-                           : testing_support::readFile(dir.path("sb_report.out"));
-    if (chdir(here) != 0)
-      return "cannot change back";
-    return text;
+      mkdir(dir.path("sb_report.out").c_str(), 0755);
+    callback::Outcome outcome = callback::Outcome::Done;
+    if (!inFolder(dir.dir(), [&] { outcome = callback::run(DIfindCallback("f.SBmain"), nullptr); }))
+      return "cannot change folder";
+    return outcome == callback::Outcome::Abandoned
+               ? "abandoned"
+               : testing_support::readFile(dir.path("sb_report.out"));
   }
   bool turned_ = false;
 };

@@ -52,11 +52,29 @@ TEST_F(TechFile, RuleNameStartsALineAndItsColonIsEchoed)
   EXPECT_EQ(out, ":");
 }
 
-TEST_F(TechFile, GroupKeywordAndRuleOnOneLineIsASyntaxError)
+// A syntax error stops the read; what was filed before it stays.
+TEST_F(TechFile, SyntaxErrors)
 {
-  EXPECT_EQ(parse("layers: CAA red dots;\n"), 1);
-  EXPECT_EQ(GlayerNum, 0);
-  EXPECT_NE(err.find("parse error"), std::string::npos);
+  const struct {
+    const char* text;
+    int layers, elements;
+    const char* err;
+  } cases[] = {
+      {"layers: CAA red dots;\n", 0, 0, "parse error"},  // group keyword and rule on one line
+      {"elements:\ntransistor_P: CAA\nCPG CSP;\n", 0, 0, "error on line 3 CPG: parse error"},
+      {"layers:\nCAA;\n", 0, 0, "parse error"},  // a rule without items
+      {"", 0, 0, ""},
+      {"layers:\nCAA: red solid;\nCPG: blue", 1, 0, ""},  // truncated
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    err.clear();
+    DTrdInit();
+    EXPECT_EQ(parse(c.text), 1);
+    EXPECT_EQ(GlayerNum, c.layers);
+    EXPECT_EQ(DelementNum, c.elements);
+    EXPECT_NE(err.find(c.err), std::string::npos) << err;
+  }
 }
 
 TEST_F(TechFile, IndentedContinuationBelongsToTheRule)
@@ -65,19 +83,6 @@ TEST_F(TechFile, IndentedContinuationBelongsToTheRule)
   ASSERT_EQ(DelementNum, 1);
   EXPECT_EQ(Delement[0].layerNum, 3);
   EXPECT_STREQ(Delement[0].layers[2], "CSP");
-}
-
-TEST_F(TechFile, ContinuationAtLineStartIsASyntaxError)
-{
-  EXPECT_EQ(parse("elements:\ntransistor_P: CAA\nCPG CSP;\n"), 1);
-  EXPECT_EQ(DelementNum, 0);
-  EXPECT_NE(err.find("error on line 3 CPG: parse error"), std::string::npos) << err;
-}
-
-TEST_F(TechFile, RuleWithoutItemsIsASyntaxError)
-{
-  EXPECT_EQ(parse("layers:\nCAA;\n"), 1);
-  EXPECT_EQ(parse(""), 1);
 }
 
 TEST_F(TechFile, CommentsAndStrayCharacters)
@@ -216,12 +221,6 @@ TEST_F(TechFile, MissingPatternOrColourAbandonsTheRead)
   EXPECT_NE(err.find("patterns/nosuchpattern."), std::string::npos);
   EXPECT_THROW(parse("layers:\nCAA: ultraviolet solid;\n"), common::OperationAborted);
   EXPECT_NE(err.find("Fatal: color ultraviolet not found."), std::string::npos) << err;
-}
-
-TEST_F(TechFile, TruncatedFileKeepsWhatWasFiled)
-{
-  EXPECT_EQ(parse("layers:\nCAA: red solid;\nCPG: blue"), 1);
-  EXPECT_EQ(GlayerNum, 1);
 }
 
 TEST_F(TechFile, StartUpReadsScaleDefectsAndTheDefaultFile)
