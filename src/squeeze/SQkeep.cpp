@@ -183,17 +183,6 @@ LayerPairs interactingLayers()
   return pairs;
 }
 
-/*
- * keepApart --
- *   Tiles that face each other across a gap stay apart, even where the
- *   rules give no spacing: tiles of one layer by the gap or one grid step,
- *   whichever is less, so that two shapes never merge into one net; tiles
- *   of interacting layers (see interactingLayers) without overlapping, so
- *   that no device or contact appears.  One sweep per layer along the
- *   direction keeps, per stretch of the other axis, the tile of that layer
- *   whose far side was seen last; the near sides of the tiles of its
- *   partner layers look it up.
- */
 /* The spacing rule between two layers in layout units, or 0. */
 int ruleSpacing(int a, int b)
 {
@@ -224,11 +213,84 @@ long acrossHigh(const SQCELL_item* c, bool lr, bool solved)
   return twin ? twin->corner.x2 : c->corner.x2;
 }
 
+// One sweep of a layer along the direction: the far sides of its tiles and
+// the near sides of the tiles that look them up, in order of position; at
+// one position the queries (kinds 0 and 2) come before the far sides
+// (kind 1), so that a far side there is no gap yet.
+struct SweepEvent {
+  int at;
+  int kind;  // 0 query of the same layer, 1 far side, 2 query of another layer
+  SQCELL_item* cell;
+};
+
+// Per stretch across the direction, the tile of the layer whose far side
+// was seen last.
+class SweepFront {
+ public:
+  SweepFront() { stretches_[LONG_MIN] = nullptr; }
+
+  // The tiles of the stretches that meet lo..hi (but `self`), in order
+  // across; a tile that holds neighbouring stretches comes once.
+  void tilesIn(long lo, long hi, const SQCELL_item* self, std::vector<SQCELL_item*>* seen) const
+  {
+    seen->clear();
+    for (auto it = std::prev(stretches_.upper_bound(lo)); it != stretches_.end() && it->first < hi;
+         ++it)
+      if (it->second && it->second != self && (seen->empty() || seen->back() != it->second))
+        seen->push_back(it->second);
+  }
+
+  // The far side of `cell` covers lo..hi from here on.
+  void cover(long lo, long hi, SQCELL_item* cell)
+  {
+    SQCELL_item* after = std::prev(stretches_.upper_bound(hi))->second;
+    stretches_.erase(stretches_.lower_bound(lo), stretches_.lower_bound(hi));
+    stretches_[lo] = cell;
+    if (!stretches_.count(hi))
+      stretches_[hi] = after;
+  }
+
+ private:
+  std::map<long, SQCELL_item*> stretches_;  // stretch start -> tile seen last there
+};
+
+/*
+ * sweepLayer -- runs the events in order; a query event calls
+ * query(event, lo, hi, front) with the cell's stretch across, a far side
+ * of some extent covers its stretch.
+ */
+template <class Low, class High, class Query>
+void sweepLayer(std::vector<SweepEvent>* events, Low lowOf, High highOf, Query query)
+{
+  std::stable_sort(events->begin(), events->end(), [](const SweepEvent& a, const SweepEvent& b) {
+    return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+  });
+  SweepFront front;
+  for (const SweepEvent& e : *events) {
+    const long lo = lowOf(e.cell), hi = highOf(e.cell);
+    if (e.kind != 1)
+      query(e, lo, hi, front);
+    else if (hi > lo)
+      front.cover(lo, hi, e.cell);
+  }
+}
+
+/*
+ * keepApart --
+ *   Tiles that face each other across a gap stay apart, even where the
+ *   rules give no spacing: tiles of one layer by the gap or one grid step,
+ *   whichever is less, so that two shapes never merge into one net; tiles
+ *   of interacting layers (see interactingLayers) without overlapping, so
+ *   that no device or contact appears.  One sweep per layer along the
+ *   direction keeps, per stretch of the other axis, the tile of that layer
+ *   whose far side was seen last; the near sides of the tiles of its
+ *   partner layers look it up.
+ */
 void keepApart(bool solved)
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  auto lowOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossLow(c, lr, solved)); };
-  auto highOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossHigh(c, lr, solved)); };
+  auto lowOf = [lr, solved](const SQCELL_item* c) { return acrossLow(c, lr, solved); };
+  auto highOf = [lr, solved](const SQCELL_item* c) { return acrossHigh(c, lr, solved); };
   std::vector<std::vector<SQCELL_item*>> byLayer(kLayerSlots);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
@@ -238,12 +300,7 @@ void keepApart(bool solved)
   }
   const LayerPairs pairs = interactingLayers();
   const int step = SCALE > 0 ? SCALE : 1;
-  struct Event {
-    int at;
-    int kind;  // 0 query of the same layer, 1 far side, 2 query of another layer
-    SQCELL_item* cell;
-  };
-  std::vector<Event> events;
+  std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
   for (int layer = 0; layer < kLayerSlots; ++layer) {
     if (byLayer[layer].empty())
@@ -252,41 +309,23 @@ void keepApart(bool solved)
     for (int other = 0; other < kLayerSlots; ++other)
       if (pairs[layer][other])
         for (SQCELL_item* c : byLayer[other])
-          events.push_back(Event{c->left->loc, other == layer ? 0 : 2, c});
+          events.push_back(SweepEvent{c->left->loc, other == layer ? 0 : 2, c});
     for (SQCELL_item* c : byLayer[layer])
-      events.push_back(Event{c->right->loc, 1, c});
+      events.push_back(SweepEvent{c->right->loc, 1, c});
     // Same layer: a tile meeting another is no gap (keepConnections has
     // it); other layers: meeting tiles must not come to overlap.
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-    });
-    std::map<int, SQCELL_item*> front;  // stretch start -> tile seen last there
-    front[INT_MIN] = nullptr;
-    for (const Event& e : events) {
-      const int lo = lowOf(e.cell), hi = highOf(e.cell);
-      auto it = std::prev(front.upper_bound(lo));
-      if (e.kind != 1) {
-        seen.clear();
-        for (; it != front.end() && it->first < hi; ++it)
-          if (it->second && (seen.empty() || seen.back() != it->second))
-            seen.push_back(it->second);
-        for (SQCELL_item* a : seen) {
-          const int gap = e.cell->left->loc - a->right->loc;
-          const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
-          if (e.kind == 0 && gap > 0)
-            addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
-          else if (e.kind == 2 && gap >= 0)
-            addFixedArc(a->right, e.cell->left, std::min(gap, rule));
-        }
-        continue;
-      }
-      // The far side covers lo..hi from here on.
-      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
-      front.erase(front.lower_bound(lo), front.lower_bound(hi));
-      front[lo] = e.cell;
-      if (!front.count(hi))
-        front[hi] = after;
-    }
+    sweepLayer(&events, lowOf, highOf,
+               [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
+                 front.tilesIn(lo, hi, e.cell, &seen);
+                 for (SQCELL_item* a : seen) {
+                   const int gap = e.cell->left->loc - a->right->loc;
+                   const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
+                   if (e.kind == 0 && gap > 0)
+                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
+                   else if (e.kind == 2 && gap >= 0)
+                     addFixedArc(a->right, e.cell->left, std::min(gap, rule));
+                 }
+               });
   }
 }
 
@@ -358,12 +397,7 @@ void keepRuledSpacing(bool solved)
       byLayer[c->layernumber].push_back(c);
   }
   const long step = SCALE > 0 ? SCALE : 1;
-  struct Event {
-    int at;
-    int kind;  // 0 near side (query), 1 far side of a tile of the layer
-    SQCELL_item* cell;
-  };
-  std::vector<Event> events;
+  std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
   for (int layer = 0; layer < kRuleLayers; ++layer) {
     if (byLayer[layer].empty())
@@ -372,50 +406,31 @@ void keepRuledSpacing(bool solved)
     for (int other = 0; other < kRuleLayers; ++other)
       if (spacingEitherWay(layer, other) > 0)
         for (SQCELL_item* c : byLayer[other])
-          events.push_back(Event{c->left->loc, 0, c});
+          events.push_back(SweepEvent{c->left->loc, 0, c});
     if (events.empty())
       continue;
     for (SQCELL_item* c : byLayer[layer])
-      events.push_back(Event{c->right->loc, 1, c});
+      events.push_back(SweepEvent{c->right->loc, 1, c});
     // A far side at the near side's position is no gap: the tile behind
     // it is the one to keep.
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-    });
-    std::map<long, SQCELL_item*> front;  // stretch start -> tile seen last there
-    front[LONG_MIN] = nullptr;
-    for (const Event& e : events) {
-      const long lo = lowOf(e.cell), hi = highOf(e.cell);
-      if (e.kind == 0) {
-        const long rule = spacingEitherWay(layer, e.cell->layernumber);
-        seen.clear();
-        for (auto it = std::prev(front.upper_bound(lo - rule)); it != front.end() && it->first < hi + rule; ++it)
-          if (it->second && it->second != e.cell && (seen.empty() || seen.back() != it->second))
-            seen.push_back(it->second);
-        std::sort(seen.begin(), seen.end());
-        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-        for (SQCELL_item* a : seen) {
-          const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
-          if (across >= rule)
-            continue;
-          long need = ceilSqrt(static_cast<long long>(rule) * rule -
-                               static_cast<long long>(across) * across);
-          need = (need + step - 1) / step * step;
-          const long gap = e.cell->left->loc - a->right->loc;
-          if (gap >= 0)
-            keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
-        }
-        continue;
-      }
-      if (hi <= lo)
-        continue;
-      // The far side covers lo..hi from here on.
-      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
-      front.erase(front.lower_bound(lo), front.lower_bound(hi));
-      front[lo] = e.cell;
-      if (!front.count(hi))
-        front[hi] = after;
-    }
+    sweepLayer(&events, lowOf, highOf,
+               [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
+                 const long rule = spacingEitherWay(layer, e.cell->layernumber);
+                 front.tilesIn(lo - rule, hi + rule, e.cell, &seen);
+                 std::sort(seen.begin(), seen.end());
+                 seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+                 for (SQCELL_item* a : seen) {
+                   const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
+                   if (across >= rule)
+                     continue;
+                   long need = ceilSqrt(static_cast<long long>(rule) * rule -
+                                        static_cast<long long>(across) * across);
+                   need = (need + step - 1) / step * step;
+                   const long gap = e.cell->left->loc - a->right->loc;
+                   if (gap >= 0)
+                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+                 }
+               });
   }
 }
 
