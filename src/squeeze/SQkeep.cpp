@@ -434,6 +434,103 @@ void keepRuledSpacing(bool solved)
   }
 }
 
+struct Drawn {
+  SQCELL_item* cell;
+  long x1, y1, x2, y2;
+};
+
+/*
+ * BandedTiles --
+ *   Tiles in order of x1, filed by width class (up to `narrow` wide, up to
+ *   twice that, four times ...) and by band of `height` across y (a tile in
+ *   every band it reaches into), each list in the same order: a look for
+ *   the tiles near one tile walks, in the bands it reaches into, only the
+ *   tiles that can start close enough to it for their class.
+ */
+class BandedTiles {
+ public:
+  BandedTiles(std::vector<Drawn> tiles, long narrow, long height)
+      : tiles_(std::move(tiles)), height_(height)
+  {
+    if (tiles_.empty())
+      return;
+    low_ = LONG_MAX;
+    long high = LONG_MIN;
+    for (const Drawn& t : tiles_) {
+      low_ = std::min(low_, t.y1);
+      high = std::max(high, std::max(t.y1, t.y2 - 1));
+    }
+    // Not more bands than tiles: a tall tile is in every band it meets.
+    height_ = std::max(height_, (high - low_) / static_cast<long>(tiles_.size()) + 1);
+    const size_t bands = static_cast<size_t>(band(high)) + 1;
+    for (uint32_t i = 0; i < tiles_.size(); ++i) {
+      const Drawn& t = tiles_[i];
+      size_t k = 0;
+      long wide = std::max(narrow, 1L);
+      while (t.x2 - t.x1 > wide) {
+        wide *= 2;
+        ++k;
+      }
+      if (k >= classes_.size()) {
+        for (long w = classes_.empty() ? std::max(narrow, 1L) : classes_.back().wide * 2;
+             classes_.size() <= k; w *= 2)
+          classes_.push_back(WidthClass{w, std::vector<std::vector<uint32_t>>(bands)});
+      }
+      for (long b = band(t.y1); b <= band(std::max(t.y1, t.y2 - 1)); ++b)
+        classes_[k].bands[b].push_back(i);
+    }
+  }
+
+  /*
+   * Calls f for the tiles with x1 < to and x2 > left that may meet
+   * low < y < high, in their order (and maybe some others, in order).
+   */
+  template <class F>
+  void visit(long left, long to, long low, long high, std::vector<uint32_t>* scratch, F f) const
+  {
+    if (tiles_.empty())
+      return;
+    const long first = std::max(0L, band(low));
+    const long last = std::min(static_cast<long>(band(high)), bandCount() - 1);
+    scratch->clear();
+    int lists = 0;
+    for (const WidthClass& c : classes_)
+      for (long b = first; b <= last; ++b) {
+        const std::vector<uint32_t>& in = c.bands[b];
+        const long from = left - c.wide;
+        auto it = std::lower_bound(in.begin(), in.end(), from,
+                                   [this](uint32_t i, long x) { return tiles_[i].x1 <= x; });
+        const size_t before = scratch->size();
+        for (; it != in.end() && tiles_[*it].x1 < to; ++it)
+          scratch->push_back(*it);
+        lists += scratch->size() > before ? 1 : 0;
+      }
+    if (lists > 1) {
+      std::sort(scratch->begin(), scratch->end());
+      scratch->erase(std::unique(scratch->begin(), scratch->end()), scratch->end());
+    }
+    for (uint32_t i : *scratch)
+      f(tiles_[i]);
+  }
+
+ private:
+  struct WidthClass {
+    long wide;                                // widest tile of the class
+    std::vector<std::vector<uint32_t>> bands;
+  };
+
+  long band(long y) const { return y < low_ ? -1 : (y - low_) / height_; }
+  long bandCount() const
+  {
+    return classes_.empty() ? 0 : static_cast<long>(classes_.front().bands.size());
+  }
+
+  std::vector<Drawn> tiles_;
+  long height_;
+  long low_ = 0;
+  std::vector<WidthClass> classes_;
+};
+
 /*
  * keepExtensions --
  *   The rows ask a layer to extend beyond another only between tiles that
@@ -448,10 +545,6 @@ void keepRuledSpacing(bool solved)
 void keepExtensions()
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  struct Drawn {
-    SQCELL_item* cell;
-    long x1, y1, x2, y2;
-  };
   std::vector<std::vector<Drawn>> byLayer(kRuleLayers);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
@@ -464,6 +557,7 @@ void keepExtensions()
   for (auto& cells : byLayer)
     std::sort(cells.begin(), cells.end(), [](const Drawn& p, const Drawn& q) { return p.x1 < q.x1; });
   std::vector<const Drawn*> near;
+  std::vector<uint32_t> scratch;
   for (int a = 0; a < kRuleLayers; ++a)
     for (int b = 0; b < kRuleLayers; ++b) {
       if (a == b || EXTENSION_VALID[a][b] != 1 || EXTENSION[a][b] <= 0 || byLayer[a].empty())
@@ -475,22 +569,19 @@ void keepExtensions()
       std::vector<Drawn> shortOnes, longOnes;
       for (const Drawn& o : byLayer[a])
         (o.x2 - o.x1 <= span ? shortOnes : longOnes).push_back(o);
+      const BandedTiles shortBands(std::move(shortOnes), 2 * e, 4 * e),
+          longBands(std::move(longOnes), 2 * span, 4 * e);
       for (const Drawn& in : byLayer[b]) {
         near.clear();
         bool covered = false;
-        auto look = [&](const std::vector<Drawn>& outer, long from) {
-          auto it = std::lower_bound(outer.begin(), outer.end(), from,
-                                     [](const Drawn& o, long x) { return o.x1 < x; });
-          for (; it != outer.end() && it->x1 < in.x2 + e; ++it) {
-            if (it->x2 <= in.x1 - e || it->y2 <= in.y1 - e || it->y1 >= in.y2 + e)
-              continue;
-            near.push_back(&*it);
-            covered = covered ||
-                      (it->x1 < in.x2 && in.x1 < it->x2 && it->y1 < in.y2 && in.y1 < it->y2);
-          }
+        auto look = [&](const Drawn& o) {
+          if (o.x2 <= in.x1 - e || o.y2 <= in.y1 - e || o.y1 >= in.y2 + e)
+            return;
+          near.push_back(&o);
+          covered = covered || (o.x1 < in.x2 && in.x1 < o.x2 && o.y1 < in.y2 && in.y1 < o.y2);
         };
-        look(shortOnes, in.x1 - e - span);
-        look(longOnes, LONG_MIN);
+        shortBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
+        longBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
         if (!covered)
           continue;
         for (const Drawn* o : near) {

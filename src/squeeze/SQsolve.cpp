@@ -109,11 +109,41 @@ int SQposition(int mode)
   return mode;
 }
 
+namespace {
+
+// Takes every arc marked (occupied -1) out of the lists of `line`, the
+// others keeping their order; a long list is walked once, not once per arc.
+void unlinkMarked(SQLINE_item* line)
+{
+  for (SQARC_item** p = &line->ori_next; *p;)
+    if ((*p)->occupied == -1 && (*p)->ori == line) {
+      SQARC_item* a = *p;
+      *p = a->ori_next;
+      a->ori_next = nullptr;
+      --line->no_ori;
+    } else {
+      p = &(*p)->ori_next;
+    }
+  for (SQARC_item** p = &line->ter_next; *p;)
+    if ((*p)->occupied == -1 && (*p)->ter == line) {
+      SQARC_item* a = *p;
+      *p = a->ter_next;
+      a->ter_next = nullptr;
+      --line->no_ter;
+    } else {
+      p = &(*p)->ter_next;
+    }
+}
+
+}  // namespace
+
 /*
  * SQremove_redundant_arcs --
  *   Of two outgoing arcs of one line to the same line, the part of a
  *   symmetry row stays, else the heavier (on equal weights the later one
- *   in the list).  Returns: the number of arcs removed.
+ *   in the list).  The losers (never part of a symmetry row) go as
+ *   SQremovearc takes them, all at once.  Returns: the number of arcs
+ *   removed.
  */
 int SQremove_redundant_arcs()
 {
@@ -121,9 +151,7 @@ int SQremove_redundant_arcs()
   std::vector<SQARC_item*> seen(lines, nullptr);
   std::vector<const SQLINE_item*> owner(lines, nullptr);
   std::vector<SQARC_item*> losers;
-  int removed = 0;
   squeeze::forEachLine([&](SQLINE_item* l) {
-    losers.clear();
     for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
       const size_t t = squeeze::lineIndex(a->ter);
       if (owner[t] != l) {
@@ -140,12 +168,25 @@ int SQremove_redundant_arcs()
       losers.push_back(keepA ? b : a);
       seen[t] = keepA ? a : b;
     }
-    for (SQARC_item* a : losers) {
-      SQremovearc(a);
-      ++removed;
-    }
   });
-  return removed;
+  std::vector<SQLINE_item*> touched;
+  std::vector<unsigned char> isTouched(lines, 0);
+  for (SQARC_item* a : losers) {
+    a->occupied = -1;
+    for (SQLINE_item* l : {a->ori, a->ter})
+      if (!isTouched[squeeze::lineIndex(l)]) {
+        isTouched[squeeze::lineIndex(l)] = 1;
+        touched.push_back(l);
+      }
+  }
+  for (SQLINE_item* l : touched)
+    unlinkMarked(l);
+  for (SQARC_item* a : losers) {
+    a->occupied = 0;
+    a->weight = -1;
+    a->rank = -1;
+  }
+  return static_cast<int>(losers.size());
 }
 
 int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
