@@ -79,10 +79,10 @@ void SQprint_datastructure(const char* path)
   fclose(out);
 }
 
-int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc, FILE* log)
+int SQboundbox(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, FILE* log)
 {
-  const int longest = SQbf_main(cells, arcs, ncell, narc, 0, log);
-  const int reverse = SQbf_main(cells, arcs, ncell, narc, 1);
+  int longest = 0, reverse = 0;
+  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse);
   if (longest != -reverse) {
     SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
     common::outf("min_longest_path (%i), max_longest_path (%i)\n", longest, reverse);
