@@ -198,22 +198,29 @@ void countGain(const SQARC_item* a)
 void SQwlm_init_arc(SQARC_item* arcs)
 {
   ArcIndex index;
+  // The ends and weights of the indexed arcs, read from the arcs once.
+  struct Ends {
+    uint32_t ori, ter;
+    int weight;
+  };
+  std::vector<Ends> ends;
   size_t lines = 0;
   for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a))
-      lines = std::max({lines, squeeze::lineIndex(a->ori) + 1, squeeze::lineIndex(a->ter) + 1});
+    if (indexable(a)) {
+      ends.push_back(Ends{static_cast<uint32_t>(squeeze::lineIndex(a->ori)),
+                          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight});
+      lines = std::max<size_t>(lines, std::max(ends.back().ori, ends.back().ter) + size_t{1});
+    }
   index.first.assign(lines + 1, 0);
-  for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a))
-      ++index.first[squeeze::lineIndex(a->ori) + 1];
+  for (const Ends& e : ends)
+    ++index.first[e.ori + 1];
   for (size_t i = 0; i < lines; ++i)
     index.first[i + 1] += index.first[i];
   index.ends.resize(index.first[lines]);
   std::vector<uint32_t> fill(index.first.begin(), index.first.end() - 1);
-  for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a))
-      index.ends[fill[squeeze::lineIndex(a->ori)]++] = {
-          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight};
+  for (const Ends& e : ends)
+    index.ends[fill[e.ori]++] = {e.ter, e.weight};
+  std::vector<Ends>().swap(ends);
   for (size_t i = 0; i < lines; ++i)
     std::sort(index.ends.begin() + index.first[i], index.ends.begin() + index.first[i + 1]);
   linkedArcs = &index;
