@@ -107,14 +107,40 @@ void keepConnections()
   std::stable_sort(order.begin(), order.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
     return a->corner.x1 < b->corner.x1;
   });
-  std::vector<SQCELL_item*> active;
-  for (SQCELL_item* c : order) {
-    size_t kept = 0;
-    for (SQCELL_item* a : active)
-      if (a->corner.x2 >= c->corner.x1)
-        active[kept++] = a;
-    active.resize(kept);
-    for (SQCELL_item* a : active) {
+  if (order.empty())
+    return;
+  // The cells seen so far that reach c's x1 (the active ones), filed by
+  // band of y: c looks only at the bands its y extent meets; a band drops
+  // the cells that ended before c when c looks at it.
+  long low = LONG_MAX, high = LONG_MIN;
+  for (const SQCELL_item* c : order) {
+    low = std::min<long>(low, c->corner.y1);
+    high = std::max<long>(high, std::max(c->corner.y1, c->corner.y2));
+  }
+  const long height = (high - low) / (static_cast<long>(std::sqrt(static_cast<double>(order.size()))) + 1) + 1;
+  auto band = [&](long y) { return static_cast<size_t>((y - low) / height); };
+  std::vector<std::vector<uint32_t>> bands(band(high) + 1);
+  std::vector<uint32_t> found;
+  for (uint32_t k = 0; k < order.size(); ++k) {
+    SQCELL_item* c = order[k];
+    const size_t first = band(std::min(c->corner.y1, c->corner.y2)),
+                 last = band(std::max(c->corner.y1, c->corner.y2));
+    found.clear();
+    for (size_t b = first; b <= last; ++b) {
+      std::vector<uint32_t>& active = bands[b];
+      size_t kept = 0;
+      for (uint32_t i : active)
+        if (order[i]->corner.x2 >= c->corner.x1)
+          active[kept++] = i;
+      active.resize(kept);
+      found.insert(found.end(), active.begin(), active.end());
+    }
+    if (first != last) {
+      std::sort(found.begin(), found.end());
+      found.erase(std::unique(found.begin(), found.end()), found.end());
+    }
+    for (uint32_t i : found) {
+      SQCELL_item* a = order[i];
       const long dx = static_cast<long>(std::min(a->corner.x2, c->corner.x2)) -
                       std::max(a->corner.x1, c->corner.x1);
       const long dy = static_cast<long>(std::min(a->corner.y2, c->corner.y2)) -
@@ -134,7 +160,8 @@ void keepConnections()
         addFixedArc(a->left, c->right, 0);
       }
     }
-    active.push_back(c);
+    for (size_t b = first; b <= last; ++b)
+      bands[b].push_back(k);
   }
 }
 
