@@ -281,17 +281,71 @@ class SweepFront {
   std::map<long, SQCELL_item*> stretches_;  // stretch start -> tile seen last there
 };
 
+/* The cells of all layers in order of their near sides; at one place by
+ * layer, then as filed. */
+std::vector<SQCELL_item*> byNearSide(const std::vector<std::vector<SQCELL_item*>>& byLayer)
+{
+  std::vector<SQCELL_item*> cells;
+  for (const auto& layer : byLayer)
+    cells.insert(cells.end(), layer.begin(), layer.end());
+  std::stable_sort(cells.begin(), cells.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
+    return a->left->loc < b->left->loc;
+  });
+  return cells;
+}
+
 /*
- * sweepLayer -- runs the events in order; a query event calls
- * query(event, lo, hi, front) with the cell's stretch across, a far side
- * of some extent covers its stretch.
+ * layerEvents -- the events of one layer's sweep in order of position;
+ * at one position the queries of its own layer (kind 0), then its far
+ * sides (kind 1), then the queries of other layers (kind 2), each kind as
+ * the cells are filed by layer.  `near` is byNearSide's order, kindOf
+ * gives a query's kind or -1 for a cell that looks at nothing here.
+ */
+template <class KindOf>
+void layerEvents(const std::vector<SQCELL_item*>& near, KindOf kindOf,
+                 const std::vector<SQCELL_item*>& layer, std::vector<SweepEvent>* events)
+{
+  std::vector<SQCELL_item*> far(layer);
+  std::stable_sort(far.begin(), far.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
+    return a->right->loc < b->right->loc;
+  });
+  events->clear();
+  std::vector<SweepEvent> queries;
+  for (SQCELL_item* c : near) {
+    const int kind = kindOf(c);
+    if (kind >= 0)
+      queries.push_back(SweepEvent{c->left->loc, kind, c});
+  }
+  if (queries.empty())
+    return;
+  size_t i = 0, j = 0;
+  while (i < queries.size() || j < far.size()) {
+    const int at = i < queries.size() && (j == far.size() || queries[i].at <= far[j]->right->loc)
+                       ? queries[i].at
+                       : far[j]->right->loc;
+    size_t end = i;
+    while (end < queries.size() && queries[end].at == at)
+      ++end;
+    for (size_t k = i; k < end; ++k)
+      if (queries[k].kind == 0)
+        events->push_back(queries[k]);
+    for (; j < far.size() && far[j]->right->loc == at; ++j)
+      events->push_back(SweepEvent{at, 1, far[j]});
+    for (size_t k = i; k < end; ++k)
+      if (queries[k].kind != 0)
+        events->push_back(queries[k]);
+    i = end;
+  }
+}
+
+/*
+ * sweepLayer -- runs the events (from layerEvents) in order; a query
+ * event calls query(event, lo, hi, front) with the cell's stretch across,
+ * a far side of some extent covers its stretch.
  */
 template <class Low, class High, class Query>
-void sweepLayer(std::vector<SweepEvent>* events, Low lowOf, High highOf, Query query)
+void sweepLayer(const std::vector<SweepEvent>* events, Low lowOf, High highOf, Query query)
 {
-  std::stable_sort(events->begin(), events->end(), [](const SweepEvent& a, const SweepEvent& b) {
-    return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-  });
   SweepFront front;
   for (const SweepEvent& e : *events) {
     const long lo = lowOf(e.cell), hi = highOf(e.cell);
@@ -329,16 +383,16 @@ void keepApart(bool solved)
   const int step = SCALE > 0 ? SCALE : 1;
   std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
+  const std::vector<SQCELL_item*> near = byNearSide(byLayer);
   for (int layer = 0; layer < kLayerSlots; ++layer) {
     if (byLayer[layer].empty())
       continue;
-    events.clear();
-    for (int other = 0; other < kLayerSlots; ++other)
-      if (pairs[layer][other])
-        for (SQCELL_item* c : byLayer[other])
-          events.push_back(SweepEvent{c->left->loc, other == layer ? 0 : 2, c});
-    for (SQCELL_item* c : byLayer[layer])
-      events.push_back(SweepEvent{c->right->loc, 1, c});
+    layerEvents(
+        near,
+        [&](const SQCELL_item* c) {
+          return !pairs[layer][c->layernumber] ? -1 : c->layernumber == layer ? 0 : 2;
+        },
+        byLayer[layer], &events);
     // Same layer: a tile meeting another is no gap (keepConnections has
     // it); other layers: meeting tiles must not come to overlap.
     sweepLayer(&events, lowOf, highOf,
@@ -426,18 +480,17 @@ void keepRuledSpacing(bool solved)
   const long step = SCALE > 0 ? SCALE : 1;
   std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
+  const std::vector<SQCELL_item*> near = byNearSide(byLayer);
   for (int layer = 0; layer < kRuleLayers; ++layer) {
     if (byLayer[layer].empty())
       continue;
-    events.clear();
-    for (int other = 0; other < kRuleLayers; ++other)
-      if (spacingEitherWay(layer, other) > 0)
-        for (SQCELL_item* c : byLayer[other])
-          events.push_back(SweepEvent{c->left->loc, 0, c});
+    // Every query is of kind 0 here: at one place they come before the far sides.
+    layerEvents(
+        near,
+        [&](const SQCELL_item* c) { return spacingEitherWay(layer, c->layernumber) > 0 ? 0 : -1; },
+        byLayer[layer], &events);
     if (events.empty())
       continue;
-    for (SQCELL_item* c : byLayer[layer])
-      events.push_back(SweepEvent{c->right->loc, 1, c});
     // A far side at the near side's position is no gap: the tile behind
     // it is the one to keep.
     sweepLayer(&events, lowOf, highOf,
