@@ -2,7 +2,8 @@
 # Compares the squeeze of two builds: every example layout and a few
 # generated ones, in every position mode, with and without the passive
 # devices; "sq_out.cif", "sq_out.comment" and the printed messages must be
-# the same byte for byte (but the dates of the printing).  Prints one line per difference and a count.
+# the same byte for byte (but the dates of the printing).  Prints one line
+# per difference and a count.
 #   bench/squeeze/identity.sh OLD_BUILD NEW_BUILD   (trees with squeeze_run and gen_cif)
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
