@@ -15,13 +15,8 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "CS.h"
-#include "DRdesignrule.h"
-#include "DTtechnology.h"
-#include "Dcompact.h"
+#include "SqueezeLoad.h"
 #include "Dglobal.h"
-#include "Dlayout.h"
-#include "Dmenu.h"
 #include "SQsqueeze.h"
 
 int main(int argc, char** argv)
@@ -33,27 +28,9 @@ int main(int argc, char** argv)
     fprintf(stderr, "usage: QUORIN_SOURCE=<tree> squeeze_run file.cif mode [passives]\n");
     return 2;
   }
-  GCresetGlobals();
-  Silently = 1;
-  GCmemInit();
   std::string printed;
-  common::captureOutput(&printed, &printed);
-  DIcolorInit();
-  DItechInit();
-  InitStitch();
-  DRgetCifLayers(CifToCadence, Glayers);
-  DRclearAllRules();
-  const std::string root = source;
-  auto accept = [](int code, const std::string& path) {
-    return callback::accept(code, path.c_str()) == callback::Outcome::Done;
-  };
-  if (!accept(kAcceptLoadCif, argv[1]) || !accept(kAcceptBridge, root + "/examples/example.bridge") ||
-      !accept(kAcceptCadence2, root + "/examples/example_rules.tf")) {
-    common::captureOutput(nullptr, nullptr);
-    fprintf(stderr, "squeeze_run: cannot load %s or the example rules\n%s", argv[1],
-            printed.c_str());
+  if (!bench::loadForSqueeze("squeeze_run", argv[1], source, &printed))
     return 1;
-  }
   printed.clear();
   PROCESS_INCLUDE_WLM = mode;
   int status = 0;
