@@ -68,13 +68,13 @@ struct SQARC_item {
   int occupied;              // 1 in use, 0 free
   int weight;                // layout units
   int rank;                  // row number
+  int16_t wlm_type;          // (here it fills the gap before the pointers)
   SQLINE_item* ori;
   SQLINE_item* ter;
   SQARC_item* ori_next;      // next outgoing arc of ori
   SQARC_item* ter_next;      // next incoming arc of ter
   SQSYMARC_item* sym;        // the symmetry row it belongs to, or null
   SQARC_item* list_next;     // next arc of the global list
-  int16_t wlm_type;
 };
 
 struct SQSYMARC_item {

@@ -6,6 +6,8 @@
 # the example process's rules.
 #   bench/squeeze/run.sh [sizes...]   (boxes; default 1000 10000 100000)
 # PROCESS_INCLUDE_WLM is the start value (wire-length minimisation).
+# bench/squeeze/identity.sh compares the output of two builds (a change
+# that speeds the squeeze up must not change "sq_out.cif").
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${BUILD_DIR:-$root/build-release}

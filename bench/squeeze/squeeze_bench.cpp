@@ -17,6 +17,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "SqueezeLoad.h"
 #include "CS.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
@@ -38,11 +39,6 @@ long boxesOf(const _layout* cell)
   return n;
 }
 
-bool accept(int code, const std::string& path)
-{
-  return callback::accept(code, path.c_str()) == callback::Outcome::Done;
-}
-
 double wallSince(std::chrono::steady_clock::time_point start)
 {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -57,24 +53,9 @@ int main(int argc, char** argv)
     fprintf(stderr, "usage: QUORIN_SOURCE=<tree> squeeze_bench file.cif\n");
     return 2;
   }
-  GCresetGlobals();
-  Silently = 1;
-  GCmemInit();
   std::string ignored;
-  common::captureOutput(&ignored, &ignored);
-  DIcolorInit();
-  DItechInit();
-  InitStitch();
-  DRgetCifLayers(CifToCadence, Glayers);
-  DRclearAllRules();
-  const std::string root = source;
-  if (!accept(kAcceptLoadCif, argv[1]) || !accept(kAcceptBridge, root + "/examples/example.bridge") ||
-      !accept(kAcceptCadence2, root + "/examples/example_rules.tf")) {
-    common::captureOutput(nullptr, nullptr);
-    fprintf(stderr, "squeeze_bench: cannot load %s or the example rules\n%s", argv[1],
-            ignored.c_str());
+  if (!bench::loadForSqueeze("squeeze_bench", argv[1], source, &ignored))
     return 1;
-  }
   const long boxes = Gflatten ? boxesOf(Gflatten) : 0;
 
   _rhs_list *xRows = nullptr, *yRows = nullptr;

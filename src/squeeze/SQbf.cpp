@@ -314,14 +314,19 @@ class FastRun {
       : cells_(cells), ncell_(ncell), reverse_(reverse)
   {
   }
-  // False when a positive cycle was met.
-  bool run(int* result, FILE* log);
+  // False when a positive cycle was met.  The arcs are read from the
+  // lines' lists, or turned round from the run `forward` over the same
+  // cells (each arc is in the lists of both its lines).
+  bool run(int* result, FILE* log, const FastRun* forward = nullptr);
 
  private:
   size_t index(const SQLINE_item* l) const { return squeeze::lineIndex(l); }
   // The arcs in the direction of the run, by line, in one array (a pass
   // over the lists is a walk through memory; the array is read in order).
   void adjacency();
+  // The arcs of `forward` the other way round; false when an arc leads
+  // out of the cells' lines.
+  bool transpose(const FastRun& forward);
   void components();
   // Relaxes the arcs out of u; queues changed lines of u's own part.
   void relaxFrom(uint32_t u, std::deque<uint32_t>* queue);
@@ -362,6 +367,35 @@ void FastRun::adjacency()
     }
   }
   squeeze::stats().relaxations += static_cast<long>(far_.size());
+}
+
+bool FastRun::transpose(const FastRun& forward)
+{
+  const size_t n = lines_.size();
+  if (forward.lines_.size() != n)
+    return false;
+  for (uint32_t v : forward.far_)
+    if (v >= n)
+      return false;
+  first_.assign(n + 1, 0);
+  raised_.assign(n, 0);
+  for (uint32_t v : forward.far_)
+    ++first_[v + 1];
+  for (size_t i = 0; i < n; ++i)
+    first_[i + 1] += first_[i];
+  far_.resize(forward.far_.size());
+  step_.resize(forward.far_.size());
+  std::vector<uint32_t> fill(first_.begin(), first_.end() - 1);
+  for (uint32_t u = 0; u < n; ++u)
+    for (uint32_t k = forward.first_[u]; k < forward.first_[u + 1]; ++k) {
+      const uint32_t at = fill[forward.far_[k]]++;
+      far_[at] = u;
+      step_[at] = -forward.step_[k];
+      if (forward.step_[k] > 0)
+        raised_[u] = 1;  // a positive arc goes out of u
+    }
+  squeeze::stats().relaxations += static_cast<long>(far_.size());
+  return true;
 }
 
 void FastRun::components()
@@ -436,7 +470,7 @@ void FastRun::relaxFrom(uint32_t u, std::deque<uint32_t>* queue)
   }
 }
 
-bool FastRun::run(int* result, FILE* log)
+bool FastRun::run(int* result, FILE* log, const FastRun* forward)
 {
   size_t highest = 0;
   for (int i = 0; i < ncell_; ++i)
@@ -448,7 +482,8 @@ bool FastRun::run(int* result, FILE* log)
     for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
       if (l)
         lines_[index(l)] = l;
-  adjacency();
+  if (!forward || !transpose(*forward))
+    adjacency();
   changed_.assign(highest, 0);
   queued_.assign(highest, 0);
   depth_.assign(highest, 0);
@@ -535,6 +570,20 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
 {
   WaveRun run(cells, ncell, reverse != 0, log);
   return run.run();
+}
+
+void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse)
+{
+  FastRun ahead(cells, ncell, false);
+  if (!ahead.run(forward, log)) {
+    WaveRun run(cells, ncell, false, log, true);
+    *forward = run.run();
+  }
+  FastRun back(cells, ncell, true);
+  if (!back.run(reverse, nullptr, &ahead)) {
+    WaveRun run(cells, ncell, true, nullptr, true);
+    *reverse = run.run();
+  }
 }
 
 }  // namespace squeeze

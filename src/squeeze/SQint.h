@@ -61,6 +61,10 @@ void keepApartAfterLeftRight();
 // has to be reported (tests use it directly).
 int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
 
+// SQbf_main forward (into `forward`, with the trace in `log`) and then in
+// reverse, the lines' arcs read once for both.
+void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse);
+
 // Reads lp_solve's standard output into values by column number (the
 // number after "X").  Returns 0, or 1 with the reason in `error`.
 int readCoreReport(const std::string& text, std::unordered_map<int, long>* values,

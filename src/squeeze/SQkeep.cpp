@@ -107,14 +107,40 @@ void keepConnections()
   std::stable_sort(order.begin(), order.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
     return a->corner.x1 < b->corner.x1;
   });
-  std::vector<SQCELL_item*> active;
-  for (SQCELL_item* c : order) {
-    size_t kept = 0;
-    for (SQCELL_item* a : active)
-      if (a->corner.x2 >= c->corner.x1)
-        active[kept++] = a;
-    active.resize(kept);
-    for (SQCELL_item* a : active) {
+  if (order.empty())
+    return;
+  // The cells seen so far that reach c's x1 (the active ones), filed by
+  // band of y: c looks only at the bands its y extent meets; a band drops
+  // the cells that ended before c when c looks at it.
+  long low = LONG_MAX, high = LONG_MIN;
+  for (const SQCELL_item* c : order) {
+    low = std::min<long>(low, c->corner.y1);
+    high = std::max<long>(high, std::max(c->corner.y1, c->corner.y2));
+  }
+  const long height = (high - low) / (static_cast<long>(std::sqrt(static_cast<double>(order.size()))) + 1) + 1;
+  auto band = [&](long y) { return static_cast<size_t>((y - low) / height); };
+  std::vector<std::vector<uint32_t>> bands(band(high) + 1);
+  std::vector<uint32_t> found;
+  for (uint32_t k = 0; k < order.size(); ++k) {
+    SQCELL_item* c = order[k];
+    const size_t first = band(std::min(c->corner.y1, c->corner.y2)),
+                 last = band(std::max(c->corner.y1, c->corner.y2));
+    found.clear();
+    for (size_t b = first; b <= last; ++b) {
+      std::vector<uint32_t>& active = bands[b];
+      size_t kept = 0;
+      for (uint32_t i : active)
+        if (order[i]->corner.x2 >= c->corner.x1)
+          active[kept++] = i;
+      active.resize(kept);
+      found.insert(found.end(), active.begin(), active.end());
+    }
+    if (first != last) {
+      std::sort(found.begin(), found.end());
+      found.erase(std::unique(found.begin(), found.end()), found.end());
+    }
+    for (uint32_t i : found) {
+      SQCELL_item* a = order[i];
       const long dx = static_cast<long>(std::min(a->corner.x2, c->corner.x2)) -
                       std::max(a->corner.x1, c->corner.x1);
       const long dy = static_cast<long>(std::min(a->corner.y2, c->corner.y2)) -
@@ -134,7 +160,8 @@ void keepConnections()
         addFixedArc(a->left, c->right, 0);
       }
     }
-    active.push_back(c);
+    for (size_t b = first; b <= last; ++b)
+      bands[b].push_back(k);
   }
 }
 
@@ -183,17 +210,6 @@ LayerPairs interactingLayers()
   return pairs;
 }
 
-/*
- * keepApart --
- *   Tiles that face each other across a gap stay apart, even where the
- *   rules give no spacing: tiles of one layer by the gap or one grid step,
- *   whichever is less, so that two shapes never merge into one net; tiles
- *   of interacting layers (see interactingLayers) without overlapping, so
- *   that no device or contact appears.  One sweep per layer along the
- *   direction keeps, per stretch of the other axis, the tile of that layer
- *   whose far side was seen last; the near sides of the tiles of its
- *   partner layers look it up.
- */
 /* The spacing rule between two layers in layout units, or 0. */
 int ruleSpacing(int a, int b)
 {
@@ -224,11 +240,138 @@ long acrossHigh(const SQCELL_item* c, bool lr, bool solved)
   return twin ? twin->corner.x2 : c->corner.x2;
 }
 
+// One sweep of a layer along the direction: the far sides of its tiles and
+// the near sides of the tiles that look them up, in order of position; at
+// one position the queries (kinds 0 and 2) come before the far sides
+// (kind 1), so that a far side there is no gap yet.
+struct SweepEvent {
+  int at;
+  int kind;  // 0 query of the same layer, 1 far side, 2 query of another layer
+  SQCELL_item* cell;
+};
+
+// Per stretch across the direction, the tile of the layer whose far side
+// was seen last.
+class SweepFront {
+ public:
+  SweepFront() { stretches_[LONG_MIN] = nullptr; }
+
+  // The tiles of the stretches that meet lo..hi (but `self`), in order
+  // across; a tile that holds neighbouring stretches comes once.
+  void tilesIn(long lo, long hi, const SQCELL_item* self, std::vector<SQCELL_item*>* seen) const
+  {
+    seen->clear();
+    for (auto it = std::prev(stretches_.upper_bound(lo)); it != stretches_.end() && it->first < hi;
+         ++it)
+      if (it->second && it->second != self && (seen->empty() || seen->back() != it->second))
+        seen->push_back(it->second);
+  }
+
+  // The far side of `cell` covers lo..hi from here on.
+  void cover(long lo, long hi, SQCELL_item* cell)
+  {
+    SQCELL_item* after = std::prev(stretches_.upper_bound(hi))->second;
+    stretches_.erase(stretches_.lower_bound(lo), stretches_.lower_bound(hi));
+    stretches_[lo] = cell;
+    if (!stretches_.count(hi))
+      stretches_[hi] = after;
+  }
+
+ private:
+  std::map<long, SQCELL_item*> stretches_;  // stretch start -> tile seen last there
+};
+
+/* The cells of all layers in order of their near sides; at one place by
+ * layer, then as filed. */
+std::vector<SQCELL_item*> byNearSide(const std::vector<std::vector<SQCELL_item*>>& byLayer)
+{
+  std::vector<SQCELL_item*> cells;
+  for (const auto& layer : byLayer)
+    cells.insert(cells.end(), layer.begin(), layer.end());
+  std::stable_sort(cells.begin(), cells.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
+    return a->left->loc < b->left->loc;
+  });
+  return cells;
+}
+
+/*
+ * layerEvents -- the events of one layer's sweep in order of position;
+ * at one position the queries of its own layer (kind 0), then its far
+ * sides (kind 1), then the queries of other layers (kind 2), each kind as
+ * the cells are filed by layer.  `near` is byNearSide's order, kindOf
+ * gives a query's kind or -1 for a cell that looks at nothing here.
+ */
+template <class KindOf>
+void layerEvents(const std::vector<SQCELL_item*>& near, KindOf kindOf,
+                 const std::vector<SQCELL_item*>& layer, std::vector<SweepEvent>* events)
+{
+  std::vector<SQCELL_item*> far(layer);
+  std::stable_sort(far.begin(), far.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
+    return a->right->loc < b->right->loc;
+  });
+  events->clear();
+  std::vector<SweepEvent> queries;
+  for (SQCELL_item* c : near) {
+    const int kind = kindOf(c);
+    if (kind >= 0)
+      queries.push_back(SweepEvent{c->left->loc, kind, c});
+  }
+  if (queries.empty())
+    return;
+  size_t i = 0, j = 0;
+  while (i < queries.size() || j < far.size()) {
+    const int at = i < queries.size() && (j == far.size() || queries[i].at <= far[j]->right->loc)
+                       ? queries[i].at
+                       : far[j]->right->loc;
+    size_t end = i;
+    while (end < queries.size() && queries[end].at == at)
+      ++end;
+    for (size_t k = i; k < end; ++k)
+      if (queries[k].kind == 0)
+        events->push_back(queries[k]);
+    for (; j < far.size() && far[j]->right->loc == at; ++j)
+      events->push_back(SweepEvent{at, 1, far[j]});
+    for (size_t k = i; k < end; ++k)
+      if (queries[k].kind != 0)
+        events->push_back(queries[k]);
+    i = end;
+  }
+}
+
+/*
+ * sweepLayer -- runs the events (from layerEvents) in order; a query
+ * event calls query(event, lo, hi, front) with the cell's stretch across,
+ * a far side of some extent covers its stretch.
+ */
+template <class Low, class High, class Query>
+void sweepLayer(const std::vector<SweepEvent>* events, Low lowOf, High highOf, Query query)
+{
+  SweepFront front;
+  for (const SweepEvent& e : *events) {
+    const long lo = lowOf(e.cell), hi = highOf(e.cell);
+    if (e.kind != 1)
+      query(e, lo, hi, front);
+    else if (hi > lo)
+      front.cover(lo, hi, e.cell);
+  }
+}
+
+/*
+ * keepApart --
+ *   Tiles that face each other across a gap stay apart, even where the
+ *   rules give no spacing: tiles of one layer by the gap or one grid step,
+ *   whichever is less, so that two shapes never merge into one net; tiles
+ *   of interacting layers (see interactingLayers) without overlapping, so
+ *   that no device or contact appears.  One sweep per layer along the
+ *   direction keeps, per stretch of the other axis, the tile of that layer
+ *   whose far side was seen last; the near sides of the tiles of its
+ *   partner layers look it up.
+ */
 void keepApart(bool solved)
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  auto lowOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossLow(c, lr, solved)); };
-  auto highOf = [lr, solved](const SQCELL_item* c) { return static_cast<int>(acrossHigh(c, lr, solved)); };
+  auto lowOf = [lr, solved](const SQCELL_item* c) { return acrossLow(c, lr, solved); };
+  auto highOf = [lr, solved](const SQCELL_item* c) { return acrossHigh(c, lr, solved); };
   std::vector<std::vector<SQCELL_item*>> byLayer(kLayerSlots);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
@@ -238,55 +381,32 @@ void keepApart(bool solved)
   }
   const LayerPairs pairs = interactingLayers();
   const int step = SCALE > 0 ? SCALE : 1;
-  struct Event {
-    int at;
-    int kind;  // 0 query of the same layer, 1 far side, 2 query of another layer
-    SQCELL_item* cell;
-  };
-  std::vector<Event> events;
+  std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
+  const std::vector<SQCELL_item*> near = byNearSide(byLayer);
   for (int layer = 0; layer < kLayerSlots; ++layer) {
     if (byLayer[layer].empty())
       continue;
-    events.clear();
-    for (int other = 0; other < kLayerSlots; ++other)
-      if (pairs[layer][other])
-        for (SQCELL_item* c : byLayer[other])
-          events.push_back(Event{c->left->loc, other == layer ? 0 : 2, c});
-    for (SQCELL_item* c : byLayer[layer])
-      events.push_back(Event{c->right->loc, 1, c});
+    layerEvents(
+        near,
+        [&](const SQCELL_item* c) {
+          return !pairs[layer][c->layernumber] ? -1 : c->layernumber == layer ? 0 : 2;
+        },
+        byLayer[layer], &events);
     // Same layer: a tile meeting another is no gap (keepConnections has
     // it); other layers: meeting tiles must not come to overlap.
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-    });
-    std::map<int, SQCELL_item*> front;  // stretch start -> tile seen last there
-    front[INT_MIN] = nullptr;
-    for (const Event& e : events) {
-      const int lo = lowOf(e.cell), hi = highOf(e.cell);
-      auto it = std::prev(front.upper_bound(lo));
-      if (e.kind != 1) {
-        seen.clear();
-        for (; it != front.end() && it->first < hi; ++it)
-          if (it->second && (seen.empty() || seen.back() != it->second))
-            seen.push_back(it->second);
-        for (SQCELL_item* a : seen) {
-          const int gap = e.cell->left->loc - a->right->loc;
-          const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
-          if (e.kind == 0 && gap > 0)
-            addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
-          else if (e.kind == 2 && gap >= 0)
-            addFixedArc(a->right, e.cell->left, std::min(gap, rule));
-        }
-        continue;
-      }
-      // The far side covers lo..hi from here on.
-      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
-      front.erase(front.lower_bound(lo), front.lower_bound(hi));
-      front[lo] = e.cell;
-      if (!front.count(hi))
-        front[hi] = after;
-    }
+    sweepLayer(&events, lowOf, highOf,
+               [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
+                 front.tilesIn(lo, hi, e.cell, &seen);
+                 for (SQCELL_item* a : seen) {
+                   const int gap = e.cell->left->loc - a->right->loc;
+                   const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
+                   if (e.kind == 0 && gap > 0)
+                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
+                   else if (e.kind == 2 && gap >= 0)
+                     addFixedArc(a->right, e.cell->left, std::min(gap, rule));
+                 }
+               });
   }
 }
 
@@ -358,66 +478,138 @@ void keepRuledSpacing(bool solved)
       byLayer[c->layernumber].push_back(c);
   }
   const long step = SCALE > 0 ? SCALE : 1;
-  struct Event {
-    int at;
-    int kind;  // 0 near side (query), 1 far side of a tile of the layer
-    SQCELL_item* cell;
-  };
-  std::vector<Event> events;
+  std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
+  const std::vector<SQCELL_item*> near = byNearSide(byLayer);
   for (int layer = 0; layer < kRuleLayers; ++layer) {
     if (byLayer[layer].empty())
       continue;
-    events.clear();
-    for (int other = 0; other < kRuleLayers; ++other)
-      if (spacingEitherWay(layer, other) > 0)
-        for (SQCELL_item* c : byLayer[other])
-          events.push_back(Event{c->left->loc, 0, c});
+    // Every query is of kind 0 here: at one place they come before the far sides.
+    layerEvents(
+        near,
+        [&](const SQCELL_item* c) { return spacingEitherWay(layer, c->layernumber) > 0 ? 0 : -1; },
+        byLayer[layer], &events);
     if (events.empty())
       continue;
-    for (SQCELL_item* c : byLayer[layer])
-      events.push_back(Event{c->right->loc, 1, c});
     // A far side at the near side's position is no gap: the tile behind
     // it is the one to keep.
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-      return a.at != b.at ? a.at < b.at : a.kind < b.kind;
-    });
-    std::map<long, SQCELL_item*> front;  // stretch start -> tile seen last there
-    front[LONG_MIN] = nullptr;
-    for (const Event& e : events) {
-      const long lo = lowOf(e.cell), hi = highOf(e.cell);
-      if (e.kind == 0) {
-        const long rule = spacingEitherWay(layer, e.cell->layernumber);
-        seen.clear();
-        for (auto it = std::prev(front.upper_bound(lo - rule)); it != front.end() && it->first < hi + rule; ++it)
-          if (it->second && it->second != e.cell && (seen.empty() || seen.back() != it->second))
-            seen.push_back(it->second);
-        std::sort(seen.begin(), seen.end());
-        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-        for (SQCELL_item* a : seen) {
-          const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
-          if (across >= rule)
-            continue;
-          long need = ceilSqrt(static_cast<long long>(rule) * rule -
-                               static_cast<long long>(across) * across);
-          need = (need + step - 1) / step * step;
-          const long gap = e.cell->left->loc - a->right->loc;
-          if (gap >= 0)
-            keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
-        }
-        continue;
-      }
-      if (hi <= lo)
-        continue;
-      // The far side covers lo..hi from here on.
-      SQCELL_item* after = std::prev(front.upper_bound(hi))->second;
-      front.erase(front.lower_bound(lo), front.lower_bound(hi));
-      front[lo] = e.cell;
-      if (!front.count(hi))
-        front[hi] = after;
-    }
+    sweepLayer(&events, lowOf, highOf,
+               [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
+                 const long rule = spacingEitherWay(layer, e.cell->layernumber);
+                 front.tilesIn(lo - rule, hi + rule, e.cell, &seen);
+                 std::sort(seen.begin(), seen.end());
+                 seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+                 for (SQCELL_item* a : seen) {
+                   const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
+                   if (across >= rule)
+                     continue;
+                   long need = ceilSqrt(static_cast<long long>(rule) * rule -
+                                        static_cast<long long>(across) * across);
+                   need = (need + step - 1) / step * step;
+                   const long gap = e.cell->left->loc - a->right->loc;
+                   if (gap >= 0)
+                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+                 }
+               });
   }
 }
+
+struct Drawn {
+  SQCELL_item* cell;
+  long x1, y1, x2, y2;
+};
+
+/*
+ * BandedTiles --
+ *   Tiles in order of x1, filed by width class (up to `narrow` wide, up to
+ *   twice that, four times ...) and by band of `height` across y (a tile in
+ *   every band it reaches into), each list in the same order: a look for
+ *   the tiles near one tile walks, in the bands it reaches into, only the
+ *   tiles that can start close enough to it for their class.
+ */
+class BandedTiles {
+ public:
+  BandedTiles(std::vector<Drawn> tiles, long narrow, long height)
+      : tiles_(std::move(tiles)), height_(height)
+  {
+    if (tiles_.empty())
+      return;
+    low_ = LONG_MAX;
+    long high = LONG_MIN;
+    for (const Drawn& t : tiles_) {
+      low_ = std::min(low_, t.y1);
+      high = std::max(high, std::max(t.y1, t.y2 - 1));
+    }
+    // Not more bands than tiles: a tall tile is in every band it meets.
+    height_ = std::max(height_, (high - low_) / static_cast<long>(tiles_.size()) + 1);
+    const size_t bands = static_cast<size_t>(band(high)) + 1;
+    for (uint32_t i = 0; i < tiles_.size(); ++i) {
+      const Drawn& t = tiles_[i];
+      size_t k = 0;
+      long wide = std::max(narrow, 1L);
+      while (t.x2 - t.x1 > wide) {
+        wide *= 2;
+        ++k;
+      }
+      if (k >= classes_.size()) {
+        for (long w = classes_.empty() ? std::max(narrow, 1L) : classes_.back().wide * 2;
+             classes_.size() <= k; w *= 2)
+          classes_.push_back(WidthClass{w, std::vector<std::vector<uint32_t>>(bands)});
+      }
+      for (long b = band(t.y1); b <= band(std::max(t.y1, t.y2 - 1)); ++b)
+        classes_[k].bands[b].push_back(i);
+    }
+  }
+
+  /*
+   * Calls f for the tiles with x1 < to and x2 > left that may meet
+   * low < y < high, in their order (and maybe some others, in order).
+   */
+  template <class F>
+  void visit(long left, long to, long low, long high, std::vector<uint32_t>* scratch, F f) const
+  {
+    if (tiles_.empty())
+      return;
+    const long first = std::max(0L, band(low));
+    const long last = std::min(static_cast<long>(band(high)), bandCount() - 1);
+    scratch->clear();
+    int lists = 0;
+    for (const WidthClass& c : classes_)
+      for (long b = first; b <= last; ++b) {
+        const std::vector<uint32_t>& in = c.bands[b];
+        const long from = left - c.wide;
+        auto it = std::lower_bound(in.begin(), in.end(), from,
+                                   [this](uint32_t i, long x) { return tiles_[i].x1 <= x; });
+        const size_t before = scratch->size();
+        for (; it != in.end() && tiles_[*it].x1 < to; ++it)
+          scratch->push_back(*it);
+        lists += scratch->size() > before ? 1 : 0;
+      }
+    if (lists > 1) {
+      std::sort(scratch->begin(), scratch->end());
+      scratch->erase(std::unique(scratch->begin(), scratch->end()), scratch->end());
+    }
+    for (uint32_t i : *scratch)
+      f(tiles_[i]);
+  }
+
+ private:
+  struct WidthClass {
+    long wide;                                // widest tile of the class
+    std::vector<std::vector<uint32_t>> bands;
+  };
+
+  long band(long y) const { return y < low_ ? -1 : (y - low_) / height_; }
+  long bandCount() const
+  {
+    return classes_.empty() ? 0 : static_cast<long>(classes_.front().bands.size());
+  }
+
+  std::vector<Drawn> tiles_;
+  long height_;
+  long low_ = 0;
+  std::vector<WidthClass> classes_;
+};
 
 /*
  * keepExtensions --
@@ -433,10 +625,6 @@ void keepRuledSpacing(bool solved)
 void keepExtensions()
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  struct Drawn {
-    SQCELL_item* cell;
-    long x1, y1, x2, y2;
-  };
   std::vector<std::vector<Drawn>> byLayer(kRuleLayers);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
@@ -449,6 +637,7 @@ void keepExtensions()
   for (auto& cells : byLayer)
     std::sort(cells.begin(), cells.end(), [](const Drawn& p, const Drawn& q) { return p.x1 < q.x1; });
   std::vector<const Drawn*> near;
+  std::vector<uint32_t> scratch;
   for (int a = 0; a < kRuleLayers; ++a)
     for (int b = 0; b < kRuleLayers; ++b) {
       if (a == b || EXTENSION_VALID[a][b] != 1 || EXTENSION[a][b] <= 0 || byLayer[a].empty())
@@ -460,22 +649,19 @@ void keepExtensions()
       std::vector<Drawn> shortOnes, longOnes;
       for (const Drawn& o : byLayer[a])
         (o.x2 - o.x1 <= span ? shortOnes : longOnes).push_back(o);
+      const BandedTiles shortBands(std::move(shortOnes), 2 * e, 4 * e),
+          longBands(std::move(longOnes), 2 * span, 4 * e);
       for (const Drawn& in : byLayer[b]) {
         near.clear();
         bool covered = false;
-        auto look = [&](const std::vector<Drawn>& outer, long from) {
-          auto it = std::lower_bound(outer.begin(), outer.end(), from,
-                                     [](const Drawn& o, long x) { return o.x1 < x; });
-          for (; it != outer.end() && it->x1 < in.x2 + e; ++it) {
-            if (it->x2 <= in.x1 - e || it->y2 <= in.y1 - e || it->y1 >= in.y2 + e)
-              continue;
-            near.push_back(&*it);
-            covered = covered ||
-                      (it->x1 < in.x2 && in.x1 < it->x2 && it->y1 < in.y2 && in.y1 < it->y2);
-          }
+        auto look = [&](const Drawn& o) {
+          if (o.x2 <= in.x1 - e || o.y2 <= in.y1 - e || o.y1 >= in.y2 + e)
+            return;
+          near.push_back(&o);
+          covered = covered || (o.x1 < in.x2 && in.x1 < o.x2 && o.y1 < in.y2 && in.y1 < o.y2);
         };
-        look(shortOnes, in.x1 - e - span);
-        look(longOnes, LONG_MIN);
+        shortBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
+        longBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
         if (!covered)
           continue;
         for (const Drawn* o : near) {

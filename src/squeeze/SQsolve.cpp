@@ -79,10 +79,10 @@ void SQprint_datastructure(const char* path)
   fclose(out);
 }
 
-int SQboundbox(SQCELL_item* cells, SQARC_item* arcs, int ncell, int narc, FILE* log)
+int SQboundbox(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, FILE* log)
 {
-  const int longest = SQbf_main(cells, arcs, ncell, narc, 0, log);
-  const int reverse = SQbf_main(cells, arcs, ncell, narc, 1);
+  int longest = 0, reverse = 0;
+  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse);
   if (longest != -reverse) {
     SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
     common::outf("min_longest_path (%i), max_longest_path (%i)\n", longest, reverse);
@@ -109,11 +109,45 @@ int SQposition(int mode)
   return mode;
 }
 
+namespace {
+
+// Takes every arc marked (occupied -1) out of the lists of `line`, the
+// others keeping their order; a long list is walked once, not once per arc.
+void unlinkMarked(SQLINE_item* line)
+{
+  for (SQARC_item** p = &line->ori_next; *p;)
+    if ((*p)->occupied == -1 && (*p)->ori == line) {
+      SQARC_item* a = *p;
+      *p = a->ori_next;
+      a->ori_next = nullptr;
+      --line->no_ori;
+    } else {
+      p = &(*p)->ori_next;
+    }
+  for (SQARC_item** p = &line->ter_next; *p;)
+    if ((*p)->occupied == -1 && (*p)->ter == line) {
+      SQARC_item* a = *p;
+      *p = a->ter_next;
+      a->ter_next = nullptr;
+      --line->no_ter;
+    } else {
+      p = &(*p)->ter_next;
+    }
+}
+
+}  // namespace
+
 /*
  * SQremove_redundant_arcs --
  *   Of two outgoing arcs of one line to the same line, the part of a
  *   symmetry row stays, else the heavier (on equal weights the later one
- *   in the list).  Returns: the number of arcs removed.
+ *   in the list).  The losers (never part of a symmetry row) go as
+ *   SQremovearc takes them, all at once: each line's outgoing list is
+ *   walked again right after its scan, and the incoming lists are made
+ *   anew from the arcs that stay, in another order (the longest paths and
+ *   the wire-length minimisation that follow do not depend on it).  Should
+ *   the lists not hold the same arcs, each line's lists are walked instead.
+ *   Returns: the number of arcs removed.
  */
 int SQremove_redundant_arcs()
 {
@@ -121,9 +155,16 @@ int SQremove_redundant_arcs()
   std::vector<SQARC_item*> seen(lines, nullptr);
   std::vector<const SQLINE_item*> owner(lines, nullptr);
   std::vector<SQARC_item*> losers;
-  int removed = 0;
+  long outgoing = 0, incoming = 0;
   squeeze::forEachLine([&](SQLINE_item* l) {
-    losers.clear();
+    outgoing += l->no_ori;
+    incoming += l->no_ter;
+  });
+  const bool renew = outgoing == incoming;
+  std::vector<SQARC_item*> in(renew ? lines : 0, nullptr);
+  std::vector<int> inCount(renew ? lines : 0, 0);
+  squeeze::forEachLine([&](SQLINE_item* l) {
+    const size_t before = losers.size();
     for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
       const size_t t = squeeze::lineIndex(a->ter);
       if (owner[t] != l) {
@@ -140,12 +181,52 @@ int SQremove_redundant_arcs()
       losers.push_back(keepA ? b : a);
       seen[t] = keepA ? a : b;
     }
-    for (SQARC_item* a : losers) {
-      SQremovearc(a);
-      ++removed;
+    if (!renew)
+      return;
+    for (size_t i = before; i < losers.size(); ++i)
+      losers[i]->occupied = -1;
+    SQARC_item** tail = &l->ori_next;
+    for (SQARC_item *a = l->ori_next, *next; a; a = next) {
+      next = a->ori_next;
+      if (a->occupied == -1) {
+        a->ori_next = a->ter_next = nullptr;
+        --l->no_ori;
+        continue;
+      }
+      *tail = a;
+      tail = &a->ori_next;
+      const size_t t = squeeze::lineIndex(a->ter);
+      a->ter_next = in[t];
+      in[t] = a;
+      ++inCount[t];
     }
+    *tail = nullptr;
   });
-  return removed;
+  if (renew) {
+    squeeze::forEachLine([&](SQLINE_item* l) {
+      l->ter_next = in[squeeze::lineIndex(l)];
+      l->no_ter = inCount[squeeze::lineIndex(l)];
+    });
+  } else {
+    std::vector<SQLINE_item*> touched;
+    std::vector<unsigned char> isTouched(lines, 0);
+    for (SQARC_item* a : losers) {
+      a->occupied = -1;
+      for (SQLINE_item* l : {a->ori, a->ter})
+        if (!isTouched[squeeze::lineIndex(l)]) {
+          isTouched[squeeze::lineIndex(l)] = 1;
+          touched.push_back(l);
+        }
+    }
+    for (SQLINE_item* l : touched)
+      unlinkMarked(l);
+  }
+  for (SQARC_item* a : losers) {
+    a->occupied = 0;
+    a->weight = -1;
+    a->rank = -1;
+  }
+  return static_cast<int>(losers.size());
 }
 
 int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)

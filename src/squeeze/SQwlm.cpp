@@ -100,6 +100,14 @@ struct WlmState {
   std::vector<SQWLM_GROUP_item> SQwlm_nonblock_group;
   std::vector<int> freeSlots;
   int SQwlm_nonblock_group_count = 0;
+  // By line index, from one walk of the arc list in SQwlm_init_arc: the
+  // gain of each line's arcs (as SQwlm_init_unitweight counts it) and
+  // whether an equality leaves it.  The gains stand for the lines' lists
+  // when these hold as many arcs as were typed.
+  std::vector<int> lineGain;
+  std::vector<unsigned char> equalityOut;
+  long typedArcs = 0;
+  long listedArcs = -1;
 };
 
 WlmState* st = nullptr;
@@ -166,35 +174,68 @@ int16_t typeOf(const SQARC_item* a)
   return kUntyped;
 }
 
+/* countGain -- what `a` adds to the gains of its lines. */
+void countGain(const SQARC_item* a)
+{
+  const size_t o = squeeze::lineIndex(a->ori), t = squeeze::lineIndex(a->ter);
+  int gain = 0;
+  if (a->wlm_type == kOwnWidth)
+    gain = kCellGain;
+  else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
+           a->wlm_type == kSameLayerWidth)
+    gain = kWireGain;
+  else if (a->wlm_type == kOwnReverse)
+    gain = -kCellGain;
+  st->lineGain[o] -= gain;
+  st->lineGain[t] += gain;
+  if (a->wlm_type == kEquality)
+    st->equalityOut[o] = 1;
+  ++st->typedArcs;
+}
+
 }  // namespace
 
 void SQwlm_init_arc(SQARC_item* arcs)
 {
   ArcIndex index;
+  // The ends and weights of the indexed arcs, read from the arcs once.
+  struct Ends {
+    uint32_t ori, ter;
+    int weight;
+  };
+  std::vector<Ends> ends;
   size_t lines = 0;
   for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a))
-      lines = std::max({lines, squeeze::lineIndex(a->ori) + 1, squeeze::lineIndex(a->ter) + 1});
+    if (indexable(a)) {
+      ends.push_back(Ends{static_cast<uint32_t>(squeeze::lineIndex(a->ori)),
+                          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight});
+      lines = std::max<size_t>(lines, std::max(ends.back().ori, ends.back().ter) + size_t{1});
+    }
   index.first.assign(lines + 1, 0);
-  for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a))
-      ++index.first[squeeze::lineIndex(a->ori) + 1];
+  for (const Ends& e : ends)
+    ++index.first[e.ori + 1];
   for (size_t i = 0; i < lines; ++i)
     index.first[i + 1] += index.first[i];
   index.ends.resize(index.first[lines]);
   std::vector<uint32_t> fill(index.first.begin(), index.first.end() - 1);
-  for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a))
-      index.ends[fill[squeeze::lineIndex(a->ori)]++] = {
-          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight};
+  for (const Ends& e : ends)
+    index.ends[fill[e.ori]++] = {e.ter, e.weight};
+  std::vector<Ends>().swap(ends);
   for (size_t i = 0; i < lines; ++i)
     std::sort(index.ends.begin() + index.first[i], index.ends.begin() + index.first[i + 1]);
   linkedArcs = &index;
   struct Reset {
     ~Reset() { linkedArcs = nullptr; }
   } reset;
+  if (st) {
+    st->lineGain.assign(lines, 0);
+    st->equalityOut.assign(lines, 0);
+    st->typedArcs = 0;
+  }
   for (SQARC_item* a = arcs; a; a = a->list_next) {
     a->wlm_type = typeOf(a);
+    if (st && indexable(a))
+      countGain(a);
     if (a->wlm_type != kUntyped)
       continue;
     common::outf("***********\n");
@@ -234,6 +275,9 @@ void pullEqualities(SQWLM_UNIT_item* u, SQLINE_item* line)
   while (!work.empty()) {
     SQLINE_item* l = work.back();
     work.pop_back();
+    const size_t k = squeeze::lineIndex(l);
+    if (k >= st->equalityOut.size() || !st->equalityOut[k])
+      continue;  // no equality leaves it
     for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
       if (a->wlm_type != kEquality)
         continue;
@@ -258,10 +302,12 @@ void pullEqualities(SQWLM_UNIT_item* u, SQLINE_item* line)
 void SQwlm_init_unit(SQCELL_item* cells, int ncell)
 {
   SQWLM_UNIT_item* tail = nullptr;
+  st->listedArcs = 0;
   for (int i = 0; i < ncell; ++i)
     for (SQLINE_item* l : {cells[i].left, cells[i].right}) {
       if (!l)
         continue;
+      st->listedArcs += l->no_ori;
       l->wlm_loc = l->min_loc;
       SQWLM_UNIT_item* u = newUnit(l);
       u->prev = tail;
@@ -275,26 +321,32 @@ void SQwlm_init_unit(SQCELL_item* cells, int ncell)
 
 void SQwlm_init_unitweight()
 {
+  const bool counted = st->listedArcs == st->typedArcs;
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next) {
     int w = 0;
     for (SQWLM_LINE_LIST_item* it = u->line_list; it; it = it->next) {
-      for (const SQARC_item* a = it->line->ori_next; a; a = a->ori_next) {
-        if (a->wlm_type == kOwnWidth)
-          w -= kCellGain;
-        else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
-                 a->wlm_type == kSameLayerWidth)
-          w -= kWireGain;
-        else if (a->wlm_type == kOwnReverse)
-          w += kCellGain;
-      }
-      for (const SQARC_item* a = it->line->ter_next; a; a = a->ter_next) {
-        if (a->wlm_type == kOwnWidth)
-          w += kCellGain;
-        else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
-                 a->wlm_type == kSameLayerWidth)
-          w += kWireGain;
-        else if (a->wlm_type == kOwnReverse)
-          w -= kCellGain;
+      const size_t k = squeeze::lineIndex(it->line);
+      if (counted) {
+        w += k < st->lineGain.size() ? st->lineGain[k] : 0;
+      } else {
+        for (const SQARC_item* a = it->line->ori_next; a; a = a->ori_next) {
+          if (a->wlm_type == kOwnWidth)
+            w -= kCellGain;
+          else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
+                   a->wlm_type == kSameLayerWidth)
+            w -= kWireGain;
+          else if (a->wlm_type == kOwnReverse)
+            w += kCellGain;
+        }
+        for (const SQARC_item* a = it->line->ter_next; a; a = a->ter_next) {
+          if (a->wlm_type == kOwnWidth)
+            w += kCellGain;
+          else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
+                   a->wlm_type == kSameLayerWidth)
+            w += kWireGain;
+          else if (a->wlm_type == kOwnReverse)
+            w -= kCellGain;
+        }
       }
       if (!u->right_most || it->line->wlm_loc >= u->right_most->line->wlm_loc)
         u->right_most = it;

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <deque>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -263,6 +264,74 @@ TEST_F(Graph, ParallelArcsKeepTheHeavier)
   EXPECT_EQ(line(a, 'r')->no_ori, 1);
   EXPECT_EQ(solve(), 32);
 }
+
+// Every line's lists hold exactly the arcs in use that start or end there,
+// with the counts; an empty string when they do.
+std::string listsBroken(SQCELL_item* cells, int ncell)
+{
+  std::map<const SQARC_item*, int> seen;  // 1 outgoing, 2 incoming
+  for (int i = 0; i < ncell; ++i)
+    for (SQLINE_item* l : {cells[i].left, cells[i].right}) {
+      if (!l)
+        continue;
+      int out = 0, in = 0;
+      for (const SQARC_item* a = l->ori_next; a; a = a->ori_next, ++out)
+        if (a->ori != l || a->occupied != 1 || (seen[a] |= 1) != 1)
+          return "line " + std::to_string(l->number) + ": stray outgoing arc";
+      for (const SQARC_item* a = l->ter_next; a; a = a->ter_next, ++in)
+        if (a->ter != l || a->occupied != 1 || (seen[a] & 2) || !(seen[a] |= 2))
+          return "line " + std::to_string(l->number) + ": stray incoming arc";
+      if (out != l->no_ori || in != l->no_ter)
+        return "line " + std::to_string(l->number) + ": counts differ from the lists";
+    }
+  for (const SQARC_item* a = SQarc; a; a = a->list_next)
+    if (a->occupied == 1 && a->ori && a->ter && !a->sym && seen[a] != 3)
+      return "an arc in use is in one list only";
+  return "";
+}
+
+// Lines with several parallel arcs each, also of equal weight.  With
+// `countsOff` the count of one line disagrees with the lists while the
+// arcs go, and the lists are mended arc by arc.
+class RedundantArcs : public Graph {
+ protected:
+  void check(bool countsOff)
+  {
+    const int a = cell(1, 0, 10), b = cell(1, 30, 40), c = cell(1, 60, 70);
+    row(a, 'l', a, 'r', 10);
+    row(b, 'l', b, 'r', 10);
+    row(c, 'l', c, 'r', 10);
+    build();
+    for (int w : {8, 12, 12, 3})
+      SQaddarc(line(a, 'r'), line(b, 'l'), w, w);
+    for (int w : {5, 9})
+      SQaddarc(line(b, 'r'), line(c, 'l'), w, w);
+    SQaddarc(line(a, 'r'), line(c, 'l'), 40, 1);
+    if (countsOff)
+      ++line(c, 'r')->no_ter;
+    EXPECT_EQ(SQremove_redundant_arcs(), 4);
+    if (countsOff)
+      --line(c, 'r')->no_ter;
+    EXPECT_EQ(listsBroken(SQcell, ncell()), "");
+    struct Pair {
+      SQLINE_item *from, *to;
+      int weight;
+    } kept[] = {{line(a, 'r'), line(b, 'l'), 12}, {line(b, 'r'), line(c, 'l'), 8},
+                {line(a, 'r'), line(c, 'l'), 40}};
+    for (const Pair& p : kept) {
+      std::vector<int> weights;
+      for (const SQARC_item* arc = p.from->ori_next; arc; arc = arc->ori_next)
+        if (arc->ter == p.to)
+          weights.push_back(arc->weight);
+      EXPECT_EQ(weights, std::vector<int>{p.weight}) << p.from->number << " -> " << p.to->number;
+    }
+    EXPECT_EQ(solve(), 60);
+  }
+};
+
+TEST_F(RedundantArcs, LeaveBothLists) { check(false); }
+
+TEST_F(RedundantArcs, LeaveListsWhoseCountsDisagree) { check(true); }
 
 TEST_F(Graph, ArcOperationsRelink)
 {
