@@ -19,22 +19,17 @@
 #include "Dlayout.h"
 #include "Dmenu.h"
 #include "PlaneSupport.h"
+#include "RuleSupport.h"
 #include "SQsqueeze.h"
 #include "TestSupport.h"
 
 namespace squeeze_test {
 
-class ExampleLayoutTest : public cs_test::PlaneTest {
+class ExampleLayoutTest : public designrule_test::RuleTest {
  protected:
   void SetUp() override
   {
-    PlaneTest::SetUp();
-    DIcolorInit();
-    DItechInit();
-    memset(CifToCadence, 0, sizeof CifToCadence);
-    DRgetCifLayers(CifToCadence, Glayers);
-    DRclearAllRules();
-    LAMBDA_T2 = 0.1;
+    RuleTest::SetUp();
     ASSERT_TRUE(getcwd(here, sizeof here));
     ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
   }
@@ -51,10 +46,8 @@ class ExampleLayoutTest : public cs_test::PlaneTest {
     GCfreeCS();
     ACinit();
     cif::releaseRetiredPins();
-    DRclearAllRules();
-    memset(CifToCadence, 0, sizeof CifToCadence);
     EXPECT_EQ(chdir(here), 0);
-    PlaneTest::TearDown();
+    RuleTest::TearDown();
   }
   static callback::Outcome accept(int code, const std::string& path)
   {
