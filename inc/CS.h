@@ -116,9 +116,11 @@ struct _DlayerTile {
 // ---------------------------------------------------------------------------
 // Globals.
 // ---------------------------------------------------------------------------
-extern _Dtile* Stitch;             // current tile: every point search starts here
-extern _Dtile* CurrentStitch;      // plane shown and inspected by the tile commands
-extern _DlayerTile* CLayer;        // plane under construction, or null
+// Stitch and CLayer belong to the thread: plane building fills independent
+// planes on two threads.
+extern thread_local _Dtile* Stitch;  // current tile: every point search starts here
+extern _Dtile* CurrentStitch;        // plane shown and inspected by the tile commands
+extern thread_local _DlayerTile* CLayer;  // plane under construction, or null
 extern _DlayerTile DlayerTile[kMaxPlanes];
 extern int DlayerNum;              // entries of DlayerTile in use
 
@@ -216,6 +218,10 @@ int layerIndexOfPlane(int plane);
 
 // Forgets that the contact warnings were printed (tests).
 void resetContactWarnings();
+
+// Makes DCcrtCS fill the planes on the calling thread alone (tests compare
+// the two ways).
+void fillOnOneThread(bool one);
 
 }  // namespace cs
 
