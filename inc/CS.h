@@ -117,10 +117,12 @@ struct _DlayerTile {
 // Globals.
 // ---------------------------------------------------------------------------
 // Stitch and CLayer belong to the thread: plane building fills independent
-// planes on two threads.
-extern thread_local _Dtile* Stitch;  // current tile: every point search starts here
-extern _Dtile* CurrentStitch;        // plane shown and inspected by the tile commands
-extern thread_local _DlayerTile* CLayer;  // plane under construction, or null
+// planes on two threads.  (__thread rather than thread_local: every search
+// reads Stitch, and a thread_local defined elsewhere is read through a call
+// that checks for an initialiser.)
+extern __thread _Dtile* Stitch;  // current tile: every point search starts here
+extern _Dtile* CurrentStitch;    // plane shown and inspected by the tile commands
+extern __thread _DlayerTile* CLayer;  // plane under construction, or null
 extern _DlayerTile DlayerTile[kMaxPlanes];
 extern int DlayerNum;              // entries of DlayerTile in use
 

@@ -119,11 +119,15 @@ class StepRecorder {
     cpu = bench::cpuSeconds() - cpu;
     double added = residentMb() - before;
     auto counting = Clock::now();
+    double countingCpu = bench::cpuSeconds();
     steps_.push_back({name, seconds, added, peakMb(), cpu, work(), unit});
     counting_ += since(counting);
+    countingCpu_ += bench::cpuSeconds() - countingCpu;
   }
-  // Seconds spent counting the steps' work, to leave out of the totals.
+  // Seconds and processor seconds spent counting the steps' work, to leave
+  // out of the totals.
   double counting() const { return counting_; }
+  double countingCpu() const { return countingCpu_; }
   // Everything recorded from now on counts as a passive step.
   void startPassive() { passiveFrom_ = steps_.size(); }
   const char* current() const { return current_; }
@@ -143,6 +147,7 @@ class StepRecorder {
   std::vector<StepFigures> steps_;
   size_t passiveFrom_ = 0;
   double counting_ = 0;
+  double countingCpu_ = 0;
   const char* current_ = "start";
 };
 
@@ -255,7 +260,7 @@ int main(int argc, char** argv)
       }
     }
     double total = since(start) - recorder.counting();
-    cpu = bench::cpuSeconds() - cpu - recorder.counting();
+    cpu = bench::cpuSeconds() - cpu - recorder.countingCpu();
     fflush(stdout);
     printChain(report, boxes, total, cpu, recorder, stepLines);
     fclose(report);

@@ -159,11 +159,10 @@ void forgetTile(const _Dtile* dead, _Dtile* survivor)
 {
   // While planes are filled only the entries of the planes being filled
   // can know the tile; the others may be filled by another thread.
+  static_assert(kMaxPlanes == 32, "a bit per plane-table entry");
   uint32_t planes = touchedPlanes();
-  for (int i = 0; i < kMaxPlanes; ++i) {
-    if (planes && !(planes >> i & 1u))
-      continue;
-    _DlayerTile& plane = DlayerTile[i];
+  for (uint32_t left = planes ? planes : ~0u; left; left &= left - 1) {
+    _DlayerTile& plane = DlayerTile[__builtin_ctz(left)];
     if (plane.layertile == dead)
       plane.layertile = survivor;
     if (plane.crittile == dead)

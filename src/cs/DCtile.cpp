@@ -33,9 +33,9 @@
 #define CS_NO_ROOTS(p, n) ((void)(p), (void)(n))
 #endif
 
-thread_local _Dtile* Stitch = nullptr;
+__thread _Dtile* Stitch = nullptr;
 _Dtile* CurrentStitch = nullptr;
-thread_local _DlayerTile* CLayer = nullptr;
+__thread _DlayerTile* CLayer = nullptr;
 _DlayerTile DlayerTile[kMaxPlanes];
 int DlayerNum = 0;
 
