@@ -220,10 +220,15 @@ void printChain(FILE* out, long boxes, double total, double cpu, const StepRecor
   fprintf(out, " | passive steps %.3f s %+.1f MB cpu %.3f s\n", passive.seconds, passive.addedMb,
           passive.cpu);
   if (stepLines)
-    for (const StepFigures& s : r.steps())
-      fprintf(out, "  %-24s %9.3f s %+9.1f MB  peak %8.1f MB  cpu %7.3f s  %10ld %-11s %12.0f /s\n",
-              s.name, s.seconds, s.addedMb, s.peakMb, s.cpu, s.work, s.unit,
-              s.work / (s.cpu > 1e-6 ? s.cpu : 1e-6));
+    for (const StepFigures& s : r.steps()) {
+      fprintf(out, "  %-24s %9.3f s %+9.1f MB  peak %8.1f MB  cpu %7.3f s  %10ld %-11s", s.name,
+              s.seconds, s.addedMb, s.peakMb, s.cpu, s.work, s.unit);
+      // Below a few clock ticks the rate says nothing.
+      if (s.cpu >= 0.005)
+        fprintf(out, " %12.0f /s\n", s.work / s.cpu);
+      else
+        fprintf(out, " %12s /s\n", "-");
+    }
 }
 
 }  // namespace
