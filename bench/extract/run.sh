@@ -14,7 +14,7 @@
 # followed by one line per step (extract_bench --chain --steps): wall
 # seconds, the change of resident memory, the peak RSS when it ends, its
 # processor seconds (both threads) and its work with the rate per processor
-# second (boxes read, tiles made, transistors, nets); then per kind the
+# second (boxes read, tiles created, transistors, nets); then per kind the
 # growth of the time per box.  On a shared machine compare the processor
 # seconds; the wall seconds show the second thread only on an idle one.
 # Last, the chain on 1,000 copies of bench/extract/passives_cell.cif
