@@ -116,9 +116,13 @@ struct _DlayerTile {
 // ---------------------------------------------------------------------------
 // Globals.
 // ---------------------------------------------------------------------------
-extern _Dtile* Stitch;             // current tile: every point search starts here
-extern _Dtile* CurrentStitch;      // plane shown and inspected by the tile commands
-extern _DlayerTile* CLayer;        // plane under construction, or null
+// Stitch and CLayer belong to the thread: plane building fills independent
+// planes on two threads.  (__thread rather than thread_local: every search
+// reads Stitch, and a thread_local defined elsewhere is read through a call
+// that checks for an initialiser.)
+extern __thread _Dtile* Stitch;  // current tile: every point search starts here
+extern _Dtile* CurrentStitch;    // plane shown and inspected by the tile commands
+extern __thread _DlayerTile* CLayer;  // plane under construction, or null
 extern _DlayerTile DlayerTile[kMaxPlanes];
 extern int DlayerNum;              // entries of DlayerTile in use
 
@@ -216,6 +220,10 @@ int layerIndexOfPlane(int plane);
 
 // Forgets that the contact warnings were printed (tests).
 void resetContactWarnings();
+
+// Makes DCcrtCS fill the planes on the calling thread alone (tests compare
+// the two ways).
+void fillOnOneThread(bool one);
 
 }  // namespace cs
 

@@ -10,15 +10,20 @@
 //                                   devices and the multi-finger groups
 //                                   switched on.  One line: boxes,
 //                                   transistors, total seconds, boxes per
-//                                   second, peak RSS (MB), then "|" and
-//                                   per step "<step> <s> s <+MB> MB peak
-//                                   <MB>", and last "| passive steps <s> s
-//                                   <+MB> MB": the steps after the first
-//                                   net check together.  With --steps the
-//                                   line keeps only the first five figures
-//                                   and the passive summary, and each step
-//                                   follows on a line of its own:
-//                                   "  <step> <s> s <+MB> MB peak <MB> MB".
+//                                   second, peak RSS (MB), processor seconds
+//                                   (all threads), then "|" and per step
+//                                   "<step> <s> s <+MB> MB peak <MB>", and
+//                                   last "| passive steps <s> s <+MB> MB cpu
+//                                   <s> s": the steps after the first net
+//                                   check together.  With --steps the line
+//                                   keeps only the first six figures and the
+//                                   passive summary, and each step follows
+//                                   on a line of its own: "  <step> <s> s
+//                                   <+MB> MB peak <MB> MB cpu <s> s <work>
+//                                   <unit> <work per processor second> /s",
+//                                   where the work is the boxes read, the
+//                                   tiles created in the planes, the
+//                                   transistors or the nets.
 //
 // A step's MB is the change of resident memory over it (negative when it
 // frees more than it takes); its peak is the process's peak RSS when it ends.
@@ -83,20 +88,46 @@ struct StepFigures {
   double seconds;
   double addedMb;  // change of resident memory over the step
   double peakMb;   // peak resident memory when the step ends
+  double cpu = 0;  // processor seconds (user and system) of the step
+  long work = 0;   // what the step handled, counted in `unit`
+  const char* unit = "";
 };
+
+// Tiles created in the layer planes (material and element tiles; the
+// records count them as they are made, so counting costs nothing).
+long tilesOfPlanes()
+{
+  long n = 0;
+  for (int i = 0; i < DlayerNum; ++i)
+    n += DlayerTile[i].stilenum;
+  return n;
+}
 
 // Runs the steps of the chain one by one and keeps their figures.
 class StepRecorder {
  public:
-  template <class Body>
-  void run(const char* name, Body&& body)
+  // Runs one step; `work` counts what it handled (in `unit`) once it is done.
+  template <class Body, class Work>
+  void run(const char* name, Body&& body, const char* unit, Work&& work)
   {
     current_ = name;
     double before = residentMb();
+    double cpu = bench::cpuSeconds();
     auto start = Clock::now();
     body();
-    steps_.push_back({name, since(start), residentMb() - before, peakMb()});
+    double seconds = since(start);
+    cpu = bench::cpuSeconds() - cpu;
+    double added = residentMb() - before;
+    auto counting = Clock::now();
+    double countingCpu = bench::cpuSeconds();
+    steps_.push_back({name, seconds, added, peakMb(), cpu, work(), unit});
+    counting_ += since(counting);
+    countingCpu_ += bench::cpuSeconds() - countingCpu;
   }
+  // Seconds and processor seconds spent counting the steps' work, to leave
+  // out of the totals.
+  double counting() const { return counting_; }
+  double countingCpu() const { return countingCpu_; }
   // Everything recorded from now on counts as a passive step.
   void startPassive() { passiveFrom_ = steps_.size(); }
   const char* current() const { return current_; }
@@ -107,6 +138,7 @@ class StepRecorder {
     for (size_t i = passiveFrom_; i < steps_.size(); ++i) {
       sum.seconds += steps_[i].seconds;
       sum.addedMb += steps_[i].addedMb;
+      sum.cpu += steps_[i].cpu;
     }
     return sum;
   }
@@ -114,6 +146,8 @@ class StepRecorder {
  private:
   std::vector<StepFigures> steps_;
   size_t passiveFrom_ = 0;
+  double counting_ = 0;
+  double countingCpu_ = 0;
   const char* current_ = "start";
 };
 
@@ -121,59 +155,80 @@ class StepRecorder {
 long runChain(const char* path, StepRecorder& r)
 {
   long boxes = 0;
-  r.run("read+flatten", [&] {
-    cifin = fopen(path, "r");
-    if (!cifin)
-      fail("cannot open", path);
-    GCfreeCS();
-    ACinit();
-    if (CIFparse() != 0)
-      fail("cannot parse", path);
-    GCflatten();
-    GCsmash();
-    if (!Gflatten)
-      fail("nothing to flatten in", path);
-    boxes = boxesOf(Gflatten);
-  });
-  r.run("planes", [] { DCcrtCS(); });
+  auto transistors = [] { return long{TransNum}; };
+  auto nets = [] { return long{NetsNum}; };
+  r.run(
+      "read+flatten",
+      [&] {
+        cifin = fopen(path, "r");
+        if (!cifin)
+          fail("cannot open", path);
+        GCfreeCS();
+        ACinit();
+        if (CIFparse() != 0)
+          fail("cannot parse", path);
+        GCflatten();
+        GCsmash();
+        if (!Gflatten)
+          fail("nothing to flatten in", path);
+        boxes = boxesOf(Gflatten);
+      },
+      "boxes", [&] { return boxes; });
+  long tiles = 0;
+  auto planeTiles = [&] { return tiles; };
+  r.run("planes", [] { DCcrtCS(); }, "tiles", [&] { return tiles = tilesOfPlanes(); });
   if (VIA_CONTACT_REMOVAL > 0)
-    r.run("vias", [] {
-      VCinit();
-      VCdetect();
-    });
-  r.run("extraction", [] {
-    DExCir();
-    DExVerifyNets();
-  });
+    r.run(
+        "vias",
+        [] {
+          VCinit();
+          VCdetect();
+        },
+        "tiles", [&] { return tiles = tilesOfPlanes(); });
+  r.run(
+      "extraction",
+      [] {
+        DExCir();
+        DExVerifyNets();
+      },
+      "transistors", transistors);
   r.startPassive();
   if (PROCESS_INCLUDE_PASSIVE)
-    r.run("CXcapacitorExtract", [] { CXcapacitorExtract(); });
+    r.run("CXcapacitorExtract", [] { CXcapacitorExtract(); }, "tiles", planeTiles);
   if (PROCESS_INCLUDE_INDUCTOR)
-    r.run("LXinductorExtract", [] { LXinductorExtract(); });
+    r.run("LXinductorExtract", [] { LXinductorExtract(); }, "tiles", planeTiles);
   if (PROCESS_INCLUDE_PASSIVE)
-    r.run("RXresistorExtract", [] { RXresistorExtract(); });
+    r.run("RXresistorExtract", [] { RXresistorExtract(); }, "tiles", planeTiles);
   textualDeviceSizeInput = 0;
-  r.run("DExCirPassive", [] { DExCirPassive(); });
-  r.run("AttachPinsToNets", [] { AttachPinsToNets(); });
-  r.run("DExVerifyNets", [] { DExVerifyNets(); });
-  r.run("clusterTransistors", [] { clusterTransistors(); });
-  r.run("testClusterTransistors", [] { testClusterTransistors(); });
-  r.run("WriteSubpyxisNetlist", [] { WriteSubpyxisNetlist(); });
+  r.run("DExCirPassive", [] { DExCirPassive(); }, "nets", nets);
+  r.run("AttachPinsToNets", [] { AttachPinsToNets(); }, "nets", nets);
+  r.run("DExVerifyNets", [] { DExVerifyNets(); }, "nets", nets);
+  r.run("clusterTransistors", [] { clusterTransistors(); }, "transistors", transistors);
+  r.run("testClusterTransistors", [] { testClusterTransistors(); }, "transistors", transistors);
+  r.run("WriteSubpyxisNetlist", [] { WriteSubpyxisNetlist(); }, "transistors", transistors);
   return boxes;
 }
 
-void printChain(FILE* out, long boxes, double total, const StepRecorder& r, bool stepLines)
+void printChain(FILE* out, long boxes, double total, double cpu, const StepRecorder& r,
+                bool stepLines)
 {
-  fprintf(out, "%ld %d %.3f %.0f %.1f", boxes, TransNum, total, boxes / total, peakMb());
+  fprintf(out, "%ld %d %.3f %.0f %.1f %.3f", boxes, TransNum, total, boxes / total, peakMb(), cpu);
   if (!stepLines)
     for (const StepFigures& s : r.steps())
       fprintf(out, " | %s %.3f s %+.1f MB peak %.0f", s.name, s.seconds, s.addedMb, s.peakMb);
   StepFigures passive = r.passive();
-  fprintf(out, " | passive steps %.3f s %+.1f MB\n", passive.seconds, passive.addedMb);
+  fprintf(out, " | passive steps %.3f s %+.1f MB cpu %.3f s\n", passive.seconds, passive.addedMb,
+          passive.cpu);
   if (stepLines)
-    for (const StepFigures& s : r.steps())
-      fprintf(out, "  %-24s %9.3f s %+9.1f MB  peak %8.1f MB\n", s.name, s.seconds, s.addedMb,
-              s.peakMb);
+    for (const StepFigures& s : r.steps()) {
+      fprintf(out, "  %-24s %9.3f s %+9.1f MB  peak %8.1f MB  cpu %7.3f s  %10ld %-11s", s.name,
+              s.seconds, s.addedMb, s.peakMb, s.cpu, s.work, s.unit);
+      // Below a few clock ticks the rate says nothing.
+      if (s.cpu >= 0.005)
+        fprintf(out, " %12.0f /s\n", s.work / s.cpu);
+      else
+        fprintf(out, " %12s /s\n", "-");
+    }
 }
 
 }  // namespace
@@ -197,6 +252,7 @@ int main(int argc, char** argv)
 
   if (chain) {
     StepRecorder recorder;
+    double cpu = bench::cpuSeconds();
     auto start = Clock::now();
     long boxes = 0;
     {
@@ -208,9 +264,10 @@ int main(int argc, char** argv)
         return 1;
       }
     }
-    double total = since(start);
+    double total = since(start) - recorder.counting();
+    cpu = bench::cpuSeconds() - cpu - recorder.countingCpu();
     fflush(stdout);
-    printChain(report, boxes, total, recorder, stepLines);
+    printChain(report, boxes, total, cpu, recorder, stepLines);
     fclose(report);
     return 0;
   }

@@ -5,17 +5,23 @@
 # where seconds is DExCir with the net check and "circuit.net"; then the
 # ratio of the time per transistor of the largest size to the smallest.
 # Last, the whole load chain of the load-and-analyse action (read, flatten,
-# planes, extraction and net check, then the passive devices, their nets,
-# pins, multi-finger groups and "netlist_subpyxis") on a flat array of
-# 100,000 CMOS inverters and on 1,000 copies of the template
-# bench/extract/passives_cell.cif (skipped while it is missing):
-#   chain [template]  boxes  transistors  seconds  boxes/s  peak-RSS-MB
-#          | passive steps  seconds  MB-added
-# followed by one line per step: its seconds, the change of resident memory
-# over it and the peak RSS when it ends (extract_bench --chain --steps).
+# planes on two threads, extraction and net check, then the passive devices,
+# their nets, pins, multi-finger groups and "netlist_subpyxis") on flat and
+# hierarchical arrays of 1,000, 10,000 and 100,000 CMOS inverters, one line
+# per layout:
+#   kind cells boxes transistors wall-seconds cpu-seconds boxes/cpu-second
+#   peak-RSS-MB microseconds-of-cpu-per-box
+# followed by one line per step (extract_bench --chain --steps): wall
+# seconds, the change of resident memory, the peak RSS when it ends, its
+# processor seconds (both threads) and its work with the rate per processor
+# second (boxes read, tiles created, transistors, nets); then per kind the
+# growth of the time per box.  On a shared machine compare the processor
+# seconds; the wall seconds show the second thread only on an idle one.
+# Last, the chain on 1,000 copies of bench/extract/passives_cell.cif
+# (skipped while it is missing).
 #   bench/extract/run.sh [sizes...]     (default 1000 10000 100000)
-# Set CHAIN=0 to leave out the chain; TEMPLATE=file.cif copies another flat
-# template for the second chain.
+# Set CHAIN=0 to leave out the chains, CHAIN_SIZES="..." for other inverter
+# counts; TEMPLATE=file.cif copies another flat template for the last chain.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=${QUORIN_BENCH_BUILD:-$src/build-bench}
@@ -43,9 +49,29 @@ done
 awk -v a="$first" -v b="$last" 'BEGIN { printf "time per transistor, largest over smallest size: %.2f\n", b / a }'
 
 if [ "${CHAIN:-1}" != 0 ]; then
-  file=inverters_flat_100000.cif
-  [ -f "$file" ] || "$build/gen_cif" --kind flat --cell inverter --count 100000 -o "$file" 2>/dev/null
-  echo "chain $("$build/extract_bench" --chain --steps "$file" 2>/dev/null)"
+  # The chain on flat and hierarchical arrays of CMOS inverters, 10^3 to
+  # 10^5 cells (about 10^4 to 10^6 boxes); then per kind the growth of the
+  # processor time per box from the smallest to the largest size.
+  printf '%-5s %8s %9s %8s %8s %8s %11s %8s %9s\n' kind cells boxes transist seconds cpu-s \
+    boxes/cpu-s peakMB us/box
+  for kind in flat hier; do
+    first="" last=""
+    for n in ${CHAIN_SIZES:-1000 10000 100000}; do
+      file=inverters_${kind}_$n.cif
+      [ -f "$file" ] || "$build/gen_cif" --kind "$kind" --cell inverter --count "$n" -o "$file" 2>/dev/null
+      "$build/extract_bench" --chain --steps "$file" 2>/dev/null >chain.txt
+      read -r boxes transistors seconds rate peak cpu _ <chain.txt
+      perbox=$(awk -v c="$cpu" -v b="$boxes" 'BEGIN { printf "%.3f", 1e6 * c / b }')
+      printf '%-5s %8d %9d %8d %8.3f %8.3f %11.0f %8.1f %9s\n' "$kind" "$n" "$boxes" \
+        "$transistors" "$seconds" "$cpu" "$(awk -v c="$cpu" -v b="$boxes" 'BEGIN { print b / c }')" \
+        "$peak" "$perbox"
+      sed -n '2,$p' chain.txt
+      [ -z "$first" ] && first=$perbox
+      last=$perbox
+    done
+    awk -v k="$kind" -v a="$first" -v b="$last" \
+      'BEGIN { printf "%s: processor time per box, largest over smallest size: %.2f\n", k, b / a }'
+  done
 
   name=$(basename "$template" .cif)
   file=${name}_1000.cif

@@ -2,9 +2,16 @@
 // rectangles, and the plane lookups.
 #include "CS.h"
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -232,9 +239,9 @@ _Dtile* Put1BoxCS(const _rects* box, int type, int plane)
  */
 _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane)
 {
-  cs::State& s = cs::state();
-  if (!s.activeHint)
-    s.activeHint = DlayerTile[0].layertile;
+  _Dtile*& activeHint = cs::activeHint();
+  if (!activeHint)
+    activeHint = DlayerTile[0].layertile;
   _Dtile* gate = gateTile;
   WorkList work;
   Box first = normalized(box);
@@ -242,9 +249,9 @@ _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane
     work.push(first);
   while (!work.empty()) {
     Box b = work.pop();
-    Stitch = cs::startNear(0, s.activeHint, b.x2, b.y1);
+    Stitch = cs::startNear(0, activeHint, b.x2, b.y1);
     _Dtile* active = cs::firstSolid(b.x1, b.y1, b.x2, b.y2);
-    s.activeHint = Stitch;
+    activeHint = Stitch;
     Stitch = gate;
     if (!active) {
       _rects piece{b.x1, b.y1, b.x2, b.y2, nullptr};
@@ -255,7 +262,7 @@ _Dtile* ElementCreation(const _rects* box, int type, _Dtile* gateTile, int plane
     int n = minus(b, tileBox(active), pieces, &overlap);
     if (active->type != type && !empty(overlap)) {
       Stitch = active;
-      s.activeHint = createTile(overlap, type | cs::kElement, &DlayerTile[0]);
+      activeHint = createTile(overlap, type | cs::kElement, &DlayerTile[0]);
       Stitch = cs::startNear(plane, gate, overlap.x2, overlap.y2 - 1);
       gate = createTile(overlap, type | cs::kElement, &DlayerTile[plane]);
     }
@@ -298,7 +305,7 @@ void CrtLayerCS(int plane, int mode)
   checkLimits(symbol, record.name);
   cs::startIndex(plane, symbol ? symbol->rect : nullptr);
   Stitch = record.layertile;
-  cs::state().activeHint = nullptr;
+  cs::activeHint() = nullptr;
   for (const _rects* r = symbol ? symbol->rect : nullptr; r; r = r->next) {
     if (mode == 0)
       Stitch = Put1BoxCS(r, record.layer, plane);
@@ -306,7 +313,7 @@ void CrtLayerCS(int plane, int mode)
       Stitch = ElementCreation(r, record.layer, Stitch, plane);
   }
   record.layertile = Stitch;
-  cs::state().activeHint = nullptr;
+  cs::activeHint() = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -334,6 +341,31 @@ static _DlayerTile& newPlane(int index, const char* name)
   return p;
 }
 
+// The planes whose entry tiles filling `plane` in `mode` may release: the
+// plane itself, and plane 0 for gate-layer boxes.
+static uint32_t touchedBy(int plane, int mode)
+{
+  return (1u << plane) | (mode == 1 ? 1u : 0u);
+}
+
+// Fills a set-up plane, without progress text.
+static void fillQuietly(int index, int mode)
+{
+  struct Filling {
+    Filling(int index, int mode)
+    {
+      cs::touchedPlanes() = touchedBy(index, mode);
+      CLayer = &DlayerTile[index];
+    }
+    ~Filling()
+    {
+      CLayer = nullptr;
+      cs::touchedPlanes() = 0;
+    }
+  } filling(index, mode);
+  CrtLayerCS(index, mode);
+}
+
 // Fills a set-up plane, with its progress lines.
 static void fillPlane(int index, int mode)
 {
@@ -342,9 +374,7 @@ static void fillPlane(int index, int mode)
     cs::progressf("Layer name: %s\n", p.name);
     cs::progressf("Creating tiles :         ");
   }
-  CLayer = &p;
-  CrtLayerCS(index, mode);
-  CLayer = nullptr;
+  fillQuietly(index, mode);
   if (!Silently)
     cs::progressf(" Done.\n");
   cs::flushProgress();
@@ -364,7 +394,16 @@ static void message(char kind, const char* text)
   GCmessage(kModule, kind, "%s", text);
 }
 
-// Steps 4 to 7 of DCcrtCS: the planes, the contacts and the activation.
+static void finishBuild()
+{
+  GCactivateCS();
+  message('M', "Corner Stitching is created");
+  double seconds = static_cast<double>(std::clock() - cs::state().buildStarted) / CLOCKS_PER_SEC;
+  GCmessage(kModule, 'M', "CPU time %.1f seconds", seconds);
+}
+
+// Steps 4 to 7 of DCcrtCS one after the other: the planes, the contacts and
+// the activation.
 static void buildPlanes()
 {
   DlayerNum = 0;
@@ -406,11 +445,237 @@ static void buildPlanes()
     cs::flushProgress();
     CrtContact(lower, upper, Glayers[DfindNumber(con.conLayer)].layer);
   }
+  finishBuild();
+}
 
-  GCactivateCS();
-  message('M', "Corner Stitching is created");
-  double seconds = static_cast<double>(std::clock() - cs::state().buildStarted) / CLOCKS_PER_SEC;
-  GCmessage(kModule, 'M', "CPU time %.1f seconds", seconds);
+// ---------------------------------------------------------------------------
+// Building on two threads.
+//
+// The planes of different layers share nothing while they are filled,
+// except that gate-layer boxes also cut the active plane (plane 0).  So the
+// planes are set up in table order, filled by two threads (plane 0 and the
+// gate-layer planes in order by one of them, every other plane by whichever
+// thread is free), and then the build is replayed in the order of
+// buildPlanes: the progress text of each plane, the messages, the lines on
+// standard output and the contact linking, which reads several planes.  The
+// planes, their records and all text come out as buildPlanes makes them.
+// A layout or technology that would stop the build takes buildPlanes, so
+// that its messages come at their place.
+// ---------------------------------------------------------------------------
+namespace {
+
+// One step of buildPlanes after the planes are set up.
+struct Step {
+  enum Kind { kPlane, kMessage, kProgress, kOutput, kContact } kind;
+  int plane = 0;               // kPlane: the entry filled; kContact: the connection
+  int mode = 0;                // kPlane
+  const char* text = nullptr;  // kMessage, kProgress, kOutput
+};
+
+// The Glayers entry of `name` that a plane can use, or -1.
+int usableLayer(const char* name)
+{
+  for (int i = 0; i < GlayerNum; ++i) {
+    if (strcmp(Glayers[i].name, name) != 0)
+      continue;
+    int layer = Glayers[i].layer;
+    return layer == cs::kFrame || layer == cs::kSpace ? -1 : i;
+  }
+  return -1;
+}
+
+bool withinLimits(const _symbol* symbol)
+{
+  for (const _rects* r = symbol ? symbol->rect : nullptr; r; r = r->next)
+    for (int v : {r->x1, r->y1, r->x2, r->y2})
+      if (v < -cs::kLimit || v > cs::kLimit)
+        return false;
+  return true;
+}
+
+// The steps buildPlanes takes and the layer of each plane it creates, in
+// table order.  Returns: false when buildPlanes would stop or report a
+// fault on the way.
+bool planSteps(std::vector<Step>* steps, std::vector<const char*>* names)
+{
+  auto known = [&](const char* name) {
+    for (const char* n : *names)
+      if (strcmp(n, name) == 0)
+        return true;
+    return false;
+  };
+  auto plane = [&](const char* name, int mode) {
+    int index = usableLayer(name);
+    if (index < 0)
+      return false;
+    int layer = Glayers[index].layer;
+    if (layer >= 0 && layer < kMaxLayers && !withinLimits(Gflatten->symbol[layer]))
+      return false;
+    steps->push_back({Step::kPlane, static_cast<int>(names->size()), mode, nullptr});
+    names->push_back(name);
+    return static_cast<int>(names->size()) <= kMaxPlanes;
+  };
+  steps->push_back({Step::kProgress, 0, 0, "Creating the corner stitching structure ...\n"});
+  if (!plane(Delement[0].layers[0], 0))
+    return false;
+  steps->push_back({Step::kMessage, 0, 0, "Creating other layers ..."});
+  for (int e = 0; e < DelementNum; ++e) {
+    const _Delement& element = Delement[e];
+    for (int j = 0; j < element.layerNum; ++j) {
+      if (known(element.layers[j]))
+        continue;
+      if (!plane(element.layers[j], j == 1 ? 1 : 0))
+        return false;
+      steps->push_back({Step::kOutput, 0, 0,
+                        e == 0 ? "\nmaking cs data structure for a PMOS\n"
+                               : "\nmaking cs data structu re for a NMOS\n"});
+    }
+    for (int j = 0; j < element.portLayerNum; ++j)
+      if (!known(element.portlayers[j]) && !plane(element.portlayers[j], 0))
+        return false;
+  }
+  steps->push_back({Step::kMessage, 0, 0, "Creating connection layers ..."});
+  for (int c = 0; c < DconNum; ++c) {
+    const _Dconnect& con = Dconnect[c];
+    for (const char* name : {con.lowerLayer, con.upperLayer, con.conLayer})
+      if (!known(name) && !plane(name, 0))
+        return false;
+    steps->push_back({Step::kContact, c, 0, nullptr});
+  }
+  return true;
+}
+
+long boxesOf(int plane)
+{
+  long n = 0;
+  int layer = DlayerTile[plane].layer;
+  if (layer >= 0 && layer < kMaxLayers && Gflatten->symbol[layer])
+    for (const _rects* r = Gflatten->symbol[layer]->rect; r; r = r->next)
+      ++n;
+  return n;
+}
+
+// Fills the set-up planes of the plan on two threads.
+void fillOnTwoThreads(const std::vector<Step>& steps)
+{
+  // A job is filled by one thread in order: plane 0 with the gate-layer
+  // planes, or one other plane.
+  struct Job {
+    std::vector<std::pair<int, int>> planes;  // entry, mode
+    long boxes = 0;
+  };
+  std::vector<Job> jobs(1);
+  for (const Step& step : steps) {
+    if (step.kind != Step::kPlane)
+      continue;
+    if (step.plane != 0 && step.mode != 1)
+      jobs.emplace_back();
+    Job& job = step.plane == 0 || step.mode == 1 ? jobs.front() : jobs.back();
+    job.planes.emplace_back(step.plane, step.mode);
+    job.boxes += boxesOf(step.plane);
+  }
+  // The largest first, so the two threads end close together.
+  std::stable_sort(jobs.begin(), jobs.end(),
+                   [](const Job& a, const Job& b) { return a.boxes > b.boxes; });
+
+  std::atomic<size_t> next{0};
+  auto work = [&](cs::TileArena* arena) {
+    cs::FillScope scope(arena);
+    for (size_t j = next++; j < jobs.size(); j = next++)
+      for (const auto& [plane, mode] : jobs[j].planes)
+        fillQuietly(plane, mode);
+  };
+  std::exception_ptr helperFailed;
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      try {
+        work(&cs::state().helperTiles);
+      } catch (...) {
+        helperFailed = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No second thread: this one fills everything.
+  }
+  try {
+    work(&cs::state().tiles);
+  } catch (...) {
+    if (helper.joinable())
+      helper.join();
+    throw;
+  }
+  if (helper.joinable())
+    helper.join();
+  if (helperFailed)
+    std::rethrow_exception(helperFailed);
+}
+
+// The progress text buildPlanes writes while it fills `plane`.
+void replayProgress(int plane)
+{
+  const _DlayerTile& p = DlayerTile[plane];
+  if (!Silently) {
+    cs::progressf("Layer name: %s\n", p.name);
+    cs::progressf("Creating tiles :         ");
+    for (int n = 1; n <= p.stilenum; ++n)
+      cs::progressCount(n);
+    cs::progressf(" Done.\n");
+  }
+  cs::flushProgress();
+}
+
+}  // namespace
+
+static bool oneThread = false;
+
+void cs::fillOnOneThread(bool one) { oneThread = one; }
+
+// buildPlanes on two threads; false (with nothing done) when the plan has a
+// step that stops the build.
+static bool buildPlanesOnTwoThreads()
+{
+  if (oneThread)
+    return false;
+  std::vector<Step> steps;
+  std::vector<const char*> names;
+  if (!planSteps(&steps, &names))
+    return false;
+  for (size_t i = 0; i < names.size(); ++i)
+    newPlane(static_cast<int>(i), names[i]);
+  DlayerTile[0].frame = Gflatten->frame;
+  DlayerNum = static_cast<int>(names.size());
+  fillOnTwoThreads(steps);
+
+  for (const Step& step : steps) {
+    switch (step.kind) {
+      case Step::kPlane:
+        DlayerNum = step.plane + 1;
+        Stitch = DlayerTile[step.plane].layertile;  // where filling it leaves Stitch
+        replayProgress(step.plane);
+        break;
+      case Step::kMessage:
+        message('M', step.text);
+        break;
+      case Step::kProgress:
+        cs::progressf("%s", step.text);
+        break;
+      case Step::kOutput:
+        common::outf("%s", step.text);
+        break;
+      case Step::kContact: {
+        const _Dconnect& con = Dconnect[step.plane];
+        if (!Silently)
+          cs::progressf("Creating contact structure ...\n");
+        cs::flushProgress();
+        CrtContact(NamedLayerTile(con.lowerLayer), NamedLayerTile(con.upperLayer),
+                   Glayers[DfindNumber(con.conLayer)].layer);
+        break;
+      }
+    }
+  }
+  finishBuild();
+  return true;
 }
 
 /*
@@ -455,7 +720,8 @@ int DCcrtCS()
   message('M', "Creating the active layer ...");
   s.indexing = true;
   try {
-    buildPlanes();
+    if (!buildPlanesOnTwoThreads())
+      buildPlanes();
   } catch (const common::OperationAborted&) {
     CLayer = nullptr;
     cs::flushProgress();
@@ -463,6 +729,9 @@ int DCcrtCS()
     throw;
   }
   cs::dropIndexes();
+  // The helper thread's grids went back to its own heap, which the threads
+  // that come next do not take from: give that memory back to the system.
+  malloc_trim(0);
   return 0;
 }
 

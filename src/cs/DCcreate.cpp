@@ -34,8 +34,8 @@ void countCreated()
   if (!CLayer)
     return;
   ++CLayer->stilenum;
-  if (!Silently)
-    progressf("\b\b\b\b\b\b\b\b%8d", CLayer->stilenum);
+  if (!Silently && !quietCounting())
+    progressCount(CLayer->stilenum);
 }
 
 }  // namespace
@@ -157,7 +157,12 @@ void absorbLeft(_Dtile* right, _Dtile* left)
 
 void forgetTile(const _Dtile* dead, _Dtile* survivor)
 {
-  for (_DlayerTile& plane : DlayerTile) {
+  // While planes are filled only the entries of the planes being filled
+  // can know the tile; the others may be filled by another thread.
+  static_assert(kMaxPlanes == 32, "a bit per plane-table entry");
+  uint32_t planes = touchedPlanes();
+  for (uint32_t left = planes ? planes : ~0u; left; left &= left - 1) {
+    _DlayerTile& plane = DlayerTile[__builtin_ctz(left)];
     if (plane.layertile == dead)
       plane.layertile = survivor;
     if (plane.crittile == dead)
@@ -167,8 +172,8 @@ void forgetTile(const _Dtile* dead, _Dtile* survivor)
     Stitch = survivor;
   if (CurrentStitch == dead)
     CurrentStitch = survivor;
-  if (state().activeHint == dead)
-    state().activeHint = survivor;
+  if (activeHint() == dead)
+    activeHint() = survivor;
 }
 
 }  // namespace cs
@@ -228,8 +233,9 @@ int TileCreation(int x1, int y1, int x2, int y2, _Dtile** tile)
     cs::splitRight(t, x1);
 
   // The tiles along the bottom edge, right to left; each spans the area's
-  // height.
-  std::vector<Column> row;
+  // height.  (TileCreation does not nest; the scratch is the thread's.)
+  static thread_local std::vector<Column> row;
+  row.clear();
   t = PointFind(x2, y1);
   for (;;) {
     if (t->x1 < x1 || cs::right(t) > x2 || cs::top(t) < y2) {

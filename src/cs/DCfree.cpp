@@ -35,6 +35,7 @@ void cs::releasePlanes()
     releaseLinks(entry);
   s.abandoned.clear();
   s.tiles.releaseAll();
+  s.helperTiles.releaseAll();
   for (_DlayerTile& plane : DlayerTile) {
     plane.layertile = nullptr;
     plane.crittile = nullptr;
@@ -43,7 +44,7 @@ void cs::releasePlanes()
   Stitch = nullptr;
   CurrentStitch = nullptr;
   CLayer = nullptr;
-  s.activeHint = nullptr;
+  cs::activeHint() = nullptr;
 }
 
 /*

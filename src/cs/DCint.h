@@ -139,12 +139,11 @@ struct Hooks {  // installed once by the layers above; never reset
 
 struct State {
   TileArena tiles;
+  TileArena helperTiles;  // tiles made by the helper thread of a build
   NodePool nodes;
   // Entry tiles of planes abandoned by a rebuild without release; their
   // contact links are released with the tiles.
   std::vector<_Dtile*> abandoned;
-  // Where the next search in plane 0 starts while gate boxes are inserted.
-  _Dtile* activeHint = nullptr;
   // Progress text for standard error, written in large pieces.
   std::string progress;
   // Contact warnings already printed in this run.
@@ -159,8 +158,18 @@ struct State {
 Hooks& hooks();
 State& state();
 
+// Where the next search in plane 0 starts while gate boxes are inserted; one
+// per thread.
+_Dtile*& activeHint();
+
+// Plane-table entries whose entry tiles the current insertions may release
+// (a bit per entry); 0: any entry.  One per thread.
+uint32_t& touchedPlanes();
+
 // Appends to the progress text of standard error; flushProgress writes it.
 void progressf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Appends the tile counter of plane building: progressf("\b...\b%8d", n).
+void progressCount(int n);
 void flushProgress();
 
 // Releases every plane: the contact links of the layer planes, then all
@@ -212,6 +221,36 @@ struct WalkScratch {
   std::vector<_Dtile*> children;
   std::vector<WalkFrame> frames;
 };
+
+// Scratch of the area walks by nesting depth.
+struct WalkPool {
+  std::vector<std::unique_ptr<WalkScratch>> byDepth;
+  size_t depth = 0;
+};
+
+// Lets the calling thread fill planes while another thread fills others:
+// its tiles come from `tiles`, its area walks use scratch of their own, and
+// its insertions leave the per-tile progress text to whoever writes the
+// progress later in order (the plane records still count the tiles).  The
+// thread's current tile, plane under construction and search hint are its
+// own anyway.
+class FillScope {
+ public:
+  explicit FillScope(TileArena* tiles);
+  ~FillScope();
+  FillScope(const FillScope&) = delete;
+  FillScope& operator=(const FillScope&) = delete;
+
+ private:
+  WalkPool walks_;
+};
+
+// True on a thread inside a FillScope.
+bool quietCounting();
+// The arena NewTile and FreeTile use on this thread.
+TileArena& currentArena();
+// Makes the area walks of this thread use `pool` (null: the shared one).
+void useWalkPool(WalkPool* pool);
 
 // Scratch vectors for one walk; walks may nest.
 class WalkLease {

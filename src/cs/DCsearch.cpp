@@ -10,19 +10,19 @@ namespace cs {
 
 namespace {
 
-// Scratch of the area walks by nesting depth.
-struct WalkPool {
-  std::vector<std::unique_ptr<WalkScratch>> byDepth;
-  size_t depth = 0;
-};
+thread_local WalkPool* tWalkPool = nullptr;  // a FillScope's own
 
 WalkPool& walkPool()
 {
+  if (tWalkPool)
+    return *tWalkPool;
   static WalkPool* pool = new WalkPool();  // lives as long as the program
   return *pool;
 }
 
 }  // namespace
+
+void useWalkPool(WalkPool* pool) { tWalkPool = pool; }
 
 WalkLease::WalkLease()
 {

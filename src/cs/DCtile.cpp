@@ -2,6 +2,7 @@
 // the empty plane, and the predicates.
 #include "CS.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -32,9 +33,9 @@
 #define CS_NO_ROOTS(p, n) ((void)(p), (void)(n))
 #endif
 
-_Dtile* Stitch = nullptr;
+__thread _Dtile* Stitch = nullptr;
 _Dtile* CurrentStitch = nullptr;
-_DlayerTile* CLayer = nullptr;
+__thread _DlayerTile* CLayer = nullptr;
 _DlayerTile DlayerTile[kMaxPlanes];
 int DlayerNum = 0;
 
@@ -50,6 +51,11 @@ namespace cs {
 namespace {
 
 constexpr int kModule = 5;                // message module of the tile planes
+
+// What a thread inside a FillScope uses in place of the shared state.
+thread_local TileArena* tArena = nullptr;
+thread_local _Dtile* tActiveHint = nullptr;
+thread_local uint32_t tTouchedPlanes = 0;
 constexpr size_t kProgressChunk = 65536;  // bytes of progress text kept back
 
 // Failed allocation ends the program, as every caller relies on a tile.
@@ -218,7 +224,30 @@ void setNameDisplay(ViewHook transistors, ViewHook nets)
   hooks().netNames = nets;
 }
 
-long long memoryInUse() { return state().tiles.bytes() + state().nodes.bytes(); }
+_Dtile*& activeHint() { return tActiveHint; }
+
+uint32_t& touchedPlanes() { return tTouchedPlanes; }
+
+TileArena& currentArena() { return tArena ? *tArena : state().tiles; }
+
+FillScope::FillScope(TileArena* tiles)
+{
+  tArena = tiles;
+  useWalkPool(&walks_);
+}
+
+FillScope::~FillScope()
+{
+  tArena = nullptr;
+  useWalkPool(nullptr);
+}
+
+bool quietCounting() { return tArena != nullptr; }
+
+long long memoryInUse()
+{
+  return state().tiles.bytes() + state().helperTiles.bytes() + state().nodes.bytes();
+}
 
 void progressf(const char* format, ...)
 {
@@ -231,6 +260,22 @@ void progressf(const char* format, ...)
     return;
   std::string& progress = state().progress;
   progress.append(text, static_cast<size_t>(n) < sizeof text ? n : sizeof text - 1);
+  if (progress.size() >= kProgressChunk)
+    flushProgress();
+}
+
+void progressCount(int n)
+{
+  // "\b" eight times and "%8d", without the formatting machinery: a large
+  // plane writes one for every tile.
+  char digits[16];
+  std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, n);
+  size_t length = static_cast<size_t>(r.ptr - digits);
+  std::string& progress = state().progress;
+  progress.append(8, '\b');
+  if (length < 8)
+    progress.append(8 - length, ' ');
+  progress.append(digits, length);
   if (progress.size() >= kProgressChunk)
     flushProgress();
 }
@@ -260,7 +305,7 @@ void corrupt(const _Dtile* t)
 // ---------------------------------------------------------------------------
 // Construction and release.
 // ---------------------------------------------------------------------------
-_Dtile* NewTile() { return cs::state().tiles.take(); }
+_Dtile* NewTile() { return cs::currentArena().take(); }
 
 void FrameMake(int x1, int y1, int /*x2*/, int /*y2*/, _Dtile* tile)
 {
@@ -331,12 +376,12 @@ void InitStitch()
   CLayer = nullptr;
   cs::State& s = cs::state();
   s.abandoned.clear();
-  s.activeHint = nullptr;
+  cs::activeHint() = nullptr;
   s.progress.clear();
   cs::installPlaneDisplay();
 }
 
-void FreeTile(_Dtile* tile) { cs::state().tiles.give(tile); }
+void FreeTile(_Dtile* tile) { cs::currentArena().give(tile); }
 
 void FreeList(_Dtilelist* list)
 {

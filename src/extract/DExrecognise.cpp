@@ -84,13 +84,19 @@ namespace extract {
 const State::ElementPlanes& elementPlanes(int e)
 {
   State& s = state();
-  std::vector<int> shape;
-  for (int i = 0; i < DelementNum; ++i) {
-    shape.push_back(Delement[i].layerNum);
-    shape.push_back(Delement[i].portLayerNum);
-  }
-  if (s.planesOf != DlayerTile[0].layertile || s.elementShape != shape) {
-    s.elementShape = shape;
+  // The planes are looked up again when the planes or the element table's
+  // shape changed (checked in place: this runs for every element tile).
+  bool same = s.planesOf == DlayerTile[0].layertile &&
+              s.elementShape.size() == 2 * static_cast<size_t>(std::max(DelementNum, 0));
+  for (int i = 0; same && i < DelementNum; ++i)
+    same = s.elementShape[2 * i] == Delement[i].layerNum &&
+           s.elementShape[2 * i + 1] == Delement[i].portLayerNum;
+  if (!same) {
+    s.elementShape.clear();
+    for (int i = 0; i < DelementNum; ++i) {
+      s.elementShape.push_back(Delement[i].layerNum);
+      s.elementShape.push_back(Delement[i].portLayerNum);
+    }
     s.elements.assign(static_cast<size_t>(DelementNum), State::ElementPlanes());
     for (int i = 0; i < DelementNum; ++i) {
       const _Delement& element = Delement[i];

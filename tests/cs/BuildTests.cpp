@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -462,5 +463,91 @@ TEST_F(BuildTest, RandomLayoutsBuildSoundPlanes)
     }
     FreeList(cuts);
     EXPECT_GT(linked, 0);
+  }
+}
+
+namespace {
+
+// Everything a build leaves: per plane its record, every tile in walk order
+// with its net tag, role and contact links, and the entry tile.
+std::string planeDump()
+{
+  std::string dump;
+  auto links = [](const _Dtilelist* list) {
+    std::string s;
+    for (; list; list = list->next)
+      s += " " + text(list->tile) + "@" + list->tile->layer->name;
+    return s;
+  };
+  for (int i = 0; i < DlayerNum; ++i) {
+    const _DlayerTile& p = DlayerTile[i];
+    dump += std::string("plane ") + p.name + " " + std::to_string(p.layer) + " " +
+            std::to_string(p.stilenum) + " entry " + text(p.layertile) + "\n";
+    Stitch = p.layertile;
+    _Dtilelist* list = nullptr;
+    AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
+    for (_Dtilelist* n = list; n; n = n->next) {
+      const _Dtile* t = n->tile;
+      dump += "  " + text(t) + " " + std::to_string(t->node) + " " +
+              std::to_string(t->activeDev) + " " + (t->layer ? t->layer->name : "-") +
+              " up" + links(t->upper) + " down" + links(t->lower) + "\n";
+    }
+    FreeList(list);
+  }
+  return dump;
+}
+
+}  // namespace
+
+// Filling the planes on two threads must leave what one thread leaves: the
+// same tiles, element tiles in both gate planes, contact links, entry tiles,
+// tile counts, progress text, messages and standard output.
+TEST_F(BuildTest, TwoThreadsBuildWhatOneThreadBuilds)
+{
+  const char* layers[] = {"CAA", "CPG", "CSP", "CSN", "CMF", "CCA", "CCP", "CMS", "CVA", "CEL"};
+  for (unsigned seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE(seed);
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> at(0, 3000), size(4, 400);
+    for (const char* layer : layers)
+      for (int i = 0; i < 150; ++i) {
+        int x = at(random), y = at(random);
+        rect(layer, x, y, x + size(random), y + size(random));
+      }
+    std::string dumps[2], errs[2], outs[2];
+    std::vector<std::string> messages[2];
+    for (int one = 0; one < 2; ++one) {
+      Silently = seed == 3;
+      cs::fillOnOneThread(one == 1);
+      cs::resetContactWarnings();
+      err.clear();
+      out.clear();
+      ui.messages.clear();
+      DCcrtCS();
+      cs::fillOnOneThread(false);
+      dumps[one] = planeDump();
+      // Everything but the processor time, which the message facility
+      // also writes on standard error.
+      std::istringstream lines(err);
+      for (std::string line; std::getline(lines, line);)
+        if (line.rfind("Message: CPU time ", 0) != 0)
+          errs[one] += line + "\n";
+      outs[one] = out;
+      for (const auto& m : ui.messages)
+        if (m.line.rfind("Message: CPU time ", 0) != 0)
+          messages[one].push_back(m.line);
+      std::string report;
+      EXPECT_TRUE(cs::checkPlanes(&report)) << report;
+      GCfreeCS();
+    }
+    EXPECT_NE(dumps[0].find("0xff"), std::string::npos) << "the layout has gates";
+    EXPECT_NE(dumps[0].find("up ("), std::string::npos) << "and contacts";
+    EXPECT_TRUE(dumps[0] == dumps[1]) << "the planes differ";
+    EXPECT_EQ(errs[0], errs[1]);
+    EXPECT_EQ(outs[0], outs[1]);
+    EXPECT_EQ(messages[0], messages[1]);
+    GCfreeLayout(Gflatten);
+    Gflatten = common::make<_layout>();
+    Gflatten->frame = {0, 0, 0, 0};
   }
 }
