@@ -383,6 +383,12 @@ static void fillPlane(int index, int mode)
 // Creates the next plane of the table for `name`.
 static void createPlane(const char* name, int mode)
 {
+  if (DlayerNum >= kMaxPlanes) {
+    cs::flushProgress();
+    GCmessage(kModule, 'F', "More than %d tile planes are needed; layer %s has none", kMaxPlanes,
+              name);
+    common::abandonAction(1);
+  }
   newPlane(DlayerNum, name);
   fillPlane(DlayerNum, mode);
   ++DlayerNum;
