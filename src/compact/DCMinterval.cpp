@@ -11,7 +11,14 @@ namespace compact {
 
 namespace {
 constexpr long long kNoKey = LLONG_MAX;
+
+/* slotOf -- the first slot to try for a key in a table of mask + 1 slots. */
+size_t slotOf(int32_t key, size_t mask)
+{
+  return static_cast<size_t>((static_cast<uint64_t>(static_cast<uint32_t>(key)) *
+                              0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
+}  // namespace
 
 /*
  * IntervalSet::Tree --
@@ -54,6 +61,12 @@ struct IntervalSet::Tree {
   std::vector<long long> least[4];
   std::vector<uint32_t> visibleOf;
   std::vector<int32_t> head, tail;  // by leaf
+  // Where each key is in `keys`: open addressing, index -1 for a free slot
+  // (queries and insertions name keys far more often than not).
+  struct Place {
+    int32_t key, index;
+  };
+  std::vector<Place> places;
   std::vector<Entry> entries;
   std::vector<Cone> cones;     // by entry, with shades
   std::vector<int32_t> free;
@@ -67,7 +80,9 @@ struct IntervalSet::Tree {
   }
 
   void allocate();
+  long indexOf(long y) const;
   size_t leafOf(long y1) const;
+  size_t keysUpTo(long y) const;
   int add(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq);
   void remove(int n);
   void clear(bool ownsSlots);
@@ -117,15 +132,51 @@ void IntervalSet::Tree::allocate()
   const size_t leaves = nodes - start[leafLevel()];
   head.assign(leaves, -1);
   tail.assign(leaves, -1);
+
+  size_t slots = 16;
+  while (slots < 2 * keys->size())
+    slots <<= 1;
+  places.assign(slots, Place{0, -1});
+  for (size_t k = 0; k < keys->size(); ++k) {
+    size_t i = slotOf((*keys)[k], slots - 1);
+    while (places[i].index >= 0)
+      i = (i + 1) & (slots - 1);
+    places[i] = Place{(*keys)[k], static_cast<int32_t>(k)};
+  }
+}
+
+/* indexOf -- the index of y among the keys, or -1. */
+long IntervalSet::Tree::indexOf(long y) const
+{
+  if (y < INT32_MIN || y > INT32_MAX)
+    return -1;
+  const size_t mask = places.size() - 1;
+  for (size_t i = slotOf(static_cast<int32_t>(y), mask);; i = (i + 1) & mask) {
+    if (places[i].index < 0)
+      return -1;
+    if (places[i].key == y)
+      return places[i].index;
+  }
 }
 
 /* leafOf -- the leaf of a y1 value; it must be one of the keys. */
 size_t IntervalSet::Tree::leafOf(long y1) const
 {
-  const auto at = std::lower_bound(keys->begin(), keys->end(), y1);
-  assert(at != keys->end() && *at == y1 && "a y1 outside the keys of the set");
-  const size_t leaf = static_cast<size_t>(at - keys->begin());
-  return std::min(leaf, keys->size() - 1);
+  const long index = indexOf(y1);
+  assert(index >= 0 && "a y1 outside the keys of the set");
+  if (index >= 0)
+    return static_cast<size_t>(index);
+  const size_t at = static_cast<size_t>(std::lower_bound(keys->begin(), keys->end(), y1) - keys->begin());
+  return std::min(at, std::max<size_t>(keys->size(), 1) - 1);
+}
+
+/* keysUpTo -- how many keys are not above y. */
+size_t IntervalSet::Tree::keysUpTo(long y) const
+{
+  const long index = indexOf(y);
+  if (index >= 0)
+    return static_cast<size_t>(index) + 1;
+  return static_cast<size_t>(std::upper_bound(keys->begin(), keys->end(), y) - keys->begin());
 }
 
 void IntervalSet::Tree::emptyOut(size_t node)
@@ -448,8 +499,7 @@ void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out, uint32_
   if (t.live == 0)
     return;
   // The leaves whose key is not above y2.
-  const size_t upTo = static_cast<size_t>(
-      std::upper_bound(t.keys->begin(), t.keys->end(), y2) - t.keys->begin());
+  const size_t upTo = t.keysUpTo(y2);
   if (upTo == 0 || y1 > INT32_MAX)
     return;
   t.meetingIn(0, 0, upTo - 1, static_cast<int32_t>(std::max<long>(y1, INT32_MIN)), tags, out);
@@ -472,8 +522,7 @@ void IntervalSet::shadeParts(bool below, long x, long y, std::vector<box_item*>*
     if (part.live == 0 || (p < kParts - 1 && !(tags >> p & 1)))
       continue;
     // Below: the leaves whose key is not above y; above: those above it.
-    const size_t split = static_cast<size_t>(
-        std::upper_bound(part.keys->begin(), part.keys->end(), y) - part.keys->begin());
+    const size_t split = part.keysUpTo(y);
     const size_t from = below ? 0 : split;
     const size_t to = below ? split : part.keys->size();  // one past the last
     if (from >= to)
