@@ -40,75 +40,52 @@ class Pool {
   size_t used_ = kChunk;
 };
 
-// Records numbered from 1 in the order taken (0 names none), in chunks;
-// released all at once.  32-bit numbers: 2^32 records of 16 bytes would be
-// 64 GB, beyond any memory the rows can have.
-template <class T>
-class NumberedPool {
- public:
-  uint32_t take()
-  {
-    if (count_ == chunks_.size() * kChunk)
-      chunks_.push_back(std::unique_ptr<T[]>(new T[kChunk]));
-    return static_cast<uint32_t>(++count_);
-  }
-  T& at(uint32_t place) const
-  {
-    const size_t i = place - 1;
-    return chunks_[i >> kShift][i & (kChunk - 1)];
-  }
-  void release()
-  {
-    chunks_.clear();
-    count_ = 0;
-  }
-  size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
-
- private:
-  static constexpr unsigned kShift = 16;
-  static constexpr size_t kChunk = size_t{1} << kShift;
-  std::vector<std::unique_ptr<T[]>> chunks_;
-  size_t count_ = 0;
-};
-
 // The coefficient items of the run, numbered from 1 in the order added.
 // An item is kept in 12 bytes (row, other variable, successor) with its
-// coefficient in a parallel byte; the rare coefficient beyond a byte is kept
-// aside by place.  Two items per row make this the bulk of the rows' memory.
+// coefficient in a byte beside it, in chunks of 2^16 items; the rare
+// coefficient beyond a byte is kept aside by place.  Two items per row make
+// this the bulk of the rows' memory.  32-bit numbers: 2^32 items of 13
+// bytes would be 56 GB, beyond any memory the rows can have.
 class EquationPool {
  public:
-  uint32_t add(const _equation_item& item)
+  uint32_t add(int rank, int coeff, int other, uint32_t next)
   {
-    const uint32_t place = records_.take();
-    coeffs_.take();  // the same place
-    records_.at(place) = Record{item.rank, item.other, item.next};
-    if (item.coeff > kWide && item.coeff <= INT8_MAX) {
-      coeffs_.at(place) = static_cast<int8_t>(item.coeff);
+    if (count_ == chunks_.size() * kChunk)
+      chunks_.push_back(std::unique_ptr<Chunk>(new Chunk));  // not cleared: filled in order
+    const size_t i = count_++;
+    Chunk& chunk = *chunks_[i >> kShift];
+    const size_t at = i & (kChunk - 1);
+    chunk.records[at] = Record{rank, other, next};
+    const uint32_t place = static_cast<uint32_t>(count_);
+    if (coeff > kWide && coeff <= INT8_MAX) {
+      chunk.coeffs[at] = static_cast<int8_t>(coeff);
     } else {
-      coeffs_.at(place) = kWide;
-      wide_[place] = item.coeff;
+      chunk.coeffs[at] = kWide;
+      wide_[place] = coeff;
     }
     return place;
   }
+  uint32_t add(const _equation_item& item) { return add(item.rank, item.coeff, item.other, item.next); }
   _equation_item at(uint32_t place) const
   {
-    const Record& r = records_.at(place);
+    const Record& r = record(place);
     return _equation_item{r.rank, coeff(place), r.other, r.next};
   }
   int coeff(uint32_t place) const
   {
-    const int8_t c = coeffs_.at(place);
+    const size_t i = place - 1;
+    const int8_t c = chunks_[i >> kShift]->coeffs[i & (kChunk - 1)];
     return c != kWide ? c : wide_.at(place);
   }
-  int other(uint32_t place) const { return records_.at(place).other; }
-  uint32_t next(uint32_t place) const { return records_.at(place).next; }
+  int other(uint32_t place) const { return record(place).other; }
+  uint32_t next(uint32_t place) const { return record(place).next; }
   void release()
   {
-    records_.release();
-    coeffs_.release();
+    chunks_.clear();
+    count_ = 0;
     wide_.clear();
   }
-  size_t bytes() const { return records_.bytes() + coeffs_.bytes(); }
+  size_t bytes() const { return chunks_.size() * sizeof(Chunk); }
 
  private:
   struct Record {
@@ -116,9 +93,20 @@ class EquationPool {
     int other;
     uint32_t next;
   };
+  static constexpr unsigned kShift = 16;
+  static constexpr size_t kChunk = size_t{1} << kShift;
+  struct Chunk {
+    Record records[kChunk];
+    int8_t coeffs[kChunk];
+  };
   static constexpr int8_t kWide = INT8_MIN;  // the coefficient is in wide_
-  NumberedPool<Record> records_;
-  NumberedPool<int8_t> coeffs_;
+  const Record& record(uint32_t place) const
+  {
+    const size_t i = place - 1;
+    return chunks_[i >> kShift]->records[i & (kChunk - 1)];
+  }
+  std::vector<std::unique_ptr<Chunk>> chunks_;
+  size_t count_ = 0;
   std::unordered_map<uint32_t, int> wide_;
 };
 extern EquationPool equationItems;

@@ -56,14 +56,14 @@ uint32_t namedBit(int other, bool negative)
 }
 
 /* pushItem -- puts a coefficient item at the head of a variable's list. */
-void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
+inline void pushItem(AdjacencyArray* adj, const _edge* e, int rank, int coeff, const _edge* other)
 {
   _adjacency_list& slot = (*adj)[e->sub - 1];
-  slot.head = compact::equationItems.add(
-      _equation_item{rank, coeff, other ? other->sub : 0, slot.head});
+  const int named = other ? other->sub : 0;
+  slot.head = compact::equationItems.add(rank, coeff, named, slot.head);
   ++slot.items;
   if (other && coeff != 0)
-    slot.named |= namedBit(other->sub, coeff < 0);
+    slot.named |= namedBit(named, coeff < 0);
 }
 
 // Whether every row so far had positive coefficients c1 and c2, so that a
