@@ -11,17 +11,28 @@
 
 namespace compact {
 
-// Records taken in chunks and released all at once.
+// Memory in whole huge pages (2 MB) for the large pools, which the kernel
+// may then map by huge pages: a page fault and a TLB entry per 2 MB rather
+// than per 4 KB.  `bytes` is a multiple of kBlockBytes; the memory is not
+// cleared.
+constexpr size_t kBlockBytes = size_t{2} << 20;
+struct BlockRelease {
+  void operator()(void* block) const;
+};
+using Block = std::unique_ptr<void, BlockRelease>;
+Block newBlock(size_t bytes);
+
+// Records taken in chunks of one block and released all at once.
 template <class T>
 class Pool {
  public:
   T* take()
   {
-    if (used_ == kChunk || chunks_.empty()) {
-      chunks_.push_back(std::unique_ptr<T[]>(new T[kChunk]));  // not cleared: taken one by one
+    if (used_ == kChunk) {
+      chunks_.push_back(newBlock(kBlockBytes));  // not cleared: taken one by one
       used_ = 0;
     }
-    T* record = &chunks_.back()[used_++];
+    T* record = static_cast<T*>(chunks_.back().get()) + used_++;
     *record = T{};
     return record;
   }
@@ -30,19 +41,17 @@ class Pool {
     chunks_.clear();
     used_ = kChunk;
   }
-  size_t bytes() const { return chunks_.size() * kChunk * sizeof(T); }
+  size_t bytes() const { return chunks_.size() * kBlockBytes; }
 
  private:
-  // Records per chunk: large enough for chunks to be mapped and unmapped
-  // whole rather than carved from the heap.
-  static constexpr size_t kChunk = 16384;
-  std::vector<std::unique_ptr<T[]>> chunks_;
+  static constexpr size_t kChunk = kBlockBytes / sizeof(T);
+  std::vector<Block> chunks_;
   size_t used_ = kChunk;
 };
 
 // The coefficient items of the run, numbered from 1 in the order added.
 // An item is kept in 12 bytes (row, other variable, successor) with its
-// coefficient in a byte beside it, in chunks of 2^16 items; the rare
+// coefficient in a byte beside it, in chunks of 2^21 items (13 blocks); the rare
 // coefficient beyond a byte is kept aside by place.  Two items per row make
 // this the bulk of the rows' memory.  32-bit numbers: 2^32 items of 13
 // bytes would be 56 GB, beyond any memory the rows can have.
@@ -51,9 +60,9 @@ class EquationPool {
   uint32_t add(int rank, int coeff, int other, uint32_t next)
   {
     if (count_ == chunks_.size() * kChunk)
-      chunks_.push_back(std::unique_ptr<Chunk>(new Chunk));  // not cleared: filled in order
+      chunks_.push_back(newBlock(sizeof(Chunk)));  // not cleared: filled in order
     const size_t i = count_++;
-    Chunk& chunk = *chunks_[i >> kShift];
+    Chunk& chunk = *static_cast<Chunk*>(chunks_[i >> kShift].get());
     const size_t at = i & (kChunk - 1);
     chunk.records[at] = Record{rank, other, next};
     const uint32_t place = static_cast<uint32_t>(count_);
@@ -74,7 +83,7 @@ class EquationPool {
   int coeff(uint32_t place) const
   {
     const size_t i = place - 1;
-    const int8_t c = chunks_[i >> kShift]->coeffs[i & (kChunk - 1)];
+    const int8_t c = static_cast<const Chunk*>(chunks_[i >> kShift].get())->coeffs[i & (kChunk - 1)];
     return c != kWide ? c : wide_.at(place);
   }
   int other(uint32_t place) const { return record(place).other; }
@@ -93,19 +102,20 @@ class EquationPool {
     int other;
     uint32_t next;
   };
-  static constexpr unsigned kShift = 16;
+  static constexpr unsigned kShift = 21;
   static constexpr size_t kChunk = size_t{1} << kShift;
   struct Chunk {
     Record records[kChunk];
     int8_t coeffs[kChunk];
   };
+  static_assert(sizeof(Chunk) % kBlockBytes == 0, "a chunk of whole blocks");
   static constexpr int8_t kWide = INT8_MIN;  // the coefficient is in wide_
   const Record& record(uint32_t place) const
   {
     const size_t i = place - 1;
-    return chunks_[i >> kShift]->records[i & (kChunk - 1)];
+    return static_cast<const Chunk*>(chunks_[i >> kShift].get())->records[i & (kChunk - 1)];
   }
-  std::vector<std::unique_ptr<Chunk>> chunks_;
+  std::vector<Block> chunks_;
   size_t count_ = 0;
   std::unordered_map<uint32_t, int> wide_;
 };

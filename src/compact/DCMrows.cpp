@@ -97,7 +97,12 @@ bool pairMade(const AdjacencyArray& adj, const _edge* e1, const _edge* e2)
 {
   const _adjacency_list& first = adj[e1->sub - 1];
   const _adjacency_list& second = adj[e2->sub - 1];
-  if (positiveRows && second.items < first.items)
+  if (!positiveRows)
+    return names(first, e2->sub, true);
+  // Both lists carry the row: both filters must have their bit.
+  if (!(first.named & namedBit(e2->sub, true)) || !(second.named & namedBit(e1->sub, false)))
+    return false;
+  if (second.items < first.items)
     return names(second, e1->sub, false);
   return names(first, e2->sub, true);
 }

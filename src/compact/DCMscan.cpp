@@ -3,8 +3,12 @@
 // both directions.
 #include "Dcompact.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
+#include <new>
 #include <vector>
 #include <string>
 
@@ -53,6 +57,19 @@ State& state()
 }  // namespace
 
 EquationPool equationItems;
+
+void BlockRelease::operator()(void* block) const { std::free(block); }
+
+Block newBlock(size_t bytes)
+{
+  void* block = std::aligned_alloc(kBlockBytes, bytes);
+  if (!block)
+    throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(block, bytes, MADV_HUGEPAGE);  // a hint: without huge pages the block still serves
+#endif
+  return Block(block);
+}
 
 _equation_item equationItem(uint32_t place) { return equationItems.at(place); }
 
