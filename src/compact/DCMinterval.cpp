@@ -6,6 +6,9 @@
 #include <cassert>
 #include <climits>
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace compact {
 
@@ -33,7 +36,7 @@ size_t slotOf(int32_t key, size_t mask)
  *   nodes, level after level.
  */
 struct IntervalSet::Tree {
-  static constexpr unsigned kFanBits = 4;
+  static constexpr unsigned kFanBits = 4;  // 16 children: `reaching` reads them at once
   static constexpr size_t kFan = size_t{1} << kFanBits;
 
   struct Entry {
@@ -364,6 +367,35 @@ void IntervalSet::Tree::clear(bool ownsSlots)
 }
 
 /*
+ * reaching --
+ *   Bit c for each of the 16 children whose greatest y2 is not below y1 and
+ *   whose tags share a bit with `tags`.
+ */
+namespace {
+uint32_t reaching(const int32_t* high, const uint32_t* tagged, int32_t y1, uint32_t tags)
+{
+#ifdef __SSE2__
+  const __m128i least = _mm_set1_epi32(y1), asked = _mm_set1_epi32(static_cast<int32_t>(tags));
+  const __m128i zero = _mm_setzero_si128();
+  uint32_t chosen = 0;
+  for (int c = 0; c < 16; c += 4) {
+    const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(high + c));
+    const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tagged + c));
+    const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(least, h),
+                                     _mm_cmpeq_epi32(_mm_and_si128(t, asked), zero));
+    chosen |= static_cast<uint32_t>(~_mm_movemask_ps(_mm_castsi128_ps(out)) & 0xF) << c;
+  }
+  return chosen;
+#else
+  uint32_t chosen = 0;
+  for (int c = 0; c < 16; ++c)
+    chosen |= static_cast<uint32_t>((high[c] >= y1) & ((tagged[c] & tags) != 0)) << c;
+  return chosen;
+#endif
+}
+}  // namespace
+
+/*
  * Tree::meetingIn --
  *   The entries that meet [y1, y2] under node `index` of `level`, among the
  *   leaves up to `last` (the keys not above y2), left to right: the children
@@ -379,10 +411,7 @@ void IntervalSet::Tree::meetingIn(int level, size_t index, size_t last, int32_t 
   const size_t base = start[below] + firstChild;
   const int32_t* high = &maxY2[base];
   const uint32_t* tagged = &tagsOf[base];
-  uint32_t chosen = 0;
-  for (size_t c = 0; c < kFan; ++c)
-    chosen |= static_cast<uint32_t>(high[c] >= y1 && (tagged[c] & tags) != 0) << c;
-  chosen &= (uint32_t{1} << count) - 1;
+  uint32_t chosen = reaching(high, tagged, y1, tags) & ((uint32_t{1} << count) - 1);
   for (; chosen; chosen &= chosen - 1) {
     const size_t child = firstChild + __builtin_ctz(chosen);
     if (below < leafLevel()) {
