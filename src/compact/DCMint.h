@@ -50,11 +50,15 @@ class Pool {
 };
 
 // The coefficient items of the run, numbered from 1 in the order added.
-// An item is kept in 12 bytes (row, other variable, successor) with its
-// coefficient in a byte beside it, in chunks of 2^21 items (13 blocks); the rare
-// coefficient beyond a byte is kept aside by place.  Two items per row make
-// this the bulk of the rows' memory.  32-bit numbers: 2^32 items of 13
-// bytes would be 56 GB, beyond any memory the rows can have.
+// An item is kept in 8 bytes (other variable, successor) with its
+// coefficient in a byte beside it, in chunks of 2^21 items (9 blocks); the
+// rare coefficient beyond a byte is kept aside by place.  Rows are numbered
+// one after the other and their items come together, so an item's row
+// number is that of the item before it or one more: a bit per item tells
+// which, and every group of 64 items keeps the row of its first one.  A
+// group whose rows go otherwise keeps them one by one aside.  Two items per
+// row make this the bulk of the rows' memory.  32-bit numbers: 2^32 items of
+// 9 bytes would be 38 GB, beyond any memory the rows can have.
 class EquationPool {
  public:
   uint32_t add(int rank, int coeff, int other, uint32_t next)
@@ -64,7 +68,7 @@ class EquationPool {
     const size_t i = count_++;
     Chunk& chunk = *static_cast<Chunk*>(chunks_[i >> kShift].get());
     const size_t at = i & (kChunk - 1);
-    chunk.records[at] = Record{rank, other, next};
+    chunk.records[at] = Record{other, next};
     const uint32_t place = static_cast<uint32_t>(count_);
     if (coeff > kWide && coeff <= INT8_MAX) {
       chunk.coeffs[at] = static_cast<int8_t>(coeff);
@@ -72,13 +76,22 @@ class EquationPool {
       chunk.coeffs[at] = kWide;
       wide_[place] = coeff;
     }
+    addRank(i, rank);
     return place;
   }
   uint32_t add(const _equation_item& item) { return add(item.rank, item.coeff, item.other, item.next); }
   _equation_item at(uint32_t place) const
   {
     const Record& r = record(place);
-    return _equation_item{r.rank, coeff(place), r.other, r.next};
+    return _equation_item{rank(place), coeff(place), r.other, r.next};
+  }
+  int rank(uint32_t place) const
+  {
+    const size_t i = place - 1, group = i >> kGroupShift, bit = i & (kGroup - 1);
+    if (steps_[group] & kIrregular)
+      return irregular_.at(group)[bit];
+    // Bit 0 is the flag, never a step: the first item of a group has the group's row.
+    return groupRank_[group] + __builtin_popcountll(steps_[group] & ((uint64_t{2} << bit) - 1));
   }
   int coeff(uint32_t place) const
   {
@@ -93,12 +106,20 @@ class EquationPool {
     chunks_.clear();
     count_ = 0;
     wide_.clear();
+    steps_.clear();
+    steps_.shrink_to_fit();
+    groupRank_.clear();
+    groupRank_.shrink_to_fit();
+    irregular_.clear();
   }
-  size_t bytes() const { return chunks_.size() * sizeof(Chunk); }
+  size_t bytes() const
+  {
+    return chunks_.size() * sizeof(Chunk) + steps_.capacity() * sizeof(uint64_t) +
+           groupRank_.capacity() * sizeof(int32_t);
+  }
 
  private:
   struct Record {
-    int rank;
     int other;
     uint32_t next;
   };
@@ -110,14 +131,44 @@ class EquationPool {
   };
   static_assert(sizeof(Chunk) % kBlockBytes == 0, "a chunk of whole blocks");
   static constexpr int8_t kWide = INT8_MIN;  // the coefficient is in wide_
+  static constexpr unsigned kGroupShift = 6;
+  static constexpr size_t kGroup = size_t{1} << kGroupShift;
+  static constexpr uint64_t kIrregular = 1;  // bit 0 of a group's steps: its rows are aside
+
   const Record& record(uint32_t place) const
   {
     const size_t i = place - 1;
     return static_cast<const Chunk*>(chunks_[i >> kShift].get())->records[i & (kChunk - 1)];
   }
+  void addRank(size_t i, int rank)
+  {
+    const size_t group = i >> kGroupShift, bit = i & (kGroup - 1);
+    if (bit == 0) {
+      steps_.push_back(0);
+      groupRank_.push_back(rank);
+    } else if (steps_[group] & kIrregular) {
+      irregular_[group][bit] = rank;
+    } else if (static_cast<long>(rank) == static_cast<long>(lastRank_) + 1) {
+      steps_[group] |= uint64_t{1} << bit;
+    } else if (rank != lastRank_) {
+      // The rows of the group so far, then this one, kept aside.
+      std::vector<int>& ranks = irregular_[group];
+      ranks.resize(kGroup);
+      for (size_t b = 0; b < bit; ++b)
+        ranks[b] = this->rank(static_cast<uint32_t>((group << kGroupShift) + b + 1));
+      ranks[bit] = rank;
+      steps_[group] = kIrregular;
+    }
+    lastRank_ = rank;
+  }
+
   std::vector<Block> chunks_;
   size_t count_ = 0;
   std::unordered_map<uint32_t, int> wide_;
+  std::vector<uint64_t> steps_;       // by group: bit b, item b has the row after item b - 1's
+  std::vector<int32_t> groupRank_;    // by group: the row of its first item
+  std::unordered_map<size_t, std::vector<int>> irregular_;  // by group
+  int lastRank_ = 0;
 };
 extern EquationPool equationItems;
 
