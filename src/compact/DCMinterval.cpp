@@ -490,6 +490,7 @@ void IntervalSet::clear()
   for (auto& part : parts_)
     part->clear(false);
   places_.clear();
+  liveParts_ = 0;
   seq_ = 0;
 }
 
@@ -508,6 +509,7 @@ void IntervalSet::insert(box_item* box, uint32_t tags, uint32_t visibleTags)
     const bool single = (visibleTags & (visibleTags - 1)) == 0;
     const int part = single ? __builtin_ctz(visibleTags) : kParts - 1;
     places_[slot] = PartPlace{part, parts_[part]->add(box, tags, visibleTags, seq)};
+    liveParts_ |= uint64_t{1} << part;
   }
 }
 
@@ -516,8 +518,12 @@ void IntervalSet::erase(box_item* box)
   const int n = box->tree_slot;
   assert(n >= 0 && static_cast<size_t>(n) < tree_->entries.size() &&
          tree_->entries[n].box == box && "erasing a box that is not in the set");
-  if (!parts_.empty() && places_[n].part >= 0)
-    parts_[places_[n].part]->remove(places_[n].slot);
+  if (!parts_.empty() && places_[n].part >= 0) {
+    Tree& part = *parts_[places_[n].part];
+    part.remove(places_[n].slot);
+    if (part.live == 0)
+      liveParts_ &= ~(uint64_t{1} << places_[n].part);
+  }
   tree_->remove(n);
   box->tree_slot = -1;
 }
@@ -546,10 +552,12 @@ void IntervalSet::shadeParts(bool below, long x, long y, std::vector<box_item*>*
   const size_t first = out->size();
   const long long plus = 2LL * x + y, minus = 2LL * x - y;
   int searched = 0;
-  for (int p = 0; p < kParts; ++p) {
-    const Tree& part = *parts_[p];
-    if (part.live == 0 || (p < kParts - 1 && !(tags >> p & 1)))
-      continue;
+  const int k = below ? 0 : 2;
+  // The parts holding boxes, of the tags and the part of several tags.
+  for (uint64_t left = liveParts_ & (tags | uint64_t{1} << (kParts - 1)); left; left &= left - 1) {
+    const Tree& part = *parts_[__builtin_ctzll(left)];
+    if (part.least[k][0] >= plus || part.least[k + 1][0] >= minus || !(part.visibleOf[0] & tags))
+      continue;  // nothing under the root sees the corner
     // Below: the leaves whose key is not above y; above: those above it.
     const size_t split = part.keysUpTo(y);
     const size_t from = below ? 0 : split;

@@ -91,6 +91,7 @@ class IntervalSet {
   std::unique_ptr<Tree> tree_;
   std::vector<std::unique_ptr<Tree>> parts_;  // empty without shades
   std::vector<PartPlace> places_;             // by entry, with shades
+  uint64_t liveParts_ = 0;                    // bit p: part p holds boxes
   uint32_t seq_ = 0;  // insertion number; from 0 again when the set is cleared
 };
 
