@@ -142,25 +142,14 @@ class EquationPool {
   }
   void addRank(size_t i, int rank)
   {
-    const size_t group = i >> kGroupShift, bit = i & (kGroup - 1);
-    if (bit == 0) {
-      steps_.push_back(0);
-      groupRank_.push_back(rank);
-    } else if (steps_[group] & kIrregular) {
-      irregular_[group][bit] = rank;
-    } else if (static_cast<long>(rank) == static_cast<long>(lastRank_) + 1) {
-      steps_[group] |= uint64_t{1} << bit;
-    } else if (rank != lastRank_) {
-      // The rows of the group so far, then this one, kept aside.
-      std::vector<int>& ranks = irregular_[group];
-      ranks.resize(kGroup);
-      for (size_t b = 0; b < bit; ++b)
-        ranks[b] = this->rank(static_cast<uint32_t>((group << kGroupShift) + b + 1));
-      ranks[bit] = rank;
-      steps_[group] = kIrregular;
-    }
+    const uint64_t step = static_cast<uint64_t>(static_cast<int64_t>(rank) - lastRank_);
     lastRank_ = rank;
+    if ((i & (kGroup - 1)) != 0 && step <= 1 && !(steps_.back() & kIrregular))
+      steps_.back() |= step << (i & (kGroup - 1));  // the group of the item is the last one
+    else
+      addRankAside(i, rank);
   }
+  void addRankAside(size_t i, int rank);
 
   std::vector<Block> chunks_;
   size_t count_ = 0;
@@ -168,7 +157,7 @@ class EquationPool {
   std::vector<uint64_t> steps_;       // by group: bit b, item b has the row after item b - 1's
   std::vector<int32_t> groupRank_;    // by group: the row of its first item
   std::unordered_map<size_t, std::vector<int>> irregular_;  // by group
-  int lastRank_ = 0;
+  int64_t lastRank_ = 0;
 };
 extern EquationPool equationItems;
 

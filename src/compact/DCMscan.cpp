@@ -71,6 +71,30 @@ Block newBlock(size_t bytes)
   return Block(block);
 }
 
+/*
+ * EquationPool::addRankAside --
+ *   The row of item i where it does not go by a step of 0 or 1 in its
+ *   group: the first item of a group, or an item of a group whose rows are
+ *   kept one by one (from this item on when it is the first to jump).
+ */
+void EquationPool::addRankAside(size_t i, int rank)
+{
+  const size_t group = i >> kGroupShift, bit = i & (kGroup - 1);
+  if (bit == 0) {
+    steps_.push_back(0);
+    groupRank_.push_back(rank);
+    return;
+  }
+  if (!(steps_[group] & kIrregular)) {
+    std::vector<int>& ranks = irregular_[group];
+    ranks.resize(kGroup);
+    for (size_t b = 0; b < bit; ++b)
+      ranks[b] = this->rank(static_cast<uint32_t>((group << kGroupShift) + b + 1));
+    steps_[group] = kIrregular;
+  }
+  irregular_[group][bit] = rank;
+}
+
 _equation_item equationItem(uint32_t place) { return equationItems.at(place); }
 
 _edge* newEdge() { return state().edges.take(); }
