@@ -96,7 +96,7 @@ struct IntervalSet::Tree {
   }
   void emptyOut(size_t node);
   bool sumLeaf(size_t leaf);
-  bool sumNode(int level, size_t index);
+  bool sumNode(int level, size_t index, int n);
   void meetingIn(int level, size_t index, size_t last, int32_t y1, uint32_t tags,
                  std::vector<box_item*>* out) const;
   void shadeAt(int level, size_t index, size_t first, size_t last, bool below,
@@ -226,36 +226,53 @@ bool IntervalSet::Tree::sumLeaf(size_t leaf)
   return !same;
 }
 
-/* sumNode -- the sum of node `index` of a level from its children; whether it changed. */
-bool IntervalSet::Tree::sumNode(int level, size_t index)
+/*
+ * sumNode --
+ *   The sum of node `index` of a level from its children after entry n
+ *   left the leaf below; whether it changed.
+ */
+bool IntervalSet::Tree::sumNode(int level, size_t index, int n)
 {
+  // Entry n has left: a field whose value at the node is not the entry's
+  // own came from another entry and stays; the others are summed again.
+  const Entry& gone = entries[n];
   const size_t node = start[level] + index;
   const size_t first = start[level + 1] + index * kFan;
+  bool same = true;
   if (shades) {
-    bool same = true;
-    for (auto& keysOfNodes : least) {
+    for (int k = 0; k < 4; ++k) {
+      std::vector<long long>& keysOfNodes = least[k];
+      if (cones[n].key[k] != keysOfNodes[node])
+        continue;
       long long low = kNoKey;
       for (size_t c = first; c < first + kFan; ++c)
         low = std::min(low, keysOfNodes[c]);
       same = same && keysOfNodes[node] == low;
       keysOfNodes[node] = low;
     }
-    uint32_t visible = 0;
-    for (size_t c = first; c < first + kFan; ++c)
-      visible |= visibleOf[c];
-    same = same && visibleOf[node] == visible;
-    visibleOf[node] = visible;
+    if (gone.visibleTags) {
+      uint32_t visible = 0;
+      for (size_t c = first; c < first + kFan; ++c)
+        visible |= visibleOf[c];
+      same = same && visibleOf[node] == visible;
+      visibleOf[node] = visible;
+    }
     return !same;
   }
-  int32_t high = INT32_MIN;
-  uint32_t tags = 0;
-  for (size_t c = first; c < first + kFan; ++c) {
-    high = std::max(high, maxY2[c]);
-    tags |= tagsOf[c];
+  if (gone.y2 == maxY2[node]) {
+    int32_t high = INT32_MIN;
+    for (size_t c = first; c < first + kFan; ++c)
+      high = std::max(high, maxY2[c]);
+    same = maxY2[node] == high;
+    maxY2[node] = high;
   }
-  const bool same = maxY2[node] == high && tagsOf[node] == tags;
-  maxY2[node] = high;
-  tagsOf[node] = tags;
+  if (gone.tags) {
+    uint32_t tags = 0;
+    for (size_t c = first; c < first + kFan; ++c)
+      tags |= tagsOf[c];
+    same = same && tagsOf[node] == tags;
+    tagsOf[node] = tags;
+  }
   return !same;
 }
 
@@ -335,7 +352,7 @@ void IntervalSet::Tree::remove(int n)
   if (!sumLeaf(leaf))
     return;
   for (int level = leafLevel() - 1; level >= 0; --level)
-    if (!sumNode(level, leaf >> (kFanBits * (leafLevel() - level))))
+    if (!sumNode(level, leaf >> (kFanBits * (leafLevel() - level)), n))
       break;
 }
 
