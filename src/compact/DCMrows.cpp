@@ -173,6 +173,16 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
   positiveRows = positiveRows && c1 > 0 && c2 > 0;
   pushItem(adj, e1, row, -c1, e2);
   pushItem(adj, e2, row, c2, e1);
+  // Mostly the row after the last one listed: appended here.
+  if (!rhs->runs.empty()) {
+    const _rhs_list::Run& run = rhs->runs.back();
+    const size_t size = rhs->values.size();
+    if (run.firstColumn + static_cast<long>(size - run.start) == row) {
+      rhs->values.push_back(value);
+      rhs->types.push_back(type);
+      return;
+    }
+  }
   add_rhs(type, value, rhs);
 }
 
