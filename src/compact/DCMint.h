@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -32,9 +33,7 @@ class Pool {
       chunks_.push_back(newBlock(kBlockBytes));  // not cleared: taken one by one
       used_ = 0;
     }
-    T* record = static_cast<T*>(chunks_.back().get()) + used_++;
-    *record = T{};
-    return record;
+    return new (static_cast<T*>(chunks_.back().get()) + used_++) T{};
   }
   void release()
   {
@@ -63,8 +62,10 @@ class EquationPool {
  public:
   uint32_t add(int rank, int coeff, int other, uint32_t next)
   {
-    if (count_ == chunks_.size() * kChunk)
-      chunks_.push_back(newBlock(sizeof(Chunk)));  // not cleared: filled in order
+    if (count_ == chunks_.size() * kChunk) {
+      chunks_.push_back(newBlock(sizeof(Chunk)));
+      new (chunks_.back().get()) Chunk;  // not cleared: filled in order
+    }
     const size_t i = count_++;
     Chunk& chunk = *static_cast<Chunk*>(chunks_[i >> kShift].get());
     const size_t at = i & (kChunk - 1);
