@@ -6,22 +6,39 @@
 #include <cassert>
 #include <climits>
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace compact {
 
 namespace {
 constexpr long long kNoKey = LLONG_MAX;
+
+/* slotOf -- the first slot to try for a key in a table of mask + 1 slots. */
+size_t slotOf(int32_t key, size_t mask)
+{
+  return static_cast<size_t>((static_cast<uint64_t>(static_cast<uint32_t>(key)) *
+                              0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
+}  // namespace
 
 /*
  * IntervalSet::Tree --
- *   One segment tree: node 1 is the root, node i has the children 2i and
- *   2i + 1, and leaf k is node width + k.  A leaf holds the entries of its
- *   key in a doubly linked list, oldest first; every node sums up the
- *   entries below it.  Without shades a node keeps the greatest y2 and the
- *   tags; with shades (a part) the least shade keys and the visible tags.
+ *   One segment tree of fan-out 16: level 0 is the root, the last level the
+ *   leaves (one per key), and node i of a level has the nodes 16i..16i+15 of
+ *   the next level as children, so that a walk down reads a node's children
+ *   side by side and a tree of a million keys is six levels deep.  A leaf
+ *   holds the entries of its key in a doubly linked list, oldest first;
+ *   every node sums up the entries below it.  Without shades a node keeps
+ *   the greatest y2 and the tags; with shades (a part) the least shade keys
+ *   and the visible tags.  The sums are kept field by field in arrays of all
+ *   nodes, level after level.
  */
 struct IntervalSet::Tree {
+  static constexpr unsigned kFanBits = 4;  // 16 children: `reaching` reads them at once
+  static constexpr size_t kFan = size_t{1} << kFanBits;
+
   struct Entry {
     box_item* box;  // null: a free entry
     int32_t y2;
@@ -29,106 +46,239 @@ struct IntervalSet::Tree {
     uint32_t tags, visibleTags;
     int32_t leaf, prev, next;
   };
-  struct Sum {
-    int32_t maxY2;
-    uint32_t tags, visibleTags;
-    bool operator==(const Sum& o) const
-    {
-      return maxY2 == o.maxY2 && tags == o.tags && visibleTags == o.visibleTags;
-    }
-  };
   // 2x + top, 2x - top, 2x + bottom, 2x - bottom of the right edge.
   struct Cone {
     long long key[4];
   };
-  struct Shade {
-    long long least[4];
-    uint32_t visibleTags;
-    bool operator==(const Shade& o) const
-    {
-      return visibleTags == o.visibleTags && std::equal(least, least + 4, o.least);
-    }
-  };
-  static constexpr Sum kEmptySum{INT32_MIN, 0, 0};
-  static constexpr Shade kEmptyShade{{kNoKey, kNoKey, kNoKey, kNoKey}, 0};
 
   Tree(KeysPtr k, bool s) : keys(std::move(k)), shades(s) {}
 
   KeysPtr keys;
   bool shades;
-  size_t width = 0;            // leaves, a power of two; 0 until the first box
-  std::vector<Sum> sums;       // by node, without shades
-  std::vector<Shade> shadeSums;  // by node, with shades
+  int depth = 0;                // levels; 0 until the first box
+  std::vector<size_t> start;    // by level: the place of its node 0 in the arrays below
+  // Without shades, by node:
+  std::vector<int32_t> maxY2;
+  std::vector<uint32_t> tagsOf;
+  // With shades, by node: least keys (as in Cone) and the visible tags.
+  std::vector<long long> least[4];
+  std::vector<uint32_t> visibleOf;
   std::vector<int32_t> head, tail;  // by leaf
+  // Where each key is in `keys`: open addressing, index -1 for a free slot
+  // (queries and insertions name keys far more often than not).
+  struct Place {
+    int32_t key, index;
+  };
+  std::vector<Place> places;
   std::vector<Entry> entries;
   std::vector<Cone> cones;     // by entry, with shades
   std::vector<int32_t> free;
   size_t live = 0;
 
+  int leafLevel() const { return depth - 1; }
+  // The node of `level` above leaf `leaf`.
+  size_t nodeAbove(size_t leaf, int level) const
+  {
+    return start[level] + (leaf >> (kFanBits * (leafLevel() - level)));
+  }
+
   void allocate();
+  long indexOf(long y) const;
   size_t leafOf(long y1) const;
+  size_t keysUpTo(long y) const;
   int add(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq);
   void remove(int n);
   void clear(bool ownsSlots);
-  Sum sumOfLeaf(size_t leaf) const;
-  Shade shadeOfLeaf(size_t leaf) const;
-  void meetingIn(size_t last, long y1, uint32_t tags, std::vector<box_item*>* out) const;
-  void shadeAt(size_t node, size_t lo, size_t hi, size_t first, size_t last, bool below,
+  bool emptyNode(size_t node) const
+  {
+    return shades ? visibleOf[node] == 0 && least[0][node] == kNoKey : tagsOf[node] == 0 &&
+                                                                           maxY2[node] == INT32_MIN;
+  }
+  void emptyOut(size_t node);
+  bool sumLeaf(size_t leaf);
+  bool sumNode(int level, size_t index, int n);
+  void meetingIn(int level, size_t index, size_t last, int32_t y1, uint32_t tags,
+                 std::vector<box_item*>* out) const;
+  void shadeAt(int level, size_t index, size_t first, size_t last, bool below,
                long long plus, long long minus, long y, uint32_t tags,
                std::vector<box_item*>* out) const;
 };
 
-constexpr IntervalSet::Tree::Sum IntervalSet::Tree::kEmptySum;
-constexpr IntervalSet::Tree::Shade IntervalSet::Tree::kEmptyShade;
-
+/*
+ * Tree::allocate --
+ *   The levels for the keys: each one has room for 16 children of every
+ *   node of the level above, the leaves at least one per key.
+ */
 void IntervalSet::Tree::allocate()
 {
-  width = 1;
-  while (width < keys->size())
-    width <<= 1;
-  if (shades)
-    shadeSums.assign(2 * width, kEmptyShade);
-  else
-    sums.assign(2 * width, kEmptySum);
-  head.assign(width, -1);
-  tail.assign(width, -1);
+  std::vector<size_t> counts{std::max<size_t>(keys->size(), 1)};  // nodes of each level, leaves first
+  while (counts.back() > 1)
+    counts.push_back((counts.back() + kFan - 1) / kFan);
+  if (counts.size() == 1)
+    counts.push_back(1);  // a root above the one leaf
+  depth = static_cast<int>(counts.size());
+  std::reverse(counts.begin(), counts.end());
+  start.assign(depth, 0);
+  size_t nodes = 1;
+  for (int level = 1; level < depth; ++level) {
+    start[level] = nodes;
+    nodes += counts[level - 1] * kFan;
+  }
+  if (shades) {
+    for (auto& keysOfNodes : least)
+      keysOfNodes.assign(nodes, kNoKey);
+    visibleOf.assign(nodes, 0);
+  } else {
+    maxY2.assign(nodes, INT32_MIN);
+    tagsOf.assign(nodes, 0);
+  }
+  const size_t leaves = nodes - start[leafLevel()];
+  head.assign(leaves, -1);
+  tail.assign(leaves, -1);
+
+  size_t slots = 16;
+  while (slots < 2 * keys->size())
+    slots <<= 1;
+  places.assign(slots, Place{0, -1});
+  for (size_t k = 0; k < keys->size(); ++k) {
+    size_t i = slotOf((*keys)[k], slots - 1);
+    while (places[i].index >= 0)
+      i = (i + 1) & (slots - 1);
+    places[i] = Place{(*keys)[k], static_cast<int32_t>(k)};
+  }
+}
+
+/* indexOf -- the index of y among the keys, or -1. */
+long IntervalSet::Tree::indexOf(long y) const
+{
+  if (y < INT32_MIN || y > INT32_MAX)
+    return -1;
+  const size_t mask = places.size() - 1;
+  for (size_t i = slotOf(static_cast<int32_t>(y), mask);; i = (i + 1) & mask) {
+    if (places[i].index < 0)
+      return -1;
+    if (places[i].key == y)
+      return places[i].index;
+  }
 }
 
 /* leafOf -- the leaf of a y1 value; it must be one of the keys. */
 size_t IntervalSet::Tree::leafOf(long y1) const
 {
-  const auto at = std::lower_bound(keys->begin(), keys->end(), y1);
-  assert(at != keys->end() && *at == y1 && "a y1 outside the keys of the set");
-  const size_t leaf = static_cast<size_t>(at - keys->begin());
-  return leaf < width ? leaf : width - 1;
+  const long index = indexOf(y1);
+  assert(index >= 0 && "a y1 outside the keys of the set");
+  if (index >= 0)
+    return static_cast<size_t>(index);
+  const size_t at = static_cast<size_t>(std::lower_bound(keys->begin(), keys->end(), y1) - keys->begin());
+  return std::min(at, std::max<size_t>(keys->size(), 1) - 1);
 }
 
-IntervalSet::Tree::Sum IntervalSet::Tree::sumOfLeaf(size_t leaf) const
+/* keysUpTo -- how many keys are not above y. */
+size_t IntervalSet::Tree::keysUpTo(long y) const
 {
-  Sum sum = kEmptySum;
-  for (int32_t n = head[leaf]; n >= 0; n = entries[n].next) {
-    const Entry& e = entries[n];
-    sum.maxY2 = std::max(sum.maxY2, e.y2);
-    sum.tags |= e.tags;
-    sum.visibleTags |= e.visibleTags;
-  }
-  return sum;
+  const long index = indexOf(y);
+  if (index >= 0)
+    return static_cast<size_t>(index) + 1;
+  return static_cast<size_t>(std::upper_bound(keys->begin(), keys->end(), y) - keys->begin());
 }
 
-IntervalSet::Tree::Shade IntervalSet::Tree::shadeOfLeaf(size_t leaf) const
+void IntervalSet::Tree::emptyOut(size_t node)
 {
-  Shade shade = kEmptyShade;
-  for (int32_t n = head[leaf]; n >= 0; n = entries[n].next) {
-    for (int k = 0; k < 4; ++k)
-      shade.least[k] = std::min(shade.least[k], cones[n].key[k]);
-    shade.visibleTags |= entries[n].visibleTags;
+  if (shades) {
+    for (auto& keysOfNodes : least)
+      keysOfNodes[node] = kNoKey;
+    visibleOf[node] = 0;
+  } else {
+    maxY2[node] = INT32_MIN;
+    tagsOf[node] = 0;
   }
-  return shade;
+}
+
+/* sumLeaf -- the sum of a leaf from its list; whether it changed. */
+bool IntervalSet::Tree::sumLeaf(size_t leaf)
+{
+  const size_t node = start[leafLevel()] + leaf;
+  if (shades) {
+    long long low[4] = {kNoKey, kNoKey, kNoKey, kNoKey};
+    uint32_t visible = 0;
+    for (int32_t n = head[leaf]; n >= 0; n = entries[n].next) {
+      for (int k = 0; k < 4; ++k)
+        low[k] = std::min(low[k], cones[n].key[k]);
+      visible |= entries[n].visibleTags;
+    }
+    bool same = visibleOf[node] == visible;
+    for (int k = 0; k < 4; ++k) {
+      same = same && least[k][node] == low[k];
+      least[k][node] = low[k];
+    }
+    visibleOf[node] = visible;
+    return !same;
+  }
+  int32_t high = INT32_MIN;
+  uint32_t tags = 0;
+  for (int32_t n = head[leaf]; n >= 0; n = entries[n].next) {
+    high = std::max(high, entries[n].y2);
+    tags |= entries[n].tags;
+  }
+  const bool same = maxY2[node] == high && tagsOf[node] == tags;
+  maxY2[node] = high;
+  tagsOf[node] = tags;
+  return !same;
+}
+
+/*
+ * sumNode --
+ *   The sum of node `index` of a level from its children after entry n
+ *   left the leaf below; whether it changed.
+ */
+bool IntervalSet::Tree::sumNode(int level, size_t index, int n)
+{
+  // Entry n has left: a field whose value at the node is not the entry's
+  // own came from another entry and stays; the others are summed again.
+  const Entry& gone = entries[n];
+  const size_t node = start[level] + index;
+  const size_t first = start[level + 1] + index * kFan;
+  bool same = true;
+  if (shades) {
+    for (int k = 0; k < 4; ++k) {
+      std::vector<long long>& keysOfNodes = least[k];
+      if (cones[n].key[k] != keysOfNodes[node])
+        continue;
+      long long low = kNoKey;
+      for (size_t c = first; c < first + kFan; ++c)
+        low = std::min(low, keysOfNodes[c]);
+      same = same && keysOfNodes[node] == low;
+      keysOfNodes[node] = low;
+    }
+    if (gone.visibleTags) {
+      uint32_t visible = 0;
+      for (size_t c = first; c < first + kFan; ++c)
+        visible |= visibleOf[c];
+      same = same && visibleOf[node] == visible;
+      visibleOf[node] = visible;
+    }
+    return !same;
+  }
+  if (gone.y2 == maxY2[node]) {
+    int32_t high = INT32_MIN;
+    for (size_t c = first; c < first + kFan; ++c)
+      high = std::max(high, maxY2[c]);
+    same = maxY2[node] == high;
+    maxY2[node] = high;
+  }
+  if (gone.tags) {
+    uint32_t tags = 0;
+    for (size_t c = first; c < first + kFan; ++c)
+      tags |= tagsOf[c];
+    same = same && tagsOf[node] == tags;
+    tagsOf[node] = tags;
+  }
+  return !same;
 }
 
 int IntervalSet::Tree::add(box_item* box, uint32_t tags, uint32_t visibleTags, uint32_t seq)
 {
-  if (width == 0)
+  if (depth == 0)
     allocate();
   int n;
   if (!free.empty()) {
@@ -163,23 +313,25 @@ int IntervalSet::Tree::add(box_item* box, uint32_t tags, uint32_t visibleTags, u
     } else {
       std::fill(key, key + 4, kNoKey);
     }
-    for (size_t node = width + leaf; node; node >>= 1) {
-      Shade& s = shadeSums[node];
-      Shade raised = s;
+    for (int level = leafLevel(); level >= 0; --level) {
+      const size_t node = nodeAbove(leaf, level);
+      bool raised = (visibleOf[node] | visibleTags) != visibleOf[node];
+      visibleOf[node] |= visibleTags;
       for (int k = 0; k < 4; ++k)
-        raised.least[k] = std::min(raised.least[k], key[k]);
-      raised.visibleTags |= visibleTags;
-      if (raised == s)
+        if (key[k] < least[k][node]) {
+          least[k][node] = key[k];
+          raised = true;
+        }
+      if (!raised)
         break;
-      s = raised;
     }
   } else {
-    for (size_t node = width + leaf; node; node >>= 1) {
-      Sum& s = sums[node];
-      const Sum raised{std::max(s.maxY2, e.y2), s.tags | tags, s.visibleTags | visibleTags};
-      if (raised == s)
+    for (int level = leafLevel(); level >= 0; --level) {
+      const size_t node = nodeAbove(leaf, level);
+      if (maxY2[node] >= e.y2 && (tagsOf[node] | tags) == tagsOf[node])
         break;
-      s = raised;
+      maxY2[node] = std::max(maxY2[node], e.y2);
+      tagsOf[node] |= tags;
     }
   }
   return n;
@@ -197,31 +349,11 @@ void IntervalSet::Tree::remove(int n)
 
   // The leaf's sum from its list, then each node from its children until
   // one comes out as it was.
-  size_t node = width + leaf;
-  if (shades) {
-    shadeSums[node] = shadeOfLeaf(leaf);
-    for (node >>= 1; node; node >>= 1) {
-      const Shade& l = shadeSums[2 * node];
-      const Shade& r = shadeSums[2 * node + 1];
-      Shade s;
-      for (int k = 0; k < 4; ++k)
-        s.least[k] = std::min(l.least[k], r.least[k]);
-      s.visibleTags = l.visibleTags | r.visibleTags;
-      if (s == shadeSums[node])
-        break;
-      shadeSums[node] = s;
-    }
-  } else {
-    sums[node] = sumOfLeaf(leaf);
-    for (node >>= 1; node; node >>= 1) {
-      const Sum& l = sums[2 * node];
-      const Sum& r = sums[2 * node + 1];
-      const Sum s{std::max(l.maxY2, r.maxY2), l.tags | r.tags, l.visibleTags | r.visibleTags};
-      if (s == sums[node])
-        break;
-      sums[node] = s;
-    }
-  }
+  if (!sumLeaf(leaf))
+    return;
+  for (int level = leafLevel() - 1; level >= 0; --level)
+    if (!sumNode(level, leaf >> (kFanBits * (leafLevel() - level)), n))
+      break;
 }
 
 /*
@@ -238,16 +370,11 @@ void IntervalSet::Tree::clear(bool ownsSlots)
     if (ownsSlots)
       e.box->tree_slot = -1;
     head[e.leaf] = tail[e.leaf] = -1;
-    for (size_t node = width + e.leaf; node; node >>= 1) {
-      if (shades) {
-        if (shadeSums[node] == kEmptyShade)
-          break;
-        shadeSums[node] = kEmptyShade;
-      } else {
-        if (sums[node] == kEmptySum)
-          break;
-        sums[node] = kEmptySum;
-      }
+    for (int level = leafLevel(); level >= 0; --level) {
+      const size_t node = nodeAbove(static_cast<size_t>(e.leaf), level);
+      if (emptyNode(node))
+        break;
+      emptyOut(node);
     }
   }
   entries.clear();
@@ -257,69 +384,106 @@ void IntervalSet::Tree::clear(bool ownsSlots)
 }
 
 /*
- * Tree::meetingIn --
- *   The entries that meet [y1, y2] among the leaves up to `last` (the keys
- *   not above y2), left to right: a walk down from the root that leaves out
- *   the subtrees ending below y1 or without the tags.
+ * reaching --
+ *   Bit c for each of the 16 children whose greatest y2 is not below y1 and
+ *   whose tags share a bit with `tags`.
  */
-void IntervalSet::Tree::meetingIn(size_t last, long y1, uint32_t tags,
-                                  std::vector<box_item*>* out) const
+namespace {
+uint32_t reaching(const int32_t* high, const uint32_t* tagged, int32_t y1, uint32_t tags)
 {
-  struct Step {
-    size_t node, lo, hi;
-  };
-  Step stack[2 * sizeof(size_t) * 8];  // the left child goes on top: depth + 1 at most
-  int top = 0;
-  stack[top++] = Step{1, 0, width - 1};
-  while (top > 0) {
-    const Step at = stack[--top];
-    const Sum& s = sums[at.node];
-    if (s.maxY2 < y1 || !(s.tags & tags))
-      continue;
-    if (at.node >= width) {
-      for (int32_t n = head[at.lo]; n >= 0; n = entries[n].next) {
-        const Entry& e = entries[n];
-        if (e.y2 >= y1 && (e.tags & tags))
-          out->push_back(e.box);
-      }
+#ifdef __SSE2__
+  const __m128i least = _mm_set1_epi32(y1), asked = _mm_set1_epi32(static_cast<int32_t>(tags));
+  const __m128i zero = _mm_setzero_si128();
+  uint32_t chosen = 0;
+  for (int c = 0; c < 16; c += 4) {
+    const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(high + c));
+    const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tagged + c));
+    const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(least, h),
+                                     _mm_cmpeq_epi32(_mm_and_si128(t, asked), zero));
+    chosen |= static_cast<uint32_t>(~_mm_movemask_ps(_mm_castsi128_ps(out)) & 0xF) << c;
+  }
+  return chosen;
+#else
+  uint32_t chosen = 0;
+  for (int c = 0; c < 16; ++c)
+    chosen |= static_cast<uint32_t>((high[c] >= y1) & ((tagged[c] & tags) != 0)) << c;
+  return chosen;
+#endif
+}
+}  // namespace
+
+/*
+ * Tree::meetingIn --
+ *   The entries that meet [y1, y2] under node `index` of `level`, among the
+ *   leaves up to `last` (the keys not above y2), left to right: the children
+ *   ending below y1 or without the tags are left out.
+ */
+void IntervalSet::Tree::meetingIn(int level, size_t index, size_t last, int32_t y1,
+                                  uint32_t tags, std::vector<box_item*>* out) const
+{
+  const int below = level + 1;
+  const size_t lastChild = last >> (kFanBits * (leafLevel() - below));
+  const size_t firstChild = index * kFan;
+  const size_t count = std::min(kFan, lastChild - firstChild + 1);
+  const size_t base = start[below] + firstChild;
+  const int32_t* high = &maxY2[base];
+  const uint32_t* tagged = &tagsOf[base];
+  uint32_t chosen = reaching(high, tagged, y1, tags) & ((uint32_t{1} << count) - 1);
+  for (; chosen; chosen &= chosen - 1) {
+    const size_t child = firstChild + __builtin_ctz(chosen);
+    if (below < leafLevel()) {
+      meetingIn(below, child, last, y1, tags, out);
       continue;
     }
-    const size_t mid = at.lo + (at.hi - at.lo) / 2;
-    if (mid < last)
-      stack[top++] = Step{2 * at.node + 1, mid + 1, at.hi};
-    stack[top++] = Step{2 * at.node, at.lo, mid};
+    for (int32_t n = head[child]; n >= 0; n = entries[n].next) {
+      const Entry& e = entries[n];
+      if (e.y2 >= y1 && (e.tags & tags))
+        out->push_back(e.box);
+    }
   }
 }
 
 /*
  * Tree::shadeAt --
- *   The entries of the leaves first..last under `node` whose right edges
- *   see the corner (plus = 2x + y, minus = 2x - y): below, those wholly
- *   under y; above, all of them (the leaves are above y already).
+ *   The entries under node `index` of `level`, among the leaves first..last,
+ *   whose right edges see the corner (plus = 2x + y, minus = 2x - y): below,
+ *   those wholly under y; above, all of them (the leaves are above y
+ *   already).
  */
-void IntervalSet::Tree::shadeAt(size_t node, size_t lo, size_t hi, size_t first, size_t last,
-                                bool below, long long plus, long long minus, long y,
-                                uint32_t tags, std::vector<box_item*>* out) const
+void IntervalSet::Tree::shadeAt(int level, size_t index, size_t first, size_t last, bool below,
+                                long long plus, long long minus, long y, uint32_t tags,
+                                std::vector<box_item*>* out) const
 {
   const int k = below ? 0 : 2;
-  const Shade& s = shadeSums[node];
-  if (s.least[k] >= plus || s.least[k + 1] >= minus || !(s.visibleTags & tags))
-    return;
-  if (node >= width) {
-    for (int32_t n = head[lo]; n >= 0; n = entries[n].next) {
+  const int under = level + 1;
+  const unsigned shift = kFanBits * (leafLevel() - under);
+  const size_t firstChild = index * kFan;
+  const size_t from = std::max(first >> shift, firstChild) - firstChild;
+  const size_t to = std::min(last >> shift, firstChild + kFan - 1) - firstChild;  // inclusive
+  const size_t base = start[under] + firstChild;
+  const long long* lowPlus = &least[k][base];
+  const long long* lowMinus = &least[k + 1][base];
+  const uint32_t* visible = &visibleOf[base];
+  uint32_t chosen = 0;
+  for (size_t c = 0; c < kFan; ++c)
+    chosen |= static_cast<uint32_t>(lowPlus[c] < plus && lowMinus[c] < minus &&
+                                    (visible[c] & tags) != 0)
+              << c;
+  chosen &= ((uint32_t{2} << to) - 1) & ~((uint32_t{1} << from) - 1);
+  for (; chosen; chosen &= chosen - 1) {
+    const size_t child = firstChild + __builtin_ctz(chosen);
+    if (under < leafLevel()) {
+      shadeAt(under, child, first, last, below, plus, minus, y, tags, out);
+      continue;
+    }
+    for (int32_t n = head[child]; n >= 0; n = entries[n].next) {
       const Entry& e = entries[n];
       const long long* key = cones[n].key;
       if ((!below || e.y2 < y) && key[k] < plus && key[k + 1] < minus &&
           (e.visibleTags & tags))
         out->push_back(e.box);
     }
-    return;
   }
-  const size_t mid = lo + (hi - lo) / 2;
-  if (first <= mid)
-    shadeAt(2 * node, lo, mid, first, last, below, plus, minus, y, tags, out);
-  if (mid < last)
-    shadeAt(2 * node + 1, mid + 1, hi, first, last, below, plus, minus, y, tags, out);
 }
 
 // ---------------------------------------------------------------------------
@@ -343,6 +507,7 @@ void IntervalSet::clear()
   for (auto& part : parts_)
     part->clear(false);
   places_.clear();
+  liveParts_ = 0;
   seq_ = 0;
 }
 
@@ -361,6 +526,7 @@ void IntervalSet::insert(box_item* box, uint32_t tags, uint32_t visibleTags)
     const bool single = (visibleTags & (visibleTags - 1)) == 0;
     const int part = single ? __builtin_ctz(visibleTags) : kParts - 1;
     places_[slot] = PartPlace{part, parts_[part]->add(box, tags, visibleTags, seq)};
+    liveParts_ |= uint64_t{1} << part;
   }
 }
 
@@ -369,8 +535,12 @@ void IntervalSet::erase(box_item* box)
   const int n = box->tree_slot;
   assert(n >= 0 && static_cast<size_t>(n) < tree_->entries.size() &&
          tree_->entries[n].box == box && "erasing a box that is not in the set");
-  if (!parts_.empty() && places_[n].part >= 0)
-    parts_[places_[n].part]->remove(places_[n].slot);
+  if (!parts_.empty() && places_[n].part >= 0) {
+    Tree& part = *parts_[places_[n].part];
+    part.remove(places_[n].slot);
+    if (part.live == 0)
+      liveParts_ &= ~(uint64_t{1} << places_[n].part);
+  }
   tree_->remove(n);
   box->tree_slot = -1;
 }
@@ -381,11 +551,10 @@ void IntervalSet::meeting(long y1, long y2, std::vector<box_item*>* out, uint32_
   if (t.live == 0)
     return;
   // The leaves whose key is not above y2.
-  const size_t upTo = static_cast<size_t>(
-      std::upper_bound(t.keys->begin(), t.keys->end(), y2) - t.keys->begin());
-  if (upTo == 0)
+  const size_t upTo = t.keysUpTo(y2);
+  if (upTo == 0 || y1 > INT32_MAX)
     return;
-  t.meetingIn(upTo - 1, y1, tags, out);
+  t.meetingIn(0, 0, upTo - 1, static_cast<int32_t>(std::max<long>(y1, INT32_MIN)), tags, out);
 }
 
 /*
@@ -400,19 +569,20 @@ void IntervalSet::shadeParts(bool below, long x, long y, std::vector<box_item*>*
   const size_t first = out->size();
   const long long plus = 2LL * x + y, minus = 2LL * x - y;
   int searched = 0;
-  for (int p = 0; p < kParts; ++p) {
-    const Tree& part = *parts_[p];
-    if (part.live == 0 || (p < kParts - 1 && !(tags >> p & 1)))
-      continue;
+  const int k = below ? 0 : 2;
+  // The parts holding boxes, of the tags and the part of several tags.
+  for (uint64_t left = liveParts_ & (tags | uint64_t{1} << (kParts - 1)); left; left &= left - 1) {
+    const Tree& part = *parts_[__builtin_ctzll(left)];
+    if (part.least[k][0] >= plus || part.least[k + 1][0] >= minus || !(part.visibleOf[0] & tags))
+      continue;  // nothing under the root sees the corner
     // Below: the leaves whose key is not above y; above: those above it.
-    const size_t split = static_cast<size_t>(
-        std::upper_bound(part.keys->begin(), part.keys->end(), y) - part.keys->begin());
+    const size_t split = part.keysUpTo(y);
     const size_t from = below ? 0 : split;
     const size_t to = below ? split : part.keys->size();  // one past the last
     if (from >= to)
       continue;
     const size_t before = out->size();
-    part.shadeAt(1, 0, part.width - 1, from, to - 1, below, plus, minus, y, tags, out);
+    part.shadeAt(0, 0, from, to - 1, below, plus, minus, y, tags, out);
     searched += out->size() > before;
   }
   if (searched > 1)

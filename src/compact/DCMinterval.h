@@ -3,18 +3,20 @@
 // Boxes keyed by their y interval [y1, y2].  The y1 values a set can meet
 // are known before the pass (its key list), so the set is a flat segment
 // tree over the key list: one leaf per key holding its boxes in insertion
-// order, every node the greatest y2 and the tags of the boxes below it.
+// order, every node the greatest y2 and the tags of the boxes below it, and
+// sixteen children to a node, so that a walk down reads the sums of a
+// node's children side by side and a tree of a million keys has six levels.
 // The boxes meeting a query interval (touching included) thus come out in
-// key order (y1, then insertion) at O(log keys) per reported box, and the
-// tree lives in a few arrays instead of a node per box.
+// key order (y1, then insertion), and the tree lives in a few arrays
+// instead of a node per box.
 //
-//            node 1: max y2, tags of all
-//           /                 \.
-//      node 2                  node 3
-//      /    \                  /    \.
-//   leaf 0  leaf 1         leaf 2  leaf 3     leaf k: the boxes whose y1 is
-//   (y1 =   (y1 =          ...                key k, oldest first
-//    key 0)  key 1)
+//                          root: max y2, tags of all
+//                 /            |                \.
+//         node 0 of level 1   node 1  ...   node 15
+//         /     |      \.
+//   leaf 0   leaf 1 ... leaf 15         leaf k: the boxes whose y1 is
+//   (y1 =    (y1 =                      key k, oldest first
+//    key 0)   key 1)
 //
 // For the corner shades a set with shades keeps the boxes a second time in
 // parts by visible tag (one part per single-bit tag, one for the others),
@@ -89,6 +91,7 @@ class IntervalSet {
   std::unique_ptr<Tree> tree_;
   std::vector<std::unique_ptr<Tree>> parts_;  // empty without shades
   std::vector<PartPlace> places_;             // by entry, with shades
+  uint64_t liveParts_ = 0;                    // bit p: part p holds boxes
   uint32_t seq_ = 0;  // insertion number; from 0 again when the set is cleared
 };
 

@@ -56,14 +56,14 @@ uint32_t namedBit(int other, bool negative)
 }
 
 /* pushItem -- puts a coefficient item at the head of a variable's list. */
-void pushItem(AdjacencyArray* adj, _edge* e, int rank, int coeff, _edge* other)
+inline void pushItem(AdjacencyArray* adj, const _edge* e, int rank, int coeff, const _edge* other)
 {
   _adjacency_list& slot = (*adj)[e->sub - 1];
-  slot.head = compact::equationItems.add(
-      _equation_item{rank, coeff, other ? other->sub : 0, slot.head});
+  const int named = other ? other->sub : 0;
+  slot.head = compact::equationItems.add(rank, coeff, named, slot.head);
   ++slot.items;
   if (other && coeff != 0)
-    slot.named |= namedBit(other->sub, coeff < 0);
+    slot.named |= namedBit(named, coeff < 0);
 }
 
 // Whether every row so far had positive coefficients c1 and c2, so that a
@@ -97,7 +97,12 @@ bool pairMade(const AdjacencyArray& adj, const _edge* e1, const _edge* e2)
 {
   const _adjacency_list& first = adj[e1->sub - 1];
   const _adjacency_list& second = adj[e2->sub - 1];
-  if (positiveRows && second.items < first.items)
+  if (!positiveRows)
+    return names(first, e2->sub, true);
+  // Both lists carry the row: both filters must have their bit.
+  if (!(first.named & namedBit(e2->sub, true)) || !(second.named & namedBit(e1->sub, false)))
+    return false;
+  if (second.items < first.items)
     return names(second, e1->sub, false);
   return names(first, e2->sub, true);
 }
@@ -168,6 +173,16 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
   positiveRows = positiveRows && c1 > 0 && c2 > 0;
   pushItem(adj, e1, row, -c1, e2);
   pushItem(adj, e2, row, c2, e1);
+  // Mostly the row after the last one listed: appended here.
+  if (!rhs->runs.empty()) {
+    const _rhs_list::Run& run = rhs->runs.back();
+    const size_t size = rhs->values.size();
+    if (run.firstColumn + static_cast<long>(size - run.start) == row) {
+      rhs->values.push_back(value);
+      rhs->types.push_back(type);
+      return;
+    }
+  }
   add_rhs(type, value, rhs);
 }
 

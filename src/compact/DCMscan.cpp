@@ -3,8 +3,12 @@
 // both directions.
 #include "Dcompact.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
+#include <new>
 #include <vector>
 #include <string>
 
@@ -53,6 +57,43 @@ State& state()
 }  // namespace
 
 EquationPool equationItems;
+
+void BlockRelease::operator()(void* block) const { std::free(block); }
+
+Block newBlock(size_t bytes)
+{
+  void* block = std::aligned_alloc(kBlockBytes, bytes);
+  if (!block)
+    throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(block, bytes, MADV_HUGEPAGE);  // a hint: without huge pages the block still serves
+#endif
+  return Block(block);
+}
+
+/*
+ * EquationPool::addRankAside --
+ *   The row of item i where it does not go by a step of 0 or 1 in its
+ *   group: the first item of a group, or an item of a group whose rows are
+ *   kept one by one (from this item on when it is the first to jump).
+ */
+void EquationPool::addRankAside(size_t i, int rank)
+{
+  const size_t group = i >> kGroupShift, bit = i & (kGroup - 1);
+  if (bit == 0) {
+    steps_.push_back(0);
+    groupRank_.push_back(rank);
+    return;
+  }
+  if (!(steps_[group] & kIrregular)) {
+    std::vector<int>& ranks = irregular_[group];
+    ranks.resize(kGroup);
+    for (size_t b = 0; b < bit; ++b)
+      ranks[b] = this->rank(static_cast<uint32_t>((group << kGroupShift) + b + 1));
+    steps_[group] = kIrregular;
+  }
+  irregular_[group][bit] = rank;
+}
 
 _equation_item equationItem(uint32_t place) { return equationItems.at(place); }
 

@@ -180,6 +180,45 @@ TEST_F(RowTest, CoefficientsBeyondAByteKeepTheirValue)
     EXPECT_EQ(got[i].terms, expected[i]) << "case " << i;
 }
 
+// The pool keeps an item's row by its place among the items: rows one
+// after the other, rows of many items, jumps and restarts of the numbering,
+// across groups of items and chunks of memory.
+TEST(EquationPool, ItemsKeepTheirFieldsWhateverTheNumbering)
+{
+  std::mt19937 random(5);
+  compact::EquationPool pool;
+  std::vector<_equation_item> want;
+  int rank = 1;
+  const size_t count = (size_t{1} << 21) + 3000;  // one chunk and some
+  while (want.size() < count) {
+    const unsigned kind = random() % 100;
+    if (kind == 0)
+      rank += 2 + static_cast<int>(random() % 50);  // a jump
+    else if (kind == 1)
+      rank = static_cast<int>(random() % 100) - 50;  // numbered again, maybe below zero
+    else
+      ++rank;
+    const size_t items = kind == 2 ? 70 + random() % 70 : 2 + random() % 3;
+    for (size_t k = 0; k < items; ++k) {
+      const int coeff = kind == 3 ? 300 - static_cast<int>(random() % 600) : k % 2 ? 1 : -1;
+      const _equation_item item{rank, coeff, static_cast<int>(random() % 1000),
+                                static_cast<uint32_t>(want.size())};
+      ASSERT_EQ(pool.add(item), want.size() + 1);
+      want.push_back(item);
+    }
+  }
+  for (size_t i = 0; i < want.size(); ++i) {
+    const _equation_item got = pool.at(static_cast<uint32_t>(i + 1));
+    ASSERT_EQ(got.rank, want[i].rank) << i;
+    ASSERT_EQ(got.coeff, want[i].coeff) << i;
+    ASSERT_EQ(got.other, want[i].other) << i;
+    ASSERT_EQ(got.next, want[i].next) << i;
+  }
+  pool.release();
+  EXPECT_EQ(pool.add(_equation_item{9, 1, 2, 0}), 1u);
+  EXPECT_EQ(pool.at(1).rank, 9);
+}
+
 TEST_F(RowTest, StatisticsCountOnlyTheFirstSixteenLayers)
 {
   _edge* low = edge(0, 3);

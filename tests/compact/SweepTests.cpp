@@ -172,67 +172,80 @@ compact::IntervalSet::KeysPtr keysUpTo(int n)
   return keys;
 }
 
+// Trees of one leaf, of one full level and one past it, and of several
+// levels; keys spaced and below zero, so that queries also name values
+// that are not keys.
 TEST(IntervalSet, QueriesAgreeWithBruteForce)
 {
-  std::mt19937 random(7);
-  std::vector<box_item> boxes(300);
-  std::vector<_edge> edges(boxes.size());
-  compact::IntervalSet set(keysUpTo(200), {});
-  std::vector<bool> in(boxes.size(), false);
-  auto pick = [&](int n) { return static_cast<int>(random() % n); };
-  for (size_t i = 0; i < boxes.size(); ++i) {
-    box_item& b = boxes[i];
-    b = box_item{};
-    b.tree_slot = -1;
-    b.y1 = pick(200);
-    b.y2 = b.y1 + pick(30);
-    b.x1 = pick(100);
-    b.x2 = b.x1 + 1 + pick(20);
-    edges[i].p1 = {static_cast<int>(b.x2), static_cast<int>(b.y1) - pick(5)};
-    edges[i].p2 = {static_cast<int>(b.x2), static_cast<int>(b.y2) + pick(5)};
-    b.right_edge = &edges[i];
-  }
-  for (int step = 0; step < 2000; ++step) {
-    if (step == 1000) {  // a cleared set is as good as new
-      set.clear();
-      std::fill(in.begin(), in.end(), false);
-      EXPECT_TRUE(set.empty());
-      for (const box_item& b : boxes)
-        ASSERT_EQ(b.tree_slot, -1);
+  const struct {
+    int keys, first, step;
+  } cases[] = {{1, 0, 1}, {16, 0, 1}, {17, -8, 3}, {200, 0, 1}, {257, -300, 2}, {4100, -5000, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % n); };
+    auto keys = std::make_shared<compact::IntervalSet::Keys>();
+    for (int k = 0; k < c.keys; ++k)
+      keys->push_back(c.first + k * c.step);
+    const int span = c.keys * c.step;  // of the keys, in y
+    std::vector<box_item> boxes(300);
+    std::vector<_edge> edges(boxes.size());
+    compact::IntervalSet set(keys, {});
+    std::vector<bool> in(boxes.size(), false);
+    for (size_t i = 0; i < boxes.size(); ++i) {
+      box_item& b = boxes[i];
+      b = box_item{};
+      b.tree_slot = -1;
+      b.y1 = (*keys)[pick(c.keys)];
+      b.y2 = b.y1 + pick(30);
+      b.x1 = pick(100);
+      b.x2 = b.x1 + 1 + pick(20);
+      edges[i].p1 = {static_cast<int>(b.x2), static_cast<int>(b.y1) - pick(5)};
+      edges[i].p2 = {static_cast<int>(b.x2), static_cast<int>(b.y2) + pick(5)};
+      b.right_edge = &edges[i];
     }
-    size_t i = pick(static_cast<int>(boxes.size()));
-    if (in[i])
-      set.erase(&boxes[i]);
-    else
-      set.insert(&boxes[i]);
-    in[i] = !in[i];
-    if (step % 10)
-      continue;
-    long y1 = pick(220), y2 = y1 + pick(40), x = 120 + pick(30);
-    std::vector<box_item*> meeting, below, above, wantMeeting, wantBelow, wantAbove;
-    set.meeting(y1, y2, &meeting);
-    set.belowShade(x, y1, &below);
-    set.aboveShade(x, y2, &above);
-    for (size_t j = 0; j < boxes.size(); ++j) {
-      if (!in[j])
+    for (int step = 0; step < 2000; ++step) {
+      if (step == 1000) {  // a cleared set is as good as new
+        set.clear();
+        std::fill(in.begin(), in.end(), false);
+        EXPECT_TRUE(set.empty());
+        for (const box_item& b : boxes)
+          ASSERT_EQ(b.tree_slot, -1);
+      }
+      size_t i = pick(static_cast<int>(boxes.size()));
+      if (in[i])
+        set.erase(&boxes[i]);
+      else
+        set.insert(&boxes[i]);
+      in[i] = !in[i];
+      if (step % 10)
         continue;
-      box_item* b = &boxes[j];
-      const _edge* e = b->right_edge;
-      long dx = x - e->p1.x;
-      if (b->y1 <= y2 && b->y2 >= y1)
-        wantMeeting.push_back(b);
-      if (b->y2 < y1 && std::abs(e->p2.y - y1) < 2 * dx)
-        wantBelow.push_back(b);
-      if (b->y1 > y2 && std::abs(e->p1.y - y2) < 2 * dx)
-        wantAbove.push_back(b);
+      long y1 = c.first - 20 + pick(span + 40), y2 = y1 + pick(40), x = 120 + pick(30);
+      std::vector<box_item*> meeting, below, above, wantMeeting, wantBelow, wantAbove;
+      set.meeting(y1, y2, &meeting);
+      set.belowShade(x, y1, &below);
+      set.aboveShade(x, y2, &above);
+      for (size_t j = 0; j < boxes.size(); ++j) {
+        if (!in[j])
+          continue;
+        box_item* b = &boxes[j];
+        const _edge* e = b->right_edge;
+        long dx = x - e->p1.x;
+        if (b->y1 <= y2 && b->y2 >= y1)
+          wantMeeting.push_back(b);
+        if (b->y2 < y1 && std::abs(e->p2.y - y1) < 2 * dx)
+          wantBelow.push_back(b);
+        if (b->y1 > y2 && std::abs(e->p1.y - y2) < 2 * dx)
+          wantAbove.push_back(b);
+      }
+      for (auto* v : {&meeting, &below, &above, &wantMeeting, &wantBelow, &wantAbove})
+        std::sort(v->begin(), v->end());
+      ASSERT_EQ(meeting, wantMeeting) << step;
+      ASSERT_EQ(below, wantBelow) << step;
+      ASSERT_EQ(above, wantAbove) << step;
     }
-    for (auto* v : {&meeting, &below, &above, &wantMeeting, &wantBelow, &wantAbove})
-      std::sort(v->begin(), v->end());
-    ASSERT_EQ(meeting, wantMeeting) << step;
-    ASSERT_EQ(below, wantBelow) << step;
-    ASSERT_EQ(above, wantAbove) << step;
+    set.clear();
   }
-  set.clear();
 }
 
 // Tagged boxes: the queries keep to the tags asked for and report in key
