@@ -123,15 +123,23 @@ void TileDisplay(_Gviewport* view, int x1, int y1, int x2, int y2)
     if (!plane.layertile || index < 0 || Glayers[index].showswitch != 1)
       continue;
     _layerDef* layer = &Glayers[index];
+    // The layer's style is set again only after an element tile changed
+    // it: a large view draws millions of tiles.
+    const int colour = GCgetNamedColorName(layer->color);
+    bool styled = false;
     Stitch = plane.layertile;
     cs::walkArea(x1, y1, x2, y2, false, [&](_Dtile* t) {
       if (t->type == plane.layer) {
-        GLsetGC(layer);
-        GGsetColor(view, GCgetNamedColorName(layer->color));
+        if (!styled) {
+          GLsetGC(layer);
+          GGsetColor(view, colour);
+          styled = true;
+        }
         view::layerBox(view, layer, t->x1, t->y1, cs::right(t), cs::top(t));
       } else if (TisElement(t)) {
         GGsetColor(view, kSolidColour);
         fill(view, t, true);
+        styled = false;
       }
       return false;
     });
