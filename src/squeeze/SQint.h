@@ -1,6 +1,7 @@
 // SQint.h -- internals shared by the files of src/squeeze.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -90,6 +91,52 @@ struct PlacedLabel {
   int x, y;
 };
 std::vector<PlacedLabel> placedLabels();
+
+// Longest paths over the squeeze graph and the boundary from one line at a
+// time (the core's sources), with the values and wave numbers that
+// SQcoreexpandwave leaves and the answers of SQcorebacktrackwave, each
+// source in time linear in what it reaches.  The graph is read once; it
+// must not change while the object lives.
+class CorePaths {
+ public:
+  // `lines` by slot (null slots allowed); `slot` maps a line to its slot.
+  CorePaths(const std::vector<SQLINE_item*>& lines,
+            const std::function<size_t(const SQLINE_item*)>& slot);
+  // False when the lists do not hold the same arcs both ways (use the waves).
+  bool usable() const { return usable_; }
+  // From the line of slot `source`; false on a positive cycle (the waves
+  // then report it).
+  bool expand(size_t source);
+  int weight(size_t slot) const { return value_[slot]; }
+  int wave(size_t slot) const { return wave_[slot]; }
+  // SQcorebacktrackwave(source, target) of the last expansion.
+  bool joined(size_t target) const;
+  // BMweight and BMwave of every line, as the waves leave them.
+  void store() const;
+
+ private:
+  void components();
+  void raise(uint32_t v, long value);
+  void schedule(uint32_t part);
+  bool settlePart(uint32_t part);
+  void reset();
+
+  std::vector<SQLINE_item*> lines_;
+  bool usable_ = true;
+  std::vector<uint32_t> first_;         // by slot: first arc, size n + 1
+  std::vector<uint32_t> to_;            // the line an arc leads to
+  std::vector<int> weight_;
+  std::vector<unsigned char> ordinary_; // neither core nor boundary line
+  std::vector<uint32_t> part_;          // by slot: strongly connected part, topological
+  std::vector<uint32_t> partFirst_, partLines_;
+  size_t partCount_ = 0;
+  // State of the last expansion, reset through touched_.
+  uint32_t source_ = 0;
+  std::vector<int> value_, wave_;
+  std::vector<unsigned char> raised_, joined_, queued_, pending_;
+  std::vector<uint32_t> visits_;
+  std::vector<uint32_t> touched_, touchedParts_, heap_, bfs_;
+};
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }
