@@ -173,6 +173,8 @@ void addBoundaryArc(int& made, SQLINE_item* ori, SQLINE_item* ter)
   link(a);
 }
 
+// The array grows as arcs are made (it is SQcorearc_size long on paper:
+// the arcs of the whole graph, of which the core uses a few hundred).
 SQARC_item* newCoreArc()
 {
   if (core.arcsUsed >= static_cast<int>(core.arcs.size())) {
@@ -490,7 +492,7 @@ int SQcorebacktrackwave(SQLINE_item* source, SQLINE_item* target)
 void SQbuild_coregraph()
 {
   core.lines.assign(static_cast<size_t>(SQcoreline_size), SQLINE_item{});
-  core.arcs.assign(static_cast<size_t>(SQcorearc_size), SQARC_item{});
+  core.arcs.clear();
   core.arcsUsed = 0;
   common::outf("  SQcore: build core graph , start from sym line\n");
   std::vector<SQLINE_item*> copies;
@@ -520,23 +522,42 @@ void SQbuild_coregraph()
   SQcoreline = core.lines.data();
   common::outf("  SQcore: build core graph done -> make reduced constraint graph (add arcs)\n");
 
+  // The lines by slot, for the longest paths of every source.
+  std::vector<SQLINE_item*> bySlot(squeeze::store(resize_direction).lineCount + 2, nullptr);
+  forEachWaveLine([&](SQLINE_item* l) {
+    if (lineSlot(l) < bySlot.size())
+      bySlot[lineSlot(l)] = l;
+  });
+  squeeze::CorePaths paths(bySlot, lineSlot);
+  // The negative arcs into each core line, in the order of its list.
+  std::vector<std::vector<const SQARC_item*>> negativeIn(copies.size());
+  for (size_t j = 0; j < copies.size(); ++j)
+    for (const SQARC_item* a = copies[j]->ter_next; a; a = a->ter_next)
+      if (a->weight < 0)
+        negativeIn[j].push_back(a);
+  bool stored = true;  // the lines hold the state of the last expansion
   for (size_t i = 0; i < core.lines.size(); ++i) {
     SQLINE_item* s = copies[i];
-    SQcoreexpandwave(s);
+    // The waves where the quick search cannot answer (they report a
+    // positive cycle).
+    const bool quick = paths.usable() && paths.expand(lineSlot(s));
+    if (!quick)
+      SQcoreexpandwave(s);
+    stored = !quick;
     for (size_t j = 0; j < core.lines.size(); ++j) {
       if (j == i)
         continue;
       SQLINE_item* t = copies[j];
       bool found = false;
       int weight = 0;
-      for (const SQARC_item* a = t->ter_next; a; a = a->ter_next)
-        if (a->ori == s && a->weight < 0) {
+      for (const SQARC_item* a : negativeIn[j])
+        if (a->ori == s) {
           found = true;
           weight = a->weight;
         }
-      if (!found && SQcorebacktrackwave(s, t)) {
+      if (!found && (quick ? paths.joined(lineSlot(t)) : SQcorebacktrackwave(s, t) != 0)) {
         found = true;
-        weight = t->BMweight;
+        weight = quick ? paths.weight(lineSlot(t)) : t->BMweight;
       }
       if (!found)
         continue;
@@ -549,6 +570,8 @@ void SQbuild_coregraph()
       link(a);
     }
   }
+  if (!stored)
+    paths.store();
   SQcorearc_size = std::max(SQcorearc_size, static_cast<int>(core.arcs.size()));
   common::outf("  SQcore: build core graph done -> return to core main procedure\n");
 }

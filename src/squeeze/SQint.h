@@ -1,6 +1,7 @@
 // SQint.h -- internals shared by the files of src/squeeze.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -90,6 +91,71 @@ struct PlacedLabel {
   int x, y;
 };
 std::vector<PlacedLabel> placedLabels();
+
+// Longest paths over the squeeze graph and the boundary from one line at a
+// time (the core's sources), with the values and wave numbers that
+// SQcoreexpandwave leaves and the answers of SQcorebacktrackwave, each
+// source in time linear in what it reaches.  The graph is read once; it
+// must not change while the object lives.
+class CorePaths {
+ public:
+  // `lines` by slot (null slots allowed); `slot` maps a line to its slot.
+  CorePaths(const std::vector<SQLINE_item*>& lines,
+            const std::function<size_t(const SQLINE_item*)>& slot);
+  // False when the lists do not hold the same arcs both ways (use the waves).
+  bool usable() const { return usable_; }
+  // From the line of slot `source`; false on a positive cycle (the waves
+  // then report it).
+  bool expand(size_t source);
+  int weight(size_t slot) const;
+  int wave(size_t slot) const;
+  // SQcorebacktrackwave(source, target) of the last expansion.
+  bool joined(size_t target) const;
+  // BMweight and BMwave of every line, as the waves leave them.
+  void store() const;
+
+ private:
+  static constexpr int kUnreached = -10000;  // value of a line the source does not raise
+  static constexpr int kUnreachedWave = -2;
+  static constexpr int kNoWave = 1 << 30;    // raised inside a part, wave not known yet
+  static constexpr uint32_t kNowhere = ~uint32_t{0};
+  struct Arc {
+    uint32_t to;  // topological number
+    int weight;
+  };
+  struct Label {
+    int value = kUnreached;
+    int wave = kUnreachedWave;
+    unsigned char raised = 0;  // above the start value (or the source)
+    unsigned char joined = 0;  // SQcorebacktrackwave's answer
+    unsigned char queued = 0;
+  };
+  std::vector<std::vector<uint32_t>> components(const std::vector<uint32_t>& first,
+                                                const std::vector<uint32_t>& to) const;
+  bool offer(uint32_t u, uint32_t v, int weight, bool carries);
+  bool carries(uint32_t u) const;
+  bool settlePart(uint32_t part);
+  void reset();
+
+  std::vector<SQLINE_item*> lines_;    // by slot
+  bool usable_ = true;
+  // Lines by topological number (parts in topological order, a part's
+  // lines together).
+  std::vector<uint32_t> at_;           // by slot: topological number
+  std::vector<uint32_t> order_;        // by number: slot
+  std::vector<uint32_t> part_;         // by number: part
+  std::vector<uint32_t> partFirst_;    // by part: first number, size parts + 1
+  std::vector<uint32_t> first_;        // by number: first arc, size n + 1
+  std::vector<Arc> arcs_;
+  std::vector<unsigned char> ordinary_;  // neither core nor boundary line
+  // State of the last expansion, reset through touched_.
+  uint32_t source_ = 0;
+  std::vector<Label> label_;
+  std::vector<uint32_t> visits_;
+  std::vector<uint64_t> pending_;      // parts to settle, one bit each
+  std::vector<uint32_t> touched_, seeds_;
+  std::deque<uint32_t> queue_;
+};
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.
 inline size_t lineIndex(const SQLINE_item* line) { return static_cast<size_t>(line->number - 1); }

@@ -68,7 +68,7 @@ struct SQWLM_GROUP_item {
   SQWLM_UNIT_LIST_item* tail = nullptr;  // last item of unit_list
   long shift = 0;                        // distance moved, not yet in wlm_loc
   long lines = 0;                        // lines of its units
-  std::vector<SQWLM_ARC_ENTRY> arcs;     // heap of the arcs out of the group
+  uint32_t arcs = UINT32_MAX;            // heap of the arcs out of the group (ArcHeaps)
 };
 
 namespace {
@@ -84,8 +84,143 @@ constexpr int kWireGain = 1;
 constexpr long kBlockWeight = 99;
 constexpr int kIterationsPerCell = 20;
 
+/*
+ * ArcHeaps --
+ *   The heaps of the arcs out of the groups: leftist heaps whose nodes
+ *   carry a change of key still owed to their subtrees, so that two
+ *   groups' heaps meld, one of them re-keyed to the other's shift, in
+ *   logarithmic time whatever their sizes.  Nodes are recycled.  The
+ *   least entry is the one of least key, of the later filing on equal
+ *   keys, as on a binary heap of the same entries.
+ */
+class ArcHeaps {
+ public:
+  static constexpr uint32_t kNil = UINT32_MAX;
+
+  uint32_t make(const SQWLM_ARC_ENTRY& e)
+  {
+    uint32_t x;
+    if (!free_.empty()) {
+      x = free_.back();
+      free_.pop_back();
+    } else {
+      x = static_cast<uint32_t>(nodes_.size());
+      nodes_.emplace_back();
+    }
+    nodes_[x] = Node{e, 0, kNil, kNil, 1};
+    return x;
+  }
+  const SQWLM_ARC_ENTRY& top(uint32_t h) const { return nodes_[h].e; }
+  // Adds d to every key of heap h.
+  void rekey(uint32_t h, long d)
+  {
+    if (h == kNil)
+      return;
+    nodes_[h].e.key += d;
+    nodes_[h].owed += d;
+  }
+  uint32_t meld(uint32_t a, uint32_t b)
+  {
+    // Down the right spines, the lesser root first; then back up, keeping
+    // the shorter path to an empty subtree on the right.
+    spine_.clear();
+    while (a != kNil && b != kNil) {
+      if (less(b, a))
+        std::swap(a, b);
+      settle(a);
+      spine_.push_back(a);
+      a = nodes_[a].right;
+    }
+    uint32_t rest = a != kNil ? a : b;
+    for (size_t i = spine_.size(); i-- > 0;) {
+      Node& x = nodes_[spine_[i]];
+      x.right = rest;
+      if (rank(x.left) < rank(x.right))
+        std::swap(x.left, x.right);
+      x.rank = rank(x.right) + 1;
+      rest = spine_[i];
+    }
+    return rest;
+  }
+  // The heap without its root; the root node is recycled.
+  uint32_t pop(uint32_t h)
+  {
+    settle(h);
+    const uint32_t rest = meld(nodes_[h].left, nodes_[h].right);
+    free_.push_back(h);
+    return rest;
+  }
+  // The heap with its root's key changed to `key` (a later key).
+  uint32_t replaceTop(uint32_t h, long key)
+  {
+    settle(h);
+    Node& x = nodes_[h];
+    const uint32_t rest = meld(x.left, x.right);
+    nodes_[h].e.key = key;
+    nodes_[h].left = nodes_[h].right = kNil;
+    nodes_[h].rank = 1;
+    return meld(rest, h);
+  }
+  // One heap of the nodes `batch` (emptied), in time linear in their
+  // number: melded in pairs, the results in turn.
+  uint32_t build(std::vector<uint32_t>* batch)
+  {
+    std::vector<uint32_t>& q = *batch;
+    if (q.empty())
+      return kNil;
+    for (size_t head = 0; head + 1 < q.size(); head += 2)
+      q.push_back(meld(q[head], q[head + 1]));
+    const uint32_t h = q.back();
+    q.clear();
+    return h;
+  }
+  // Every node of heap h back to the free list.
+  void release(uint32_t h)
+  {
+    if (h == kNil)
+      return;
+    spine_.assign(1, h);
+    while (!spine_.empty()) {
+      const uint32_t x = spine_.back();
+      spine_.pop_back();
+      free_.push_back(x);
+      for (uint32_t c : {nodes_[x].left, nodes_[x].right})
+        if (c != kNil)
+          spine_.push_back(c);
+    }
+  }
+
+ private:
+  struct Node {
+    SQWLM_ARC_ENTRY e;
+    long owed;            // still to be added to the keys below
+    uint32_t left, right;
+    uint32_t rank;        // shortest path to an empty subtree
+  };
+  uint32_t rank(uint32_t x) const { return x == kNil ? 0 : nodes_[x].rank; }
+  bool less(uint32_t x, uint32_t y) const { return nodes_[y].e < nodes_[x].e; }
+  void settle(uint32_t x)
+  {
+    Node& n = nodes_[x];
+    if (!n.owed)
+      return;
+    for (uint32_t c : {n.left, n.right})
+      if (c != kNil) {
+        nodes_[c].e.key += n.owed;
+        nodes_[c].owed += n.owed;
+      }
+    n.owed = 0;
+  }
+
+  std::vector<Node> nodes_;
+  std::vector<uint32_t> free_;
+  std::vector<uint32_t> spine_;
+};
+
 // Everything of one run; freed at its end (SQwlm_clear).
 struct WlmState {
+  ArcHeaps heaps;
+  std::vector<uint32_t> batch;  // nodes of one filing
   std::deque<SQWLM_LINE_LIST_item> lineItems;
   std::deque<SQWLM_UNIT_LIST_item> unitItems;
   std::deque<SQWLM_UNIT_item> units;
@@ -423,7 +558,7 @@ bool searched(const SQARC_item* a) { return a->wlm_type != kFree && a->wlm_type 
 /* fileArcs -- the arcs out of `u` into other groups go on its group's heap. */
 void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
 {
-  const bool empty = g->arcs.empty();
+  ArcHeaps& heaps = st->heaps;
   for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next) {
     const long from = at(li->line);
     for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
@@ -434,21 +569,16 @@ void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
         continue;
       const long slack = a->ter->wlm_loc + tg->shift - from - a->weight;
       ++squeeze::stats().wlmFiled;
-      g->arcs.push_back(SQWLM_ARC_ENTRY{slack + g->shift, a, st->filings++});
-      if (!empty)
-        std::push_heap(g->arcs.begin(), g->arcs.end());
+      st->batch.push_back(heaps.make(SQWLM_ARC_ENTRY{slack + g->shift, a, st->filings++}));
     }
   }
   // The wall: no line goes past its max_loc, where the layout would grow.
   long room = LONG_MAX;
   for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
     room = std::min(room, li->line->max_loc - at(li->line));
-  g->arcs.push_back(SQWLM_ARC_ENTRY{room + g->shift, nullptr, st->filings++,
-                                    const_cast<SQWLM_UNIT_item*>(u)});
-  if (empty)
-    std::make_heap(g->arcs.begin(), g->arcs.end());
-  else
-    std::push_heap(g->arcs.begin(), g->arcs.end());
+  st->batch.push_back(heaps.make(
+      SQWLM_ARC_ENTRY{room + g->shift, nullptr, st->filings++, const_cast<SQWLM_UNIT_item*>(u)}));
+  g->arcs = heaps.meld(g->arcs, heaps.build(&st->batch));
 }
 
 /* settle -- the pending shift of u's lines goes into their wlm_loc. */
@@ -484,7 +614,8 @@ void ownGroup(SQWLM_UNIT_item* u)
   g.valid = 1;
   g.shift = 0;
   g.lines = u->lines;
-  g.arcs.clear();
+  st->heaps.release(g.arcs);
+  g.arcs = ArcHeaps::kNil;
   u->group = &g;
 }
 
@@ -495,7 +626,8 @@ void emptyGroup(SQWLM_GROUP_item* g)
   g->root = g->unit_list = g->tail = nullptr;
   g->shift = 0;
   g->lines = 0;
-  std::vector<SQWLM_ARC_ENTRY>().swap(g->arcs);
+  st->heaps.release(g->arcs);
+  g->arcs = ArcHeaps::kNil;
   st->freeSlots.push_back(static_cast<int>(g - st->SQwlm_nonblock_group.data()));
 }
 
@@ -533,10 +665,10 @@ void SQwlm_init_group()
  */
 SQARC_item* SQwlm_bestarc(SQWLM_GROUP_item* g, long* slack, SQWLM_UNIT_item** wall)
 {
-  std::vector<SQWLM_ARC_ENTRY>& heap = g->arcs;
+  ArcHeaps& heaps = st->heaps;
   *wall = nullptr;
-  while (!heap.empty()) {
-    const SQWLM_ARC_ENTRY top = heap.front();
+  while (g->arcs != ArcHeaps::kNil) {
+    const SQWLM_ARC_ENTRY& top = heaps.top(g->arcs);
     if (top.wall) {
       *slack = top.key - g->shift;  // the wall does not move
       *wall = top.wall;
@@ -544,15 +676,12 @@ SQARC_item* SQwlm_bestarc(SQWLM_GROUP_item* g, long* slack, SQWLM_UNIT_item** wa
     }
     SQARC_item* a = top.arc;
     if (a->ter->wlm_unit->group == g) {
-      std::pop_heap(heap.begin(), heap.end());
-      heap.pop_back();
+      g->arcs = heaps.pop(g->arcs);
       continue;
     }
     const long now = at(a->ter) - at(a->ori) - a->weight;
     if (now > top.key - g->shift) {
-      std::pop_heap(heap.begin(), heap.end());
-      heap.back().key = now + g->shift;
-      std::push_heap(heap.begin(), heap.end());
+      g->arcs = heaps.replaceTop(g->arcs, now + g->shift);
       continue;
     }
     *slack = now;
@@ -572,7 +701,7 @@ namespace {
 /*
  * merge -- every unit of g joins the movable group of t.  The smaller of
  * the two groups is the one whose lines and arcs are walked: its lines take
- * the larger one's shift, its arcs go onto the larger one's heap, and the
+ * the larger one's shift, its heap is re-keyed to that shift, and the
  * surviving record is the larger one's.
  */
 void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
@@ -585,10 +714,9 @@ void merge(SQWLM_GROUP_item* g, SQWLM_UNIT_item* o, SQWLM_UNIT_item* t)
     settle(ui->unit, small->shift - big->shift);
     ui->unit->group = big;
   }
-  for (const SQWLM_ARC_ENTRY& e : small->arcs) {
-    big->arcs.push_back(SQWLM_ARC_ENTRY{e.key - small->shift + big->shift, e.arc, e.order, e.wall});
-    std::push_heap(big->arcs.begin(), big->arcs.end());
-  }
+  st->heaps.rekey(small->arcs, big->shift - small->shift);
+  big->arcs = st->heaps.meld(big->arcs, small->arcs);
+  small->arcs = ArcHeaps::kNil;
   // The units of small before those of big.
   small->tail->next = big->unit_list;
   big->unit_list = small->unit_list;

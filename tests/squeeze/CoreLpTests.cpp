@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <deque>
+#include <random>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "Dcompact.h"
 #include "Dglobal.h"
@@ -341,5 +343,94 @@ TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
   }
   EXPECT_TRUE(found);
 }
+
+// The quick longest paths of the core give the waves' values, wave numbers
+// and backtracking answers from every line of random graphs: tight and
+// slack arcs both ways, equalities (zero cycles), lines further left of the
+// source than the waves' start value reaches, lines nothing reaches.
+class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned> {};
+
+TEST_P(QuickCorePaths, AnswerAsTheWaves)
+{
+  {
+    std::mt19937 random(GetParam());
+    // A coarse grid: many paths of equal weight, and values of exactly the
+    // waves' start value (-10000) from a source 10000 to the right.
+    constexpr int kCells = 40, kStep = 2000;
+    auto pick = [&](int count) { return static_cast<int>(random() % count); };
+    std::vector<int> at;  // positions where every row holds
+    for (int i = 0; i < kCells; ++i) {
+      const int lo = kStep * pick(12), width = kStep * (1 + pick(2));
+      cell(lo, lo + width);
+      at.push_back(lo);
+      at.push_back(lo + width);
+      row(e(i, 'l'), e(i, 'r'), width, pick(3) ? 'G' : 'E');
+    }
+    for (int k = 0; k < 4 * kCells; ++k) {
+      const size_t a = random() % at.size(), b = random() % at.size();
+      if (a == b || a / 2 == b / 2)
+        continue;
+      const int room = at[b] - at[a];
+      const bool tight = pick(2) == 0;
+      row(&edges[a], &edges[b], tight ? room : room - kStep * (1 + pick(3)),
+          tight && pick(3) == 0 ? 'E' : 'G');
+    }
+    // Core lines among the others: a longest path through one does not join.
+    _edge* v = axis();
+    for (int k = 0; k < 8; ++k)
+      add_column_4(&edges[random() % at.size()], &edges[random() % at.size()], v, v, &adj, rows, 0);
+    build(2 * kCells);
+    SQdetect_core();
+    const size_t n = squeeze::store(LEFT_RIGHT).lineCount;
+    auto slot = [n](const SQLINE_item* l) -> size_t {
+      return l->number == -10 ? n : l->number == -11 ? n + 1 : squeeze::lineIndex(l);
+    };
+    std::vector<SQLINE_item*> lines(n + 2, nullptr);
+    squeeze::forEachLine([&](SQLINE_item* l) { lines[slot(l)] = l; });
+    lines[n] = SQboundcell->left;
+    lines[n + 1] = SQboundcell->right;
+    squeeze::CorePaths paths(lines, slot);
+    ASSERT_TRUE(paths.usable());
+    int joins = 0, unreached = 0;
+    for (SQLINE_item* source : lines) {
+      if (!source)
+        continue;
+      SQcoreexpandwave(source);
+      ASSERT_TRUE(paths.expand(slot(source)));
+      for (SQLINE_item* t : lines) {
+        if (!t)
+          continue;
+        ASSERT_EQ(paths.weight(slot(t)), t->BMweight) << source->number << " -> " << t->number;
+        ASSERT_EQ(paths.wave(slot(t)), t->BMwave) << source->number << " -> " << t->number;
+        if (t == source)
+          continue;
+        const bool joined = SQcorebacktrackwave(source, t) != 0;
+        ASSERT_EQ(paths.joined(slot(t)), joined) << source->number << " -> " << t->number;
+        joins += joined;
+        unreached += t->BMwave < 0;
+      }
+    }
+    EXPECT_GT(joins, 0);
+    EXPECT_GT(unreached, 0);
+    // The lines keep the last expansion as the waves leave it.
+    SQLINE_item* last = lines[n];
+    SQcoreexpandwave(last);
+    std::vector<std::pair<int, int>> waves;
+    for (SQLINE_item* t : lines)
+      waves.emplace_back(t ? t->BMweight : 0, t ? t->BMwave : 0);
+    ASSERT_TRUE(paths.expand(n));
+    for (SQLINE_item* t : lines)
+      if (t)
+        t->BMweight = t->BMwave = 0;
+    paths.store();
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (!lines[i])
+        continue;
+      EXPECT_EQ(std::make_pair(lines[i]->BMweight, lines[i]->BMwave), waves[i]) << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Values(1u, 2u, 3u));
 
 }  // namespace
