@@ -400,56 +400,11 @@ bool FastRun::transpose(const FastRun& forward)
 
 void FastRun::components()
 {
-  // Tarjan's algorithm without recursion.
-  const size_t n = lines_.size();
-  std::vector<int> low(n, 0), order(n, -1);
-  std::vector<unsigned char> onStack(n, 0);
-  std::vector<uint32_t> stack;
-  struct Frame {
-    uint32_t v;
-    uint32_t next;  // next arc to look at
-  };
-  std::vector<Frame> frames;
-  int counter = 0;
-  component_.assign(n, -1);
-  for (uint32_t root = 0; root < n; ++root) {
-    if (!lines_[root] || order[root] >= 0)
-      continue;
-    frames.push_back(Frame{root, first_[root]});
-    order[root] = low[root] = counter++;
-    stack.push_back(root);
-    onStack[root] = 1;
-    while (!frames.empty()) {
-      Frame& f = frames.back();
-      if (f.next < first_[f.v + 1]) {
-        const uint32_t w = far_[f.next++];
-        if (order[w] < 0) {
-          order[w] = low[w] = counter++;
-          stack.push_back(w);
-          onStack[w] = 1;
-          frames.push_back(Frame{w, first_[w]});
-        } else if (onStack[w]) {
-          low[f.v] = std::min(low[f.v], order[w]);
-        }
-        continue;
-      }
-      const uint32_t v = f.v;
-      frames.pop_back();
-      if (!frames.empty())
-        low[frames.back().v] = std::min(low[frames.back().v], low[v]);
-      if (low[v] != order[v])
-        continue;
-      parts_.emplace_back();
-      uint32_t w;
-      do {
-        w = stack.back();
-        stack.pop_back();
-        onStack[w] = 0;
-        component_[w] = static_cast<int>(parts_.size() - 1);
-        parts_.back().push_back(w);
-      } while (w != v);
-    }
-  }
+  parts_ = squeeze::strongParts(lines_, first_, far_);
+  component_.assign(lines_.size(), -1);
+  for (size_t p = 0; p < parts_.size(); ++p)
+    for (uint32_t w : parts_[p])
+      component_[w] = static_cast<int>(p);
 }
 
 void FastRun::relaxFrom(uint32_t u, std::deque<uint32_t>* queue)
@@ -565,6 +520,62 @@ bool FastRun::run(int* result, FILE* log, const FastRun* forward)
 }  // namespace
 
 namespace squeeze {
+
+std::vector<std::vector<uint32_t>> strongParts(const std::vector<SQLINE_item*>& lines,
+                                               const std::vector<uint32_t>& first,
+                                               const std::vector<uint32_t>& to)
+{
+  const size_t n = lines.size();
+  std::vector<int> low(n, 0), order(n, -1);
+  std::vector<unsigned char> onStack(n, 0);
+  std::vector<uint32_t> stack;
+  struct Frame {
+    uint32_t v;
+    uint32_t next;  // next arc to look at
+  };
+  std::vector<Frame> frames;
+  int counter = 0;
+  std::vector<std::vector<uint32_t>> parts;
+  for (uint32_t root = 0; root < n; ++root) {
+    if (!lines[root] || order[root] >= 0)
+      continue;
+    frames.push_back(Frame{root, first[root]});
+    order[root] = low[root] = counter++;
+    stack.push_back(root);
+    onStack[root] = 1;
+    while (!frames.empty()) {
+      Frame& f = frames.back();
+      if (f.next < first[f.v + 1]) {
+        const uint32_t w = to[f.next++];
+        if (order[w] < 0) {
+          order[w] = low[w] = counter++;
+          stack.push_back(w);
+          onStack[w] = 1;
+          frames.push_back(Frame{w, first[w]});
+        } else if (onStack[w]) {
+          low[f.v] = std::min(low[f.v], order[w]);
+        }
+        continue;
+      }
+      const uint32_t v = f.v;
+      frames.pop_back();
+      if (!frames.empty())
+        low[frames.back().v] = std::min(low[frames.back().v], low[v]);
+      if (low[v] != order[v])
+        continue;
+      parts.emplace_back();
+      uint32_t w;
+      do {
+        w = stack.back();
+        stack.pop_back();
+        onStack[w] = 0;
+        parts.back().push_back(w);
+      } while (w != v);
+    }
+  }
+  return parts;
+}
+
 
 int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
 {

@@ -97,6 +97,14 @@ std::vector<PlacedLabel> placedLabels();
 // SQcoreexpandwave leaves and the answers of SQcorebacktrackwave, each
 // source in time linear in what it reaches.  The graph is read once; it
 // must not change while the object lives.
+// The strongly connected parts of a graph in compressed rows: the arcs of
+// line v lead to to[first[v]] .. to[first[v + 1] - 1]; lines whose entry in
+// `lines` is null are left out.  Tarjan's algorithm without recursion; the
+// parts come out sinks first.
+std::vector<std::vector<uint32_t>> strongParts(const std::vector<SQLINE_item*>& lines,
+                                               const std::vector<uint32_t>& first,
+                                               const std::vector<uint32_t>& to);
+
 class CorePaths {
  public:
   // `lines` by slot (null slots allowed); `slot` maps a line to its slot.
