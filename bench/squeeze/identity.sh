@@ -13,8 +13,8 @@ rm -rf "$out"
 mkdir -p "$out/gen"
 export SYSRC=$root/lib/sysrc QUORIN_SOURCE=$root
 layouts=("$root"/examples/*.cif)
-for spec in "flat inverter 40" "flat nmos 60" "flat pmos 30" "hier inverter 80" "flat inverter 400"; do
-  set -- $spec
+for layout in "flat inverter 40" "flat nmos 60" "flat pmos 30" "hier inverter 80" "flat inverter 400"; do
+  set -- $layout
   file=$out/gen/$1_$2_$3.cif
   "$new/gen_cif" --kind "$1" --cell "$2" --count "$3" -o "$file" 2>/dev/null && layouts+=("$file")
 done
