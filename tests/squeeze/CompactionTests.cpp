@@ -47,14 +47,7 @@ struct Result {
 
 Result squeezeRows(_rhs_list* xList, _rhs_list* yList)
 {
-  SQfree_all();
-  SQswitch_direction(LEFT_RIGHT, 1);
-  EXPECT_EQ(SQcreatestructure(equat_bucket, xList), 0);
-  SQswitch_direction(TOP_BOTTOM, 1);
-  EXPECT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
-  SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
-  SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
-  SQswitch_direction(END_DIR, 0);
+  squeeze_test::graphAndSolve(xList, yList);
   Result r;
   long x1 = LONG_MAX, x2 = LONG_MIN, y1 = LONG_MAX, y2 = LONG_MIN;
   for (int i = 0; i < SQcell_size_LR; ++i) {

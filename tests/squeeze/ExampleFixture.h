@@ -64,4 +64,18 @@ class ExampleLayoutTest : public designrule_test::RuleTest {
   _rhs_list* yList = nullptr;
 };
 
+// Both graphs from the rows and both solves, as the squeeze line runs them;
+// the cells are then in SQcell_LR and SQcell_TB.
+inline void graphAndSolve(_rhs_list* xList, _rhs_list* yList)
+{
+  SQfree_all();
+  SQswitch_direction(LEFT_RIGHT, 1);
+  ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
+  SQswitch_direction(TOP_BOTTOM, 1);
+  ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
+  SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
+  SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
+  SQswitch_direction(END_DIR, 0);
+}
+
 }  // namespace squeeze_test

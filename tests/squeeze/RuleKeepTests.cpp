@@ -89,14 +89,9 @@ class RuleKeep : public compact_test::SweepTest {
     ASSERT_EQ(joined(checkRules(before, s, -1, -1)), "");
     makeRows();
     PROCESS_INCLUDE_WLM = mode;
-    SQfree_all();
-    SQswitch_direction(LEFT_RIGHT, 1);
-    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
-    SQswitch_direction(TOP_BOTTOM, 1);
-    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
-    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
-    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
-    SQswitch_direction(END_DIR, 0);
+    squeeze_test::graphAndSolve(xList, yList);
+    if (HasFatalFailure())
+      return;
     Layers after;  // cell i of both directions is the same tile
     for (int i = 0; i < SQcell_size_LR && i < SQcell_size_TB; ++i)
       after[SQcell_LR[i].layernumber].push_back(Rect{SQcell_LR[i].corner.x1, SQcell_TB[i].corner.y1,

@@ -129,14 +129,9 @@ TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)
     const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
     const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
 
-    SQfree_all();
-    SQswitch_direction(LEFT_RIGHT, 1);
-    ASSERT_EQ(SQcreatestructure(equat_bucket, xList), 0);
-    SQswitch_direction(TOP_BOTTOM, 1);
-    ASSERT_EQ(SQcreatestructure(equat_bucket_y, yList), 0);
-    SQmain_solve(equat_bucket, xList, LEFT_RIGHT);
-    SQmain_solve(equat_bucket_y, yList, TOP_BOTTOM);
-    SQswitch_direction(END_DIR, 0);
+    squeeze_test::graphAndSolve(xList, yList);
+    if (HasFatalFailure())
+      return;
     EXPECT_NE(testing_support::readFile("resize_report/SQcore_mps_LR.file").find("  E "),
               std::string::npos)
         << "the core went through lp_solve";
