@@ -25,6 +25,7 @@
 #include "DSsymmetry.h"
 #include "DTtechnology.h"
 #include "DUsize.h"
+#include "ExampleFixture.h"
 #include "Dcif.h"
 #include "Dcompact.h"
 #include "Dglobal.h"
@@ -86,27 +87,13 @@ std::vector<std::string> circuit(const SizeOf& size)
 std::pair<int, int> requested(const _Dtransistor* t) { return {t->resize_width, t->resize_length}; }
 std::pair<int, int> drawn(const _Dtransistor* t) { return {t->width, t->length}; }
 
-class Resize : public designrule_test::RuleTest {
+class Resize : public squeeze_test::ExampleLayoutTest {
  protected:
-  void SetUp() override
-  {
-    RuleTest::SetUp();
-    ASSERT_TRUE(getcwd(here_, sizeof here_));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
-  }
   void TearDown() override
   {
     USanswerStream = nullptr;
     USdeletecontactlist();
-    SQfree_all();
-    compact::freeStaff();
-    X_direction = 1;
-    PHASEII = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
-    EXPECT_EQ(chdir(here_), 0);
-    RuleTest::TearDown();
+    ExampleLayoutTest::TearDown();
   }
   bool accept(int code, const std::string& path)
   {
@@ -154,7 +141,6 @@ class Resize : public designrule_test::RuleTest {
                                        slot("CPG"));
   }
 
-  char here_[4096];
 };
 
 std::vector<std::string> transistorLayouts()
