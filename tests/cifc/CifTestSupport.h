@@ -52,16 +52,7 @@ class CifTest : public testing_support::CoreTest {
   }
 
   // Runs a hierarchy action as the dispatcher would; false when abandoned.
-  static bool act(int (*action)())
-  {
-    common::ActionScope scope;
-    try {
-      action();
-      return true;
-    } catch (const common::OperationAborted&) {
-      return false;
-    }
-  }
+  static bool act(int (*action)()) { return testing_support::runsToEnd(action); }
 
   // True when a kind F message containing `text` went to standard error.
   bool fatal(const std::string& text) const

@@ -63,16 +63,7 @@ class HierarchyTest : public testing_support::CoreTest {
     Glayout = top;
   }
 
-  static bool act(int (*action)())
-  {
-    common::ActionScope scope;
-    try {
-      action();
-      return true;
-    } catch (const common::OperationAborted&) {
-      return false;
-    }
-  }
+  static bool act(int (*action)()) { return testing_support::runsToEnd(action); }
 
   static std::string rects(const _layout* cell, int slot = kSlot)
   {

@@ -30,13 +30,7 @@ class ExtractTest : public cs_test::BuildTest {
   template <class Call>
   bool action(Call&& call)
   {
-    common::ActionScope scope;
-    try {
-      call();
-    } catch (const common::OperationAborted&) {
-      return false;
-    }
-    return true;
+    return testing_support::runsToEnd(call);
   }
 
   _Dtransistor* transistor(int number) const;  // null when there is none

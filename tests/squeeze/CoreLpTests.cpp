@@ -176,16 +176,7 @@ class Core : public testing_support::CoreTest {
     SQswitch_direction(LEFT_RIGHT, 0);
     ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
   }
-  bool roundTripAborts()
-  {
-    common::ActionScope scope;
-    try {
-      SQcoreproblem();
-    } catch (const common::OperationAborted&) {
-      return true;
-    }
-    return false;
-  }
+  bool roundTripAborts() { return !testing_support::runsToEnd(SQcoreproblem); }
 
   std::deque<_edge> edges;
   AdjacencyArray adj;

@@ -83,4 +83,18 @@ class ScratchDir {
 // Reads a whole file ("" when missing).
 std::string readFile(const std::string& path);
 
+// Runs `call` inside an action, as the dispatcher does; false when the
+// action was abandoned.
+template <class Call>
+bool runsToEnd(Call&& call)
+{
+  common::ActionScope scope;
+  try {
+    call();
+  } catch (const common::OperationAborted&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace testing_support

@@ -111,12 +111,8 @@ class Resize : public squeeze_test::ExampleLayoutTest {
   // Runs an action as the dispatcher would; false when it was abandoned.
   bool run(const std::function<int()>& action)
   {
-    common::ActionScope scope;
-    try {
-      return action() == 0;
-    } catch (const common::OperationAborted&) {
-      return false;
-    }
+    int status = 1;
+    return testing_support::runsToEnd([&] { status = action(); }) && status == 0;
   }
   // The boxes of one layer in the output, as written.
   static std::vector<std::string> boxes(const std::string& layer)
