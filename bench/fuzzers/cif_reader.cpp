@@ -54,8 +54,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 #ifdef QUORIN_FUZZ_FULL_CIF
   ACcifMode = CifMode::Full;
 #endif
-  // Flattens are refused beyond this (libFuzzer stops at 2 GB).
-  common::setFlattenMemoryLimit(256.0 * 1024 * 1024);
+  // Flattens are refused beyond a million elements: a larger layout is
+  // sound, but would not flatten within the time an input may take.
+  common::setFlattenMemoryLimit(32.0 * 1024 * 1024);
   // The dump goes to the working folder: use a private one.
   char dir[] = "/tmp/quorin-fuzz-XXXXXX";
   if (!mkdtemp(dir) || chdir(dir) != 0)
