@@ -217,3 +217,81 @@ namespace techc {
 // Forgets the current group: a fresh program files no rule before a keyword.
 void resetGroup() { state.theGroup[0] = '\0'; }
 }  // namespace techc
+
+namespace techc {
+
+struct TablesSetAside::Tables {
+  _layerDef layers[kLayerSlots];
+  int layerNum;
+  _Delement elements[kMaxDefinitions];
+  int elementNum;
+  _Dconnect contacts[kMaxDefinitions];
+  int contactNum;
+  _LX_IND_DEF_ inductors[kMaxDefinitions];
+  int inductorNum;
+  _CX_CAPDEFINITION_ capacitors[kMaxDefinitions];
+  int capacitorNum;
+  _RX_RESDEFINITION_ resistors[kMaxDefinitions];
+  int resistorNum;
+  char group[kGroupLength];
+};
+
+TablesSetAside::TablesSetAside() : saved_(std::make_unique<Tables>())
+{
+  Tables& t = *saved_;
+  std::copy(Glayers, Glayers + kLayerSlots, t.layers);
+  t.layerNum = GlayerNum;
+  std::copy(Delement, Delement + kMaxDefinitions, t.elements);
+  t.elementNum = DelementNum;
+  std::copy(Dconnect, Dconnect + kMaxDefinitions, t.contacts);
+  t.contactNum = DconNum;
+  std::copy(LXindDefinition, LXindDefinition + kMaxDefinitions, t.inductors);
+  t.inductorNum = LXindDefNum;
+  std::copy(CXcapDefinition, CXcapDefinition + kMaxDefinitions, t.capacitors);
+  t.capacitorNum = CXcapDefNum;
+  std::copy(RXresDefinition, RXresDefinition + kMaxDefinitions, t.resistors);
+  t.resistorNum = RXresDefNum;
+  memcpy(t.group, state.theGroup, sizeof t.group);
+}
+
+TablesSetAside::~TablesSetAside()
+{
+  if (committed_)
+    return;
+  const Tables& t = *saved_;
+  // The read refilled the layers below GlayerNum, and perhaps the one it
+  // was filing when abandoned: their old contexts are gone and the new ones
+  // go; the old ones are made again from the old colours and patterns,
+  // which loaded before.
+  for (int i = 0; i < kLayerSlots; ++i) {
+    bool refilled = i < GlayerNum || Glayers[i].gc != t.layers[i].gc;
+    if (refilled)
+      releaseGC(Glayers[i].gc);
+    Glayers[i] = t.layers[i];
+    if (!refilled || !t.layers[i].gc)
+      continue;
+    Glayers[i].gc = nullptr;
+    try {
+      Glayers[i].gc = DIlayerGC(t.layers[i].color, t.layers[i].pattern, &Glayers[i].pixmap,
+                                t.layers[i].fillmode);
+    } catch (const common::OperationAborted&) {
+      // Cannot happen for a layer that loaded before; the layer is drawn
+      // without a context.
+    }
+  }
+  GlayerNum = t.layerNum;
+  std::copy(t.elements, t.elements + kMaxDefinitions, Delement);
+  DelementNum = t.elementNum;
+  std::copy(t.contacts, t.contacts + kMaxDefinitions, Dconnect);
+  DconNum = t.contactNum;
+  std::copy(t.inductors, t.inductors + kMaxDefinitions, LXindDefinition);
+  LXindDefNum = t.inductorNum;
+  std::copy(t.capacitors, t.capacitors + kMaxDefinitions, CXcapDefinition);
+  CXcapDefNum = t.capacitorNum;
+  std::copy(t.resistors, t.resistors + kMaxDefinitions, RXresDefinition);
+  RXresDefNum = t.resistorNum;
+  memcpy(state.theGroup, t.group, sizeof t.group);
+  state.items.clear();
+}
+
+}  // namespace techc
