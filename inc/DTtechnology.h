@@ -186,8 +186,9 @@ class TablesSetAside {
   TablesSetAside& operator=(const TablesSetAside&) = delete;
   void commit() { committed_ = true; }
 
- private:
   struct Tables;
+
+ private:
   std::unique_ptr<Tables> saved_;
   bool committed_ = false;
 };

@@ -236,22 +236,31 @@ struct TablesSetAside::Tables {
   char group[kGroupLength];
 };
 
+// Copies the definition tables, their counts and the group into `t` (save)
+// or back from it.
+static void copyDefinitions(TablesSetAside::Tables& t, bool save)
+{
+  auto copy = [save](void* global, void* kept, size_t bytes) {
+    memcpy(save ? kept : global, save ? global : kept, bytes);
+  };
+  copy(Delement, t.elements, sizeof t.elements);
+  copy(&DelementNum, &t.elementNum, sizeof t.elementNum);
+  copy(Dconnect, t.contacts, sizeof t.contacts);
+  copy(&DconNum, &t.contactNum, sizeof t.contactNum);
+  copy(LXindDefinition, t.inductors, sizeof t.inductors);
+  copy(&LXindDefNum, &t.inductorNum, sizeof t.inductorNum);
+  copy(CXcapDefinition, t.capacitors, sizeof t.capacitors);
+  copy(&CXcapDefNum, &t.capacitorNum, sizeof t.capacitorNum);
+  copy(RXresDefinition, t.resistors, sizeof t.resistors);
+  copy(&RXresDefNum, &t.resistorNum, sizeof t.resistorNum);
+  copy(state.theGroup, t.group, sizeof t.group);
+}
+
 TablesSetAside::TablesSetAside() : saved_(std::make_unique<Tables>())
 {
-  Tables& t = *saved_;
-  std::copy(Glayers, Glayers + kLayerSlots, t.layers);
-  t.layerNum = GlayerNum;
-  std::copy(Delement, Delement + kMaxDefinitions, t.elements);
-  t.elementNum = DelementNum;
-  std::copy(Dconnect, Dconnect + kMaxDefinitions, t.contacts);
-  t.contactNum = DconNum;
-  std::copy(LXindDefinition, LXindDefinition + kMaxDefinitions, t.inductors);
-  t.inductorNum = LXindDefNum;
-  std::copy(CXcapDefinition, CXcapDefinition + kMaxDefinitions, t.capacitors);
-  t.capacitorNum = CXcapDefNum;
-  std::copy(RXresDefinition, RXresDefinition + kMaxDefinitions, t.resistors);
-  t.resistorNum = RXresDefNum;
-  memcpy(t.group, state.theGroup, sizeof t.group);
+  std::copy(Glayers, Glayers + kLayerSlots, saved_->layers);
+  saved_->layerNum = GlayerNum;
+  copyDefinitions(*saved_, true);
 }
 
 TablesSetAside::~TablesSetAside()
@@ -280,17 +289,7 @@ TablesSetAside::~TablesSetAside()
     }
   }
   GlayerNum = t.layerNum;
-  std::copy(t.elements, t.elements + kMaxDefinitions, Delement);
-  DelementNum = t.elementNum;
-  std::copy(t.contacts, t.contacts + kMaxDefinitions, Dconnect);
-  DconNum = t.contactNum;
-  std::copy(t.inductors, t.inductors + kMaxDefinitions, LXindDefinition);
-  LXindDefNum = t.inductorNum;
-  std::copy(t.capacitors, t.capacitors + kMaxDefinitions, CXcapDefinition);
-  CXcapDefNum = t.capacitorNum;
-  std::copy(t.resistors, t.resistors + kMaxDefinitions, RXresDefinition);
-  RXresDefNum = t.resistorNum;
-  memcpy(state.theGroup, t.group, sizeof t.group);
+  copyDefinitions(*saved_, false);
   state.items.clear();
 }
 
