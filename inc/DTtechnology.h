@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -168,3 +169,28 @@ void DTrdRule(const char* name);
 void* DIlayerGC(const char* color, const char* pattern, const techc::Bitmap** pixmap,
                 int fillmode);
 void techerror(const char* message);
+
+namespace techc {
+
+// A reading of another technology file that leaves the tables as they were
+// when it fails.  Made before DTrdInit, it keeps a copy of the layer,
+// element, contact and passive tables and the current group; unless
+// committed, the destructor (also while an abandoned action unwinds) puts
+// them back, with drawing contexts made again for the layers the read
+// refilled.
+class TablesSetAside {
+ public:
+  TablesSetAside();
+  ~TablesSetAside();
+  TablesSetAside(const TablesSetAside&) = delete;
+  TablesSetAside& operator=(const TablesSetAside&) = delete;
+  void commit() { committed_ = true; }
+
+  struct Tables;
+
+ private:
+  std::unique_ptr<Tables> saved_;
+  bool committed_ = false;
+};
+
+}  // namespace techc

@@ -120,4 +120,30 @@ namespace cif {
 // call only when no net refers to a pin of an earlier load.
 void releaseRetiredPins();
 
+// A read that leaves the loaded layout as it was when it fails.  While it
+// lives, the loaded cells, their pins and their off-grid count are set
+// aside, so the reader starts from an empty database.  Unless committed,
+// the destructor (also while an abandoned action unwinds) releases what the
+// read built and puts the set-aside layout back; commit() releases the
+// set-aside layout instead, as ACinit would have.
+class LayoutSetAside {
+ public:
+  LayoutSetAside();
+  ~LayoutSetAside();
+  LayoutSetAside(const LayoutSetAside&) = delete;
+  LayoutSetAside& operator=(const LayoutSetAside&) = delete;
+  void commit();
+
+ private:
+  void swapWithGlobals();
+
+  _layout* layout_;
+  _layout* symbols_;
+  _layout* flatten_;
+  _layout* active_;
+  _pin* pins_;
+  int halfscaleErrors_;
+  bool committed_ = false;
+};
+
 }  // namespace cif

@@ -53,10 +53,12 @@ Outcome readCif(const std::string& name)
   cifin = openForReading(name);
   if (!cifin)
     return cannotOpen(name, "Cann't open the file %s");
+  cif::LayoutSetAside previous;  // back when the file is refused
   if (!parseCif()) {
     GCmessage(kModule, 'L', "CIF file format error");
     return Outcome::Failed;
   }
+  previous.commit();
   GCmessage(kModule, 'L', "Load CIF file OK");
   if (Glayout)
     ACdispall(Vmain, Glayout, Gsymbols);
@@ -66,17 +68,31 @@ Outcome readCif(const std::string& name)
 // Reads a CIF file and runs the whole analysis chain on it.
 Outcome loadCif(const std::string& name)
 {
+  // A file that does not open, read or flatten leaves the loaded layout,
+  // its name, its planes and its circuit as they were.
+  struct NameBack {
+    std::string name = OriginalCiffile;
+    bool wanted = true;
+    ~NameBack()
+    {
+      if (wanted)
+        snprintf(OriginalCiffile, sizeof OriginalCiffile, "%s", name.c_str());
+    }
+  } nameBack;
   snprintf(OriginalCiffile, sizeof OriginalCiffile, "%s", name.c_str());
   cifin = openForReading(name);
   if (!cifin)
     return cannotOpen(name, "Cann't open the file %s");
-  GCfreeCS();
+  cif::LayoutSetAside previous;
   if (!parseCif()) {
     GCmessage(kModule, 'L', "CIF file format error");
     return Outcome::Failed;
   }
   GCmessage(kModule, 'M', "Read CIF file OK");
   GCflatten();
+  GCfreeCS();
+  previous.commit();
+  nameBack.wanted = false;
   GCsmash();
   DCcrtCS();
   if (VIA_CONTACT_REMOVAL > 0) {
@@ -110,6 +126,7 @@ Outcome readTechnology(const std::string& name)
   if (!techin)
     return cannotOpen(name, "Cann't open the file %s");
   rewind(techin);
+  techc::TablesSetAside previous;  // back when the file is refused
   DTrdInit();
   GCmessage(kModule, 'M', "Parsing TECH .....");
   common::frontEnd().flushDisplay();
@@ -117,6 +134,7 @@ Outcome readTechnology(const std::string& name)
     GCmessage(kModule, 'M', "Technology file format error");
     return Outcome::Failed;
   }
+  previous.commit();
   common::frontEnd().layerPanelChanged();
   GCmessage(kModule, 'M', "Load technology file OK");
   return Outcome::Done;

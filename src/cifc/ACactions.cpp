@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "ACinternal.h"
 #include "DTtechnology.h"
@@ -273,10 +274,62 @@ long integerValue(const Scanner& scanner)
   return scanner.value();
 }
 
+// Keeps the pins of Gpin aside (nets may refer to them); Gpin is then null.
+static void retirePins()
+{
+  if (!Gpin)
+    return;
+  _pin* last = Gpin;
+  while (last->next)
+    last = last->next;
+  last->next = reader.retiredPins;
+  reader.retiredPins = Gpin;
+  Gpin = nullptr;
+}
+
 void releaseRetiredPins()
 {
   GCfreePins(reader.retiredPins);
   reader.retiredPins = nullptr;
+}
+
+LayoutSetAside::LayoutSetAside()
+    : layout_(nullptr), symbols_(nullptr), flatten_(nullptr), active_(nullptr), pins_(nullptr),
+      halfscaleErrors_(0)
+{
+  swapWithGlobals();
+}
+
+LayoutSetAside::~LayoutSetAside()
+{
+  if (committed_)
+    return;
+  ACinit();
+  swapWithGlobals();
+}
+
+void LayoutSetAside::commit()
+{
+  if (committed_)
+    return;
+  committed_ = true;
+  // Releases the set-aside layout with the globals pointing at it.
+  swapWithGlobals();
+  int halfscaleErrors = halfscaleErrors_;
+  common::releaseLayouts();
+  retirePins();
+  swapWithGlobals();
+  AC_initial_halfscale_error = halfscaleErrors;
+}
+
+void LayoutSetAside::swapWithGlobals()
+{
+  std::swap(layout_, Glayout);
+  std::swap(symbols_, Gsymbols);
+  std::swap(flatten_, Gflatten);
+  std::swap(active_, Gactive);
+  std::swap(pins_, Gpin);
+  std::swap(halfscaleErrors_, AC_initial_halfscale_error);
 }
 
 }  // namespace cif
@@ -291,14 +344,7 @@ using cif::reader;
 void ACinit()
 {
   common::releaseLayouts();
-  if (Gpin) {
-    _pin* last = Gpin;
-    while (last->next)
-      last = last->next;
-    last->next = reader.retiredPins;
-    reader.retiredPins = Gpin;
-    Gpin = nullptr;
-  }
+  cif::retirePins();
   GCfreeInst(ACinst);
   ACinst = nullptr;
   AC_initial_halfscale_error = 0;

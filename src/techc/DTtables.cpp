@@ -217,3 +217,80 @@ namespace techc {
 // Forgets the current group: a fresh program files no rule before a keyword.
 void resetGroup() { state.theGroup[0] = '\0'; }
 }  // namespace techc
+
+namespace techc {
+
+struct TablesSetAside::Tables {
+  _layerDef layers[kLayerSlots];
+  int layerNum;
+  _Delement elements[kMaxDefinitions];
+  int elementNum;
+  _Dconnect contacts[kMaxDefinitions];
+  int contactNum;
+  _LX_IND_DEF_ inductors[kMaxDefinitions];
+  int inductorNum;
+  _CX_CAPDEFINITION_ capacitors[kMaxDefinitions];
+  int capacitorNum;
+  _RX_RESDEFINITION_ resistors[kMaxDefinitions];
+  int resistorNum;
+  char group[kGroupLength];
+};
+
+// Copies the definition tables, their counts and the group into `t` (save)
+// or back from it.
+static void copyDefinitions(TablesSetAside::Tables& t, bool save)
+{
+  auto copy = [save](void* global, void* kept, size_t bytes) {
+    memcpy(save ? kept : global, save ? global : kept, bytes);
+  };
+  copy(Delement, t.elements, sizeof t.elements);
+  copy(&DelementNum, &t.elementNum, sizeof t.elementNum);
+  copy(Dconnect, t.contacts, sizeof t.contacts);
+  copy(&DconNum, &t.contactNum, sizeof t.contactNum);
+  copy(LXindDefinition, t.inductors, sizeof t.inductors);
+  copy(&LXindDefNum, &t.inductorNum, sizeof t.inductorNum);
+  copy(CXcapDefinition, t.capacitors, sizeof t.capacitors);
+  copy(&CXcapDefNum, &t.capacitorNum, sizeof t.capacitorNum);
+  copy(RXresDefinition, t.resistors, sizeof t.resistors);
+  copy(&RXresDefNum, &t.resistorNum, sizeof t.resistorNum);
+  copy(state.theGroup, t.group, sizeof t.group);
+}
+
+TablesSetAside::TablesSetAside() : saved_(std::make_unique<Tables>())
+{
+  std::copy(Glayers, Glayers + kLayerSlots, saved_->layers);
+  saved_->layerNum = GlayerNum;
+  copyDefinitions(*saved_, true);
+}
+
+TablesSetAside::~TablesSetAside()
+{
+  if (committed_)
+    return;
+  const Tables& t = *saved_;
+  // The read refilled the layers below GlayerNum, and perhaps the one it
+  // was filing when abandoned: their old contexts are gone and the new ones
+  // go; the old ones are made again from the old colours and patterns,
+  // which loaded before.
+  for (int i = 0; i < kLayerSlots; ++i) {
+    bool refilled = i < GlayerNum || Glayers[i].gc != t.layers[i].gc;
+    if (refilled)
+      releaseGC(Glayers[i].gc);
+    Glayers[i] = t.layers[i];
+    if (!refilled || !t.layers[i].gc)
+      continue;
+    Glayers[i].gc = nullptr;
+    try {
+      Glayers[i].gc = DIlayerGC(t.layers[i].color, t.layers[i].pattern, &Glayers[i].pixmap,
+                                t.layers[i].fillmode);
+    } catch (const common::OperationAborted&) {
+      // Cannot happen for a layer that loaded before; the layer is drawn
+      // without a context.
+    }
+  }
+  GlayerNum = t.layerNum;
+  copyDefinitions(*saved_, false);
+  state.items.clear();
+}
+
+}  // namespace techc

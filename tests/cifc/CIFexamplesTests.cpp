@@ -128,11 +128,16 @@ TEST_F(ExampleTest, ReadCodeReportsSuccessFailureAndAbandon)
   std::string unknown = dir_.write("unknown.cif", "DS 1;\nL NOPE;\nE\n");
   EXPECT_EQ(callback::accept(kAcceptReadCif, good.c_str()), callback::Outcome::Done);
   EXPECT_TRUE(ui.saw('L', "Load CIF file OK"));
-  EXPECT_NE(Glayout, nullptr);
+  _layout* loaded = Glayout;
+  ASSERT_NE(loaded, nullptr);
+  // A refused or abandoned read leaves the loaded layout.
   EXPECT_EQ(callback::accept(kAcceptReadCif, bad.c_str()), callback::Outcome::Failed);
   EXPECT_TRUE(ui.saw('L', "CIF file format error"));
+  EXPECT_EQ(Glayout, loaded);
   EXPECT_EQ(callback::accept(kAcceptReadCif, unknown.c_str()), callback::Outcome::Abandoned);
-  EXPECT_TRUE(rootsEmpty());
+  EXPECT_EQ(Glayout, loaded);
+  ASSERT_NE(Gsymbols, nullptr);
+  EXPECT_EQ(rects(Gsymbols->next, "CAA"), "(-20,-20;20,20)");  // the called cell
   EXPECT_EQ(cifin, nullptr);
   EXPECT_EQ(callback::accept(kAcceptReadCif, dir_.path("missing.cif").c_str()),
             callback::Outcome::KeepDialog);
@@ -147,11 +152,14 @@ TEST_F(ExampleTest, LoadCodeFlattensBeforeTheAnalyses)
   EXPECT_EQ(Glayout, Gflatten);
   EXPECT_EQ(rects(Gflatten, "CAA"), "(-20,-20;20,20)");
   EXPECT_STREQ(OriginalCiffile, good.c_str());
-  // A cell calling itself stops the chain at the flatten.
+  // A cell calling itself stops the chain at the flatten; the loaded
+  // layout and its name stay.
   std::string loop = dir_.write("loop.cif", "DS 1;\nC 1;\nDF;\nC 1;\nE\n");
   EXPECT_EQ(callback::accept(kAcceptLoadCif, loop.c_str()), callback::Outcome::Abandoned);
-  EXPECT_EQ(Gflatten, nullptr);
-  EXPECT_NE(Gsymbols, nullptr);  // the hierarchy read stays
+  ASSERT_NE(Gflatten, nullptr);
+  EXPECT_EQ(Glayout, Gflatten);
+  EXPECT_EQ(rects(Gflatten, "CAA"), "(-20,-20;20,20)");
+  EXPECT_STREQ(OriginalCiffile, good.c_str());
 }
 
 // ---------------------------------------------------------------------------

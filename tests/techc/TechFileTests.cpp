@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "DTtechnology.h"
@@ -168,6 +170,50 @@ TEST_F(TechFile, SecondFileRefillsTheSameTablesFromTheStart)
   EXPECT_EQ(GlayerNum, 1);
   EXPECT_STREQ(Glayers[0].name, "C");
   EXPECT_EQ(Glayers[0].X0, 5.0f) << "defect parameters stay with the slot";
+}
+
+// A refused file leaves the tables and the group as they were, and every
+// layer with a live drawing context: the read released the contexts of the
+// layers it refilled, so those are made again.
+TEST_F(TechFile, RefusedFileLeavesTablesAndContextsAsTheyWere)
+{
+  static std::set<int> live;
+  static int made = 0;
+  techc::setGcHooks([](const char*, const techc::Bitmap*, int) -> void* {
+                      live.insert(++made);
+                      return reinterpret_cast<void*>(static_cast<intptr_t>(made));
+                    },
+                    [](void* gc) { live.erase(static_cast<int>(reinterpret_cast<intptr_t>(gc))); });
+  ASSERT_EQ(parse("layers:\nA: red solid;\nB: blue solid;\nelements:\nnmos: A B;\n"), 0);
+  const std::string aborting = "layers:\nC: green solid;\nD: red nosuchpattern;\n";
+  for (const std::string& text : {std::string("layers:\nC: green solid;\nD blue\n"), aborting}) {
+    SCOPED_TRACE(text);
+    techc::TablesSetAside previous;
+    DTrdInit();
+    if (text == aborting)
+      EXPECT_THROW(parse(text), common::OperationAborted);
+    else
+      EXPECT_EQ(parse(text), 1);
+  }
+  EXPECT_EQ(GlayerNum, 2);
+  EXPECT_STREQ(Glayers[0].name, "A");
+  EXPECT_STREQ(Glayers[0].color, "red");
+  EXPECT_STREQ(Glayers[1].name, "B");
+  EXPECT_EQ(DelementNum, 1);
+  EXPECT_EQ(live.size(), 2u);
+  EXPECT_TRUE(live.count(static_cast<int>(reinterpret_cast<intptr_t>(Glayers[0].gc))));
+  EXPECT_TRUE(live.count(static_cast<int>(reinterpret_cast<intptr_t>(Glayers[1].gc))));
+  ASSERT_EQ(parse("nmos2: A B;\n"), 0) << "the group is the one before the refused files";
+  EXPECT_EQ(DelementNum, 2);
+  {
+    techc::TablesSetAside kept;
+    DTrdInit();
+    ASSERT_EQ(parse("layers:\nC: green solid;\n"), 0);
+    kept.commit();
+  }
+  EXPECT_EQ(GlayerNum, 1);
+  EXPECT_STREQ(Glayers[0].name, "C");
+  techc::setGcHooks(nullptr, nullptr);
 }
 
 TEST_F(TechFile, TableLimitsAreReportedNotOverrun)

@@ -2,12 +2,16 @@
 // and what a refused file leaves behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "CXcapacitor.h"
 #include "DUsize.h"
 #include "RXresistor.h"
 #include "SizeSupport.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -142,6 +146,28 @@ TEST_F(SizeFile, RefusedFileKeepsThePreviousTables)
   ASSERT_EQ(UScapSize.ArraySize, 2);
   EXPECT_DOUBLE_EQ(UScapSize.Width[1], 5);
   EXPECT_DOUBLE_EQ(USresSize.Length[2], 2);
+}
+
+// Inputs the fuzzer found slow or wrong: each is read or refused, and the
+// tables it leaves are whole (every array as long as its table says).
+TEST_F(SizeFile, FuzzRegressionsReadOrAreRefused)
+{
+  namespace fs = std::filesystem;
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& e :
+       fs::directory_iterator(testing_support::sourcePath("tests/updatesize/fuzz_regressions")))
+    files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  ASSERT_FALSE(files.empty());
+  for (const fs::path& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    int read = parse(testing_support::readFile(file.string()));
+    EXPECT_TRUE(read == 0 || read == 1);
+    EXPECT_EQ(USindSize.Width.size(), static_cast<size_t>(USindSize.ArraySize));
+    EXPECT_EQ(USindSize.UpdateFlag.size(), static_cast<size_t>(USindSize.ArraySize));
+    EXPECT_EQ(USresSize.Finger.size(), static_cast<size_t>(USresSize.ArraySize));
+    EXPECT_EQ(UScapSize.Length.size(), static_cast<size_t>(UScapSize.ArraySize));
+  }
 }
 
 }  // namespace
