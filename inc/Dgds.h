@@ -60,6 +60,11 @@ using PendingLayout = std::unique_ptr<StreamLayout, StreamLayoutDeleter>;
 // layout database is not touched.
 PendingLayout readStream(FILE* in, const std::string& name);
 
+// The most calls the AREFs of one file may make (2^21 at start, each call
+// being a record of the database); a file asking for more is refused.
+// A limit of 0 or below restores the start value.
+void setArrayCallLimit(long calls);
+
 // Makes `layout` the layout: releases the previous one as ACinit does, then
 // sets Gsymbols, Glayout, Gactive and Gpin, and the count of boxes off the
 // quarter-step grid (AC_initial_halfscale_error).

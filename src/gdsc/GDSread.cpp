@@ -17,6 +17,11 @@ namespace {
 constexpr int kMaxPathPoints = 500;  // points of one piece given to GCpath2poly
 constexpr long kMaxArrayCalls = 1L << 21;  // calls that the AREFs of one file may make
 
+struct ReadState {
+  long arrayCallLimit = kMaxArrayCalls;
+};
+ReadState state;
+
 std::string format(const char* f, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* f, ...)
 {
@@ -69,6 +74,8 @@ bool libraryRecord(int record)
 }
 
 }  // namespace
+
+void setArrayCallLimit(long calls) { state.arrayCallLimit = calls > 0 ? calls : kMaxArrayCalls; }
 
 // ---------------------------------------------------------------------------
 // Records.
@@ -605,10 +612,10 @@ void Reader::reference()
     if (columns < 1 || rows < 1)
       elementError(format("AREF of %ld x %ld copies", columns, rows));
     arrayCalls_ += columns * rows;
-    if (arrayCalls_ > kMaxArrayCalls)
+    if (arrayCalls_ > state.arrayCallLimit)
       elementError(format("AREF of %ld x %ld copies of %s: the arrays of the file would make "
                           "more than %ld calls",
-                          columns, rows, e.sname.c_str(), kMaxArrayCalls));
+                          columns, rows, e.sname.c_str(), state.arrayCallLimit));
   }
   _opcode steps[3];
   Ratio mag;
