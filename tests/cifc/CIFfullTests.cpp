@@ -127,6 +127,28 @@ TEST_F(FullCifTest, EachConstructReadsAsItsStrictTwin)
   }
 }
 
+// Without a call outside the definitions, full mode takes the symbols that
+// nothing calls as the layout; strict mode finds no top cell.
+TEST_F(FullCifTest, SymbolsNothingCallsAreTheLayoutWithoutATopLevelCall)
+{
+  const std::string text =
+      "DS 1;\nL CAA;\nB 10 10 0 0;\nDF;\nDS 2;\n9 inv;\nC 1 T 100 0;\nDF;\n"
+      "DS 3;\nL CPG;\nB 4 4 0 0;\nDF;\nE\n";
+  std::string got = full(text);
+  EXPECT_EQ(got.substr(0, got.find('\n')), "CIRCUIT '' [-20,-20;420,20] shown");
+  EXPECT_NE(got.find("  call 1 CIRCUIT3\n  call 0 CIRCUIT2\n"), std::string::npos) << got;
+  EXPECT_TRUE(ui.saw('M', "No call outside the symbol definitions: the layout is CIRCUIT2 (inv), "
+                          "CIRCUIT3"));
+  ASSERT_TRUE(act(GCflatten));
+  EXPECT_EQ(rects(Gflatten, "CAA"), "(380,-20;420,20)");
+  EXPECT_EQ(rects(Gflatten, "CPG"), "(-8,-8;8,8)");
+
+  strict(text);
+  EXPECT_EQ(cell("CIRCUIT"), nullptr);
+  EXPECT_FALSE(act(GCflatten));
+  EXPECT_NE(out.find("DID NOT FIND TOP LAYOUT!!!!.. exiting"), std::string::npos);
+}
+
 TEST_F(FullCifTest, ConstructsOfFullCifAreSyntaxErrorsInStrictMode)
 {
   for (const Twin& twin : kTwins) {
