@@ -103,7 +103,8 @@ class Reader {
   void report() const;
 
  private:
-  static constexpr int64_t kMaxRatio = 1 << 24;          // of the units' ratio
+  static constexpr int64_t kMaxUnitDenominator = 10000;  // of the units' ratio
+  static constexpr int64_t kMaxUnitNumerator = 1 << 24;
   static constexpr int64_t kMaxMagnification = 1 << 12;  // of MAG's ratio
   static constexpr int kListed = 20;  // pairs named in the skipped-layer message
 

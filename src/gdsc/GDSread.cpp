@@ -146,7 +146,7 @@ void Reader::units(const Record& r)
   double metres = r.real8(1);
   double internal = internalUnitMetres();
   if (!(metres > 1e-15 && metres < 1) ||
-      !ratioOf(metres / internal, kMaxRatio, kMaxRatio, &unit_))
+      !ratioOf(metres / internal, kMaxUnitDenominator, kMaxUnitNumerator, &unit_))
     fail(r, format("the database unit %g m cannot be represented on the internal grid of %g m",
                    metres, internal));
   unitMetres_ = metres;

@@ -53,6 +53,13 @@ TEST_F(GdsTest, DatabaseUnitsConvertExactlyOrAreRefused)
       {1.2345678e-9, 10, "", "the database unit 1.23457e-09 m cannot be represented"},
       {0, 10, "", "the database unit 0 m cannot be represented"},
   };
+  // UNITS as layout editors write them: 1e-3 and 1e-9 cut to 56 bits.
+  Bytes tool = int2(0x00, {600}) + int2(0x01, {2024, 1, 2, 3, 4, 5, 2024, 1, 2, 3, 4, 5}) +
+               record(0x03, 5, Bytes("\x3e\x41\x89\x37\x4b\xc6\xa7\xef\x39\x44\xb8\x2f\xa0\x9b\x5a\x54", 16)) +
+               structure("T", box(kCAA, 0, 0, 1000, 2500)) + record(0x04, 0);
+  ASSERT_TRUE(read(tool));
+  ASSERT_TRUE(flatten());
+  EXPECT_EQ(rects(Gflatten, "CAA"), "(0,0;400,1000)");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.metres);
     ui.messages.clear();
@@ -63,8 +70,9 @@ TEST_F(GdsTest, DatabaseUnitsConvertExactlyOrAreRefused)
       ASSERT_TRUE(flatten());
       EXPECT_EQ(rects(Gflatten, "CAA"), c.caa);
     }
-    if (c.note[0])
+    if (c.note[0]) {
       EXPECT_NE(messages().find(c.note), std::string::npos) << messages();
+    }
   }
 }
 
@@ -290,7 +298,7 @@ TEST_F(GdsTest, BadInputIsRefusedAndThePreviousLayoutStays)
     EXPECT_NE(messages().find("GDSII file input is refused"), std::string::npos) << messages();
     EXPECT_NE(messages().find(c.message), std::string::npos) << messages();
     EXPECT_EQ(Gsymbols, before);
-    EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(-20,-20;20,20)");
+    EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "(0,0;40,40)");
   }
 }
 

@@ -44,7 +44,7 @@ class GdsTest : public cif_test::CifTest {
     fclose(in);
     return ok;
   }
-  bool readFile(const std::string& path)
+  bool readGds(const std::string& path)
   {
     FILE* in = fopen(path.c_str(), "rb");
     if (!in)
