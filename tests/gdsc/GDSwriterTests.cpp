@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "DEextract.h"
+#include "SQsqueeze.h"
 #include "Dmenu.h"
 #include "GdsTestSupport.h"
 
@@ -109,6 +110,32 @@ TEST_F(GdsTest, SqueezeOutputAsGdsiiReadsBackTheSame)
                                 dir.path("bad.gds")),
             1);
   EXPECT_TRUE(ui.saw('E', "bad.cif, line 2: not a line of the squeeze's output"));
+}
+
+// A compaction writes "sq_out.gds" beside "sq_out.cif" with the same boxes
+// and labels.
+TEST_F(GdsTest, CompactionWritesItsLayoutAsGdsiiToo)
+{
+  ScratchDir dir;
+  char here[4096];
+  ASSERT_NE(getcwd(here, sizeof here), nullptr);
+  ASSERT_EQ(chdir(dir.dir().c_str()), 0);
+  ASSERT_EQ(callback::accept(kAcceptLoadCif, sourcePath("examples/cmos_inverter.cif").c_str()),
+            callback::Outcome::Done);
+  ASSERT_EQ(callback::run(DIfindCallback("f.DRload"), nullptr), callback::Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptBridge, sourcePath("examples/example.bridge").c_str()),
+            callback::Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptCadence2, sourcePath("examples/example_rules.tf").c_str()),
+            callback::Outcome::Done);
+  ASSERT_TRUE(testing_support::runsToEnd([] { ASSERT_EQ(squeeze::compactLayout(), 0); }));
+  ASSERT_EQ(loadCif(readFile("sq_out.cif")), 0);
+  ASSERT_TRUE(flatten());
+  std::string cif = geometry(Gflatten);
+  EXPECT_NE(cif.find("CPG:("), std::string::npos);
+  ASSERT_TRUE(readGds("sq_out.gds")) << messages();
+  ASSERT_TRUE(flatten());
+  EXPECT_EQ(geometry(Gflatten), cif);
+  ASSERT_EQ(chdir(here), 0);
 }
 
 TEST_F(GdsTest, WithoutAMapNothingIsReadOrWritten)
