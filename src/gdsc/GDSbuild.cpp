@@ -185,10 +185,11 @@ void Reader::makeMagnified()
       }
       _labels** labelTail = &to->label;
       for (const _labels* l = from->label; l; l = l->next) {
+        const int x = static_cast<int>(scaled(l->x)), y = static_cast<int>(scaled(l->y));
         _labels* n = common::make<_labels>();
         n->label = GCstrcpy(l->label);
-        n->x = static_cast<int>(scaled(l->x));
-        n->y = static_cast<int>(scaled(l->y));
+        n->x = x;
+        n->y = y;
         *labelTail = n;
         labelTail = &n->next;
         _pin* pin = common::make<_pin>();
@@ -213,15 +214,17 @@ void Reader::makeMagnified()
       const _layout* called = child.one() ? structures_[static_cast<size_t>(ref->target)].cell
                                           : magnified(ref->target, child, *ref);
       for (const _instance* call : callsOf(*ref)) {
-        _instance* n = common::make<_instance>();
-        *n = *call;
-        for (int i = 0; i < n->optimes && i < kMaxOpcodes; ++i) {
-          if (n->opcode[i].type == trans) {
-            n->opcode[i].x = static_cast<int>(scaled(n->opcode[i].x));
-            n->opcode[i].y = static_cast<int>(scaled(n->opcode[i].y));
+        _instance scaledCall = *call;
+        for (int i = 0; i < scaledCall.optimes && i < kMaxOpcodes; ++i) {
+          _opcode& op = scaledCall.opcode[i];
+          if (op.type == trans) {
+            op.x = static_cast<int>(scaled(op.x));
+            op.y = static_cast<int>(scaled(op.y));
           }
         }
-        snprintf(n->cellname, sizeof n->cellname, "%s", called->name);
+        snprintf(scaledCall.cellname, sizeof scaledCall.cellname, "%s", called->name);
+        _instance* n = common::make<_instance>();
+        *n = scaledCall;
         n->next = cell->instance;
         cell->instance = n;
       }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,7 +79,7 @@ struct ReadError {
 // Reads records from a stream through a large buffer.
 class RecordReader {
  public:
-  explicit RecordReader(FILE* in) : in_(in), buffer_(kBlock) {}
+  explicit RecordReader(FILE* in) : in_(in), buffer_(new unsigned char[kBlock]) {}
 
   // The next record.  Returns false at the end of the input (nothing left);
   // throws ReadError for a record of impossible length or one cut short.
@@ -86,11 +87,11 @@ class RecordReader {
   long offset() const { return offset_; }
 
  private:
-  static constexpr size_t kBlock = 1 << 20;  // bytes read at a time
+  static constexpr size_t kBlock = 1 << 17;  // bytes held: the longest record and more
   bool fill(size_t need);
 
   FILE* in_;
-  std::vector<unsigned char> buffer_;
+  std::unique_ptr<unsigned char[]> buffer_;
   size_t pos_ = 0, end_ = 0;
   size_t consumed_ = 0;  // bytes of the record handed out last
   long offset_ = 0;      // of buffer_[pos_] in the file

@@ -635,24 +635,24 @@ void Reader::reference()
   const int64_t x0 = e.xy[0], y0 = e.xy[1];
   for (long r = 0; r < rows; ++r) {
     for (long c = 0; c < columns; ++c) {
-      _instance* call = common::make<_instance>();
-      call->no = structures_[current_].calls++;
-      for (int i = 0; i < n; ++i)
-        call->opcode[i] = steps[i];
-      call->optimes = n + 1;
-      _opcode& t = call->opcode[n];
-      t.type = trans;
+      long tx, ty;
       if (array) {
         // origin + c (P1 - P0) / columns + r (P2 - P0) / rows, exactly
         __int128 cr = static_cast<__int128>(columns) * rows;
         __int128 xs = x0 * cr + c * rows * (int64_t(e.xy[2]) - x0) + r * columns * (int64_t(e.xy[4]) - x0);
         __int128 ys = y0 * cr + c * rows * (int64_t(e.xy[3]) - y0) + r * columns * (int64_t(e.xy[5]) - y0);
-        t.x = static_cast<int>(convert(xs, static_cast<int64_t>(cr)));
-        t.y = static_cast<int>(convert(ys, static_cast<int64_t>(cr)));
+        tx = convert(xs, static_cast<int64_t>(cr));
+        ty = convert(ys, static_cast<int64_t>(cr));
       } else {
-        t.x = static_cast<int>(convert(x0));
-        t.y = static_cast<int>(convert(y0));
+        tx = convert(x0);
+        ty = convert(y0);
       }
+      _instance* call = common::make<_instance>();
+      call->no = structures_[current_].calls++;
+      for (int i = 0; i < n; ++i)
+        call->opcode[i] = steps[i];
+      call->optimes = n + 1;
+      call->opcode[n] = {trans, static_cast<int>(tx), static_cast<int>(ty)};
       call->next = cell_->instance;
       cell_->instance = call;
       ref.last = call;

@@ -52,12 +52,12 @@ bool RecordReader::fill(size_t need)
   if (end_ - pos_ >= need)
     return true;
   if (pos_ > 0) {
-    memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+    memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
     pos_ = 0;
   }
   while (end_ < need) {
-    size_t n = fread(buffer_.data() + end_, 1, buffer_.size() - end_, in_);
+    size_t n = fread(buffer_.get() + end_, 1, kBlock - end_, in_);
     if (n == 0)
       return false;
     end_ += n;
@@ -81,7 +81,7 @@ bool RecordReader::next(Record* record)
     return false;
   if (!fill(4))
     throw ReadError{offset_, "", "the file ends inside a record header"};
-  const unsigned char* p = buffer_.data() + pos_;
+  const unsigned char* p = buffer_.get() + pos_;
   unsigned length = (unsigned(p[0]) << 8) | p[1];
   int type = p[2], dataType = p[3];
   if (length < 4 || length % 2 != 0) {
@@ -95,7 +95,7 @@ bool RecordReader::next(Record* record)
              end_ - pos_, length);
     throw ReadError{offset_, recordName(type), what};
   }
-  p = buffer_.data() + pos_;
+  p = buffer_.get() + pos_;
   record->type = type;
   record->dataType = dataType;
   record->data = p + 4;

@@ -2,6 +2,7 @@
 // their transformations, the hierarchy, and bad input.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -349,6 +350,27 @@ TEST_F(GdsTest, LayerMapLinesAreCheckedAndABadMapChangesNothing)
                                               box(kCAA, 0, 0, 2, 2)))));
   EXPECT_EQ(rects(cell("CIRCUIT1"), "CMF"), "(0,0;4,4) (0,0;8,8)");
   EXPECT_EQ(rects(cell("CIRCUIT1"), "CAA"), "-");
+}
+
+}  // namespace
+
+namespace {
+
+// Inputs the fuzzer found: each is read (and, when it reads, flattened) and
+// released without a crash or a leak.
+TEST_F(GdsTest, FuzzerFindingsAreReadSafely)
+{
+  std::filesystem::path folder = testing_support::sourcePath("tests/gdsc/fuzz_regressions");
+  gds::setArrayCallLimit(100000);
+  int inputs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    if (read(testing_support::readFile(entry.path().string()))) {
+      EXPECT_TRUE(flatten());
+    }
+    ++inputs;
+  }
+  EXPECT_GT(inputs, 0);
 }
 
 }  // namespace
