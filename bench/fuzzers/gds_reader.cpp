@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
   init::startHeadless(false);
   // Flattens and arrays are refused beyond these (libFuzzer stops at 2 GB).
   common::setFlattenMemoryLimit(256.0 * 1024 * 1024);
-  gds::setArrayCallLimit(100000);
+  gds::setArrayCallLimit(4096);
   char dir[] = "/tmp/quorin-fuzz-XXXXXX";
   if (!mkdtemp(dir) || chdir(dir) != 0)
     abort();

@@ -88,6 +88,24 @@ struct Element {
   double mag = 1, angle = 0;
   int columns = 0, rows = 0;
   bool haveColrow = false;
+
+  // Back to no records, keeping the buffers.
+  void reset(int k, long at)
+  {
+    kind = k;
+    offset = at;
+    layer = datatype = -1;
+    pathtype = 0;
+    width = bgnextn = endextn = 0;
+    xy.clear();
+    haveXY = haveSname = haveText = haveColrow = false;
+    sname.clear();
+    text.clear();
+    strans = 0;
+    mag = 1;
+    angle = 0;
+    columns = rows = 0;
+  }
 };
 
 class Reader {
@@ -126,7 +144,9 @@ class Reader {
   void wire(int slot, const std::vector<Point>& points, long width);
   static void moveEnd(Point* end, const Point& toward, long by);
 
-  long convert(__int128 num, int64_t den = 1);
+  long convert(int64_t c);
+  long convert(__int128 num, int64_t den);
+  long inRange(__int128 v);
   int slotOf(int layer, int datatype);
   _symbol* symbolOf(int slot);
   void addRect(int slot, long x1, long y1, long x2, long y2);
@@ -155,6 +175,8 @@ class Reader {
   _layout* cell_ = nullptr;
   Element element_;
   std::unordered_map<uint32_t, int> slots_;  // layer << 16 | datatype -> slot or -1
+  uint32_t lastKey_ = ~0u;                    // the pair looked up last, and its slot
+  int lastSlot_ = -1;
   std::map<std::pair<int, int>, long> unmapped_;  // shapes per unmapped pair
   long offGrid_ = 0;
   long roundPaths_ = 0;

@@ -110,12 +110,13 @@ Record& Reader::next()
  */
 void Reader::run()
 {
+  bool header = false;
   try {
-    if (!records_.next(&record_) || record_.type != HEADER)
-      throw ReadError{0, "", "not a GDSII stream file (it does not begin with HEADER)"};
+    header = records_.next(&record_) && record_.type == HEADER;
   } catch (const ReadError&) {
-    throw ReadError{0, "", "not a GDSII stream file (it does not begin with HEADER)"};
   }
+  if (!header)
+    throw ReadError{0, "", "not a GDSII stream file (it does not begin with HEADER)"};
   if (next().type != BGNLIB)
     fail(record_, "BGNLIB must follow HEADER");
   while (next().type != UNITS) {
@@ -207,10 +208,7 @@ int Reader::structureIndex(const std::string& name)
 void Reader::element(int kind)
 {
   Element& e = element_;
-  e = Element{};
-  e.kind = kind;
-  e.offset = record_.offset;
-  e.xy.clear();
+  e.reset(kind, record_.offset);
   for (;;) {
     Record& r = next();
     if (r.type == ENDEL)
@@ -284,11 +282,34 @@ void Reader::needPoints(size_t minimum, size_t maximum) const
 // Coordinates.
 // ---------------------------------------------------------------------------
 
+long Reader::inRange(__int128 r)
+{
+  if (r > kMaxCoordinate || r < -kMaxCoordinate)
+    elementError(format("a coordinate beyond the range of the database (%.0f internal units)",
+                        static_cast<double>(r)));
+  return static_cast<long>(r);
+}
+
 /*
  * convert --
- *   num / den database units in internal units: exact when it lands on an
- *   internal unit, else rounded (halves away from zero) and counted.
+ *   c database units in internal units: exact when it lands on an internal
+ *   unit, else rounded (halves away from zero) and counted.
  */
+long Reader::convert(int64_t c)
+{
+  int64_t v = c * unit_.p;  // |c| < 2^31, p < 2^24
+  if (unit_.q == 1)
+    return inRange(v);
+  int64_t r = v / unit_.q, rest = v % unit_.q;
+  if (rest != 0) {
+    ++offGrid_;
+    if (2 * (rest < 0 ? -rest : rest) >= unit_.q)
+      r += v < 0 ? -1 : 1;
+  }
+  return inRange(r);
+}
+
+// num / den database units, as convert does.
 long Reader::convert(__int128 num, int64_t den)
 {
   __int128 v = num * unit_.p;
@@ -300,16 +321,15 @@ long Reader::convert(__int128 num, int64_t den)
     if (twice >= d)
       r += v < 0 ? -1 : 1;
   }
-  if (r > kMaxCoordinate || r < -kMaxCoordinate)
-    elementError(format("a coordinate beyond the range of the database (%.0f internal units)",
-                        static_cast<double>(r)));
-  return static_cast<long>(r);
+  return inRange(r);
 }
 
 // The layer slot of a layer and datatype, or -1 (the pair is counted).
 int Reader::slotOf(int layer, int datatype)
 {
   uint32_t key = (uint32_t(layer) << 16) | uint32_t(datatype);
+  if (key == lastKey_ && lastSlot_ >= 0)
+    return lastSlot_;
   auto found = slots_.find(key);
   int slot;
   if (found != slots_.end()) {
@@ -321,6 +341,8 @@ int Reader::slotOf(int layer, int datatype)
       elementError("the layer map names " + named->second + ", which the technology lacks");
     slots_.emplace(key, slot);
   }
+  lastKey_ = key;
+  lastSlot_ = slot;
   if (slot < 0)
     ++unmapped_[{layer, datatype}];
   return slot;
