@@ -25,16 +25,6 @@
 
 namespace {
 
-long boxesOf(const _layout* cell)
-{
-  long n = 0;
-  for (const _symbol* s : cell->symbol)
-    if (s)
-      for (const _rects* r = s->rect; r; r = r->next)
-        ++n;
-  return n;
-}
-
 bool endsWith(const std::string& s, const std::string& tail)
 {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -80,7 +70,7 @@ int read(FILE* report, const std::string& path)
     common::ActionScope scope;
     GCflatten();
   }
-  fprintf(report, "%ld %.3f %.1f %.1f\n", Gflatten ? boxesOf(Gflatten) : 0, cpu,
+  fprintf(report, "%ld %.3f %.1f %.1f\n", Gflatten ? bench::boxesOf(Gflatten) : 0, cpu,
           (after - before) / 1024.0, (peak - after) / 1024.0);
   return 0;
 }

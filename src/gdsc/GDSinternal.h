@@ -154,6 +154,7 @@ class RecordWriter {
 
  private:
   void header(int type, int dataType, size_t bytes);
+  void dates(int type);
   FILE* out_;
   bool ok_ = true;
 };

@@ -248,28 +248,29 @@ void RecordWriter::text(int type, const std::string& text)
   ok_ = fwrite(t.data(), 1, t.size(), out_) == t.size() && ok_;
 }
 
-void RecordWriter::begin(const std::string& library, double userUnits, double metres)
+// BGNLIB or BGNSTR: the time of modification and of access, both now.
+void RecordWriter::dates(int type)
 {
-  constexpr int kVersion = 600;
-  int2(HEADER, {kVersion});
   time_t now = time(nullptr);
   tm t{};
   localtime_r(&now, &t);
   int y = t.tm_year + 1900, mo = t.tm_mon + 1;
-  int2(BGNLIB, {y, mo, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, y, mo, t.tm_mday, t.tm_hour,
-                t.tm_min, t.tm_sec});
+  int2(type, {y, mo, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, y, mo, t.tm_mday, t.tm_hour,
+              t.tm_min, t.tm_sec});
+}
+
+void RecordWriter::begin(const std::string& library, double userUnits, double metres)
+{
+  constexpr int kVersion = 600;
+  int2(HEADER, {kVersion});
+  dates(BGNLIB);
   text(LIBNAME, library);
   real8(UNITS, {userUnits, metres});
 }
 
 void RecordWriter::beginStructure(const std::string& name)
 {
-  time_t now = time(nullptr);
-  tm t{};
-  localtime_r(&now, &t);
-  int y = t.tm_year + 1900, mo = t.tm_mon + 1;
-  int2(BGNSTR, {y, mo, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, y, mo, t.tm_mday, t.tm_hour,
-                t.tm_min, t.tm_sec});
+  dates(BGNSTR);
   text(STRNAME, name);
 }
 
