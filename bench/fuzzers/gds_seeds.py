@@ -102,24 +102,29 @@ def other():
     return node + bx + prop
 
 
-seeds = {
-    "flat.gds": lib([struct_("TOP", box(43, 0, 0, 2000, 1000), box(46, 800, -200, 1200, 1200),
-                             text(49, 100, 100, "vdd"))]),
-    "hierarchy.gds": lib([
-        struct_("TOP", sref("CELL", 0, 0), sref("CELL", 5000, 0, reflect=True, angle=90),
-                aref("CELL", 3, 2, 0, 10000, 3000, 4000, angle=180), sref("BIG", 0, 30000, mag=2)),
-        struct_("CELL", box(43, 0, 0, 2000, 1000), box(49, 0, 0, 500, 500), text(49, 250, 250, "a"),
-                boundary(46, 0, 0, 1000, 0, 1000, 500, 500, 500, 500, 1000, 0, 1000, 0, 0)),
-        struct_("BIG", sref("CELL", 0, 0), box(51, 0, 0, 1000, 1000))]),
-    "paths.gds": lib([struct_("P", path(49, 0, 200, 0, 0, 1000, 0, 1000, 1000),
-                              path(49, 1, 200, 0, 2000, 1000, 2000),
-                              path(49, 2, 200, 0, 3000, 1000, 3500, 2000, 3000),
-                              path(49, 4, 200, 0, 4000, 1000, 4000, ext=(50, -20)), other())]),
-    "units.gds": lib([struct_("U", box(43, 0, 0, 20, 10), sref("V", 3, 3)),
-                      struct_("V", box(49, 0, 0, 4, 4))], unit=0.075e-6),
-}
-folder = sys.argv[1] if len(sys.argv) > 1 else "."
-os.makedirs(folder, exist_ok=True)
-for name, data in seeds.items():
-    with open(os.path.join(folder, name), "wb") as f:
-        f.write(data)
+def main():
+    seeds = {
+        "flat.gds": lib([struct_("TOP", box(43, 0, 0, 2000, 1000), box(46, 800, -200, 1200, 1200),
+                                 text(49, 100, 100, "vdd"))]),
+        "hierarchy.gds": lib([
+            struct_("TOP", sref("CELL", 0, 0), sref("CELL", 5000, 0, reflect=True, angle=90),
+                    aref("CELL", 3, 2, 0, 10000, 3000, 4000, angle=180), sref("BIG", 0, 30000, mag=2)),
+            struct_("CELL", box(43, 0, 0, 2000, 1000), box(49, 0, 0, 500, 500), text(49, 250, 250, "a"),
+                    boundary(46, 0, 0, 1000, 0, 1000, 500, 500, 500, 500, 1000, 0, 1000, 0, 0)),
+            struct_("BIG", sref("CELL", 0, 0), box(51, 0, 0, 1000, 1000))]),
+        "paths.gds": lib([struct_("P", path(49, 0, 200, 0, 0, 1000, 0, 1000, 1000),
+                                  path(49, 1, 200, 0, 2000, 1000, 2000),
+                                  path(49, 2, 200, 0, 3000, 1000, 3500, 2000, 3000),
+                                  path(49, 4, 200, 0, 4000, 1000, 4000, ext=(50, -20)), other())]),
+        "units.gds": lib([struct_("U", box(43, 0, 0, 20, 10), sref("V", 3, 3)),
+                          struct_("V", box(49, 0, 0, 4, 4))], unit=0.075e-6),
+    }
+    folder = sys.argv[1] if len(sys.argv) > 1 else "."
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    main()
