@@ -78,7 +78,7 @@ struct Element {
   int datatype = -1;  // or text type
   int pathtype = 0;
   int32_t width = 0, bgnextn = 0, endextn = 0;
-  std::vector<int32_t> xy;
+  std::vector<int32_t> xy;  // its size holds only once haveXY is set
   bool haveXY = false;
   std::string sname;
   bool haveSname = false;
@@ -97,7 +97,6 @@ struct Element {
     layer = datatype = -1;
     pathtype = 0;
     width = bgnextn = endextn = 0;
-    xy.clear();
     haveXY = haveSname = haveText = haveColrow = false;
     sname.clear();
     text.clear();
@@ -128,7 +127,12 @@ class Reader {
 
   [[noreturn]] void fail(const Record& r, const std::string& what) const;
   [[noreturn]] void elementError(const std::string& what) const;
-  void need(const Record& r, int dataType, size_t minimum) const;
+  void need(const Record& r, int dataType, size_t minimum) const
+  {
+    if (r.dataType != dataType || r.size < minimum)
+      badData(r, dataType, minimum);
+  }
+  [[noreturn]] void badData(const Record& r, int dataType, size_t minimum) const;
   void needPoints(size_t minimum, size_t maximum) const;
   Record& next();
 
@@ -144,7 +148,16 @@ class Reader {
   void wire(int slot, const std::vector<Point>& points, long width);
   static void moveEnd(Point* end, const Point& toward, long by);
 
-  long convert(int64_t c);
+  long convert(int64_t c)
+  {
+    if (unit_.q == 1) {
+      int64_t v = c * unit_.p;  // |c| < 2^31, p < 2^24
+      if (v <= kMaxCoordinate && v >= -kMaxCoordinate)
+        return static_cast<long>(v);
+    }
+    return convertRounded(c);
+  }
+  long convertRounded(int64_t c);
   long convert(__int128 num, int64_t den);
   long inRange(__int128 v);
   int slotOf(int layer, int datatype);

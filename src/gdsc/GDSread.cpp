@@ -86,12 +86,11 @@ void Reader::fail(const Record& r, const std::string& what) const
   throw ReadError{r.offset, recordName(r.type), what};
 }
 
-void Reader::need(const Record& r, int dataType, size_t minimum) const
+void Reader::badData(const Record& r, int dataType, size_t minimum) const
 {
   if (r.dataType != dataType)
     fail(r, format("data type %d where %d belongs", r.dataType, dataType));
-  if (r.size < minimum)
-    fail(r, format("%zu bytes of data where %zu belong", r.size, minimum));
+  fail(r, format("%zu bytes of data where %zu belong", r.size, minimum));
 }
 
 Record& Reader::next()
@@ -228,7 +227,8 @@ void Reader::element(int kind)
         need(r, kInt4, 8);
         if (r.size % 8 != 0)
           fail(r, "an odd number of coordinates");
-        e.xy.resize(static_cast<size_t>(r.count4()));
+        if (e.xy.size() != r.size / 4)
+          e.xy.resize(r.size / 4);
         for (int i = 0; i < r.count4(); ++i)
           e.xy[static_cast<size_t>(i)] = r.int4(i);
         e.haveXY = true;
@@ -295,7 +295,7 @@ long Reader::inRange(__int128 r)
  *   c database units in internal units: exact when it lands on an internal
  *   unit, else rounded (halves away from zero) and counted.
  */
-long Reader::convert(int64_t c)
+long Reader::convertRounded(int64_t c)
 {
   int64_t v = c * unit_.p;  // |c| < 2^31, p < 2^24
   if (unit_.q == 1)
@@ -367,8 +367,12 @@ void Reader::addRect(int slot, long x1, long y1, long x2, long y2)
   if (x1 >= x2 || y1 >= y2)
     return;
   common::prependRect(symbolOf(slot)->rect, x1, y1, x2, y2);
-  ACframe(x1, y1, cell_);
-  ACframe(x2, y2, cell_);
+  // The frame grows by both corners (as ACframe does for each).
+  _box& f = cell_->frame;
+  f.x1 = static_cast<int>(std::min<long>(f.x1, x1));
+  f.y1 = static_cast<int>(std::min<long>(f.y1, y1));
+  f.x2 = static_cast<int>(std::max<long>(f.x2, x2));
+  f.y2 = static_cast<int>(std::max<long>(f.y2, y2));
 }
 
 void Reader::addRects(int slot, _rects* rects)

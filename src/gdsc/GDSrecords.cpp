@@ -77,10 +77,11 @@ bool RecordReader::next(Record* record)
   consumed_ = 0;
   record->type = -1;
   record->size = 0;
-  if (!fill(1))
-    return false;
-  if (!fill(4))
+  if (end_ - pos_ < 4 && !fill(4)) {
+    if (end_ == pos_)
+      return false;
     throw ReadError{offset_, "", "the file ends inside a record header"};
+  }
   const unsigned char* p = buffer_.get() + pos_;
   unsigned length = (unsigned(p[0]) << 8) | p[1];
   int type = p[2], dataType = p[3];
@@ -89,7 +90,7 @@ bool RecordReader::next(Record* record)
     snprintf(what, sizeof what, "a record of impossible length %u", length);
     throw ReadError{offset_, recordName(type), what};
   }
-  if (!fill(length)) {
+  if (end_ - pos_ < length && !fill(length)) {
     char what[96];
     snprintf(what, sizeof what, "the file ends inside the record (%zu of its %u bytes)",
              end_ - pos_, length);
