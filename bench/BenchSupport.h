@@ -9,6 +9,7 @@
 
 #include "Dglobal.h"
 #include "Dinit.h"
+#include "Dlayout.h"
 
 namespace bench {
 
@@ -40,6 +41,17 @@ inline double cpuSeconds()
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Rectangles of every layer of `cell`.
+inline long boxesOf(const _layout* cell)
+{
+  long n = 0;
+  for (const _symbol* s : cell->symbol)
+    if (s)
+      for (const _rects* r = s->rect; r; r = r->next)
+        ++n;
+  return n;
 }
 
 // Starts the core without a display, with the workbench's own printing on

@@ -80,6 +80,8 @@ constexpr int kSysrcBufferSize = 1024;  // characters of StringBuffer
 // The file named under `key` in the system source file; a relative name is
 // taken relative to the folder of the system source file itself.
 std::string sysrcFile(const char* key);
+// The same for an optional key: "" when the file has no such key.
+std::string sysrcOptionalFile(const char* key);
 
 // What the core needs from the program around it.  The Motif shell, the batch
 // driver and the tests each install their own; the default does nothing.

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 struct _Dtile;
 
@@ -307,5 +308,18 @@ void releaseLayouts();
 
 // A fresh cell: zero-filled, empty frame, named `name`.
 _layout* newLayout(const char* name);
+
+/*
+ * topOfUncalled --
+ *   For a layout written without a call outside its cell definitions: a new
+ *   top cell "CIRCUIT" that calls, without transformation and numbered from
+ *   0 in the order of definition, every cell of `cells` (a list through
+ *   `next`, the most recent first, as Gsymbols) that no cell of the list
+ *   calls; its frame holds theirs.
+ * Returns: the new cell, not linked anywhere, or null when every cell is
+ *   called (or there is none).  `names`, when not null, receives the called
+ *   cells' names, each "name (cellname)" when the cell has a user's name.
+ */
+_layout* topOfUncalled(_layout* cells, std::string* names = nullptr);
 
 }  // namespace common

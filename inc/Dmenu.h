@@ -17,7 +17,7 @@ using StringHandler = int (*)(char* text);
 using PlainHandler = int (*)();
 
 constexpr int kActionNameLength = 32;
-constexpr int kActionCount = 90;
+constexpr int kActionCount = 93;
 
 struct _Actionindex {
   char name[kActionNameLength];  // "f.<handler>"
@@ -59,6 +59,11 @@ void DRload(void* w, void* client_data, void* call_data);
 void DRloadCadenceDesRule1(void* w, void* client_data, void* call_data);
 void DRloadCadenceDesRule2(void* w, void* client_data, void* call_data);
 void UStransSizeFile(void* w, void* client_data, void* call_data);
+// GDSII: read a layout (accept code 22), read it and run the analysis chain
+// (23), read a layer map (24).
+void DIrdGds(void* w, void* client_data, void* call_data);
+void DIldGds(void* w, void* client_data, void* call_data);
+void DIldGdsMap(void* w, void* client_data, void* call_data);
 void DIsetForm(void* w, void* client_data, void* call_data);
 
 // Display switches: the label "On" or "Off" of the calling button.
@@ -112,6 +117,9 @@ enum AcceptCode {
   kAcceptCadence1 = 19,
   kAcceptCadence2 = 20,
   kAcceptTransSize = 21,
+  kAcceptReadGds = 22,
+  kAcceptLoadGds = 23,
+  kAcceptGdsMap = 24,
 };
 
 namespace callback {

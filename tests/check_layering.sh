@@ -12,7 +12,7 @@ rank_of() {
   case $1 in
     common|datastructures) echo 0 ;;
     techc) echo 1 ;;
-    cifc|designrule) echo 2 ;;
+    cifc|gdsc|designrule) echo 2 ;;
     view) echo 3 ;;
     event) echo 4 ;;
     cs) echo 5 ;;
@@ -39,6 +39,7 @@ owner_of() {
     Dlist.h) echo datastructures ;;
     DTtechnology.h) echo techc ;;
     Dcif.h) echo cifc ;;
+    Dgds.h) echo gdsc ;;
     DRdesignrule.h) echo designrule ;;
     Dview.h) echo view ;;
     Devent.h) echo event ;;

@@ -20,23 +20,6 @@
 #include "Dinit.h"
 #include "Dlayout.h"
 
-namespace {
-
-
-
-
-long boxesOf(const _layout* cell)
-{
-  long n = 0;
-  for (const _symbol* s : cell->symbol)
-    if (s)
-      for (const _rects* r = s->rect; r; r = r->next)
-        ++n;
-  return n;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
   bool pooled = false, full = false;
@@ -95,7 +78,7 @@ int main(int argc, char** argv)
     return 1;
   }
   double seconds = std::chrono::duration<double>(stop - start).count();
-  long boxes = boxesOf(Gflatten);
+  long boxes = bench::boxesOf(Gflatten);
   long peak = bench::peakRssKb() * 1024L;
   printf("%ld %.3f %.0f %.1f %.1f %.3f %.3f\n", boxes, seconds, boxes / seconds,
          peak / 1048576.0, double(peak - before) / boxes, cpu, cpuRead);

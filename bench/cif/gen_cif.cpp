@@ -9,7 +9,7 @@
 // error and status 2.
 //
 //   gen_cif [--kind flat|hier] [--cell inverter|nmos|pmos] [--count N |
-//           --boxes N] [--columns K] [--lambda U] [-o file]
+//           --boxes N] [--columns K] [--lambda U] [--gds [--map file]] [-o file]
 //   gen_cif --template file.cif [--count N] [--columns K] [-o file]
 //
 // Prints the number of cells, rails and boxes on standard error.
@@ -17,10 +17,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "CifTemplate.h"
+#include "GdsStream.h"
 
 namespace {
 
@@ -98,6 +100,8 @@ struct Options {
   int lambda = 20;
   std::string output;
   std::string templateFile;
+  bool gds = false;  // write the flat layout as GDSII
+  std::string map = QUORIN_SOURCE_DIR "/lib/example.gdsmap";
   bool cellOptions = false;  // --kind, --cell, --boxes or --lambda given
 };
 
@@ -105,7 +109,8 @@ struct Options {
 {
   fprintf(status ? stderr : stdout,
           "Usage: gen_cif [--kind flat|hier] [--cell inverter|nmos|pmos]\n"
-          "               [--count N | --boxes N] [--columns K] [--lambda U] [-o file]\n"
+          "               [--count N | --boxes N] [--columns K] [--lambda U]\n"
+          "               [--gds [--map file]] [-o file]\n"
           "       gen_cif --template file.cif [--count N] [--columns K] [-o file]\n"
           "  --kind     hier: cell, row and array definitions (default); flat: one\n"
           "             cell holding the boxes the hierarchy flattens to\n"
@@ -115,6 +120,8 @@ struct Options {
           "  --boxes    about this many boxes instead of a cell count\n"
           "  --columns  cells per row (default: a roughly square array)\n"
           "  --lambda   CIF units (0.01 um) per lambda (default 20)\n"
+          "  --gds      write the flat layout (--kind flat) as GDSII in units of\n"
+          "             0.01 um, layers from --map (lib/example.gdsmap)\n"
           "  --template a flat CIF cell (layers, boxes, labels) to copy N times\n"
           "             on a grid with a margin of a tenth of its size; labels\n"
           "             other than vdd and gnd get _<copy index> appended\n");
@@ -149,6 +156,10 @@ Options parse(int argc, char** argv)
       o.lambda = atoi(value().c_str());
     else if (a == "-o")
       o.output = value();
+    else if (a == "--gds")
+      o.gds = true;
+    else if (a == "--map")
+      o.map = value();
     else if (a == "-h" || a == "--help")
       usage(0);
     else
@@ -158,27 +169,100 @@ Options parse(int argc, char** argv)
     usage(2);
   if (!o.templateFile.empty() && o.cellOptions)
     usage(2);
+  if (o.gds && (o.kind != "flat" || !o.templateFile.empty()))
+    usage(2);
   return o;
 }
 
-// Output with a large buffer; every coordinate is an integer.
+// GDSII layer numbers: the first pair of each layer in the layer map.
+std::map<std::string, int> readLayerMap(const std::string& path)
+{
+  std::map<std::string, int> layers;
+  FILE* f = fopen(path.c_str(), "r");
+  if (!f) {
+    fprintf(stderr, "gen_cif: cannot open the layer map %s\n", path.c_str());
+    exit(2);
+  }
+  char line[256], name[64];
+  int layer, datatype;
+  while (fgets(line, sizeof line, f))
+    if (line[0] != '#' && sscanf(line, "%d %d %63s", &layer, &datatype, name) == 3)
+      layers.emplace(name, layer);
+  fclose(f);
+  return layers;
+}
+
+// Output with a large buffer, as CIF or (flat layouts) as GDSII in CIF units;
+// every coordinate is an integer.
 class Writer {
  public:
-  explicit Writer(FILE* f) : f_(f) { setvbuf(f_, nullptr, _IOFBF, 1 << 20); }
+  Writer(FILE* f, const std::map<std::string, int>* gdsLayers)
+      : f_(f), gdsLayers_(gdsLayers), gds_(f)
+  {
+    setvbuf(f_, nullptr, _IOFBF, 1 << 20);
+  }
+  bool gds() const { return gdsLayers_ != nullptr; }
+  void layer(const std::string& name)
+  {
+    if (!gds()) {
+      fprintf(f_, "L %s;\n", name.c_str());
+      return;
+    }
+    auto found = gdsLayers_->find(name);
+    if (found == gdsLayers_->end()) {
+      fprintf(stderr, "gen_cif: the layer map has no layer %s\n", name.c_str());
+      exit(2);
+    }
+    layer_ = found->second;
+  }
   void box(const Box& b, int lambda)
   {
+    if (gds()) {
+      gds_.box(layer_, long(b.x1) * lambda, long(b.y1) * lambda, long(b.x2) * lambda,
+               long(b.y2) * lambda);
+      return;
+    }
     long w = long(b.x2 - b.x1) * lambda, h = long(b.y2 - b.y1) * lambda;
     long cx = long(b.x1 + b.x2) * lambda / 2, cy = long(b.y1 + b.y2) * lambda / 2;
     fprintf(f_, "B %ld %ld %ld %ld;\n", w, h, cx, cy);
   }
   void wire(long width, long x1, long y, long x2)
   {
-    fprintf(f_, "W %ld %ld %ld %ld %ld;\n", width, x1, y, x2, y);
+    if (gds())
+      gds_.wire(layer_, width, x1, y, x2);
+    else
+      fprintf(f_, "W %ld %ld %ld %ld %ld;\n", width, x1, y, x2, y);
+  }
+  void label(const char* text, long x, long y, const char* layerName)
+  {
+    if (!gds()) {
+      fprintf(f_, "94 %s %ld %ld %s;\n", text, x, y, layerName);
+      return;
+    }
+    layer(layerName);
+    gds_.label(layer_, x, y, text);
+  }
+  void beginCell(const std::string& name)
+  {
+    if (gds())
+      gds_.begin(name);
+    else
+      fprintf(f_, "DS 1;\n9 %s;\n", name.c_str());
+  }
+  void endFlat()
+  {
+    if (gds())
+      gds_.end();
+    else
+      fprintf(f_, "DF;\nC 1;\n");
   }
   FILE* file() { return f_; }
 
  private:
   FILE* f_;
+  const std::map<std::string, int>* gdsLayers_;
+  gencif::GdsStream gds_;
+  int layer_ = 0;
 };
 
 // Layers in the order the cell first uses them.
@@ -225,8 +309,7 @@ void labels(Writer& out, const Cell& c, long n, int lambda, bool mirrored, long 
     long y = long(r.y) * lambda;
     if (mirrored)
       y = -y;
-    fprintf(out.file(), "94 %s %ld %ld %s;\n", r.label, n * c.width * lambda / 2, y + yOffset,
-            r.layer);
+    out.label(r.label, n * c.width * lambda / 2, y + yOffset, r.layer);
   }
 }
 
@@ -288,10 +371,10 @@ void writeHierarchy(Writer& out, const Cell& c, const Array& a, int lambda)
 // The same boxes in one cell, layer by layer.
 void writeFlat(Writer& out, const Cell& c, const Array& a, int lambda)
 {
-  fprintf(out.file(), "DS 1;\n9 flat_%s;\n", c.name);
+  out.beginCell(std::string("flat_") + c.name);
   long height = long(c.height);
   for (const std::string& layer : layersOf(c)) {
-    fprintf(out.file(), "L %s;\n", layer.c_str());
+    out.layer(layer);
     for (long r = 0; r < a.rows; ++r) {
       bool mirrored = r % 2 == 1;
       long base = mirrored ? (r + 1) * height : r * height;  // in lambda
@@ -315,7 +398,7 @@ void writeFlat(Writer& out, const Cell& c, const Array& a, int lambda)
     long base = (mirrored ? (r + 1) : r) * height * lambda;
     labels(out, c, a.cellsInRow(r), lambda, mirrored, base);
   }
-  fprintf(out.file(), "DF;\nC 1;\n");
+  out.endFlat();
 }
 
 // Coordinates must stay well inside 32 bits after the reader's scaling.
@@ -405,14 +488,21 @@ int main(int argc, char** argv)
   FILE* f = openOutput(o);
   if (!f)
     return 1;
-  Writer out(f);
-  fprintf(f, "(%s array of %ld %s cells, %ld per row, generated by gen_cif);\n",
-          o.kind.c_str(), a.count, c.name, a.columns);
-  if (o.kind == "hier")
-    writeHierarchy(out, c, a, o.lambda);
-  else
+  std::map<std::string, int> gdsLayers;
+  if (o.gds)
+    gdsLayers = readLayerMap(o.map);
+  Writer out(f, o.gds ? &gdsLayers : nullptr);
+  if (o.gds) {
     writeFlat(out, c, a, o.lambda);
-  fprintf(f, "E\n");
+  } else {
+    fprintf(f, "(%s array of %ld %s cells, %ld per row, generated by gen_cif);\n",
+            o.kind.c_str(), a.count, c.name, a.columns);
+    if (o.kind == "hier")
+      writeHierarchy(out, c, a, o.lambda);
+    else
+      writeFlat(out, c, a, o.lambda);
+    fprintf(f, "E\n");
+  }
   long railCount = a.rows * static_cast<long>(c.rails.size());
   fprintf(stderr, "gen_cif: %ld cells in %ld rows, %ld rails, %ld boxes\n", a.count, a.rows,
           railCount, a.count * per + railCount);

@@ -11,6 +11,7 @@
 #include "DTtechnology.h"
 #include "DisplayList.h"
 #include "Dcompact.h"
+#include "Dgds.h"
 #include "DYyield.h"
 #include "Devent.h"
 #include "Dlayout.h"
@@ -316,6 +317,24 @@ bool Runner::runLine(const std::string& raw)
     try {
       if (squeeze::compactLayout(arguments == "passives") != 0)
         return fail("%s needs a loaded layout", name);
+    } catch (const common::OperationAborted&) {
+      GCmessage(0, 'L', "The action was abandoned");
+      return fail("%s was abandoned", name);
+    }
+    return true;
+  }
+  if (name == "gds") {
+    // The loaded layout, flattened, as one GDSII structure.
+    if (arguments.empty())
+      return fail("%s needs a file name", name);
+    common::ActionScope scope;
+    try {
+      if (!Gflatten && Gactive)
+        GCflatten();
+      if (!Gflatten)
+        return fail("%s needs a loaded layout", name);
+      if (gds::writeCell(Gflatten, arguments) != 0)
+        return fail("cannot write the layout to %s", arguments);
     } catch (const common::OperationAborted&) {
       GCmessage(0, 'L', "The action was abandoned");
       return fail("%s was abandoned", name);

@@ -18,6 +18,7 @@
 #include "DUsize.h"
 #include "DYyield.h"
 #include "Dcif.h"
+#include "Dgds.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "Dview.h"
@@ -65,6 +66,36 @@ Outcome readCif(const std::string& name)
   return Outcome::Done;
 }
 
+// The analysis chain after a layout was read and flattened: planes,
+// circuit, passive devices, pins, groups, the matcher netlist and the view.
+void analyse(const char* lastLine)
+{
+  GCsmash();
+  DCcrtCS();
+  if (VIA_CONTACT_REMOVAL > 0) {
+    VCinit();
+    VCdetect();
+  }
+  DExCir();
+  DExVerifyNets();
+  GCmessage(kModule, 'M', "Extracted Circuit OK");
+  if (PROCESS_INCLUDE_PASSIVE)
+    CXcapacitorExtract();
+  if (PROCESS_INCLUDE_INDUCTOR)
+    LXinductorExtract();
+  if (PROCESS_INCLUDE_PASSIVE)
+    RXresistorExtract();
+  textualDeviceSizeInput = 0;
+  DExCirPassive();
+  AttachPinsToNets();
+  DExVerifyNets();
+  clusterTransistors();
+  testClusterTransistors();
+  WriteSubpyxisNetlist();
+  DVfit();
+  GCmessage(kModule, 'L', "%s", lastLine);
+}
+
 // Reads a CIF file and runs the whole analysis chain on it.
 Outcome loadCif(const std::string& name)
 {
@@ -93,30 +124,63 @@ Outcome loadCif(const std::string& name)
   GCfreeCS();
   previous.commit();
   nameBack.wanted = false;
-  GCsmash();
-  DCcrtCS();
-  if (VIA_CONTACT_REMOVAL > 0) {
-    VCinit();
-    VCdetect();
+  analyse("Read CIF file OK");
+  return Outcome::Done;
+}
+
+// Reads a GDSII file whole; the layout database is not touched yet.  Null,
+// after the messages, when the file cannot be opened or is refused.
+gds::PendingLayout readStream(const std::string& name, Outcome* outcome)
+{
+  std::unique_ptr<FILE, int (*)(FILE*)> in(fopen(name.c_str(), "rb"), fclose);
+  if (!in) {
+    *outcome = cannotOpen(name, "Cann't open the file %s");
+    return nullptr;
   }
-  DExCir();
-  DExVerifyNets();
-  GCmessage(kModule, 'M', "Extracted Circuit OK");
-  if (PROCESS_INCLUDE_PASSIVE)
-    CXcapacitorExtract();
-  if (PROCESS_INCLUDE_INDUCTOR)
-    LXinductorExtract();
-  if (PROCESS_INCLUDE_PASSIVE)
-    RXresistorExtract();
-  textualDeviceSizeInput = 0;
-  DExCirPassive();
-  AttachPinsToNets();
-  DExVerifyNets();
-  clusterTransistors();
-  testClusterTransistors();
-  WriteSubpyxisNetlist();
-  DVfit();
-  GCmessage(kModule, 'L', "Read CIF file OK");
+  GCmessage(kModule, 'P', "Reading GDSII .....");
+  gds::PendingLayout layout = gds::readStream(in.get(), name);
+  if (!layout) {
+    GCmessage(kModule, 'L', "GDSII file format error");
+    *outcome = Outcome::Failed;
+  }
+  return layout;
+}
+
+Outcome readGds(const std::string& name)
+{
+  Outcome outcome = Outcome::Done;
+  gds::PendingLayout layout = readStream(name, &outcome);
+  if (!layout)
+    return outcome;
+  gds::install(std::move(layout));
+  GCmessage(kModule, 'L', "Load GDSII file OK");
+  if (Glayout)
+    ACdispall(Vmain, Glayout, Gsymbols);
+  return Outcome::Done;
+}
+
+// Reads a GDSII file and runs the analysis chain of a CIF load on it; a
+// refused file leaves the previous layout and its analysis in place.
+Outcome loadGds(const std::string& name)
+{
+  Outcome outcome = Outcome::Done;
+  gds::PendingLayout layout = readStream(name, &outcome);
+  if (!layout)
+    return outcome;
+  snprintf(OriginalCiffile, sizeof OriginalCiffile, "%s", name.c_str());
+  GCfreeCS();
+  gds::install(std::move(layout));
+  GCmessage(kModule, 'M', "Read GDSII file OK");
+  GCflatten();
+  analyse("Read GDSII file OK");
+  return Outcome::Done;
+}
+
+Outcome readGdsMap(const std::string& name)
+{
+  if (!gds::readLayerMap(name))
+    return Outcome::Failed;
+  GCmessage(kModule, 'M', "Load GDSII layer map OK");
   return Outcome::Done;
 }
 
@@ -326,6 +390,9 @@ Outcome dispatch(int code, const std::string& text)
       return Outcome::Done;
     }
     case kAcceptFindNet: return findNet(text);
+    case kAcceptReadGds: return readGds(text);
+    case kAcceptLoadGds: return loadGds(text);
+    case kAcceptGdsMap: return readGdsMap(text);
     default: return Outcome::Done;
   }
 }
@@ -336,7 +403,7 @@ namespace callback {
 
 /*
  * accept --
- *   The dialog dispatcher, for accept codes 0 to 21 and the dialog's text.
+ *   The dialog dispatcher, for accept codes 0 to 24 and the dialog's text.
  * Returns: KeepDialog when the named file could not be opened (the dialog
  *   stays up, bound to the same code); Failed when the file or value was
  *   refused; Abandoned when the data made the action impossible.

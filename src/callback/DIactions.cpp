@@ -119,6 +119,9 @@ const _Actionindex DactionIndex[kActionCount] = {
     CALLBACK_ROW("f.DIlswitch", DIlswitch),                          // 87
     PLAIN_ROW("f.DYyx", DYyx),                                       // 88
     CALLBACK_ROW("f.DIcifMode", DIcifMode),                          // 89
+    CALLBACK_ROW("f.DIrdGds", DIrdGds),                              // 90
+    CALLBACK_ROW("f.DIldGds", DIldGds),                              // 91
+    CALLBACK_ROW("f.DIldGdsMap", DIldGdsMap),                        // 92
 };
 
 #undef CALLBACK_ROW

@@ -129,6 +129,9 @@ void DRloadCadenceDesRule2(void*, void*, void*)
   common::frontEnd().openFileDialog(kAcceptCadence2);
 }
 void UStransSizeFile(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptTransSize); }
+void DIrdGds(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptReadGds); }
+void DIldGds(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptLoadGds); }
+void DIldGdsMap(void*, void*, void*) { common::frontEnd().openFileDialog(kAcceptGdsMap); }
 
 /*
  * DIsetForm --

@@ -260,6 +260,19 @@ void dataError(const char* format, ...)
 
 void endOfInput()
 {
+  if (!reader.top && ACcifMode == CifMode::Full) {
+    // Some editors write every symbol and no call outside them: the
+    // symbols nothing calls are the layout.
+    std::string names;
+    if (_layout* top = common::topOfUncalled(Gsymbols, &names)) {
+      top->next = Gsymbols;
+      Gsymbols = top;
+      remember(top);
+      reader.top = top;
+      GCmessage(kModule, 'M', "No call outside the symbol definitions: the layout is %s",
+                names.c_str());
+    }
+  }
   if (reader.top) {
     Gactive = reader.top;
     Glayout = reader.top;

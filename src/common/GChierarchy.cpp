@@ -659,4 +659,41 @@ _layout* newLayout(const char* name)
   return cell;
 }
 
+_layout* topOfUncalled(_layout* cells, std::string* names)
+{
+  std::unordered_map<std::string, bool> called;
+  std::vector<_layout*> order;  // the order of definition
+  for (_layout* cell = cells; cell; cell = cell->next) {
+    order.push_back(cell);
+    for (const _instance* call = cell->instance; call; call = call->next)
+      called[call->cellname] = true;
+  }
+  _layout* top = nullptr;
+  int number = 0;
+  for (auto cell = order.rbegin(); cell != order.rend(); ++cell) {
+    if (called.count((*cell)->name))
+      continue;
+    if (!top)
+      top = newLayout(kTopName);
+    _instance* call = make<_instance>();
+    call->no = number++;
+    snprintf(call->cellname, sizeof call->cellname, "%s", (*cell)->name);
+    call->next = top->instance;
+    top->instance = call;
+    const _box& f = (*cell)->frame;
+    if (f.x1 < f.x2 && f.y1 < f.y2) {
+      ACframe(f.x1, f.y1, top);
+      ACframe(f.x2, f.y2, top);
+    }
+    if (names) {
+      if (!names->empty())
+        names->append(", ");
+      names->append((*cell)->name);
+      if ((*cell)->cellname[0])
+        names->append(" (").append((*cell)->cellname).append(")");
+    }
+  }
+  return top;
+}
+
 }  // namespace common

@@ -84,9 +84,11 @@ long GCgetValue(const char* key)
 
 namespace common {
 
-std::string sysrcFile(const char* key)
+namespace {
+
+// `word` taken relative to the folder of the system source file.
+std::string besideSysrc(const std::string& word)
 {
-  std::string word = GCgetName(key);
   if (word.empty() || word[0] == '/')
     return word;
   std::string sysrc = getenv(kSysrcVariable);
@@ -94,6 +96,16 @@ std::string sysrcFile(const char* key)
   if (slash == std::string::npos)
     return word;
   return sysrc.substr(0, slash + 1) + word;
+}
+
+}  // namespace
+
+std::string sysrcFile(const char* key) { return besideSysrc(GCgetName(key)); }
+
+std::string sysrcOptionalFile(const char* key)
+{
+  const char* word = GCfindName(key);
+  return word ? besideSysrc(word) : std::string();
 }
 
 }  // namespace common

@@ -1,6 +1,6 @@
 // Output of a resize: the two directions' cells merged into boxes, moved to
 // the first quadrant and written as CIF ("sq_out.cif") with a commented copy
-// ("sq_out.comment").
+// ("sq_out.comment"), and as GDSII ("sq_out.gds").
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "CS.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
+#include "Dgds.h"
 #include "Dglobal.h"
 #include "LXinductor.h"
 #include "SQint.h"
@@ -143,7 +144,8 @@ bool skipLayer(int slot)
 /*
  * SQcif --
  *   Writes the cells of LEFT_RIGHT, layer by layer, to "sq_out.cif" and
- *   "sq_out.comment", and copies the CIF into the report folder.
+ *   "sq_out.comment", copies the CIF into the report folder and writes it
+ *   as GDSII.
  */
 int SQcif()
 {
@@ -236,6 +238,7 @@ int SQcif()
     if (out)
       fclose(out);
   }
+  gds::writeCifOutput(kCifName, "sq_out.gds");  // the same layout as GDSII
   return 0;
 }
 

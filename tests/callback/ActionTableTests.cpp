@@ -15,7 +15,7 @@ namespace {
 
 using testing_support::CoreTest;
 
-TEST(ActionTable, NinetyRowsEachWithOneSlot)
+TEST(ActionTable, NinetyThreeRowsEachWithOneSlot)
 {
   int rows = 0;
   for (const _Actionindex& row : DactionIndex) {
@@ -24,11 +24,12 @@ TEST(ActionTable, NinetyRowsEachWithOneSlot)
     int filled = (row.action != nullptr) + (row.action1 != nullptr) + (row.action2 != nullptr);
     EXPECT_EQ(filled, 1) << row.name;
   }
-  EXPECT_EQ(rows, 90);
+  EXPECT_EQ(rows, 93);
   EXPECT_STREQ(DactionIndex[5].name, "f.new");
   EXPECT_STREQ(DactionIndex[63].name, "f.DExSelectNetGraphObj");
   EXPECT_STREQ(DactionIndex[88].name, "f.DYyx");
   EXPECT_STREQ(DactionIndex[89].name, "f.DIcifMode");
+  EXPECT_STREQ(DactionIndex[92].name, "f.DIldGdsMap");
 }
 
 TEST(ActionTable, LookupTakesTheFirstRowAndItsFilledSlot)

@@ -100,15 +100,15 @@ const Twin kTwins[] = {
      "DS 1;\nL CAA;\nB 10 10 0 0;\nDF;\nC 1;\nE\n"},
     {"box directions along the axes",
      "DS 1;\nL CAA;\nB 200 100 0 0 0 1;\nB 200 100 40 0 0 -7;\nB 200 100 0 0 -1 0;\n"
-     "B 200 100 0 0 5 0;\nDF;\nE\n",
-     "DS 1;\nL CAA;\nB 100 200 0 0;\nB 100 200 40 0;\nB 200 100 0 0;\nB 200 100 0 0;\nDF;\nE\n"},
+     "B 200 100 0 0 5 0;\nDF;\nC 1;\nE\n",
+     "DS 1;\nL CAA;\nB 100 200 0 0;\nB 100 200 40 0;\nB 200 100 0 0;\nB 200 100 0 0;\nDF;\nC 1;\nE\n"},
     {"a turned box is its polygon",
-     "DS 1;\nL CAA;\nB 200 100 0 0 3 4;\nDF;\nE\n",
-     "DS 1;\nL CAA;\nP -20 -110 100 50 20 110 -100 -50;\nDF;\nE\n"},
+     "DS 1;\nL CAA;\nB 200 100 0 0 3 4;\nDF;\nC 1;\nE\n",
+     "DS 1;\nL CAA;\nP -20 -110 100 50 20 110 -100 -50;\nDF;\nC 1;\nE\n"},
     {"labels and cell names",
      "DS 1;\n9inv_1;\n94 a 10 20 CMF;\n94 b 30 40 CPG extra words;\nDF;\n"
-     "9 top.cell-x;\nE\n",
-     "DS 1;\n9 inv_1;\n94 a 10 20 CMF;\n94 b 30 40 CPG;\nDF;\n9 top.cell-x;\nE\n"},
+     "9 top.cell-x;\nC 1;\nE\n",
+     "DS 1;\n9 inv_1;\n94 a 10 20 CMF;\n94 b 30 40 CPG;\nDF;\n9 top.cell-x;\nC 1;\nE\n"},
     {"a call of a missing cell",
      "DS 1;\nC 7 T 1 1;\nDF;\nC 1;\nE\n",
      "DS 1;\nC 7 T 1 1;\nDF;\nC 1;\nE\n"},
@@ -125,6 +125,28 @@ TEST_F(FullCifTest, EachConstructReadsAsItsStrictTwin)
     ASSERT_EQ(expected.rfind("result", 0), std::string::npos) << err;
     EXPECT_EQ(full(twin.full), expected) << err;
   }
+}
+
+// Without a call outside the definitions, full mode takes the symbols that
+// nothing calls as the layout; strict mode finds no top cell.
+TEST_F(FullCifTest, SymbolsNothingCallsAreTheLayoutWithoutATopLevelCall)
+{
+  const std::string text =
+      "DS 1;\nL CAA;\nB 10 10 0 0;\nDF;\nDS 2;\n9 inv;\nC 1 T 100 0;\nDF;\n"
+      "DS 3;\nL CPG;\nB 4 4 0 0;\nDF;\nE\n";
+  std::string got = full(text);
+  EXPECT_EQ(got.substr(0, got.find('\n')), "CIRCUIT '' [-8,-20;420,20] shown");
+  EXPECT_NE(got.find("  call 1 CIRCUIT3\n  call 0 CIRCUIT2\n"), std::string::npos) << got;
+  EXPECT_TRUE(ui.saw('M', "No call outside the symbol definitions: the layout is CIRCUIT2 (inv), "
+                          "CIRCUIT3"));
+  ASSERT_TRUE(act(GCflatten));
+  EXPECT_EQ(rects(Gflatten, "CAA"), "(380,-20;420,20)");
+  EXPECT_EQ(rects(Gflatten, "CPG"), "(-8,-8;8,8)");
+
+  strict(text);
+  EXPECT_EQ(cell("CIRCUIT"), nullptr);
+  EXPECT_FALSE(act(GCflatten));
+  EXPECT_NE(out.find("DID NOT FIND TOP LAYOUT!!!!.. exiting"), std::string::npos);
 }
 
 TEST_F(FullCifTest, ConstructsOfFullCifAreSyntaxErrorsInStrictMode)
@@ -165,7 +187,7 @@ TEST_F(FullCifTest, SkippedExtensionsAndLabelsWithoutLayerAreCountedOncePerLoad)
 {
   ACcifMode = CifMode::Full;
   ASSERT_EQ(load("DS 1;\nL CPG;\n94 a 1 2;\n91 x;\n4N n;\nL CMF;\n94 b 3 4;\n94 c 5 6 CMF;\n"
-                 "4A 1;\n4N m;\nDF;\nE\n"),
+                 "4A 1;\n4N m;\nDF;\nC 1;\nE\n"),
             0);
   // Drawn on the slot current at the time; no pin names a net.
   EXPECT_EQ(labels(cell("CIRCUIT1"), "CPG"), "a@4,8");
@@ -177,7 +199,7 @@ TEST_F(FullCifTest, SkippedExtensionsAndLabelsWithoutLayerAreCountedOncePerLoad)
             "Warning: 2 labels without a layer are drawn on the current layer and name no net.\n"
             "Message: Skipped 4 user extension commands, by number: 4 x3, 91 x1.\n");
   err.clear();
-  ASSERT_EQ(load("DS 1;\nL CMF;\n94 c 5 6 CMF;\nDF;\nE\n"), 0);
+  ASSERT_EQ(load("DS 1;\nL CMF;\n94 c 5 6 CMF;\nDF;\nC 1;\nE\n"), 0);
   EXPECT_EQ(err, "") << "nothing to report";
 }
 
