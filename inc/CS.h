@@ -71,21 +71,58 @@ struct _Dtile {
   uint16_t type;               // 31 space, 30 frame, layer number, or L | 0xFF00
   int16_t processed;           // scratch mark of later passes
   int32_t node;                // net tag: 0 none, > 0 net, < 0 temporary
-  _Dtile* rt;                  // right top
-  _Dtile* tr;                  // top right
-  _Dtile* lb;                  // left bottom
-  _Dtile* bl;                  // bottom left
-  _Dtilelist* lower;           // contact links below; owning transistor on gate tiles
-  _Dtilelist* upper;           // contact links above; fault record on critical-area planes
-  _Dtransistor* next;          // input/output pin record attached to the tile
-  _DlayerTile* layer;          // plane record the tile was created for
-  void* passiveDev;            // passive device owning the tile
-  void* resize_cell;           // squeeze cells
-  void* resize_cell_LR;
-  void* resize_cell_TB;
-  uint16_t tran_sharing;       // transistor-sharing counter
-  int16_t activeDev;           // role in a transistor
-  int16_t substrate_flag;      // substrate marker
+
+  // The other fields are read and written through accessors named for them.
+  _Dtile* rt() const { return rt_; }  // right top
+  _Dtile* tr() const { return tr_; }  // top right
+  _Dtile* lb() const { return lb_; }  // left bottom
+  _Dtile* bl() const { return bl_; }  // bottom left
+  void set_rt(_Dtile* t) { rt_ = t; }
+  void set_tr(_Dtile* t) { tr_ = t; }
+  void set_lb(_Dtile* t) { lb_ = t; }
+  void set_bl(_Dtile* t) { bl_ = t; }
+
+  // Contact links below; the owning transistor on gate tiles.
+  _Dtilelist* lower() const { return lower_; }
+  // Contact links above; the fault record on critical-area planes.
+  _Dtilelist* upper() const { return upper_; }
+  _Dtransistor* next() const { return next_; }       // input/output pin record
+  _DlayerTile* layer() const { return layer_; }      // plane record the tile was made for
+  void* passiveDev() const { return passiveDev_; }   // passive device owning the tile
+  void* resize_cell() const { return resize_cell_; } // squeeze cells
+  void* resize_cell_LR() const { return resize_cell_LR_; }
+  void* resize_cell_TB() const { return resize_cell_TB_; }
+  uint16_t tran_sharing() const { return tran_sharing_; }  // transistor-sharing counter
+  int16_t activeDev() const { return activeDev_; }         // role in a transistor
+  int16_t substrate_flag() const { return substrate_flag_; }  // substrate marker
+  void set_lower(_Dtilelist* v) { lower_ = v; }
+  void set_upper(_Dtilelist* v) { upper_ = v; }
+  void set_next(_Dtransistor* v) { next_ = v; }
+  void set_layer(_DlayerTile* v) { layer_ = v; }
+  void set_passiveDev(void* v) { passiveDev_ = v; }
+  void set_resize_cell(void* v) { resize_cell_ = v; }
+  void set_resize_cell_LR(void* v) { resize_cell_LR_ = v; }
+  void set_resize_cell_TB(void* v) { resize_cell_TB_ = v; }
+  void set_tran_sharing(uint16_t v) { tran_sharing_ = v; }
+  void set_activeDev(int16_t v) { activeDev_ = v; }
+  void set_substrate_flag(int16_t v) { substrate_flag_ = v; }
+
+ private:
+  _Dtile* rt_;
+  _Dtile* tr_;
+  _Dtile* lb_;
+  _Dtile* bl_;
+  _Dtilelist* lower_;
+  _Dtilelist* upper_;
+  _Dtransistor* next_;
+  _DlayerTile* layer_;
+  void* passiveDev_;
+  void* resize_cell_;
+  void* resize_cell_LR_;
+  void* resize_cell_TB_;
+  uint16_t tran_sharing_;
+  int16_t activeDev_;
+  int16_t substrate_flag_;
 };
 // The small fields come last so that a tile packs into 120 bytes; a plane of
 // a large layout holds millions of tiles.  (No analysis uses a name or a
@@ -163,14 +200,14 @@ constexpr int kCutHorizontal = 9;
 // kHigh.
 inline int left(const _Dtile* t) { return t->x1; }
 inline int bottom(const _Dtile* t) { return t->y1; }
-inline int right(const _Dtile* t) { return t->tr ? t->tr->x1 : kHigh; }
-inline int top(const _Dtile* t) { return t->rt ? t->rt->y1 : kHigh; }
+inline int right(const _Dtile* t) { return t->tr() ? t->tr()->x1 : kHigh; }
+inline int top(const _Dtile* t) { return t->rt() ? t->rt()->y1 : kHigh; }
 
 // Stitches.
-inline _Dtile* rt(const _Dtile* t) { return t->rt; }
-inline _Dtile* tr(const _Dtile* t) { return t->tr; }
-inline _Dtile* lb(const _Dtile* t) { return t->lb; }
-inline _Dtile* bl(const _Dtile* t) { return t->bl; }
+inline _Dtile* rt(const _Dtile* t) { return t->rt(); }
+inline _Dtile* tr(const _Dtile* t) { return t->tr(); }
+inline _Dtile* lb(const _Dtile* t) { return t->lb(); }
+inline _Dtile* bl(const _Dtile* t) { return t->bl(); }
 
 // ---------------------------------------------------------------------------
 // Hooks for the subsystems above: each does nothing until installed.

@@ -282,11 +282,11 @@ bool walkArea(int x1, int y1, int x2, int y2, bool innerOnly, Visit&& visit)
     s.row.push_back(t);
     if (visit(t))
       return true;
-    _Dtile* n = t->bl;
+    _Dtile* n = t->bl();
     if (!n || right(n) <= x1)
       break;
     while (top(n) <= y1)
-      n = n->rt;
+      n = n->rt();
     t = n;
   }
 
@@ -298,7 +298,7 @@ bool walkArea(int x1, int y1, int x2, int y2, bool innerOnly, Visit&& visit)
       return;
     size_t begin = s.children.size();
     int stop = below->x1 > x1 ? below->x1 : x1;
-    for (_Dtile* n = below->rt; n && right(n) > stop; n = n->bl) {
+    for (_Dtile* n = below->rt(); n && right(n) > stop; n = n->bl()) {
       if (n->x1 >= x2)
         continue;
       if (n->x1 >= below->x1 || (n->x1 < x1 && below->x1 <= x1))

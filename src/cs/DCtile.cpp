@@ -351,10 +351,10 @@ _Dtile* Init1LayerCS()
 
   //                 rt        tr        lb           bl
   auto stitch = [](_Dtile* t, _Dtile* a, _Dtile* b, _Dtile* c, _Dtile* d) {
-    t->rt = a;
-    t->tr = b;
-    t->lb = c;
-    t->bl = d;
+    t->set_rt(a);
+    t->set_tr(b);
+    t->set_lb(c);
+    t->set_bl(d);
   };
   stitch(center, top, right, bottom, left);
   stitch(left, topLeft, center, bottomLeft, nullptr);
@@ -401,9 +401,9 @@ static void freeWithRecords(_Dtilelist* list, cs::RecordRelease release)
   while (list) {
     _Dtilelist* next = list->next;
     if (_Dtile* tile = list->tile) {
-      if (release && tile->upper)
-        release(tile->upper);
-      tile->upper = nullptr;
+      if (release && tile->upper())
+        release(tile->upper());
+      tile->set_upper(nullptr);
       FreeTile(tile);
     }
     nodes.give(list);

@@ -43,8 +43,8 @@ class CapacitorSize : public testing::Test {
     LAMBDA_T2 = 0.1;
     plane1.layer = 7;
     plane2.layer = 8;
-    tile1.layer = &plane1;
-    tile2.layer = &plane2;
+    tile1.set_layer(&plane1);
+    tile2.set_layer(&plane2);
     cap.plate1 = &tile1;
     cap.plate2 = &tile2;
     for (int l : {7, 8}) {
@@ -172,8 +172,8 @@ class PassiveCompaction : public squeeze_test::ExampleLayoutTest {
   static void expectDummy(const _Dtile* t, const _box& box, const std::string& what)
   {
     ASSERT_NE(t, nullptr) << what;
-    ASSERT_NE(t->layer, nullptr) << what;
-    EXPECT_STREQ(t->layer->name, "XYZ") << what;
+    ASSERT_NE(t->layer(), nullptr) << what;
+    EXPECT_STREQ(t->layer()->name, "XYZ") << what;
     EXPECT_EQ(t->x1, box.x1) << what;
     EXPECT_EQ(t->y1, box.y1) << what;
     EXPECT_EQ(cs::right(t), box.x2) << what;

@@ -43,8 +43,8 @@ class Gates {
     t.x1 = x, t.y1 = y, t.type = 5;
     right.x1 = x + w;
     top.y1 = y + h;
-    t.tr = &right;
-    t.rt = &top;
+    t.set_tr(&right);
+    t.set_rt(&top);
     return &t;
   }
   std::deque<_Dtile> tiles_;

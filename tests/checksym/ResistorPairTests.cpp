@@ -40,8 +40,8 @@ class ResistorPairs : public checksym_test::SymTest {
       _Dtile& body = tiles_.emplace_back(_Dtile{});
       body.x1 = r.x1;
       body.y1 = r.y1;
-      body.rt = &above;
-      body.tr = &right;
+      body.set_rt(&above);
+      body.set_tr(&right);
       _Dtilelist& start = elements_.emplace_back(_Dtilelist{&body, nullptr});
       _RX_RESISTOR_& res = records_.emplace_back(_RX_RESISTOR_{});
       res.start = res.end = &start;

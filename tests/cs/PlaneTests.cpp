@@ -46,11 +46,11 @@ TEST_F(PlaneTest, EmptyPlaneIsOneSpaceTileInsideTheFrame)
   EXPECT_EQ(checked(center, 0), "ok");
   EXPECT_EQ(text(center), "(-1073741823 -1073741823)-(1073741823 1073741823)");
   EXPECT_EQ(cs::countTiles(center), 1);
-  EXPECT_EQ(center->lb->y1, cs::kLow);
-  EXPECT_EQ(center->bl->x1, cs::kLow);
-  EXPECT_EQ(center->rt->rt, nullptr);
-  EXPECT_EQ(center->tr->tr, nullptr);
-  EXPECT_TRUE(TisSolid(center->rt)) << "frame tiles count as solid";
+  EXPECT_EQ(center->lb()->y1, cs::kLow);
+  EXPECT_EQ(center->bl()->x1, cs::kLow);
+  EXPECT_EQ(center->rt()->rt(), nullptr);
+  EXPECT_EQ(center->tr()->tr(), nullptr);
+  EXPECT_TRUE(TisSolid(center->rt())) << "frame tiles count as solid";
   EXPECT_FALSE(TisSolid(center));
   EXPECT_TRUE(TisInfinit(center));
 }
@@ -183,7 +183,7 @@ TEST_F(PlaneTest, OnlyOwnedNeighboursOnTheLeftSide)
   EXPECT_EQ(neighbours(tile, cs::kLeftSide, 0),
             (Strings{"(0 15)-(10 25) 0x7", "(0 5)-(10 15) 0x7"}));
   EXPECT_EQ(neighbours(tile, cs::kLeftSide, 1), (Strings{"(0 5)-(10 15) 0x7"}));
-  EXPECT_EQ(tile->bl->tr, tile);
+  EXPECT_EQ(tile->bl()->tr(), tile);
 }
 
 TEST_F(PlaneTest, NeighboursOfEachSideInReverseWalkingOrder)
@@ -226,15 +226,15 @@ TEST_F(PlaneTest, SplitCopiesTheTileAndKeepsThePlaneSound)
   put(-10, 0, 0, 30, kB);
   _Dtile* box = put(0, 0, 10, 20, kA);
   box->node = 7;
-  box->activeDev = 2;
-  box->tran_sharing = 3;
+  box->set_activeDev(2);
+  box->set_tran_sharing(3);
   _Dtile* right = nullptr;
   ASSERT_EQ(TileSplit(box, _point{4, 5}, cs::kCutVertical, &right, 1), 0);
   EXPECT_EQ(text(box), "(0 0)-(4 20) 0x4");
   EXPECT_EQ(text(right), "(4 0)-(10 20) 0x4");
   EXPECT_EQ(right->node, 7);
-  EXPECT_EQ(right->activeDev, 2);
-  EXPECT_EQ(right->tran_sharing, 3);
+  EXPECT_EQ(right->activeDev(), 2);
+  EXPECT_EQ(right->tran_sharing(), 3);
   _Dtile* upper = nullptr;
   ASSERT_EQ(TileSplit(box, _point{2, 12}, cs::kCutHorizontal, &upper, 0), 0);
   EXPECT_EQ(text(upper), "(0 12)-(4 20) 0x4");
@@ -246,7 +246,7 @@ TEST_F(PlaneTest, CriticalAreaPlaneIsEmptiedThroughItsBorder)
 {
   _Dtile* crit = newPlane();
   DlayerTile[3].crittile = crit;
-  DlayerTile[3].bordertile = crit->rt;
+  DlayerTile[3].bordertile = crit->rt();
   put(0, 0, 10, 10, cs::kFrame);
   put(20, 0, 30, 10, cs::kFrame);
   DCcleanPlane(3);
@@ -254,11 +254,11 @@ TEST_F(PlaneTest, CriticalAreaPlaneIsEmptiedThroughItsBorder)
   EXPECT_NE(center, crit);
   EXPECT_EQ(checked(center, 0), "ok");
   EXPECT_EQ(cs::countTiles(center), 1);
-  EXPECT_EQ(center->rt, DlayerTile[3].bordertile);
-  EXPECT_EQ(center->rt->lb, center);
-  EXPECT_EQ(center->bl->tr, center);
-  EXPECT_EQ(center->tr->bl, center);
-  EXPECT_EQ(center->lb->rt, center);
+  EXPECT_EQ(center->rt(), DlayerTile[3].bordertile);
+  EXPECT_EQ(center->rt()->lb(), center);
+  EXPECT_EQ(center->bl()->tr(), center);
+  EXPECT_EQ(center->tr()->bl(), center);
+  EXPECT_EQ(center->lb()->rt(), center);
 }
 
 TEST_F(PlaneTest, ListsAndAreaFilters)
@@ -276,8 +276,8 @@ TEST_F(PlaneTest, ListsAndAreaFilters)
   cleanUp(&list, &box);
   EXPECT_EQ(texts(list), (Strings{"(10 0)-(20 10) 0x4", "(0 0)-(10 10) 0x4"}));
   FreeList(list);
-  list = TileToList(TileToList(nullptr, Stitch), Stitch->bl);
-  EXPECT_EQ(list->tile, Stitch->bl);
+  list = TileToList(TileToList(nullptr, Stitch), Stitch->bl());
+  EXPECT_EQ(list->tile, Stitch->bl());
   FreeList(list);
 }
 
@@ -299,7 +299,7 @@ TEST_F(PlaneTest, Predicates)
   EXPECT_TRUE(TisTaged(box, 3));
   EXPECT_FALSE(TisTaged(box, 4));
   EXPECT_TRUE(ui.saw('E', "Net extraction error"));
-  EXPECT_TRUE(TisTaged(box->tr, 4)) << "space is always tagged";
+  EXPECT_TRUE(TisTaged(box->tr(), 4)) << "space is always tagged";
   _points a{0, 5, nullptr}, b{3, 5, nullptr};
   EXPECT_TRUE(Horizon(&a, &b));
   EXPECT_FALSE(Vertical(&a, &b));
@@ -316,14 +316,14 @@ TEST_F(PlaneTest, CheckerFindsABrokenStitch)
   put(10, 0, 20, 10, kA);
   ASSERT_EQ(checked(box, 200), "ok");
   EXPECT_NE(checked(box, 100), "ok") << "wrong solid area";
-  _Dtile* saved = box->tr;
-  box->tr = box->rt;
+  _Dtile* saved = box->tr();
+  box->set_tr(box->rt());
   EXPECT_NE(checked(box), "ok");
-  box->tr = saved;
-  saved = box->lb;
-  box->lb = box->lb->tr;
+  box->set_tr(saved);
+  saved = box->lb();
+  box->set_lb(box->lb()->tr());
   EXPECT_NE(checked(box), "ok");
-  box->lb = saved;
+  box->set_lb(saved);
   box->type = cs::kSpace;  // space right below space
   EXPECT_NE(checked(box), "ok");
   box->type = kA;

@@ -29,7 +29,7 @@ class ResistorArcs : public testing::Test {
   void TearDown() override
   {
     for (_Dtile& t : tiles)
-      t.resize_cell = nullptr;
+      t.set_resize_cell(nullptr);
     SQfree_all();
     SCALE = savedScale;
     LAMBDA_T2 = savedLambda;
@@ -50,8 +50,8 @@ class ResistorArcs : public testing::Test {
       corners[i][0].x1 = b.x2;
       corners[i][1] = _Dtile{};
       corners[i][1].y1 = b.y2;
-      tiles[i].tr = &corners[i][0];
-      tiles[i].rt = &corners[i][1];
+      tiles[i].set_tr(&corners[i][0]);
+      tiles[i].set_rt(&corners[i][1]);
       lines[2 * i] = SQLINE_item{};
       lines[2 * i + 1] = SQLINE_item{};
       cells[i] = SQCELL_item{};
@@ -64,7 +64,7 @@ class ResistorArcs : public testing::Test {
       const bool lr = direction == LEFT_RIGHT;
       lines[2 * i].loc = lr ? b.x1 : b.y1;
       lines[2 * i + 1].loc = lr ? b.x2 : b.y2;
-      tiles[i].resize_cell = &cells[i];
+      tiles[i].set_resize_cell(&cells[i]);
       SQaddarc(cells[i].left, cells[i].right, kRule, 1);
     }
     res = _RX_RESISTOR_{};

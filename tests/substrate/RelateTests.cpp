@@ -28,8 +28,8 @@ class Relate : public ::testing::Test {
     _Dtile& t = tiles_.emplace_back();
     t.x1 = x1;
     t.y1 = y1;
-    t.tr = &right;
-    t.rt = &top;
+    t.set_tr(&right);
+    t.set_rt(&top);
     return &t;
   }
   SBtranbulk_item* group(_Dtile* low, _Dtile* high)
