@@ -36,6 +36,7 @@ void cs::releasePlanes()
   s.abandoned.clear();
   s.tiles.releaseAll();
   s.helperTiles.releaseAll();
+  dropAllSides();
   for (_DlayerTile& plane : DlayerTile) {
     plane.layertile = nullptr;
     plane.crittile = nullptr;

@@ -18,10 +18,10 @@ namespace cs {
 // ---------------------------------------------------------------------------
 // Allocation.
 //
-// Tiles come from blocks owned by the plane set: a released tile goes back to
-// a free list, and GCfreeCS returns every block to the system at once, so the
-// frame tiles and the dropped tiles of emptied companion planes are reclaimed
-// too.  Tile-list nodes live longer than the planes (net and highlight lists
+// Tiles come from chunks of the tile range owned by the plane set: a
+// released tile goes back to a free list, and GCfreeCS returns every chunk
+// at once, so the frame tiles and the dropped tiles of emptied companion
+// planes are reclaimed too, and so are the side records.  Tile-list nodes live longer than the planes (net and highlight lists
 // hold them), so they have their own pool that keeps its blocks.  Under
 // AddressSanitizer released tiles are poisoned and nodes come one by one
 // from the heap, so stale uses are caught.
@@ -39,12 +39,16 @@ class TileArena {
   long long bytes() const;   // held from the system
 
  private:
-  static constexpr size_t kBlockBytes = size_t{4} << 20;  // a block: two huge pages
-  static constexpr size_t kBlockTiles = kBlockBytes / sizeof(_Dtile);
-  std::vector<_Dtile*> blocks_;
-  size_t used_ = kBlockTiles;  // tiles handed out of the last block
+  std::vector<uint32_t> chunks_;  // first slots of the chunks of the tile range
+  size_t used_ = 0;               // tiles handed out of the last chunk
   std::vector<_Dtile*> free_;
 };
+
+// The side records of the tiles: all are gone (the planes are released);
+// the bytes the table holds; the records in use.
+void dropAllSides();
+long long sideBytes();
+long long sideRecords();
 
 class NodePool {
  public:

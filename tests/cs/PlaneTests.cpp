@@ -242,6 +242,86 @@ TEST_F(PlaneTest, SplitCopiesTheTileAndKeepsThePlaneSound)
   EXPECT_EQ(checked(box, 500), "ok");
 }
 
+// The fields few tiles use live in a side record: it is made by the first
+// write of something other than zero to one of them, and until then every
+// one of them reads as zero.  A split copies without making one for a
+// piece whose fields are all zero, and a freed tile comes back without it.
+TEST_F(PlaneTest, SideRecordIsMadeOnlyWhenOneOfItsFieldsIsWritten)
+{
+  int marker = 0;
+  struct Field {
+    const char* name;
+    void (*write)(_Dtile*, void*);  // stores the value (zero: null or 0)
+    bool (*zero)(const _Dtile*);
+  };
+  const Field fields[] = {
+      {"lower", [](_Dtile* t, void* v) { t->set_lower(static_cast<_Dtilelist*>(v)); },
+       [](const _Dtile* t) { return !t->lower(); }},
+      {"upper", [](_Dtile* t, void* v) { t->set_upper(static_cast<_Dtilelist*>(v)); },
+       [](const _Dtile* t) { return !t->upper(); }},
+      {"next", [](_Dtile* t, void* v) { t->set_next(static_cast<_Dtransistor*>(v)); },
+       [](const _Dtile* t) { return !t->next(); }},
+      {"passiveDev", [](_Dtile* t, void* v) { t->set_passiveDev(v); },
+       [](const _Dtile* t) { return !t->passiveDev(); }},
+      {"resize_cell", [](_Dtile* t, void* v) { t->set_resize_cell(v); },
+       [](const _Dtile* t) { return !t->resize_cell(); }},
+      {"resize_cell_LR", [](_Dtile* t, void* v) { t->set_resize_cell_LR(v); },
+       [](const _Dtile* t) { return !t->resize_cell_LR(); }},
+      {"resize_cell_TB", [](_Dtile* t, void* v) { t->set_resize_cell_TB(v); },
+       [](const _Dtile* t) { return !t->resize_cell_TB(); }},
+      {"tran_sharing", [](_Dtile* t, void* v) { t->set_tran_sharing(v ? 5 : 0); },
+       [](const _Dtile* t) { return t->tran_sharing() == 0; }},
+      {"substrate_flag", [](_Dtile* t, void* v) { t->set_substrate_flag(v ? 1 : 0); },
+       [](const _Dtile* t) { return t->substrate_flag() == 0; }},
+  };
+  auto allZero = [&](const _Dtile* t) {
+    for (const Field& f : fields)
+      if (!f.zero(t))
+        return false;
+    return true;
+  };
+  newPlane();
+  for (const Field& f : fields) {
+    SCOPED_TRACE(f.name);
+    _Dtile* t = put(0, 0, 10, 20, kA);
+    t->node = 9;
+    t->set_activeDev(3);
+    EXPECT_FALSE(t->hasSide());
+    EXPECT_TRUE(allZero(t));
+    f.write(t, nullptr);
+    EXPECT_FALSE(t->hasSide()) << "a zero write makes no record";
+    f.write(t, &marker);
+    EXPECT_TRUE(t->hasSide());
+    EXPECT_FALSE(f.zero(t));
+    int others = 0;
+    for (const Field& g : fields)
+      others += &g != &f && !g.zero(t);
+    EXPECT_EQ(others, 0) << "the other fields still read zero";
+
+    _Dtile* right = nullptr;
+    ASSERT_EQ(TileSplit(t, _point{4, 5}, cs::kCutVertical, &right, 1), 0);
+    EXPECT_EQ(right->hasSide(), f.name == std::string("passiveDev") ||
+                                    f.name == std::string("tran_sharing"))
+        << "a split copies the counter and the device";
+    EXPECT_EQ(right->activeDev(), 3);
+    f.write(t, nullptr);
+    EXPECT_TRUE(allZero(t));
+    EXPECT_EQ(checked(t, 200), "ok");
+
+    _Dtile* loose = NewTile();
+    f.write(loose, &marker);
+    loose->set_activeDev(1);
+    FreeTile(loose);
+    _Dtile* again = NewTile();
+    EXPECT_EQ(again, loose);
+    EXPECT_FALSE(again->hasSide()) << "a reused tile has no record";
+    EXPECT_TRUE(allZero(again));
+    EXPECT_EQ(again->activeDev(), 0);
+    FreeTile(again);
+    newPlane();
+  }
+}
+
 TEST_F(PlaneTest, CriticalAreaPlaneIsEmptiedThroughItsBorder)
 {
   _Dtile* crit = newPlane();
