@@ -50,6 +50,7 @@
 // Layout geometry must lie strictly inside the usable area.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -65,32 +66,127 @@ struct _Gviewport;
 // ---------------------------------------------------------------------------
 // Records.
 // ---------------------------------------------------------------------------
+namespace cs {
+
+// Tiles live in one reserved range of addresses, so a stitch is the 32-bit
+// slot number of its tile there (0: none).  The range is reserved on first
+// use and never moves.
+extern char* tileBase;
+constexpr size_t kTileBytes = 40;  // sizeof(_Dtile)
+inline _Dtile* tileAt(uint32_t slot)
+{
+  return slot ? reinterpret_cast<_Dtile*>(tileBase + size_t{slot} * kTileBytes) : nullptr;
+}
+inline uint32_t slotOf(const _Dtile* t)
+{
+  return t ? static_cast<uint32_t>(static_cast<size_t>(reinterpret_cast<const char*>(t) -
+                                                       tileBase) / kTileBytes)
+           : 0;
+}
+
+// The fields that few tiles use, in a record of their own made when one of
+// them is first set to something other than zero.  Until then they read as
+// zero.
+struct TileSide {
+  _Dtilelist* lower;
+  _Dtilelist* upper;
+  _Dtransistor* next;
+  void* passiveDev;
+  void* resize_cell;
+  void* resize_cell_LR;
+  void* resize_cell_TB;
+  uint16_t tran_sharing;
+  int16_t substrate_flag;
+};
+constexpr int kSideBlockBits = 14;  // records per block of the side table: 2^14
+extern TileSide* sideBlocks[];      // blocks of the side table
+inline TileSide* sideAt(uint32_t i)
+{
+  return sideBlocks[i >> kSideBlockBits] + (i & ((1u << kSideBlockBits) - 1));
+}
+uint32_t makeSide();           // a zero record; never 0
+void dropSide(uint32_t side);  // the record is gone
+
+}  // namespace cs
+
 struct _Dtile {
   int32_t x1;                  // left edge
   int32_t y1;                  // bottom edge
   uint16_t type;               // 31 space, 30 frame, layer number, or L | 0xFF00
   int16_t processed;           // scratch mark of later passes
   int32_t node;                // net tag: 0 none, > 0 net, < 0 temporary
-  _Dtile* rt;                  // right top
-  _Dtile* tr;                  // top right
-  _Dtile* lb;                  // left bottom
-  _Dtile* bl;                  // bottom left
-  _Dtilelist* lower;           // contact links below; owning transistor on gate tiles
-  _Dtilelist* upper;           // contact links above; fault record on critical-area planes
-  _Dtransistor* next;          // input/output pin record attached to the tile
-  _DlayerTile* layer;          // plane record the tile was created for
-  void* passiveDev;            // passive device owning the tile
-  void* resize_cell;           // squeeze cells
-  void* resize_cell_LR;
-  void* resize_cell_TB;
-  uint16_t tran_sharing;       // transistor-sharing counter
-  int16_t activeDev;           // role in a transistor
-  int16_t substrate_flag;      // substrate marker
+
+  // The other fields are read and written through accessors named for them.
+  _Dtile* rt() const { return cs::tileAt(rt_); }  // right top
+  _Dtile* tr() const { return cs::tileAt(tr_); }  // top right
+  _Dtile* lb() const { return cs::tileAt(lb_); }  // left bottom
+  _Dtile* bl() const { return cs::tileAt(bl_); }  // bottom left
+  void set_rt(const _Dtile* t) { rt_ = cs::slotOf(t); }
+  void set_tr(const _Dtile* t) { tr_ = cs::slotOf(t); }
+  void set_lb(const _Dtile* t) { lb_ = cs::slotOf(t); }
+  void set_bl(const _Dtile* t) { bl_ = cs::slotOf(t); }
+
+  _DlayerTile* layer() const;  // plane record the tile was made for
+  void set_layer(_DlayerTile* plane);
+  int16_t activeDev() const { return activeDev_; }  // role in a transistor
+  void set_activeDev(int16_t v) { activeDev_ = v; }
+
+  // In the side record.
+  // Contact links below; the owning transistor on gate tiles.
+  _Dtilelist* lower() const { return side_ ? cs::sideAt(side_)->lower : nullptr; }
+  // Contact links above; the fault record on critical-area planes.
+  _Dtilelist* upper() const { return side_ ? cs::sideAt(side_)->upper : nullptr; }
+  // Input/output pin record.
+  _Dtransistor* next() const { return side_ ? cs::sideAt(side_)->next : nullptr; }
+  // Passive device owning the tile.
+  void* passiveDev() const { return side_ ? cs::sideAt(side_)->passiveDev : nullptr; }
+  // Squeeze cells.
+  void* resize_cell() const { return side_ ? cs::sideAt(side_)->resize_cell : nullptr; }
+  void* resize_cell_LR() const { return side_ ? cs::sideAt(side_)->resize_cell_LR : nullptr; }
+  void* resize_cell_TB() const { return side_ ? cs::sideAt(side_)->resize_cell_TB : nullptr; }
+  // Transistor-sharing counter.
+  uint16_t tran_sharing() const { return side_ ? cs::sideAt(side_)->tran_sharing : 0; }
+  // Substrate marker.
+  int16_t substrate_flag() const { return side_ ? cs::sideAt(side_)->substrate_flag : 0; }
+  void set_lower(_Dtilelist* v) { if (side_ || v) side()->lower = v; }
+  void set_upper(_Dtilelist* v) { if (side_ || v) side()->upper = v; }
+  void set_next(_Dtransistor* v) { if (side_ || v) side()->next = v; }
+  void set_passiveDev(void* v) { if (side_ || v) side()->passiveDev = v; }
+  void set_resize_cell(void* v) { if (side_ || v) side()->resize_cell = v; }
+  void set_resize_cell_LR(void* v) { if (side_ || v) side()->resize_cell_LR = v; }
+  void set_resize_cell_TB(void* v) { if (side_ || v) side()->resize_cell_TB = v; }
+  void set_tran_sharing(uint16_t v) { if (side_ || v) side()->tran_sharing = v; }
+  void set_substrate_flag(int16_t v) { if (side_ || v) side()->substrate_flag = v; }
+
+  // Whether the tile has its side record; releases it (the tile is freed).
+  bool hasSide() const { return side_ != 0; }
+  void dropSide()
+  {
+    if (side_)
+      cs::dropSide(side_);
+    side_ = 0;
+  }
+
+ private:
+  cs::TileSide* side()
+  {
+    if (!side_)
+      side_ = cs::makeSide();
+    return cs::sideAt(side_);
+  }
+  uint32_t rt_;
+  uint32_t tr_;
+  uint32_t lb_;
+  uint32_t bl_;
+  uint32_t side_;     // side record, or 0
+  uint8_t layer_;     // plane-table entry + 1, or 0
+  uint8_t unused_;
+  int16_t activeDev_;
 };
-// The small fields come last so that a tile packs into 120 bytes; a plane of
-// a large layout holds millions of tiles.  (No analysis uses a name or a
-// drain/source/gate slot on the tile itself, so the record has none.)
-static_assert(sizeof(_Dtile) <= 120, "a tile must stay small");
+// A plane of a large layout holds millions of tiles: the record is kept at
+// 40 bytes.  (No analysis uses a name or a drain/source/gate slot on the
+// tile itself, so the record has none.)
+static_assert(sizeof(_Dtile) == cs::kTileBytes, "a tile must stay small");
 
 struct _Dtilelist {
   _Dtile* tile;
@@ -125,6 +221,12 @@ extern _Dtile* CurrentStitch;    // plane shown and inspected by the tile comman
 extern __thread _DlayerTile* CLayer;  // plane under construction, or null
 extern _DlayerTile DlayerTile[kMaxPlanes];
 extern int DlayerNum;              // entries of DlayerTile in use
+
+inline _DlayerTile* _Dtile::layer() const { return layer_ ? &DlayerTile[layer_ - 1] : nullptr; }
+inline void _Dtile::set_layer(_DlayerTile* plane)
+{
+  layer_ = plane ? static_cast<uint8_t>(plane - DlayerTile + 1) : 0;
+}
 
 // Contact warnings of plane building: zero at program start, never reset.
 extern int32_t lower_tilelist_number_error;
@@ -163,14 +265,14 @@ constexpr int kCutHorizontal = 9;
 // kHigh.
 inline int left(const _Dtile* t) { return t->x1; }
 inline int bottom(const _Dtile* t) { return t->y1; }
-inline int right(const _Dtile* t) { return t->tr ? t->tr->x1 : kHigh; }
-inline int top(const _Dtile* t) { return t->rt ? t->rt->y1 : kHigh; }
+inline int right(const _Dtile* t) { return t->tr() ? t->tr()->x1 : kHigh; }
+inline int top(const _Dtile* t) { return t->rt() ? t->rt()->y1 : kHigh; }
 
 // Stitches.
-inline _Dtile* rt(const _Dtile* t) { return t->rt; }
-inline _Dtile* tr(const _Dtile* t) { return t->tr; }
-inline _Dtile* lb(const _Dtile* t) { return t->lb; }
-inline _Dtile* bl(const _Dtile* t) { return t->bl; }
+inline _Dtile* rt(const _Dtile* t) { return t->rt(); }
+inline _Dtile* tr(const _Dtile* t) { return t->tr(); }
+inline _Dtile* lb(const _Dtile* t) { return t->lb(); }
+inline _Dtile* bl(const _Dtile* t) { return t->bl(); }
 
 // ---------------------------------------------------------------------------
 // Hooks for the subsystems above: each does nothing until installed.
@@ -212,8 +314,11 @@ bool checkPlanes(std::string* report);
 // Number of tiles of the plane of `entry`, frame excluded.
 long countTiles(const _Dtile* entry);
 
-// Bytes held by tiles and tile-list nodes taken from the system.
+// Bytes held by tiles, their side records and tile-list nodes taken from
+// the system.
 long long memoryInUse();
+// Tiles that have a side record.
+long long sideRecordsInUse();
 
 // Glayers index of the technology layer of plane-table entry `plane`, or -1.
 int layerIndexOfPlane(int plane);

@@ -325,7 +325,7 @@ struct DevicePlanes {
 // The bit of a tile's plane.
 inline uint32_t planeBit(const _Dtile* t)
 {
-  long p = t && t->layer ? t->layer - DlayerTile : -1;
+  long p = t && t->layer() ? t->layer() - DlayerTile : -1;
   return p >= 0 && p < kMaxPlanes ? 1u << p : 0;
 }
 // The planes a net's tiles lie on.

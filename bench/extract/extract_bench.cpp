@@ -220,6 +220,9 @@ void printChain(FILE* out, long boxes, double total, double cpu, const StepRecor
   fprintf(out, " | passive steps %.3f s %+.1f MB cpu %.3f s\n", passive.seconds, passive.addedMb,
           passive.cpu);
   if (stepLines)
+    fprintf(out, "  tile planes: %.1f MB held, %lld side records\n",
+            cs::memoryInUse() / 1048576.0, cs::sideRecordsInUse());
+  if (stepLines)
     for (const StepFigures& s : r.steps()) {
       fprintf(out, "  %-24s %9.3f s %+9.1f MB  peak %8.1f MB  cpu %7.3f s  %10ld %-11s", s.name,
               s.seconds, s.addedMb, s.peakMb, s.cpu, s.work, s.unit);

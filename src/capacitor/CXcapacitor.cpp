@@ -26,7 +26,7 @@ constexpr int kMinimumSteps = 20;  // grid steps of the smallest plate and overl
 
 double microns(long units) { return units * LAMBDA_T1 / SCALE; }
 
-const char* layerName(const _Dtile* t) { return t && t->layer ? t->layer->name : ""; }
+const char* layerName(const _Dtile* t) { return t && t->layer() ? t->layer()->name : ""; }
 
 int planeNamed(const char* name)
 {
@@ -123,7 +123,7 @@ void CXaddCapacitorToList(_CX_CAPACITOR_* head, _CX_CAPACITOR_* cap)
 _Dtile* CXpossibleCapacitor(_Dtile* t)
 {
   if (!t || !TisSolid(t) || TisElement(t) || CXisNotCapLayer(t) || !largeEnough(t) ||
-      t->passiveDev)
+      t->passiveDev())
     return nullptr;
   const char* other = otherPlateLayer(layerName(t));
   if (!other)
@@ -141,7 +141,7 @@ _Dtile* CXpossibleCapacitor(_Dtile* t)
   _Dtile* found = nullptr;
   for (_Dtilelist* n = under; n && !found; n = n->next) {
     _Dtile* u = n->tile;
-    if (!TisSolid(u) || TisElement(u) || !u->layer || u->type == t->type || u->passiveDev ||
+    if (!TisSolid(u) || TisElement(u) || !u->layer() || u->type == t->type || u->passiveDev() ||
         u->node == t->node || !largeEnough(u))
       continue;
     long overlapX = std::min(x2, cs::right(u)) - std::max(x1, u->x1);
@@ -152,7 +152,8 @@ _Dtile* CXpossibleCapacitor(_Dtile* t)
   FreeList(under);
   if (!found)
     return nullptr;
-  t->passiveDev = found->passiveDev = extract::kPassiveMark;
+  t->set_passiveDev(extract::kPassiveMark);
+  found->set_passiveDev(extract::kPassiveMark);
   extract::notePlate(t);
   extract::notePlate(found);
   return found;

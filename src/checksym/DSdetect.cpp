@@ -35,8 +35,8 @@ _edge* GateBoxes::edge(int along, int from, int to, unsigned char upward, _Dtile
   e->p2 = _point{along, to};
   e->upward = upward;
   e->mother_tile = tile;
-  e->layer_num = static_cast<short>(tile->layer ? tile->layer->layer : tile->type);
-  e->name = tile->layer ? tile->layer->name : nullptr;
+  e->layer_num = static_cast<short>(tile->layer() ? tile->layer()->layer : tile->type);
+  e->name = tile->layer() ? tile->layer()->name : nullptr;
   return e;
 }
 

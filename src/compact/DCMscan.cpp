@@ -259,7 +259,7 @@ box_item* makeBox(long x1, long y1, long x2, long y2, _edge* left, _edge* right,
 /* gateOf -- the transistor whose gate tile is `tile`, or null. */
 _Dtransistor* gateOf(const _Dtile* tile)
 {
-  if (tile->activeDev != 1)
+  if (tile->activeDev() != 1)
     return nullptr;
   _Dtransistor* t = extract::transistorOf(tile);
   return t && t->Tgate == tile ? t : nullptr;
@@ -331,10 +331,10 @@ void scan_toget_variables()
     for (_Dtilelist* l = tiles; l; l = l->next) {
       _Dtile* t = l->tile;
       if (!TisSolid(t)) {
-        t->layer = nullptr;
+        t->set_layer(nullptr);
         continue;
       }
-      t->layer = plane;
+      t->set_layer(plane);
       scanTile(t, plane);
     }
     FreeList(tiles);

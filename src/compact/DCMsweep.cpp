@@ -54,19 +54,19 @@ bool anySide(const _Dtile* t, Side side, bool want)
 {
   const bool x = X_direction != 0;
   if (side == Side::Right && x) {
-    for (const _Dtile* n = t->tr; n && cs::top(n) > t->y1; n = n->lb)
+    for (const _Dtile* n = t->tr(); n && cs::top(n) > t->y1; n = n->lb())
       if ((TisSolid(n) != 0) == want)
         return true;
   } else if (side == Side::Left && x) {
-    for (const _Dtile* n = t->bl; n && n->y1 < cs::top(t); n = n->rt)
+    for (const _Dtile* n = t->bl(); n && n->y1 < cs::top(t); n = n->rt())
       if ((TisSolid(n) != 0) == want)
         return true;
   } else if (side == Side::Right) {
-    for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+    for (const _Dtile* n = t->rt(); n && cs::right(n) > t->x1; n = n->bl())
       if ((TisSolid(n) != 0) == want)
         return true;
   } else {
-    for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+    for (const _Dtile* n = t->lb(); n && n->x1 < cs::right(t); n = n->tr())
       if ((TisSolid(n) != 0) == want)
         return true;
   }
@@ -91,16 +91,16 @@ void walkSide(const _Dtile* t, Side side, bool* solid, bool* space)
   auto see = [&](const _Dtile* n) { (TisSolid(n) ? *solid : *space) = true; };
   const bool x = X_direction != 0;
   if (side == Side::Right && x) {
-    for (const _Dtile* n = t->tr; n && cs::top(n) > t->y1; n = n->lb)
+    for (const _Dtile* n = t->tr(); n && cs::top(n) > t->y1; n = n->lb())
       see(n);
   } else if (side == Side::Left && x) {
-    for (const _Dtile* n = t->bl; n && n->y1 < cs::top(t); n = n->rt)
+    for (const _Dtile* n = t->bl(); n && n->y1 < cs::top(t); n = n->rt())
       see(n);
   } else if (side == Side::Right) {
-    for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+    for (const _Dtile* n = t->rt(); n && cs::right(n) > t->x1; n = n->bl())
       see(n);
   } else {
-    for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+    for (const _Dtile* n = t->lb(); n && n->x1 < cs::right(t); n = n->tr())
       see(n);
   }
 }
@@ -185,7 +185,7 @@ int Left_free(const box_item* b)
 int bottom_corner(const box_item* b)
 {
   const _Dtile* t = tileOf(b);
-  return !t || (!TisSolid(t->lb) && !TisSolid(t->bl));
+  return !t || (!TisSolid(t->lb()) && !TisSolid(t->bl()));
 }
 
 /*
@@ -203,14 +203,14 @@ int top_corner(const box_item* b)
   const _Dtile* first = nullptr;
   const _Dtile* second = nullptr;
   if (X_direction) {
-    for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+    for (const _Dtile* n = t->rt(); n && cs::right(n) > t->x1; n = n->bl())
       first = n;  // leftmost above
-    for (const _Dtile* n = t->bl; n && n->y1 < cs::top(t); n = n->rt)
+    for (const _Dtile* n = t->bl(); n && n->y1 < cs::top(t); n = n->rt())
       second = n;  // topmost at the left
   } else {
-    for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+    for (const _Dtile* n = t->lb(); n && n->x1 < cs::right(t); n = n->tr())
       first = n;  // rightmost below
-    for (const _Dtile* n = t->tr; n && cs::top(n) > t->y1; n = n->lb)
+    for (const _Dtile* n = t->tr(); n && cs::top(n) > t->y1; n = n->lb())
       second = n;  // lowest at the right
   }
   return (!first || !TisSolid(first)) && (!second || !TisSolid(second));
@@ -419,7 +419,7 @@ void Pass::width(box_item* b, bool lv, bool rv)
   if (!widthRule(layerOf(b), &w))
     return;
   const _Dtile* t = tileOf(b);
-  const int role = t ? t->activeDev : 0;
+  const int role = t ? t->activeDev() : 0;
   if (role == 1 && lv && rv && TRAN_WIDTH_VALID[0] == 1)
     w = TRAN_WIDTH[0] * theGlobalScale;
   else if (role == 3 && lv && rv && TRAN_LENGTH_VALID[0] == 1)
@@ -475,7 +475,7 @@ bool channelUnderGate(const box_item* a, const box_item* b)
   const _Dtile* tb = tileOf(b);
   if (!ta || !tb)
     return false;
-  const int roles = ta->activeDev * 10 + tb->activeDev;
+  const int roles = ta->activeDev() * 10 + tb->activeDev();
   return roles == 13 || roles == 31;
 }
 

@@ -73,7 +73,7 @@ _Dtile* createTile(const Box& b, int type, _DlayerTile* plane)
   _Dtile* t;
   TileCreation(b.x1, b.y1, b.x2, b.y2, &t);
   t->type = static_cast<uint16_t>(type);
-  t->layer = plane;
+  t->set_layer(plane);
   cs::noteCreated(static_cast<int>(plane - DlayerTile), t);
   return t;
 }
@@ -216,8 +216,8 @@ _Dtile* Put1BoxCS(const _rects* box, int type, int plane)
     _Dtile* s = cs::firstSolid(b.x1, b.y1, b.x2, b.y2);
     if (!s) {
       _Dtile* t = createTile(b, type, record);
-      t->passiveDev = nullptr;
-      t->activeDev = 0;
+      t->set_passiveDev(nullptr);
+      t->set_activeDev(0);
       continue;
     }
     Box pieces[4], overlap;
@@ -337,7 +337,7 @@ static _DlayerTile& newPlane(int index, const char* name)
   p.stilenum = 0;
   p.layertile = Init1LayerCS();
   p.crittile = Init1LayerCS();
-  p.bordertile = p.crittile->rt;
+  p.bordertile = p.crittile->rt();
   return p;
 }
 

@@ -38,16 +38,16 @@ std::string stitchFault(const _Dtile* t)
   const int left = t->x1, bottom = t->y1, right = cs::right(t), top = cs::top(t);
   if (right <= left || top <= bottom)
     return "has no area";
-  if (const _Dtile* n = t->rt)
+  if (const _Dtile* n = t->rt())
     if (n->y1 != top || n->x1 >= right || cs::right(n) < right)
       return "rt " + boxText(n) + " is not the tile above the right end";
-  if (const _Dtile* n = t->tr)
+  if (const _Dtile* n = t->tr())
     if (n->x1 != right || n->y1 >= top || cs::top(n) < top)
       return "tr " + boxText(n) + " is not the tile right of the top end";
-  if (const _Dtile* n = t->lb)
+  if (const _Dtile* n = t->lb())
     if (cs::top(n) != bottom || n->x1 > left || cs::right(n) <= left)
       return "lb " + boxText(n) + " is not the tile below the left end";
-  if (const _Dtile* n = t->bl)
+  if (const _Dtile* n = t->bl())
     if (cs::right(n) != left || n->y1 > bottom || cs::top(n) <= bottom)
       return "bl " + boxText(n) + " is not the tile left of the bottom end";
   return "";
@@ -61,28 +61,28 @@ std::string sideFault(const _Dtile* t, size_t limit)
   size_t steps = 0;
   // Top edge, from the right end leftward.
   int reach = right;
-  for (const _Dtile* n = t->rt; reach > left; n = n->bl) {
+  for (const _Dtile* n = t->rt(); reach > left; n = n->bl()) {
     if (!n || ++steps > limit || n->y1 != top || cs::right(n) < reach)
       return "top edge is not covered by its neighbours";
     reach = n->x1;
   }
   // Bottom edge, from the left end rightward.
   reach = left;
-  for (const _Dtile* n = t->lb; reach < right; n = n->tr) {
+  for (const _Dtile* n = t->lb(); reach < right; n = n->tr()) {
     if (!n || ++steps > limit || cs::top(n) != bottom || n->x1 > reach)
       return "bottom edge is not covered by its neighbours";
     reach = cs::right(n);
   }
   // Right edge, from the top end downward.
   reach = top;
-  for (const _Dtile* n = t->tr; reach > bottom; n = n->lb) {
+  for (const _Dtile* n = t->tr(); reach > bottom; n = n->lb()) {
     if (!n || ++steps > limit || n->x1 != right || cs::top(n) < reach)
       return "right edge is not covered by its neighbours";
     reach = n->y1;
   }
   // Left edge, from the bottom end upward.
   reach = bottom;
-  for (const _Dtile* n = t->bl; reach < top; n = n->rt) {
+  for (const _Dtile* n = t->bl(); reach < top; n = n->rt()) {
     if (!n || ++steps > limit || cs::right(n) != left || n->y1 > reach)
       return "left edge is not covered by its neighbours";
     reach = cs::top(n);
@@ -95,10 +95,10 @@ std::string spaceFault(const _Dtile* t)
 {
   if (t->type != cs::kSpace)
     return "";
-  for (const _Dtile* n = t->rt; n && cs::right(n) > t->x1; n = n->bl)
+  for (const _Dtile* n = t->rt(); n && cs::right(n) > t->x1; n = n->bl())
     if (n->type == cs::kSpace)
       return "has space above it: " + boxText(n);
-  for (const _Dtile* n = t->lb; n && n->x1 < cs::right(t); n = n->tr)
+  for (const _Dtile* n = t->lb(); n && n->x1 < cs::right(t); n = n->tr())
     if (n->type == cs::kSpace)
       return "has space below it: " + boxText(n);
   return "";
@@ -121,8 +121,8 @@ std::string frameFault(const std::vector<const _Dtile*>& frames)
       return "frame tile " + boxText(f) + " is not of type 30";
     const bool leftCol = f->x1 == cs::kLow, rightCol = f->x1 == cs::kMax;
     const bool lowRow = f->y1 == cs::kLow, highRow = f->y1 == cs::kMax;
-    if ((f->rt == nullptr) != highRow || (f->tr == nullptr) != rightCol ||
-        (f->lb == nullptr) != lowRow || (f->bl == nullptr) != leftCol)
+    if ((f->rt() == nullptr) != highRow || (f->tr() == nullptr) != rightCol ||
+        (f->lb() == nullptr) != lowRow || (f->bl() == nullptr) != leftCol)
       return "frame tile " + boxText(f) + " has wrong outer stitches";
   }
   return "";
@@ -147,7 +147,7 @@ bool cs::checkPlane(const _Dtile* entry, std::string* report, long long solidAre
   std::unordered_set<const _Dtile*> seen{entry};
   std::vector<const _Dtile*> tiles{entry};
   for (size_t i = 0; i < tiles.size(); ++i) {
-    for (const _Dtile* n : {tiles[i]->rt, tiles[i]->tr, tiles[i]->lb, tiles[i]->bl})
+    for (const _Dtile* n : {tiles[i]->rt(), tiles[i]->tr(), tiles[i]->lb(), tiles[i]->bl()})
       if (n && seen.insert(n).second)
         tiles.push_back(n);
   }
@@ -158,7 +158,7 @@ bool cs::checkPlane(const _Dtile* entry, std::string* report, long long solidAre
   for (const _Dtile* t : tiles) {
     std::string fault = stitchFault(t);
     if (fault.empty() && !isFrame(t)) {
-      if (!t->rt || !t->tr || !t->lb || !t->bl)
+      if (!t->rt() || !t->tr() || !t->lb() || !t->bl())
         fault = "has a missing stitch";
       else if (t->x1 < kMin || t->y1 < kMin || right(t) > kMax || top(t) > kMax)
         fault = "lies outside the usable area";
@@ -321,18 +321,18 @@ int CheckCurrent(_Dtile* t)
     ++faults;
     stitchError(t, n, what);
   };
-  if (!t->lb || !t->bl || !t->rt || !t->tr) {
+  if (!t->lb() || !t->bl() || !t->rt() || !t->tr()) {
     fault(nullptr, "a stitch is missing");
     return faults;
   }
-  if (t->lb->x1 > left || cs::right(t->lb) <= left)
-    fault(t->lb, "lb does not span the left edge");
-  if (t->bl->y1 > bottom || cs::top(t->bl) <= bottom)
-    fault(t->bl, "bl does not span the bottom edge");
-  if (t->rt->x1 >= right || cs::right(t->rt) < right)
-    fault(t->rt, "rt does not span the right edge");
-  if (t->tr->y1 >= top || cs::top(t->tr) < top)
-    fault(t->tr, "tr does not span the top edge");
+  if (t->lb()->x1 > left || cs::right(t->lb()) <= left)
+    fault(t->lb(), "lb does not span the left edge");
+  if (t->bl()->y1 > bottom || cs::top(t->bl()) <= bottom)
+    fault(t->bl(), "bl does not span the bottom edge");
+  if (t->rt()->x1 >= right || cs::right(t->rt()) < right)
+    fault(t->rt(), "rt does not span the right edge");
+  if (t->tr()->y1 >= top || cs::top(t->tr()) < top)
+    fault(t->tr(), "tr does not span the top edge");
 
   struct SideCheck {
     int side;

@@ -103,13 +103,23 @@ _Dtile* materialUnder(const std::vector<_Dtile*>& tiles, int entryType, _Dtileli
   return picked;
 }
 
-// Appends `tile` to *list unless it is there.
-void appendOnce(_Dtilelist** list, _Dtile* tile)
+// Appends `tile` to the lower (upper) links of `owner` unless it is there.
+void appendOnce(_Dtile* owner, bool lowerSide, _Dtile* tile)
 {
-  for (; *list; list = &(*list)->next)
-    if ((*list)->tile == tile)
+  _Dtilelist* list = lowerSide ? owner->lower() : owner->upper();
+  _Dtilelist* last = nullptr;
+  for (_Dtilelist* n = list; n; n = n->next) {
+    if (n->tile == tile)
       return;
-  *list = TileToList(nullptr, tile);
+    last = n;
+  }
+  _Dtilelist* node = TileToList(nullptr, tile);
+  if (last)
+    last->next = node;
+  else if (lowerSide)
+    owner->set_lower(node);
+  else
+    owner->set_upper(node);
 }
 
 }  // namespace
@@ -157,12 +167,18 @@ void CrtContact(_Dtile* lowerPlaneTile, _Dtile* upperPlaneTile, int contactLayer
       }
     }
     collect(lowerPlane, &lowerHint, r->x1 - 1, r->y1 - 1, r->x2 + 1, r->y2 + 1, &tiles);
-    _Dtile* lower = materialUnder(tiles, lowerType, cut ? &cut->lower : nullptr, kLowerSide);
+    _Dtilelist* cutLower = cut ? cut->lower() : nullptr;
+    _Dtile* lower = materialUnder(tiles, lowerType, cut ? &cutLower : nullptr, kLowerSide);
     collect(upperPlane, &upperHint, r->x1, r->y1, r->x2, r->y2, &tiles);
-    _Dtile* upper = materialUnder(tiles, upperType, cut ? &cut->upper : nullptr, kUpperSide);
+    _Dtilelist* cutUpper = cut ? cut->upper() : nullptr;
+    _Dtile* upper = materialUnder(tiles, upperType, cut ? &cutUpper : nullptr, kUpperSide);
+    if (cut) {
+      cut->set_lower(cutLower);
+      cut->set_upper(cutUpper);
+    }
     if (!TisSolid(lower) || !TisSolid(upper))
       continue;
-    appendOnce(&upper->lower, lower);
-    appendOnce(&lower->upper, upper);
+    appendOnce(upper, true, lower);
+    appendOnce(lower, false, upper);
   }
 }

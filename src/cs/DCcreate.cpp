@@ -22,7 +22,7 @@ _Dtile* newPiece(const _Dtile* from)
 {
   _Dtile* n = NewTile();
   n->type = from->type;
-  n->layer = from->layer;
+  n->set_layer(from->layer());
   if (records && from->type == kFrame)
     records->copy(from, n);
   return n;
@@ -50,20 +50,20 @@ _Dtile* splitRight(_Dtile* t, int x)
   _Dtile* n = newPiece(t);
   n->x1 = x;
   n->y1 = t->y1;
-  n->rt = t->rt;
-  n->tr = t->tr;
-  n->bl = t;
+  n->set_rt(t->rt());
+  n->set_tr(t->tr());
+  n->set_bl(t);
   // Along the bottom edge: the tile below the new left end.
-  _Dtile* p = t->lb;
+  _Dtile* p = t->lb();
   while (right(p) <= x)
-    p = p->tr;
-  n->lb = p;
+    p = p->tr();
+  n->set_lb(p);
   // Along the top edge: the tile above the new right end of t.
-  p = t->rt;
+  p = t->rt();
   while (p->x1 >= x)
-    p = p->bl;
-  t->rt = p;
-  t->tr = n;
+    p = p->bl();
+  t->set_rt(p);
+  t->set_tr(n);
   UpdateNeighbor(n, kAllSides);
   return n;
 }
@@ -78,20 +78,20 @@ _Dtile* splitAbove(_Dtile* t, int y)
   _Dtile* n = newPiece(t);
   n->x1 = t->x1;
   n->y1 = y;
-  n->rt = t->rt;
-  n->tr = t->tr;
-  n->lb = t;
+  n->set_rt(t->rt());
+  n->set_tr(t->tr());
+  n->set_lb(t);
   // Up the left edge: the tile left of the new bottom end.
-  _Dtile* p = t->bl;
+  _Dtile* p = t->bl();
   while (top(p) <= y)
-    p = p->rt;
-  n->bl = p;
+    p = p->rt();
+  n->set_bl(p);
   // Down the right edge: the tile right of the new top end of t.
-  p = t->tr;
+  p = t->tr();
   while (p->y1 >= y)
-    p = p->lb;
-  t->tr = p;
-  t->rt = n;
+    p = p->lb();
+  t->set_tr(p);
+  t->set_rt(n);
   UpdateNeighbor(n, kAllSides);
   return n;
 }
@@ -106,20 +106,20 @@ _Dtile* splitBelow(_Dtile* t, int y)
   _Dtile* n = newPiece(t);
   n->x1 = t->x1;
   n->y1 = t->y1;
-  n->lb = t->lb;
-  n->bl = t->bl;
-  n->rt = t;
+  n->set_lb(t->lb());
+  n->set_bl(t->bl());
+  n->set_rt(t);
   // Down the right edge: the tile right of the new piece's top end.
-  _Dtile* p = t->tr;
+  _Dtile* p = t->tr();
   while (p->y1 >= y)
-    p = p->lb;
-  n->tr = p;
+    p = p->lb();
+  n->set_tr(p);
   // Up the left edge: the tile left of t's new bottom end.
-  p = t->bl;
+  p = t->bl();
   while (top(p) <= y)
-    p = p->rt;
-  t->bl = p;
-  t->lb = n;
+    p = p->rt();
+  t->set_bl(p);
+  t->set_lb(n);
   t->y1 = y;
   UpdateNeighbor(n, kAllSides);
   return n;
@@ -137,20 +137,20 @@ void absorbLeft(_Dtile* right, _Dtile* left)
   const int leftEnd = left->x1, joint = right->x1, rightEnd = cs::right(right);
   const int top = cs::top(right);
   // Along the top edge of the left part: the tiles that start over it.
-  for (_Dtile* n = left->rt; n && n->x1 >= leftEnd; n = n->bl)
-    n->lb = right;
+  for (_Dtile* n = left->rt(); n && n->x1 >= leftEnd; n = n->bl())
+    n->set_lb(right);
   // Along its bottom edge: the tiles that end under the grown tile.
-  for (_Dtile* n = left->lb; n && n->x1 < joint; n = n->tr)
+  for (_Dtile* n = left->lb(); n && n->x1 < joint; n = n->tr())
     if (cs::right(n) <= rightEnd)
-      n->rt = right;
+      n->set_rt(right);
   // Along its left edge: the tiles that end at or below the top.
-  for (_Dtile* n = left->bl; n && cs::top(n) <= top; n = n->rt)
-    n->tr = right;
+  for (_Dtile* n = left->bl(); n && cs::top(n) <= top; n = n->rt())
+    n->set_tr(right);
   right->x1 = leftEnd;
-  right->lb = left->lb;
-  right->bl = left->bl;
+  right->set_lb(left->lb());
+  right->set_bl(left->bl());
   forgetTile(left, right);
-  if (records && left->upper)
+  if (records && left->upper())
     records->release(left);
   FreeTile(left);
 }
@@ -247,9 +247,9 @@ int TileCreation(int x1, int y1, int x2, int y2, _Dtile** tile)
     row.push_back({t, nullptr, nullptr});
     if (t->x1 == x1)
       break;
-    t = t->bl;
+    t = t->bl();
     while (cs::top(t) <= y1)
-      t = t->rt;
+      t = t->rt();
   }
 
   // Cut every tile at y2 and y1 and mark it as under construction.
@@ -310,9 +310,12 @@ static void relinkCuts(_Dtile* tile, const char* cutLayer, bool lowerSide)
   cs::walkArea(tile->x1, tile->y1, cs::right(tile), cs::top(tile), false, [&](_Dtile* c) {
     if (!TisSolid(c))
       return false;
-    _Dtilelist*& links = lowerSide ? c->lower : c->upper;
-    FreeList(links);
-    links = TileToList(nullptr, tile);
+    FreeList(lowerSide ? c->lower() : c->upper());
+    _Dtilelist* links = TileToList(nullptr, tile);
+    if (lowerSide)
+      c->set_lower(links);
+    else
+      c->set_upper(links);
     return false;
   });
 }
@@ -324,9 +327,9 @@ static void relinkCuts(_Dtile* tile, const char* cutLayer, bool lowerSide)
  */
 void CSupdateCon(_Dtile* tile)
 {
-  if (!tile->layer)
+  if (!tile->layer())
     return;
-  const char* plane = tile->layer->name;
+  const char* plane = tile->layer()->name;
   for (int i = 0; i < DconNum; ++i) {
     if (strcmp(Dconnect[i].lowerLayer, plane) == 0)
       relinkCuts(tile, Dconnect[i].conLayer, true);
@@ -353,20 +356,29 @@ static void unlink(_Dtilelist** list, const _Dtile* tile)
 // Hands the links of the old tile on one side to the halves they overlap.
 static void redistribute(_Dtile* old, _Dtile* half, bool upperSide)
 {
-  _Dtilelist*& oldLinks = upperSide ? old->upper : old->lower;
-  _Dtilelist* former = oldLinks;
-  oldLinks = nullptr;
+  // The links of `t` on this side, or the other side.
+  auto links = [upperSide](const _Dtile* t, bool same) {
+    return same == upperSide ? t->upper() : t->lower();
+  };
+  auto setLinks = [upperSide](_Dtile* t, bool same, _Dtilelist* list) {
+    if (same == upperSide)
+      t->set_upper(list);
+    else
+      t->set_lower(list);
+  };
+  _Dtilelist* former = links(old, true);
+  setLinks(old, true, nullptr);
   for (_Dtilelist* node = former; node; node = node->next) {
     _Dtile* other = node->tile;
-    _Dtilelist*& back = upperSide ? other->lower : other->upper;
+    _Dtilelist* back = links(other, false);
     unlink(&back, old);
     for (_Dtile* piece : {old, half}) {
       if (!CScheckOverlap(piece, other))
         continue;
-      _Dtilelist*& links = upperSide ? piece->upper : piece->lower;
-      links = TileToList(links, other);
+      setLinks(piece, true, TileToList(links(piece, true), other));
       back = TileToList(back, piece);
     }
+    setLinks(other, false, back);
   }
   FreeList(former);
 }
@@ -404,9 +416,9 @@ int TileSplit(_Dtile* tile, _point point, int direction, _Dtile** newtile, int k
     return 1;
   }
   n->processed = tile->processed;
-  n->tran_sharing = tile->tran_sharing;
-  n->activeDev = tile->activeDev;
-  n->passiveDev = tile->passiveDev;
+  n->set_tran_sharing(tile->tran_sharing());
+  n->set_activeDev(tile->activeDev());
+  n->set_passiveDev(tile->passiveDev());
   n->node = keep == 1 ? tile->node : -1;
 
   _Dtile* current = Stitch;

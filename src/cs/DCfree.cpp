@@ -14,11 +14,11 @@ static void releaseLinks(_Dtile* entry)
 {
   Stitch = entry;
   cs::walkArea(cs::kMin, cs::kMin, cs::kMax, cs::kMax, false, [](_Dtile* t) {
-    FreeList(t->upper);
-    t->upper = nullptr;
+    FreeList(t->upper());
+    t->set_upper(nullptr);
     if (!TisElement(t)) {
-      FreeList(t->lower);
-      t->lower = nullptr;
+      FreeList(t->lower());
+      t->set_lower(nullptr);
     }
     return false;
   });
@@ -36,6 +36,7 @@ void cs::releasePlanes()
   s.abandoned.clear();
   s.tiles.releaseAll();
   s.helperTiles.releaseAll();
+  dropAllSides();
   for (_DlayerTile& plane : DlayerTile) {
     plane.layertile = nullptr;
     plane.crittile = nullptr;
@@ -78,19 +79,19 @@ void DCcleanPlane(int plane)
   _Dtile* top = record.bordertile;
   if (!top)
     return;
-  _Dtile* left = top->bl->lb;
-  _Dtile* right = top->tr->lb;
-  _Dtile* bottom = left->lb->tr;
+  _Dtile* left = top->bl()->lb();
+  _Dtile* right = top->tr()->lb();
+  _Dtile* bottom = left->lb()->tr();
   _Dtile* center = NewTile();
   FrameMake(cs::kMin, cs::kMin, cs::kMax, cs::kMax, center);
   center->type = cs::kSpace;
-  center->rt = top;
-  center->tr = right;
-  center->lb = bottom;
-  center->bl = left;
-  top->lb = center;
-  right->bl = center;
-  bottom->rt = center;
-  left->tr = center;
+  center->set_rt(top);
+  center->set_tr(right);
+  center->set_lb(bottom);
+  center->set_bl(left);
+  top->set_lb(center);
+  right->set_bl(center);
+  bottom->set_rt(center);
+  left->set_tr(center);
   record.crittile = center;
 }

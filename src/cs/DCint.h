@@ -18,10 +18,10 @@ namespace cs {
 // ---------------------------------------------------------------------------
 // Allocation.
 //
-// Tiles come from blocks owned by the plane set: a released tile goes back to
-// a free list, and GCfreeCS returns every block to the system at once, so the
-// frame tiles and the dropped tiles of emptied companion planes are reclaimed
-// too.  Tile-list nodes live longer than the planes (net and highlight lists
+// Tiles come from chunks of the tile range owned by the plane set: a
+// released tile goes back to a free list, and GCfreeCS returns every chunk
+// at once, so the frame tiles and the dropped tiles of emptied companion
+// planes are reclaimed too, and so are the side records.  Tile-list nodes live longer than the planes (net and highlight lists
 // hold them), so they have their own pool that keeps its blocks.  Under
 // AddressSanitizer released tiles are poisoned and nodes come one by one
 // from the heap, so stale uses are caught.
@@ -39,12 +39,16 @@ class TileArena {
   long long bytes() const;   // held from the system
 
  private:
-  static constexpr size_t kBlockBytes = size_t{4} << 20;  // a block: two huge pages
-  static constexpr size_t kBlockTiles = kBlockBytes / sizeof(_Dtile);
-  std::vector<_Dtile*> blocks_;
-  size_t used_ = kBlockTiles;  // tiles handed out of the last block
+  std::vector<uint32_t> chunks_;  // first slots of the chunks of the tile range
+  size_t used_ = 0;               // tiles handed out of the last chunk
   std::vector<_Dtile*> free_;
 };
+
+// The side records of the tiles: all are gone (the planes are released);
+// the bytes the table holds; the records in use.
+void dropAllSides();
+long long sideBytes();
+long long sideRecords();
 
 class NodePool {
  public:
@@ -282,11 +286,11 @@ bool walkArea(int x1, int y1, int x2, int y2, bool innerOnly, Visit&& visit)
     s.row.push_back(t);
     if (visit(t))
       return true;
-    _Dtile* n = t->bl;
+    _Dtile* n = t->bl();
     if (!n || right(n) <= x1)
       break;
     while (top(n) <= y1)
-      n = n->rt;
+      n = n->rt();
     t = n;
   }
 
@@ -298,7 +302,7 @@ bool walkArea(int x1, int y1, int x2, int y2, bool innerOnly, Visit&& visit)
       return;
     size_t begin = s.children.size();
     int stop = below->x1 > x1 ? below->x1 : x1;
-    for (_Dtile* n = below->rt; n && right(n) > stop; n = n->bl) {
+    for (_Dtile* n = below->rt(); n && right(n) > stop; n = n->bl()) {
       if (n->x1 >= x2)
         continue;
       if (n->x1 >= below->x1 || (n->x1 < x1 && below->x1 <= x1))

@@ -54,13 +54,13 @@ _Dtile* seek(_Dtile* from, int x, int y, int limit)
   _Dtile* t = from;
   for (int steps = 0; t && steps <= limit; ++steps) {
     if (x > right(t))
-      t = t->tr;
+      t = t->tr();
     else if (y < t->y1)
-      t = t->lb;
+      t = t->lb();
     else if (x <= t->x1)
-      t = t->bl;
+      t = t->bl();
     else if (y >= top(t))
-      t = t->rt;
+      t = t->rt();
     else
       return t;
   }
@@ -85,13 +85,13 @@ _Dtile* PointFind(int x, int y)
   for (;;) {
     _Dtile* next;
     if (x > cs::right(t))
-      next = t->tr;
+      next = t->tr();
     else if (y < t->y1)
-      next = t->lb;
+      next = t->lb();
     else if (x <= t->x1)
-      next = t->bl;
+      next = t->bl();
     else if (y >= cs::top(t))
-      next = t->rt;
+      next = t->rt();
     else
       break;
     if (!next)
@@ -124,28 +124,28 @@ int Neighbor(_Dtile* tile, _Dtilelist** list, int side, int onlyOwned)
   const int right = cs::right(tile), top = cs::top(tile);
   switch (side) {
     case cs::kLeftSide:
-      for (_Dtile* n = tile->bl; n && n->y1 < top; n = n->rt) {
+      for (_Dtile* n = tile->bl(); n && n->y1 < top; n = n->rt()) {
         if (onlyOwned && cs::top(n) > top)
           break;
         add(n);
       }
       break;
     case cs::kRightSide:
-      for (_Dtile* n = tile->tr; n && cs::top(n) > bottom; n = n->lb) {
+      for (_Dtile* n = tile->tr(); n && cs::top(n) > bottom; n = n->lb()) {
         if (onlyOwned && n->y1 < bottom)
           break;
         add(n);
       }
       break;
     case cs::kTopSide:
-      for (_Dtile* n = tile->rt; n && cs::right(n) > left; n = n->bl) {
+      for (_Dtile* n = tile->rt(); n && cs::right(n) > left; n = n->bl()) {
         if (onlyOwned && n->x1 < left)
           break;
         add(n);
       }
       break;
     case cs::kBottomSide:
-      for (_Dtile* n = tile->lb; n && n->x1 < right; n = n->tr) {
+      for (_Dtile* n = tile->lb(); n && n->x1 < right; n = n->tr()) {
         if (onlyOwned && cs::right(n) > right)
           break;
         add(n);
@@ -167,25 +167,25 @@ void UpdateNeighbor(_Dtile* tile, int side)
 {
   if (side == cs::kAllSides || side == cs::kTopSide) {
     // Top edge: tiles starting at or right of the left edge.
-    for (_Dtile* n = tile->rt; n && n->x1 >= tile->x1; n = n->bl)
-      n->lb = tile;
+    for (_Dtile* n = tile->rt(); n && n->x1 >= tile->x1; n = n->bl())
+      n->set_lb(tile);
   }
   if (side == cs::kAllSides || side == cs::kBottomSide) {
     // Bottom edge: tiles ending at or left of the right edge.
     const int right = cs::right(tile);
-    for (_Dtile* n = tile->lb; n && cs::right(n) <= right; n = n->tr)
-      n->rt = tile;
+    for (_Dtile* n = tile->lb(); n && cs::right(n) <= right; n = n->tr())
+      n->set_rt(tile);
   }
   if (side == cs::kAllSides || side == cs::kRightSide) {
     // Right edge: tiles starting at or above the bottom edge.
-    for (_Dtile* n = tile->tr; n && n->y1 >= tile->y1; n = n->lb)
-      n->bl = tile;
+    for (_Dtile* n = tile->tr(); n && n->y1 >= tile->y1; n = n->lb())
+      n->set_bl(tile);
   }
   if (side == cs::kAllSides || side == cs::kLeftSide) {
     // Left edge: tiles ending at or below the top edge.
     const int top = cs::top(tile);
-    for (_Dtile* n = tile->bl; n && cs::top(n) <= top; n = n->rt)
-      n->tr = tile;
+    for (_Dtile* n = tile->bl(); n && cs::top(n) <= top; n = n->rt())
+      n->set_tr(tile);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include <sys/mman.h>
@@ -17,20 +18,13 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
-#include <sanitizer/lsan_interface.h>
 #define CS_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
 #define CS_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
 #define CS_LOOSE_NODES 1
-// Tile blocks hold the only pointers to contact links and extraction's
-// records: the leak checker must look into them.
-#define CS_ROOTS(p, n) __lsan_register_root_region(p, n)
-#define CS_NO_ROOTS(p, n) __lsan_unregister_root_region(p, n)
 #else
 #define CS_POISON(p, n) ((void)(p), (void)(n))
 #define CS_UNPOISON(p, n) ((void)(p), (void)(n))
 #define CS_LOOSE_NODES 0
-#define CS_ROOTS(p, n) ((void)(p), (void)(n))
-#define CS_NO_ROOTS(p, n) ((void)(p), (void)(n))
 #endif
 
 __thread _Dtile* Stitch = nullptr;
@@ -74,31 +68,145 @@ TileArena::~TileArena() { releaseAll(); }
 
 namespace {
 
-constexpr size_t kHugePage = size_t{2} << 20;  // bytes
+constexpr size_t kHugePage = size_t{2} << 20;     // bytes
+constexpr uint32_t kChunkTiles = uint32_t{1} << 17;  // tiles of a chunk of the range
+constexpr size_t kChunkBytes = size_t{kChunkTiles} * kTileBytes;
 
-// A block of zeroed memory on a huge-page boundary, so the kernel can back
-// it with huge pages and a large plane set takes few page faults.
-void* mapBlock(size_t bytes)
-{
-  size_t length = bytes + kHugePage;
-  void* mapped = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED)
-    outOfMemory();
-  char* raw = static_cast<char*>(mapped);
-  char* block = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(raw) + kHugePage - 1) &
-                                        ~(kHugePage - 1));
-  if (block > raw)
-    munmap(raw, block - raw);
-  size_t tail = (raw + length) - (block + bytes);
-  if (tail > 0)
-    munmap(block + bytes, tail);
+// The range of addresses every tile lives in.  It is reserved without
+// memory, and chunks of it are made usable as the arenas need them; a
+// chunk given back keeps no memory and reads as zero when taken again.
+// Slot 0 (the null stitch) lies in a first chunk that is never handed out.
+class TileRange {
+ public:
+  uint32_t takeChunk()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!tileBase)
+      reserve();
+    uint32_t first;
+    if (!free_.empty()) {
+      first = free_.back();
+      free_.pop_back();
+    } else {
+      if (next_ + kChunkTiles > slots_)
+        outOfMemory();
+      first = static_cast<uint32_t>(next_);
+      next_ += kChunkTiles;
+      if (mprotect(tileBase + size_t{first} * kTileBytes, kChunkBytes, PROT_READ | PROT_WRITE))
+        outOfMemory();
+    }
+    return first;
+  }
+
+  void giveChunk(uint32_t first)
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    madvise(tileBase + size_t{first} * kTileBytes, kChunkBytes, MADV_DONTNEED);
+    free_.push_back(first);
+  }
+
+ private:
+  // Reserves as large a range as the system grants, up to 2^32 slots.
+  void reserve()
+  {
+    for (size_t slots = size_t{1} << 32; slots >= 4 * size_t{kChunkTiles}; slots /= 2) {
+      size_t bytes = slots * kTileBytes + kHugePage;
+      void* mapped = mmap(nullptr, bytes, PROT_NONE,
+                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+      if (mapped == MAP_FAILED)
+        continue;
+      char* base = reinterpret_cast<char*>(
+          (reinterpret_cast<uintptr_t>(mapped) + kHugePage - 1) & ~(kHugePage - 1));
 #ifdef MADV_HUGEPAGE
-  madvise(block, bytes, MADV_HUGEPAGE);
+      madvise(base, slots * kTileBytes, MADV_HUGEPAGE);
 #endif
-  return block;
+      tileBase = base;
+      slots_ = slots;
+      next_ = kChunkTiles;
+      return;
+    }
+    outOfMemory();
+  }
+
+  std::mutex mutex_;
+  size_t slots_ = 0;  // slots reserved
+  size_t next_ = 0;   // first slot never handed out
+  std::vector<uint32_t> free_;
+};
+
+TileRange& tileRange()
+{
+  static TileRange* range = new TileRange();  // lives as long as the program
+  return *range;
 }
 
+// The side table: blocks of records, found by index; a block never moves.
+constexpr uint32_t kSideBlock = uint32_t{1} << kSideBlockBits;
+constexpr size_t kSideBlocks = (size_t{1} << 32) >> kSideBlockBits;
+std::mutex sideMutex;
+uint32_t sideNext = 1;  // index 0 is "no record"
+std::vector<uint32_t> sideFree;
+long long sideBlockCount = 0;
+
 }  // namespace
+
+char* tileBase = nullptr;
+TileSide* sideBlocks[kSideBlocks];
+
+uint32_t makeSide()
+{
+  std::lock_guard<std::mutex> lock(sideMutex);
+  if (!sideFree.empty()) {
+    uint32_t i = sideFree.back();
+    sideFree.pop_back();
+    return i;
+  }
+  uint32_t i = sideNext;
+  if (i == 0)
+    outOfMemory();  // every index is in use
+  TileSide*& block = sideBlocks[i >> kSideBlockBits];
+  if (!block) {
+    block = static_cast<TileSide*>(calloc(kSideBlock, sizeof(TileSide)));
+    if (!block)
+      outOfMemory();
+    ++sideBlockCount;
+  }
+  ++sideNext;
+  return i;
+}
+
+void dropSide(uint32_t i)
+{
+  std::lock_guard<std::mutex> lock(sideMutex);
+  *sideAt(i) = TileSide{};
+  sideFree.push_back(i);
+}
+
+// Every side record is gone (the planes are released).
+void dropAllSides()
+{
+  std::lock_guard<std::mutex> lock(sideMutex);
+  for (TileSide*& block : sideBlocks) {
+    free(block);
+    block = nullptr;
+  }
+  sideNext = 1;
+  sideFree.clear();
+  sideFree.shrink_to_fit();
+  sideBlockCount = 0;
+}
+
+long long sideBytes()
+{
+  std::lock_guard<std::mutex> lock(sideMutex);
+  return sideBlockCount * static_cast<long long>(kSideBlock * sizeof(TileSide));
+}
+
+long long sideRecords()
+{
+  std::lock_guard<std::mutex> lock(sideMutex);
+  return static_cast<long long>(sideNext - 1) - static_cast<long long>(sideFree.size());
+}
 
 _Dtile* TileArena::take()
 {
@@ -109,14 +217,13 @@ _Dtile* TileArena::take()
     memset(static_cast<void*>(tile), 0, sizeof(_Dtile));
     return tile;
   }
-  if (used_ == kBlockTiles) {
-    void* block = mapBlock(kBlockBytes);
-    blocks_.push_back(static_cast<_Dtile*>(block));
-    CS_POISON(block, kBlockBytes);
-    CS_ROOTS(block, kBlockBytes);
+  if (chunks_.empty() || used_ == kChunkTiles) {
+    uint32_t first = tileRange().takeChunk();
+    chunks_.push_back(first);
+    CS_POISON(tileAt(first), kChunkBytes);
     used_ = 0;
   }
-  _Dtile* tile = blocks_.back() + used_++;  // still zero from the system
+  _Dtile* tile = tileAt(chunks_.back() + static_cast<uint32_t>(used_++));  // still zero
   CS_UNPOISON(tile, sizeof(_Dtile));
   return tile;
 }
@@ -125,26 +232,26 @@ void TileArena::give(_Dtile* tile)
 {
   if (!tile)
     return;
+  tile->dropSide();
   free_.push_back(tile);
   CS_POISON(tile, sizeof(_Dtile));
 }
 
 void TileArena::releaseAll()
 {
-  for (_Dtile* block : blocks_) {
-    CS_UNPOISON(block, kBlockBytes);
-    CS_NO_ROOTS(block, kBlockBytes);
-    munmap(block, kBlockBytes);
+  for (uint32_t first : chunks_) {
+    CS_UNPOISON(tileAt(first), kChunkBytes);
+    tileRange().giveChunk(first);
   }
-  blocks_.clear();
+  chunks_.clear();
   free_.clear();
   free_.shrink_to_fit();
-  used_ = kBlockTiles;
+  used_ = 0;
 }
 
 long long TileArena::bytes() const
 {
-  return static_cast<long long>(blocks_.size()) * kBlockBytes;
+  return static_cast<long long>(chunks_.size()) * static_cast<long long>(kChunkBytes);
 }
 
 NodePool::~NodePool()
@@ -246,8 +353,11 @@ bool quietCounting() { return tArena != nullptr; }
 
 long long memoryInUse()
 {
-  return state().tiles.bytes() + state().helperTiles.bytes() + state().nodes.bytes();
+  return state().tiles.bytes() + state().helperTiles.bytes() + state().nodes.bytes() +
+         sideBytes();
 }
+
+long long sideRecordsInUse() { return sideRecords(); }
 
 void progressf(const char* format, ...)
 {
@@ -351,10 +461,10 @@ _Dtile* Init1LayerCS()
 
   //                 rt        tr        lb           bl
   auto stitch = [](_Dtile* t, _Dtile* a, _Dtile* b, _Dtile* c, _Dtile* d) {
-    t->rt = a;
-    t->tr = b;
-    t->lb = c;
-    t->bl = d;
+    t->set_rt(a);
+    t->set_tr(b);
+    t->set_lb(c);
+    t->set_bl(d);
   };
   stitch(center, top, right, bottom, left);
   stitch(left, topLeft, center, bottomLeft, nullptr);
@@ -401,9 +511,9 @@ static void freeWithRecords(_Dtilelist* list, cs::RecordRelease release)
   while (list) {
     _Dtilelist* next = list->next;
     if (_Dtile* tile = list->tile) {
-      if (release && tile->upper)
-        release(tile->upper);
-      tile->upper = nullptr;
+      if (release && tile->upper())
+        release(tile->upper());
+      tile->set_upper(nullptr);
       FreeTile(tile);
     }
     nodes.give(list);

@@ -78,7 +78,7 @@ void findGateLayerTiles(_Dtransistor* t)
   const int cy = static_cast<int>((static_cast<long>(bottom) + top) / 2);
   if (plane >= 0) {
     t->Pgate = extract::findIn(plane, cx, cy);
-    t->Pgate->activeDev = 3;
+    t->Pgate->set_activeDev(3);
     if (t->orientation == 1) {
       t->Pside1 = extract::findIn(plane, cx, bottom - 1);
       t->Pside2 = extract::findIn(plane, cx, top + 1);
@@ -86,8 +86,8 @@ void findGateLayerTiles(_Dtransistor* t)
       t->Pside1 = extract::findIn(plane, left - 1, cy);
       t->Pside2 = extract::findIn(plane, right + 1, cy);
     }
-    t->Pside1->activeDev = 4;
-    t->Pside2->activeDev = 4;
+    t->Pside1->set_activeDev(4);
+    t->Pside2->set_activeDev(4);
     return;
   }
   GCmessage(kModule, 'W', "Poly Gate Tile could not be found in DExCir.c");
@@ -109,10 +109,10 @@ _Dtransistor* makeTransistor(int element, const _box& box, _Dtile* gate, _Dtile*
   t->Tgate = gate;
   t->Tsource = source;
   t->Tdrain = drain;
-  gate->activeDev = 1;
-  source->activeDev = 2;
+  gate->set_activeDev(1);
+  source->set_activeDev(2);
   if (drain)
-    drain->activeDev = 2;
+    drain->set_activeDev(2);
   t->width = box.y2 - box.y1;
   t->length = box.x2 - box.x1;
   if (source && drain) {
@@ -182,12 +182,12 @@ void connect(_Dtransistor* t)
   common::outf("\nTransistor name = %s\n", t->name);
   _Dtile* gate = extract::gateLayerTile(t);
   if (gate) {
-    if (gate->lower)
+    if (gate->lower())
       abandon("There is a contact on the gate");
     // Only an element tile holds its transistor; an ordinary tile's lower
     // slot holds contact links.
     if (TisElement(gate)) {
-      gate->lower = reinterpret_cast<_Dtilelist*>(t);
+      gate->set_lower(reinterpret_cast<_Dtilelist*>(t));
       extract::state().holders.insert(gate);
     }
     t->gate = netOf(gate);
@@ -195,9 +195,9 @@ void connect(_Dtransistor* t)
   t->source = netOf(t->Tsource);
   if (t->Tdrain)
     t->drain = netOf(t->Tdrain);
-  if (t->Tgate->lower)
+  if (t->Tgate->lower())
     abandon("two transistor share a gate");
-  t->Tgate->lower = reinterpret_cast<_Dtilelist*>(t);
+  t->Tgate->set_lower(reinterpret_cast<_Dtilelist*>(t));
   extract::state().holders.insert(t->Tgate);
 }
 

@@ -135,11 +135,11 @@ void addName(int node, const char* name)
 
 _Dtransistor* transistorOf(const _Dtile* tile)
 {
-  if (!tile || !TisElement(tile) || !tile->lower)
+  if (!tile || !TisElement(tile) || !tile->lower())
     return nullptr;
   if (!state().holders.count(tile))
     return nullptr;
-  return reinterpret_cast<_Dtransistor*>(tile->lower);
+  return reinterpret_cast<_Dtransistor*>(tile->lower());
 }
 
 _Dtile* gateLayerTile(const _Dtransistor* transistor)
@@ -153,7 +153,7 @@ _Dtile* gateLayerTile(const _Dtransistor* transistor)
   // The gate-layer tile over the gate's centre lies next to the point; a
   // search from the last tile found may have to cross every row of an
   // array through the tall space between the gate columns.
-  if (transistor->Pgate && transistor->Pgate->layer == &DlayerTile[plane]) {
+  if (transistor->Pgate && transistor->Pgate->layer() == &DlayerTile[plane]) {
     Stitch = transistor->Pgate;
     return PointFind(gate->x1 + 1, gate->y1 + 1);
   }
@@ -224,10 +224,10 @@ void releaseExtraction()
 {
   State& s = state();
   for (const _Dtile* held : s.holders)
-    const_cast<_Dtile*>(held)->lower = nullptr;
+    const_cast<_Dtile*>(held)->set_lower(nullptr);
   for (const auto& pin : s.pins)
-    if (pin->Tgate && pin->Tgate->next == pin.get())
-      pin->Tgate->next = nullptr;
+    if (pin->Tgate && pin->Tgate->next() == pin.get())
+      pin->Tgate->set_next(nullptr);
   _Dtile* current = Stitch;
   for (int i = 0; i < DlayerNum; ++i) {
     if (!DlayerTile[i].layertile)
@@ -237,7 +237,7 @@ void releaseExtraction()
     AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &all, 0);
     for (_Dtilelist* n = all; n; n = n->next) {
       n->tile->node = 0;
-      n->tile->activeDev = 0;
+      n->tile->set_activeDev(0);
     }
     FreeList(all);
   }

@@ -16,7 +16,7 @@ namespace {
 
 bool touchesInPlane(const _Dtile* a, const _Dtile* b)
 {
-  if (a->layer != b->layer || !TsameType(a, b))
+  if (a->layer() != b->layer() || !TsameType(a, b))
     return false;
   const int al = a->x1, ab = a->y1, ar = cs::right(a), at = cs::top(a);
   const int bl = b->x1, bb = b->y1, br = cs::right(b), bt = cs::top(b);
@@ -33,7 +33,7 @@ bool linked(const _Dtilelist* links, const _Dtile* t)
   return false;
 }
 
-bool ordinary(const _Dtile* t) { return t && TisSolid(t) && !t->passiveDev; }
+bool ordinary(const _Dtile* t) { return t && TisSolid(t) && !t->passiveDev(); }
 
 }  // namespace
 
@@ -111,19 +111,19 @@ _Dtile* touchingPort(_Dtile* device, _Dtile* candidate)
   if (!device)
     return nullptr;
   if (ordinary(candidate) && candidate != device &&
-      (touchesInPlane(device, candidate) || linked(device->upper, candidate) ||
-       (!TisElement(device) && linked(device->lower, candidate))))
+      (touchesInPlane(device, candidate) || linked(device->upper(), candidate) ||
+       (!TisElement(device) && linked(device->lower(), candidate))))
     return candidate;
   _Dtile* found = nullptr;
   eachNeighbor(device, [&](_Dtile* n) {
     if (!found && ordinary(n) && TsameType(device, n))
       found = n;
   });
-  for (const _Dtilelist* l = device->upper; l && !found; l = l->next)
+  for (const _Dtilelist* l = device->upper(); l && !found; l = l->next)
     if (ordinary(l->tile))
       found = l->tile;
   if (!TisElement(device))
-    for (const _Dtilelist* l = device->lower; l && !found; l = l->next)
+    for (const _Dtilelist* l = device->lower(); l && !found; l = l->next)
       if (ordinary(l->tile))
         found = l->tile;
   return found;
@@ -243,7 +243,7 @@ class Renumbering {
 void connect(Renumbering& nets, _Dtile* tile, const _Conn_Elem& element, long* slot)
 {
   *slot = 0;
-  if (!tile || !TisSolid(tile) || (tile->passiveDev && !extract::isPlate(tile)))
+  if (!tile || !TisSolid(tile) || (tile->passiveDev() && !extract::isPlate(tile)))
     return;
   _Dnet* net = nets.netOf(tile);
   *slot = net->node;

@@ -35,8 +35,8 @@ void record(const _Dtile* t)
 {
   if (TisElement(t))
     DErecordTrans(extract::transistorOf(t));
-  else if (t->next)
-    DErecordTrans(t->next);
+  else if (t->next())
+    DErecordTrans(t->next());
 }
 
 // Whether the passive-aware trace may step onto `t` as a neighbour (a tile
@@ -44,9 +44,9 @@ void record(const _Dtile* t)
 // link into it (only ordinary tiles).  Plates are conductors either way.
 bool mayEnter(const _Dtile* t)
 {
-  return t->passiveDev != extract::kPassiveMark || extract::isPlate(t);
+  return t->passiveDev() != extract::kPassiveMark || extract::isPlate(t);
 }
-bool mayLink(const _Dtile* t) { return !t->passiveDev || extract::isPlate(t); }
+bool mayLink(const _Dtile* t) { return !t->passiveDev() || extract::isPlate(t); }
 
 // Prepends onto `list` the tiles of `links` that do not carry `tag`.
 template <bool Passive>
@@ -73,9 +73,9 @@ int collect(_Dtile* tile, _Dtilelist** list, int tag, int owner, _Dtilelist** up
     tracedPlanes |= extract::planeBit(n);
     *list = TileToList(*list, n);
     NetTileList = TileToList(NetTileList, n);
-    *upperList = catLinks<Passive>(*upperList, n->upper, tag);
+    *upperList = catLinks<Passive>(*upperList, n->upper(), tag);
     if (!TisElement(n))
-      *lowerList = catLinks<Passive>(*lowerList, n->lower, tag);
+      *lowerList = catLinks<Passive>(*lowerList, n->lower(), tag);
     ++count;
   });
   return count;
@@ -109,8 +109,8 @@ Pending enter(_Dtile* t, int tag, int owner)
   Stitch = t;
   t->node = tag;
   tracedPlanes |= extract::planeBit(t);
-  Pending links{catLinks<Passive>(nullptr, t->upper, tag),
-                TisElement(t) ? nullptr : catLinks<Passive>(nullptr, t->lower, tag)};
+  Pending links{catLinks<Passive>(nullptr, t->upper(), tag),
+                TisElement(t) ? nullptr : catLinks<Passive>(nullptr, t->lower(), tag)};
   NetTileList = TileToList(NetTileList, t);
   if (RecordTerm)
     record(t);

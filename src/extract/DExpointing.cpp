@@ -318,11 +318,11 @@ int DExDefIOExe(_point point)
   const std::string& name = extract::state().typed;
   if (!nameFits(name))
     return 0;
-  _Dtransistor* pin = t->next;
+  _Dtransistor* pin = t->next();
   if (!pin) {
     extract::state().pins.push_back(std::make_unique<_Dtransistor>());
     pin = extract::state().pins.back().get();
-    t->next = pin;
+    t->set_next(pin);
   }
   pin->number = -1;
   pin->Tgate = t;

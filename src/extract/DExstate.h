@@ -128,26 +128,26 @@ void eachNeighbor(_Dtile* t, Visit&& visit)
   const int left = t->x1, bottom = t->y1;
   const int right = cs::right(t), top = cs::top(t);
   // Right side, downward.
-  for (_Dtile* n = t->tr; n && cs::top(n) > bottom;) {
-    _Dtile* following = n->lb;
+  for (_Dtile* n = t->tr(); n && cs::top(n) > bottom;) {
+    _Dtile* following = n->lb();
     visit(n);
     n = following;
   }
   // Left side, upward.
-  for (_Dtile* n = t->bl; n && n->y1 < top;) {
-    _Dtile* following = n->rt;
+  for (_Dtile* n = t->bl(); n && n->y1 < top;) {
+    _Dtile* following = n->rt();
     visit(n);
     n = following;
   }
   // Top side, leftward.
-  for (_Dtile* n = t->rt; n && cs::right(n) > left;) {
-    _Dtile* following = n->bl;
+  for (_Dtile* n = t->rt(); n && cs::right(n) > left;) {
+    _Dtile* following = n->bl();
     visit(n);
     n = following;
   }
   // Bottom side, rightward.
-  for (_Dtile* n = t->lb; n && n->x1 < right;) {
-    _Dtile* following = n->tr;
+  for (_Dtile* n = t->lb(); n && n->x1 < right;) {
+    _Dtile* following = n->tr();
     visit(n);
     n = following;
   }

@@ -217,7 +217,7 @@ void DFwalkNets(void (*perNet)(_Dtile* start, void* data), void* data)
         // the gate's centre (from a distant tile it may cross every row
         // of an array).
         Stitch = gateEntry;
-        if (t->Pgate && gatePlane >= 0 && t->Pgate->layer == &DlayerTile[gatePlane])
+        if (t->Pgate && gatePlane >= 0 && t->Pgate->layer() == &DlayerTile[gatePlane])
           Stitch = t->Pgate;
         terminals[0] = PointFind(t->Tgate->x1 + 1, t->Tgate->y1 + 1);
       }

@@ -29,8 +29,8 @@ const _DtermList* theTerms = nullptr;
 // A record beyond its limits is reported once per run.
 bool limitSaid = false;
 
-_Dfopen* recordOf(const _Dtile* t) { return reinterpret_cast<_Dfopen*>(t->upper); }
-void setRecord(_Dtile* t, _Dfopen* r) { t->upper = reinterpret_cast<_Dtilelist*>(r); }
+_Dfopen* recordOf(const _Dtile* t) { return reinterpret_cast<_Dfopen*>(t->upper()); }
+void setRecord(_Dtile* t, _Dfopen* r) { t->set_upper(reinterpret_cast<_Dtilelist*>(r)); }
 
 _Dfopen* newOpen()
 {
@@ -56,7 +56,7 @@ void copyRegion(const _Dtile* from, _Dtile* to)
 void releaseRegion(_Dtile* t)
 {
   delete recordOf(t);
-  t->upper = nullptr;
+  t->set_upper(nullptr);
 }
 
 const cs::TileRecords kOpenRecords = {&copyRegion, &releaseRegion};
@@ -76,13 +76,13 @@ template <class Visit>
 void eachSideNeighbor(_Dtile* t, Visit&& visit)
 {
   const int left = t->x1, bottom = t->y1, right = cs::right(t), top = cs::top(t);
-  for (_Dtile* n = t->tr; n && cs::top(n) > bottom; n = n->lb)
+  for (_Dtile* n = t->tr(); n && cs::top(n) > bottom; n = n->lb())
     visit(n);
-  for (_Dtile* n = t->bl; n && n->y1 < top; n = n->rt)
+  for (_Dtile* n = t->bl(); n && n->y1 < top; n = n->rt())
     visit(n);
-  for (_Dtile* n = t->rt; n && cs::right(n) > left; n = n->bl)
+  for (_Dtile* n = t->rt(); n && cs::right(n) > left; n = n->bl())
     visit(n);
-  for (_Dtile* n = t->lb; n && n->x1 < right; n = n->tr)
+  for (_Dtile* n = t->lb(); n && n->x1 < right; n = n->tr())
     visit(n);
 }
 
@@ -251,10 +251,10 @@ int DFAllNeighbor(_Dtile* tile, _Dtilelist** list, int tag, int part)
     if (TsameType(tile, n))
       take(n);
   });
-  for (_Dtilelist* l = tile->upper; l; l = l->next)
+  for (_Dtilelist* l = tile->upper(); l; l = l->next)
     take(l->tile);
   if (!TisElement(tile))
-    for (_Dtilelist* l = tile->lower; l; l = l->next)
+    for (_Dtilelist* l = tile->lower(); l; l = l->next)
       take(l->tile);
   return count;
 }

@@ -65,9 +65,9 @@ _Dfshort* newShort()
   return r;
 }
 
-_Dfshort* recordOf(const _Dtile* t) { return reinterpret_cast<_Dfshort*>(t->upper); }
+_Dfshort* recordOf(const _Dtile* t) { return reinterpret_cast<_Dfshort*>(t->upper()); }
 
-void setRecord(_Dtile* t, _Dfshort* r) { t->upper = reinterpret_cast<_Dtilelist*>(r); }
+void setRecord(_Dtile* t, _Dfshort* r) { t->set_upper(reinterpret_cast<_Dtilelist*>(r)); }
 
 // Record policy of CTileCreation.
 void copyRegion(const _Dtile* from, _Dtile* to)
@@ -75,7 +75,7 @@ void copyRegion(const _Dtile* from, _Dtile* to)
   const _Dfshort* r = recordOf(from);
   to->processed = from->processed;
   if (!r) {
-    to->upper = nullptr;
+    to->set_upper(nullptr);
     return;
   }
   _Dfshort* copy = newShort();
@@ -86,7 +86,7 @@ void copyRegion(const _Dtile* from, _Dtile* to)
 void releaseRegion(_Dtile* t)
 {
   common::release(recordOf(t));
-  t->upper = nullptr;
+  t->set_upper(nullptr);
 }
 
 const cs::TileRecords kShortRecords = {copyRegion, releaseRegion};

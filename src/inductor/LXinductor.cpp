@@ -104,7 +104,7 @@ _Dnet* record(_Dnet* net, const Run& run)
   // The spiral's tiles belong to it from now on (LXbreakInductor).
   for (_Dtilelist* n = run.start; n && n != run.end->next; n = n->next) {
     n->tile->node = 0;
-    n->tile->passiveDev = extract::kPassiveMark;
+    n->tile->set_passiveDev(extract::kPassiveMark);
   }
 
   // Direction and ports: port1 is always the outer end.
@@ -235,7 +235,7 @@ int LXpossibleInductor(_Dtilelist* a, _Dtilelist* b)
       LXisNotIndLayer(tb))
     return 0;
   // A tile of another device is no segment.
-  if (ta->passiveDev || tb->passiveDev)
+  if (ta->passiveDev() || tb->passiveDev())
     return 0;
   int oa = orientation(ta), ob = orientation(tb);
   if (oa == ob)

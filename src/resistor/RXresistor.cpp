@@ -27,7 +27,7 @@ constexpr double kMinimumAspect = 5.0;  // long side over short side of a one-ti
 
 double microns(long units) { return units * LAMBDA_T1 / SCALE; }
 
-const char* layerName(const _Dtile* t) { return t && t->layer ? t->layer->name : ""; }
+const char* layerName(const _Dtile* t) { return t && t->layer() ? t->layer()->name : ""; }
 
 long netOf(const _Dtile* t) { return t ? t->node : 0; }
 
@@ -196,7 +196,7 @@ _Dnet* record(_Dnet* net, _Dtilelist* first, _Dtilelist* last)
   // The body (RXbreakResistor).
   for (_Dtilelist* n = res->start; n; n = n->next) {
     n->tile->node = 0;
-    n->tile->passiveDev = extract::kPassiveMark;
+    n->tile->set_passiveDev(extract::kPassiveMark);
   }
   RXgetResistorSize(res);
   RXaddResistorToList(resistorList, res);
@@ -271,7 +271,7 @@ int RXpossibleResistor(_Dtilelist* first, _Dtilelist* last)
   if (!last)
     last = first;
   for (_Dtilelist* n = first;; n = n->next) {
-    if (!n || TisElement(n->tile) || n->tile->passiveDev)
+    if (!n || TisElement(n->tile) || n->tile->passiveDev())
       return 0;
     if (n == last)
       break;

@@ -27,9 +27,9 @@ _CX_CAPACITOR_* first() { return capacitorList ? capacitorList->next : nullptr; 
 // Plate minimum width of the tile's layer in micrometres (0 without a rule).
 double minimumWidth(const _Dtile* t)
 {
-  if (!t || !t->layer)
+  if (!t || !t->layer())
     return 0;
-  const int layer = t->layer->layer;
+  const int layer = t->layer()->layer;
   if (layer < 0 || layer >= kRuleLayers || WIDTH_VALID[layer] != 1)
     return 0;
   return WIDTH[layer] * LAMBDA_T2;
@@ -79,7 +79,7 @@ int CXnewDlayerTile(const char* name)
   snprintf(p.name, sizeof p.name, "%s", name);
   p.layertile = Init1LayerCS();
   p.crittile = Init1LayerCS();
-  p.bordertile = p.crittile->rt;
+  p.bordertile = p.crittile->rt();
   p.stilenum = 0;
   return DlayerNum++;
 }

@@ -292,9 +292,9 @@ void fillCells(const AdjacencyArray& adj, DirectionStore& s)
       c.corner = _box{le->p1.y, low, le->p2.y, high};
     if (c.mother_tile && !axis) {
       if (lr)
-        c.mother_tile->resize_cell_LR = &c;
+        c.mother_tile->set_resize_cell_LR(&c);
       else
-        c.mother_tile->resize_cell_TB = &c;
+        c.mother_tile->set_resize_cell_TB(&c);
     }
   }
 }
@@ -503,8 +503,8 @@ void setTiles(int direction, bool set)
   const int n = SQcell_size;
   for (int i = 0; i < n; ++i)
     if (_Dtile* t = SQcell[i].mother_tile)
-      t->resize_cell = set ? (direction == TOP_BOTTOM ? t->resize_cell_TB : t->resize_cell_LR)
-                           : nullptr;
+      t->set_resize_cell(set ? (direction == TOP_BOTTOM ? t->resize_cell_TB() : t->resize_cell_LR())
+                           : nullptr);
 }
 
 }  // namespace
@@ -548,10 +548,13 @@ void clearTileRefs(DirectionStore& s, int direction, int count)
 {
   for (int i = 0; s.cells && i < count; ++i)
     if (_Dtile* t = s.cells[i].mother_tile) {
-      if (direction == TOP_BOTTOM ? t->resize_cell_TB == &s.cells[i]
-                                  : t->resize_cell_LR == &s.cells[i]) {
-        (direction == TOP_BOTTOM ? t->resize_cell_TB : t->resize_cell_LR) = nullptr;
-        t->resize_cell = nullptr;
+      if (direction == TOP_BOTTOM ? t->resize_cell_TB() == &s.cells[i]
+                                  : t->resize_cell_LR() == &s.cells[i]) {
+        if (direction == TOP_BOTTOM)
+          t->set_resize_cell_TB(nullptr);
+        else
+          t->set_resize_cell_LR(nullptr);
+        t->set_resize_cell(nullptr);
       }
     }
 }

@@ -76,19 +76,19 @@ Drawn* recording = nullptr;
 
 void keep(const _Dtile* t)
 {
-  if (recording && t->layer)
-    recording->pieces.push_back(Piece{t->layer->name, {t->x1, t->y1, cs::right(t), cs::top(t)}});
+  if (recording && t->layer())
+    recording->pieces.push_back(Piece{t->layer()->name, {t->x1, t->y1, cs::right(t), cs::top(t)}});
 }
 
 SQLINE_item* low(const _Dtile* t)
 {
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
+  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell()) : nullptr;
   return c ? c->left : nullptr;
 }
 
 SQLINE_item* high(const _Dtile* t)
 {
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
+  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell()) : nullptr;
   return c ? c->right : nullptr;
 }
 
@@ -96,12 +96,12 @@ SQLINE_item* high(const _Dtile* t)
 
 void LXdeleteTile(_Dtile* t)
 {
-  if (!t || t->type == cs::kSpace || !t->layer)
+  if (!t || t->type == cs::kSpace || !t->layer())
     return;
   keep(t);
   t->type = cs::kSpace;
-  t->layer->stilenum -= 1;
-  t->layer->btilenum += 1;
+  t->layer()->stilenum -= 1;
+  t->layer()->btilenum += 1;
 }
 
 void LXviaRemoval(_LXInductor* ind)
@@ -110,7 +110,7 @@ void LXviaRemoval(_LXInductor* ind)
     return;
   const _Dtile* s = ind->start->tile;
   const _Dtile* e = ind->end->tile;
-  const char* layer = s && s->layer ? s->layer->name : "";
+  const char* layer = s && s->layer() ? s->layer()->name : "";
   _Dtile* current = Stitch;
   for (int c = 0; c < DconNum; ++c) {
     if (strcmp(Dconnect[c].lowerLayer, layer) != 0 && strcmp(Dconnect[c].upperLayer, layer) != 0)
@@ -533,7 +533,7 @@ void LXinsertInductor(const std::function<void(const char*, const std::vector<_b
   for (_LXInductor* ind = first(); ind; ind = ind->next) {
     const Drawn* d = drawnOf(ind);
     const auto* cell =
-        ind->dummyTile ? static_cast<const SQCELL_item*>(ind->dummyTile->resize_cell_LR) : nullptr;
+        ind->dummyTile ? static_cast<const SQCELL_item*>(ind->dummyTile->resize_cell_LR()) : nullptr;
     if (!d || !cell)
       continue;
     const std::vector<Piece>& pieces = d->fresh ? d->freshPieces : d->pieces;

@@ -226,7 +226,7 @@ long acrossLow(const SQCELL_item* c, bool lr, bool solved)
     return c->corner.y1;
   if (!solved || !c->mother_tile)
     return c->corner.x1;
-  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR);
+  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR());
   return twin ? twin->corner.x1 : c->corner.x1;
 }
 
@@ -236,7 +236,7 @@ long acrossHigh(const SQCELL_item* c, bool lr, bool solved)
     return c->corner.y2;
   if (!solved || !c->mother_tile)
     return c->corner.x2;
-  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR);
+  const auto* twin = static_cast<const SQCELL_item*>(c->mother_tile->resize_cell_LR());
   return twin ? twin->corner.x2 : c->corner.x2;
 }
 

@@ -85,7 +85,7 @@ int SQsynccell()
   std::vector<unsigned char> updated(static_cast<size_t>(SQcell_size_LR), 0);
   for (int i = 0; i < SQcell_size_TB; ++i) {
     SQCELL_item& tb = SQcell_TB[i];
-    SQCELL_item* lr = tb.mother_tile ? static_cast<SQCELL_item*>(tb.mother_tile->resize_cell_LR)
+    SQCELL_item* lr = tb.mother_tile ? static_cast<SQCELL_item*>(tb.mother_tile->resize_cell_LR())
                                      : nullptr;
     if (!lr || lr->layernumber != tb.layernumber) {
       common::outf("** SQsynccell:  Error. TB cell %i (%p) can't be found in LR.\n", tb.number,

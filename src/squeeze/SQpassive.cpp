@@ -12,13 +12,13 @@ namespace squeeze {
 
 SQLINE_item* lowLine(const _Dtile* t)
 {
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
+  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell()) : nullptr;
   return c ? c->left : nullptr;
 }
 
 SQLINE_item* highLine(const _Dtile* t)
 {
-  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell) : nullptr;
+  const auto* c = t ? static_cast<const SQCELL_item*>(t->resize_cell()) : nullptr;
   return c ? c->right : nullptr;
 }
 

@@ -21,14 +21,16 @@ std::vector<SQCELL_item*> SQremovecells(const std::vector<char>& drop)
   for (int i = 0; i < total; ++i) {
     SQCELL_item& old = s.cells[static_cast<size_t>(i)];
     _Dtile* tile = old.mother_tile;
-    void* none = nullptr;
-    void*& ref = !tile ? none : lr ? tile->resize_cell_LR : tile->resize_cell_TB;
+    void* ref = !tile ? nullptr : lr ? tile->resize_cell_LR() : tile->resize_cell_TB();
+    auto setRef = [&](void* cell) {
+      lr ? tile->set_resize_cell_LR(cell) : tile->set_resize_cell_TB(cell);
+    };
     if (i < SQcell_size && drop[static_cast<size_t>(i)]) {
       if (tile) {
         if (ref == &old)
-          ref = nullptr;
-        if (tile->resize_cell == &old)
-          tile->resize_cell = nullptr;
+          setRef(nullptr);
+        if (tile->resize_cell() == &old)
+          tile->set_resize_cell(nullptr);
       }
       continue;
     }
@@ -48,9 +50,9 @@ std::vector<SQCELL_item*> SQremovecells(const std::vector<char>& drop)
     }
     if (tile && i < SQcell_size) {
       if (ref == &old)
-        ref = &c;
-      if (tile->resize_cell == &old)
-        tile->resize_cell = &c;
+        setRef(&c);
+      if (tile->resize_cell() == &old)
+        tile->set_resize_cell(&c);
     }
     moved[static_cast<size_t>(i)] = &c;
     ++k;

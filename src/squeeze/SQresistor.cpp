@@ -36,8 +36,8 @@ int width(int l) { return ruleLayer(l) && WIDTH_VALID[l] == 1 ? WIDTH[l] : 0; }
 int spacing(int l) { return ruleLayer(l) && SPACING_VALID[l][l] == 1 ? SPACING[l][l] : 0; }
 bool extensionValid(int a, int b) { return ruleLayer(a) && ruleLayer(b) && EXTENSION_VALID[a][b] == 1; }
 
-const char* layerName(const _Dtile* t) { return t && t->layer ? t->layer->name : ""; }
-int layerOf(const _Dtile* t) { return t && t->layer ? t->layer->layer : -1; }
+const char* layerName(const _Dtile* t) { return t && t->layer() ? t->layer()->name : ""; }
+int layerOf(const _Dtile* t) { return t && t->layer() ? t->layer()->layer : -1; }
 
 /*
  * forContacts --

@@ -35,8 +35,8 @@ bool isSupplyNet(const _Dnet* net)
 // The tile lies in the plane of the first layer of the first element.
 bool onActiveLayer(const _Dtile* tile)
 {
-  return DelementNum > 0 && Delement[0].layerNum > 0 && tile->layer &&
-         strcmp(tile->layer->name, Delement[0].layers[0]) == 0;
+  return DelementNum > 0 && Delement[0].layerNum > 0 && tile->layer() &&
+         strcmp(tile->layer()->name, Delement[0].layers[0]) == 0;
 }
 
 }  // namespace

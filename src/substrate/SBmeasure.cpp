@@ -49,9 +49,9 @@ Extent diffusion(const _Dtransistor* t)
 void countRegion(_Dtile* first, _Dtile* second, long net, int* count)
 {
   for (_Dtile* t : {first, second}) {
-    if (!t || t->substrate_flag || t->node != net)
+    if (!t || t->substrate_flag() || t->node != net)
       continue;
-    t->substrate_flag = 1;
+    t->set_substrate_flag(1);
     ++*count;
     return;
   }
@@ -62,7 +62,7 @@ void clearFlags(const MultiFingerTran* group)
   for (const _Dtransistor* finger : group->tranList)
     for (_Dtile* t : {finger->Tsource, finger->Tdrain})
       if (t)
-        t->substrate_flag = 0;
+        t->set_substrate_flag(0);
 }
 
 // Nf, Ns and Nd: diffusion shared by two fingers counts once.

@@ -100,8 +100,8 @@ SQCELL_item* cellIn(const _Dtile* tile, int direction)
 {
   if (!tile)
     return nullptr;
-  return static_cast<SQCELL_item*>(direction == LEFT_RIGHT ? tile->resize_cell_LR
-                                                            : tile->resize_cell_TB);
+  return static_cast<SQCELL_item*>(direction == LEFT_RIGHT ? tile->resize_cell_LR()
+                                                            : tile->resize_cell_TB());
 }
 
 struct Tran {
@@ -114,9 +114,9 @@ int lengthOf(const _Dtransistor* t) { return t->orientation == 1 ? t->resize_len
 
 int extRule(const _Dtile* over, const _Dtile* under)
 {
-  if (!over || !under || !over->layer || !under->layer)
+  if (!over || !under || !over->layer() || !under->layer())
     return 0;
-  const int a = over->layer->layer, b = under->layer->layer;
+  const int a = over->layer()->layer, b = under->layer()->layer;
   if (a < 0 || b < 0 || a >= kRuleLayers || b >= kRuleLayers || EXTENSION_VALID[a][b] != 1)
     return 0;
   return EXTENSION[a][b] * SCALE;

@@ -25,8 +25,8 @@ SQCELL_item* cellIn(const _Dtile* tile, int direction)
 {
   if (!tile)
     return nullptr;
-  return static_cast<SQCELL_item*>(direction == LEFT_RIGHT ? tile->resize_cell_LR
-                                                            : tile->resize_cell_TB);
+  return static_cast<SQCELL_item*>(direction == LEFT_RIGHT ? tile->resize_cell_LR()
+                                                            : tile->resize_cell_TB());
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ SQCELL_item* cellOf(const _Dtile* tile)
 {
   if (!tile)
     return nullptr;
-  return static_cast<SQCELL_item*>(resize_direction == TOP_BOTTOM ? tile->resize_cell_TB
-                                                                   : tile->resize_cell_LR);
+  return static_cast<SQCELL_item*>(resize_direction == TOP_BOTTOM ? tile->resize_cell_TB()
+                                                                   : tile->resize_cell_LR());
 }
 
 // Orientation of a stack in the current direction: 1 when the contacts lie
@@ -375,7 +375,7 @@ namespace {
 // Corners of a cell as the output has them (horizontal cells).
 _box cornersOf(const _Dtile* tile)
 {
-  const auto* c = tile ? static_cast<const SQCELL_item*>(tile->resize_cell_LR) : nullptr;
+  const auto* c = tile ? static_cast<const SQCELL_item*>(tile->resize_cell_LR()) : nullptr;
   return c ? c->corner : _box{0, 0, 0, 0};
 }
 

@@ -309,8 +309,8 @@ SQCELL_item* cellOf(const _Dtile* tile)
 {
   if (!tile)
     return nullptr;
-  return static_cast<SQCELL_item*>(resize_direction == TOP_BOTTOM ? tile->resize_cell_TB
-                                                                   : tile->resize_cell_LR);
+  return static_cast<SQCELL_item*>(resize_direction == TOP_BOTTOM ? tile->resize_cell_TB()
+                                                                   : tile->resize_cell_LR());
 }
 
 bool sameCellTied(const SQCELL_item* a, const SQCELL_item* b)

@@ -14,7 +14,7 @@ namespace {
 bool ruleLayer(int l) { return l >= 0 && l < kRuleLayers; }
 int width(int l) { return ruleLayer(l) && WIDTH_VALID[l] == 1 ? WIDTH[l] : 0; }
 int spacing(int l) { return ruleLayer(l) && SPACING_VALID[l][l] == 1 ? SPACING[l][l] : 0; }
-int layerOf(const _Dtile* t) { return t && t->layer ? t->layer->layer : -1; }
+int layerOf(const _Dtile* t) { return t && t->layer() ? t->layer()->layer : -1; }
 
 }  // namespace
 

@@ -44,7 +44,7 @@ TEST_F(PassiveTest, PlatesAndOverlapNeedTheMinimumSize)
   int expected = 0;
   for (const Plates& p : kPlates) {
     const _Dtile* poly = at("CPG", p.poly.x1 + 1, y + p.poly.y1 + 1);
-    EXPECT_EQ(poly->passiveDev != nullptr, p.capacitor) << p.what;
+    EXPECT_EQ(poly->passiveDev() != nullptr, p.capacitor) << p.what;
     expected += p.capacitor;
     y += 10000;
   }
@@ -84,7 +84,7 @@ TEST_F(PassiveTest, CapacitorGeometryAndPlatesUsedOnce)
   EXPECT_DOUBLE_EQ(g.right_ext.extension, 3.0);
   EXPECT_EQ(g.bottom_ext.plate, cap->plate2) << "equal edges give the second plate";
   EXPECT_DOUBLE_EQ(g.bottom_ext.extension, 0.0);
-  EXPECT_EQ(at("CEL", 7201, 1001)->passiveDev, nullptr);
+  EXPECT_EQ(at("CEL", 7201, 1001)->passiveDev(), nullptr);
 }
 
 TEST_F(PassiveTest, APlateOnNoNetGetsANewNetAndItsPortIsOpen)

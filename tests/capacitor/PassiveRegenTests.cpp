@@ -41,10 +41,13 @@ class CapacitorSize : public testing::Test {
   {
     saved = LAMBDA_T2;
     LAMBDA_T2 = 0.1;
+    keptPlanes[0] = plane1;
+    keptPlanes[1] = plane2;
+    plane1 = plane2 = _DlayerTile{};
     plane1.layer = 7;
     plane2.layer = 8;
-    tile1.layer = &plane1;
-    tile2.layer = &plane2;
+    tile1.set_layer(&plane1);
+    tile2.set_layer(&plane2);
     cap.plate1 = &tile1;
     cap.plate2 = &tile2;
     for (int l : {7, 8}) {
@@ -55,6 +58,8 @@ class CapacitorSize : public testing::Test {
   void TearDown() override
   {
     LAMBDA_T2 = saved;
+    plane1 = keptPlanes[0];
+    plane2 = keptPlanes[1];
     for (int l : {7, 8}) {
       WIDTH[l] = keptWidth[l - 7];
       WIDTH_VALID[l] = keptValid[l - 7];
@@ -68,7 +73,10 @@ class CapacitorSize : public testing::Test {
 
   double saved = 0;
   int16_t keptWidth[2] = {}, keptValid[2] = {};
-  _DlayerTile plane1{}, plane2{};
+  // A tile's plane record is an entry of the plane table.
+  _DlayerTile& plane1 = DlayerTile[0];
+  _DlayerTile& plane2 = DlayerTile[1];
+  _DlayerTile keptPlanes[2] = {};
   _Dtile tile1{}, tile2{};
   _CX_CAPACITOR_ cap{};
 };
@@ -172,8 +180,8 @@ class PassiveCompaction : public squeeze_test::ExampleLayoutTest {
   static void expectDummy(const _Dtile* t, const _box& box, const std::string& what)
   {
     ASSERT_NE(t, nullptr) << what;
-    ASSERT_NE(t->layer, nullptr) << what;
-    EXPECT_STREQ(t->layer->name, "XYZ") << what;
+    ASSERT_NE(t->layer(), nullptr) << what;
+    EXPECT_STREQ(t->layer()->name, "XYZ") << what;
     EXPECT_EQ(t->x1, box.x1) << what;
     EXPECT_EQ(t->y1, box.y1) << what;
     EXPECT_EQ(cs::right(t), box.x2) << what;

@@ -37,17 +37,17 @@ class Gates {
  private:
   _Dtile* tile(int x, int y, int w, int h)
   {
-    _Dtile& t = tiles_.emplace_back();
-    _Dtile& right = tiles_.emplace_back();
-    _Dtile& top = tiles_.emplace_back();
+    _Dtile& t = *tiles_.emplace_back(NewTile());
+    _Dtile& right = *tiles_.emplace_back(NewTile());
+    _Dtile& top = *tiles_.emplace_back(NewTile());
     t.x1 = x, t.y1 = y, t.type = 5;
     right.x1 = x + w;
     top.y1 = y + h;
-    t.tr = &right;
-    t.rt = &top;
+    t.set_tr(&right);
+    t.set_rt(&top);
     return &t;
   }
-  std::deque<_Dtile> tiles_;
+  std::deque<_Dtile*> tiles_;  // stitched tiles come from the tile range
   std::deque<_Dtransistor> trans_;
 };
 

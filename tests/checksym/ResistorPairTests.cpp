@@ -33,15 +33,15 @@ class ResistorPairs : public checksym_test::SymTest {
     savedList_ = resistorList;
     savedCount_ = resistorCount;
     for (const Rect& r : bodies) {
-      _Dtile& above = tiles_.emplace_back(_Dtile{});
+      _Dtile& above = *tiles_.emplace_back(NewTile());
       above.y1 = r.y2;
-      _Dtile& right = tiles_.emplace_back(_Dtile{});
+      _Dtile& right = *tiles_.emplace_back(NewTile());
       right.x1 = r.x2;
-      _Dtile& body = tiles_.emplace_back(_Dtile{});
+      _Dtile& body = *tiles_.emplace_back(NewTile());
       body.x1 = r.x1;
       body.y1 = r.y1;
-      body.rt = &above;
-      body.tr = &right;
+      body.set_rt(&above);
+      body.set_tr(&right);
       _Dtilelist& start = elements_.emplace_back(_Dtilelist{&body, nullptr});
       _RX_RESISTOR_& res = records_.emplace_back(_RX_RESISTOR_{});
       res.start = res.end = &start;
@@ -70,7 +70,7 @@ class ResistorPairs : public checksym_test::SymTest {
     return text;
   }
 
-  std::deque<_Dtile> tiles_;
+  std::deque<_Dtile*> tiles_;  // stitched tiles come from the tile range
   std::deque<_Dtilelist> elements_;
   std::deque<_RX_RESISTOR_> records_{1};
   _RX_RESISTOR_* savedList_ = nullptr;

@@ -112,8 +112,8 @@ class ExampleRows : public cs_test::PlaneTest {
   {
     const _Dtile* t = e->mother_tile;
     if (x)
-      return e->upward ? t->x1 : t->tr->x1;
-    return e->upward ? t->y1 : t->rt->y1;
+      return e->upward ? t->x1 : t->tr()->x1;
+    return e->upward ? t->y1 : t->rt()->y1;
   }
 
   // Every row of one direction that the drawn layout breaks, as text.

@@ -69,8 +69,8 @@ TEST_F(BuildTest, GateAcrossActiveMakesElementTilesInBothPlanes)
             sorted({"(0 0)-(40 40) 0x4", "(40 0)-(60 40) 0xff07", "(60 0)-(100 40) 0x4"}));
   EXPECT_EQ(sorted(solids("CPG")),
             sorted({"(40 -20)-(60 0) 0x7", "(40 0)-(60 40) 0xff07", "(40 40)-(60 60) 0x7"}));
-  EXPECT_EQ(at("CAA", 50, 20)->layer, &DlayerTile[0]);
-  EXPECT_EQ(at("CPG", 50, 20)->layer, &DlayerTile[planeOf("CPG")]);
+  EXPECT_EQ(at("CAA", 50, 20)->layer(), &DlayerTile[0]);
+  EXPECT_EQ(at("CPG", 50, 20)->layer(), &DlayerTile[planeOf("CPG")]);
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;
 }
@@ -119,7 +119,7 @@ TEST_F(BuildTest, PlanesComeInTheOrderOfElementsPortsAndConnections)
                  "\nmaking cs data structu re for a NMOS\n");
   EXPECT_EQ(DlayerTile[0].layer, layerIndex("CAA"));
   EXPECT_EQ(DlayerTile[0].frame.x2, 10);
-  EXPECT_EQ(DlayerTile[0].bordertile, DlayerTile[0].crittile->rt);
+  EXPECT_EQ(DlayerTile[0].bordertile, DlayerTile[0].crittile->rt());
   EXPECT_EQ(cs::layerIndexOfPlane(1), layerIndex("CPG"));
   EXPECT_EQ(cs::layerIndexOfPlane(15), -1);
   EXPECT_EQ(NamedLayerTile("CMF"), DlayerTile[4].layertile);
@@ -272,13 +272,13 @@ TEST_F(BuildTest, ContactsLinkTheTilesOfBothLayers)
   _Dtile* active = at("CAA", 50, 20);
   _Dtile* metal = at("CMF", 50, 20);
   _Dtile* cut = at("CCA", 15, 15);
-  EXPECT_EQ(length(active->upper), 1);
-  EXPECT_TRUE(linked(active->upper, metal));
-  EXPECT_EQ(length(metal->lower), 1) << "each tile is listed once";
-  EXPECT_TRUE(linked(metal->lower, active));
-  ASSERT_NE(cut->lower, nullptr);
-  EXPECT_EQ(cut->lower->tile, active);
-  EXPECT_EQ(cut->upper->tile, metal);
+  EXPECT_EQ(length(active->upper()), 1);
+  EXPECT_TRUE(linked(active->upper(), metal));
+  EXPECT_EQ(length(metal->lower()), 1) << "each tile is listed once";
+  EXPECT_TRUE(linked(metal->lower(), active));
+  ASSERT_NE(cut->lower(), nullptr);
+  EXPECT_EQ(cut->lower()->tile, active);
+  EXPECT_EQ(cut->upper()->tile, metal);
   EXPECT_EQ(lower_contact_position_error + upper_contact_position_error, before);
   EXPECT_EQ(out.find("WARNING"), std::string::npos);
 }
@@ -302,7 +302,7 @@ TEST_F(BuildTest, CutAtTheEdgeOfTheLowerLayerWarnsOnce)
   EXPECT_EQ(lower_contact_position_error - position, 2);
   EXPECT_EQ(lower_tilelist_layer_error - layer, 1) << "the corner cut finds active material next";
   EXPECT_EQ(upper_contact_position_error, upper);
-  EXPECT_TRUE(linked(at("CAA", 50, 20)->upper, at("CMF", 50, 20)));
+  EXPECT_TRUE(linked(at("CAA", 50, 20)->upper(), at("CMF", 50, 20)));
 }
 
 TEST_F(BuildTest, CutWithoutMaterialBelowLinksNothing)
@@ -314,8 +314,8 @@ TEST_F(BuildTest, CutWithoutMaterialBelowLinksNothing)
   int position = lower_contact_position_error;
   DCcrtCS();
   EXPECT_EQ(lower_contact_position_error - position, 1);
-  EXPECT_EQ(at("CMF", 120, 20)->lower, nullptr);
-  EXPECT_EQ(at("CAA", 120, 20)->upper, nullptr) << "space gets no links";
+  EXPECT_EQ(at("CMF", 120, 20)->lower(), nullptr);
+  EXPECT_EQ(at("CAA", 120, 20)->upper(), nullptr) << "space gets no links";
   EXPECT_NE(out.find("Possible contact position error (Lower)"), std::string::npos);
 }
 
@@ -330,14 +330,14 @@ TEST_F(BuildTest, SplittingATileMovesItsContacts)
   _Dtile* active = at("CAA", 50, 20);
   _Dtile* right = nullptr;
   ASSERT_EQ(TileSplit(metal, _point{50, 0}, cs::kCutVertical, &right, 1), 0);
-  EXPECT_EQ(at("CCA", 75, 15)->upper->tile, right);
-  EXPECT_EQ(length(at("CCA", 75, 15)->upper), 1);
-  EXPECT_EQ(at("CCA", 15, 15)->upper->tile, metal);
-  EXPECT_TRUE(linked(active->upper, metal));
-  EXPECT_TRUE(linked(active->upper, right));
-  EXPECT_EQ(length(active->upper), 2);
-  EXPECT_EQ(length(metal->lower), 1);
-  EXPECT_EQ(right->lower->tile, active);
+  EXPECT_EQ(at("CCA", 75, 15)->upper()->tile, right);
+  EXPECT_EQ(length(at("CCA", 75, 15)->upper()), 1);
+  EXPECT_EQ(at("CCA", 15, 15)->upper()->tile, metal);
+  EXPECT_TRUE(linked(active->upper(), metal));
+  EXPECT_TRUE(linked(active->upper(), right));
+  EXPECT_EQ(length(active->upper()), 2);
+  EXPECT_EQ(length(metal->lower()), 1);
+  EXPECT_EQ(right->lower()->tile, active);
   std::string report;
   EXPECT_TRUE(cs::checkPlane(metal, &report, 4000)) << report;
 }
@@ -363,11 +363,11 @@ TEST_F(BuildTest, CheckAllReportsABrokenStitch)
   rect("CAA", 100, 0, 200, 40);
   DCcrtCS();
   _Dtile* t = at("CAA", 50, 20);
-  _Dtile* saved = t->tr;
-  t->tr = t->tr->lb;  // no longer spans the top end of the right edge
+  _Dtile* saved = t->tr();
+  t->set_tr(t->tr()->lb());  // no longer spans the top end of the right edge
   ui.messages.clear();
   CheckAll();
-  t->tr = saved;
+  t->set_tr(saved);
   EXPECT_TRUE(ui.saw('E', "tr does not span the top edge"));
   EXPECT_EQ(ui.lastLine().rfind("Error: Tile neighbors check found", 0), 0u) << ui.lastLine();
 }
@@ -451,14 +451,14 @@ TEST_F(BuildTest, RandomLayoutsBuildSoundPlanes)
     int linked = 0;
     for (_Dtilelist* p = cuts; p; p = p->next) {
       const _Dtile* cut = p->tile;
-      if (cut->lower) {
+      if (cut->lower()) {
         ++linked;
-        EXPECT_EQ(cut->lower->tile->layer, &DlayerTile[0]);
-        EXPECT_TRUE(linkMeetsACut(cut->lower->tile, cut, 1)) << text(cut);
+        EXPECT_EQ(cut->lower()->tile->layer(), &DlayerTile[0]);
+        EXPECT_TRUE(linkMeetsACut(cut->lower()->tile, cut, 1)) << text(cut);
       }
-      if (cut->upper) {
-        EXPECT_EQ(cut->upper->tile->layer, &DlayerTile[planeOf("CMF")]);
-        EXPECT_TRUE(linkMeetsACut(cut->upper->tile, cut, 0)) << text(cut);
+      if (cut->upper()) {
+        EXPECT_EQ(cut->upper()->tile->layer(), &DlayerTile[planeOf("CMF")]);
+        EXPECT_TRUE(linkMeetsACut(cut->upper()->tile, cut, 0)) << text(cut);
       }
     }
     FreeList(cuts);
@@ -476,7 +476,7 @@ std::string planeDump()
   auto links = [](const _Dtilelist* list) {
     std::string s;
     for (; list; list = list->next)
-      s += " " + text(list->tile) + "@" + list->tile->layer->name;
+      s += " " + text(list->tile) + "@" + list->tile->layer()->name;
     return s;
   };
   for (int i = 0; i < DlayerNum; ++i) {
@@ -489,8 +489,8 @@ std::string planeDump()
     for (_Dtilelist* n = list; n; n = n->next) {
       const _Dtile* t = n->tile;
       dump += "  " + text(t) + " " + std::to_string(t->node) + " " +
-              std::to_string(t->activeDev) + " " + (t->layer ? t->layer->name : "-") +
-              " up" + links(t->upper) + " down" + links(t->lower) + "\n";
+              std::to_string(t->activeDev()) + " " + (t->layer() ? t->layer()->name : "-") +
+              " up" + links(t->upper()) + " down" + links(t->lower()) + "\n";
     }
     FreeList(list);
   }

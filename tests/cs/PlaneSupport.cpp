@@ -42,7 +42,7 @@ std::vector<_Dtile*> allTiles(_Dtile* entry)
     todo.pop_back();
     if (!isFrame(t))
       result.push_back(t);
-    for (_Dtile* n : {t->rt, t->tr, t->lb, t->bl})
+    for (_Dtile* n : {t->rt(), t->tr(), t->lb(), t->bl()})
       if (n && seen.insert(n).second)
         todo.push_back(n);
   }

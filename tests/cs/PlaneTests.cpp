@@ -46,11 +46,11 @@ TEST_F(PlaneTest, EmptyPlaneIsOneSpaceTileInsideTheFrame)
   EXPECT_EQ(checked(center, 0), "ok");
   EXPECT_EQ(text(center), "(-1073741823 -1073741823)-(1073741823 1073741823)");
   EXPECT_EQ(cs::countTiles(center), 1);
-  EXPECT_EQ(center->lb->y1, cs::kLow);
-  EXPECT_EQ(center->bl->x1, cs::kLow);
-  EXPECT_EQ(center->rt->rt, nullptr);
-  EXPECT_EQ(center->tr->tr, nullptr);
-  EXPECT_TRUE(TisSolid(center->rt)) << "frame tiles count as solid";
+  EXPECT_EQ(center->lb()->y1, cs::kLow);
+  EXPECT_EQ(center->bl()->x1, cs::kLow);
+  EXPECT_EQ(center->rt()->rt(), nullptr);
+  EXPECT_EQ(center->tr()->tr(), nullptr);
+  EXPECT_TRUE(TisSolid(center->rt())) << "frame tiles count as solid";
   EXPECT_FALSE(TisSolid(center));
   EXPECT_TRUE(TisInfinit(center));
 }
@@ -183,7 +183,7 @@ TEST_F(PlaneTest, OnlyOwnedNeighboursOnTheLeftSide)
   EXPECT_EQ(neighbours(tile, cs::kLeftSide, 0),
             (Strings{"(0 15)-(10 25) 0x7", "(0 5)-(10 15) 0x7"}));
   EXPECT_EQ(neighbours(tile, cs::kLeftSide, 1), (Strings{"(0 5)-(10 15) 0x7"}));
-  EXPECT_EQ(tile->bl->tr, tile);
+  EXPECT_EQ(tile->bl()->tr(), tile);
 }
 
 TEST_F(PlaneTest, NeighboursOfEachSideInReverseWalkingOrder)
@@ -226,15 +226,15 @@ TEST_F(PlaneTest, SplitCopiesTheTileAndKeepsThePlaneSound)
   put(-10, 0, 0, 30, kB);
   _Dtile* box = put(0, 0, 10, 20, kA);
   box->node = 7;
-  box->activeDev = 2;
-  box->tran_sharing = 3;
+  box->set_activeDev(2);
+  box->set_tran_sharing(3);
   _Dtile* right = nullptr;
   ASSERT_EQ(TileSplit(box, _point{4, 5}, cs::kCutVertical, &right, 1), 0);
   EXPECT_EQ(text(box), "(0 0)-(4 20) 0x4");
   EXPECT_EQ(text(right), "(4 0)-(10 20) 0x4");
   EXPECT_EQ(right->node, 7);
-  EXPECT_EQ(right->activeDev, 2);
-  EXPECT_EQ(right->tran_sharing, 3);
+  EXPECT_EQ(right->activeDev(), 2);
+  EXPECT_EQ(right->tran_sharing(), 3);
   _Dtile* upper = nullptr;
   ASSERT_EQ(TileSplit(box, _point{2, 12}, cs::kCutHorizontal, &upper, 0), 0);
   EXPECT_EQ(text(upper), "(0 12)-(4 20) 0x4");
@@ -242,11 +242,96 @@ TEST_F(PlaneTest, SplitCopiesTheTileAndKeepsThePlaneSound)
   EXPECT_EQ(checked(box, 500), "ok");
 }
 
+// The fields few tiles use live in a side record: it is made by the first
+// write of something other than zero to one of them, and until then every
+// one of them reads as zero.  A split copies without making one for a
+// piece whose fields are all zero, and a freed tile comes back without it.
+TEST_F(PlaneTest, SideRecordIsMadeOnlyWhenOneOfItsFieldsIsWritten)
+{
+  int marker = 0;
+  struct Field {
+    const char* name;
+    void (*write)(_Dtile*, void*);  // stores the value (zero: null or 0)
+    bool (*zero)(const _Dtile*);
+  };
+  const Field fields[] = {
+      {"lower", [](_Dtile* t, void* v) { t->set_lower(static_cast<_Dtilelist*>(v)); },
+       [](const _Dtile* t) { return !t->lower(); }},
+      {"upper", [](_Dtile* t, void* v) { t->set_upper(static_cast<_Dtilelist*>(v)); },
+       [](const _Dtile* t) { return !t->upper(); }},
+      {"next", [](_Dtile* t, void* v) { t->set_next(static_cast<_Dtransistor*>(v)); },
+       [](const _Dtile* t) { return !t->next(); }},
+      {"passiveDev", [](_Dtile* t, void* v) { t->set_passiveDev(v); },
+       [](const _Dtile* t) { return !t->passiveDev(); }},
+      {"resize_cell", [](_Dtile* t, void* v) { t->set_resize_cell(v); },
+       [](const _Dtile* t) { return !t->resize_cell(); }},
+      {"resize_cell_LR", [](_Dtile* t, void* v) { t->set_resize_cell_LR(v); },
+       [](const _Dtile* t) { return !t->resize_cell_LR(); }},
+      {"resize_cell_TB", [](_Dtile* t, void* v) { t->set_resize_cell_TB(v); },
+       [](const _Dtile* t) { return !t->resize_cell_TB(); }},
+      {"tran_sharing", [](_Dtile* t, void* v) { t->set_tran_sharing(v ? 5 : 0); },
+       [](const _Dtile* t) { return t->tran_sharing() == 0; }},
+      {"substrate_flag", [](_Dtile* t, void* v) { t->set_substrate_flag(v ? 1 : 0); },
+       [](const _Dtile* t) { return t->substrate_flag() == 0; }},
+  };
+  auto allZero = [&](const _Dtile* t) {
+    for (const Field& f : fields)
+      if (!f.zero(t))
+        return false;
+    return true;
+  };
+  newPlane();
+  for (const Field& f : fields) {
+    SCOPED_TRACE(f.name);
+    _Dtile* t = put(0, 0, 10, 20, kA);
+    t->node = 9;
+    t->set_activeDev(3);
+    EXPECT_FALSE(t->hasSide());
+    EXPECT_TRUE(allZero(t));
+    f.write(t, nullptr);
+    EXPECT_FALSE(t->hasSide()) << "a zero write makes no record";
+    f.write(t, &marker);
+    EXPECT_TRUE(t->hasSide());
+    EXPECT_FALSE(f.zero(t));
+    int others = 0;
+    for (const Field& g : fields)
+      others += &g != &f && !g.zero(t);
+    EXPECT_EQ(others, 0) << "the other fields still read zero";
+
+    const std::string name = f.name;
+    if (name == "lower" || name == "upper") {
+      // A split hands the contact links on; the marker is not a list.
+      f.write(t, nullptr);
+      EXPECT_TRUE(t->hasSide()) << "the record stays once made";
+    }
+    _Dtile* right = nullptr;
+    ASSERT_EQ(TileSplit(t, _point{4, 5}, cs::kCutVertical, &right, 1), 0);
+    EXPECT_EQ(right->hasSide(), name == "passiveDev" || name == "tran_sharing")
+        << "a split copies the counter and the device";
+    EXPECT_EQ(right->activeDev(), 3);
+    f.write(t, nullptr);
+    EXPECT_TRUE(allZero(t));
+    EXPECT_EQ(checked(t, 200), "ok");
+
+    _Dtile* loose = NewTile();
+    f.write(loose, &marker);
+    loose->set_activeDev(1);
+    FreeTile(loose);
+    _Dtile* again = NewTile();
+    EXPECT_EQ(again, loose);
+    EXPECT_FALSE(again->hasSide()) << "a reused tile has no record";
+    EXPECT_TRUE(allZero(again));
+    EXPECT_EQ(again->activeDev(), 0);
+    FreeTile(again);
+    newPlane();
+  }
+}
+
 TEST_F(PlaneTest, CriticalAreaPlaneIsEmptiedThroughItsBorder)
 {
   _Dtile* crit = newPlane();
   DlayerTile[3].crittile = crit;
-  DlayerTile[3].bordertile = crit->rt;
+  DlayerTile[3].bordertile = crit->rt();
   put(0, 0, 10, 10, cs::kFrame);
   put(20, 0, 30, 10, cs::kFrame);
   DCcleanPlane(3);
@@ -254,11 +339,11 @@ TEST_F(PlaneTest, CriticalAreaPlaneIsEmptiedThroughItsBorder)
   EXPECT_NE(center, crit);
   EXPECT_EQ(checked(center, 0), "ok");
   EXPECT_EQ(cs::countTiles(center), 1);
-  EXPECT_EQ(center->rt, DlayerTile[3].bordertile);
-  EXPECT_EQ(center->rt->lb, center);
-  EXPECT_EQ(center->bl->tr, center);
-  EXPECT_EQ(center->tr->bl, center);
-  EXPECT_EQ(center->lb->rt, center);
+  EXPECT_EQ(center->rt(), DlayerTile[3].bordertile);
+  EXPECT_EQ(center->rt()->lb(), center);
+  EXPECT_EQ(center->bl()->tr(), center);
+  EXPECT_EQ(center->tr()->bl(), center);
+  EXPECT_EQ(center->lb()->rt(), center);
 }
 
 TEST_F(PlaneTest, ListsAndAreaFilters)
@@ -276,8 +361,8 @@ TEST_F(PlaneTest, ListsAndAreaFilters)
   cleanUp(&list, &box);
   EXPECT_EQ(texts(list), (Strings{"(10 0)-(20 10) 0x4", "(0 0)-(10 10) 0x4"}));
   FreeList(list);
-  list = TileToList(TileToList(nullptr, Stitch), Stitch->bl);
-  EXPECT_EQ(list->tile, Stitch->bl);
+  list = TileToList(TileToList(nullptr, Stitch), Stitch->bl());
+  EXPECT_EQ(list->tile, Stitch->bl());
   FreeList(list);
 }
 
@@ -299,7 +384,7 @@ TEST_F(PlaneTest, Predicates)
   EXPECT_TRUE(TisTaged(box, 3));
   EXPECT_FALSE(TisTaged(box, 4));
   EXPECT_TRUE(ui.saw('E', "Net extraction error"));
-  EXPECT_TRUE(TisTaged(box->tr, 4)) << "space is always tagged";
+  EXPECT_TRUE(TisTaged(box->tr(), 4)) << "space is always tagged";
   _points a{0, 5, nullptr}, b{3, 5, nullptr};
   EXPECT_TRUE(Horizon(&a, &b));
   EXPECT_FALSE(Vertical(&a, &b));
@@ -316,14 +401,14 @@ TEST_F(PlaneTest, CheckerFindsABrokenStitch)
   put(10, 0, 20, 10, kA);
   ASSERT_EQ(checked(box, 200), "ok");
   EXPECT_NE(checked(box, 100), "ok") << "wrong solid area";
-  _Dtile* saved = box->tr;
-  box->tr = box->rt;
+  _Dtile* saved = box->tr();
+  box->set_tr(box->rt());
   EXPECT_NE(checked(box), "ok");
-  box->tr = saved;
-  saved = box->lb;
-  box->lb = box->lb->tr;
+  box->set_tr(saved);
+  saved = box->lb();
+  box->set_lb(box->lb()->tr());
   EXPECT_NE(checked(box), "ok");
-  box->lb = saved;
+  box->set_lb(saved);
   box->type = cs::kSpace;  // space right below space
   EXPECT_NE(checked(box), "ok");
   box->type = kA;

@@ -74,9 +74,9 @@ struct RecursiveEnum {
   {
     _Dtile* t = PointFind(x2, y1);
     list.push_back(t);
-    for (_Dtile* n = t->bl; n && cs::right(n) > x1; n = t->bl) {
+    for (_Dtile* n = t->bl(); n && cs::right(n) > x1; n = t->bl()) {
       while (cs::top(n) <= y1)
-        n = n->rt;
+        n = n->rt();
       list.push_back(n);
       t = n;
     }

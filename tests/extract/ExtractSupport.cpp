@@ -90,7 +90,7 @@ int ExtractTest::taggedTiles() const
     if (!DlayerTile[i].layertile)
       continue;
     for (_Dtile* t : cs_test::allTiles(DlayerTile[i].layertile))
-      n += t->node != 0 || t->activeDev != 0;
+      n += t->node != 0 || t->activeDev() != 0;
   }
   return n;
 }

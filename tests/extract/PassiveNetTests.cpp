@@ -28,7 +28,7 @@ void expectConsistent()
   for (_Dnet* n = Nets; n; n = n->next)
     for (const _Dtilelist* t = n->tilelist; t; t = t->next) {
       EXPECT_EQ(t->tile->node, n->node) << n->name;
-      EXPECT_TRUE(!t->tile->passiveDev || extract::isPlate(t->tile)) << n->name;
+      EXPECT_TRUE(!t->tile->passiveDev() || extract::isPlate(t->tile)) << n->name;
     }
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;

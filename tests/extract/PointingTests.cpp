@@ -121,13 +121,13 @@ TEST_F(Inspection, PinsAreDeclaredOnNetsOnly)
   click(2000, 300);
   EXPECT_EQ(out, "Net number: " + std::to_string(drains) + "\n");
   _Dtile* metal = at("CMF", 2000, 300);
-  ASSERT_NE(metal->next, nullptr);
-  EXPECT_EQ(metal->next->number, -1);
-  EXPECT_EQ(metal->next->Tgate, metal);
+  ASSERT_NE(metal->next(), nullptr);
+  EXPECT_EQ(metal->next()->number, -1);
+  EXPECT_EQ(metal->next()->Tgate, metal);
   EXPECT_STREQ(DExNetName(drains), "pad");
-  _Dtransistor* pin = metal->next;
+  _Dtransistor* pin = metal->next();
   click(2000, 300);  // again: the same pin record
-  EXPECT_EQ(metal->next, pin);
+  EXPECT_EQ(metal->next(), pin);
 }
 
 TEST_F(Inspection, PointingWithoutPlanes)

@@ -39,9 +39,9 @@ TEST_F(ExtractTest, HorizontalTransistorHasSourceLeftAndThreeNets)
   EXPECT_EQ(text(t->Tgate), "(500 0)-(700 600) 0xff07");
   EXPECT_EQ(text(t->Tsource), "(0 0)-(500 600) 0x4");
   EXPECT_EQ(text(t->Tdrain), "(700 0)-(1200 600) 0x4");
-  EXPECT_EQ(t->Tgate->activeDev, 1);
-  EXPECT_EQ(t->Tsource->activeDev, 2);
-  EXPECT_EQ(t->Tdrain->activeDev, 2);
+  EXPECT_EQ(t->Tgate->activeDev(), 1);
+  EXPECT_EQ(t->Tsource->activeDev(), 2);
+  EXPECT_EQ(t->Tdrain->activeDev(), 2);
   EXPECT_EQ(t->gate, 1);
   EXPECT_EQ(t->source, 2);
   EXPECT_EQ(t->drain, 3);
@@ -54,9 +54,9 @@ TEST_F(ExtractTest, HorizontalTransistorHasSourceLeftAndThreeNets)
   EXPECT_EQ(text(t->Pgate), "(500 0)-(700 600) 0xff07");
   EXPECT_EQ(text(t->Pside1), "(500 -200)-(700 0) 0x7");
   EXPECT_EQ(text(t->Pside2), "(500 600)-(700 800) 0x7");
-  EXPECT_EQ(t->Pgate->activeDev, 3);
-  EXPECT_EQ(t->Pside1->activeDev, 4);
-  EXPECT_EQ(t->Pside2->activeDev, 4);
+  EXPECT_EQ(t->Pgate->activeDev(), 3);
+  EXPECT_EQ(t->Pside1->activeDev(), 4);
+  EXPECT_EQ(t->Pside2->activeDev(), 4);
 
   EXPECT_TRUE(ui.saw('M', "1 transistors are extracted"));
   EXPECT_TRUE(ui.saw('M', "0 no source transistors are ignored"));

@@ -148,8 +148,8 @@ class OddContact : public ExtractTest {
   void releaseLinksBelow(const char* layer)
   {
     _Dtile* gate = at(layer, 600, 300);
-    FreeList(gate->lower);
-    gate->lower = nullptr;
+    FreeList(gate->lower());
+    gate->set_lower(nullptr);
   }
   testing_support::ScratchDir scratch;
 };
@@ -161,7 +161,7 @@ TEST_F(OddContact, ContactBelowTheGateLayerAbandonsAndLeavesThePlanesAsBuilt)
   ASSERT_TRUE(loadTechnology("CPG"));
   drawCutOverTheGate();
   ASSERT_TRUE(action([] { DCcrtCS(); }));
-  ASSERT_NE(at("CPG", 600, 300)->lower, nullptr) << "links below the gate tile";
+  ASSERT_NE(at("CPG", 600, 300)->lower(), nullptr) << "links below the gate tile";
 
   EXPECT_FALSE(action([] { DExCir(); }));
   EXPECT_NE(err.find("Fatal: There is a contact on the gate.\n"), std::string::npos);
@@ -169,7 +169,7 @@ TEST_F(OddContact, ContactBelowTheGateLayerAbandonsAndLeavesThePlanesAsBuilt)
   EXPECT_EQ(Nets, nullptr);
   EXPECT_EQ(NetsNum, 0);
   EXPECT_EQ(taggedTiles(), 0) << "no net numbers, tags or roles are left";
-  EXPECT_NE(at("CPG", 600, 300)->lower, nullptr) << "the contact links stay";
+  EXPECT_NE(at("CPG", 600, 300)->lower(), nullptr) << "the contact links stay";
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;
   EXPECT_FALSE(action([] { DExCir(); })) << "the planes are still usable, and still wrong";
@@ -181,7 +181,7 @@ TEST_F(OddContact, ActiveGateTileWithLinksIsTakenAsShared)
   ASSERT_TRUE(loadTechnology("CAA"));
   drawCutOverTheGate();
   ASSERT_TRUE(action([] { DCcrtCS(); }));
-  ASSERT_NE(at("CAA", 600, 300)->lower, nullptr);
+  ASSERT_NE(at("CAA", 600, 300)->lower(), nullptr);
   EXPECT_FALSE(action([] { DExCir(); }));
   EXPECT_NE(err.find("Fatal: two transistor share a gate.\n"), std::string::npos);
   EXPECT_EQ(TransNum, 0);

@@ -117,7 +117,7 @@ TEST_P(Recognition, CountsTheSegmentsOfOneSense)
   // The spiral left its net: no number, marked as a device.
   for (const _Dtilelist* n = first->start; n; n = n->next) {
     EXPECT_EQ(n->tile->node, 0);
-    EXPECT_EQ(n->tile->passiveDev, extract::kPassiveMark);
+    EXPECT_EQ(n->tile->passiveDev(), extract::kPassiveMark);
   }
 }
 

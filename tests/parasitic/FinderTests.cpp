@@ -134,7 +134,7 @@ TEST_F(Fingers, PinsOnTheNetAreTerminals)
   _Dtile* bar = at("CPG", 350, 700);
   ASSERT_EQ(DExDefIO(name), 0);
   click(350, 700);
-  ASSERT_NE(bar->next, nullptr);
+  ASSERT_NE(bar->next(), nullptr);
   _DtermList* list = terminals(bar);
   int pins = 0, gates = 0;
   for (_DtermList* t = list; t; t = t->next) {

@@ -28,8 +28,8 @@ class ResistorArcs : public testing::Test {
   }
   void TearDown() override
   {
-    for (_Dtile& t : tiles)
-      t.resize_cell = nullptr;
+    for (_Dtile* t : tiles)
+      t->set_resize_cell(nullptr);
     SQfree_all();
     SCALE = savedScale;
     LAMBDA_T2 = savedLambda;
@@ -43,36 +43,37 @@ class ResistorArcs : public testing::Test {
     resize_direction = direction;
     for (int i = 0; i < 3; ++i) {
       const _box& b = boxes[i];
-      tiles[i] = _Dtile{};
-      tiles[i].x1 = b.x1;
-      tiles[i].y1 = b.y1;
-      corners[i][0] = _Dtile{};
-      corners[i][0].x1 = b.x2;
-      corners[i][1] = _Dtile{};
-      corners[i][1].y1 = b.y2;
-      tiles[i].tr = &corners[i][0];
-      tiles[i].rt = &corners[i][1];
+      tiles[i]->dropSide();
+      *tiles[i] = _Dtile{};
+      tiles[i]->x1 = b.x1;
+      tiles[i]->y1 = b.y1;
+      *corners[i][0] = _Dtile{};
+      corners[i][0]->x1 = b.x2;
+      *corners[i][1] = _Dtile{};
+      corners[i][1]->y1 = b.y2;
+      tiles[i]->set_tr(corners[i][0]);
+      tiles[i]->set_rt(corners[i][1]);
       lines[2 * i] = SQLINE_item{};
       lines[2 * i + 1] = SQLINE_item{};
       cells[i] = SQCELL_item{};
       cells[i].left = &lines[2 * i];
       cells[i].right = &lines[2 * i + 1];
-      cells[i].mother_tile = &tiles[i];
+      cells[i].mother_tile = tiles[i];
       lines[2 * i].cell = lines[2 * i + 1].cell = &cells[i];
       lines[2 * i].number = 2 * i + 1;
       lines[2 * i + 1].number = 2 * i + 2;
       const bool lr = direction == LEFT_RIGHT;
       lines[2 * i].loc = lr ? b.x1 : b.y1;
       lines[2 * i + 1].loc = lr ? b.x2 : b.y2;
-      tiles[i].resize_cell = &cells[i];
+      tiles[i]->set_resize_cell(&cells[i]);
       SQaddarc(cells[i].left, cells[i].right, kRule, 1);
     }
     res = _RX_RESISTOR_{};
-    body.tile = &tiles[1];
+    body.tile = tiles[1];
     body.next = nullptr;
     res.start = res.end = &body;
-    res.port1tile = &tiles[0];
-    res.port2tile = &tiles[2];
+    res.port1tile = tiles[0];
+    res.port2tile = tiles[2];
   }
 
   // An arc of weight 0 from a to b: b can not lie left of a.
@@ -90,8 +91,9 @@ class ResistorArcs : public testing::Test {
 
   int savedScale = 0;
   double savedLambda = 0;
-  _Dtile tiles[3];
-  _Dtile corners[3][2];
+  // Stitched tiles come from the tile range.
+  _Dtile* tiles[3] = {NewTile(), NewTile(), NewTile()};
+  _Dtile* corners[3][2] = {{NewTile(), NewTile()}, {NewTile(), NewTile()}, {NewTile(), NewTile()}};
   SQCELL_item cells[3];
   SQLINE_item lines[6];
   _Dtilelist body{};
@@ -142,7 +144,7 @@ TEST_F(ResistorArcs, BodyTakesItsNewSizeAndPortsTheBodyWidth)
 TEST_F(ResistorArcs, BodyOfSeveralTilesGetsNoArcs)
 {
   build(kHorizontal, LEFT_RIGHT);
-  _Dtilelist second{&tiles[2], nullptr};
+  _Dtilelist second{tiles[2], nullptr};
   body.next = &second;
   res.end = &second;
   res.newGeometry = {25.0, 3.0};

@@ -47,7 +47,7 @@ TEST_P(OneTile, IsCutAtItsContacts)
   EXPECT_DOUBLE_EQ(r->origGeometry.width, b.width);
   EXPECT_STREQ(r->name, "r1");
   const _Dtile* body = r->start->tile;
-  EXPECT_EQ(body->passiveDev, extract::kPassiveMark);
+  EXPECT_EQ(body->passiveDev(), extract::kPassiveMark);
   EXPECT_EQ(body->node, 0);
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;
@@ -99,7 +99,7 @@ TEST_F(PassiveTest, ResistorRunsNeedAClosingTileAndThreeTilesMakePortsAndBody)
   EXPECT_NE(out.find("WARNING: RXcreatePort.c: cannot extract this resistor layout"), std::string::npos);
   EXPECT_NE(out.find("not supported for measurement"), std::string::npos);
   for (const _Dtilelist* n = four->start; n; n = n->next)
-    EXPECT_EQ(n->tile->passiveDev, extract::kPassiveMark);
+    EXPECT_EQ(n->tile->passiveDev(), extract::kPassiveMark);
 }
 
 }  // namespace

@@ -21,15 +21,15 @@ class Relate : public ::testing::Test {
 
   _Dtile* tile(int x1, int y1, int x2, int y2)
   {
-    _Dtile& right = tiles_.emplace_back();
+    _Dtile& right = *tiles_.emplace_back(NewTile());
     right.x1 = x2;
-    _Dtile& top = tiles_.emplace_back();
+    _Dtile& top = *tiles_.emplace_back(NewTile());
     top.y1 = y2;
-    _Dtile& t = tiles_.emplace_back();
+    _Dtile& t = *tiles_.emplace_back(NewTile());
     t.x1 = x1;
     t.y1 = y1;
-    t.tr = &right;
-    t.rt = &top;
+    t.set_tr(&right);
+    t.set_rt(&top);
     return &t;
   }
   SBtranbulk_item* group(_Dtile* low, _Dtile* high)
@@ -57,7 +57,7 @@ class Relate : public ::testing::Test {
     return "";
   }
 
-  std::deque<_Dtile> tiles_;
+  std::deque<_Dtile*> tiles_;  // stitched tiles come from the tile range
   std::deque<_Dtransistor> fingers_;
 };
 

@@ -148,7 +148,7 @@ TEST_F(Substrate, SharedDiffusionCountsOnce)
   EXPECT_EQ(SBtranbulk_list->Nd, 2);
   EXPECT_EQ(SBtranbulk_list->Ns, 2);
   for (const _Dtransistor* t : SBtranbulk_list->mft->tranList)
-    EXPECT_EQ(t->Tsource->substrate_flag + t->Tdrain->substrate_flag, 0) << "flags cleared";
+    EXPECT_EQ(t->Tsource->substrate_flag() + t->Tdrain->substrate_flag(), 0) << "flags cleared";
 }
 
 // Lengths as the report prints them, then types, as one line.

@@ -59,7 +59,10 @@ class Check : public testing_support::CoreTest {
         cell.right->number = 2 * c + 2;
         cell.left->loc = 0;
         cell.right->loc = 800;
-        (d == 0 ? tiles[c].resize_cell_LR : tiles[c].resize_cell_TB) = &cell;
+        if (d == 0)
+          tiles[c].set_resize_cell_LR(&cell);
+        else
+          tiles[c].set_resize_cell_TB(&cell);
       }
     SQcell_LR = cells[0];
     SQcell_TB = cells[1];
@@ -195,12 +198,20 @@ TEST_F(Check, ParasiticModePairsExtensions)
 {
   const int mode = PROCESS_INCLUDE_TRANSISTOR_PARASITIC, scale = SCALE;
   SCALE = 40;
-  _DlayerTile active{}, poly{};
+  // A tile's plane record is an entry of the plane table.
+  struct Restore {
+    _DlayerTile saved[2] = {DlayerTile[0], DlayerTile[1]};
+    ~Restore() { DlayerTile[0] = saved[0], DlayerTile[1] = saved[1]; }
+  } restore;
+  _DlayerTile& active = DlayerTile[0];
+  _DlayerTile& poly = DlayerTile[1];
+  active = _DlayerTile{};
+  poly = _DlayerTile{};
   active.layer = 1;
   poly.layer = 2;
   for (int i = 0; i < 2; ++i) {
-    tiles[2 * i].layer = &active;
-    tiles[2 * i + 1].layer = &poly;
+    tiles[2 * i].set_layer(&active);
+    tiles[2 * i + 1].set_layer(&poly);
   }
   EXTENSION[1][2] = 3;  // diffusion beyond the gate: 120
   EXTENSION[2][1] = 2;  // poly beyond the gate: 80
