@@ -181,6 +181,9 @@ int resize()
     GCmessage(0, 'F', "The resize is refused: the input boxes are not in half-scale units");
     common::abandonAction(1);
   }
+  // The wells and other layers without a plane take part as planes of
+  // their own; they outlive everything the run builds on them.
+  const cs::OtherLayerPlanes otherLayers;
   RunState state;
   USdesignruleactivecontact();
   LXindRemoval();

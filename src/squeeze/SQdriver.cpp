@@ -58,6 +58,9 @@ int compactLayout(bool passives)
     GCmessage(0, 'E', "No corner stitch layout: load a layout before compacting it");
     return 1;
   }
+  // The wells and other layers without a plane take part as planes of
+  // their own; they outlive everything the run builds on them.
+  const cs::OtherLayerPlanes otherLayers;
   ProcessSettings settings(passives);
   if (PROCESS_INCLUDE_INDUCTOR == 1)
     LXindRemoval();

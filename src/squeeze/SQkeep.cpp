@@ -16,6 +16,7 @@
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "CXcapacitor.h"
+#include "Dglobal.h"
 #include "Dlayout.h"
 #include "LXinductor.h"
 #include "RXresistor.h"
@@ -43,7 +44,7 @@ void keepUnruledWidths()
       ruled = a->ter == c.right && a->weight >= 0;
     if (ruled)
       continue;
-    addFixedArc(c.left, c.right, c.right->loc - c.left->loc);
+    addFixedArc(c.left, c.right, c.right->loc - c.left->loc, ArcOrigin::DrawnWidth);
   }
 }
 
@@ -84,8 +85,54 @@ void tieGateRegions()
     SQCELL_item& o = *found.first->second;
     for (auto ends : {std::make_pair(c.left, o.left), std::make_pair(c.right, o.right)})
       for (int turn = 0; turn < 2; ++turn)
-        addFixedArc(turn ? ends.second : ends.first, turn ? ends.first : ends.second, 0);
+        addFixedArc(turn ? ends.second : ends.first, turn ? ends.first : ends.second, 0,
+                    ArcOrigin::GateRegion);
   }
+}
+
+/* keepOrder -- two lines stay in their drawn order (equal ones are left alone). */
+void keepOrder(SQLINE_item* p, SQLINE_item* q)
+{
+  if (p->loc < q->loc)
+    addFixedArc(p, q, 0, ArcOrigin::Meeting);
+  else if (q->loc < p->loc)
+    addFixedArc(q, p, 0, ArcOrigin::Meeting);
+}
+
+/*
+ * keepStacksCovered --
+ *   A tile thinner across than its layer's width rule is only legal where
+ *   the tiles stacked on it on either side make up the width.  The tiles
+ *   on its two sides keep the order of their sides along the direction, so
+ *   that each place of the thin tile stays covered as it was drawn.
+ *   `stacked` holds the pairs of touching tiles of one layer, stacked
+ *   across the direction.
+ */
+void keepStacksCovered(const std::vector<std::pair<SQCELL_item*, SQCELL_item*>>& stacked, bool lr)
+{
+  auto low = [lr](const SQCELL_item* c) { return lr ? c->corner.y1 : c->corner.x1; };
+  auto high = [lr](const SQCELL_item* c) { return lr ? c->corner.y2 : c->corner.x2; };
+  auto thin = [&](const SQCELL_item* c) {
+    const int l = c->layernumber;
+    return l >= 0 && l < kRuleLayers && WIDTH_VALID[l] == 1 &&
+           high(c) - low(c) < static_cast<long>(WIDTH[l]) * theGlobalScale;
+  };
+  std::unordered_map<SQCELL_item*, std::pair<std::vector<SQCELL_item*>, std::vector<SQCELL_item*>>> sides;
+  for (const auto& pair : stacked)
+    for (int turn = 0; turn < 2; ++turn) {
+      SQCELL_item* t = turn ? pair.second : pair.first;
+      SQCELL_item* o = turn ? pair.first : pair.second;
+      if (!thin(t))
+        continue;
+      auto& lists = sides[t];
+      (low(o) >= high(t) ? lists.second : lists.first).push_back(o);
+    }
+  for (auto& entry : sides)
+    for (SQCELL_item* below : entry.second.first)
+      for (SQCELL_item* above : entry.second.second)
+        for (SQLINE_item* p : {below->left, below->right})
+          for (SQLINE_item* q : {above->left, above->right})
+            keepOrder(p, q);
 }
 
 /*
@@ -121,6 +168,7 @@ void keepConnections()
   auto band = [&](long y) { return static_cast<size_t>((y - low) / height); };
   std::vector<std::vector<uint32_t>> bands(band(high) + 1);
   std::vector<uint32_t> found;
+  std::vector<std::pair<SQCELL_item*, SQCELL_item*>> stacked;  // same layer, touching across
   for (uint32_t k = 0; k < order.size(); ++k) {
     SQCELL_item* c = order[k];
     const size_t first = band(std::min(c->corner.y1, c->corner.y2)),
@@ -151,18 +199,28 @@ void keepConnections()
       if (!overlap && !meet)
         continue;
       const long along = lr ? dx : dy;
+      const ArcOrigin origin = overlap ? ArcOrigin::DrawnOverlap : ArcOrigin::Meeting;
       if (along > 0) {
-        addFixedArc(a->left, c->right, static_cast<int>(along));
-        addFixedArc(c->left, a->right, static_cast<int>(along));
+        addFixedArc(a->left, c->right, static_cast<int>(along), origin);
+        addFixedArc(c->left, a->right, static_cast<int>(along), origin);
+        // Tiles of one shape stacked across the direction keep the order of
+        // their sides: the shape's extent across stays made of the same
+        // tiles everywhere, so no thin tile comes out uncovered.
+        if (meet) {
+          keepOrder(a->left, c->left);
+          keepOrder(a->right, c->right);
+          stacked.push_back({a, c});
+        }
       } else if (a->right->loc == c->left->loc) {
-        addFixedArc(c->left, a->right, 0);
+        addFixedArc(c->left, a->right, 0, origin);
       } else {
-        addFixedArc(a->left, c->right, 0);
+        addFixedArc(a->left, c->right, 0, origin);
       }
     }
     for (size_t b = first; b <= last; ++b)
       bands[b].push_back(k);
   }
+  keepStacksCovered(stacked, lr);
 }
 
 // Layer pairs whose overlap makes something: a device (the layers of an
@@ -402,9 +460,10 @@ void keepApart(bool solved)
                    const int gap = e.cell->left->loc - a->right->loc;
                    const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
                    if (e.kind == 0 && gap > 0)
-                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
+                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)),
+                                 ArcOrigin::Apart);
                    else if (e.kind == 2 && gap >= 0)
-                     addFixedArc(a->right, e.cell->left, std::min(gap, rule));
+                     addFixedArc(a->right, e.cell->left, std::min(gap, rule), ArcOrigin::Apart);
                  }
                });
   }
@@ -415,13 +474,13 @@ void keepApart(bool solved)
  * filed last from ori (a look at a few is cheap; a line may have many)
  * already asks as much.
  */
-void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight)
+void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin)
 {
   int looked = 0;
   for (const SQARC_item* a = ori->ori_next; a && looked < 6; a = a->ori_next, ++looked)
     if (a->ter == ter && a->weight >= weight)
       return;
-  addFixedArc(ori, ter, weight);
+  addFixedArc(ori, ter, weight, origin);
 }
 
 /* The spacing rule between two layers either way round, in layout units. */
@@ -508,7 +567,8 @@ void keepRuledSpacing(bool solved)
                    need = (need + step - 1) / step * step;
                    const long gap = e.cell->left->loc - a->right->loc;
                    if (gap >= 0)
-                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)),
+                                 ArcOrigin::RuledSpacing);
                  }
                });
   }
@@ -668,9 +728,11 @@ void keepExtensions()
           const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
           const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
           if (highOut > highIn)
-            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)));
+            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)),
+                        ArcOrigin::KeptExtension);
           if (lowOut < lowIn)
-            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)));
+            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)),
+                        ArcOrigin::KeptExtension);
         }
       }
     }
@@ -680,8 +742,8 @@ void keepExtensions()
 void holdSize(SQCELL_item* c)
 {
   const int extent = c->right->loc - c->left->loc;
-  addFixedArc(c->left, c->right, extent);
-  addFixedArc(c->right, c->left, -extent);
+  addFixedArc(c->left, c->right, extent, ArcOrigin::Passive);
+  addFixedArc(c->right, c->left, -extent, ArcOrigin::Passive);
 }
 
 void addChain(std::unordered_set<const _Dtile*>* tiles, const _Dtilelist* start,
@@ -723,11 +785,29 @@ void holdPassives()
   }
 }
 
+/*
+ * holdGates --
+ *   Without a resize the transistors keep their drawn sizes: every gate
+ *   region (the element tiles of the active and gate planes) keeps its
+ *   drawn extent.  A resize sets the sizes itself.
+ */
+void holdGates()
+{
+  if (PROCESS_INCLUDE_RESIZING > 0)
+    return;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (c.left && c.right && c.mother_tile && TisElement(c.mother_tile))
+      holdSize(&c);
+  }
+}
+
 }  // namespace
 
 void keepLayout()
 {
   keepUnruledWidths();
+  holdGates();
   tieGateRegions();
   keepConnections();
   keepApart(false);
