@@ -630,12 +630,26 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
 
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse)
 {
-  FastRun ahead(cells, ncell, false);
-  if (!ahead.run(forward, log))
-    *forward = reportUnsettled(ahead, cells, ncell, false, log);
-  FastRun back(cells, ncell, true);
-  if (!back.run(reverse, nullptr, &ahead))
-    *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
+  // A positive cycle through constraints that the squeeze keeps of the
+  // drawn layout (not rules, not sizes) makes them give way, and the
+  // paths run again; a cycle of rules and sizes alone is reported.
+  constexpr int kYields = 256;  // runs before the cycle is reported anyway
+  for (int run = 0;; ++run) {
+    FastRun ahead(cells, ncell, false);
+    if (ahead.run(forward, log)) {
+      FastRun back(cells, ncell, true);
+      if (!back.run(reverse, nullptr, &ahead))
+        *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
+      return;
+    }
+    if (run >= kYields || !squeeze::yieldKeptArcs(squeeze::positiveCycle(ahead.unsettled()))) {
+      *forward = reportUnsettled(ahead, cells, ncell, false, log);
+      FastRun back(cells, ncell, true);
+      if (!back.run(reverse, nullptr, &ahead))
+        *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
+      return;
+    }
+  }
 }
 
 }  // namespace squeeze

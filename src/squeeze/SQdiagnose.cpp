@@ -196,6 +196,28 @@ void reportCycleInLayoutTerms(const std::vector<SQARC_item*>& cycle)
             describeLine(cycle.front()->ori).c_str());
 }
 
+bool yieldKeptArcs(const std::vector<SQARC_item*>& cycle)
+{
+  bool yielded = false;
+  const int step = SCALE > 0 ? SCALE : 1;
+  for (SQARC_item* a : cycle) {
+    if (a->origin == ArcOrigin::Row || a->origin == ArcOrigin::Device || a->sym)
+      continue;
+    const std::string was = describeArc(a);
+    if (a->weight > step) {
+      a->weight = step;  // still apart, still overlapping
+    } else if (a->weight > 0) {
+      a->weight = 0;
+    } else {
+      SQremovearc(a);
+    }
+    GCmessage(0, 'W', "%s: a constraint kept from the drawn layout gives way to the rules and "
+              "sizes: %s", directionName(resize_direction), was.c_str());
+    yielded = true;
+  }
+  return yielded;
+}
+
 /*
  * positiveCycle --
  *   A cycle of positive total weight among `lines` (a strongly connected

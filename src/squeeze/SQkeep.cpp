@@ -90,13 +90,16 @@ void tieGateRegions()
   }
 }
 
-/* keepOrder -- two lines stay in their drawn order (equal ones are left alone). */
-void keepOrder(SQLINE_item* p, SQLINE_item* q)
+/*
+ * keepOrder -- two lines stay in their drawn order (equal ones are left
+ * alone), at least `apart` apart or as far as drawn when that is less.
+ */
+void keepOrder(SQLINE_item* p, SQLINE_item* q, int apart = 0)
 {
   if (p->loc < q->loc)
-    addFixedArc(p, q, 0, ArcOrigin::Meeting);
+    addFixedArc(p, q, std::min(apart, q->loc - p->loc), ArcOrigin::Meeting);
   else if (q->loc < p->loc)
-    addFixedArc(q, p, 0, ArcOrigin::Meeting);
+    addFixedArc(q, p, std::min(apart, p->loc - q->loc), ArcOrigin::Meeting);
 }
 
 /*
@@ -127,12 +130,18 @@ void keepStacksCovered(const std::vector<std::pair<SQCELL_item*, SQCELL_item*>>&
       auto& lists = sides[t];
       (low(o) >= high(t) ? lists.second : lists.first).push_back(o);
     }
-  for (auto& entry : sides)
+  // Where the thin tile is bare on both sides, corner to corner, the
+  // shape is as wide as those corners are apart: they stay as far apart
+  // as the rule asks (or as drawn, when that is less).
+  for (auto& entry : sides) {
+    const int l = entry.first->layernumber;
+    const int rule = WIDTH[l] * theGlobalScale;
     for (SQCELL_item* below : entry.second.first)
       for (SQCELL_item* above : entry.second.second)
         for (SQLINE_item* p : {below->left, below->right})
           for (SQLINE_item* q : {above->left, above->right})
-            keepOrder(p, q);
+            keepOrder(p, q, rule);
+  }
 }
 
 /*

@@ -159,6 +159,18 @@ void setZero(SQLINE_item* from, SQLINE_item* to)
       SQupdatearc_wt(a, 0, kContactRank);
 }
 
+/*
+ * enclose --
+ *   The arc that keeps the metal over a contact where it was against the
+ *   diffusion: `weight` as the contact model asks, or the drawn distance
+ *   where the drawing has the metal further in (metal that covers only the
+ *   cuts, not the whole diffusion): the drawn layout meets it.
+ */
+void enclose(SQLINE_item* from, SQLINE_item* to, int weight)
+{
+  SQaddarc(from, to, std::min(weight, to->loc - from->loc), kContactRank);
+}
+
 // Steps 2 and 3: the constraints that stand for the contacts.
 void addStackArcs(int direction)
 {
@@ -169,8 +181,8 @@ void addStackArcs(int direction)
       continue;
     SQCELL_item *a = s->active, *m = s->metal;
     if (s->orientation == 1) {
-      SQaddarc(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
-      SQaddarc(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
+      enclose(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT);
+      enclose(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT);
       continue;
     }
     if (!done.insert(a).second)
@@ -185,13 +197,13 @@ void addStackArcs(int direction)
       if (a->left->loc < g1->left->loc) {
         setZero(g1->left, p1->left);
         SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + CMF_CCA_EXT + v), kContactRank);
-        SQaddarc(a->right, m->right, CMF_CCA_EXT - v, kContactRank);
-        SQaddarc(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
+        enclose(a->right, m->right, CMF_CCA_EXT - v);
+        enclose(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT);
       } else {
         setZero(p1->right, g1->right);
         SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + CMF_CCA_EXT + v), kContactRank);
-        SQaddarc(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
-        SQaddarc(m->left, a->left, CMF_CCA_EXT - v, kContactRank);
+        enclose(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT);
+        enclose(m->left, a->left, CMF_CCA_EXT - v);
       }
       continue;
     }
@@ -206,8 +218,8 @@ void addStackArcs(int direction)
     if (after && afterP && after->left && afterP->left)
       setZero(after->left, afterP->left);
     SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + 2 * v), kContactRank);
-    SQaddarc(a->right, m->right, CMF_CCA_EXT - v, kContactRank);
-    SQaddarc(m->left, a->left, CMF_CCA_EXT - v, kContactRank);
+    enclose(a->right, m->right, CMF_CCA_EXT - v);
+    enclose(m->left, a->left, CMF_CCA_EXT - v);
   }
 }
 
