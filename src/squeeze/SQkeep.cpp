@@ -220,10 +220,13 @@ void keepConnections()
           keepOrder(a->right, c->right);
           stacked.push_back({a, c});
         }
-      } else if (a->right->loc == c->left->loc) {
-        addFixedArc(c->left, a->right, 0, origin);
       } else {
-        addFixedArc(a->left, c->right, 0, origin);
+        // Tiles of one shape that abut keep abutting: neither slides over
+        // the other (and grows the shape) nor away from it.
+        SQLINE_item* far = a->right->loc == c->left->loc ? a->right : c->right;
+        SQLINE_item* near = a->right->loc == c->left->loc ? c->left : a->left;
+        addFixedArc(near, far, 0, origin);
+        addFixedArc(far, near, 0, origin);
       }
     }
     for (size_t b = first; b <= last; ++b)
@@ -273,6 +276,41 @@ LayerPairs interactingLayers()
       continue;
     for (int l = 0; l < kLayerSlots; ++l)
       pairs[cut][l] = pairs[l][cut] = 1;
+  }
+  // A layer that no definition names (a well) decides which devices are
+  // inside it: it keeps apart from the layers of the devices where it was.
+  std::vector<unsigned char> named(kLayerSlots, 0);
+  LayerPairs defined(kLayerSlots, std::vector<unsigned char>(kLayerSlots, 0));
+  pairUp(&defined, Delement, DelementNum);
+  pairUp(&defined, LXindDefinition, LXindDefNum);
+  pairUp(&defined, CXcapDefinition, CXcapDefNum);
+  pairUp(&defined, RXresDefinition, RXresDefNum);
+  for (int l = 0; l < kLayerSlots; ++l)
+    named[l] = defined[l][l];
+  for (int d = 0; d < DconNum && d < kMaxDefinitions; ++d)
+    for (const char* name : {Dconnect[d].conLayer, Dconnect[d].lowerLayer, Dconnect[d].upperLayer})
+      if (layerNamed(name) >= 0)
+        named[layerNamed(name)] = 1;
+  // Layers with a spacing rule between them, even of 0 (two selects that
+  // may touch but not overlap).
+  for (int a = 0; a < kRuleLayers && a < kLayerSlots; ++a)
+    for (int b = 0; b < kRuleLayers && b < kLayerSlots; ++b)
+      if (SPACING_VALID[a][b] == 1)
+        pairs[a][b] = pairs[b][a] = 1;
+  LayerPairs devices(kLayerSlots, std::vector<unsigned char>(kLayerSlots, 0));
+  pairUp(&devices, Delement, DelementNum);
+  for (int d = 0; d < DelementNum && d < kMaxDefinitions; ++d)
+    for (int i = 0; i < Delement[d].portLayerNum && i < kDefLayers; ++i) {
+      const int l = layerNamed(Delement[d].portlayers[i]);
+      if (l >= 0)
+        devices[l][l] = 1;
+    }
+  for (int w = 0; w < kLayerSlots; ++w) {
+    if (named[w])
+      continue;
+    for (int l = 0; l < kLayerSlots; ++l)
+      if (devices[l][l])
+        pairs[w][l] = pairs[l][w] = 1;
   }
   return pairs;
 }
@@ -428,8 +466,8 @@ void sweepLayer(const std::vector<SweepEvent>* events, Low lowOf, High highOf, Q
  *   Tiles that face each other across a gap stay apart, even where the
  *   rules give no spacing: tiles of one layer by the gap or one grid step,
  *   whichever is less, so that two shapes never merge into one net; tiles
- *   of interacting layers (see interactingLayers) without overlapping, so
- *   that no device or contact appears.  One sweep per layer along the
+ *   of interacting layers (see interactingLayers) likewise, or without
+ *   overlapping where they touched, so that no device or contact appears.  One sweep per layer along the
  *   direction keeps, per stretch of the other axis, the tile of that layer
  *   whose far side was seen last; the near sides of the tiles of its
  *   partner layers look it up.
@@ -461,7 +499,9 @@ void keepApart(bool solved)
         },
         byLayer[layer], &events);
     // Same layer: a tile meeting another is no gap (keepConnections has
-    // it); other layers: meeting tiles must not come to overlap.
+    // it); other layers: meeting tiles must not come to overlap, and tiles
+    // that were apart must not come to touch (a cut touching a resistor is
+    // inside it for the rules).
     sweepLayer(&events, lowOf, highOf,
                [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                  front.tilesIn(lo, hi, e.cell, &seen);
@@ -471,8 +511,10 @@ void keepApart(bool solved)
                    if (e.kind == 0 && gap > 0)
                      addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)),
                                  ArcOrigin::Apart);
-                   else if (e.kind == 2 && gap >= 0)
-                     addFixedArc(a->right, e.cell->left, std::min(gap, rule), ArcOrigin::Apart);
+                   else if (e.kind == 2 && gap >= 0)  // apart stays apart, touching may touch
+                     addFixedArc(a->right, e.cell->left,
+                                 std::min(gap, std::max(gap > 0 ? step : 0, rule)),
+                                 ArcOrigin::Apart);
                  }
                });
   }
