@@ -332,8 +332,9 @@ namespace cs {
  *   For as long as it lives, a plane for every layer of the flattened
  *   layout that has rectangles but no plane of its own (wells, glass): a
  *   resize then sees the whole layout.  The planes come after the built
- *   ones and go again (DlayerNum back as it was) when the object does;
- *   their tiles are reclaimed with the other planes.
+ *   ones and go again (DlayerNum back as it was) when the object does,
+ *   unless planes were made after them; their tiles are reclaimed with the
+ *   other planes.  Make it after the passive devices are stood in.
  */
 class OtherLayerPlanes {
  public:

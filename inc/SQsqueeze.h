@@ -78,6 +78,7 @@ enum class ArcOrigin : uint8_t {
   KeptExtension,   // a layer keeps reaching beyond another
   Passive,         // a passive device keeps its size
   Device,          // transistor sizes, contact rows, passive regeneration
+  ContactCover,    // the metal over a contact follows the diffusion
 };
 
 struct SQARC_item {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "CS.h"
@@ -182,8 +183,9 @@ int resize()
     common::abandonAction(1);
   }
   // The wells and other layers without a plane take part as planes of
-  // their own; they outlive everything the run builds on them.
-  const cs::OtherLayerPlanes otherLayers;
+  // their own, made after the passive devices' stand-ins; they outlive
+  // everything the run builds on them.
+  std::optional<cs::OtherLayerPlanes> otherLayers;
   RunState state;
   USdesignruleactivecontact();
   LXindRemoval();
@@ -192,6 +194,7 @@ int resize()
   CXcapRemoval();
   stamp("\n^^^ CXcapRemoval is done (in resizing+symm) at\n     ");
   common::outf("\n");
+  otherLayers.emplace();
   init_staff();
   stamp("\n^^^ init_staff is done (in resizing+symm), going to call scan_toget_variables at\n     ");
   common::outf("\n");

@@ -420,6 +420,10 @@ cs::OtherLayerPlanes::OtherLayerPlanes() : first_(DlayerNum)
 
 cs::OtherLayerPlanes::~OtherLayerPlanes()
 {
+  // Planes made after these (a stand-in plane of the passive devices) stay,
+  // and so do these then: the entries keep their places.
+  if (DlayerNum != first_ + added_)
+    return;
   for (int p = first_; p < DlayerNum; ++p)
     DlayerTile[p] = _DlayerTile{};
   DlayerNum = first_;

@@ -108,6 +108,7 @@ std::string describeOrigin(const SQARC_item* a)
     case ArcOrigin::RuledSpacing: return "spacing rule corner to corner (kept)";
     case ArcOrigin::KeptExtension: return "extension rule beyond a split tile (kept)";
     case ArcOrigin::Passive: return "passive device size (kept)";
+    case ArcOrigin::ContactCover: return "metal over a contact following its diffusion";
     case ArcOrigin::Device:
       if (a->rank == -40)
         return "room for the contact rows of a transistor";
@@ -204,14 +205,16 @@ bool yieldKeptArcs(const std::vector<SQARC_item*>& cycle)
     if (a->origin == ArcOrigin::Row || a->origin == ArcOrigin::Device || a->sym)
       continue;
     const std::string was = describeArc(a);
-    if (a->weight > step) {
+    const int drawn = a->ter->loc - a->ori->loc;  // the lines stand where drawn here
+    if (drawn < a->weight)
+      a->weight = drawn;
+    else if (a->weight > step)
       a->weight = step;  // still apart, still overlapping
-    } else if (a->weight > 0) {
+    else if (a->weight > 0)
       a->weight = 0;
-    } else {
-      SQremovearc(a);
-    }
-    GCmessage(0, 'W', "%s: a constraint kept from the drawn layout gives way to the rules and "
+    else
+      continue;  // what keeps tiles together or apart at all stays
+    GCmessage(0, 'W', "%s: a constraint kept from the drawing gives way to the rules and "
               "sizes: %s", directionName(resize_direction), was.c_str());
     yielded = true;
   }

@@ -2,6 +2,7 @@
 // their graphs, the two solves and the output, with symmetry, resizing and
 // the passive devices left out.
 #include <memory>
+#include <optional>
 
 #include "CS.h"
 #include "CXcapacitor.h"
@@ -59,13 +60,15 @@ int compactLayout(bool passives)
     return 1;
   }
   // The wells and other layers without a plane take part as planes of
-  // their own; they outlive everything the run builds on them.
-  const cs::OtherLayerPlanes otherLayers;
+  // their own, made after the passive devices' stand-ins; they outlive
+  // everything the run builds on them.
+  std::optional<cs::OtherLayerPlanes> otherLayers;
   ProcessSettings settings(passives);
   if (PROCESS_INCLUDE_INDUCTOR == 1)
     LXindRemoval();
   if (PROCESS_INCLUDE_PASSIVE == 1)
     CXcapRemoval();
+  otherLayers.emplace();
   init_staff();
   scan_toget_variables();
   mps_column_num = 1;

@@ -65,8 +65,9 @@ int keepDrawnWhereBroken();
 std::vector<SQARC_item*> positiveCycle(const std::vector<SQLINE_item*>& lines);
 
 // The arcs of a cycle that the squeeze keeps of the drawn layout give way
-// (weakened to a grid step or nothing, or dropped), each with a warning.
-// Returns false when the cycle holds none (rules and sizes alone).
+// (to the drawn distance, a grid step or nothing; never further: tiles that
+// meet or keep apart at all stay so), each with a warning.  Returns false
+// when none could give way (rules and sizes alone).
 bool yieldKeptArcs(const std::vector<SQARC_item*>& cycle);
 
 // The arcs of a positive cycle in words, with the transistors involved.
