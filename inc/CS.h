@@ -432,6 +432,28 @@ _Dtile* LayerTile(int layerNumber);          // entry tile, or null
 
 namespace cs {
 
+/*
+ * OtherLayerPlanes --
+ *   For as long as it lives, a plane for every layer of the flattened
+ *   layout that has rectangles but no plane of its own (wells, glass): a
+ *   resize then sees the whole layout.  The planes come after the built
+ *   ones and go again (DlayerNum back as it was) when the object does,
+ *   unless planes were made after them; their tiles are reclaimed with the
+ *   other planes.  Make it after the passive devices are stood in.
+ */
+class OtherLayerPlanes {
+ public:
+  OtherLayerPlanes();
+  ~OtherLayerPlanes();
+  OtherLayerPlanes(const OtherLayerPlanes&) = delete;
+  OtherLayerPlanes& operator=(const OtherLayerPlanes&) = delete;
+  int added() const { return added_; }
+
+ private:
+  int first_;
+  int added_ = 0;
+};
+
 // The tiles of one plane that pass a filter, by cells of a grid over the
 // layout frame, for repeated searches around tiles.  (An area walk of the
 // plane follows the top edge of every wide space tile it meets across the

@@ -403,6 +403,30 @@ inline _edge* otherEdge(const AdjacencyArray& adj, const _equation_item& item)
   return item.other > 0 ? adj[item.other - 1].the_edge : nullptr;
 }
 
+// What a row stands for, kept by row number for the squeeze's reports
+// (which rule, or what the layout keeps).
+enum class RowKind : uint8_t {
+  Unknown,
+  Width,            // minimum width of a layer
+  ChannelWidth,     // a transistor's channel across its gate: transistor width
+  GateLength,       // the gate layer over a channel: transistor length
+  InnerWidth,       // a tile inside a larger shape: not turned over
+  Spacing,          // minimum spacing between a right and a left side
+  SameShape,        // two tiles of one shape side by side: they stay together
+  CornerSpacing,    // spacing to an edge at a corner of the box
+  LeftAlignment,    // left sides of two tiles of one layer stay in line
+  RightAlignment,   // right sides likewise
+  Extension,        // one layer extends beyond another
+  Overlap,          // two overlapping tiles of one layer keep their overlap
+  Symmetry,         // a symmetric pair or its axis
+};
+// The kind given to the rows made from now on.
+void setRowKind(RowKind kind);
+// The kind of a row (Unknown for rows made before any kind was given).
+RowKind rowKind(int row);
+// A few words for a kind ("spacing", "width", ...).
+const char* rowKindName(RowKind kind);
+
 // The per-layer set lists made by init_staff (32 of them).
 set_list* layerSets(int layer);
 

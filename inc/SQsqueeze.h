@@ -64,11 +64,29 @@ struct SQLINE_item {
   SQWLM_UNIT_item* wlm_unit;
 };
 
+// What made an arc, for the reports of a graph that cannot be solved: a
+// row (its kind is the row's), or what the squeeze keeps of the drawn
+// layout beside the rows, or a device generator (SQaddarc).
+enum class ArcOrigin : uint8_t {
+  Row,
+  DrawnWidth,      // a box of a layer without a width rule keeps its width
+  GateRegion,      // the channel and the gate over it keep equal sides
+  DrawnOverlap,    // overlapping boxes keep their overlap
+  Meeting,         // tiles of one layer that meet keep meeting
+  Apart,           // tiles that were apart stay apart
+  RuledSpacing,    // a spacing rule measured corner to corner
+  KeptExtension,   // a layer keeps reaching beyond another
+  Passive,         // a passive device keeps its size
+  Device,          // transistor sizes, contact rows, passive regeneration
+  ContactCover,    // the metal over a contact follows the diffusion
+};
+
 struct SQARC_item {
   int occupied;              // 1 in use, 0 free
   int weight;                // layout units
   int rank;                  // row number
   int16_t wlm_type;          // (here it fills the gap before the pointers)
+  ArcOrigin origin;
   SQLINE_item* ori;
   SQLINE_item* ter;
   SQARC_item* ori_next;      // next outgoing arc of ori

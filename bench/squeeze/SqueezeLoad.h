@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CS.h"
+#include "Dcif.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "Dglobal.h"
@@ -15,11 +16,18 @@
 namespace bench {
 
 // Starts the core with its printing captured into `printed`, and loads
-// `cif` and the example rules of the tree `source`.  False after a
-// message on standard error (naming `program`) when one cannot be loaded.
+// `cif` and the rules: the layer bridge and vendor rule file given, or the
+// example rules of the tree `source`.  `full`: CIF read in full mode (the
+// real layouts of other editors).  False after a message on standard error
+// (naming `program`) when one cannot be loaded.
 inline bool loadForSqueeze(const char* program, const char* cif, const std::string& source,
-                           std::string* printed)
+                           std::string* printed, bool full = false, std::string bridge = "",
+                           std::string rules = "")
 {
+  if (bridge.empty())
+    bridge = source + "/examples/example.bridge";
+  if (rules.empty())
+    rules = source + "/examples/example_rules.tf";
   GCresetGlobals();
   Silently = 1;
   GCmemInit();
@@ -32,8 +40,8 @@ inline bool loadForSqueeze(const char* program, const char* cif, const std::stri
   auto accept = [](int code, const std::string& path) {
     return callback::accept(code, path.c_str()) == callback::Outcome::Done;
   };
-  if (accept(kAcceptLoadCif, cif) && accept(kAcceptBridge, source + "/examples/example.bridge") &&
-      accept(kAcceptCadence2, source + "/examples/example_rules.tf"))
+  ACcifMode = full ? CifMode::Full : CifMode::Strict;
+  if (accept(kAcceptLoadCif, cif) && accept(kAcceptBridge, bridge) && accept(kAcceptCadence2, rules))
     return true;
   common::captureOutput(nullptr, nullptr);
   fprintf(stderr, "%s: cannot load %s or the example rules\n%s", program, cif, printed->c_str());

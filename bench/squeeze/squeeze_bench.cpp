@@ -5,9 +5,11 @@
 // arcs, second solve) and the CIF output, in a scratch folder.
 //
 //   squeeze_bench file.cif
+//   squeeze_bench --full file.cif bridge rules.tf   (a real layout and its rules)
 //
 // Prints one line: n boxes, arcs of both graphs, waves, seconds (wall and
-// CPU) of graphs, solves and output, arcs per second (CPU), peak RSS.
+// CPU) of the rows (scan and sweeps), graphs, solves and output, arcs per
+// second (CPU), peak RSS.
 // SYSRC must name the system source file (lib/sysrc); QUORIN_SOURCE names
 // the source tree (for the example rules).
 #include <chrono>
@@ -49,17 +51,24 @@ double wallSince(std::chrono::steady_clock::time_point start)
 int main(int argc, char** argv)
 {
   const char* source = getenv("QUORIN_SOURCE");
-  if (argc != 2 || !source) {
-    fprintf(stderr, "usage: QUORIN_SOURCE=<tree> squeeze_bench file.cif\n");
+  const bool full = argc == 5 && strcmp(argv[1], "--full") == 0;
+  if ((argc != 2 && !full) || !source) {
+    fprintf(stderr, "usage: QUORIN_SOURCE=<tree> squeeze_bench file.cif\n"
+                    "       QUORIN_SOURCE=<tree> squeeze_bench --full file.cif bridge rules.tf\n");
     return 2;
   }
   std::string ignored;
-  if (!bench::loadForSqueeze("squeeze_bench", argv[1], source, &ignored))
+  if (!bench::loadForSqueeze("squeeze_bench", argv[full ? 2 : 1], source, &ignored, full,
+                             full ? argv[3] : "", full ? argv[4] : ""))
     return 1;
   const long boxes = Gflatten ? boxesOf(Gflatten) : 0;
 
+  // The wells take part, as in the compaction line.
+  const cs::OtherLayerPlanes otherLayers;
   _rhs_list *xRows = nullptr, *yRows = nullptr;
+  const double rowsStart = bench::cpuSeconds();
   compact::makeRows(&xRows, &yRows);
+  const double rowsCpu = bench::cpuSeconds() - rowsStart;
   const long rows = mps_column_num - 1;
 
   // The compaction of the squeeze line: no resizing, symmetry or passives.
@@ -92,9 +101,11 @@ int main(int argc, char** argv)
   const double seconds = wallSince(start);
   common::captureOutput(nullptr, nullptr);
   const double cpu = graphCpu + solveCpu + outputCpu;
-  printf("n %ld  rows %ld  arcs %ld  waves %ld  seconds %.3f (cpu %.3f: graphs %.2f solves %.2f "
-         "output %.2f)  arcs/s %.0f  peak RSS %.1f MB  wlm: moves %ld shears %ld arcs filed %ld\n",
-         boxes, rows, arcs, squeeze::stats().waves, seconds, cpu, graphCpu, solveCpu, outputCpu,
+  printf("n %ld  rows %ld  arcs %ld  waves %ld  seconds %.3f (cpu %.3f: rows %.2f graphs %.2f "
+         "solves %.2f output %.2f)  arcs/s %.0f  peak RSS %.1f MB  wlm: moves %ld shears %ld arcs "
+         "filed %ld\n",
+         boxes, rows, arcs, squeeze::stats().waves, seconds, cpu, rowsCpu, graphCpu, solveCpu,
+         outputCpu,
          arcs / (cpu > 0 ? cpu : 1e-9), bench::peakRssKb() / 1024.0, squeeze::stats().wlmMoves,
          squeeze::stats().wlmShears, squeeze::stats().wlmFiled);
   compact::freeRows(xRows);

@@ -84,6 +84,7 @@ int dumpRows(const char* path)
     GCmessage(0, 'E', "Cannot write the rows to %s", path);
     return 1;
   }
+  const cs::OtherLayerPlanes otherLayers;  // the wells too, as the resize sees them
   _rhs_list *xRows = nullptr, *yRows = nullptr;
   makeRows(&xRows, &yRows);
 

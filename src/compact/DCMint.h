@@ -176,6 +176,9 @@ void releasePassRecords();
 
 void resetStatistics();
 
+// Forgets the kinds of the rows (end of a run).
+void resetRowKinds();
+
 // Prints the wall-clock date as the shell command "date" does.
 void printDate();
 

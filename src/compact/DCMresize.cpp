@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "CS.h"
@@ -181,6 +182,10 @@ int resize()
     GCmessage(0, 'F', "The resize is refused: the input boxes are not in half-scale units");
     common::abandonAction(1);
   }
+  // The wells and other layers without a plane take part as planes of
+  // their own, made after the passive devices' stand-ins; they outlive
+  // everything the run builds on them.
+  std::optional<cs::OtherLayerPlanes> otherLayers;
   RunState state;
   USdesignruleactivecontact();
   LXindRemoval();
@@ -189,6 +194,7 @@ int resize()
   CXcapRemoval();
   stamp("\n^^^ CXcapRemoval is done (in resizing+symm) at\n     ");
   common::outf("\n");
+  otherLayers.emplace();
   init_staff();
   stamp("\n^^^ init_staff is done (in resizing+symm), going to call scan_toget_variables at\n     ");
   common::outf("\n");

@@ -3,6 +3,8 @@
 #include "Dcompact.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "DCMint.h"
 #include "Dglobal.h"
@@ -66,6 +68,28 @@ inline void pushItem(AdjacencyArray* adj, const _edge* e, int rank, int coeff, c
     slot.named |= namedBit(named, coeff < 0);
 }
 
+// The kind of every row by number, and the kind of the rows made next.
+struct RowKinds {
+  std::vector<uint8_t> byRow;
+  compact::RowKind current = compact::RowKind::Unknown;
+};
+
+RowKinds& rowKinds()
+{
+  static RowKinds* kinds = new RowKinds();  // lives as long as the program
+  return *kinds;
+}
+
+void noteKind(int row)
+{
+  RowKinds& k = rowKinds();
+  if (row < 0)
+    return;
+  if (static_cast<size_t>(row) >= k.byRow.size())
+    k.byRow.resize(static_cast<size_t>(row) + 1 + k.byRow.size() / 2, 0);
+  k.byRow[row] = static_cast<uint8_t>(k.current);
+}
+
 // Whether every row so far had positive coefficients c1 and c2, so that a
 // row (e1, e2) shows on e2's list as a positive item naming e1 as well as
 // on e1's list as a negative item naming e2.
@@ -125,6 +149,40 @@ int _rhs_list::column(size_t i) const
 
 namespace compact {
 
+void setRowKind(RowKind kind) { rowKinds().current = kind; }
+
+RowKind rowKind(int row)
+{
+  const RowKinds& k = rowKinds();
+  return row >= 0 && static_cast<size_t>(row) < k.byRow.size() ? static_cast<RowKind>(k.byRow[row])
+                                                                : RowKind::Unknown;
+}
+
+const char* rowKindName(RowKind kind)
+{
+  switch (kind) {
+    case RowKind::Width: return "width rule";
+    case RowKind::ChannelWidth: return "transistor width rule";
+    case RowKind::GateLength: return "transistor length rule";
+    case RowKind::InnerWidth: return "tile of a larger shape";
+    case RowKind::Spacing: return "spacing rule";
+    case RowKind::SameShape: return "tiles of one shape";
+    case RowKind::CornerSpacing: return "spacing rule at a corner";
+    case RowKind::LeftAlignment: return "aligned left sides";
+    case RowKind::RightAlignment: return "aligned right sides";
+    case RowKind::Extension: return "extension rule";
+    case RowKind::Overlap: return "overlap of one layer";
+    case RowKind::Symmetry: return "symmetry";
+    case RowKind::Unknown: break;
+  }
+  return "row";
+}
+
+void resetRowKinds()
+{
+  rowKinds() = RowKinds();
+}
+
 void resetStatistics()
 {
   for (int i = 0; i < kStatLayers; ++i)
@@ -170,6 +228,7 @@ void add_column_2(_edge* e1, _edge* e2, AdjacencyArray* adj, _rhs_list* rhs, int
   if (mps_column_num % kProgressRows == 0)
     progress(e1, e2);
   int row = ++mps_column_num;
+  noteKind(row);
   positiveRows = positiveRows && c1 > 0 && c2 > 0;
   pushItem(adj, e1, row, -c1, e2);
   pushItem(adj, e2, row, c2, e1);
@@ -195,6 +254,7 @@ void add_column_4(_edge* e1, _edge* e2, _edge* e3, _edge* e4, AdjacencyArray* ad
                   _rhs_list* rhs, int value)
 {
   int row = ++mps_column_num;
+  noteKind(row);
   pushItem(adj, e1, row, 1, nullptr);
   pushItem(adj, e2, row, 1, nullptr);
   if (e3 != e4) {

@@ -196,6 +196,7 @@ void freeStaff()
   s.edges.release();
   s.boxes.release();
   equationItems.release();
+  resetRowKinds();
   s.sets.release();
   releasePassRecords();
   for (set_list& list : s.layerSets)

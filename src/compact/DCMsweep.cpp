@@ -5,6 +5,7 @@
 #include "Dcompact.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -337,15 +338,16 @@ struct Pass {
     else
       leftEnd(item->box);
   }
-  void row(_edge* e1, _edge* e2, int value, char type)
+  void row(_edge* e1, _edge* e2, int value, char type, compact::RowKind kind)
   {
+    compact::setRowKind(kind);
     add_column_2(e1, e2, adj, rows, value, type, 1, 1);
   }
   void rightEnd(box_item* b);
   void leftEnd(box_item* b);
   void width(box_item* b, bool lv, bool rv);
-  void spacing(box_item* b, bool lv);
-  void corner(box_item* b, bool lv, const std::vector<box_item*>& shadows);
+  void spacing(box_item* b, bool lv, uint32_t inside);
+  void corner(box_item* b, bool lv, uint32_t inside, const std::vector<box_item*>& shadows);
   void extension(box_item* a, box_item* b);
   void overlap(box_item* a, box_item* b);
 };
@@ -376,7 +378,7 @@ void Pass::rightEnd(box_item* b)
   active->meeting(b->y1, b->y2, &met);
   for (box_item* a : met)
     if (a != b && right_alignement(a, b) && layerOf(a) == layerOf(b))
-      row(a->right_edge, b->right_edge, 0, 'E');
+      row(a->right_edge, b->right_edge, 0, 'E', compact::RowKind::RightAlignment);
   active->erase(b);
 
   // Only shadows of layers spaced from B's can be on its Se list, and
@@ -420,21 +422,36 @@ void Pass::width(box_item* b, bool lv, bool rv)
     return;
   const _Dtile* t = tileOf(b);
   const int role = t ? t->activeDev() : 0;
-  if (role == 1 && lv && rv && TRAN_WIDTH_VALID[0] == 1)
+  compact::RowKind kind = compact::RowKind::Width;
+  if (role == 1 && lv && rv && TRAN_WIDTH_VALID[0] == 1) {
     w = TRAN_WIDTH[0] * theGlobalScale;
-  else if (role == 3 && lv && rv && TRAN_LENGTH_VALID[0] == 1)
+    kind = compact::RowKind::ChannelWidth;
+  } else if (role == 3 && lv && rv && TRAN_LENGTH_VALID[0] == 1) {
     w = TRAN_LENGTH[0] * theGlobalScale;
-  else if (!lv && !rv)
+    kind = compact::RowKind::GateLength;
+  } else if (!lv && !rv) {
     w = 0;  // inside a larger shape: may shrink to nothing, not invert
-  row(b->left_edge, b->right_edge, w, 'G');
+    kind = compact::RowKind::InnerWidth;
+  } else if (!leftFree(b) || !rightFree(b)) {
+    // A piece of a shape that goes on beside it: the shape's width is the
+    // pieces' together, so a piece narrower than the rule keeps its own.
+    w = static_cast<int>(std::min<long>(w, b->x2 - b->x1));
+    kind = compact::RowKind::InnerWidth;
+  }
+  row(b->left_edge, b->right_edge, w, 'G', kind);
 }
 
-/* Pass::spacing -- rows to the visible right edges that B's left side faces. */
-void Pass::spacing(box_item* b, bool lv)
+/*
+ * Pass::spacing --
+ *   Rows to the visible right edges that B's left side faces.  A layer
+ *   that B lies over (`inside`, one bit per layer) is not spaced from it:
+ *   a cut inside its poly, an active inside its select.
+ */
+void Pass::spacing(box_item* b, bool lv, uint32_t inside)
 {
   const int l = layerOf(b);
   seen.clear();
-  shadow->meeting(b->y1, b->y2, &seen, spacedFrom(l));
+  shadow->meeting(b->y1, b->y2, &seen, spacedFrom(l) & ~inside);
   for (box_item* s : seen) {
     int space;
     if (!spacingRule(l, layerOf(s), &space))
@@ -446,40 +463,76 @@ void Pass::spacing(box_item* b, bool lv)
     seen->next = b->right_edge->Se;
     b->right_edge->Se = seen;
     if (e->p1.x == b->x1 && e->layer_num == l)
-      row(e, b->left_edge, 0, 'E');  // two tiles of one shape
+      row(e, b->left_edge, 0, 'E', compact::RowKind::SameShape);  // two tiles of one shape
     else if (lv && rightVisible(s))
-      row(e, b->left_edge, space, 'G');
+      row(e, b->left_edge, space, 'G', compact::RowKind::Spacing);
   }
 }
 
-/* Pass::corner -- spacing rows to the shadows of a corner shade. */
-void Pass::corner(box_item* b, bool lv, const std::vector<box_item*>& shadows)
+/*
+ * cornerSpacing --
+ *   The gap in x that keeps a corner `across` away in y at least `space`
+ *   apart, corner to corner: sqrt(space^2 - across^2), up to the grid; 0
+ *   when the gap across is enough on its own.
+ */
+int cornerSpacing(long space, long across)
+{
+  if (across >= space)
+    return 0;
+  const long long need = static_cast<long long>(space) * space - static_cast<long long>(across) * across;
+  long d = static_cast<long>(std::sqrt(static_cast<double>(need)));
+  while (static_cast<long long>(d) * d < need)
+    ++d;
+  const long step = theGlobalScale > 0 ? theGlobalScale : 1;
+  return static_cast<int>((d + step - 1) / step * step);
+}
+
+/*
+ * Pass::corner --
+ *   Spacing rows to the shadows of a corner shade.  The rule holds corner
+ *   to corner: the row asks for the gap in x that the corners' distance in
+ *   y leaves to make up, and none when that distance is the rule or more.
+ */
+void Pass::corner(box_item* b, bool lv, uint32_t inside, const std::vector<box_item*>& shadows)
 {
   for (box_item* s : shadows) {
     int space;
-    if (spacingRule(layerOf(b), layerOf(s), &space) && lv && rightVisible(s))
-      row(s->right_edge, b->left_edge, space, 'G');
+    if (layerTag(layerOf(s)) & inside)
+      continue;
+    if (!spacingRule(layerOf(b), layerOf(s), &space) || !lv || !rightVisible(s))
+      continue;
+    const _edge* e = s->right_edge;
+    const long across = std::max({0L, static_cast<long>(e->p1.y) - b->y2, b->y1 - static_cast<long>(e->p2.y)});
+    const int need = cornerSpacing(space, across);
+    if (need > 0)
+      row(s->right_edge, b->left_edge, need, 'G', compact::RowKind::CornerSpacing);
   }
 }
 
 /*
  * channelUnderGate --
- *   A transistor's channel tile and the gate-layer tile over it.  They
- *   coincide by construction, so the extensions of the two layers beyond
- *   each other (source and drain beyond the gate, the gate's end caps) do
- *   not hold between them; the transistor keeps its own shape.
+ *   A channel tile and the gate-layer tile over it: two element tiles of
+ *   one gate region, which coincide by construction, so the extensions of
+ *   the two layers beyond each other (source and drain beyond the gate, the
+ *   gate's end caps) do not hold between them; the transistor keeps its own
+ *   shape.  A gate cut into several regions has several such pairs.
  */
 bool channelUnderGate(const box_item* a, const box_item* b)
 {
   const _Dtile* ta = tileOf(a);
   const _Dtile* tb = tileOf(b);
-  if (!ta || !tb)
+  if (!ta || !tb || !TisElement(ta) || !TisElement(tb))
     return false;
-  const int roles = ta->activeDev() * 10 + tb->activeDev();
-  return roles == 13 || roles == 31;
+  return a->x1 == b->x1 && a->x2 == b->x2 && a->y1 == b->y1 && a->y2 == b->y2;
 }
 
-/* Pass::extension -- the extension cases of B against A of another layer. */
+/*
+ * Pass::extension --
+ *   The extension cases of B against A of another layer.  A row pushes one
+ *   side beyond the other; both sides must be edges of their shapes (no
+ *   tile of the layer beyond them), or the row would hold a cut of the
+ *   plane rather than the shape: a metal tile beside the one over a cut.
+ */
 void Pass::extension(box_item* a, box_item* b)
 {
   const int l = layerOf(b), n = layerOf(a);
@@ -488,41 +541,41 @@ void Pass::extension(box_item* a, box_item* b)
   const bool lf = leftFree(b), rf = rightFree(b);
   const bool lfA = leftFree(a), rfA = rightFree(a);
   if (a->x1 < b->x1 && b->x1 < a->x2) {  // B's left side inside A
-    if (vNL && lf) {
+    if (vNL && lf && lfA) {
       modify_alpha(adj, a);
-      row(a->left_edge, b->left_edge, eNL, 'G');
+      row(a->left_edge, b->left_edge, eNL, 'G', compact::RowKind::Extension);
     }
     if (vLN && eLN < 0 && lfA && lf) {
       modify_alpha(adj, b);
-      row(b->left_edge, a->left_edge, eLN, 'G');
+      row(b->left_edge, a->left_edge, eLN, 'G', compact::RowKind::Extension);
     }
   } else if (a->x1 == b->x1) {
-    if (vNL && lf) {
+    if (vNL && lf && lfA) {
       modify_alpha(adj, a);
-      row(a->left_edge, b->left_edge, eNL, 'G');
+      row(a->left_edge, b->left_edge, eNL, 'G', compact::RowKind::Extension);
     }
-    if (vLN && lfA) {
+    if (vLN && lfA && lf) {
       modify_alpha(adj, b);
-      row(b->left_edge, a->left_edge, eLN, 'G');
+      row(b->left_edge, a->left_edge, eLN, 'G', compact::RowKind::Extension);
     }
   }
   if (a->x1 < b->x2 && b->x2 < a->x2) {  // B's right side inside A
-    if (vNL && rf) {
+    if (vNL && rf && rfA) {
       modify_alpha(adj, a);
-      row(b->right_edge, a->right_edge, eNL, 'G');
+      row(b->right_edge, a->right_edge, eNL, 'G', compact::RowKind::Extension);
     }
     if (vLN && eLN < 0 && rfA && rf) {
       modify_alpha(adj, b);
-      row(a->right_edge, b->right_edge, eLN, 'G');
+      row(a->right_edge, b->right_edge, eLN, 'G', compact::RowKind::Extension);
     }
   } else if (a->x2 == b->x2 && a->x1 < b->x2) {
-    if (vNL && rf) {
+    if (vNL && rf && rfA) {
       modify_alpha(adj, a);
-      row(b->right_edge, a->right_edge, eNL, 'G');
+      row(b->right_edge, a->right_edge, eNL, 'G', compact::RowKind::Extension);
     }
-    if (vLN && rfA) {
+    if (vLN && rfA && rf) {
       modify_alpha(adj, b);
-      row(a->right_edge, b->right_edge, eLN, 'G');
+      row(a->right_edge, b->right_edge, eLN, 'G', compact::RowKind::Extension);
     }
   }
 }
@@ -539,8 +592,12 @@ void Pass::overlap(box_item* a, box_item* b)
   int w = 0;
   if (!widthRule(layerOf(b), &w))
     w = 0;
-  row(a->left_edge, b->right_edge, w, 'G');
-  row(b->left_edge, a->right_edge, w, 'G');
+  // Where the tiles were drawn overlapping less (a step of one shape), they
+  // keep their drawn overlap.
+  row(a->left_edge, b->right_edge, static_cast<int>(std::min<long>(w, b->x2 - a->x1)), 'G',
+      compact::RowKind::Overlap);
+  row(b->left_edge, a->right_edge, static_cast<int>(std::min<long>(w, a->x2 - b->x1)), 'G',
+      compact::RowKind::Overlap);
 }
 
 /* Pass::leftEnd -- width, spacing, corners, then the boxes B meets. */
@@ -549,26 +606,30 @@ void Pass::leftEnd(box_item* b)
   const int l = layerOf(b);
   const unsigned char sides = sidesOf(b);
   const bool lv = sides & kLeftVisible, rv = sides & kRightVisible;
+  met.clear();
+  active->meeting(b->y1, b->y2, &met);
+  uint32_t inside = 0;  // the other layers B overlaps
+  for (const box_item* a : met)
+    if (layerOf(a) != l && a->x1 < b->x2 && b->x1 < a->x2 && a->y1 < b->y2 && b->y1 < a->y2)
+      inside |= layerTag(layerOf(a));
   width(b, lv, rv);
-  spacing(b, lv);
+  spacing(b, lv, inside);
   // Corner rows need B's left side visible, a spacing rule and a visible
   // shadow edge: the shade queries keep to such shadows.
   if (lv && bottom_corner(b)) {
     shade.clear();
-    shadow->belowShade(b->x1, b->y1, &shade, spacedFrom(l));
-    corner(b, lv, shade);
+    shadow->belowShade(b->x1, b->y1, &shade, spacedFrom(l) & ~inside);
+    corner(b, lv, inside, shade);
   }
   if (lv && top_corner(b)) {
     shade.clear();
-    shadow->aboveShade(b->x1, b->y2, &shade, spacedFrom(l));
-    corner(b, lv, shade);
+    shadow->aboveShade(b->x1, b->y2, &shade, spacedFrom(l) & ~inside);
+    corner(b, lv, inside, shade);
   }
-  met.clear();
-  active->meeting(b->y1, b->y2, &met);
   for (box_item* a : met) {
     const int n = layerOf(a);
     if (left_alignement(a, b) && n == l)
-      row(a->left_edge, b->left_edge, 0, 'E');
+      row(a->left_edge, b->left_edge, 0, 'E', compact::RowKind::LeftAlignment);
     if (!intersection(a, b))
       continue;
     if (n != l && a->y1 < b->y2 && a->y2 > b->y1 && !channelUnderGate(a, b))

@@ -262,6 +262,7 @@ void user_defined_sym_constraint_generate(AdjacencyArray* adj, _rhs_list* rows, 
   if (x)
     makeAxisVariables();
   buildSideIndex();
+  compact::setRowKind(compact::RowKind::Symmetry);
   for (const _sym_constraint_list* r = final_sym_list; r; r = r->next) {
     if (!usable(r->Trans1) || !usable(r->Trans2))
       continue;

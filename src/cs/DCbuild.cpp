@@ -394,6 +394,41 @@ static void createPlane(const char* name, int mode)
   ++DlayerNum;
 }
 
+cs::OtherLayerPlanes::OtherLayerPlanes() : first_(DlayerNum)
+{
+  if (!Gflatten || DlayerNum == 0 || !DlayerTile[0].layertile)
+    return;
+  for (int slot = 0; slot < GlayerNum && slot < kMaxLayers; ++slot) {
+    const _layerDef& def = Glayers[slot];
+    if (!def.name[0] || strcmp(def.name, "XYZ") == 0 || def.layer < 0 || def.layer >= kMaxLayers ||
+        def.layer == cs::kFrame || def.layer == cs::kSpace)
+      continue;
+    const _symbol* symbol = Gflatten->symbol[def.layer];
+    if (!symbol || !symbol->rect || DlayerNum >= kMaxPlanes)
+      continue;
+    bool planed = false;
+    for (int p = 0; p < DlayerNum && !planed; ++p)
+      planed = strcmp(DlayerTile[p].name, def.name) == 0;
+    if (planed)
+      continue;
+    newPlane(DlayerNum, def.name);
+    fillQuietly(DlayerNum, 0);
+    ++DlayerNum;
+    ++added_;
+  }
+}
+
+cs::OtherLayerPlanes::~OtherLayerPlanes()
+{
+  // Planes made after these (a stand-in plane of the passive devices) stay,
+  // and so do these then: the entries keep their places.
+  if (DlayerNum != first_ + added_)
+    return;
+  for (int p = first_; p < DlayerNum; ++p)
+    DlayerTile[p] = _DlayerTile{};
+  DlayerNum = first_;
+}
+
 static void message(char kind, const char* text)
 {
   cs::flushProgress();

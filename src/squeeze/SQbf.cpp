@@ -318,6 +318,15 @@ class FastRun {
   // lines' lists, or turned round from the run `forward` over the same
   // cells (each arc is in the lists of both its lines).
   bool run(int* result, FILE* log, const FastRun* forward = nullptr);
+  // After a failed run: the lines of the part that did not settle.
+  std::vector<SQLINE_item*> unsettled() const
+  {
+    std::vector<SQLINE_item*> lines;
+    if (failed_ >= 0)
+      for (uint32_t k : parts_[failed_])
+        lines.push_back(lines_[k]);
+    return lines;
+  }
 
  private:
   size_t index(const SQLINE_item* l) const { return squeeze::lineIndex(l); }
@@ -344,6 +353,7 @@ class FastRun {
   std::vector<std::vector<uint32_t>> parts_;  // sinks first
   std::vector<unsigned char> changed_, queued_;
   std::vector<int> depth_, visits_;
+  int failed_ = -1;  // the part that kept rising
 };
 
 void FastRun::adjacency()
@@ -487,8 +497,10 @@ bool FastRun::run(int* result, FILE* log, const FastRun* forward)
       const uint32_t u = queue.front();
       queue.pop_front();
       queued_[u] = 0;
-      if (visits_[u] > static_cast<int>(part.size()) + 1)
+      if (visits_[u] > static_cast<int>(part.size()) + 1) {
+        failed_ = static_cast<int>(p);
         return false;  // still rising: a positive cycle
+      }
       relaxFrom(u, &queue);
     }
     for (uint32_t u : part)
@@ -518,6 +530,39 @@ bool FastRun::run(int* result, FILE* log, const FastRun* forward)
 }
 
 }  // namespace
+
+/*
+ * reportUnsettled --
+ *   The report of a part whose longest paths keep rising: the positive
+ *   cycle found in it, told as the relaxations round it and then in the
+ *   layout's terms; the action is abandoned.  Without a cycle found the
+ *   waves run for their own report.
+ */
+static int reportUnsettled(const FastRun& failed, SQCELL_item* cells, int ncell, bool reverse, FILE* log)
+{
+  const std::vector<SQARC_item*> cycle = squeeze::positiveCycle(failed.unsettled());
+  if (cycle.empty()) {
+    WaveRun run(cells, ncell, reverse, log, true);
+    return run.run();
+  }
+  SQerrmessage("Constraint graph is not settled iN BF and pos_cycle is reported", "SQbf_main");
+  const int loop = static_cast<int>(cycle.size());
+  common::outf("ORI: line %i connected from line XXX, wavefront %i, no arcs\n",
+               cycle.front()->ori->number, 0);
+  for (int k = 0; k < loop; ++k) {
+    const SQARC_item* a = cycle[k];
+    common::outf("%s: line %i connected from line %i, wavefront %i, arcs %i weight %i\n",
+                 k + 1 == loop ? "TER" : "NOR", a->ter->number, a->ori->number, k + 1, a->rank,
+                 a->weight);
+  }
+  common::outf("Guess of positive cycle line\n");
+  common::outf("pos_cycle_wf_start = %i, pos_cycle_wf_loop = %i\n", 0, loop);
+  for (const SQARC_item* a : cycle)
+    common::outf("  line %i -> line %i, arcs %i weight %i\n", a->ori->number, a->ter->number,
+                 a->rank, a->weight);
+  squeeze::reportCycleInLayoutTerms(cycle);
+  squeeze::stop(0);
+}
 
 namespace squeeze {
 
@@ -585,15 +630,25 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
 
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse)
 {
-  FastRun ahead(cells, ncell, false);
-  if (!ahead.run(forward, log)) {
-    WaveRun run(cells, ncell, false, log, true);
-    *forward = run.run();
-  }
-  FastRun back(cells, ncell, true);
-  if (!back.run(reverse, nullptr, &ahead)) {
-    WaveRun run(cells, ncell, true, nullptr, true);
-    *reverse = run.run();
+  // A positive cycle through constraints that the squeeze keeps of the
+  // drawn layout (not rules, not sizes) makes them give way, and the
+  // paths run again; a cycle of rules and sizes alone is reported.
+  constexpr int kYields = 256;  // runs before the cycle is reported anyway
+  for (int run = 0;; ++run) {
+    FastRun ahead(cells, ncell, false);
+    if (ahead.run(forward, log)) {
+      FastRun back(cells, ncell, true);
+      if (!back.run(reverse, nullptr, &ahead))
+        *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
+      return;
+    }
+    if (run >= kYields || !squeeze::yieldKeptArcs(squeeze::positiveCycle(ahead.unsettled()))) {
+      *forward = reportUnsettled(ahead, cells, ncell, false, log);
+      FastRun back(cells, ncell, true);
+      if (!back.run(reverse, nullptr, &ahead))
+        *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
+      return;
+    }
   }
 }
 
@@ -606,6 +661,5 @@ int SQbf_main(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/,
   FastRun fast(cells, ncell, reverse != 0);
   if (fast.run(&result, log))
     return result;
-  WaveRun run(cells, ncell, reverse != 0, log, true);
-  return run.run();
+  return reportUnsettled(fast, cells, ncell, reverse != 0, log);
 }

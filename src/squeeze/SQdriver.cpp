@@ -2,6 +2,7 @@
 // their graphs, the two solves and the output, with symmetry, resizing and
 // the passive devices left out.
 #include <memory>
+#include <optional>
 
 #include "CS.h"
 #include "CXcapacitor.h"
@@ -58,11 +59,16 @@ int compactLayout(bool passives)
     GCmessage(0, 'E', "No corner stitch layout: load a layout before compacting it");
     return 1;
   }
+  // The wells and other layers without a plane take part as planes of
+  // their own, made after the passive devices' stand-ins; they outlive
+  // everything the run builds on them.
+  std::optional<cs::OtherLayerPlanes> otherLayers;
   ProcessSettings settings(passives);
   if (PROCESS_INCLUDE_INDUCTOR == 1)
     LXindRemoval();
   if (PROCESS_INCLUDE_PASSIVE == 1)
     CXcapRemoval();
+  otherLayers.emplace();
   init_staff();
   scan_toget_variables();
   mps_column_num = 1;

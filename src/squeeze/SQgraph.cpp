@@ -144,10 +144,11 @@ SQARC_item* newArc()
 
 namespace squeeze {
 
-void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight)
+void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin)
 {
   SQARC_item* arc = newArc();
   arc->occupied = 1;
+  arc->origin = origin;
   arc->weight = weight;
   arc->ori = ori;
   arc->ter = ter;
@@ -162,6 +163,7 @@ SQARC_item* SQaddarc(SQLINE_item* ori, SQLINE_item* ter, int weight, int rank)
   arc->occupied = 1;
   arc->weight = SQhalfscale_round(weight, SCALE);
   arc->rank = rank;
+  arc->origin = ArcOrigin::Device;
   arc->ori = ori;
   arc->ter = ter;
   linkArc(arc);
@@ -172,6 +174,7 @@ void SQupdatearc_wt(SQARC_item* arc, int weight, int rank)
 {
   arc->weight = SQhalfscale_round(weight, SCALE);
   arc->rank = rank;
+  arc->origin = ArcOrigin::Device;
 }
 
 void SQupdatearc_weight(SQLINE_item* ori, SQLINE_item* ter, int weight, int rank)
@@ -450,6 +453,7 @@ int SQcreatestructure(AdjacencyArray* adj, _rhs_list* rows)
     linkArc(arc);
   }
   squeeze::keepLayout();
+  squeeze::keepDrawnWhereBroken();
   return 0;
 }
 

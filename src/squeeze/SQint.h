@@ -47,7 +47,31 @@ const char* directionName(int direction);
 [[noreturn]] void stop(int status);
 
 // An in-use arc of exactly `weight` (no rounding), linked into its lines.
-void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight);
+void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin);
+
+// Words for a line and an arc in the layout's terms (side, layer, place in
+// micrometres; the kind of constraint), for reports.
+std::string describeLine(const SQLINE_item* line);
+std::string describeArc(const SQARC_item* arc);
+
+// Lowers every arc that the drawn positions (the lines' loc) do not meet to
+// the drawn distance, with a warning and a list of the places.  Returns
+// how many there were.
+int keepDrawnWhereBroken();
+
+// A cycle of positive weight among the lines of a strongly connected part
+// where the longest paths do not settle, its arcs in order; empty when none
+// is found.
+std::vector<SQARC_item*> positiveCycle(const std::vector<SQLINE_item*>& lines);
+
+// The arcs of a cycle that the squeeze keeps of the drawn layout give way
+// (to the drawn distance, a grid step or nothing; never further: tiles that
+// meet or keep apart at all stay so), each with a warning.  Returns false
+// when none could give way (rules and sizes alone).
+bool yieldKeptArcs(const std::vector<SQARC_item*>& cycle);
+
+// The arcs of a positive cycle in words, with the transistors involved.
+void reportCycleInLayoutTerms(const std::vector<SQARC_item*>& cycle);
 
 // The arcs that keep the layout's circuit (drawn widths of unruled boxes,
 // gate regions, overlaps, meeting and separate tiles, passive devices).

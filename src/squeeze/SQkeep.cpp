@@ -16,6 +16,7 @@
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "CXcapacitor.h"
+#include "Dglobal.h"
 #include "Dlayout.h"
 #include "LXinductor.h"
 #include "RXresistor.h"
@@ -43,7 +44,7 @@ void keepUnruledWidths()
       ruled = a->ter == c.right && a->weight >= 0;
     if (ruled)
       continue;
-    addFixedArc(c.left, c.right, c.right->loc - c.left->loc);
+    addFixedArc(c.left, c.right, c.right->loc - c.left->loc, ArcOrigin::DrawnWidth);
   }
 }
 
@@ -84,7 +85,62 @@ void tieGateRegions()
     SQCELL_item& o = *found.first->second;
     for (auto ends : {std::make_pair(c.left, o.left), std::make_pair(c.right, o.right)})
       for (int turn = 0; turn < 2; ++turn)
-        addFixedArc(turn ? ends.second : ends.first, turn ? ends.first : ends.second, 0);
+        addFixedArc(turn ? ends.second : ends.first, turn ? ends.first : ends.second, 0,
+                    ArcOrigin::GateRegion);
+  }
+}
+
+/*
+ * keepOrder -- two lines stay in their drawn order (equal ones are left
+ * alone), at least `apart` apart or as far as drawn when that is less.
+ */
+void keepOrder(SQLINE_item* p, SQLINE_item* q, int apart = 0)
+{
+  if (p->loc < q->loc)
+    addFixedArc(p, q, std::min(apart, q->loc - p->loc), ArcOrigin::Meeting);
+  else if (q->loc < p->loc)
+    addFixedArc(q, p, std::min(apart, p->loc - q->loc), ArcOrigin::Meeting);
+}
+
+/*
+ * keepStacksCovered --
+ *   A tile thinner across than its layer's width rule is only legal where
+ *   the tiles stacked on it on either side make up the width.  The tiles
+ *   on its two sides keep the order of their sides along the direction, so
+ *   that each place of the thin tile stays covered as it was drawn.
+ *   `stacked` holds the pairs of touching tiles of one layer, stacked
+ *   across the direction.
+ */
+void keepStacksCovered(const std::vector<std::pair<SQCELL_item*, SQCELL_item*>>& stacked, bool lr)
+{
+  auto low = [lr](const SQCELL_item* c) { return lr ? c->corner.y1 : c->corner.x1; };
+  auto high = [lr](const SQCELL_item* c) { return lr ? c->corner.y2 : c->corner.x2; };
+  auto thin = [&](const SQCELL_item* c) {
+    const int l = c->layernumber;
+    return l >= 0 && l < kRuleLayers && WIDTH_VALID[l] == 1 &&
+           high(c) - low(c) < static_cast<long>(WIDTH[l]) * theGlobalScale;
+  };
+  std::unordered_map<SQCELL_item*, std::pair<std::vector<SQCELL_item*>, std::vector<SQCELL_item*>>> sides;
+  for (const auto& pair : stacked)
+    for (int turn = 0; turn < 2; ++turn) {
+      SQCELL_item* t = turn ? pair.second : pair.first;
+      SQCELL_item* o = turn ? pair.first : pair.second;
+      if (!thin(t))
+        continue;
+      auto& lists = sides[t];
+      (low(o) >= high(t) ? lists.second : lists.first).push_back(o);
+    }
+  // Where the thin tile is bare on both sides, corner to corner, the
+  // shape is as wide as those corners are apart: they stay as far apart
+  // as the rule asks (or as drawn, when that is less).
+  for (auto& entry : sides) {
+    const int l = entry.first->layernumber;
+    const int rule = WIDTH[l] * theGlobalScale;
+    for (SQCELL_item* below : entry.second.first)
+      for (SQCELL_item* above : entry.second.second)
+        for (SQLINE_item* p : {below->left, below->right})
+          for (SQLINE_item* q : {above->left, above->right})
+            keepOrder(p, q, rule);
   }
 }
 
@@ -121,6 +177,7 @@ void keepConnections()
   auto band = [&](long y) { return static_cast<size_t>((y - low) / height); };
   std::vector<std::vector<uint32_t>> bands(band(high) + 1);
   std::vector<uint32_t> found;
+  std::vector<std::pair<SQCELL_item*, SQCELL_item*>> stacked;  // same layer, touching across
   for (uint32_t k = 0; k < order.size(); ++k) {
     SQCELL_item* c = order[k];
     const size_t first = band(std::min(c->corner.y1, c->corner.y2)),
@@ -151,18 +208,31 @@ void keepConnections()
       if (!overlap && !meet)
         continue;
       const long along = lr ? dx : dy;
+      const ArcOrigin origin = overlap ? ArcOrigin::DrawnOverlap : ArcOrigin::Meeting;
       if (along > 0) {
-        addFixedArc(a->left, c->right, static_cast<int>(along));
-        addFixedArc(c->left, a->right, static_cast<int>(along));
-      } else if (a->right->loc == c->left->loc) {
-        addFixedArc(c->left, a->right, 0);
+        addFixedArc(a->left, c->right, static_cast<int>(along), origin);
+        addFixedArc(c->left, a->right, static_cast<int>(along), origin);
+        // Tiles of one shape stacked across the direction keep the order of
+        // their sides: the shape's extent across stays made of the same
+        // tiles everywhere, so no thin tile comes out uncovered.
+        if (meet) {
+          keepOrder(a->left, c->left);
+          keepOrder(a->right, c->right);
+          stacked.push_back({a, c});
+        }
       } else {
-        addFixedArc(a->left, c->right, 0);
+        // Tiles of one shape that abut keep abutting: neither slides over
+        // the other (and grows the shape) nor away from it.
+        SQLINE_item* far = a->right->loc == c->left->loc ? a->right : c->right;
+        SQLINE_item* near = a->right->loc == c->left->loc ? c->left : a->left;
+        addFixedArc(near, far, 0, origin);
+        addFixedArc(far, near, 0, origin);
       }
     }
     for (size_t b = first; b <= last; ++b)
       bands[b].push_back(k);
   }
+  keepStacksCovered(stacked, lr);
 }
 
 // Layer pairs whose overlap makes something: a device (the layers of an
@@ -206,6 +276,41 @@ LayerPairs interactingLayers()
       continue;
     for (int l = 0; l < kLayerSlots; ++l)
       pairs[cut][l] = pairs[l][cut] = 1;
+  }
+  // A layer that no definition names (a well) decides which devices are
+  // inside it: it keeps apart from the layers of the devices where it was.
+  std::vector<unsigned char> named(kLayerSlots, 0);
+  LayerPairs defined(kLayerSlots, std::vector<unsigned char>(kLayerSlots, 0));
+  pairUp(&defined, Delement, DelementNum);
+  pairUp(&defined, LXindDefinition, LXindDefNum);
+  pairUp(&defined, CXcapDefinition, CXcapDefNum);
+  pairUp(&defined, RXresDefinition, RXresDefNum);
+  for (int l = 0; l < kLayerSlots; ++l)
+    named[l] = defined[l][l];
+  for (int d = 0; d < DconNum && d < kMaxDefinitions; ++d)
+    for (const char* name : {Dconnect[d].conLayer, Dconnect[d].lowerLayer, Dconnect[d].upperLayer})
+      if (layerNamed(name) >= 0)
+        named[layerNamed(name)] = 1;
+  // Layers with a spacing rule between them, even of 0 (two selects that
+  // may touch but not overlap).
+  for (int a = 0; a < kRuleLayers && a < kLayerSlots; ++a)
+    for (int b = 0; b < kRuleLayers && b < kLayerSlots; ++b)
+      if (SPACING_VALID[a][b] == 1)
+        pairs[a][b] = pairs[b][a] = 1;
+  LayerPairs devices(kLayerSlots, std::vector<unsigned char>(kLayerSlots, 0));
+  pairUp(&devices, Delement, DelementNum);
+  for (int d = 0; d < DelementNum && d < kMaxDefinitions; ++d)
+    for (int i = 0; i < Delement[d].portLayerNum && i < kDefLayers; ++i) {
+      const int l = layerNamed(Delement[d].portlayers[i]);
+      if (l >= 0)
+        devices[l][l] = 1;
+    }
+  for (int w = 0; w < kLayerSlots; ++w) {
+    if (named[w])
+      continue;
+    for (int l = 0; l < kLayerSlots; ++l)
+      if (devices[l][l])
+        pairs[w][l] = pairs[l][w] = 1;
   }
   return pairs;
 }
@@ -361,8 +466,8 @@ void sweepLayer(const std::vector<SweepEvent>* events, Low lowOf, High highOf, Q
  *   Tiles that face each other across a gap stay apart, even where the
  *   rules give no spacing: tiles of one layer by the gap or one grid step,
  *   whichever is less, so that two shapes never merge into one net; tiles
- *   of interacting layers (see interactingLayers) without overlapping, so
- *   that no device or contact appears.  One sweep per layer along the
+ *   of interacting layers (see interactingLayers) likewise, or without
+ *   overlapping where they touched, so that no device or contact appears.  One sweep per layer along the
  *   direction keeps, per stretch of the other axis, the tile of that layer
  *   whose far side was seen last; the near sides of the tiles of its
  *   partner layers look it up.
@@ -394,7 +499,9 @@ void keepApart(bool solved)
         },
         byLayer[layer], &events);
     // Same layer: a tile meeting another is no gap (keepConnections has
-    // it); other layers: meeting tiles must not come to overlap.
+    // it); other layers: meeting tiles must not come to overlap, and tiles
+    // that were apart must not come to touch (a cut touching a resistor is
+    // inside it for the rules).
     sweepLayer(&events, lowOf, highOf,
                [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                  front.tilesIn(lo, hi, e.cell, &seen);
@@ -402,9 +509,12 @@ void keepApart(bool solved)
                    const int gap = e.cell->left->loc - a->right->loc;
                    const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
                    if (e.kind == 0 && gap > 0)
-                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)));
-                   else if (e.kind == 2 && gap >= 0)
-                     addFixedArc(a->right, e.cell->left, std::min(gap, rule));
+                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)),
+                                 ArcOrigin::Apart);
+                   else if (e.kind == 2 && gap >= 0)  // apart stays apart, touching may touch
+                     addFixedArc(a->right, e.cell->left,
+                                 std::min(gap, std::max(gap > 0 ? step : 0, rule)),
+                                 ArcOrigin::Apart);
                  }
                });
   }
@@ -415,13 +525,13 @@ void keepApart(bool solved)
  * filed last from ori (a look at a few is cheap; a line may have many)
  * already asks as much.
  */
-void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight)
+void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin)
 {
   int looked = 0;
   for (const SQARC_item* a = ori->ori_next; a && looked < 6; a = a->ori_next, ++looked)
     if (a->ter == ter && a->weight >= weight)
       return;
-  addFixedArc(ori, ter, weight);
+  addFixedArc(ori, ter, weight, origin);
 }
 
 /* The spacing rule between two layers either way round, in layout units. */
@@ -508,7 +618,8 @@ void keepRuledSpacing(bool solved)
                    need = (need + step - 1) / step * step;
                    const long gap = e.cell->left->loc - a->right->loc;
                    if (gap >= 0)
-                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)));
+                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)),
+                                 ArcOrigin::RuledSpacing);
                  }
                });
   }
@@ -668,9 +779,11 @@ void keepExtensions()
           const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
           const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
           if (highOut > highIn)
-            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)));
+            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)),
+                        ArcOrigin::KeptExtension);
           if (lowOut < lowIn)
-            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)));
+            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)),
+                        ArcOrigin::KeptExtension);
         }
       }
     }
@@ -680,8 +793,8 @@ void keepExtensions()
 void holdSize(SQCELL_item* c)
 {
   const int extent = c->right->loc - c->left->loc;
-  addFixedArc(c->left, c->right, extent);
-  addFixedArc(c->right, c->left, -extent);
+  addFixedArc(c->left, c->right, extent, ArcOrigin::Passive);
+  addFixedArc(c->right, c->left, -extent, ArcOrigin::Passive);
 }
 
 void addChain(std::unordered_set<const _Dtile*>* tiles, const _Dtilelist* start,
@@ -723,11 +836,29 @@ void holdPassives()
   }
 }
 
+/*
+ * holdGates --
+ *   Without a resize the transistors keep their drawn sizes: every gate
+ *   region (the element tiles of the active and gate planes) keeps its
+ *   drawn extent.  A resize sets the sizes itself.
+ */
+void holdGates()
+{
+  if (PROCESS_INCLUDE_RESIZING > 0)
+    return;
+  for (int i = 0; i < SQcell_size; ++i) {
+    SQCELL_item& c = SQcell[i];
+    if (c.left && c.right && c.mother_tile && TisElement(c.mother_tile))
+      holdSize(&c);
+  }
+}
+
 }  // namespace
 
 void keepLayout()
 {
   keepUnruledWidths();
+  holdGates();
   tieGateRegions();
   keepConnections();
   keepApart(false);

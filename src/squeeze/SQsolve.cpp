@@ -2,6 +2,7 @@
 // redundant arcs, the second solve, and the readable dumps of the graph.
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,40 @@ void dump(const char* stem, const char* suffix)
 }
 
 int floorMean(int a, int b) { return static_cast<int>((static_cast<long>(a) + b) >> 1); }
+
+/*
+ * meanOnGrid --
+ *   The mean of two positions on the half grid, rounded down to it: the
+ *   output keeps every box on the grid.
+ */
+int meanOnGrid(int a, int b)
+{
+  const long step = SCALE > 1 ? SCALE / 2 : 1;
+  const long mean = floorMean(a, b);
+  return static_cast<int>(mean >= 0 ? mean / step * step : -((-mean + step - 1) / step) * step);
+}
+
+/*
+ * raiseToHold --
+ *   The means of the two longest paths solve the graph, but each mean
+ *   rounded down on its own can break an arc by a grid step: lines are
+ *   raised where an arc asks more, until every arc holds.  No line rises
+ *   above its max_loc (the latest positions solve the graph too).
+ */
+void raiseToHold()
+{
+  std::deque<SQLINE_item*> queue;
+  squeeze::forEachLine([&](SQLINE_item* l) { queue.push_back(l); });
+  while (!queue.empty()) {
+    SQLINE_item* l = queue.front();
+    queue.pop_front();
+    for (SQARC_item* a = l->ori_next; a; a = a->ori_next)
+      if (a->occupied == 1 && !a->sym && a->ter->loc < l->loc + a->weight) {
+        a->ter->loc = l->loc + a->weight;
+        queue.push_back(a->ter);
+      }
+  }
+}
 
 }  // namespace
 
@@ -101,11 +136,13 @@ int SQposition(int mode)
   squeeze::forEachLine([&](SQLINE_item* l) {
     switch (mode) {
       case 2: l->loc = l->max_loc; break;
-      case 3: l->loc = floorMean(l->min_loc, l->max_loc); break;
+      case 3: l->loc = meanOnGrid(l->min_loc, l->max_loc); break;
       case 4: l->loc = l->wlm_loc; break;
       default: l->loc = l->min_loc; break;
     }
   });
+  if (mode == 3)
+    raiseToHold();
   return mode;
 }
 

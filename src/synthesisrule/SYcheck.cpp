@@ -259,6 +259,19 @@ int SYcell_align(SQCELL_item* a, SQCELL_item* b)
   return SYline_align(a->left, b->left) && SYline_align(a->right, b->right) ? 1 : 0;
 }
 
+/*
+ * tranRule --
+ *   The minimum of a transistor kind in layout units: its own entry, or
+ *   the first kind's where it has none (the rule files give one device's
+ *   minimum and the rows use it for every kind); 0 without either.
+ */
+static int tranRule(const int16_t* table, const int16_t* valid, int kind)
+{
+  if (valid[kind] == 1)
+    return table[kind] * SCALE;
+  return valid[0] == 1 ? table[0] * SCALE : 0;
+}
+
 int SYtran_check()
 {
   std::vector<Tran> trans;
@@ -272,8 +285,8 @@ int SYtran_check()
   // 1. The transistor rules.
   for (const Tran& x : trans) {
     const int k = std::min(x.kind, kTranKinds - 1);
-    const int wRule = TRAN_WIDTH_VALID[k] == 1 ? TRAN_WIDTH[k] * SCALE : 0;
-    const int lRule = TRAN_LENGTH_VALID[k] == 1 ? TRAN_LENGTH[k] * SCALE : 0;
+    const int wRule = tranRule(TRAN_WIDTH, TRAN_WIDTH_VALID, k);
+    const int lRule = tranRule(TRAN_LENGTH, TRAN_LENGTH_VALID, k);
     if (widthOf(x.t) < wRule) {
       common::outf("  SYtran_check(): ERROR - Transistor (%d) resize width (%d) < design rule "
                    "(%d)\n",

@@ -31,6 +31,9 @@ std::unordered_set<const _Dtile*> takenContacts;
 // The stacks of each diffusion tile, newest first, so that a stack met
 // again is found without a walk of the whole list.
 std::unordered_map<const _Dtile*, std::vector<USCONT_A_item*>> stacksOf;
+// Diffusions whose drawn metal does not follow them as the contact model
+// has it: their contacts stay as drawn.
+std::unordered_set<const _Dtile*> keptAsDrawn;
 
 constexpr int kContactRank = -40;
 
@@ -121,9 +124,107 @@ bool overlap(const SQCELL_item* a, const SQCELL_item* b)
          std::max(s->y1, t->y1) < std::min(cs::top(s), cs::top(t));
 }
 
+// Whether a transistor takes a size other than its drawn one.
+bool resized(const _Dtransistor* t)
+{
+  return (t->resize_width != 0 && t->resize_width != t->width) ||
+         (t->resize_length != 0 && t->resize_length != t->length);
+}
+
+// Whether a tile has no solid neighbour on a side (0 left, 1 right, 2
+// bottom, 3 top): that side of its shape can move on its own.
+bool sideFree(const _Dtile* t, int side)
+{
+  switch (side) {
+    case 0:
+      for (const _Dtile* n = t->bl(); n && n->y1 < cs::top(t); n = n->rt())
+        if (TisSolid(n))
+          return false;
+      return true;
+    case 1:
+      for (const _Dtile* n = t->tr(); n && cs::top(n) > t->y1; n = n->lb())
+        if (TisSolid(n))
+          return false;
+      return true;
+    case 2:
+      for (const _Dtile* n = t->lb(); n && n->x1 < cs::right(t); n = n->tr())
+        if (TisSolid(n))
+          return false;
+      return true;
+    default:
+      for (const _Dtile* n = t->rt(); n && cs::right(n) > t->x1; n = n->bl())
+        if (TisSolid(n))
+          return false;
+      return true;
+  }
+}
+
+/*
+ * metalFollows --
+ *   Whether the drawn metal tile over a contact covers the diffusion as the
+ *   contact model keeps it (along the gate's width beyond both ends of the
+ *   diffusion by CMF_CCA_EXT - CAA_CCA_EXT, across it within
+ *   max(CAA_CCA_EXT, CCA_CPG_SPACE) - CMF_CCA_EXT of both ends), or can be
+ *   made to: every side that falls short is free to move.  Metal that
+ *   covers only the cuts and is held by the rest of its shape cannot
+ *   follow the diffusion, and cuts written anew would lie outside it.
+ */
+bool metalFollows(const _Dtransistor* t, const _Dtile* diffusion, const _Dtile* metal)
+{
+  const long v = std::max(CAA_CCA_EXT, CCA_CPG_SPACE);
+  const long beyond = CMF_CCA_EXT - CAA_CCA_EXT, within = v - CMF_CCA_EXT;
+  const long a[4] = {diffusion->x1, cs::right(diffusion), diffusion->y1, cs::top(diffusion)};
+  const long m[4] = {metal->x1, cs::right(metal), metal->y1, cs::top(metal)};
+  const bool alongX = t->orientation == -1;  // the gate's width runs in x
+  for (int side = 0; side < 4; ++side) {
+    const bool along = (side < 2) == alongX;
+    const bool low = side % 2 == 0;
+    // How far the metal reaches beyond the diffusion's end on this side.
+    const long reach = low ? a[side] - m[side] : m[side] - a[side];
+    const long need = along ? beyond : -within;
+    if (reach < need && !sideFree(metal, side))
+      return false;
+  }
+  return true;
+}
+
 // Step 1: every (diffusion, contact, metal) of a source or drain.
 void findStacks(int direction)
 {
+  // A diffusion of a transistor that keeps its size, none of whose metal
+  // tiles follows it, keeps its drawn cuts (decided on the drawing, once,
+  // for both directions).
+  if (direction == LEFT_RIGHT) {
+    keptAsDrawn.clear();
+    for (int e = 0; Transistors && e < DelementNum; ++e)
+      for (_Dtransistor* t = Transistors[e]; t; t = t->next) {
+        if (t->number < 0 || t->orientation == 0)
+          continue;
+        for (_Dtile* tile : {t->Tdrain, t->Tsource}) {
+          SQCELL_item* a = cellOf(tile);
+          if (!a || !a->left || !a->right)
+            continue;
+          bool contacted = false, followed = false;
+          for (SQARC_item* x = a->left->ori_next; x; x = x->ori_next) {
+            SQCELL_item* c = x->ter->cell;
+            if (!onLayer(c, ACTIVE_CONTACT_NUMBER) || !overlap(a, c))
+              continue;
+            for (SQARC_item* y = c->left->ter_next; y; y = y->ter_next) {
+              SQCELL_item* m = y->ori->cell;
+              if (!onLayer(m, METAL_ONE_NUMBER) || !overlap(c, m))
+                continue;
+              contacted = true;
+              followed = followed || metalFollows(t, tile, m->mother_tile);
+            }
+          }
+          if (contacted && !followed && !resized(t))
+            keptAsDrawn.insert(tile);
+        }
+      }
+    if (!keptAsDrawn.empty())
+      GCmessage(0, 'W', "%zu diffusions keep their drawn contacts: their metal covers the cuts "
+                "only, not the diffusion", keptAsDrawn.size());
+  }
   std::set<std::tuple<const void*, const void*, const void*>> seen;
   if (!Transistors)
     return;
@@ -133,7 +234,7 @@ void findStacks(int direction)
         continue;
       for (_Dtile* tile : {t->Tdrain, t->Tsource}) {
         SQCELL_item* a = cellOf(tile);
-        if (!a || !a->left || !a->right)
+        if (!a || !a->left || !a->right || keptAsDrawn.count(tile))
           continue;
         for (SQARC_item* x = a->left->ori_next; x; x = x->ori_next) {
           SQCELL_item* c = x->ter->cell;
@@ -159,6 +260,19 @@ void setZero(SQLINE_item* from, SQLINE_item* to)
       SQupdatearc_wt(a, 0, kContactRank);
 }
 
+/*
+ * enclose --
+ *   The arc that keeps the metal over a contact against the diffusion, as
+ *   the contact model asks.  Where the drawn metal covers only the cuts
+ *   and the rest of its shape holds it there, the arc gives way in a cycle
+ *   (to the drawn distance): the contacts are then written where the metal
+ *   is (USinsertcontact).
+ */
+void enclose(SQLINE_item* from, SQLINE_item* to, int weight)
+{
+  SQaddarc(from, to, weight, kContactRank)->origin = ArcOrigin::ContactCover;
+}
+
 // Steps 2 and 3: the constraints that stand for the contacts.
 void addStackArcs(int direction)
 {
@@ -169,8 +283,8 @@ void addStackArcs(int direction)
       continue;
     SQCELL_item *a = s->active, *m = s->metal;
     if (s->orientation == 1) {
-      SQaddarc(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
-      SQaddarc(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
+      enclose(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT);
+      enclose(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT);
       continue;
     }
     if (!done.insert(a).second)
@@ -185,13 +299,13 @@ void addStackArcs(int direction)
       if (a->left->loc < g1->left->loc) {
         setZero(g1->left, p1->left);
         SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + CMF_CCA_EXT + v), kContactRank);
-        SQaddarc(a->right, m->right, CMF_CCA_EXT - v, kContactRank);
-        SQaddarc(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
+        enclose(a->right, m->right, CMF_CCA_EXT - v);
+        enclose(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT);
       } else {
         setZero(p1->right, g1->right);
         SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + CMF_CCA_EXT + v), kContactRank);
-        SQaddarc(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT, kContactRank);
-        SQaddarc(m->left, a->left, CMF_CCA_EXT - v, kContactRank);
+        enclose(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT);
+        enclose(m->left, a->left, CMF_CCA_EXT - v);
       }
       continue;
     }
@@ -206,8 +320,8 @@ void addStackArcs(int direction)
     if (after && afterP && after->left && afterP->left)
       setZero(after->left, afterP->left);
     SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + 2 * v), kContactRank);
-    SQaddarc(a->right, m->right, CMF_CCA_EXT - v, kContactRank);
-    SQaddarc(m->left, a->left, CMF_CCA_EXT - v, kContactRank);
+    enclose(a->right, m->right, CMF_CCA_EXT - v);
+    enclose(m->left, a->left, CMF_CCA_EXT - v);
   }
 }
 
@@ -379,6 +493,80 @@ _box cornersOf(const _Dtile* tile)
   return c ? c->corner : _box{0, 0, 0, 0};
 }
 
+/*
+ * MetalCover --
+ *   The metal-one cells as the squeeze left them, filed in buckets of a
+ *   grid, to tell whether a box lies wholly under metal (the cells of one
+ *   plane do not overlap: the area they cover of the box adds up).
+ */
+class MetalCover {
+ public:
+  MetalCover()
+  {
+    std::vector<long> extents;
+    for (int i = 0; i < SQcell_size_LR; ++i) {
+      const SQCELL_item& c = SQcell_LR[i];
+      if (c.layernumber == METAL_ONE_NUMBER && c.corner.x2 > c.corner.x1 &&
+          c.corner.y2 > c.corner.y1) {
+        boxes_.push_back(c.corner);
+        extents.push_back(std::max(c.corner.x2 - c.corner.x1, c.corner.y2 - c.corner.y1));
+      }
+    }
+    if (boxes_.empty())
+      return;
+    std::nth_element(extents.begin(), extents.begin() + extents.size() / 2, extents.end());
+    cell_ = std::max(2 * extents[extents.size() / 2], 1L);
+    seen_.assign(boxes_.size(), 0);
+    for (size_t k = 0; k < boxes_.size(); ++k) {
+      const _box& b = boxes_[k];
+      const long x1 = at(b.x1), x2 = at(b.x2 - 1), y1 = at(b.y1), y2 = at(b.y2 - 1);
+      if ((x2 - x1 + 1) * (y2 - y1 + 1) > kMostBuckets) {
+        big_.push_back(k);  // a long rail: looked at every time
+        continue;
+      }
+      for (long bx = x1; bx <= x2; ++bx)
+        for (long by = y1; by <= y2; ++by)
+          buckets_[key(bx, by)].push_back(k);
+    }
+  }
+  bool covers(const _box& want) const
+  {
+    ++stamp_;
+    long long area = 0;
+    auto add = [&](size_t k) {
+      if (seen_[k] == stamp_)
+        return;
+      seen_[k] = stamp_;
+      const _box& b = boxes_[k];
+      const long w = std::min(b.x2, want.x2) - std::max(b.x1, want.x1);
+      const long h = std::min(b.y2, want.y2) - std::max(b.y1, want.y1);
+      if (w > 0 && h > 0)
+        area += static_cast<long long>(w) * h;
+    };
+    for (size_t k : big_)
+      add(k);
+    for (long bx = at(want.x1); bx <= at(want.x2 - 1); ++bx)
+      for (long by = at(want.y1); by <= at(want.y2 - 1); ++by) {
+        auto it = buckets_.find(key(bx, by));
+        if (it != buckets_.end())
+          for (size_t k : it->second)
+            add(k);
+      }
+    return area >= static_cast<long long>(want.x2 - want.x1) * (want.y2 - want.y1);
+  }
+
+ private:
+  static constexpr long kMostBuckets = 64;
+  long at(long v) const { return v >= 0 ? v / cell_ : -((-v + cell_ - 1) / cell_); }
+  static long long key(long x, long y) { return (static_cast<long long>(x) << 32) ^ (y & 0xffffffffLL); }
+  std::vector<_box> boxes_;
+  std::vector<size_t> big_;
+  long cell_ = 1;
+  std::unordered_map<long long, std::vector<size_t>> buckets_;
+  mutable std::vector<unsigned> seen_;
+  mutable unsigned stamp_ = 0;
+};
+
 // CIF units as the squeeze writes its boxes (exact by the choice of B).
 long long cifUnits(long long twice)
 {
@@ -409,6 +597,7 @@ int USinsertcontact(FILE* out, FILE* comment)
   std::vector<USCONT_A_item*> order;
   for (USCONT_A_item* s = UScont_active; s; s = s->next)
     order.push_back(s);
+  const MetalCover metal;
   for (USCONT_A_item* s : order) {
     const _box d = cornersOf(s->tile);
     const _box g = cornersOf(s->transistor1->Tgate);
@@ -432,8 +621,9 @@ int USinsertcontact(FILE* out, FILE* comment)
     const int lowAcross = acrossX ? d.y1 : d.x1, lowGate = acrossX ? g.y1 : g.x1;
     const int rowStart =
         lowAcross + (lowAcross < lowGate && !s->transistor2 ? CAA_CCA_EXT : v);
-    const int colStart = (acrossX ? d.x1 : d.y1) + CAA_CCA_EXT;
+
     // Only what fits inside the diffusion as solved.
+    const int colStart = (acrossX ? d.x1 : d.y1) + CAA_CCA_EXT;
     const int colEnd = (acrossX ? d.x2 : d.y2) - CAA_CCA_EXT;
     const int rowEnd = (acrossX ? d.y2 : d.x2) - CAA_CCA_EXT;
     const int fitColumns = std::min(columns, std::max(0, (colEnd - colStart + CCA_CCA_SPACE) / pitch));
@@ -442,16 +632,28 @@ int USinsertcontact(FILE* out, FILE* comment)
       common::outf("USinsertcontact: tran %i: %d of %d columns and %d of %d rows of contacts fit "
                    "in its diffusion\n",
                    s->transistor1->number, fitColumns, columns, fitRows, r);
+    // A cut goes only where the metal covers it with its margin: metal that
+    // could not follow the diffusion (the rest of its shape held it) covers
+    // part of the places only.
+    int written = 0;
     for (int i = 0; i < fitColumns; ++i)
       for (int j = 0; j < fitRows; ++j) {
         const int along = colStart + i * pitch, across = rowStart + j * pitch;
         const int x = acrossX ? along : across, y = acrossX ? across : along;
+        if (!metal.covers(_box{x - CMF_CCA_EXT, y - CMF_CCA_EXT, x + CCA_MIN + CMF_CCA_EXT,
+                               y + CCA_MIN + CMF_CCA_EXT}))
+          continue;
         const int side = static_cast<int>(cifUnits(2LL * CCA_MIN));
         const int cx = static_cast<int>(cifUnits(2LL * x + CCA_MIN));
         const int cy = static_cast<int>(cifUnits(2LL * y + CCA_MIN));
         fprintf(out, "    B %d %d %d %d;\n", side, side, cx, cy);
         fprintf(comment, "    B %-6d %-6d %-6d %-6d;\n", side, side, cx, cy);
+        ++written;
       }
+    if (written == 0 && fitColumns > 0 && fitRows > 0)
+      GCmessage(0, 'W', "Transistor %d: no contact fits under the metal of its %s; it is not "
+                "connected there", s->transistor1->number,
+                s->tile == s->transistor1->Tdrain ? "drain" : "source");
   }
   return 0;
 }
@@ -460,6 +662,7 @@ void USdeletecontactlist()
 {
   takenContacts.clear();
   stacksOf.clear();
+  keptAsDrawn.clear();
   while (UScont_active) {
     USCONT_A_item* next = UScont_active->next;
     delete UScont_active;

@@ -263,9 +263,11 @@ int USupdateparameter()
       });
       break;
     case 5:
-      // Test values, for the transistors the size file left alone.
+      // Test values, for a layout without a size file.  After a size file
+      // the transistors it left alone keep their drawn sizes: a designer
+      // who names the sizes he wants changed wants no others changed.
       forEachTransistor([](_Dtransistor* t) {
-        if (requested(t))
+        if (requested(t) || textualDeviceSizeInput == 1)
           return;
         if (t->width == 160)
           t->resize_width = 160;
