@@ -65,13 +65,19 @@ std::string readLayers(const std::string& cif, Layers* layers)
   }
   if (!Gflatten)
     return "no layout in " + cif;
-  layers->assign(kSlots, {});
-  for (int l = 0; l < kSlots; ++l)
+  *layers = flattenedLayers();
+  return "";
+}
+
+Layers flattenedLayers()
+{
+  Layers layers(kSlots);
+  for (int l = 0; Gflatten && l < kSlots; ++l)
     if (_symbol* s = Gflatten->symbol[l])
       for (_rects* r = s->rect; r; r = r->next)
         if (r->x1 < r->x2 && r->y1 < r->y2)
-          (*layers)[l].push_back({r->x1, r->y1, r->x2, r->y2});
-  return "";
+          layers[l].push_back({r->x1, r->y1, r->x2, r->y2});
+  return layers;
 }
 
 }  // namespace layout_check

@@ -21,5 +21,7 @@ std::string loadRules(const std::string& bridge, const std::string& rules);
 // Reads a CIF file and flattens it; `layers` receives its rectangles by
 // layer slot.  The layout stays loaded until the next read.
 std::string readLayers(const std::string& cif, Layers* layers);
+// The rectangles of the flattened layout loaded now, by layer slot.
+Layers flattenedLayers();
 
 }  // namespace layout_check
