@@ -460,7 +460,7 @@ WellRoles rolesOf(const ShapeSet& set, const Rules& rules)
         continue;
       if (2 * full[{static_cast<int>(e), w}] > gates[e])
         roles.own[e].insert(w);
-      if (touched[{static_cast<int>(e), w}] == 0)
+      if (set[w] && touched[{static_cast<int>(e), w}] == 0)
         roles.foreign[e].insert(w);
     }
   return roles;

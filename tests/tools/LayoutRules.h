@@ -85,7 +85,8 @@ struct Gate {
 std::vector<Gate> findGates(const Layers& layout, const Rules& rules);
 
 // Which wells the gates of each element kind lie in: `own` wells cover more
-// than half of that kind's gates, `foreign` ones touch none of them.
+// than half of that kind's gates, `foreign` ones are drawn but touch none of
+// them.
 struct WellRoles {
   std::vector<std::set<int>> own, foreign;  // by element
 };

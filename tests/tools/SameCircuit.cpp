@@ -332,6 +332,8 @@ long sizeUnits(double microns)
 {
   long u = static_cast<long>(SCALE * microns / LAMBDA_T2);
   long h = SCALE / 2, q = SCALE / 4, m = std::labs(u);
+  if (h == 0)
+    return u;
   long r = m / h * h + (m % h > q ? h : 0);
   return u < 0 ? -r : r;
 }
