@@ -144,11 +144,32 @@ Classes classesOf(const Graph& g, const std::vector<int>& colour)
   return k;
 }
 
-// Fixes one pair of look-alike vertices at a time until every class holds
-// one vertex of each circuit.  Returns the final colouring in `colour`;
-// false when the classes do not balance (different circuits) or no choice
-// keeps them balanced.
-bool isomorphic(const Graph& g, std::vector<int>* colour)
+// Whether the discrete colouring pairs the vertices of the two circuits so
+// that every connection of the first has its image in the second.
+bool mapsEdges(const Graph& g, const Classes& k)
+{
+  std::vector<int> image(g.adjacent.size(), -1);
+  for (size_t c = 0; c < k.first.size(); ++c)
+    image[k.first[c][0]] = k.second[c][0];
+  for (int v = 0; v < g.split; ++v) {
+    std::vector<std::pair<int, int>> mapped, there = g.adjacent[image[v]];
+    for (auto [w, label] : g.adjacent[v])
+      mapped.push_back({image[w], label});
+    std::sort(mapped.begin(), mapped.end());
+    std::sort(there.begin(), there.end());
+    if (mapped != there)
+      return false;
+  }
+  return true;
+}
+
+// Fixes look-alike vertices of the two circuits to each other until every
+// class holds one vertex of each, then checks the pairing.  With `batch`
+// a whole class is paired off at once where that keeps the classes
+// balanced (arrays of independent cells), else one pair at a time.
+// Returns the final colouring in `colour`; false when the classes do not
+// balance (different circuits) or no choice keeps them balanced.
+bool search(const Graph& g, std::vector<int>* colour, bool batch)
 {
   *colour = refine(g, *colour);
   for (;;) {
@@ -157,16 +178,27 @@ bool isomorphic(const Graph& g, std::vector<int>* colour)
       return false;
     int pick = -1;
     for (size_t c = 0; c < k.first.size(); ++c)
-      if (k.first[c].size() > 1 &&
-          (pick < 0 || k.first[c].size() < k.first[pick].size()))
+      if (k.first[c].size() > 1 && (pick < 0 || k.first[c].size() < k.first[pick].size()))
         pick = static_cast<int>(c);
     if (pick < 0)
-      return true;
-    int fresh = static_cast<int>(k.first.size());
+      return mapsEdges(g, k);
+    const int fresh = static_cast<int>(k.first.size());
+    const auto &mine = k.first[pick], &theirs = k.second[pick];
+    std::vector<int> trial;
+    if (batch) {
+      trial = *colour;
+      for (size_t i = 0; i < mine.size(); ++i)
+        trial[mine[i]] = trial[theirs[i]] = fresh + static_cast<int>(i);
+      trial = refine(g, trial);
+      if (classesOf(g, trial).balanced()) {
+        *colour = std::move(trial);
+        continue;
+      }
+    }
     bool kept = false;
-    for (int w : k.second[pick]) {
-      std::vector<int> trial = *colour;
-      trial[k.first[pick][0]] = trial[w] = fresh;
+    for (int w : theirs) {
+      trial = *colour;
+      trial[mine[0]] = trial[w] = fresh;
       trial = refine(g, trial);
       if (classesOf(g, trial).balanced()) {
         *colour = std::move(trial);
@@ -177,6 +209,15 @@ bool isomorphic(const Graph& g, std::vector<int>* colour)
     if (!kept)
       return false;
   }
+}
+
+bool isomorphic(const Graph& g, std::vector<int>* colour)
+{
+  std::vector<int> start = *colour;
+  if (search(g, colour, true))
+    return true;
+  *colour = start;
+  return search(g, colour, false);
 }
 
 // ---------------------------------------------------------------------------
