@@ -489,7 +489,7 @@ std::string micrometres(long units, double k)
 
 }  // namespace
 
-Rules Rules::fromTables()
+Rules Rules::fromTables(double unitsPerStep)
 {
   Rules r;
   auto slotOf = [](const char* name) {
@@ -502,7 +502,7 @@ Rules Rules::fromTables()
     r.names.push_back(Glayers[i].name);
   // Rules are in steps of LAMBDA_T2, the layout in theGlobalScale units per
   // LAMBDA_T1.
-  const double unit = SCALE * LAMBDA_T2 / LAMBDA_T1;
+  const double unit = unitsPerStep > 0 ? unitsPerStep : SCALE * LAMBDA_T2 / LAMBDA_T1;
   auto units = [&](int16_t v) { return static_cast<long>(std::llround(v * unit)); };
   for (int i = 0; i < kSlots; ++i) {
     r.width[i] = units(WIDTH[i]);

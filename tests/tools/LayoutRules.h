@@ -59,7 +59,9 @@ struct Rules {
   std::set<int> ignored;    // layers that are no masks (the dummy layer)
   double micronsPerUnit = 1;
 
-  static Rules fromTables();
+  // The workbench's tables: rules of `unitsPerStep` layout units a grid
+  // step (0: the units of a loaded layout, SCALE x LAMBDA_T2 / LAMBDA_T1).
+  static Rules fromTables(double unitsPerStep = 0);
   std::string name(int layer) const;
   // Layers that enclose the active layer and take no part in an element:
   // the wells.
