@@ -545,18 +545,15 @@ std::string Rules::name(int layer) const
 
 std::vector<int> Rules::wells() const
 {
-  std::set<int> active, parts;
-  for (const Element& e : elements) {
-    if (!e.layers.empty())
-      active.insert(e.layers[0]);
+  std::set<int> parts;
+  for (const Element& e : elements)
     parts.insert(e.layers.begin(), e.layers.end());
-  }
   std::vector<int> result;
   for (int w = 0; w < kSlots; ++w) {
     if (parts.count(w) || connected.count(w) || ignored.count(w))
       continue;
-    for (int a : active)
-      if (extensionOn[w][a]) {
+    for (int p : parts)
+      if (extensionOn[w][p]) {
         result.push_back(w);
         break;
       }

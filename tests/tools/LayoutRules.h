@@ -63,8 +63,8 @@ struct Rules {
   // step (0: the units of a loaded layout, SCALE x LAMBDA_T2 / LAMBDA_T1).
   static Rules fromTables(double unitsPerStep = 0);
   std::string name(int layer) const;
-  // Layers that enclose the active layer and take no part in an element:
-  // the wells.
+  // Layers that enclose a layer of an element (active or a select) and
+  // take no part in elements or contacts: the wells.
   std::vector<int> wells() const;
 };
 

@@ -30,7 +30,8 @@ Box tileBox(const _Dtile* t)
   return t ? Box{t->x1, t->y1, cs::right(t), cs::top(t)} : Box{};
 }
 
-long units(double v) { return std::lround(v); }
+// Micrometres of the passive devices' records in layout units.
+long units(double microns) { return std::lround(microns * SCALE / LAMBDA_T1); }
 
 // ---------------------------------------------------------------------------
 // Labelled graphs of two circuits side by side, and colour refinement.
@@ -437,7 +438,7 @@ std::string extractCircuit(const std::string& cif, Circuit* circuit)
   }
   for (_LXInductor* l = inductorList ? inductorList->next : nullptr; l; l = l->next) {
     Device d{"inductor", "l" + std::to_string(l->inductorNo), l->inductorNo, units(l->width),
-             l->qturns, 0, {static_cast<int>(l->net1), static_cast<int>(l->net2)},
+             units(l->outerDiameter), 0, {static_cast<int>(l->net1), static_cast<int>(l->net2)},
              {l->origX1, l->origY1, l->origX2, l->origY2}};
     circuit->devices.push_back(d);
   }

@@ -17,8 +17,9 @@ struct Device {
   std::string kind;   // element name, or "capacitor", "resistor", "inductor"
   std::string name;   // the extraction's name ("m7", "c1")
   int number = 0;     // the extraction's number (size files name it)
-  long width = 0;     // transistors: channel width and length in layout
-  long length = 0;    //   units; passives: their geometry as extracted
+  long width = 0;     // layout units; transistors: channel width and
+  long length = 0;    //   length; capacitors, resistors: their body's;
+                      //   inductors: wire width and outer diameter
   int gate = 0;       // net of the gate (transistors), 0 for none
   int pins[2] = {};   // source and drain, or the two ports; 0 for none
   Box where{};        // the gate region or a port, for reports
