@@ -130,7 +130,7 @@ TEST_F(Corpus, WidenedCopyIsTheSameCircuitOnlyWithItsSizes)
   SizeRequests sizes;
   for (const Device& d : drawn.devices)
     if (d.kind == "transistor_P" && d.name != "m9")  // m9: the inverter's
-      sizes[d.number] = {6.6, 0.6, 2640, 240};
+      sizes[{'m', d.number}] = {6.6, 0.6, 2640, 240};
   ASSERT_EQ(sizes.size(), 6u);
   EXPECT_TRUE(compareCircuits(drawn, wide, sizes).same);
 }

@@ -245,8 +245,9 @@ std::string where(const Device& d, double k)
 // The size a device of the first circuit is to have.
 std::pair<long, long> expected(const Device& d, const SizeRequests& sizes)
 {
-  auto it = sizes.find(d.number);
-  if (d.kind == "capacitor" || d.kind == "resistor" || d.kind == "inductor" || it == sizes.end())
+  char letter = d.kind == "capacitor" ? 'c' : d.kind == "resistor" ? 'r' : d.kind == "inductor" ? 'l' : 'm';
+  auto it = sizes.find({letter, d.number});
+  if (it == sizes.end())
     return {d.width, d.length};
   return {it->second.widthUnits, it->second.lengthUnits};
 }
@@ -451,30 +452,44 @@ std::string readSizes(const std::string& path, SizeRequests* sizes)
   if (!in)
     return "cannot open " + path;
   std::vector<std::string> t = tokens(in);
-  bool transistors = false;
+  // The sections: their device letter and the numbers of values a line may
+  // have (the first two are the sizes compared).
+  struct Section {
+    const char* header;
+    char letter;
+    int least, most;
+  };
+  static const Section sections[] = {{"Transistors_sizes:", 'm', 2, 4},
+                  {"Capacitors_sizes:", 'c', 2, 2},
+                  {"Resistors_sizes:", 'r', 2, 3},
+                  {"Inductors_sizes:", 'l', 5, 5}};
+  const Section* section = nullptr;
   for (size_t i = 0; i < t.size();) {
-    const std::string& w = t[i];
-    if (w.size() > 7 && w.substr(w.size() - 7) == "_sizes:") {
-      transistors = w == "Transistors_sizes:";
-      ++i;
-      continue;
-    }
-    if (!transistors) {
-      ++i;
+    const std::string& w = t[i++];
+    auto header = std::find_if(std::begin(sections), std::end(sections),
+                               [&](const Section& s) { return w == s.header; });
+    if (header != std::end(sections)) {
+      section = header;
       continue;
     }
     char* end = nullptr;
-    long n = (w[0] == 'M' || w[0] == 'm') && w.size() > 1 ? strtol(w.c_str() + 1, &end, 10) : -1;
+    long n = section && w.size() > 1 && tolower(w[0]) == section->letter
+                 ? strtol(w.c_str() + 1, &end, 10)
+                 : -1;
     if (n < 0 || *end)
-      return path + ": not a transistor line at \"" + w + "\"";
-    ++i;
-    double v[4];
+      return path + ": not a device line at \"" + w + "\"";
+    double v[5];
     int count = 0;
-    while (count < 4 && number(t, &i, &v[count]))
+    while (count < section->most && number(t, &i, &v[count]))
       ++count;
-    if (count != 2 && count != 4)
-      return path + ": M" + std::to_string(n) + " needs a width and a length";
-    (*sizes)[static_cast<int>(n)] = {v[0], v[1], sizeUnits(v[0]), sizeUnits(v[1])};
+    if (count != section->least && count != section->most)
+      return path + ": " + w + " needs " + std::to_string(section->least) +
+             (section->most > section->least ? " or " + std::to_string(section->most) : "") +
+             " values";
+    bool transistor = section->letter == 'm';
+    long a = transistor ? sizeUnits(v[0]) : units(v[0]);
+    long b = transistor ? sizeUnits(v[1]) : units(v[1]);
+    (*sizes)[{section->letter, static_cast<int>(n)}] = {v[0], v[1], a, b};
   }
   return "";
 }

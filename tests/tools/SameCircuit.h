@@ -30,22 +30,26 @@ struct Circuit {
   double micronsPerUnit = 1;
 };
 
-// Requested transistor sizes by device number, micrometres, and their
-// values in layout units as the workbench rounds them.
+// Requested sizes by device letter ('m' transistors, 'c' capacitors, 'r'
+// resistors, 'l' inductors) and number: the first two values of the size
+// file's line in micrometres (an inductor's wire width and outer
+// diameter), and in layout units as the workbench takes them.
 struct SizeRequest {
   double width, length;
   long widthUnits, lengthUnits;
 };
-using SizeRequests = std::map<int, SizeRequest>;
+using SizeRequests = std::map<std::pair<char, int>, SizeRequest>;
 
 // Loads and extracts a CIF layout with the workbench (full CIF); "" or why
 // it failed.  Transistor sizes are measured on the gate's shape where it is
 // one rectangle between its source and drain.
 std::string extractCircuit(const std::string& cif, Circuit* circuit);
 
-// Reads the transistor lines of a size file ("Transistors_sizes:", then
-// "M<n> W L [ActExt PolyExt]"; numbers, exponents and "(times a b)" or
-// "(difference a b)"); other sections are skipped.  "" or why not.
+// Reads a size file: its sections "Transistors_sizes:" ("M<n> W L
+// [ActExt PolyExt]"), "Capacitors_sizes:" ("C<n> W L"), "Resistors_sizes:"
+// ("R<n> W L [fingers]") and "Inductors_sizes:" ("L<n>" and five values);
+// numbers, exponents and "(times a b)" or "(difference a b)".  "" or why
+// not.
 std::string readSizes(const std::string& path, SizeRequests* sizes);
 
 struct CircuitComparison {
@@ -53,7 +57,7 @@ struct CircuitComparison {
   std::vector<std::string> differences;  // one line each, for people
 };
 
-// Compares `second` with `first`, whose transistors named in `sizes` are to
+// Compares `second` with `first`, whose devices named in `sizes` are to
 // come out with those sizes and all others with their own.
 CircuitComparison compareCircuits(const Circuit& first, const Circuit& second,
                                   const SizeRequests& sizes = {});

@@ -113,7 +113,7 @@ TEST(SameCircuit, RequestedSizesAndDrawnOnes)
 {
   Circuit resized = inverters(4);
   resized.devices[2].width = 60;  // m3
-  SizeRequests sizes = {{3, {6, 0.6, 60, 6}}};
+  SizeRequests sizes = {{{'m', 3}, {6, 0.6, 60, 6}}};
   EXPECT_TRUE(compareCircuits(inverters(4), renamed(resized, 2), sizes).same);
   // The request not carried out, or carried out on the wrong transistor.
   EXPECT_FALSE(compareCircuits(inverters(4), renamed(inverters(4), 2), sizes).same);
@@ -132,10 +132,12 @@ TEST(SameCircuit, SizeFiles)
       {"# sizes\nTransistors_sizes:\n  M3 2.4 0.6\n  m12 (times 2 1.2) (difference 1 0.4) 0.5 0\n"
        "Capacitors_sizes:\n  C1 20 20\nTransistors_sizes:\n  M4 1.2e+1 =0.6\n",
        ""},
-      {"Transistors_sizes:\n  M3 2.4\n", "M3 needs a width and a length"},
-      {"Transistors_sizes:\n  M3 2.4 0.6 1\n", "M3 needs a width and a length"},
-      {"Transistors_sizes:\n  X3 2.4 0.6\n", "not a transistor line at \"X3\""},
-      {"Transistors_sizes:\n  M3 (plus 2 1) 0.6\n", "M3 needs a width and a length"},
+      {"Transistors_sizes:\n  M3 2.4\n", "M3 needs 2 or 4 values"},
+      {"Transistors_sizes:\n  M3 2.4 0.6 1\n", "M3 needs 2 or 4 values"},
+      {"Transistors_sizes:\n  X3 2.4 0.6\n", "not a device line at \"X3\""},
+      {"Transistors_sizes:\n  M3 (plus 2 1) 0.6\n", "M3 needs 2 or 4 values"},
+      {"M3 2.4 0.6\n", "not a device line at \"M3\""},
+      {"Inductors_sizes:\n  L1 4 40 20\n", "L1 needs 5 values"},
   };
   for (const Case& c : cases) {
     SizeRequests sizes;
@@ -145,11 +147,13 @@ TEST(SameCircuit, SizeFiles)
       continue;
     }
     ASSERT_EQ(why, "");
-    ASSERT_EQ(sizes.size(), 3u);
-    EXPECT_DOUBLE_EQ(sizes[3].width, 2.4);
-    EXPECT_DOUBLE_EQ(sizes[12].width, 2.4);
-    EXPECT_DOUBLE_EQ(sizes[12].length, 0.6);
-    EXPECT_DOUBLE_EQ(sizes[4].width, 12);
+    ASSERT_EQ(sizes.size(), 4u);
+    EXPECT_DOUBLE_EQ((sizes[{'m', 3}].width), 2.4);
+    EXPECT_DOUBLE_EQ((sizes[{'m', 12}].width), 2.4);
+    EXPECT_DOUBLE_EQ((sizes[{'m', 12}].length), 0.6);
+    EXPECT_DOUBLE_EQ((sizes[{'m', 4}].width), 12);
+    EXPECT_EQ((sizes[{'m', 4}].widthUnits), 4800);  // 40 units a 0.1 um step
+    EXPECT_EQ((sizes[{'c', 1}].lengthUnits), 8000);
   }
   SizeRequests none;
   EXPECT_EQ(readSizes(scratch.path("missing.txt"), &none), "cannot open " + scratch.path("missing.txt"));
