@@ -206,12 +206,8 @@ void overlapsOf(const Shapes& a, const Shapes& b, const std::string& rule,
   if (common.empty())
     return;
   Shapes region(common);
-  for (int p = 0; p < region.count; ++p) {
-    Box place = bounds(piecePart(region, p));
-    char detail[64];
-    snprintf(detail, sizeof detail, "overlap");
-    out->push_back({rule, place, 0, 0, detail});
-  }
+  for (int p = 0; p < region.count; ++p)
+    out->push_back({rule, bounds(piecePart(region, p)), 0, 0, "overlap"});
 }
 
 void enclosures(const Shapes& a, const Shapes& b, const std::string& rule, long e,
@@ -641,6 +637,19 @@ std::vector<std::string> newlyBroken(const std::map<std::string, RuleCount>& cou
     if (count.after > count.before)
       rules.push_back(rule);
   return rules;
+}
+
+std::vector<std::string> newViolations(const Layers& before, const Layers& after,
+                                       const Rules& rules)
+{
+  const WellRoles roles = wellRoles(before, rules);
+  std::vector<Violation> found = checkLayout(after, rules, &roles);
+  std::vector<std::string> broken = newlyBroken(countByRule(checkLayout(before, rules, &roles), found));
+  std::vector<std::string> lines;
+  for (const Violation& v : found)
+    if (std::find(broken.begin(), broken.end(), v.rule) != broken.end())
+      lines.push_back(describe(v, rules));
+  return lines;
 }
 
 }  // namespace layout_check

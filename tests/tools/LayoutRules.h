@@ -111,4 +111,10 @@ std::map<std::string, RuleCount> countByRule(const std::vector<Violation>& befor
                                              const std::vector<Violation>& after);
 std::vector<std::string> newlyBroken(const std::map<std::string, RuleCount>& counts);
 
+// For a test on a compaction or resize: every violation of `after` under a
+// rule it breaks in more places than `before` (wells judged by `before`'s),
+// one line each; empty when nothing is broken anew.
+std::vector<std::string> newViolations(const Layers& before, const Layers& after,
+                                       const Rules& rules);
+
 }  // namespace layout_check
