@@ -10,7 +10,7 @@ trap 'rm -rf "$top"' EXIT
 for d in examples lib scripts; do ln -s "$source/$d" "$top/$d"; done
 cp -r "$source/docs" "$top/docs"
 mkdir "$top/build"
-for p in quorin-batch subpyxis quorin; do
+for p in quorin-batch subpyxis quorin rulecheck samecircuit; do
   [ -x "$build/$p" ] && ln -s "$build/$p" "$top/build/$p"
 done
 guide=$source/docs/guide.md

@@ -1,6 +1,6 @@
 // Helpers of the design rule tests: the example technology, files read
-// through the readers, the tables in a comparable form, and a plain
-// design-rule checker.
+// through the readers, the tables in a comparable form, and the rule
+// checker on a map of rectangles.
 #pragma once
 
 #include <map>
@@ -43,18 +43,12 @@ struct Rect {
 // The solid tiles of every plane, by layer number.
 std::map<int, std::vector<Rect>> planeRects();
 
-// The checker, meant to be obviously right rather than fast, knows nothing
-// of the resizer.  It checks the shapes against the rule tables (grid
-// steps times `scale` layout units):
-// - width: every maximal run across a layer, in x and in y, is at least
-//   WIDTH of the layer;
-// - spacing: shapes (connected pieces) of layers a and b that do not
-//   overlap are at least SPACING[a][b] apart (Euclidean);
-// - extension: where a shape of a overlaps a rectangle of b, the rectangle
-//   grown by EXTENSION[a][b] lies inside layer a; the pair of the gate,
-//   `active` and `poly`, is checked at each gate instead: one layer runs on
-//   beyond the gate by its extension on the two sides where the other ends.
-// Returns: one line per violation, at most ten per check and layer pair.
+// The independent checker of tests/tools (LayoutRules.h) on these
+// rectangles: rules of the tables in grid steps times `scale` layout units,
+// widths, spacings (Euclidean), enclosures and, when `active` and `poly` are
+// layers, the gates of the technology's elements (shape, end cap, active
+// beyond the gate, selects).  Only the layers given are seen: planeRects()
+// holds no wells.  Returns: one line per violation.
 std::vector<std::string> checkRules(const std::map<int, std::vector<Rect>>& layers, long scale,
                                     int active, int poly);
 

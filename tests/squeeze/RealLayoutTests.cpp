@@ -1,0 +1,129 @@
+// The compaction and the resize of real layouts drawn with another editor
+// (../shared/corpus, skipped when the folder is absent) under their own
+// process rules, judged by the independent checks: no rule that held as
+// drawn breaks anew, and the output is the same circuit, with the sizes a
+// size file asks for.  Turned and mirrored copies take the other branches
+// of every direction-dependent rule.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "CS.h"
+#include "Dcif.h"
+#include "Dcompact.h"
+#include "Dmenu.h"
+#include "LayoutInput.h"
+#include "LayoutRules.h"
+#include "RuleSupport.h"
+#include "SQsqueeze.h"
+#include "SameCircuit.h"
+#include "TestSupport.h"
+
+namespace {
+
+using namespace layout_check;
+
+const std::string kCorpus = std::string(QUORIN_SOURCE_DIR) + "/../shared/corpus";
+
+std::string joined(const std::vector<std::string>& lines)
+{
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + "\n";
+  return text;
+}
+
+class RealLayout : public designrule_test::RuleTest {
+ protected:
+  void SetUp() override
+  {
+    struct stat s;
+    if (stat(kCorpus.c_str(), &s) != 0)
+      GTEST_SKIP() << "no corpus folder " << kCorpus;
+    RuleTest::SetUp();
+    started = true;
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    ACcifMode = CifMode::Full;
+    ASSERT_EQ(loadRules(kCorpus + "/scmos.bridge", kCorpus + "/scmos.tf"), "");
+    rules = Rules::fromTables();
+  }
+  void TearDown() override
+  {
+    if (!started)
+      return;
+    ACcifMode = CifMode::Strict;
+    GCfreeCS();
+    EXPECT_EQ(chdir(here), 0);
+    RuleTest::TearDown();
+  }
+
+  // A corpus layout, or a copy of it called turned or mirrored (`turn`
+  // being the transformation of the call, "" for the layout itself).
+  std::string layout(const std::string& name, const std::string& turn)
+  {
+    const std::string path = kCorpus + "/" + name;
+    if (turn.empty())
+      return path;
+    std::string text = testing_support::readFile(path);
+    const size_t top = text.rfind("C 1;");
+    EXPECT_NE(top, std::string::npos);
+    text.replace(top, std::string::npos, "DS 9999 1 1;\nC 1 " + turn + ";\nDF;\nC 9999;\nEnd\n");
+    return scratch.write("turned.cif", text);
+  }
+
+  // Loads `cif` with its analysis, runs `step` (the compaction or a
+  // resize), and checks "sq_out.cif" against the drawn layout.
+  template <class Step>
+  void expectKept(const std::string& cif, Step step, const std::string& sizes = "")
+  {
+    ASSERT_EQ(callback::accept(kAcceptLoadCif, cif.c_str()), callback::Outcome::Done);
+    if (!sizes.empty())
+      ASSERT_EQ(callback::accept(kAcceptTransSize, sizes.c_str()), callback::Outcome::Done);
+    ASSERT_TRUE(testing_support::runsToEnd(step)) << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+    const std::string result = scratch.path("sq_out.cif");
+    Layers drawn, compacted;
+    ASSERT_EQ(readLayers(cif, &drawn), "");
+    ASSERT_EQ(readLayers(result, &compacted), "");
+    EXPECT_EQ(joined(newViolations(drawn, compacted, rules)), "");
+    Circuit before, after;
+    ASSERT_EQ(extractCircuit(cif, &before), "");
+    ASSERT_EQ(extractCircuit(result, &after), "");
+    SizeRequests requested;
+    if (!sizes.empty())
+      ASSERT_EQ(readSizes(sizes, &requested), "");
+    const CircuitComparison same = compareCircuits(before, after, requested);
+    EXPECT_TRUE(same.same) << joined(same.differences);
+  }
+
+  bool started = false;
+  char here[4096];
+  Rules rules;
+};
+
+TEST_F(RealLayout, CompactionKeepsRulesAndCircuit)
+{
+  const struct {
+    const char* file;
+    const char* turn;
+  } cases[] = {
+      {"mux21.cif", ""},          {"mux21.cif", "R 0 1"},     {"mux21.cif", "M X"},
+      {"bitslice.cif", ""},       {"bitslice.cif", "R 0 -1 M Y"},
+      {"datapath8.cif", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.turn);
+    expectKept(layout(c.file, c.turn), [] { squeeze::compactLayout(); });
+  }
+}
+
+TEST_F(RealLayout, ResizeGivesTheRequestedSizesAndKeepsRulesAndCircuit)
+{
+  expectKept(layout("mux21.cif", ""), [] { new_resize(); },
+             testing_support::sourcePath("bench/resize/mux21_sizes.txt"));
+}
+
+}  // namespace
