@@ -59,6 +59,8 @@ int compactLayout(bool passives)
     return 1;
   }
   ProcessSettings settings(passives);
+  if (PROCESS_INCLUDE_SYMMETRY == 1)
+    checksym::keepConsistentPairs();
   if (PROCESS_INCLUDE_INDUCTOR == 1)
     LXindRemoval();
   if (PROCESS_INCLUDE_PASSIVE == 1)

@@ -8,12 +8,14 @@
 #include <climits>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "CS.h"
 #include "CircuitSupport.h"
 #include "ExampleFixture.h"
+#include "DEextract.h"
 #include "DRdesignrule.h"
 #include "DSsymmetry.h"
 #include "DTtechnology.h"
@@ -154,6 +156,51 @@ TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)
     ASSERT_TRUE(accept(kAcceptLoadCif, "sq_out.cif"));
     EXPECT_EQ(squeeze_test::circuitSignature(), before) << "the compacted layout is another circuit";
   }
+}
+
+// A designer's file that puts m10 and m15 in pairs about two axes: the
+// squeeze names those pairs and leaves them out, finishes, and keeps the
+// load's block mirrored.
+TEST_F(SymCompaction, TransistorInPairsAboutTwoAxesIsLeftOutTheRestStaysMirrored)
+{
+  ASSERT_TRUE(accept(kAcceptBridge, sourcePath("examples/example.bridge")));
+  ASSERT_TRUE(accept(kAcceptCadence2, sourcePath("examples/example_rules.tf")));
+  ASSERT_TRUE(accept(kAcceptLoadCif, sourcePath("examples/amp.cif")));
+  const std::string file = scratch.write(
+      "two_axes.sym", "{\n m15 = m8\n m12 = m10\n} : m16\n{\n m10 = m15\n}\n"
+                      "{\n m14 = m7\n m11 = m9\n}\n");
+  ASSERT_TRUE(accept(kAcceptSymmetry, file));
+  auto names = [] {
+    std::set<std::string> r;
+    for (const _sym_constraint_list* p = final_sym_list; p; p = p->next)
+      r.insert(std::string(p->Trans1->name) + "=" + p->Trans2->name);
+    return r;
+  };
+  ASSERT_EQ(names(), (std::set<std::string>{"m15=m8", "m12=m10", "m10=m15", "m14=m7", "m11=m9"}));
+  int status = 1;
+  ASSERT_TRUE(testing_support::runsToEnd([&] { status = squeeze::compactLayout(false); }))
+      << ui.lastLine();
+  EXPECT_EQ(status, 0);
+  // The file's blocks are checked last to first.
+  EXPECT_TRUE(ui.saw('W', "Transistor m10 is in symmetric pairs about different axes: m10 = m15 "
+                          "(x = 14800), m12 = m10 (x = 16800)"));
+  EXPECT_TRUE(ui.saw('W', "Transistor m15 is in symmetric pairs about different axes: m10 = m15 "
+                          "(x = 14800), m15 = m8 (x = 16800)"));
+  ASSERT_EQ(names(), (std::set<std::string>{"m14=m7", "m11=m9"}));
+
+  makeRows();
+  const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
+  const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
+  squeeze_test::graphAndSolve(xList, yList);
+  if (HasFatalFailure())
+    return;
+  int mirrors = 0;
+  std::vector<std::string> found = broken(xRows, positions(SQcell_LR, SQcell_size_LR, true), &mirrors);
+  const std::vector<std::string> inY =
+      broken(yRows, positions(SQcell_TB, SQcell_size_TB, false), &mirrors);
+  found.insert(found.end(), inY.begin(), inY.end());
+  EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
+  EXPECT_EQ(mirrors, 2) << "one mirror row per pair of the load";
 }
 
 TEST_F(SymCompaction, EmptyPairListAddsNothing)
