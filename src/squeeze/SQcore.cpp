@@ -616,8 +616,9 @@ int SQbuild_corelp()
                         same(s->ori2, &l);
       if (coeff)
         lp.addEntry(col, s->rank, coeff);
-      if (s->ori1 && s->ori1 == s->ori2)
-        lp.addEntry(col, 1, same(s->ter1, &l) - same(s->ter2, &l));
+      const int objective = same(s->ter1, &l) - same(s->ter2, &l);
+      if (s->ori1 && s->ori1 == s->ori2 && objective)
+        lp.addEntry(col, 1, objective);
     }
     if (l.number == -10)
       lp.addEntry(col, 1, -kWidthWeight);
