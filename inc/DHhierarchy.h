@@ -68,8 +68,11 @@ int TraverseCheckSymInList();
 // comparable.
 int CheckLayoutSpread(MultiFingerTran* m1, MultiFingerTran* m2);
 
-// The finger checks; each records its pairs in final_sym_list and writes
-// them as one block of "HiLSD_output" (none when no pair passed).
+// The finger checks: each finger of m1 with the finger of m2 that is its
+// mirror image about the axis of the two groups' joint extent (vertical
+// for the common centroid), so that no finger is in two pairs.  Each
+// records its pairs in final_sym_list and writes them as one block of
+// "HiLSD_output" (none when no pair passed): a block has one axis.
 // Returns: 1 when pairs were recorded; the axis locations in the outputs.
 int DetectHorizontalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis);
 int DetectVerticalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis);

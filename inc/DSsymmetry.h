@@ -256,4 +256,9 @@ namespace checksym {
 // When the extraction is released: the selections and both result lists,
 // which point at its records, go with it.
 void install();
+// Before a resize makes its rows: the pairs of final_sym_list that cannot
+// be kept together (pairs of one block about different axes, a transistor
+// in pairs about different axes) are named in a warning and taken out;
+// a block keeps the axis most of its pairs share.  Returns: how many.
+int keepConsistentPairs();
 }  // namespace checksym

@@ -229,7 +229,7 @@ void SQdetect_core();
 void SQbuild_coregraph();
 void SQcoreexpandwave(SQLINE_item* source);
 int SQcorebacktrackwave(SQLINE_item* source, SQLINE_item* target);
-void SQbuild_corelp();
+int SQbuild_corelp();  // 0, or 1 after a message when the LP would be unreadable
 int SQread_corelp();  // 0, or 1 after the banner when there is no solution
 void SQextract_sym();
 void SQfree_coregraph();

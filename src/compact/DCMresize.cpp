@@ -206,6 +206,7 @@ int resize()
   common::outf("\n");
   Bound_Box = 1;
   common::outf("Symmetry is detected by BoundBox or Textual function earlier by user.\n");
+  checksym::keepConsistentPairs();
   stamp("\n^^^ Symmetry detection is done (in resizing+symm) at\n     ");
   common::outf("\n");
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -169,27 +170,94 @@ void halves(const MultiFingerTran* m, std::vector<_Dtransistor*>* first,
   }
 }
 
+// The gates of both groups: the smallest box around them.
+struct Extent {
+  long xlo = LONG_MAX, ylo = LONG_MAX, xhi = LONG_MIN, yhi = LONG_MIN;
+};
+
+Extent jointExtent(const MultiFingerTran* m1, const MultiFingerTran* m2)
+{
+  Extent e;
+  for (const MultiFingerTran* m : {m1, m2})
+    for (const _Dtransistor* t : m->tranList) {
+      e.xlo = std::min<long>(e.xlo, cs::left(t->Tgate));
+      e.xhi = std::max<long>(e.xhi, cs::right(t->Tgate));
+      e.ylo = std::min<long>(e.ylo, cs::bottom(t->Tgate));
+      e.yhi = std::max<long>(e.yhi, cs::top(t->Tgate));
+    }
+  return e;
+}
+
 /*
- * stepPairs --
- *   Tests a[i] with b[i]; each pair that passes is written and recorded
- *   with the location `where` gives.
- * Returns: the location of the last pair recorded in *axis.
+ * MirrorFinder --
+ *   The fingers of one group by gate corner, to find the mirror image of a
+ *   finger of the other group about a vertical line (x = twice / 2) or a
+ *   horizontal one.  Each finger is handed out once, so that no finger is
+ *   in two pairs.
+ */
+class MirrorFinder {
+ public:
+  MirrorFinder(const MultiFingerTran* m, bool verticalLine, long twice)
+      : vertical_(verticalLine), twice_(twice)
+  {
+    for (_Dtransistor* t : m->tranList)
+      byCorner_[{cs::left(t->Tgate), cs::bottom(t->Tgate)}].push_back(t);
+  }
+  // The finger whose gate is the mirror image of a's gate, or null.
+  _Dtransistor* take(const _Dtransistor* a)
+  {
+    const _Dtile* g = a->Tgate;
+    const std::pair<long, long> corner =
+        vertical_ ? std::make_pair(twice_ - cs::right(g), static_cast<long>(cs::bottom(g)))
+                  : std::make_pair(static_cast<long>(cs::left(g)), twice_ - cs::top(g));
+    auto it = byCorner_.find(corner);
+    if (it == byCorner_.end())
+      return nullptr;
+    std::vector<_Dtransistor*>& at = it->second;
+    for (size_t i = 0; i < at.size(); ++i) {
+      const _Dtile* h = at[i]->Tgate;
+      if (at[i] == a || cs::right(h) - cs::left(h) != cs::right(g) - cs::left(g) ||
+          cs::top(h) - cs::bottom(h) != cs::top(g) - cs::bottom(g))
+        continue;
+      _Dtransistor* found = at[i];
+      at.erase(at.begin() + static_cast<long>(i));
+      return found;
+    }
+    return nullptr;
+  }
+
+ private:
+  bool vertical_;
+  long twice_;  // twice the line's coordinate
+  std::map<std::pair<long, long>, std::vector<_Dtransistor*>> byCorner_;
+};
+
+/*
+ * mirrorPairs --
+ *   Each finger of `fingers` (of m1, in order) with the finger of m2 that
+ *   is its mirror image about the axis of the two groups' joint extent
+ *   (a vertical line for `verticalLine`), when the pair test passes.  Each
+ *   pair is written into the block and recorded; its location is what
+ *   `where` gives.
+ * Returns: the number of pairs recorded.
  */
 template <class Where>
-int stepPairs(const std::vector<_Dtransistor*>& a, const std::vector<_Dtransistor*>& b,
-              Block* block, int axisKind, const char* comment, Where where, long* axis)
+int mirrorPairs(const std::vector<_Dtransistor*>& fingers, MirrorFinder* partners, Block* block,
+                bool verticalLine, const char* comment, Where where, long* axis, int* recorded)
 {
-  int recorded = 0;
-  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (!CallSymDetectFunctions(a[i], b[i]))
+  int made = 0;
+  for (_Dtransistor* a : fingers) {
+    _Dtransistor* b = partners->take(a);
+    if (!b || !CallSymDetectFunctions(a, b))
       continue;
-    const long location = where(a[i], b[i]);
-    block->pair(a[i], b[i]);
+    const long location = where(a, b);
+    block->pair(a, b);
     block->comment(comment, location);
-    record(++recorded, a[i], b[i], axisKind, location);
+    record(++*recorded, a, b, verticalLine ? 0 : 1, location);
     *axis = location;
+    ++made;
   }
-  return recorded;
+  return made;
 }
 
 long middleInX(const _Dtransistor* a, const _Dtransistor* b)
@@ -203,11 +271,11 @@ long middleInY(const _Dtransistor* a, const _Dtransistor* b)
 
 /*
  * axisCheck --
- *   Every finger of m1 against every finger of m2 (m1 outer, both in list
- *   order); every pair that passes the pair test is written and recorded
- *   with the axis that test found.  Equal fingers in a row pass with any
- *   partner, each pair about its own axis: all of them are reported, as
- *   the designer reads the whole picture from the report.
+ *   Groups side by side (a vertical axis) or one above the other (a
+ *   horizontal one): every finger of m1, in list order, with its mirror
+ *   image in m2 about the middle of the two groups' joint extent, so that
+ *   all pairs of the block share one axis and no finger is in two pairs.
+ *   A pair is recorded with the axis the pair test found.
  */
 int axisCheck(MultiFingerTran* m1, MultiFingerTran* m2, long* axis, bool horizontal)
 {
@@ -220,18 +288,16 @@ int axisCheck(MultiFingerTran* m1, MultiFingerTran* m2, long* axis, bool horizon
   printList("\n\nList 1: ", fingers(m1));
   printList("\n\nList 2: ", fingers(m2));
   common::outf("\n\n");
+  const Extent e = jointExtent(m1, m2);
+  MirrorFinder partners(m2, !horizontal, horizontal ? e.ylo + e.yhi : e.xlo + e.xhi);
   Block block(horizontal ? "{\n//\n" : "{\n");
   int recorded = 0;
-  for (_Dtransistor* a : m1->tranList)
-    for (_Dtransistor* b : m2->tranList) {
-      if (!CallSymDetectFunctions(a, b))
-        continue;
-      const long location = horizontal ? y_axis : x_axis;
-      block.pair(a, b);
-      block.comment(horizontal ? "// axis is y= %ld\n" : "// axis is x= %ld\n", location);
-      record(++recorded, a, b, horizontal ? 1 : 0, location);
-      *axis = location;
-    }
+  mirrorPairs(fingers(m1), &partners, &block, !horizontal,
+              horizontal ? "// axis is y= %ld\n" : "// axis is x= %ld\n",
+              [horizontal](const _Dtransistor*, const _Dtransistor*) {
+                return horizontal ? y_axis : x_axis;
+              },
+              axis, &recorded);
   block.close();
   return recorded > 0;
 }
@@ -250,52 +316,45 @@ int DetectVerticalAxisSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* a
 
 /*
  * DetectCommonCentroidSymmetry --
- *   Both groups are cut into halves by runs; runs follow the fingers, left
- *   to right.  In a common-centroid quad, m1's left half has m2's right
- *   half beside it in its rows and m2's left half above or below it in its
- *   columns.  So the first pass pairs List 1 (m1's left half, left to
- *   right) with List 2 (m2's right half, right to left: outer with outer)
- *   across a vertical axis; the second pass pairs List 1 with List 3 (m2's
- *   left half, left to right) across a horizontal axis.
+ *   In a common-centroid quad each finger of m1 has its mirror image in m2
+ *   across the vertical axis through the quad's centre (m1's lower left
+ *   half faces m2's lower right one, m1's upper right half m2's upper left
+ *   one), so one block of pairs about that axis keeps both centroids
+ *   together.  The first pass takes List 1 (m1's first half), the second
+ *   List 3 (m1's second half), each finger against List 2 (m2).  The
+ *   horizontal centre line of the quad is handed back in *yaxis.
  * Returns: 1 when both passes recorded pairs.
  */
 int DetectCommonCentroidSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* xaxis,
                                  long* yaxis)
 {
   x_axis = y_axis = kSymNotFound;
-  std::vector<_Dtransistor*> left1, right1, left2, right2;
-  halves(m1, &left1, &right1);
-  halves(m2, &left2, &right2);
-  std::vector<_Dtransistor*> list2(right2.rbegin(), right2.rend());
+  std::vector<_Dtransistor*> first1, second1;
+  halves(m1, &first1, &second1);
   printBounds(m1, m2);
-  printList("\n\nList 1: ", left1);
-  printList("\n\nList 2: ", list2);
-  printList("\n\nList 3: ", left2);
+  printList("\n\nList 1: ", first1);
+  printList("\n\nList 2: ", fingers(m2));
+  printList("\n\nList 3: ", second1);
   common::outf("\n\n");
 
-  Block across("{\n");
-  int vertical = stepPairs(left1, list2, &across, 0, "// x_axis = %ld\n", middleInX, xaxis);
-  across.close();
-  Block above("{\n");
-  int horizontal = stepPairs(left1, left2, &above, 1, "// y_axis = %ld\n",
-                             [](const _Dtransistor* a, const _Dtransistor* b) {
-                               // the lower gate's bottom and the upper one's top
-                               return cs::bottom(a->Tgate) < cs::bottom(b->Tgate)
-                                          ? middleInY(a, b)
-                                          : middleInY(b, a);
-                             },
-                             yaxis);
-  above.close();
-  return vertical > 0 && horizontal > 0;
+  const Extent e = jointExtent(m1, m2);
+  MirrorFinder partners(m2, true, e.xlo + e.xhi);
+  Block block("{\n");
+  int recorded = 0;
+  const int first = mirrorPairs(first1, &partners, &block, true, "// x_axis = %ld\n", middleInX,
+                                xaxis, &recorded);
+  const int second = mirrorPairs(second1, &partners, &block, true, "// x_axis = %ld\n", middleInX,
+                                 xaxis, &recorded);
+  block.close();
+  *yaxis = (e.ylo + e.yhi) / 2;
+  return first > 0 && second > 0;
 }
 
 /*
  * DetectInterleavedSymmetry --
  *   Interleaved runs of the two groups in one row (horizontal) or one
- *   column.  m1's fingers are taken in order along the row (column), m2's
- *   in the opposite order, and stepped together, so that the outermost
- *   fingers are paired first: their mirror line is the middle of the row.
- *   A row gives a vertical axis, a column a horizontal one.
+ *   column: each finger of m1 with its mirror image in m2 about the middle
+ *   of the row (a vertical axis) or of the column (a horizontal one).
  * Returns: 1 when pairs were recorded.
  */
 int DetectInterleavedSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* axis,
@@ -314,10 +373,14 @@ int DetectInterleavedSymmetry(MultiFingerTran* m1, MultiFingerTran* m2, long* ax
   printList("\n\nList 1: ", list1);
   printList("\n\nList 2: ", list2);
   common::outf("\n\n");
+  const Extent e = jointExtent(m1, m2);
+  MirrorFinder partners(m2, horizontal != 0, horizontal ? e.xlo + e.xhi : e.ylo + e.yhi);
   Block block("{\n");
-  int recorded =
-      horizontal ? stepPairs(list1, list2, &block, 0, "// x_axis = %ld\n", middleInX, axis)
-                 : stepPairs(list1, list2, &block, 1, "// y_axis = %ld\n", middleInY, axis);
+  int recorded = 0;
+  if (horizontal)
+    mirrorPairs(list1, &partners, &block, true, "// x_axis = %ld\n", middleInX, axis, &recorded);
+  else
+    mirrorPairs(list1, &partners, &block, false, "// y_axis = %ld\n", middleInY, axis, &recorded);
   block.close();
   return recorded > 0;
 }

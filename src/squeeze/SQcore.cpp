@@ -581,8 +581,11 @@ void SQbuild_coregraph()
  *   Writes the core as an integer program in MPS to `fcore`: one G row per
  *   core arc, one E row per symmetry record, the width of the core (and
  *   the mirrored pairs) as the objective, the left boundary fixed at 0.
+ *   A line named more than once in a row gets the sum of its terms.
+ * Returns: 0, or 1 after a message when the model would not be a file
+ *   lp_solve reads (nothing is written then).
  */
-void SQbuild_corelp()
+int SQbuild_corelp()
 {
   const int used = core.arcsUsed;
   for (int i = 0; i < used; ++i)
@@ -593,47 +596,35 @@ void SQbuild_corelp()
   common::outf(" SQcorelpbuild: SQcorearc_use = %i (%i), SQcoresymarc = %i (%i)\n", used, used + 2,
                syms, syms + 2);
 
-  fprintf(fcore, "NAME LINDO GENERATED MPS FILE (MIN)\n");
-  fprintf(fcore, "ROWS\n");
-  fprintf(fcore, "  N 1\n");
+  squeeze::MpsModel lp;
+  lp.addRow('N', 1);
   for (int i = 0; i < used; ++i)
-    fprintf(fcore, "  G %i\n", core.arcs[i].rank);
+    lp.addRow('G', core.arcs[i].rank);
   for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
-    fprintf(fcore, "  E %i\n", s->rank);
-  fprintf(fcore, "COLUMNS\n");
-  fprintf(fcore, "    int       'MARKER'                 'INTORG'\n");
+    lp.addRow('E', s->rank);
   auto same = [](const SQLINE_item* a, const SQLINE_item* b) { return a && a->number == b->number; };
   for (const SQLINE_item& l : core.lines) {
     const int col = columnOf(&l);
+    lp.addColumn(col);
     for (const SQARC_item* a = l.ori_next; a; a = a->ori_next)
-      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, a->rank, -1);
+      lp.addEntry(col, a->rank, -1);
     for (const SQARC_item* a = l.ter_next; a; a = a->ter_next)
-      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, a->rank, 1);
+      lp.addEntry(col, a->rank, 1);
     for (SQSYMARC_item* s = SQsymarc; s; s = s->next) {
-      int coeff = 0;
-      if (same(s->ori1, &l) && same(s->ori2, &l))
-        coeff = -2;
-      else if (same(s->ori1, &l) || same(s->ori2, &l))
-        coeff = -1;
-      else if (same(s->ter1, &l) || same(s->ter2, &l))
-        coeff = 1;
+      // x(ter1) + x(ter2) - x(ori1) - x(ori2) = 0, term by term.
+      const int coeff = same(s->ter1, &l) + same(s->ter2, &l) - same(s->ori1, &l) -
+                        same(s->ori2, &l);
       if (coeff)
-        fprintf(fcore, "    X%-7d  %-8d  %d\n", col, s->rank, coeff);
-    }
-    for (SQSYMARC_item* s = SQsymarc; s; s = s->next) {
-      if (!s->ori1 || s->ori1 != s->ori2)
-        continue;
-      if (same(s->ter1, &l))
-        fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, 1);
-      else if (same(s->ter2, &l))
-        fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, -1);
+        lp.addEntry(col, s->rank, coeff);
+      const int objective = same(s->ter1, &l) - same(s->ter2, &l);
+      if (s->ori1 && s->ori1 == s->ori2 && objective)
+        lp.addEntry(col, 1, objective);
     }
     if (l.number == -10)
-      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, -kWidthWeight);
+      lp.addEntry(col, 1, -kWidthWeight);
     else if (l.number == -11)
-      fprintf(fcore, "    X%-7d  %-8d  %d\n", col, 1, kWidthWeight);
+      lp.addEntry(col, 1, kWidthWeight);
   }
-  fprintf(fcore, "RHS\n");
   for (int i = 0; i < used; ++i) {
     const SQARC_item& a = core.arcs[i];
     int steps = SCALE ? a.weight / SCALE : a.weight;
@@ -644,14 +635,18 @@ void SQbuild_corelp()
       if (a.weight > 0)
         ++steps;  // whole grid steps that still keep the distance
     }
-    fprintf(fcore, "    %-8s  %-8d  %d\n", "RHS", a.rank, steps);
+    lp.setRhs(a.rank, steps);
   }
   for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
-    fprintf(fcore, "    %-8s  %-8d  %d\n", "RHS", s->rank, 0);
-  fprintf(fcore, "BOUNDS\n");
-  fprintf(fcore, " FX BND1      X%-7d  %d\n", boundaryColumn(), 0);
-  fprintf(fcore, "ENDATA\n");
+    lp.setRhs(s->rank, 0);
+  lp.fixColumn(boundaryColumn(), 0);
+  std::string error;
+  if (lp.write(fcore, &error) != 0) {
+    GCmessage(0, 'E', "The core LP of the symmetric pairs cannot be written: %s", error.c_str());
+    return 1;
+  }
   common::outf("  SQcore: build lp file done -> return to main core procedure\n");
+  return 0;
 }
 
 /*
@@ -795,7 +790,11 @@ void SQcoreproblem()
     GCmessage(0, 'E', "Can't open file SQcore_mps.file for writing");
     abandon();
   }
-  SQbuild_corelp();
+  if (SQbuild_corelp() != 0) {
+    fclose(fcore);
+    fcore = nullptr;
+    abandon();
+  }
   const bool written = fflush(fcore) == 0 && !ferror(fcore);
   fclose(fcore);
   fcore = nullptr;

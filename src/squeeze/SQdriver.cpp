@@ -64,6 +64,8 @@ int compactLayout(bool passives)
   // everything the run builds on them.
   std::optional<cs::OtherLayerPlanes> otherLayers;
   ProcessSettings settings(passives);
+  if (PROCESS_INCLUDE_SYMMETRY == 1)
+    checksym::keepConsistentPairs();
   if (PROCESS_INCLUDE_INDUCTOR == 1)
     LXindRemoval();
   if (PROCESS_INCLUDE_PASSIVE == 1)

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "SQsqueeze.h"
@@ -94,6 +96,40 @@ void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward
 // number after "X").  Returns 0, or 1 with the reason in `error`.
 int readCoreReport(const std::string& text, std::unordered_map<int, long>* values,
                    std::string* error);
+
+// An integer program for lp_solve, written as MPS.  Rows are declared by
+// number (the first one, type 'N', is the objective); entries of one
+// column and row add up, so a caller may hand in a coefficient per term.
+// The writer refuses a model that would make a file lp_solve cannot read.
+class MpsModel {
+ public:
+  void addRow(char type, int row);  // 'N', 'G', 'L' or 'E'
+  void addColumn(int column);       // a variable, with or without entries
+  void addEntry(int column, int row, int coefficient);
+  void setRhs(int row, int value);
+  void fixColumn(int column, int value);
+  // Empty when the model is sound, else what is wrong.
+  std::string check() const;
+  // 0, or 1 with the reason (nothing written).
+  int write(FILE* f, std::string* error) const;
+
+ private:
+  struct Row {
+    char type;
+    int number;
+  };
+  struct Column {
+    int number;
+    std::map<int, long> entries;  // row -> summed coefficient
+  };
+  std::vector<Row> rows_;
+  std::unordered_map<int, char> declared_;
+  int duplicateRows_ = 0;
+  std::vector<Column> columns_;          // in order of first appearance
+  std::unordered_map<int, size_t> columnAt_;
+  std::map<int, int> rhs_;
+  std::vector<std::pair<int, int>> fixed_;
+};
 
 // Passive devices: the low and high line of a tile's cell in the current
 // direction (null without a cell), x(b) - x(a) = d held by two arcs of

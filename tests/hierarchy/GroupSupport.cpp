@@ -41,7 +41,8 @@ bool GroupTest::loadExample(const std::string& name)
   GCfreeLayout(Gflatten);
   Gflatten = nullptr;
   fromExample_ = true;
-  cifin = fopen(testing_support::sourcePath("examples/" + name).c_str(), "r");
+  const std::string path = name[0] == '/' ? name : testing_support::sourcePath("examples/" + name);
+  cifin = fopen(path.c_str(), "r");
   if (!cifin)
     return false;
   ACinit();

@@ -18,7 +18,8 @@ class GroupTest : public extract_test::ExtractTest {
  protected:
   void TearDown() override;
 
-  // Reads, flattens and extracts an example layout; false on failure.
+  // Reads, flattens and extracts an example layout (or the layout at an
+  // absolute path); false on failure.
   bool loadExample(const std::string& name);
   // Gives every net its connection list (the re-extraction of the load).
   void connect();

@@ -2,9 +2,12 @@
 // the example layouts through the matcher, the report read back, and a
 // matcher that cannot run.
 
+#include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,28 +156,73 @@ class HierSymTest : public GroupTest {
   std::string text_;
 };
 
-TEST_F(HierSymTest, EachExampleGivesItsMirrorPairsAndTheReportReadsBack)
+// An example turned a quarter round (x, y -> -y, x): its body as a
+// symbol called rotated, its labels turned at the top level.
+std::string quarterTurn(const std::string& example)
+{
+  std::istringstream in(testing_support::readFile(testing_support::sourcePath("examples/" + example)));
+  std::string body, labels, line;
+  while (std::getline(in, line)) {
+    if (line == "E")
+      continue;
+    char name[64], layer[16];
+    long x, y;
+    if (sscanf(line.c_str(), "94 %63s %ld %ld %15[^;];", name, &x, &y, layer) == 4)
+      labels += "94 " + std::string(name) + " " + std::to_string(-y) + " " + std::to_string(x) +
+                " " + layer + ";\n";
+    else
+      body += line + "\n";
+  }
+  return "DS 100 1 1;\n" + body + "DF;\nC 100 R 0 1;\n" + labels + "E\n";
+}
+
+// No finger in two pairs; the pairs of a block share one axis.
+std::string oneAxisPerBlockFault()
+{
+  std::map<const _Dtransistor*, int> uses;
+  std::map<int, std::pair<int, long>> axisOf;
+  for (const _sym_constraint_list* p = final_sym_list; p; p = p->next) {
+    if (++uses[p->Trans1] > 1 || ++uses[p->Trans2] > 1)
+      return std::string("a finger in two pairs: ") + p->Trans1->name + "=" + p->Trans2->name;
+    auto [it, fresh] = axisOf.emplace(p->block_number, std::make_pair(p->axis, p->sym_loc));
+    if (!fresh && it->second != std::make_pair(p->axis, p->sym_loc))
+      return "block " + std::to_string(p->block_number) + " has two axes";
+  }
+  return "";
+}
+
+TEST_F(HierSymTest, FingersPairWithTheirMirrorImagesAboutOneAxisPerBlock)
 {
   struct Case {
     const char* example;
+    bool turned;
     const char* message;
     std::set<std::string> pairs;
   } cases[] = {
-      // Equal fingers in a row: every cross pair passes, each about its own axis.
-      {"sym_diffpair.cif", "mft1(H) and mft2(H) are horizontal\n",
-       {"m1=m3 X8800", "m1=m4 X10400", "m2=m3 X10400", "m2=m4 X12000"}},
-      {"sym_centroid.cif", "mft1(2D) and mft2(2D) are probably common_centroid symmetric\n",
-       {"m4=m2 X6800", "m4=m3 Y8800"}},
-      {"sym_interleaved.cif", "mft1(INT_X) and mft2(INT_X) are interleaved horizontally\n",
+      // Equal fingers in a row: outer with outer, inner with inner.
+      {"sym_diffpair.cif", false, "mft1(H) and mft2(H) are horizontal\n",
+       {"m1=m4 X10400", "m2=m3 X10400"}},
+      {"sym_diffpair.cif", true, "mft1(H) and mft2(H) are horizontal\n",
+       {"m1=m4 Y10400", "m2=m3 Y10400"}},
+      // Both halves of the quad about its vertical centre line.
+      {"sym_centroid.cif", false, "mft1(2D) and mft2(2D) are probably common_centroid symmetric\n",
+       {"m4=m2 X6800", "m1=m3 X6800"}},
+      {"sym_centroid.cif", true, "mft1(2D) and mft2(2D) are probably common_centroid symmetric\n",
+       {"m4=m2 X-8800", "m1=m3 X-8800"}},
+      {"sym_interleaved.cif", false, "mft1(INT_X) and mft2(INT_X) are interleaved horizontally\n",
        {"m4=m1 X14800", "m2=m3 X14800"}},
+      {"sym_interleaved.cif", true, "mft1(INT_Y) and mft2(INT_Y) are interleaved vertically\n",
+       {"m2=m3 Y14800", "m4=m1 Y14800"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.example);
+    SCOPED_TRACE(std::string(c.example) + (c.turned ? " turned" : ""));
     testing_support::ScratchDir dir;
+    const std::string layout = c.turned ? dir.write("turned.cif", quarterTurn(c.example)) : c.example;
     out.clear();
-    std::string report = detect(c.example, dir, testing_support::sourcePath("examples/subckt_library"));
+    std::string report = detect(layout, dir, testing_support::sourcePath("examples/subckt_library"));
     EXPECT_NE(out.find(c.message), std::string::npos);
     EXPECT_EQ(pairs(), c.pairs);
+    EXPECT_EQ(oneAxisPerBlockFault(), "");
     EXPECT_EQ(report.find("{\n}"), std::string::npos);
     // Read back, the blocks name the same pairs.
     const std::set<std::string> recorded = names();
@@ -184,23 +232,31 @@ TEST_F(HierSymTest, EachExampleGivesItsMirrorPairsAndTheReportReadsBack)
   }
 }
 
-TEST_F(HierSymTest, ReportHoldsNoEmptyBlock)
+TEST_F(HierSymTest, AmplifierGivesTheDesignersPairsInBlocksOfOneAxis)
 {
-  // The amplifier's mirror M8 (one finger) against M5 (two): its pair is
-  // written; the differential pair's two blocks from the matcher are one.
+  // M8 (one finger) against M5 (two): the finger that mirrors it.  The
+  // input pair and the load: the pairs of examples/amp.sym, outer with
+  // outer and inner with inner, each block about x = 4200 CIF units.
   testing_support::ScratchDir dir;
   std::string report = detect("amp.cif", dir, testing_support::sourcePath("examples/subckt_library"));
   EXPECT_EQ(report,
-            "{\n m10 = m15\n// axis is x= 14800\n m10 = m12\n// axis is x= 16800\n"
-            " m8 = m15\n// axis is x= 16800\n m8 = m12\n// axis is x= 18800\n}\n"
-            "{\n m17 = m16\n// axis is x= 6800\n m17 = m13\n// axis is x= 8800\n}\n"
-            "{\n m14 = m9\n// axis is x= 14800\n m14 = m7\n// axis is x= 16800\n"
-            " m11 = m9\n// axis is x= 16800\n m11 = m7\n// axis is x= 18800\n}\n\n");
-  // Pairs of different blocks carry different block numbers.
+            "{\n m10 = m12\n// axis is x= 16800\n m8 = m15\n// axis is x= 16800\n}\n"
+            "{\n m17 = m13\n// axis is x= 8800\n}\n"
+            "{\n m14 = m7\n// axis is x= 16800\n m11 = m9\n// axis is x= 16800\n}\n\n");
+  EXPECT_EQ(oneAxisPerBlockFault(), "");
   std::set<int> blocks;
   for (const _sym_constraint_list* p = final_sym_list; p; p = p->next)
     blocks.insert(p->block_number);
-  EXPECT_EQ(blocks, (std::set<int>{1, 2, 3}));
+  EXPECT_EQ(blocks, (std::set<int>{1, 2, 3})) << "pairs of different blocks, different numbers";
+  // Every pair of the designer's file is among them (either way round).
+  std::set<std::string> either;
+  for (const std::string& p : names()) {
+    either.insert(p);
+    const size_t eq = p.find('=');
+    either.insert(p.substr(eq + 1) + "=" + p.substr(0, eq));
+  }
+  for (const char* designer : {"m15=m8", "m12=m10", "m14=m7", "m11=m9"})
+    EXPECT_EQ(either.count(designer), 1u) << designer;
 }
 
 TEST_F(HierSymTest, MatcherThatCannotRunIsReportedPerSubcircuit)

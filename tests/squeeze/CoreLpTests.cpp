@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <deque>
+#include <functional>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -114,6 +115,87 @@ TEST(CoreReport, TextsThatAreNoSolution)
   }
 }
 
+TEST(MpsModel, EntriesOfARowAreSummedAndWrittenInRowOrder)
+{
+  squeeze::MpsModel lp;
+  lp.addRow('N', 1);
+  lp.addRow('G', 2);
+  lp.addRow('E', 3);
+  // x9 - x4 >= 1; x9 + x4 - x4 - x4 = 2 handed in term by term; x6 in no
+  // row; the objective 2 x9 in two terms.
+  lp.addEntry(9, 3, 1);
+  lp.addEntry(9, 2, 1);
+  lp.addEntry(4, 3, 1);
+  lp.addEntry(4, 2, -1);
+  lp.addEntry(4, 3, -1);
+  lp.addEntry(4, 3, -1);
+  lp.addEntry(9, 1, 1);
+  lp.addEntry(9, 1, 1);
+  lp.addEntry(6, 3, 1);
+  lp.addEntry(6, 3, -1);
+  lp.setRhs(3, 2);
+  lp.setRhs(2, 1);
+  lp.fixColumn(4, 0);
+  ScratchDir dir;
+  FILE* f = fopen(dir.path("m.mps").c_str(), "w");
+  ASSERT_TRUE(f);
+  std::string error;
+  ASSERT_EQ(lp.write(f, &error), 0) << error;
+  fclose(f);
+  const std::string text = readFile(dir.path("m.mps"));
+  EXPECT_EQ(text, std::string(kMpsHead) +
+                      "  G 2\n  E 3\nCOLUMNS\n    int       'MARKER'                 'INTORG'\n"
+                      "    X9        1         2\n"
+                      "    X9        2         1\n"
+                      "    X9        3         1\n"
+                      "    X4        2         -1\n"
+                      "    X4        3         -1\n"
+                      "    X6        1         0\n"
+                      "RHS\n    RHS       2         1\n    RHS       3         2\n"
+                      "BOUNDS\n FX BND1      X4        0\nENDATA\n");
+  std::unordered_map<int, long> values;
+  ASSERT_EQ(squeeze::readCoreReport(solve(dir, text), &values, &error), 0) << error;
+  EXPECT_EQ(values, (std::unordered_map<int, long>{{4, 0}, {6, 0}, {9, 2}}));
+}
+
+TEST(MpsModel, ModelsThatWouldBeUnreadableAreRefused)
+{
+  struct Case {
+    const char* name;
+    std::function<void(squeeze::MpsModel&)> spoil;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"entry in an undeclared row", [](squeeze::MpsModel& lp) { lp.addEntry(1, 7, 1); },
+       "row 7, which is not declared"},
+      {"right-hand side of an undeclared row", [](squeeze::MpsModel& lp) { lp.setRhs(8, 1); },
+       "row 8"},
+      {"row declared twice", [](squeeze::MpsModel& lp) { lp.addRow('G', 2); }, "declared twice"},
+      {"bound on no column", [](squeeze::MpsModel& lp) { lp.fixColumn(5, 0); }, "X5"},
+      {"unknown row type", [](squeeze::MpsModel& lp) { lp.addRow('Q', 3); }, "type 'Q'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    squeeze::MpsModel lp;
+    lp.addRow('N', 1);
+    lp.addRow('G', 2);
+    lp.addEntry(1, 2, 1);
+    lp.setRhs(2, 1);
+    c.spoil(lp);
+    ScratchDir dir;
+    FILE* f = fopen(dir.path("m.mps").c_str(), "w");
+    ASSERT_TRUE(f);
+    std::string error;
+    EXPECT_EQ(lp.write(f, &error), 1);
+    fclose(f);
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_EQ(readFile(dir.path("m.mps")), "") << "nothing written";
+  }
+  squeeze::MpsModel noObjective;
+  noObjective.addRow('G', 2);
+  EXPECT_NE(noObjective.check(), "");
+}
+
 // A hand-built LEFT_RIGHT graph with symmetry rows.
 class Core : public testing_support::CoreTest {
  protected:
@@ -200,7 +282,7 @@ TEST_F(Core, MpsTextOfOneMirrorRow)
   SQbuild_coregraph();
   fcore = fopen("core.mps", "w");
   ASSERT_TRUE(fcore);
-  SQbuild_corelp();
+  ASSERT_EQ(SQbuild_corelp(), 0);
   fclose(fcore);
   fcore = nullptr;
   // Core lines X2, X3 (the mirrored sides), X5 (axis), X7 and X8 (boundary).
@@ -211,23 +293,23 @@ TEST_F(Core, MpsTextOfOneMirrorRow)
             std::string(kMpsHead) +
                 "  G 2\n  G 3\n  G 4\n  G 5\n  G 6\n  E 7\nCOLUMNS\n"
                 "    int       'MARKER'                 'INTORG'\n"
+                "    X2        1         1\n"
                 "    X2        2         -1\n"
                 "    X2        5         1\n"
                 "    X2        7         1\n"
-                "    X2        1         1\n"
-                "    X3        3         -1\n"
-                "    X3        2         1\n"
-                "    X3        7         1\n"
                 "    X3        1         -1\n"
+                "    X3        2         1\n"
+                "    X3        3         -1\n"
+                "    X3        7         1\n"
                 "    X5        4         -1\n"
                 "    X5        6         1\n"
                 "    X5        7         -2\n"
-                "    X7        6         -1\n"
-                "    X7        5         -1\n"
                 "    X7        1         -1000\n"
-                "    X8        4         1\n"
-                "    X8        3         1\n"
+                "    X7        5         -1\n"
+                "    X7        6         -1\n"
                 "    X8        1         1000\n"
+                "    X8        3         1\n"
+                "    X8        4         1\n"
                 "RHS\n"
                 "    RHS       2         2\n"
                 "    RHS       3         2\n"
@@ -239,6 +321,38 @@ TEST_F(Core, MpsTextOfOneMirrorRow)
   EXPECT_EQ(SQcell[0].left->onbound, 1) << "no incoming arc: tied to the boundary";
   EXPECT_EQ(SQcell[1].left->onbound, 0) << "an incoming arc of weight 8 keeps it off";
   EXPECT_EQ(SQcell[2].left->onbound, 3);
+}
+
+// Symmetry rows that name one line more than once, within a row or in the
+// objective: one side mirrored about two axes (the objective names it
+// twice), the width row of a diffusion that both transistors of a pair
+// share (its four terms cancel), a side centred on its own axis (two
+// terms of one line).  The file is one lp_solve reads, and every row
+// keeps its meaning.
+TEST_F(Core, LinesNamedTwiceGiveOneEntryPerRow)
+{
+  const int a = cell(0, 8), b = cell(16, 24), c = cell(32, 40), d = cell(48, 56);
+  _edge* v = axis();
+  _edge* w = axis();
+  _edge* u = axis();
+  for (int k : {a, b, c, d})
+    row(e(k, 'l'), e(k, 'r'), 8, 'E');
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(b, 'r'), e(c, 'l'), 8);
+  row(e(c, 'r'), e(d, 'l'), 8);
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  add_column_4(e(a, 'r'), e(c, 'l'), w, w, &adj, rows, 0);
+  add_column_4(e(d, 'r'), e(d, 'l'), e(d, 'l'), e(d, 'r'), &adj, rows, 0);
+  add_column_4(e(c, 'r'), e(c, 'r'), u, u, &adj, rows, 0);
+  build(8);
+  EXPECT_FALSE(roundTripAborts()) << ui.lastLine() << "\n"
+                                 << readFile(std::string(squeeze::kReportDir) +
+                                             "/SQcore_mps_LR.file");
+  auto at = [](const SQLINE_item* l) { return l->BMweight; };
+  const SQCELL_item* cells = SQcell;
+  EXPECT_EQ(at(cells[a].right) + at(cells[b].left), 2 * at(cells[4].left));
+  EXPECT_EQ(at(cells[a].right) + at(cells[c].left), 2 * at(cells[4].right));
+  EXPECT_EQ(at(cells[c].right), at(cells[5].left)) << "centred: 2 x(c.r) = 2 x(u)";
 }
 
 TEST_F(Core, RoundTripCentresThePairAndFixesItsDistances)

@@ -6,14 +6,18 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "CS.h"
 #include "CircuitSupport.h"
 #include "ExampleFixture.h"
+#include "DEextract.h"
+#include "DHhierarchy.h"
 #include "DRdesignrule.h"
 #include "DSsymmetry.h"
 #include "DTtechnology.h"
@@ -108,26 +112,67 @@ class SymCompaction : public squeeze_test::ExampleLayoutTest {
   }
 };
 
+// The drawn coordinate of every tile variable of one direction.
+std::vector<long> drawnPositions(const AdjacencyArray& adj)
+{
+  std::vector<long> at;
+  for (int v = 0; v < num_of_var && v < static_cast<int>(adj.size()); ++v)
+    at.push_back(adj[static_cast<size_t>(v)].the_edge->p1.x);
+  return at;
+}
+
+// Each symmetric example with its symmetry-check file and with the
+// hierarchical detection.  Where the pairs are drawn as mirror images, the
+// drawn layout (rule-clean) meets every row, so the core LP has a
+// solution; the interleaved and common-centroid examples draw their
+// fingers alike, not mirrored, and the rows mirror their diffusions.
+// Compacted, the pairs stay mirrored, every row holds, and the written CIF
+// extracts to the same circuit.
 TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)
 {
-  const char* const examples[][2] = {
-      {"amp.cif", "amp.sym"},
-      {"sym_diffpair.cif", "sym_diffpair.sym"},
-      {"sym_interleaved.cif", "sym_interleaved.sym"},
-      {"sym_centroid.cif", "sym_centroid.sym"},
+  const char* const kHierarchical = "hierarchical";
+  const struct {
+    const char* layout;
+    const char* detection;
+    bool mirrorImages;
+  } examples[] = {
+      {"amp.cif", "amp.sym", true},
+      {"sym_diffpair.cif", "sym_diffpair.sym", true},
+      {"sym_interleaved.cif", "sym_interleaved.sym", false},
+      {"sym_centroid.cif", "sym_centroid.sym", false},
+      {"amp.cif", kHierarchical, true},
+      {"sym_diffpair.cif", kHierarchical, true},
+      {"sym_interleaved.cif", kHierarchical, false},
+      {"sym_centroid.cif", kHierarchical, false},
+      // Pairs that share their middle diffusion; two blocks on two axes.
+      {"sym_ota.cif", kHierarchical, true},
   };
+  std::filesystem::create_directory_symlink(sourcePath("examples/subckt_library"), "subckt_library");
   for (const auto& example : examples) {
-    SCOPED_TRACE(example[0]);
+    SCOPED_TRACE(std::string(example.layout) + " with " + example.detection);
     ASSERT_TRUE(accept(kAcceptBridge, sourcePath("examples/example.bridge")));
     ASSERT_TRUE(accept(kAcceptCadence2, sourcePath("examples/example_rules.tf")));
-    ASSERT_TRUE(accept(kAcceptLoadCif, sourcePath("examples/") + example[0]));
+    ASSERT_TRUE(accept(kAcceptLoadCif, sourcePath("examples/") + example.layout));
     const std::vector<size_t> before = squeeze_test::circuitSignature();
-    ASSERT_TRUE(accept(kAcceptSymmetry, sourcePath("examples/") + example[1]));
+    if (example.detection == kHierarchical)
+      ASSERT_TRUE(testing_support::runsToEnd([] { HierarchicalSymDetection(); }));
+    else
+      ASSERT_TRUE(accept(kAcceptSymmetry, sourcePath("examples/") + example.detection));
     ASSERT_NE(final_sym_list, nullptr) << "the check found no pair";
+    ASSERT_EQ(checksym::keepConsistentPairs(), 0);
     makeRows();
     ASSERT_GT(NUM_of_VAR, num_of_var) << "an axis variable";
     const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
     const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
+    int drawnMirrors = 0;
+    std::vector<std::string> drawn = broken(xRows, drawnPositions(*equat_bucket), &drawnMirrors);
+    const std::vector<std::string> drawnY =
+        broken(yRows, drawnPositions(*equat_bucket_y), &drawnMirrors);
+    drawn.insert(drawn.end(), drawnY.begin(), drawnY.end());
+    if (example.mirrorImages) {
+      EXPECT_TRUE(drawn.empty()) << drawn.size() << " rows broken on the drawn layout, first: "
+                                 << drawn.front();
+    }
 
     squeeze_test::graphAndSolve(xList, yList);
     if (HasFatalFailure())
@@ -154,6 +199,51 @@ TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)
     ASSERT_TRUE(accept(kAcceptLoadCif, "sq_out.cif"));
     EXPECT_EQ(squeeze_test::circuitSignature(), before) << "the compacted layout is another circuit";
   }
+}
+
+// A designer's file that puts m10 and m15 in pairs about two axes: the
+// squeeze names those pairs and leaves them out, finishes, and keeps the
+// load's block mirrored.
+TEST_F(SymCompaction, TransistorInPairsAboutTwoAxesIsLeftOutTheRestStaysMirrored)
+{
+  ASSERT_TRUE(accept(kAcceptBridge, sourcePath("examples/example.bridge")));
+  ASSERT_TRUE(accept(kAcceptCadence2, sourcePath("examples/example_rules.tf")));
+  ASSERT_TRUE(accept(kAcceptLoadCif, sourcePath("examples/amp.cif")));
+  const std::string file = scratch.write(
+      "two_axes.sym", "{\n m15 = m8\n m12 = m10\n} : m16\n{\n m10 = m15\n}\n"
+                      "{\n m14 = m7\n m11 = m9\n}\n");
+  ASSERT_TRUE(accept(kAcceptSymmetry, file));
+  auto names = [] {
+    std::set<std::string> r;
+    for (const _sym_constraint_list* p = final_sym_list; p; p = p->next)
+      r.insert(std::string(p->Trans1->name) + "=" + p->Trans2->name);
+    return r;
+  };
+  ASSERT_EQ(names(), (std::set<std::string>{"m15=m8", "m12=m10", "m10=m15", "m14=m7", "m11=m9"}));
+  int status = 1;
+  ASSERT_TRUE(testing_support::runsToEnd([&] { status = squeeze::compactLayout(false); }))
+      << ui.lastLine();
+  EXPECT_EQ(status, 0);
+  // The file's blocks are checked last to first.
+  EXPECT_TRUE(ui.saw('W', "Transistor m10 is in symmetric pairs about different axes: m10 = m15 "
+                          "(x = 14800), m12 = m10 (x = 16800)"));
+  EXPECT_TRUE(ui.saw('W', "Transistor m15 is in symmetric pairs about different axes: m10 = m15 "
+                          "(x = 14800), m15 = m8 (x = 16800)"));
+  ASSERT_EQ(names(), (std::set<std::string>{"m14=m7", "m11=m9"}));
+
+  makeRows();
+  const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
+  const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
+  squeeze_test::graphAndSolve(xList, yList);
+  if (HasFatalFailure())
+    return;
+  int mirrors = 0;
+  std::vector<std::string> found = broken(xRows, positions(SQcell_LR, SQcell_size_LR, true), &mirrors);
+  const std::vector<std::string> inY =
+      broken(yRows, positions(SQcell_TB, SQcell_size_TB, false), &mirrors);
+  found.insert(found.end(), inY.begin(), inY.end());
+  EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
+  EXPECT_EQ(mirrors, 2) << "one mirror row per pair of the load";
 }
 
 TEST_F(SymCompaction, EmptyPairListAddsNothing)

@@ -28,6 +28,7 @@
 #include "ExampleFixture.h"
 #include "Dcif.h"
 #include "Dcompact.h"
+#include "DHhierarchy.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
 #include "Dmenu.h"
@@ -327,6 +328,54 @@ TEST_F(Resize, SymmetricPairsStayMirrored)
   const auto gates = inputPairGates();
   EXPECT_EQ(gates.size(), 4u);
   EXPECT_TRUE(mirrored(gates));
+}
+
+// The blocks of the last detection as (pairs, axis kind): what a detection
+// finds on a layout whatever the numbering of its transistors.
+std::multiset<std::pair<int, int>> blockShapes()
+{
+  std::map<int, std::pair<int, int>> blocks;
+  for (const _sym_constraint_list* p = final_sym_list; p; p = p->next) {
+    std::pair<int, int>& b = blocks[p->block_number];
+    ++b.first;
+    b.second = p->axis;
+  }
+  std::multiset<std::pair<int, int>> shapes;
+  for (const auto& [number, shape] : blocks)
+    shapes.insert(shape);
+  return shapes;
+}
+
+// Hierarchical detection, then the squeeze line or the whole resize: the
+// pairs come out mirrored, so that the input pair's gates mirror each
+// other in sq_out.cif and the detection finds the same blocks again there.
+TEST_F(Resize, HierarchicallyDetectedPairsStayMirrored)
+{
+  std::filesystem::create_directory_symlink(testing_support::sourcePath("examples/subckt_library"),
+                                            "subckt_library");
+  for (const bool whole : {false, true}) {
+    SCOPED_TRACE(whole ? "f.new_resize" : "squeeze");
+    loadRules();
+    ASSERT_TRUE(loadExample("amp.cif"));
+    ASSERT_TRUE(run(HierarchicalSymDetection));
+    const std::multiset<std::pair<int, int>> shapes = blockShapes();
+    ASSERT_EQ(shapes, (std::multiset<std::pair<int, int>>{{1, 0}, {2, 0}, {2, 0}}));
+    out.clear();
+    if (whole) {
+      ASSERT_TRUE(accept(kAcceptTransSize, testing_support::sourcePath("examples/sizes_hier.txt")));
+      ASSERT_TRUE(run(new_resize)) << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+    } else {
+      ASSERT_TRUE(run([] { return squeeze::compactLayout(false); }))
+          << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+    }
+    EXPECT_EQ(out.find("left out of the resize"), std::string::npos) << "every pair kept";
+    ASSERT_TRUE(accept(kAcceptLoadCif, scratch.path("sq_out.cif")));
+    EXPECT_TRUE(mirrored(inputPairGates()));
+    ASSERT_TRUE(run(HierarchicalSymDetection));
+    EXPECT_EQ(blockShapes(), shapes);
+    GCfreeCS();
+    DRclearAllRules();
+  }
 }
 
 // Mode 1 takes its answers from a stream: two rows of contacts for the
