@@ -121,6 +121,15 @@ extern int theStep;
 // starts at the largest defect size.  Fault and yield actions read it.
 extern int theDefectScale;
 
+namespace techc {
+// Gives the defect-size scale a new maximum or minimum (tenths of a grid
+// step), as the scale bar takes it: a limit that would leave no range is
+// refused (false, nothing changes); otherwise theDefectScale is moved into
+// the new range, so that it stays the value the bar shows.  The range
+// starts at the defect sizes of the system source file.
+bool setDefectScaleLimit(bool maximum, int value);
+}  // namespace techc
+
 // ---------------------------------------------------------------------------
 // Colour table.  Entries keep the order of the colour file; `pixel` is the
 // RGB value (0xRRGGBB) until a front end allocates real pixels.
