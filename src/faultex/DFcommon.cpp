@@ -72,8 +72,8 @@ _box* DFcrtArea(const _Dtile* a, const _Dtile* b, const _Dtile* c, int size)
   int ax1 = a->x1, ay1 = a->y1, ax2 = cs::right(a), ay2 = cs::top(a);
   int bx1 = b->x1, by1 = b->y1, bx2 = cs::right(b), by2 = cs::top(b);
   if (c && (ax1 > bx2 || ax2 < bx1)) {
-    by1 = c->y1;
-    by2 = cs::top(c);
+    by1 = std::max(by1, c->y1);
+    by2 = std::min(by2, cs::top(c));
   }
   if (DlayerNum > 0 && DlayerTile[0].layertile && a->type == DlayerTile[0].layer) {
     int gx1 = std::max(ax1, bx1), gx2 = std::min(ax2, bx2);
