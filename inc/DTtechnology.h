@@ -158,9 +158,15 @@ unsigned long GCgetNamedColor(const char* name);  // all bits set when absent
 int GCgetNamedColorName(const char* name);        // index, or -1
 
 namespace techc {
-// RGB of an X colour name (case and blanks ignored), from the system colour
-// database or the built-in table; false when unknown.
+// RGB (0xRRGGBB) of an X colour: from the colour database of the display
+// when a front end installed one; without one from X's numeric forms
+// ("#rrggbb" and its shorter and longer kin, "rgb:r/g/b", "rgbi:r/g/b"), the
+// system colour database or the built-in table (case and blanks of names
+// ignored).  False when unknown.
 bool lookupColor(const char* name, unsigned long* rgb);
+using ColorLookup = bool (*)(const char* name, unsigned long* rgb);
+// Installs the display's colour lookup (null: none).
+void setColorLookup(ColorLookup lookup);
 }  // namespace techc
 
 // ---------------------------------------------------------------------------
