@@ -160,8 +160,9 @@ void captureOutput(std::string* out, std::string* err);
 
 // Runs a program through the shell with every argument quoted.  Returns the
 // exit status (-1 when it could not be run); `output` receives its standard
-// output when not null.
-int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
+// output and `errors` its standard error when not null.
+int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr,
+               std::string* errors = nullptr);
 std::string shellQuote(const std::string& word);
 // The same with standard input from `input` and standard output to `output`.
 int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
