@@ -336,8 +336,8 @@ namespace callback {
  */
 Outcome accept(int code, const char* text)
 {
-  PROCESS_INCLUDE_PASSIVE = 1;
-  PROCESS_INCLUDE_INDUCTOR = 1;
+  PROCESS_INCLUDE_PASSIVE = common::presetValue(PROCESS_INCLUDE_PASSIVE, 1);
+  PROCESS_INCLUDE_INDUCTOR = common::presetValue(PROCESS_INCLUDE_INDUCTOR, 1);
   common::ActionScope scope;
   try {
     return dispatch(code, text ? text : "");

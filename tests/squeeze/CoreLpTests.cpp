@@ -241,15 +241,41 @@ TEST_F(Core, MpsTextOfOneMirrorRow)
   EXPECT_EQ(SQcell[2].left->onbound, 3);
 }
 
-TEST_F(Core, RoundTripCentresThePairAndFixesItsDistances)
+// Two boxes of width 8 mirrored about an axis between them, 8 apart.
+class MirroredPair : public Core {
+ protected:
+  void SetUp() override
+  {
+    Core::SetUp();
+    const int a = cell(0, 8), b = cell(40, 48);
+    _edge* v = axis();
+    row(e(a, 'l'), e(a, 'r'), 8, 'E');
+    row(e(a, 'r'), e(b, 'l'), 8);
+    row(e(b, 'l'), e(b, 'r'), 8, 'E');
+    add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+    build(4);
+    SQCORE_START_HOR_valid = SQCORE_STOP_HOR_valid = 0;
+  }
+};
+
+// The core's CPU times are sampled for the time report unless TIME_REPORT
+// was set to 0.
+TEST_F(MirroredPair, CoreTimesAreSampledForTheTimeReport)
 {
-  const int a = cell(0, 8), b = cell(40, 48);
-  _edge* v = axis();
-  row(e(a, 'l'), e(a, 'r'), 8, 'E');
-  row(e(a, 'r'), e(b, 'l'), 8);
-  row(e(b, 'l'), e(b, 'r'), 8, 'E');
-  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
-  build(4);
+  for (const char* report : {"1", "0"}) {
+    TearDown();
+    SetUp();
+    std::string why;
+    ASSERT_TRUE(common::setProcessSetting("TIME_REPORT", report, &why));
+    SQcoreproblem();
+    const int sampled = TIME_REPORT;
+    EXPECT_EQ(SQCORE_START_HOR_valid, sampled) << report;
+    EXPECT_EQ(SQCORE_STOP_HOR_valid, sampled) << report;
+  }
+}
+
+TEST_F(MirroredPair, RoundTripCentresThePairAndFixesItsDistances)
+{
   SQcoreproblem();
   EXPECT_NE(out.find("  SQcore: lp_solve done\n"), std::string::npos);
   // Width first: b.l = a.r + 8, the axis halfway.
