@@ -293,6 +293,36 @@ TEST_F(MirroredPair, RoundTripCentresThePairAndFixesItsDistances)
   EXPECT_EQ(SQcell[0].right->min_loc + SQcell[1].left->min_loc, 2 * SQcell[2].left->min_loc);
 }
 
+// After the core, a pair's lines are held by fixed-distance arcs in both
+// directions (equalities).  The wire-length minimisation moves each such
+// set as one: here the left box, held to the right box's width 12 though
+// its own rule is 8, would gain by moving its left side right, which would
+// break the equal widths.
+TEST_F(Core, WireLengthMinimisationKeepsThePairsDistances)
+{
+  const int a = cell(0, 12), b = cell(40, 52), w = cell(0, 200);
+  _edge* v = axis();
+  row(e(a, 'l'), e(a, 'r'), 8);
+  row(e(b, 'l'), e(b, 'r'), 12);
+  row(e(a, 'r'), e(b, 'l'), 8);
+  row(e(w, 'l'), e(w, 'r'), 200, 'E');
+  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  add_column_4(e(a, 'r'), e(b, 'l'), e(a, 'l'), e(b, 'r'), &adj, rows, 0);
+  build(6);
+  SQcoreproblem();
+  SQboundbox(SQcell, SQarc, SQcell_size + SQsymcell_size, SQarc_size);
+  ASSERT_EQ(SQposition(4), 4);
+  const SQCELL_item &left = SQcell[a], &right = SQcell[b];
+  EXPECT_EQ(left.right->loc - left.left->loc, 12);
+  EXPECT_EQ(right.right->loc - right.left->loc, 12);
+  EXPECT_EQ(left.right->loc + right.left->loc, 2 * SQcell[3].left->loc);
+  for (SQARC_item* arc = SQarc; arc; arc = arc->list_next) {
+    if (arc->sym && arc->ori && arc->ter) {
+      EXPECT_EQ(arc->wlm_type, 92) << "row " << arc->rank;
+    }
+  }
+}
+
 TEST_F(Core, InfeasibleMirrorRowsAbandonWithTheBanner)
 {
   // Boxes of widths 8 and 12 whose inner and outer sides share one axis.
