@@ -177,6 +177,18 @@ class Core : public testing_support::CoreTest {
     ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
   }
   bool roundTripAborts() { return !testing_support::runsToEnd(SQcoreproblem); }
+  // Box 0 of width `a` at 0 and box 1 of width `b` from `bLeft`, at least 8
+  // apart, their facing sides mirrored about the returned axis.
+  _edge* mirroredPair(int a, int bLeft, int b)
+  {
+    const int left = cell(0, a), right = cell(bLeft, bLeft + b);
+    _edge* v = axis();
+    row(e(left, 'l'), e(left, 'r'), a, 'E');
+    row(e(left, 'r'), e(right, 'l'), 8);
+    row(e(right, 'l'), e(right, 'r'), b, 'E');
+    add_column_4(e(left, 'r'), e(right, 'l'), v, v, &adj, rows, 0);
+    return v;
+  }
 
   std::deque<_edge> edges;
   AdjacencyArray adj;
@@ -247,12 +259,7 @@ class MirroredPair : public Core {
   void SetUp() override
   {
     Core::SetUp();
-    const int a = cell(0, 8), b = cell(40, 48);
-    _edge* v = axis();
-    row(e(a, 'l'), e(a, 'r'), 8, 'E');
-    row(e(a, 'r'), e(b, 'l'), 8);
-    row(e(b, 'l'), e(b, 'r'), 8, 'E');
-    add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+    mirroredPair(8, 40, 8);
     build(4);
     SQCORE_START_HOR_valid = SQCORE_STOP_HOR_valid = 0;
   }
@@ -326,13 +333,8 @@ TEST_F(Core, WireLengthMinimisationKeepsThePairsDistances)
 TEST_F(Core, InfeasibleMirrorRowsAbandonWithTheBanner)
 {
   // Boxes of widths 8 and 12 whose inner and outer sides share one axis.
-  const int a = cell(0, 8), b = cell(16, 28);
-  _edge* v = axis();
-  row(e(a, 'l'), e(a, 'r'), 8, 'E');
-  row(e(a, 'r'), e(b, 'l'), 8);
-  row(e(b, 'l'), e(b, 'r'), 12, 'E');
-  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
-  add_column_4(e(a, 'l'), e(b, 'r'), v, v, &adj, rows, 0);
+  _edge* v = mirroredPair(8, 16, 12);
+  add_column_4(e(0, 'l'), e(1, 'r'), v, v, &adj, rows, 0);
   build(4);
   EXPECT_TRUE(roundTripAborts());
   EXPECT_NE(out.find("*** CORE LP CANNOT BE SOLVED ***"), std::string::npos);
