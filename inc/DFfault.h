@@ -196,14 +196,18 @@ void DFtraceTerm(_Dtile* tile, int part);
 void DFxPath(_Dtile* tile, int tag, int part);
 int DFAllNeighbor(_Dtile* tile, _Dtilelist** list, int tag, int part);
 int DFListNeighbor(_Dtilelist* list, _Dtilelist** newList, int tag, int part);
+// The open record of the parts on the terminals' tiles (new): null for one
+// part, and after "A fault causes MAXNPARTS too small, ignored" for more
+// parts than a record holds; a part reaching kMaxGates terminals gives
+// "MAXNGATES too small, ignored" and a record whose `net` is -1, which ends
+// the analysis of its net.
 _Dfopen* DFterm2Fault(_DtermList* terms);
-// The record of a defect making both cuts (new), or null.
+// The record of a defect making both cuts (new), or null when a record is
+// missing.  A merge no record can hold abandons the running action.
 _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b);
 // Releases the regions of critical-area planes with their open records.
 void DFreleaseCritPlane(int plane);
 void DFreleaseAllCritPlanes();
-// A new run may report a merge beyond the record's limits again.
-void DFresetOpenLimits();
 // The selected-net report of the opens in the table.
 void DFreportOpens(const _DopenFault* list);
 void DFreportOpen(const _Dfopen* open);

@@ -122,6 +122,15 @@ extern int theStep;
 // starts at the largest defect size.  Fault and yield actions read it.
 extern int theDefectScale;
 
+namespace techc {
+// Gives the defect-size scale a new maximum or minimum (tenths of a grid
+// step), as the scale bar takes it: a limit that would leave no range is
+// refused (false, nothing changes); otherwise theDefectScale is moved into
+// the new range, so that it stays the value the bar shows.  The range
+// starts at the defect sizes of the system source file.
+bool setDefectScaleLimit(bool maximum, int value);
+}  // namespace techc
+
 // ---------------------------------------------------------------------------
 // Colour table.  Entries keep the order of the colour file; `pixel` is the
 // RGB value (0xRRGGBB) until a front end allocates real pixels.
@@ -150,9 +159,15 @@ unsigned long GCgetNamedColor(const char* name);  // all bits set when absent
 int GCgetNamedColorName(const char* name);        // index, or -1
 
 namespace techc {
-// RGB of an X colour name (case and blanks ignored), from the system colour
-// database or the built-in table; false when unknown.
+// RGB (0xRRGGBB) of an X colour: from the colour database of the display
+// when a front end installed one; without one from X's numeric forms
+// ("#rrggbb" and its shorter and longer kin, "rgb:r/g/b", "rgbi:r/g/b"), the
+// system colour database or the built-in table (case and blanks of names
+// ignored).  False when unknown.
 bool lookupColor(const char* name, unsigned long* rgb);
+using ColorLookup = bool (*)(const char* name, unsigned long* rgb);
+// Installs the display's colour lookup (null: none).
+void setColorLookup(ColorLookup lookup);
 }  // namespace techc
 
 // ---------------------------------------------------------------------------

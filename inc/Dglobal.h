@@ -44,7 +44,8 @@ extern double RESIZING_FACTOR;
 extern int TRANSISTOR_SIZE_CHECK;
 extern int TIME_REPORT;
 
-// Clears the run flags and puts every setting back to its start value.
+// Clears the run flags and puts every setting back to its start value,
+// forgetting what the user set.
 void GCresetGlobals();
 
 // ---------------------------------------------------------------------------
@@ -162,8 +163,9 @@ void captureOutput(std::string* out, std::string* err);
 
 // Runs a program through the shell with every argument quoted.  Returns the
 // exit status (-1 when it could not be run); `output` receives its standard
-// output when not null.
-int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
+// output and `errors` its standard error when not null.
+int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr,
+               std::string* errors = nullptr);
 std::string shellQuote(const std::string& word);
 // The same with standard input from `input` and standard output to `output`.
 int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
@@ -171,5 +173,22 @@ int runCommandFiles(const std::vector<std::string>& argv, const std::string& inp
 
 // Reports "<what> is not available yet" (kind E) and returns 1.
 int notAvailable(const char* what);
+
+// The process settings above as the user sets them, by name: an optional
+// key of the system source file or quorin-batch's "set NAME VALUE".  Sets
+// the global and remembers the value as the user's.  Returns false, with
+// the reason in *why, for a name that is no setting or a value the setting
+// does not take (COMPACT_ALGORITHM and the via settings take only their
+// start values).
+bool setProcessSetting(const std::string& name, const std::string& text, std::string* why);
+// Start-up: the optional keys of the system source file named as the
+// settings.  A value a setting does not take ends the process after a
+// kind F message.
+void readProcessSettings();
+// What an action's preset gives `setting` (one of the integer settings):
+// the user's value when the user set it, else `preset`.
+int presetValue(const int& setting, int preset);
+// Forgets the user's values (GCresetGlobals).
+void forgetProcessSettings();
 
 }  // namespace common

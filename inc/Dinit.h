@@ -24,8 +24,9 @@ void applyCifMode();
 void installHooks();
 
 // The start-up steps that need no display, in order: memory, colours,
-// technology and defect settings, CIF reading mode, menus (when asked), pointer buffers, tile
-// planes, display switches, yield.  Start-up failures end the process.
+// technology and defect settings, CIF reading mode, process settings, menus
+// (when asked), pointer buffers, tile planes, display switches, yield.
+// Start-up failures end the process.
 void startHeadless(bool readMenus);
 
 }  // namespace init

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -122,67 +123,74 @@ static bool testOpen(const std::string& name, const char* mode)
   return true;
 }
 
-// Reads the options from the third argument on; false when an output file
-// cannot be opened.
-static bool readOptions(int argc, char** argv)
+// The options that name a file in the next word.
+static bool takesFile(char letter)
 {
-  Options& options = state->options;
+  return letter == 'f' || letter == 'y' || letter == 'r';
+}
+
+// Looks at every word from the third on before any of them acts: each must
+// be an option, "-" and a letter this program knows, or the file name that
+// follows -f, -y or -r.  The first word that is not ends the run with the
+// usage text, before any file is opened.
+static void checkOptions(int argc, char** argv)
+{
   for (int i = 3; i < argc; ++i) {
     const char* argument = argv[i];
-    char letter = argument[0] == '-' ? argument[1] : argument[0];
-    std::string* file = nullptr;
-    const char* announce = nullptr;
-    const char* mode = nullptr;
-    switch (letter) {
-      case 'h':
-        throw UsageRequest{};
-      case 'm':
-        options.markUsedNodes = 0;
-        continue;
-      case 'f':
-        file = &options.matchFile;
-        announce = "printing matches to file %s\n";
-        mode = "w";
-        break;
-      case 'y':
-        file = &options.symmetryFile;
-        announce = "printing symmetry to file %s\n";
-        mode = "a";
-        options.markUsedNodes = 0;
-        break;
-      case 'r':
-        file = &options.resultFile;
-        announce = "printing results to file %s\n";
-        mode = "w";
-        options.markUsedNodes = 1;
-        break;
-      case 't':
-        options.timing = true;
-        continue;
-      case 's':
-        options.specialOff = true;
-        continue;
-      case 'O':
-        options.prematch = true;
-        continue;
-      case 'P':
-        options.printCandidates = true;
-        continue;
-      case 'd':
-        options.debug = true;
-        continue;
-      case 'z':
-        options.listRemovedNets = true;
-        continue;
-      case 'n':
-        continue;
-      default:
-        outf("Option %c not understood.\n", letter != '\0' ? letter : '-');
-        throw UsageRequest{};
-    }
-    if (i + 1 >= argc) {
-      outf("Option -%c needs a file name.\n", letter);
+    if (argument[0] != '-') {
+      outf("Argument %s is not an option.\n", argument);
       throw UsageRequest{};
+    }
+    const char letter = argument[1];
+    if (letter == 'h')
+      throw UsageRequest{};
+    if (takesFile(letter)) {
+      if (i + 1 >= argc) {
+        outf("Option -%c needs a file name.\n", letter);
+        throw UsageRequest{};
+      }
+      ++i;
+      continue;
+    }
+    if (letter == '\0' || !strchr("mtsOPdzn", letter)) {
+      outf("Option %c not understood.\n", letter != '\0' ? letter : '-');
+      throw UsageRequest{};
+    }
+  }
+}
+
+// Reads the options from the third argument on, in order; false when an
+// output file cannot be opened.
+static bool readOptions(int argc, char** argv)
+{
+  checkOptions(argc, argv);
+  Options& options = state->options;
+  for (int i = 3; i < argc; ++i) {
+    const char letter = argv[i][1];
+    switch (letter) {
+      case 'm': options.markUsedNodes = 0; break;
+      case 't': options.timing = true; break;
+      case 's': options.specialOff = true; break;
+      case 'O': options.prematch = true; break;
+      case 'P': options.printCandidates = true; break;
+      case 'd': options.debug = true; break;
+      case 'z': options.listRemovedNets = true; break;
+      default: break;  // -n, and the file options below
+    }
+    if (!takesFile(letter))
+      continue;
+    std::string* file = &options.matchFile;
+    const char* announce = "printing matches to file %s\n";
+    const char* mode = "w";
+    if (letter == 'y') {
+      file = &options.symmetryFile;
+      announce = "printing symmetry to file %s\n";
+      mode = "a";
+      options.markUsedNodes = 0;
+    } else if (letter == 'r') {
+      file = &options.resultFile;
+      announce = "printing results to file %s\n";
+      options.markUsedNodes = 1;
     }
     *file = argv[++i];
     outf(announce, file->c_str());

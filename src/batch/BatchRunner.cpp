@@ -300,6 +300,17 @@ bool Runner::runLine(const std::string& raw)
     theDefectScale = static_cast<int>(value);
     return true;
   }
+  if (name == "set") {
+    // A process setting, as its key in the system source file would set it.
+    std::string setting, value;
+    splitFirst(arguments, &setting, &value);
+    if (setting.empty() || value.empty() || value.find_first_of(" \t") != std::string::npos)
+      return fail("%s needs a setting's name and one value", name);
+    std::string why;
+    if (!common::setProcessSetting(setting, value, &why))
+      return fail("%s", why);
+    return true;
+  }
   if (name == "rows") {
     // The constraint rows of the loaded layout under the current rules.
     if (arguments.empty())

@@ -49,6 +49,8 @@ void usage(const char* program)
          "                                   ending in .svg is written as SVG\n"
          "  summary                          prints the key figures of the loaded layout\n"
          "                                   (\"summary: <what> <value>\" lines)\n"
+         "  set PROCESS_INCLUDE_WLM 1        sets a process setting, as its key in the\n"
+         "                                   system source file would (see the README)\n"
          "  rows rows.txt                    writes the resize rows of both directions\n"
          "  squeeze [passives]               compacts the layout into sq_out.cif\n"
          "                                   (one per line: number, direction, type,\n"

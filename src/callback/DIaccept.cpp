@@ -312,6 +312,17 @@ Outcome setLayerValue(int code, const std::string& text)
   return Outcome::Done;
 }
 
+// The scale bar takes a new limit; the scale's value follows it into the
+// new range, as the bar's own value does.
+void limitScale(bool maximum, int value)
+{
+  const int before = theDefectScale;
+  techc::setDefectScaleLimit(maximum, value);
+  common::frontEnd().defectScaleLimit(maximum, value);
+  if (theDefectScale != before)
+    common::frontEnd().defectScaleMoved(theDefectScale);
+}
+
 Outcome setDefectSize(int code, const std::string& text)
 {
   float value;
@@ -321,11 +332,11 @@ Outcome setDefectSize(int code, const std::string& text)
   switch (code) {
     case kAcceptMaxSize:
       theMaxDefectSize = size;
-      common::frontEnd().defectScaleLimit(true, 10 * size / theGlobalScale);
+      limitScale(true, 10 * size / theGlobalScale);
       break;
     case kAcceptMinSize:
       theMinDefectSize = size;
-      common::frontEnd().defectScaleLimit(false, 10 * size / theGlobalScale);
+      limitScale(false, 10 * size / theGlobalScale);
       break;
     default:
       theStep = size;
@@ -410,8 +421,8 @@ namespace callback {
  */
 Outcome accept(int code, const char* text)
 {
-  PROCESS_INCLUDE_PASSIVE = 1;
-  PROCESS_INCLUDE_INDUCTOR = 1;
+  PROCESS_INCLUDE_PASSIVE = common::presetValue(PROCESS_INCLUDE_PASSIVE, 1);
+  PROCESS_INCLUDE_INDUCTOR = common::presetValue(PROCESS_INCLUDE_INDUCTOR, 1);
   common::ActionScope scope;
   try {
     return dispatch(code, text ? text : "");

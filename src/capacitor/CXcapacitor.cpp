@@ -256,9 +256,11 @@ void CXshowAllCapacitors()
     common::outf("\tCapacitor width is %6.2f (um), length is %6.2f (um)\n",
                  cap->origGeometry.width, cap->origGeometry.length);
     if (!cap->port1tile)
-      common::outf("\tthe first plate is not connected\n");
+      GCmessage(kModule, 'W', "Capacitor %d: the first plate is not connected",
+                cap->capacitorNum);
     if (!cap->port2tile)
-      common::outf("\tthe second plate is not connected\n");
+      GCmessage(kModule, 'W', "Capacitor %d: the second plate is not connected",
+                cap->capacitorNum);
   }
 }
 

@@ -48,4 +48,5 @@ void GCresetGlobals()
   RESIZING_FACTOR = 1.0;
   TRANSISTOR_SIZE_CHECK = 0;
   TIME_REPORT = 1;
+  common::forgetProcessSettings();
 }

@@ -210,10 +210,14 @@ int resize()
   stamp("\n^^^ Symmetry detection is done (in resizing+symm) at\n     ");
   common::outf("\n");
 
+  // The preset of the action; what the user set outlasts it, and factor
+  // mode stays the mode of the factor preset.
   COMPACT_ALGORITHM = 1;
-  PROCESS_INCLUDE_SYMMETRY = 1;
-  PROCESS_INCLUDE_TRANSISTOR_PARASITIC = 0;
-  PROCESS_INCLUDE_RESIZING = PROCESS_OPTION == 1 ? 5 : 2;
+  PROCESS_INCLUDE_SYMMETRY = common::presetValue(PROCESS_INCLUDE_SYMMETRY, 1);
+  PROCESS_INCLUDE_TRANSISTOR_PARASITIC =
+      common::presetValue(PROCESS_INCLUDE_TRANSISTOR_PARASITIC, 0);
+  PROCESS_INCLUDE_RESIZING =
+      PROCESS_OPTION == 1 ? common::presetValue(PROCESS_INCLUDE_RESIZING, 5) : 2;
 
   sampleTimes(&RES_START_u, &RES_START_s);
   SQCORE_START_HOR_valid = SQCORE_STOP_HOR_valid = 0;
@@ -231,7 +235,7 @@ int resize()
 
 int new_resize()
 {
-  PROCESS_OPTION = 1;
+  PROCESS_OPTION = common::presetValue(PROCESS_OPTION, 1);
   return resize();
 }
 

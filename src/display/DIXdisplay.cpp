@@ -30,6 +30,18 @@ String fallbackResources[] = {
     nullptr,
 };
 
+// A colour as the display's colour database has it (names and X's numeric
+// forms alike).
+bool displayColor(const char* name, unsigned long* rgb)
+{
+  XColor color;
+  if (!XParseColor(theDisplay, theColormap, name, &color))
+    return false;
+  *rgb = static_cast<unsigned long>(color.red >> 8) << 16 |
+         static_cast<unsigned long>(color.green >> 8) << 8 | (color.blue >> 8);
+  return true;
+}
+
 }  // namespace
 
 /*
@@ -55,6 +67,7 @@ void DIXinit(int argc, char** argv)
   theVisual = DefaultVisual(theDisplay, theScreen);
   theDisplayWidth = DisplayWidth(theDisplay, theScreen);
   theDisplayHeight = DisplayHeight(theDisplay, theScreen);
+  techc::setColorLookup(displayColor);
   if (theVisual->map_entries <= kMinColormapEntries) {
     fprintf(stderr, "This program requires a color display.\n");
     common::endProcess(1);

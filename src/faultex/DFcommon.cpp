@@ -20,7 +20,6 @@ int32_t DefectSize = 0;
 namespace {
 
 constexpr int kModule = 6;
-constexpr char kGatePlaneName[] = "CPG";  // the plane of the gate layer
 
 _box* newBox(int x1, int y1, int x2, int y2)
 {
@@ -73,8 +72,8 @@ _box* DFcrtArea(const _Dtile* a, const _Dtile* b, const _Dtile* c, int size)
   int ax1 = a->x1, ay1 = a->y1, ax2 = cs::right(a), ay2 = cs::top(a);
   int bx1 = b->x1, by1 = b->y1, bx2 = cs::right(b), by2 = cs::top(b);
   if (c && (ax1 > bx2 || ax2 < bx1)) {
-    by1 = c->y1;
-    by2 = cs::top(c);
+    by1 = std::max(by1, c->y1);
+    by2 = std::min(by2, cs::top(c));
   }
   if (DlayerNum > 0 && DlayerTile[0].layertile && a->type == DlayerTile[0].layer) {
     int gx1 = std::max(ax1, bx1), gx2 = std::min(ax2, bx2);
@@ -204,23 +203,11 @@ void DFwalkNets(void (*perNet)(_Dtile* start, void* data), void* data)
   int unprocessed = NetsNum;
   if (!Silently)
     common::errf("Unprocessed nets : %8d", unprocessed);
-  _Dtile* gateEntry = NamedLayerTile(kGatePlaneName);
-  int gatePlane = -1;
-  for (int p = 0; p < DlayerNum; ++p)
-    if (DlayerTile[p].layertile && DlayerTile[p].layertile == gateEntry)
-      gatePlane = p;
   for (int e = 0; e < DelementNum; ++e) {
     for (_Dtransistor* t = Transistors ? Transistors[e] : nullptr; t; t = t->next) {
-      _Dtile* terminals[3] = {nullptr, t->Tsource, t->Tdrain};
-      if (gateEntry && t->Tgate) {
-        // The search starts next to the point, at the gate-layer tile over
-        // the gate's centre (from a distant tile it may cross every row
-        // of an array).
-        Stitch = gateEntry;
-        if (t->Pgate && gatePlane >= 0 && t->Pgate->layer() == &DlayerTile[gatePlane])
-          Stitch = t->Pgate;
-        terminals[0] = PointFind(t->Tgate->x1 + 1, t->Tgate->y1 + 1);
-      }
+      // The gate-layer tile over the gate: the gate tile's type names the
+      // gate layer, whatever the technology calls it.
+      _Dtile* terminals[3] = {extract::gateLayerTile(t), t->Tsource, t->Tdrain};
       bool skip = false;
       for (_Dtile* start : terminals) {
         if (!start || start->processed != 0)

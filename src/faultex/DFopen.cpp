@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -26,8 +27,6 @@ constexpr uint16_t kRegion = cs::kFrame;   // type of a critical region
 // records follows the terminal list).
 int theNet = 0;
 const _DtermList* theTerms = nullptr;
-// A record beyond its limits is reported once per run.
-bool limitSaid = false;
 
 _Dfopen* recordOf(const _Dtile* t) { return reinterpret_cast<_Dfopen*>(t->upper()); }
 void setRecord(_Dtile* t, _Dfopen* r) { t->set_upper(reinterpret_cast<_Dtilelist*>(r)); }
@@ -93,6 +92,14 @@ void eachSideNeighbor(_Dtile* t, Visit&& visit)
   common::abandonAction(1);
 }
 
+// Two cuts together give an open that no record can hold.
+[[noreturn]] void mergeTooBig()
+{
+  GCmessage(kModule, 'F', "Fault merge error");
+  GCmessage(kModule, 'F', "Check DFmergeFaultO()");
+  common::abandonAction(1);
+}
+
 // A terminal in a record: transistor number, port, and which of the equal
 // (number, port) pairs it is, counted in the record's order (the pins all
 // read -1, 0).
@@ -129,22 +136,7 @@ const std::unordered_map<uint64_t, int>& termRanks()
   return theRanks;
 }
 
-// An open record would hold more parts or terminals than it can: what
-// fits is kept, and the run says so once.
-void sayLimit()
-{
-  if (limitSaid)
-    return;
-  limitSaid = true;
-  GCmessage(kModule, 'W',
-            "An open fault has more than %d parts or %d terminals in a part; the parts and "
-            "terminals that fit are kept",
-            kMaxParts, kMaxGates - 1);
-}
-
 }  // namespace
-
-void DFresetOpenLimits() { limitSaid = false; }
 
 /*
  * DFxNeighborSpaceTiles --
@@ -293,9 +285,11 @@ void DFtraceTerm(_Dtile* tile, int part) { DFxPath(tile, -theNet, part); }
 /*
  * DFterm2Fault --
  *   The open record of the part numbers on the terminals' tiles: part k
- *   holds, in list order, the terminals whose tile carries k.  Parts and
- *   terminals beyond the record's limits are left out (said once per run).
- * Returns: a new record; null when the terminals stay in one part.
+ *   holds, in list order, the terminals whose tile carries k.
+ * Returns: a new record; null when the terminals stay in one part, and
+ *   after a warning when there are more parts than a record holds.  A part
+ *   that reaches kMaxGates terminals is reported and its record comes back
+ *   with `net` -1.
  */
 _Dfopen* DFterm2Fault(_DtermList* terms)
 {
@@ -304,28 +298,29 @@ _Dfopen* DFterm2Fault(_DtermList* terms)
     parts = std::max<int>(parts, t->tile->processed);
   if (parts < 2)
     return nullptr;
-  _Dfopen* r = newOpen();
+  std::unique_ptr<_Dfopen> r(newOpen());
   r->net = std::abs(terms->tile->node);
-  r->nparts = std::min(parts, kMaxParts);
-  for (int p = 0; p < r->nparts; ++p)
-    r->pinlist[p].ngates = 0;
-  bool beyond = parts > kMaxParts;
-  for (_DtermList* t = terms; t; t = t->next) {
-    const int p = t->tile->processed - 1;
-    if (p < 0 || p >= r->nparts)
-      continue;
-    _DfpinList& pins = r->pinlist[p];
-    if (pins.ngates == kMaxGates - 1) {
-      beyond = true;
-      continue;
+  for (int k = 1; k <= parts; ++k) {
+    if (r->nparts == kMaxParts) {
+      GCmessage(kModule, 'W', "A fault causes MAXNPARTS too small, ignored");
+      return nullptr;
     }
-    pins.gateno[pins.ngates] = t->transistor ? t->transistor->number : -1;
-    pins.pinname[pins.ngates] = t->port;
-    ++pins.ngates;
+    _DfpinList& pins = r->pinlist[r->nparts++];
+    pins.ngates = 0;
+    for (_DtermList* t = terms; t; t = t->next) {
+      if (t->tile->processed != k)
+        continue;
+      if (pins.ngates == kMaxGates - 1) {
+        GCmessage(kModule, 'E', "MAXNGATES too small, ignored");
+        r->net = -1;
+        return r.release();
+      }
+      pins.gateno[pins.ngates] = t->transistor ? t->transistor->number : -1;
+      pins.pinname[pins.ngates] = t->port;
+      ++pins.ngates;
+    }
   }
-  if (beyond)
-    sayLimit();
-  return r;
+  return r.release();
 }
 
 /*
@@ -391,8 +386,9 @@ int DFsameOpen(const _Dfopen* a, const _Dfopen* b)
  *   only when both records keep them together; a terminal that one record
  *   lacks is grouped by the other alone.  Parts are ordered by their first
  *   terminal in the net's terminal list, terminals in list order, as a cut
- *   evaluated on its own would order them.  Parts beyond the record's
- *   limits are left out (reported once per run).
+ *   evaluated on its own would order them.  A merge that a record cannot
+ *   hold (more parts, or more terminals in a part) abandons the running
+ *   action after its messages.
  * Returns: a new record, or null when a record is missing.
  */
 _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
@@ -410,7 +406,6 @@ _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
     sl = {0, 0, -2, -2};  // -2: absent
   const std::unordered_map<uint64_t, int>& ranks = termRanks();
   int extra = kMaxTerminals + 1;
-  bool beyond = false;
   auto visit = [&](const _Dfopen* r, bool first) {
     int pins[3] = {0, 0, 0};  // occurrences of the pins, by port
     for (int p = 0; p < r->nparts; ++p)
@@ -425,10 +420,8 @@ _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
                 (first ? slots[k].partA : slots[k].partB) == -2)
               slot = k;
           if (slot < 0) {
-            if (extra == kSlots) {
-              beyond = true;
-              continue;
-            }
+            if (extra == kSlots)
+              mergeTooBig();
             slot = extra++;
           }
         }
@@ -440,7 +433,7 @@ _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
   };
   visit(a, true);
   visit(b, false);
-  _Dfopen* r = newOpen();
+  std::unique_ptr<_Dfopen> r(newOpen());
   r->net = a->net;
   // Merged part of each (part in a, part in b); -2 and -1 shifted in.
   int8_t partOf[kMaxParts + 2][kMaxParts + 2];
@@ -451,25 +444,19 @@ _Dfopen* DFmergeFaultO(const _Dfopen* a, const _Dfopen* b)
       continue;
     int8_t& part = partOf[std::max(sl.partA, -1) + 1][std::max(sl.partB, -1) + 1];
     if (part < 0) {
-      if (r->nparts == kMaxParts) {
-        beyond = true;
-        continue;
-      }
+      if (r->nparts == kMaxParts)
+        mergeTooBig();
       part = static_cast<int8_t>(r->nparts++);
       r->pinlist[part].ngates = 0;
     }
     _DfpinList& pins = r->pinlist[part];
-    if (pins.ngates == kMaxGates - 1) {
-      beyond = true;
-      continue;
-    }
+    if (pins.ngates == kMaxGates - 1)
+      mergeTooBig();
     pins.gateno[pins.ngates] = sl.gateno;
     pins.pinname[pins.ngates] = static_cast<int16_t>(sl.port);
     ++pins.ngates;
   }
-  if (beyond)
-    sayLimit();
-  return r;
+  return r.release();
 }
 
 int CTileCreationO(int x1, int y1, int x2, int y2, _Dtile** tile)
@@ -525,7 +512,7 @@ _Dtile* Put1CritCSO(const _box* box, const _Dfopen* open)
     _Dfopen* merged = recordOf(s) ? DFmergeFaultO(recordOf(s), open) : copyOf(open);
     if (!merged) {
       GCmessage(kModule, 'F', "Check the routine DFmergeFaultO()");
-      common::abandonAction(1);
+      common::abandonAction(0);
     }
     Stitch = s;
     CTileCreationO(o.x1, o.y1, o.x2, o.y2, &t);
@@ -611,17 +598,19 @@ void DFOcritAscan()
 namespace {
 
 // The critical rectangle of one candidate cut, inserted with its open.
-void tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* terms,
+// Returns: false when the net's analysis stops here (a part with more
+// terminals than a record holds).
+bool tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* terms,
             _Dtilelist* netTiles, int size)
 {
   _box* crit = DFcrtArea(s, x, t, size);
   if (!crit)
-    return;
+    return true;
   Stitch = s;
   _Dtile* material = nullptr;
   if (DFspaceTinArea(&cutBox, theNet, &material)) {
     common::release(crit);
-    return;
+    return true;
   }
   const int plane = DFlayerIndex(material->type & 0xFF);
   if (plane < 0) {
@@ -640,14 +629,16 @@ void tryCut(_Dtile* s, _Dtile* x, _Dtile* t, const _box& cutBox, _DtermList* ter
             static_cast<int>(std::min<long>(crit->y2, long(cutBox.y2) + half))};
   common::release(crit);
   if (r.x1 >= r.x2 || r.y1 >= r.y2)
-    return;
+    return true;
   Stitch = s;
-  _Dfopen* open = DFextOpen(&cutBox, terms, netTiles);
+  std::unique_ptr<_Dfopen> open(DFextOpen(&cutBox, terms, netTiles));
   if (!open)
-    return;
+    return true;
+  if (open->net == -1)
+    return false;
   Stitch = DlayerTile[plane].crittile;
-  DlayerTile[plane].crittile = Put1CritCSO(&r, open);
-  delete open;
+  DlayerTile[plane].crittile = Put1CritCSO(&r, open.get());
+  return true;
 }
 
 // Restores the marks of the net's analysis, also when it is abandoned.
@@ -701,7 +692,9 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
   by1 -= size + 1;
   bx2 += size + 1;
   by2 += size + 1;
-    for (_Dtilelist* bn = marks.border; bn; bn = bn->next) {
+  // A part with more terminals than a record holds ends the net's analysis.
+  bool goOn = true;
+  for (_Dtilelist* bn = marks.border; bn && goOn; bn = bn->next) {
     _Dtile* s = bn->tile;
     _box grown = {int(clampCoord(std::max<long>(long(s->x1) - size, bx1))),
                   int(clampCoord(std::max<long>(long(s->y1) - size, by1))),
@@ -709,7 +702,7 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
                   int(clampCoord(std::min<long>(long(cs::top(s)) + size, by2)))};
     Stitch = s;
     _Dtilelist* near = tilesIn(grown);
-    for (_Dtilelist* xn = near; xn; xn = xn->next) {
+    for (_Dtilelist* xn = near; xn && goOn; xn = xn->next) {
       _Dtile* x = xn->tile;
       if (x == s || x->type != cs::kSpace || x->node == 0 || (x->processed & kStartMark))
         continue;
@@ -717,16 +710,16 @@ void DFproc1NetO(_Dtilelist* netTiles, _DtermList* terms, int plane, int size)
       if (!gap)
         continue;
       if (DFvertPosition(s, x)) {
-        tryCut(s, x, nullptr, *gap, terms, netTiles, size);
+        goOn = tryCut(s, x, nullptr, *gap, terms, netTiles, size);
       } else if (gap->x2 - gap->x1 < 2 * (size / 2)) {  // else no region
         Stitch = s;
         _Dtilelist* inside = tilesIn(*gap);
-        for (_Dtilelist* tn = inside; tn; tn = tn->next) {
+        for (_Dtilelist* tn = inside; tn && goOn; tn = tn->next) {
           _Dtile* t = tn->tile;
           if (!TisSolid(t) || TisElement(t) || t->node != theNet)
             continue;
-          tryCut(s, x, t, _box{gap->x1, t->y1, gap->x2, cs::top(t)}, terms, netTiles,
-                         size);
+          goOn = tryCut(s, x, t, _box{gap->x1, t->y1, gap->x2, cs::top(t)}, terms, netTiles,
+                        size);
         }
         FreeList(inside);
       }

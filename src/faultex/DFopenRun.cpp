@@ -38,7 +38,6 @@ struct OpenRun {
   _DtermList* terms = nullptr;
   const int uncaught = std::uncaught_exceptions();
 
-  OpenRun() { DFresetOpenLimits(); }
   ~OpenRun()
   {
     if (std::uncaught_exceptions() == uncaught)

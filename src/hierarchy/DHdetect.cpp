@@ -65,6 +65,70 @@ std::vector<std::string> matcherCommand()
   return {"subpyxis"};
 }
 
+bool startsWith(const std::string& line, const char* prefix)
+{
+  return line.compare(0, strlen(prefix), prefix) == 0;
+}
+
+/*
+ * failureReason --
+ *   What a failed matcher run gives as its reason: the last line of its
+ *   standard error when it wrote one; else, on its standard output before
+ *   the usage text, the first line of the last paragraph that is not a
+ *   progress line (file names, "printing ... to file", counts), joined with
+ *   the lines that continue its sentence.
+ */
+std::string failureReason(const std::string& output, const std::string& errors)
+{
+  auto lines = [](const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+      while (!line.empty() && isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+      result.push_back(line);
+    }
+    return result;
+  };
+  std::vector<std::string> err = lines(errors);
+  while (!err.empty() && err.back().empty())
+    err.pop_back();
+  if (!err.empty())
+    return err.back();
+  static const char* const kProgress[] = {"\t", "printing ", "Number of devices",
+                                          "SIM file format", "SYM: ", "Couldn't find net",
+                                          "Longjump returned"};
+  std::vector<std::string> paragraph, last;
+  for (const std::string& line : lines(output)) {
+    if (startsWith(line, "Usage: "))
+      break;
+    if (line.empty()) {
+      if (!paragraph.empty())
+        last.swap(paragraph);
+      paragraph.clear();
+      continue;
+    }
+    bool progress = false;
+    for (const char* prefix : kProgress)
+      progress = progress || startsWith(line, prefix);
+    if (!progress || !paragraph.empty())
+      paragraph.push_back(line);
+  }
+  if (!paragraph.empty())
+    last.swap(paragraph);
+  if (last.empty())
+    return "no reason given";
+  std::string reason = last[0];
+  for (size_t i = 1; i < last.size() && islower(static_cast<unsigned char>(last[i][0])) &&
+                     !strchr(".!?:", reason.back());
+       ++i)
+    reason += " " + last[i];
+  if (reason.back() == ':')
+    reason.pop_back();
+  return reason;
+}
+
 // The gate corner of a finger: left x and bottom y of its gate tile.
 struct Corner {
   long x, y;
@@ -611,20 +675,23 @@ int DetectSubcircuits()
   const std::string program = command.back();
   int failed = 0;
   for (const std::string& name : names) {
-    std::string output;
+    std::string output, errors;
     const std::string subcircuit = std::string(kLibrary) + "/" + name;
     std::vector<std::string> words = command;
     words.insert(words.end(), {subcircuit, kNetlistFile, "-y", kMatcherOutput});
-    int status = common::runCommand(words, &output);
+    int status = common::runCommand(words, &output, &errors);
     common::outText(output.c_str());
+    if (!errors.empty())
+      common::errf("%s", errors.c_str());
     if (status == 0)
       continue;
     ++failed;
-    if (status == 127 || status == -1)
-      common::outf("Cannot run %s for %s\n", program.c_str(), subcircuit.c_str());
-    else
-      common::outf("%s failed on %s (exit status %d)\n", program.c_str(), subcircuit.c_str(),
-                   status);
+    if (status == 127 || status == -1) {
+      GCmessage(kModule, 'W', "Cannot run %s for %s", program.c_str(), subcircuit.c_str());
+      continue;
+    }
+    GCmessage(kModule, 'W', "%s failed on %s (exit status %d): \"%s\"", program.c_str(),
+              subcircuit.c_str(), status, failureReason(output, errors).c_str());
   }
   return failed;
 }

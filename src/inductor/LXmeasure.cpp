@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kModule = 14;
+
 // Layout units to micrometres.
 double microns(long units) { return units * LAMBDA_T1 / SCALE; }
 
@@ -161,7 +163,7 @@ void LXgetInductorBound(_LXInductor* ind)
 /*
  * LXshowAllInductors --
  *   Prints the inductors, newest first.  A port that reaches no net is
- *   named as net 0 and reported as open.
+ *   named as net 0 in the listing and reported as open in a warning.
  */
 void LXshowAllInductors()
 {
@@ -180,8 +182,8 @@ void LXshowAllInductors()
                  ind->spacing);
     common::outf("\tInductance value: %f (nH) \n", ind->L);
     if (!ind->port1tile)
-      common::outf("\tthe outer port is open\n");
+      GCmessage(kModule, 'W', "Inductor %d: the outer port is open", ind->inductorNo);
     if (!ind->port2tile)
-      common::outf("\tthe inner port is open\n");
+      GCmessage(kModule, 'W', "Inductor %d: the inner port is open", ind->inductorNo);
   }
 }

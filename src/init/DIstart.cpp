@@ -79,6 +79,7 @@ void startHeadless(bool readMenus)
   DIcolorInit();
   DItechInit();
   applyCifMode();
+  common::readProcessSettings();
   if (readMenus)
     DImenuInit();
   DEinit();

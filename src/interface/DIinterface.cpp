@@ -48,6 +48,7 @@ void DInterface(int argc, char** argv)
   display::allocateColors();
   DItechInit();
   init::applyCifMode();
+  common::readProcessSettings();
   DImenuInit();
   DEinit();
   InitStitch();

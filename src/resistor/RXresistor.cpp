@@ -341,9 +341,9 @@ void RXshowAllResistors()
       common::outf("printing resistor %d, between net %ld and net %ld\n", res->resistorNum,
                    netOf(res->port1tile), netOf(res->port2tile));
     else
-      common::outf("printing resistor %d, %s\n", res->resistorNum,
-                   res->port1tile || res->port2tile ? "one port is not connected"
-                                                    : "no port is connected");
+      GCmessage(kModule, 'W', "Resistor %d: %s", res->resistorNum,
+                res->port1tile || res->port2tile ? "one port is not connected"
+                                                 : "no port is connected");
     common::outf("\tResistor width is %6.2f (um), length is %6.2f (um)\n",
                  res->origGeometry.width, res->origGeometry.length);
   }

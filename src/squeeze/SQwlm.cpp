@@ -274,13 +274,15 @@ bool isEqualityHalf(const SQARC_item* a)
   return std::binary_search(from, to, key);
 }
 
-bool indexable(const SQARC_item* a) { return a->occupied && !a->sym && a->ori && a->ter; }
+// Arcs between two lines; the arcs of a solved symmetric core hold its
+// distances and are typed as any other.
+bool indexable(const SQARC_item* a) { return a->occupied && a->ori && a->ter; }
 
 int16_t typeOf(const SQARC_item* a)
 {
   if (!a->occupied)
     return kFree;
-  if (a->sym)
+  if (a->sym && (!a->ori || !a->ter))
     return kSymmetry;  // a symmetry row relates four lines: no wire of its own
   if (!a->ori || !a->ter)
     return kUntyped;
@@ -781,7 +783,7 @@ bool holds(SQCELL_item* cells, int ncell, SQARC_item* arcs)
       if (l && (l->wlm_loc < l->min_loc || l->wlm_loc > l->max_loc))
         return false;
   for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (a->occupied && !a->sym && a->ori && a->ter &&
+    if (indexable(a) &&
         static_cast<long>(a->ter->wlm_loc) < static_cast<long>(a->ori->wlm_loc) + a->weight)
       return false;
   return true;

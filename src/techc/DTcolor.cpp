@@ -2,7 +2,10 @@
 #include "DTtechnology.h"
 
 #include <cctype>
+#include <strings.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -84,12 +87,90 @@ std::unordered_map<std::string, unsigned long>& database()
   return *colors;
 }
 
+// The 16-bit value of `digits` hexadecimal digits (1 to 4) at `text`.
+bool hexChannel(const char* text, size_t digits, unsigned* value)
+{
+  if (digits < 1 || digits > 4)
+    return false;
+  *value = 0;
+  for (size_t i = 0; i < digits; ++i) {
+    if (!isxdigit(static_cast<unsigned char>(text[i])))
+      return false;
+    *value = *value * 16 + (isdigit(static_cast<unsigned char>(text[i]))
+                                ? text[i] - '0'
+                                : tolower(static_cast<unsigned char>(text[i])) - 'a' + 10);
+  }
+  return true;
+}
+
+unsigned long packed(const unsigned channel[3])
+{
+  return (channel[0] >> 8) << 16 | (channel[1] >> 8) << 8 | channel[2] >> 8;
+}
+
+/*
+ * numericColor --
+ *   X's numeric colour forms: "#" with 3, 6, 9 or 12 hexadecimal digits
+ *   (the digits are the high bits of each channel), "rgb:r/g/b" with 1 to 4
+ *   digits a channel (scaled to the channel's range), and "rgbi:r/g/b" with
+ *   intensities from 0 to 1.
+ * Returns: false when the name is none of them.
+ */
+bool numericColor(const char* name, unsigned long* rgb)
+{
+  unsigned channel[3];
+  if (name[0] == '#') {
+    const size_t length = strlen(name + 1), digits = length / 3;
+    if (length % 3 != 0)
+      return false;
+    for (int c = 0; c < 3; ++c) {
+      if (!hexChannel(name + 1 + c * digits, digits, &channel[c]))
+        return false;
+      channel[c] <<= 16 - 4 * digits;
+    }
+    *rgb = packed(channel);
+    return true;
+  }
+  const bool scaled = strncasecmp(name, "rgb:", 4) == 0;
+  const bool intensity = strncasecmp(name, "rgbi:", 5) == 0;
+  if (!scaled && !intensity)
+    return false;
+  const char* field = name + (scaled ? 4 : 5);
+  for (int c = 0; c < 3; ++c) {
+    const char* end = c < 2 ? strchr(field, '/') : field + strlen(field);
+    if (!end || end == field)
+      return false;
+    if (scaled) {
+      const size_t digits = static_cast<size_t>(end - field);
+      if (!hexChannel(field, digits, &channel[c]))
+        return false;
+      channel[c] = channel[c] * 65535u / ((1u << (4 * digits)) - 1);
+    } else {
+      char* stop = nullptr;
+      const double value = strtod(std::string(field, end).c_str(), &stop);
+      if (*stop != '\0' || !(value >= 0.0 && value <= 1.0))
+        return false;
+      channel[c] = static_cast<unsigned>(value * 65535 + 0.5);
+    }
+    field = end + 1;
+  }
+  *rgb = packed(channel);
+  return true;
+}
+
+// The colour database of the display, when a front end has one.
+techc::ColorLookup displayLookup = nullptr;
+
 }  // namespace
 
 namespace techc {
 
 bool lookupColor(const char* name, unsigned long* rgb)
 {
+  if (displayLookup)
+    return displayLookup(name, rgb);
+  if (numericColor(name, rgb))
+    return true;
   auto& colors = database();
   auto found = colors.find(normalised(name));
   if (found == colors.end())
@@ -98,12 +179,14 @@ bool lookupColor(const char* name, unsigned long* rgb)
   return true;
 }
 
+void setColorLookup(ColorLookup lookup) { displayLookup = lookup; }
+
 }  // namespace techc
 
 /*
  * DIcolorInit --
- *   Fills the colour table from the colour file, in file order; names the
- *   colour database does not know are skipped.
+ *   Fills the colour table from the colour file, in file order; a name that
+ *   no colour can be had for is reported and skipped.
  */
 void DIcolorInit()
 {
@@ -119,8 +202,15 @@ void DIcolorInit()
   while (station.ncolor < kMaxColors && fscanf(file, "%255s", word) == 1) {
     unsigned long rgb;
     const size_t length = strlen(word);
-    if (length >= kLayerNameLength || !techc::lookupColor(word, &rgb))
+    if (length >= kLayerNameLength) {
+      GCmessage(1, 'W', "Colour name %s of the colour file is longer than %d characters, skipped",
+                word, kLayerNameLength - 1);
       continue;
+    }
+    if (!techc::lookupColor(word, &rgb)) {
+      GCmessage(1, 'W', "Colour %s of the colour file is not known, skipped", word);
+      continue;
+    }
     _GColor& entry = station.color[station.ncolor++];
     memcpy(entry.name, word, length + 1);  // the length was checked above
     entry.rgb = rgb;

@@ -1,6 +1,7 @@
 // Start-up reading of the technology and the layers' fill patterns.
 #include "DTtechnology.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,6 +19,13 @@ struct PatternState {
   techc::GcReleaser releaseGC = nullptr;
 };
 PatternState patterns;
+
+// The range of the defect-size scale, tenths of a grid step.
+struct ScaleRange {
+  int low = 0;
+  int high = 0;
+};
+ScaleRange scaleRange;
 
 const techc::Bitmap* loadPattern(const std::string& path)
 {
@@ -46,6 +54,17 @@ void releaseGC(void* gc)
 {
   if (gc && patterns.releaseGC)
     patterns.releaseGC(gc);
+}
+
+bool setDefectScaleLimit(bool maximum, int value)
+{
+  ScaleRange range = scaleRange;
+  (maximum ? range.high : range.low) = value;
+  if (range.high <= range.low)
+    return false;
+  scaleRange = range;
+  theDefectScale = std::max(range.low, std::min(range.high, theDefectScale));
+  return true;
 }
 
 }  // namespace techc
@@ -89,6 +108,8 @@ void DItechInit()
   theMaxDefectSize = theGlobalScale * static_cast<int>(GCgetValue("MaxDefectSize"));
   theStep = theGlobalScale * static_cast<int>(GCgetValue("Step"));
   theDefectScale = theGlobalScale > 0 ? 10 * theMaxDefectSize / theGlobalScale : 0;
+  scaleRange.low = theGlobalScale > 0 ? 10 * theMinDefectSize / theGlobalScale : 0;
+  scaleRange.high = theDefectScale;
 
   std::string file = common::sysrcFile("TechFile");
   techin = fopen(file.c_str(), "r");

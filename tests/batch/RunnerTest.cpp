@@ -90,6 +90,30 @@ TEST_F(Runner, WordsThatAreNoPointsStayArguments)
   EXPECT_EQ(run("f.DIhswitch Off ,5\n"), 1);
 }
 
+// A "set" line sets a process setting as its key in the system source file
+// would; a name or value it does not take fails the line.
+TEST_F(Runner, SetLinesTakeProcessSettings)
+{
+  EXPECT_EQ(run("set PROCESS_INCLUDE_WLM 1\nset RESIZING_FACTOR 1.5\n"), 0);
+  EXPECT_EQ(PROCESS_INCLUDE_WLM, 1);
+  EXPECT_EQ(RESIZING_FACTOR, 1.5);
+  const struct {
+    const char* line;
+    const char* said;
+  } refused[] = {
+      {"set PROCESS_INCLUDE_WLM 9\n", "line 1: PROCESS_INCLUDE_WLM 9 is refused: it takes 1, 2, 3 or 4\n"},
+      {"set WLM 1\n", "line 1: there is no process setting WLM\n"},
+      {"set PROCESS_INCLUDE_WLM\n", "line 1: set needs a setting's name and one value\n"},
+      {"set PROCESS_INCLUDE_WLM 2 3\n", "line 1: set needs a setting's name and one value\n"},
+  };
+  for (const auto& r : refused) {
+    err.clear();
+    EXPECT_EQ(run(r.line), 1) << r.line;
+    EXPECT_NE(err.find(r.said), std::string::npos) << err;
+    EXPECT_EQ(PROCESS_INCLUDE_WLM, 1);
+  }
+}
+
 TEST_F(Runner, SnapshotNeedsAWriter)
 {
   EXPECT_EQ(run("snapshot view.png\n"), 1);

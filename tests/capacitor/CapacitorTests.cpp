@@ -104,8 +104,9 @@ TEST_F(PassiveTest, APlateOnNoNetGetsANewNetAndItsPortIsOpen)
   EXPECT_EQ(cap->port2tile, nullptr);
   out.clear();
   CXshowAllCapacitors();
-  EXPECT_NE(out.find("printing capacitor 1, between net 0 and net 0"), std::string::npos) << out;
-  EXPECT_NE(out.find("the second plate is not connected"), std::string::npos);
+  EXPECT_EQ(out, "Total number of capacitors: 1 \nprinting capacitor 1, between net 0 and net 0\n"
+                 "\tCapacitor width is   8.00 (um), length is   8.00 (um)\n");
+  EXPECT_TRUE(ui.saw('W', "Capacitor 1: the second plate is not connected"));
 }
 
 // A transistor's drain reaches a poly plate through a contact on the

@@ -348,6 +348,24 @@ TEST_F(PassiveCompaction, SizeFileCapacitorSizesReplaceTheDrawnOnes)
   EXPECT_EQ(capacitors(), expected);
 }
 
+// Switched off by the user, the passive devices stay off at every load: no
+// capacitor and no inductor is extracted, none is left from before.
+TEST_F(PassiveCompaction, PassiveSwitchesSetByTheUserHoldAtLoad)
+{
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/capacitors.cif")));
+  ASSERT_EQ(capacitorCount, 4);
+  std::string why;
+  ASSERT_TRUE(common::setProcessSetting("PROCESS_INCLUDE_PASSIVE", "0", &why));
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/capacitors.cif")));
+  EXPECT_EQ(capacitorCount, 0);
+  EXPECT_EQ(PROCESS_INCLUDE_PASSIVE, 0);
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/inductors.cif")));
+  EXPECT_GT(inductorCount, 0);
+  ASSERT_TRUE(common::setProcessSetting("PROCESS_INCLUDE_INDUCTOR", "0", &why));
+  ASSERT_TRUE(load(testing_support::sourcePath("examples/inductors.cif")));
+  EXPECT_EQ(inductorCount, 0);
+}
+
 TEST_F(PassiveCompaction, ResistorPortOverContactsAbandonsAndKeepsTheLayout)
 {
   ASSERT_TRUE(load(testing_support::sourcePath("examples/resistors.cif")));

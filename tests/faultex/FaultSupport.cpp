@@ -145,7 +145,8 @@ bool FaultTest::run(int (*action)(), int d, const std::string& file, std::string
     return false;
   if (!blocker.empty())
     mkdir(blocker.c_str(), 0700);  // a folder where the fault file should go
-  theDefectScale = d * 10;
+  if (d >= 0)
+    theDefectScale = d * 10;
   bool done = this->action([action] { action(); });
   *text = testing_support::readFile(dir.path(file));
   if (chdir(here) != 0)

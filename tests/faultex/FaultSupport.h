@@ -55,8 +55,8 @@ class FaultTest : public extract_test::ExtractTest {
   int entries() const;
 
   // Runs a fault action in a scratch folder with the defect size `d` grid
-  // steps; `blocker` names a folder made
-  // there first.  Returns: false when it was abandoned; the text of `file`
+  // steps (the scale as it stands when `d` is negative); `blocker` names a
+  // folder made there first.  Returns: false when it was abandoned; the text of `file`
   // ("" when not written) in *text.
   bool run(int (*action)(), int d, const std::string& file, std::string* text,
            const std::string& blocker = "");

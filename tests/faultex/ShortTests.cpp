@@ -11,6 +11,7 @@
 #include "DPparasitic.h"
 #include "BridgeRaster.h"
 #include "DTtechnology.h"
+#include "Dmenu.h"
 #include "FaultSupport.h"
 
 using faultex_test::FaultSets;
@@ -164,6 +165,41 @@ TEST_F(ShortTest, SelectedNetAndActiveLayerRunsFindThePair)
   Glayers[cs::layerIndexOfPlane(plane)].active = 0;
   EXPECT_EQ(fills(1), 1) << "the pair's area, once";
   EXPECT_TRUE(clean()) << "the marks are cleared";
+}
+
+// The runs take the defect size the scale shows: a new largest or smallest
+// size moves the scale into its new range, as the scale bar does; a limit
+// that leaves no range is refused by both.  Wires 2 apart bridge from a
+// defect of 3 steps on: (4 - 2) x (40 + 4) at 4 steps, (5 - 2) x (40 + 5)
+// at 5.
+TEST_F(ShortTest, DefectSizeFollowsTheScaleWhenItsLimitsMove)
+{
+  twoWires(2);
+  ASSERT_TRUE(extract());
+  const struct {
+    int code;
+    const char* text;
+    int scale;  // tenths of a step, after the prompt
+    long weight;  // 0: no bridge
+  } steps[] = {
+      {kAcceptMaxSize, "2", 20, 0},   // from 40 down to the new largest size
+      {kAcceptMaxSize, "8", 20, 0},
+      {kAcceptMinSize, "5", 50, 135},  // up to the new smallest size
+      {kAcceptMinSize, "9", 50, 135},  // no range left: refused by the bar
+  };
+  std::string text;
+  ASSERT_TRUE(run(DFexLayersS, 4, "Bridges.flt", &text));
+  EXPECT_EQ(parse(text), (FaultSets{{wirePair(), 88}}));
+  for (const auto& s : steps) {
+    SCOPED_TRACE(std::string(s.code == kAcceptMaxSize ? "MaxSize " : "MinSize ") + s.text);
+    ASSERT_EQ(callback::accept(s.code, s.text), callback::Outcome::Done);
+    EXPECT_EQ(theDefectScale, s.scale);
+    ASSERT_TRUE(run(DFexLayersS, -1, "Bridges.flt", &text));
+    EXPECT_EQ(DefectSize, s.scale * g() / 10);
+    const FaultSets expected = s.weight ? FaultSets{{wirePair(), s.weight}} : FaultSets{};
+    EXPECT_EQ(parse(text), expected) << text;
+  }
+  EXPECT_EQ(ui.scaleValue, 50) << "the bar is told where the scale went";
 }
 
 TEST_F(ShortTest, TileOfALayerWithoutPlaneAbandons)

@@ -265,14 +265,45 @@ TEST_F(HierSymTest, MatcherThatCannotRunIsReportedPerSubcircuit)
   hierarchy::setMatcherProgram("/nonexistent/subpyxis");
   std::string report = detect("sym_diffpair.cif", dir, testing_support::sourcePath("examples/subckt_library"));
   size_t reported = 0;
-  for (size_t at = out.find("Cannot run /nonexistent/subpyxis for subckt_library/");
-       at != std::string::npos; at = out.find("Cannot run /nonexistent/subpyxis", at + 1))
-    ++reported;
+  for (const auto& m : ui.messages)
+    reported += m.kind == 'W' && m.line.find("Cannot run /nonexistent/subpyxis for subckt_library/") == 9;
   EXPECT_EQ(reported, 7u);
-  EXPECT_NE(out.find("Cannot run /nonexistent/subpyxis for subckt_library/mirror_p\n"), std::string::npos);
+  EXPECT_TRUE(ui.saw('W', "Cannot run /nonexistent/subpyxis for subckt_library/mirror_p."));
   EXPECT_NE(out.find("The Hierarchy Extractor output has format errors!!!\n\n"), std::string::npos);
   EXPECT_EQ(final_sym_list, nullptr);
   EXPECT_EQ(report, "\n");
+}
+
+// A subcircuit file the matcher refuses fails its run with the matcher's
+// reason; the next file still runs.
+TEST_F(HierSymTest, FailedRunsAreReportedWithTheirReasons)
+{
+  testing_support::ScratchDir dir, library;
+  const struct {
+    const char* file;
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {"noname", "SUBCIRCUIT\nmn_1 a b c\n", "Subcircuit does not have a name on line 1"},
+      {"nosym", "SUBCIRCUIT x a b c\nmn_1 a b c\nsym =1\n",
+       "Sym does not have the first argument on line 3"},
+      {"nosub", "mn_1 a b c\n",
+       "You did not include a line describing the external nets of the subcircuit, which "
+       "should look like the following"},
+      {"twosub", "SUBCIRCUIT x a\nSUBCIRCUIT y b\nmn_1 a b c\n",
+       "You included the SUBCIRCUIT command 2 times in your subcircuit file.  Please have only "
+       "one such command line."},
+  };
+  for (const auto& c : cases)
+    library.write(c.file, c.text);
+  library.write("diffpair", testing_support::readFile(
+                                testing_support::sourcePath("examples/subckt_library/diffpair")));
+  detect("sym_diffpair.cif", dir, library.dir());
+  for (const auto& c : cases)
+    EXPECT_TRUE(ui.saw('W', std::string("failed on subckt_library/") + c.file +
+                                " (exit status 1): \"" + c.reason + "\"."))
+        << c.file;
+  EXPECT_NE(final_sym_list, nullptr) << "the good file's pairs";
 }
 
 TEST_F(HierSymTest, EmptyLibraryRunsNoMatcher)

@@ -2,6 +2,8 @@
 // three-tile form, and the measurement.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PassiveSupport.h"
 #include "RXresistor.h"
 
@@ -49,6 +51,14 @@ TEST_P(OneTile, IsCutAtItsContacts)
   const _Dtile* body = r->start->tile;
   EXPECT_EQ(body->passiveDev(), extract::kPassiveMark);
   EXPECT_EQ(body->node, 0);
+  // The listing names the nets of a resistor with both ports; one without
+  // gets its width line only, and a warning.
+  out.clear();
+  RXshowAllResistors();
+  const bool both = b.port1 && b.port2;
+  EXPECT_EQ(out.find("printing resistor") != std::string::npos, both) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), both ? 3 : 2) << out;
+  EXPECT_EQ(ui.saw('W', "Resistor 1: one port is not connected"), !both);
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;
 }

@@ -29,6 +29,7 @@ class CapturingFrontEnd : public common::FrontEnd {
   {
     (maximum ? scaleMaximum : scaleMinimum) = value;
   }
+  void defectScaleMoved(int value) override { scaleValue = value; }
 
   // True when a message of `kind` whose line contains `text` was shown.
   bool saw(char kind, const std::string& text) const;
@@ -45,6 +46,7 @@ class CapturingFrontEnd : public common::FrontEnd {
   int layerPanelRebuilds = 0;
   int scaleMaximum = -1;
   int scaleMinimum = -1;
+  int scaleValue = -1;  // where the core last moved the scale
 };
 
 // Base of tests that run core code: captures messages, standard output and

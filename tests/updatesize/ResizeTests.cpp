@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -471,6 +472,53 @@ TEST_F(Resize, PresetsFollowTheAction)
   ASSERT_TRUE(fgets(line, sizeof line, f));
   EXPECT_EQ(std::string(line).rfind("Resize Start Time:   \t User ", 0), 0u);
   fclose(f);
+}
+
+// What the user set (a key of the system source file or a batch "set" line)
+// outlasts the presets: PROCESS_OPTION 0 makes f.new_resize the factor
+// resize, which scales by RESIZING_FACTOR; the size check writes
+// "arsyn_input"; the parasitic mode and symmetry stay as set; a resizing
+// mode is the mode of f.new_resize, not of the factor resize.
+TEST_F(Resize, SettingsOutlastThePresets)
+{
+  auto set = [](const char* name, const char* value) {
+    std::string why;
+    EXPECT_TRUE(common::setProcessSetting(name, value, &why)) << why;
+  };
+  loadRules();
+  ASSERT_TRUE(loadExample("cmos_inverter.cif"));
+  set("PROCESS_OPTION", "0");
+  set("RESIZING_FACTOR", "1.5");
+  set("TRANSISTOR_SIZE_CHECK", "1");
+  set("PROCESS_INCLUDE_TRANSISTOR_PARASITIC", "1");
+  set("PROCESS_INCLUDE_SYMMETRY", "0");
+  set("PROCESS_INCLUDE_RESIZING", "3");
+  out.clear();
+  ASSERT_TRUE(run(new_resize));
+  EXPECT_EQ(PROCESS_OPTION, 0);
+  EXPECT_EQ(PROCESS_INCLUDE_RESIZING, 2);
+  EXPECT_EQ(PROCESS_INCLUDE_TRANSISTOR_PARASITIC, 1);
+  EXPECT_EQ(PROCESS_INCLUDE_SYMMETRY, 0);
+  ASSERT_GT(TransNum, 0);
+  for (int e = 0; e < DelementNum; ++e)
+    for (const _Dtransistor* t = Transistors[e]; t; t = t->next) {
+      EXPECT_EQ(t->resize_width % (2 * SCALE), 0) << t->number;
+      EXPECT_LE(std::abs(t->resize_width - 1.5 * t->width), SCALE) << t->number;
+    }
+  EXPECT_NE(testing_support::readFile("arsyn_input")
+                .find("// Here is the transistor synthesis searching constraint.\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("Process include transistor parasitic should read parameter value from "
+                     "array, but NOT YET CODED"),
+            std::string::npos);
+  EXPECT_EQ(out.find("built-in array"), std::string::npos);
+
+  set("PROCESS_OPTION", "1");
+  out.clear();
+  ASSERT_TRUE(run(new_resize));
+  EXPECT_EQ(PROCESS_INCLUDE_RESIZING, 3);
+  EXPECT_NE(out.find("The transistor sizes will be readed from built-in array."),
+            std::string::npos);
 }
 
 // The sizing modes on hand-made transistors.

@@ -1,0 +1,2 @@
+case/noname.sim examples/sim/amp.sim
+case/nosymnumber.sim examples/sim/amp.sim
