@@ -158,6 +158,25 @@ void flushOutput();
 // real streams.
 void captureOutput(std::string* out, std::string* err);
 
+// Takes a copy of what the two streams receive, as lines, for a front end
+// that shows them (the report pane of the window).  The streams themselves
+// are written as before.
+enum class Stream { Out, Err };
+class OutputSink {
+ public:
+  virtual ~OutputSink() = default;
+  // A finished line of `stream`, without its newline.  A backspace in the
+  // text took back the character before it, a carriage return the whole
+  // line so far, as on a terminal.
+  virtual void line(Stream stream, const std::string& text) = 0;
+  // The unfinished last line of `stream` is now `text` (a progress counter
+  // counting); empty once the line is finished.
+  virtual void partial(Stream /*stream*/, const std::string& /*text*/) {}
+};
+// Null removes the sink; a line left unfinished by the previous sink is
+// dropped.
+void setOutputSink(OutputSink* sink);
+
 // Runs a program through the shell with every argument quoted.  Returns the
 // exit status (-1 when it could not be run); `output` receives its standard
 // output when not null.
