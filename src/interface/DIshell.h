@@ -4,6 +4,7 @@
 #include <X11/Intrinsic.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "Ddisplay.h"
@@ -23,6 +24,7 @@ struct State {
   display::XSurface* plotSurface = nullptr;
   bool exposePending = false;      // a main view expose series is being gathered
   int exposeX1 = 0, exposeY1 = 0, exposeX2 = 0, exposeY2 = 0;
+  XtIntervalId exposeTimer = 0;    // a main view expose waits for the action to end
   XtIntervalId dumpTimer = 0;      // the geometry dump to come
 };
 
@@ -46,6 +48,12 @@ void setPaneOpen(int pane, bool open);
 void openPlotWindow();
 void setScaleLimit(bool maximum, int value);
 void moveScale(int value);
+
+// The report pane under the drawing area; it takes the core's output lines
+// from its creation on.
+void createReportPane(Widget parent);
+// What the report pane holds, with the lines gathered so far.
+std::string reportText();
 
 // The layer buttons of the panel.
 void makeLayerButtons();

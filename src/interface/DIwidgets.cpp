@@ -65,6 +65,35 @@ Widget frame(const char* name, Widget parent, bool manage = true)
   return w;
 }
 
+constexpr unsigned long kExposeRetryMs = 50;  // a deferred expose tries again after this
+
+// Draws the gathered exposed rectangle of the main view.
+void drawExposed()
+{
+  interface::State& s = interface::state();
+  s.exposePending = false;
+  interface::guarded([] {
+    const interface::State& e = interface::state();
+    DVrefresh(e.exposeX1, e.exposeY1, e.exposeX2 - e.exposeX1, e.exposeY2 - e.exposeY1);
+  });
+  interface::dumpGeometrySoon();
+}
+
+// An expose that came while an action ran (the report pane brings the
+// display up to date in the middle of one) is drawn once it has ended: the
+// planes may be half built.
+void exposeLaterCB(XtPointer, XtIntervalId*)
+{
+  interface::State& s = interface::state();
+  s.exposeTimer = 0;
+  if (common::inAction()) {
+    s.exposeTimer = XtAppAddTimeOut(app, kExposeRetryMs, exposeLaterCB, nullptr);
+    return;
+  }
+  if (s.exposePending)
+    drawExposed();
+}
+
 // Expose of the main view: the series is gathered into one rectangle and
 // drawn again when its last event arrived.
 void drawExposeCB(Widget, XtPointer, XtPointer call)
@@ -88,12 +117,12 @@ void drawExposeCB(Widget, XtPointer, XtPointer call)
   }
   if (e.count > 0)
     return;
-  s.exposePending = false;
-  interface::guarded([] {
-    const interface::State& e = interface::state();
-    DVrefresh(e.exposeX1, e.exposeY1, e.exposeX2 - e.exposeX1, e.exposeY2 - e.exposeY1);
-  });
-  interface::dumpGeometrySoon();
+  if (common::inAction()) {
+    if (!s.exposeTimer)
+      s.exposeTimer = XtAppAddTimeOut(app, kExposeRetryMs, exposeLaterCB, nullptr);
+    return;
+  }
+  drawExposed();
 }
 
 void drawResizeCB(Widget, XtPointer, XtPointer)
@@ -238,6 +267,7 @@ void DIcreateApp(const char* name)
   XtManageChild(theMessage);
 
   createWorkArea();
+  interface::createReportPane(thePane);
   createLayerPane();
 
   thePaned5 = frame("Paned5", thePane, false);
@@ -249,7 +279,8 @@ void DIcreateApp(const char* name)
   XtManageChild(theCommand);
 
   // Only the drawing area takes up a change of the window's height.
-  for (Widget pane : {thePaned1, thePaned2, thePaned4, thePaned5})
+  for (Widget pane : {thePaned1, thePaned2, XtNameToWidget(thePane, "REPORTPANE"), thePaned4,
+                      thePaned5})
     XtVaSetValues(pane, XmNskipAdjust, True, nullptr);
   XtVaSetValues(theMainWidget, XmNworkWindow, thePane, nullptr);
 
