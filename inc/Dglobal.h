@@ -88,6 +88,10 @@ class FrontEnd {
   virtual ~FrontEnd() = default;
   // The message window, the popup (S, P), and removal of the popup (L).
   virtual void showMessage(char /*kind*/, const std::string& /*line*/) {}
+  // What the running interaction waits for ("Click the first corner of the
+  // zoom box"), shown beside the messages and never on the streams; null:
+  // nothing is waited for.
+  virtual void showPrompt(const char* /*text*/) {}
   // Bring the display up to date before a long piece of work.
   virtual void flushDisplay() {}
   // The shared file dialog, to be confirmed with accept code `code`.

@@ -223,7 +223,7 @@ int showAt(_points* points, _GEvent*)
 }
 
 template <Shown shown>
-int startInspection()
+int startInspection(const char* prompt)
 {
   static _GEvent step;
   if (!inspectedPlane()) {
@@ -231,15 +231,16 @@ int startInspection()
     return 1;
   }
   step = {GGEbutton1, GGRno, nullptr, nullptr, showAt<shown>, nullptr, nullptr, Vmain};
+  step.prompt = prompt;
   DEevent(&step);
   return 0;
 }
 
 }  // namespace
 
-int DCtile() { return startInspection<Shown::Tile>(); }
-int DCleft() { return startInspection<Shown::Left>(); }
-int DCright() { return startInspection<Shown::Right>(); }
-int DCupper() { return startInspection<Shown::Upper>(); }
-int DClower() { return startInspection<Shown::Lower>(); }
-int DCneighbors() { return startInspection<Shown::Neighbors>(); }
+int DCtile() { return startInspection<Shown::Tile>("Click a tile to show it"); }
+int DCleft() { return startInspection<Shown::Left>("Click a tile to show its left neighbours"); }
+int DCright() { return startInspection<Shown::Right>("Click a tile to show its right neighbours"); }
+int DCupper() { return startInspection<Shown::Upper>("Click a tile to show its upper neighbours"); }
+int DClower() { return startInspection<Shown::Lower>("Click a tile to show its lower neighbours"); }
+int DCneighbors() { return startInspection<Shown::Neighbors>("Click a tile to show its neighbours"); }

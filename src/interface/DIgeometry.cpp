@@ -7,6 +7,7 @@
 
 #include <X11/IntrinsicP.h>
 #include <Xm/Label.h>
+#include <Xm/MessageB.h>
 #include <Xm/Xm.h>
 
 #include <cstdio>
@@ -37,12 +38,16 @@ void writeReport(const char* path)
     rename(temporary.c_str(), path);
 }
 
+// A label's text, or a message box's; blanks and line ends become "_".
 std::string labelOf(Widget w)
 {
-  if (!XtIsSubclass(w, xmLabelWidgetClass))
-    return "-";
   XmString label = nullptr;
-  XtVaGetValues(w, XmNlabelString, &label, nullptr);
+  if (XtIsSubclass(w, xmLabelWidgetClass))
+    XtVaGetValues(w, XmNlabelString, &label, nullptr);
+  else if (XtIsSubclass(w, xmMessageBoxWidgetClass))
+    XtVaGetValues(w, XmNmessageString, &label, nullptr);
+  else
+    return "-";
   if (!label)
     return "-";
   char* text = static_cast<char*>(
@@ -51,7 +56,7 @@ std::string labelOf(Widget w)
   std::string result = text && *text ? text : "-";
   XtFree(text);
   for (char& c : result)
-    if (c == ' ')
+    if (c == ' ' || c == '\n' || c == '\t')
       c = '_';
   return result;
 }

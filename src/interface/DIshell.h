@@ -26,6 +26,9 @@ struct State {
   int exposeX1 = 0, exposeY1 = 0, exposeX2 = 0, exposeY2 = 0;
   XtIntervalId exposeTimer = 0;    // a main view expose waits for the action to end
   XtIntervalId dumpTimer = 0;      // the geometry dump to come
+  std::string messageLine = "Zephra Message:";  // the message box: last message,
+  unsigned char messageType = 0;   // its dialog type (symbol),
+  std::string prompt;              // and what the running interaction waits for
 };
 
 State& state();
@@ -44,6 +47,7 @@ void flushViews();
 void openFileDialog(int code);
 void openPrompt(int code, const char* label, const char* text);
 void showMessage(char kind, const char* line);
+void showPrompt(const char* text);
 void setPaneOpen(int pane, bool open);
 void openPlotWindow();
 void setScaleLimit(bool maximum, int value);

@@ -23,13 +23,17 @@
 #include <Xm/ToggleB.h>
 #include <Xm/Xm.h>
 #include <X11/Shell.h>
+#include <X11/keysym.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "DIshell.h"
+#include "Ddisplay.h"
 #include "DTtechnology.h"
 #include "Dlayout.h"
+#include "Devent.h"
 #include "Dview.h"
 
 Widget theDeskWidget, theMainWidget, thePane;
@@ -55,6 +59,24 @@ void withoutButtons(Widget box)
 {
   for (unsigned char child : {XmDIALOG_OK_BUTTON, XmDIALOG_CANCEL_BUTTON, XmDIALOG_HELP_BUTTON})
     XtUnmanageChild(XmMessageBoxGetChild(box, child));
+}
+
+/*
+ * prepareMessageBox --
+ *   The message box without its button row and separator; its text keeps
+ *   the height of two lines (a message and the prompt of the running
+ *   interaction), so that the box never changes its height, and the box
+ *   starts with the information symbol, whose place it lays out at once.
+ */
+void prepareMessageBox(Widget box)
+{
+  withoutButtons(box);
+  XtUnmanageChild(XmMessageBoxGetChild(box, XmDIALOG_SEPARATOR));
+  XmString twoLines = text("Zephra Message:\n ");
+  XtVaSetValues(box, XmNmessageString, twoLines, XmNdialogType, XmDIALOG_INFORMATION, nullptr);
+  XmStringFree(twoLines);
+  XtVaSetValues(XmMessageBoxGetChild(box, XmDIALOG_MESSAGE_LABEL), XmNrecomputeSize, False,
+                nullptr);
 }
 
 Widget frame(const char* name, Widget parent, bool manage = true)
@@ -125,6 +147,18 @@ void drawExposeCB(Widget, XtPointer, XtPointer call)
   drawExposed();
 }
 
+// Escape in the drawing area stops the running interaction.
+void drawKeyHandler(Widget, XtPointer, XEvent* event, Boolean*)
+{
+  KeySym key = NoSymbol;
+  char text[8];
+  XLookupString(&event->xkey, text, sizeof text, &key, nullptr);
+  if (key != XK_Escape)
+    return;
+  DEcancel();
+  interface::flushViews();
+}
+
 void drawResizeCB(Widget, XtPointer, XtPointer)
 {
   if (interface::state().mainSurface)
@@ -162,6 +196,7 @@ void createWorkArea()
                                           kDrawWidth, XmNheight, kDrawHeight, nullptr);
   XtAddCallback(theDrawWidget, XmNexposeCallback, drawExposeCB, nullptr);
   XtAddCallback(theDrawWidget, XmNresizeCallback, drawResizeCB, nullptr);
+  XtAddEventHandler(theDrawWidget, KeyPressMask, False, drawKeyHandler, nullptr);
 }
 
 // The defect-size scale, the layer panel's mode toggles and its buttons.
@@ -259,11 +294,9 @@ void DIcreateApp(const char* name)
   XtManageChild(theMenuBar);
 
   thePaned2 = frame("Paned2", thePane);
-  XmString initial = text("Zephra Message:");
   theMessage = XmCreateMessageBox(thePaned2, const_cast<char*>("MESSAGE"), nullptr, 0);
-  XtVaSetValues(theMessage, XmNmessageString, initial, nullptr);
-  XmStringFree(initial);
-  withoutButtons(theMessage);
+  prepareMessageBox(theMessage);
+  interface::state().messageType = XmDIALOG_INFORMATION;
   XtManageChild(theMessage);
 
   createWorkArea();
@@ -287,6 +320,7 @@ void DIcreateApp(const char* name)
   createPlotWindow();
   createDialogs();
   XtRealizeWidget(theDeskWidget);
+  interface::showMessage('M', "Zephra Message:");
   for (Widget dialog : {theOpenDialog, thePopup, theForm}) {
     XtManageChild(dialog);
     XtUnmanageChild(dialog);
