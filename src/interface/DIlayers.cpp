@@ -19,6 +19,9 @@ constexpr int kModule = 1;
 constexpr int kModeDisplay = 0;
 constexpr int kModeFill = 1;
 constexpr int kModeActive = 2;
+constexpr int kSwatchSize = 16;             // pixels of a layer button's colour swatch
+constexpr int kSwatchRing = 2;              // pixels of its ring in the layer's colour
+constexpr unsigned short kOffGrey = 0x7070; // text of a layer whose switch is off
 
 bool hasButton(const _layerDef& layer)
 {
@@ -38,6 +41,64 @@ void flip(int* flag, const char* name)
 {
   *flag = !*flag;
   GCmessage(kModule, 'M', *flag ? "%s is switched on" : "%s is switched off", name);
+}
+
+unsigned long offTextPixel()
+{
+  static unsigned long pixel = 0;
+  static bool allocated = false;
+  if (!allocated) {
+    XColor grey;
+    grey.red = grey.green = grey.blue = kOffGrey;
+    grey.flags = DoRed | DoGreen | DoBlue;
+    pixel = XAllocColor(theDisplay, theColormap, &grey) ? grey.pixel
+                                                         : BlackPixel(theDisplay, theScreen);
+    allocated = true;
+  }
+  return pixel;
+}
+
+/*
+ * makeSwatch --
+ *   The square shown beside a layer's name.  On: a ring of the layer's
+ *   colour round the layer as the main view draws it (its colour in its fill
+ *   pattern over the view's background), so that a sparse pattern still
+ *   shows the colour; off: an empty frame on the button's background.
+ */
+Pixmap makeSwatch(const _layerDef& layer, bool on, Pixel background)
+{
+  Window root = RootWindow(theDisplay, theScreen);
+  Pixmap swatch = XCreatePixmap(theDisplay, root, kSwatchSize, kSwatchSize,
+                                DefaultDepth(theDisplay, theScreen));
+  GC gc = XCreateGC(theDisplay, swatch, 0, nullptr);
+  XSetForeground(theDisplay, gc, on ? BlackPixel(theDisplay, theScreen) : offTextPixel());
+  XFillRectangle(theDisplay, swatch, gc, 0, 0, kSwatchSize, kSwatchSize);
+  XSetForeground(theDisplay, gc, on ? interface::colorEntry(0) : background);
+  XFillRectangle(theDisplay, swatch, gc, 1, 1, kSwatchSize - 2, kSwatchSize - 2);
+  if (on) {
+    XSetForeground(theDisplay, gc, GCgetNamedColor(layer.color));
+    for (int ring = 1; ring <= kSwatchRing; ++ring)
+      XDrawRectangle(theDisplay, swatch, gc, ring, ring, kSwatchSize - 1 - 2 * ring,
+                     kSwatchSize - 1 - 2 * ring);
+    Pixmap stipple = None;
+    if (const techc::Bitmap* pattern = layer.pixmap) {
+      if (pattern->width > 0 && pattern->height > 0 && !pattern->bits.empty())
+        stipple = XCreateBitmapFromData(theDisplay, root,
+                                        reinterpret_cast<const char*>(pattern->bits.data()),
+                                        pattern->width, pattern->height);
+    }
+    if (stipple != None) {
+      XSetStipple(theDisplay, gc, stipple);
+      XSetFillStyle(theDisplay, gc, FillStippled);
+    }
+    const int inner = kSwatchRing + 1;
+    XFillRectangle(theDisplay, swatch, gc, inner, inner, kSwatchSize - 2 * inner,
+                   kSwatchSize - 2 * inner);
+    if (stipple != None)
+      XFreePixmap(theDisplay, stipple);
+  }
+  XFreeGC(theDisplay, gc);
+  return swatch;
 }
 
 }  // namespace
@@ -63,9 +124,16 @@ void makeLayerButtons()
     Widget frame = XmCreateFrame(theShowWidget, const_cast<char*>("frame"), nullptr, 0);
     XmString label = XmStringCreateLocalized(layer.name);
     Widget button = XtVaCreateManagedWidget("BUTTON", xmPushButtonWidgetClass, frame,
-                                            XmNlabelString, label, XmNforeground,
-                                            GCgetNamedColor(layer.color), nullptr);
+                                            XmNlabelString, label, XmNalignment,
+                                            XmALIGNMENT_BEGINNING, nullptr);
     XmStringFree(label);
+    Pixel background = 0;
+    XtVaGetValues(button, XmNbackground, &background, nullptr);
+    s.swatches.resize(2 * (i + 1), None);
+    s.swatches[2 * i] = makeSwatch(layer, true, background);
+    s.swatches[2 * i + 1] = makeSwatch(layer, false, background);
+    XtVaSetValues(button, XmNlabelType, XmPIXMAP_AND_STRING, XmNlabelPixmap, s.swatches[2 * i],
+                  nullptr);
     XtAddEventHandler(button, ButtonPressMask, False, DIlayerButPressCB, layer.name);
     XtManageChild(frame);
     layer.w = button;
@@ -79,8 +147,9 @@ void makeLayerButtons()
 
 /*
  * repaintLayerButton --
- *   The button's text is in the layer's colour when the switch of the
- *   panel's mode is on, in colour 0 otherwise.
+ *   When the switch of the panel's mode is on, the button shows the layer's
+ *   swatch and its name in black; when it is off, an empty swatch and the
+ *   name in grey.  The name stays readable whatever the layer's colour.
  */
 void repaintLayerButton(int layer)
 {
@@ -90,8 +159,12 @@ void repaintLayerButton(int layer)
   int on = state().layerMode == kModeDisplay ? def.showswitch
            : state().layerMode == kModeFill  ? def.fillmode
                                              : def.active;
-  unsigned long pixel = on ? GCgetNamedColor(def.color) : colorEntry(0);
-  XtVaSetValues(static_cast<Widget>(def.w), XmNforeground, pixel, nullptr);
+  const std::vector<Pixmap>& swatches = state().swatches;
+  size_t index = 2 * static_cast<size_t>(layer) + (on ? 0 : 1);
+  Pixmap swatch = index < swatches.size() ? swatches[index] : None;
+  XtVaSetValues(static_cast<Widget>(def.w), XmNforeground,
+                on ? BlackPixel(theDisplay, theScreen) : offTextPixel(), XmNlabelPixmap,
+                swatch != None ? swatch : XmUNSPECIFIED_PIXMAP, nullptr);
 }
 
 }  // namespace interface
@@ -139,6 +212,10 @@ void DIlayerControl()
   for (Widget frame : s.layerFrames)
     XtDestroyWidget(frame);
   s.layerFrames.clear();
+  for (Pixmap swatch : s.swatches)
+    if (swatch != None)
+      XFreePixmap(theDisplay, swatch);
+  s.swatches.clear();
   for (_layerDef& layer : Glayers)
     layer.w = nullptr;
   interface::makeLayerButtons();
