@@ -50,7 +50,7 @@ constexpr int kDrawHeight = 500;
 constexpr int kPlotWidth = 600;      // pixels of the plot window's drawing area
 constexpr int kPlotHeight = 400;
 constexpr int kPlotButtonsHeight = 40;
-constexpr int kLayerRows = 3;        // rows of layer buttons in the panel
+constexpr int kLayerRows = 4;        // rows of layer buttons in the panel
 
 XmString text(const char* s) { return XmStringCreateLocalized(const_cast<char*>(s ? s : "")); }
 
