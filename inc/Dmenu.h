@@ -134,6 +134,10 @@ Outcome run(const ActionHandler& handler, const char* label);
 // The command line's text (null when the field gave none).
 void command(const char* text);
 
+// "f.DVfit" of the menu: the net shown by a net action is no longer
+// highlighted, then the view is fitted.
+int fitView();
+
 }  // namespace callback
 
 // ---------------------------------------------------------------------------

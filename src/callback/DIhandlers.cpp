@@ -14,6 +14,7 @@
 #include "Dcif.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
+#include "Dview.h"
 
 char CommandLine[kCommandLineLength];
 
@@ -252,6 +253,15 @@ void command(const char* text)
  *   label as client data, a string handler gets the label as its string.
  * Returns: Abandoned when the data made the action impossible.
  */
+int fitView()
+{
+  if (DlayerNum > 0) {
+    FreeList(DlayerTile[0].highlight);
+    DlayerTile[0].highlight = nullptr;
+  }
+  return DVfit();
+}
+
 Outcome run(const ActionHandler& handler, const char* label)
 {
   std::string text = label ? label : "";

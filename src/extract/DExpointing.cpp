@@ -121,7 +121,7 @@ void showNet(_Dtile* t, bool select)
     return;
   if (select) {
     DVredraw(nullptr, nullptr, nullptr);
-    ListDisplay(Vmain, tiles, kSelectedColour);
+    cs::markTiles(Vmain, tiles, kSelectedColour);
   } else {
     _box area = view::visibleBox(Vmain);
     TileDisplay(Vmain, clampCoordinate(area.x1), clampCoordinate(area.y1),

@@ -101,6 +101,15 @@ Pixmap makeSwatch(const _layerDef& layer, bool on, Pixel background)
   return swatch;
 }
 
+// A layer button goes (the buttons are rebuilt): its swatches with it.
+void freeSwatches(Widget, XtPointer client, XtPointer)
+{
+  auto* swatches = static_cast<interface::State::Swatches*>(client);
+  XFreePixmap(theDisplay, swatches->on);
+  XFreePixmap(theDisplay, swatches->off);
+  delete swatches;
+}
+
 }  // namespace
 
 namespace interface {
@@ -129,10 +138,12 @@ void makeLayerButtons()
     XmStringFree(label);
     Pixel background = 0;
     XtVaGetValues(button, XmNbackground, &background, nullptr);
-    s.swatches.resize(2 * (i + 1), None);
-    s.swatches[2 * i] = makeSwatch(layer, true, background);
-    s.swatches[2 * i + 1] = makeSwatch(layer, false, background);
-    XtVaSetValues(button, XmNlabelType, XmPIXMAP_AND_STRING, XmNlabelPixmap, s.swatches[2 * i],
+    auto* swatches = new State::Swatches{makeSwatch(layer, true, background),
+                                         makeSwatch(layer, false, background)};
+    XtAddCallback(button, XmNdestroyCallback, freeSwatches, swatches);
+    s.swatches.resize(i + 1, nullptr);
+    s.swatches[i] = swatches;
+    XtVaSetValues(button, XmNlabelType, XmPIXMAP_AND_STRING, XmNlabelPixmap, swatches->on,
                   nullptr);
     XtAddEventHandler(button, ButtonPressMask, False, DIlayerButPressCB, layer.name);
     XtManageChild(frame);
@@ -159,9 +170,10 @@ void repaintLayerButton(int layer)
   int on = state().layerMode == kModeDisplay ? def.showswitch
            : state().layerMode == kModeFill  ? def.fillmode
                                              : def.active;
-  const std::vector<Pixmap>& swatches = state().swatches;
-  size_t index = 2 * static_cast<size_t>(layer) + (on ? 0 : 1);
-  Pixmap swatch = index < swatches.size() ? swatches[index] : None;
+  const std::vector<State::Swatches*>& swatches = state().swatches;
+  const State::Swatches* both =
+      static_cast<size_t>(layer) < swatches.size() ? swatches[layer] : nullptr;
+  Pixmap swatch = both ? (on ? both->on : both->off) : None;
   XtVaSetValues(static_cast<Widget>(def.w), XmNforeground,
                 on ? BlackPixel(theDisplay, theScreen) : offTextPixel(), XmNlabelPixmap,
                 swatch != None ? swatch : XmUNSPECIFIED_PIXMAP, nullptr);
@@ -212,10 +224,7 @@ void DIlayerControl()
   for (Widget frame : s.layerFrames)
     XtDestroyWidget(frame);
   s.layerFrames.clear();
-  for (Pixmap swatch : s.swatches)
-    if (swatch != None)
-      XFreePixmap(theDisplay, swatch);
-  s.swatches.clear();
+  s.swatches.clear();  // the buttons free them as they go
   for (_layerDef& layer : Glayers)
     layer.w = nullptr;
   interface::makeLayerButtons();

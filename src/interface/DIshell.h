@@ -16,7 +16,10 @@ namespace interface {
 struct State {
   int layerMode = 0;               // 0 display switch, 1 fill-mode switch, 2 active layer
   std::vector<Widget> layerFrames; // frames of the layer buttons
-  std::vector<Pixmap> swatches;    // per layer: the swatch shown on, then off
+  struct Swatches {
+    Pixmap on, off;
+  };
+  std::vector<Swatches*> swatches; // per layer, owned by its button (null: none)
   int fileCode = -1;               // accept code the file dialog is bound to
   int promptCode = -1;             // accept code the value prompt is bound to
   FILE* record = nullptr;          // ".Fplayback" while recording

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CS.h"
+#include "DEextract.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
 #include "Dglobal.h"
@@ -113,6 +114,23 @@ TEST_F(Accept, TechnologyFileReadsAndRebuildsTheLayerPanel)
   EXPECT_EQ(callback::accept(kAcceptTech, bad.c_str()), Outcome::Failed);
   EXPECT_EQ(ui.lastLine(), "Message: Technology file format error.");
   EXPECT_EQ(ui.layerPanelRebuilds, 1);
+}
+
+// Fit from the menu takes the highlight of a shown net away; the selected
+// net, which the net fault actions use, stays.
+TEST_F(Accept, FitTakesTheNetHighlightAway)
+{
+  ASSERT_EQ(callback::accept(kAcceptTech, sourcePath("lib/example.tech").c_str()), Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptLoadCif, sourcePath("examples/amp.cif").c_str()),
+            Outcome::Done);
+  DExSearchNet(1);
+  ASSERT_NE(DlayerTile[0].highlight, nullptr);
+  DlayerTile[0].selected = DExDupList(DlayerTile[0].highlight);
+  EXPECT_EQ(callback::run(DIfindCallback("f.DVfit"), "Fit"), Outcome::Done);
+  EXPECT_EQ(DlayerTile[0].highlight, nullptr);
+  EXPECT_NE(DlayerTile[0].selected, nullptr);
+  extract::releaseExtraction();
+  GCfreeCS();
 }
 
 TEST_F(Accept, AcceptSetsThePassiveSwitches)
