@@ -81,6 +81,11 @@ constexpr int kSysrcBufferSize = 1024;  // characters of StringBuffer
 // taken relative to the folder of the system source file itself.
 std::string sysrcFile(const char* key);
 
+// The rest of the line behind an optional key of the system source file,
+// without the blanks around it (a command with its arguments); false when
+// the file has no such key or nothing follows it.
+bool sysrcLine(const char* key, std::string* value);
+
 // What the core needs from the program around it.  The Motif shell, the batch
 // driver and the tests each install their own; the default does nothing.
 class FrontEnd {
@@ -189,6 +194,10 @@ std::string shellQuote(const std::string& word);
 // The same with standard input from `input` and standard output to `output`.
 int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
                     const std::string& output);
+// Starts argv[0] (looked up on the PATH) with its arguments and does not wait
+// for it; it runs on after this program ends.  Returns false, with the
+// reason in `error`, when it could not be started.
+bool startProgram(const std::vector<std::string>& argv, std::string* error);
 
 // Reports "<what> is not available yet" (kind E) and returns 1.
 int notAvailable(const char* what);

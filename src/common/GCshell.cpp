@@ -1,9 +1,13 @@
 // The one place where the core runs other programs through the shell.
 #include "Dglobal.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace common {
 
@@ -70,6 +74,61 @@ int runCommandFiles(const std::vector<std::string>& argv, const std::string& inp
   if (status == -1 || !WIFEXITED(status))
     return -1;
   return WEXITSTATUS(status);
+}
+
+/*
+ * startProgram --
+ *   Starts the program through a short-lived child, so that nothing is left
+ *   to wait for; the grandchild reports a failed exec through a pipe that a
+ *   successful exec closes.
+ */
+bool startProgram(const std::vector<std::string>& argv, std::string* error)
+{
+  if (argv.empty() || argv[0].empty()) {
+    *error = "no command";
+    return false;
+  }
+  std::vector<char*> args;
+  for (const std::string& word : argv)
+    args.push_back(const_cast<char*>(word.c_str()));
+  args.push_back(nullptr);
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    *error = strerror(errno);
+    return false;
+  }
+  flushOutput();
+  pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    pid_t grandchild = fork();
+    if (grandchild == 0)
+      execvp(args[0], args.data());
+    if (grandchild <= 0) {  // the exec or the fork failed: say why
+      int reason = errno;
+      ssize_t written = write(fds[1], &reason, sizeof reason);
+      _exit(written == sizeof reason ? 127 : 126);
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  if (child < 0) {
+    close(fds[0]);
+    *error = strerror(errno);
+    return false;
+  }
+  waitpid(child, nullptr, 0);
+  int reason = 0;
+  ssize_t n;
+  do {
+    n = read(fds[0], &reason, sizeof reason);
+  } while (n < 0 && errno == EINTR);
+  close(fds[0]);
+  if (n == sizeof reason) {
+    *error = strerror(reason);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace common

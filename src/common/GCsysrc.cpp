@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 char StringBuffer[common::kSysrcBufferSize];
 
@@ -94,6 +95,23 @@ std::string sysrcFile(const char* key)
   if (slash == std::string::npos)
     return word;
   return sysrc.substr(0, slash + 1) + word;
+}
+
+bool sysrcLine(const char* key, std::string* value)
+{
+  FILE* file = openSysrc();
+  char rest[kSysrcBufferSize];
+  bool found = findKey(file, key) && fgets(rest, sizeof rest, file);
+  fclose(file);
+  if (!found)
+    return false;
+  std::string line = rest;
+  const char* blanks = " \t\r\n";
+  size_t first = line.find_first_not_of(blanks);
+  if (first == std::string::npos)
+    return false;
+  *value = line.substr(first, line.find_last_not_of(blanks) - first + 1);
+  return true;
 }
 
 }  // namespace common
