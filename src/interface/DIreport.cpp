@@ -260,10 +260,12 @@ void Report::create(Widget parent)
 
 namespace interface {
 
+void takeOutputLines() { common::setOutputSink(&report); }
+
 void createReportPane(Widget parent)
 {
   report.create(parent);
-  common::setOutputSink(&report);
+  report.flush();  // the lines of the start-up
 }
 
 Widget reportDialog() { return report.saveDialog; }

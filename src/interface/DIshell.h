@@ -57,8 +57,10 @@ void openPlotWindow();
 void setScaleLimit(bool maximum, int value);
 void moveScale(int value);
 
-// The report pane under the drawing area; it takes the core's output lines
-// from its creation on.
+// The report pane under the drawing area.  It takes the core's output
+// lines from takeOutputLines() on and shows those gathered before its
+// creation when it is created.
+void takeOutputLines();
 void createReportPane(Widget parent);
 // What the report pane holds, with the lines gathered so far.
 std::string reportText();

@@ -365,7 +365,7 @@ Widget CreateScale(Widget parent, int minimum, int maximum, int value, int step)
   if (maximum <= minimum)
     maximum = minimum + 1;
   value = std::clamp(value, minimum, maximum);
-  XmString title = text("defect size");
+  XmString title = text("defect size (grid steps)");
   Widget w = XtVaCreateManagedWidget("Scale", xmScaleWidgetClass, parent, XmNtitleString, title,
                                      XmNorientation, XmHORIZONTAL, XmNminimum, minimum, XmNmaximum,
                                      maximum, XmNvalue, value, XmNscaleMultiple, step > 0 ? step : 1,
