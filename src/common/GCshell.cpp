@@ -28,7 +28,9 @@ std::string shellQuote(const std::string& word)
  * runCommand --
  *   Runs argv[0] with its arguments, each quoted, through the shell.
  * Returns: the exit status, or -1 when the program could not be started.
- * Side effects: standard output of the program goes to `output` when given.
+ * Side effects: standard output of the program goes to `output` when given,
+ *   else to this program's standard output (through outText, so that an
+ *   output sink sees it too).
  */
 int runCommand(const std::vector<std::string>& argv, std::string* output)
 {
@@ -41,20 +43,19 @@ int runCommand(const std::vector<std::string>& argv, std::string* output)
     command += shellQuote(word);
   }
   flushOutput();
-  if (!output) {
-    int status = std::system(command.c_str());
-    if (status == -1 || !WIFEXITED(status))
-      return -1;
-    return WEXITSTATUS(status);
-  }
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe)
     return -1;
+  std::string text;
   char buffer[4096];
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output->append(buffer, n);
+    text.append(buffer, n);
   int status = pclose(pipe);
+  if (output)
+    *output += text;
+  else if (!text.empty())
+    outText(text.c_str());
   if (status == -1 || !WIFEXITED(status))
     return -1;
   return WEXITSTATUS(status);

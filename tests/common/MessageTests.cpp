@@ -166,6 +166,14 @@ TEST_F(OutputLines, TheStreamsReceiveTheSameBytesWithASink)
   EXPECT_EQ(sink.events, expected);
 }
 
+TEST_F(OutputLines, WhatAProgramPrintsGoesThroughTheSink)
+{
+  common::setOutputSink(&sink);
+  EXPECT_EQ(common::runCommand({"printf", "%s\\n", "Mon Dec  7"}), 0);
+  EXPECT_EQ(out, "Mon Dec  7\n");
+  EXPECT_EQ(sink.events, std::vector<std::string>{"out Mon Dec  7"});
+}
+
 TEST(Shell, ArgumentsAreQuotedAndOutputCaptured)
 {
   std::string output;
