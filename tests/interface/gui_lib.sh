@@ -87,16 +87,17 @@ draw_click() {  # x y inside the drawing area
   timeout 5 xdotool mousemove $((x + $1)) $((y + $2)) click 1
   sleep 0.3
 }
-choose_file() {  # path: typed into the open file dialog, then OK
+answer_dialog() {  # dialog name, text: typed into the dialog's text field, then OK
   local x y w h v
-  wait_until 10 "the file dialog" viewable '\.file_selection$'
-  read -r x y w h v <<<"$(widget '\.file_selection\.Text$')"
-  # A triple click selects the whole text, which the typed path replaces.
+  wait_until 10 "the dialog $1" viewable "\\.$1\$"
+  read -r x y w h v <<<"$(widget "\\.$1\\.Text\$")"
+  # A triple click selects the whole text, which the typed text replaces.
   timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click --repeat 3 --delay 40 1
-  timeout 10 xdotool type --delay 5 "$1"
+  timeout 10 xdotool type --delay 5 "$2"
   timeout 5 xdotool key Return
-  wait_until 20 "the file dialog to close" hidden '\.file_selection$'
+  wait_until 20 "the dialog $1 to close" hidden "\\.$1\$"
 }
+choose_file() { answer_dialog file_selection "$1"; }  # path for the open file dialog
 view_line() { grep '^view ' "$geom" | tail -1; }
 scale_is_not() { [ "$(view_line | awk '{print $2}')" != "$1" ]; }
 drawing_area_shot() {  # the drawing area as a PNG image

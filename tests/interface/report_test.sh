@@ -65,11 +65,7 @@ wait_until 5 "the prompt to go" prompt_gone
 
 # --- A net found by its number is highlighted; then an interaction waits.
 menu Circuit FindNet
-wait_until 10 "the net prompt" viewable '\.FORM$'
-read -r x y w h v <<<"$(widget '\.FORM\.Text$')"
-timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
-timeout 5 xdotool type --delay 5 "3"
-timeout 5 xdotool key Return
+answer_dialog FORM 3
 wait_until 10 "the net in the report" reported "Net number: 3"
 menu Circuit Show_Object
 wait_until 5 "the pointing prompt" message_shows "Click_a_net_or_a_transistor_to_show_it"
@@ -84,11 +80,7 @@ fi
 
 # --- Save as writes what the pane holds.
 click_widget '\.Save_as$'
-wait_until 10 "the save dialog" viewable '\.report_file$'
-read -r x y w h v <<<"$(widget '\.report_file\.Text$')"
-timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click --repeat 3 --delay 40 1
-timeout 10 xdotool type --delay 5 "$work/saved.txt"
-timeout 5 xdotool key Return
+answer_dialog report_file "$work/saved.txt"
 wait_until 10 "the report to be saved" reported "Message: The report is saved in $work/saved.txt."
 grep -qF "**** Done symmetry detection" "$work/saved.txt" || fail "the saved report lacks the symmetry lines"
 
