@@ -6,6 +6,7 @@
 #include <Xm/PushB.h>
 #include <Xm/Xm.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "DIshell.h"
@@ -22,6 +23,8 @@ constexpr int kModeActive = 2;
 constexpr int kSwatchSize = 16;             // pixels of a layer button's colour swatch
 constexpr int kSwatchRing = 2;              // pixels of its ring in the layer's colour
 constexpr unsigned short kOffGrey = 0x7070; // text of a layer whose switch is off
+constexpr int kPanelSpacing = 6;            // pixels between the panel's children
+constexpr int kPanelMargin = 24;            // pixels of the panel's margins and frames
 
 bool hasButton(const _layerDef& layer)
 {
@@ -101,6 +104,35 @@ Pixmap makeSwatch(const _layerDef& layer, bool on, Pixel background)
   return swatch;
 }
 
+/*
+ * fitLayerRows --
+ *   As many rows of layer buttons as it takes for the panel to fit the
+ *   width of the window beside the scale and the mode toggles.
+ */
+void fitLayerRows(const std::vector<Widget>& frames)
+{
+  if (frames.empty())
+    return;
+  auto preferredWidth = [](Widget w) {
+    XtWidgetGeometry preferred{};
+    XtQueryGeometry(w, nullptr, &preferred);
+    return static_cast<int>(preferred.width);
+  };
+  Dimension window = 0;
+  XtVaGetValues(theDeskWidget, XmNwidth, &window, nullptr);
+  int beside = 0;
+  for (Widget w : {theScaleWidget, XtNameToWidget(theRowColumn, "Sep2"), theLayerWidget,
+                   XtNameToWidget(theLayerPanel, "Sep3")})
+    if (w)
+      beside += preferredWidth(w) + kPanelSpacing;
+  int button = kPanelSpacing;
+  for (Widget frame : frames)
+    button = std::max(button, preferredWidth(frame) + kPanelSpacing);
+  int columns = std::max(1, (static_cast<int>(window) - beside - kPanelMargin) / button);
+  int rows = (static_cast<int>(frames.size()) + columns - 1) / columns;
+  XtVaSetValues(theShowWidget, XmNnumColumns, static_cast<short>(std::max(rows, 1)), nullptr);
+}
+
 // A layer button goes (the buttons are rebuilt): its swatches with it.
 void freeSwatches(Widget, XtPointer client, XtPointer)
 {
@@ -150,6 +182,7 @@ void makeLayerButtons()
     layer.w = button;
     s.layerFrames.push_back(frame);
   }
+  fitLayerRows(s.layerFrames);
   if (GlayerNum < kLayerSlots)
     Glayers[GlayerNum].w = nullptr;
   for (int i = 0; i < GlayerNum; ++i)

@@ -22,7 +22,9 @@
 namespace {
 
 constexpr int kModule = 1;
-constexpr int kRows = 8;                  // lines the pane shows at start
+constexpr int kRows = 8;                  // lines the pane shows at start,
+constexpr int kRowsOnSmallScreens = 5;    // on a display lower than this:
+constexpr int kSmallScreen = 900;         // pixels
 constexpr long kFlushMs = 100;            // longest wait before new lines show
 constexpr size_t kMaxChars = 1 << 20;     // the pane keeps about this much text
 constexpr size_t kKeptChars = kMaxChars / 4 * 3;  // what is left after trimming
@@ -240,7 +242,8 @@ void Report::create(Widget parent)
   XtSetArg(args[n], XmNeditable, False); ++n;
   XtSetArg(args[n], XmNcursorPositionVisible, False); ++n;
   XtSetArg(args[n], XmNwordWrap, False); ++n;
-  XtSetArg(args[n], XmNrows, kRows); ++n;
+  XtSetArg(args[n], XmNrows,
+           DisplayHeight(theDisplay, theScreen) < kSmallScreen ? kRowsOnSmallScreens : kRows); ++n;
   XtSetArg(args[n], XmNscrollHorizontal, True); ++n;
   textWidget = XmCreateScrolledText(form, const_cast<char*>("REPORT"), args, n);
   XtVaSetValues(XtParent(textWidget), XmNtopAttachment, XmATTACH_FORM, XmNleftAttachment,

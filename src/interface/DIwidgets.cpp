@@ -50,7 +50,6 @@ constexpr int kDrawHeight = 500;
 constexpr int kPlotWidth = 600;      // pixels of the plot window's drawing area
 constexpr int kPlotHeight = 400;
 constexpr int kPlotButtonsHeight = 40;
-constexpr int kLayerRows = 4;        // rows of layer buttons in the panel
 
 XmString text(const char* s) { return XmStringCreateLocalized(const_cast<char*>(s ? s : "")); }
 
@@ -235,7 +234,7 @@ void createLayerPane()
   XtVaSetValues(XtNameToWidget(theLayerPanel, "Sep3"), XmNorientation, XmVERTICAL, nullptr);
   theShowWidget = XtVaCreateManagedWidget("SHOWW", xmRowColumnWidgetClass, theLayerPanel,
                                           XmNorientation, XmHORIZONTAL, XmNpacking, XmPACK_COLUMN,
-                                          XmNnumColumns, kLayerRows, nullptr);
+                                          nullptr);
   interface::makeLayerButtons();
 }
 
@@ -365,7 +364,7 @@ Widget CreateScale(Widget parent, int minimum, int maximum, int value, int step)
   if (maximum <= minimum)
     maximum = minimum + 1;
   value = std::clamp(value, minimum, maximum);
-  XmString title = text("defect size (grid steps)");
+  XmString title = text("defect size\n(grid steps)");
   Widget w = XtVaCreateManagedWidget("Scale", xmScaleWidgetClass, parent, XmNtitleString, title,
                                      XmNorientation, XmHORIZONTAL, XmNminimum, minimum, XmNmaximum,
                                      maximum, XmNvalue, value, XmNscaleMultiple, step > 0 ? step : 1,
