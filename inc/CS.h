@@ -505,6 +505,14 @@ void BoundTile(const _Dtile* t, int colour);
 void FlagTile(const _Dtile* t, int colour);
 void ListDisplay(_Gviewport* view, const _Dtilelist* list, int colour);
 void TileDisplay(_Gviewport* view, int x1, int y1, int x2, int y2);
+namespace cs {
+// Marks the tiles of a list in colour-table entry `colour` so that what
+// lies under them stays readable: a light hatch over each tile and an
+// outline where the marked region ends (sides shared with a tile of the
+// same material and net are left open).  The highlighted and selected
+// nets are drawn this way.
+void markTiles(_Gviewport* view, const _Dtilelist* list, int colour);
+}  // namespace cs
 void DisplayTranNames(_Gviewport* view);
 void DisplayNetNames(_Gviewport* view);
 

@@ -49,6 +49,8 @@ struct _GEvent {
   GEventRoutine abort;
   _GEvent* next;        // null ends the chain (which then starts again)
   _Gviewport* view;     // where the input is taken
+  const char* prompt = nullptr;  // what to click next, shown by the window while
+                                 // the step waits (never on the streams)
 };
 using GEVENT = _GEvent;
 
@@ -67,6 +69,9 @@ extern void (*GGrubDraw)(_Gviewport* vp, _points* points, long x, long y);
 void DEinit();
 // Releases the buffers and starts the chain at `first`.
 void DEevent(_GEvent* first);
+// Stops the running chain: the band is erased, the buffers released and the
+// prompt taken away; pointer input goes nowhere until the next chain.
+void DEcancel();
 // Arms one step; a null step restarts the chain from its first step.
 void _DEevent(_GEvent* step);
 // Runs the routines of a step after its input arrived; status 0 (a point

@@ -84,6 +84,11 @@ std::string sysrcFile(const char* key);
 // The same for an optional key: "" when the file has no such key.
 std::string sysrcOptionalFile(const char* key);
 
+// The rest of the line behind an optional key of the system source file,
+// without the blanks around it (a command with its arguments); false when
+// the file has no such key or nothing follows it.
+bool sysrcLine(const char* key, std::string* value);
+
 // What the core needs from the program around it.  The Motif shell, the batch
 // driver and the tests each install their own; the default does nothing.
 class FrontEnd {
@@ -91,6 +96,10 @@ class FrontEnd {
   virtual ~FrontEnd() = default;
   // The message window, the popup (S, P), and removal of the popup (L).
   virtual void showMessage(char /*kind*/, const std::string& /*line*/) {}
+  // What the running interaction waits for ("Click the first corner of the
+  // zoom box"), shown beside the messages and never on the streams; null:
+  // nothing is waited for.
+  virtual void showPrompt(const char* /*text*/) {}
   // Bring the display up to date before a long piece of work.
   virtual void flushDisplay() {}
   // The shared file dialog, to be confirmed with accept code `code`.
@@ -161,6 +170,25 @@ void flushOutput();
 // real streams.
 void captureOutput(std::string* out, std::string* err);
 
+// Takes a copy of what the two streams receive, as lines, for a front end
+// that shows them (the report pane of the window).  The streams themselves
+// are written as before.
+enum class Stream { Out, Err };
+class OutputSink {
+ public:
+  virtual ~OutputSink() = default;
+  // A finished line of `stream`, without its newline.  A backspace in the
+  // text took back the character before it, a carriage return the whole
+  // line so far, as on a terminal.
+  virtual void line(Stream stream, const std::string& text) = 0;
+  // The unfinished last line of `stream` is now `text` (a progress counter
+  // counting); empty once the line is finished.
+  virtual void partial(Stream /*stream*/, const std::string& /*text*/) {}
+};
+// Null removes the sink; a line left unfinished by the previous sink is
+// dropped.
+void setOutputSink(OutputSink* sink);
+
 // Runs a program through the shell with every argument quoted.  Returns the
 // exit status (-1 when it could not be run); `output` receives its standard
 // output and `errors` its standard error when not null.
@@ -170,6 +198,10 @@ std::string shellQuote(const std::string& word);
 // The same with standard input from `input` and standard output to `output`.
 int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
                     const std::string& output);
+// Starts argv[0] (looked up on the PATH) with its arguments and does not wait
+// for it; it runs on after this program ends.  Returns false, with the
+// reason in `error`, when it could not be started.
+bool startProgram(const std::vector<std::string>& argv, std::string* error);
 
 // Reports "<what> is not available yet" (kind E) and returns 1.
 int notAvailable(const char* what);

@@ -7,6 +7,8 @@
 // lib/Dmenu.txt.
 #pragma once
 
+#include <string>
+
 // ---------------------------------------------------------------------------
 // Handlers.  An Xt-style callback gets the button, a private copy of the
 // button's label and the toolkit's call data; a string handler one string; a
@@ -141,6 +143,14 @@ Outcome run(const ActionHandler& handler, const char* label);
 
 // The command line's text (null when the field gave none).
 void command(const char* text);
+
+// The editor of "f.editor": the rest of the line of the key "Editor" of the
+// system source file, else $VISUAL, else $EDITOR, else "feditor".
+std::string editorCommand();
+
+// "f.DVfit" of the menu: the net shown by a net action is no longer
+// highlighted, then the view is fitted.
+int fitView();
 
 }  // namespace callback
 

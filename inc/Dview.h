@@ -226,6 +226,12 @@ void initViewports(Surface* main, void* mainWidget, Surface* popup, void* popupW
 // when its fillmode is set, else outlined in the viewport colour.
 void layerBox(_Gviewport* vp, _layerDef* layer, long x1, long y1, long x2, long y2);
 
+// A rectangle filled with a light hatch in the viewport colour, so that
+// the layers, labels and names under it stay readable (marks over the view).
+void hatchBox(_Gviewport* vp, long x1, long y1, long x2, long y2);
+// The hatch itself: a thin diagonal line every eight pixels.
+const techc::Bitmap& hatchPattern();
+
 // Forgets the box remembered by DVsuperExe.
 void forgetSuperBox();
 

@@ -39,7 +39,7 @@ const _Actionindex DactionIndex[kActionCount] = {
     CALLBACK_ROW("f.DIldLayout", DIldLayout),                        // 7
     PLAIN_ROW("f.DIplayback", DIplayback),                           // 8
     CALLBACK_ROW("f.DVredraw", DVredraw),                            // 9
-    PLAIN_ROW("f.DVfit", DVfit),                                     // 10
+    PLAIN_ROW("f.DVfit", callback::fitView),                         // 10
     PLAIN_ROW("f.DVzoomin", DVzoomin),                               // 11
     PLAIN_ROW("f.DVzoomout", DVzoomout),                             // 12
     PLAIN_ROW("f.DVpan", DVpan),                                     // 13

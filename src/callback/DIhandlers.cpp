@@ -2,9 +2,13 @@
 // the active layer, the command line, and running a handler.
 #include "Dmenu.h"
 
+#include <wordexp.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "CS.h"
 #include "DFfault.h"
@@ -14,6 +18,7 @@
 #include "Dcif.h"
 #include "Dglobal.h"
 #include "Dlayout.h"
+#include "Dview.h"
 
 char CommandLine[kCommandLineLength];
 
@@ -90,9 +95,24 @@ int layerIndexByName(const char* name)
 
 int DIexit() { common::endProcess(0); }
 
+/*
+ * DIeditor --
+ *   Starts the editor and goes on without waiting for it; an editor that
+ *   can not be started is reported.
+ */
 int DIeditor()
 {
-  common::runCommand({"feditor"});
+  std::string command = callback::editorCommand();
+  std::vector<std::string> words;
+  wordexp_t expanded;
+  if (wordexp(command.c_str(), &expanded, WRDE_NOCMD) == 0) {
+    for (size_t i = 0; i < expanded.we_wordc; ++i)
+      words.push_back(expanded.we_wordv[i]);
+    wordfree(&expanded);
+  }
+  std::string error = "the command can not be read";
+  if (words.empty() || !common::startProgram(words, &error))
+    GCmessage(kModule, 'E', "Can't start the editor %s: %s", command.c_str(), error.c_str());
   return 1;
 }
 
@@ -255,6 +275,28 @@ void command(const char* text)
  *   label as client data, a string handler gets the label as its string.
  * Returns: Abandoned when the data made the action impossible.
  */
+std::string editorCommand()
+{
+  std::string command;
+  if (common::sysrcLine("Editor", &command))
+    return command;
+  for (const char* variable : {"VISUAL", "EDITOR"}) {
+    const char* value = getenv(variable);
+    if (value && *value)
+      return value;
+  }
+  return "feditor";
+}
+
+int fitView()
+{
+  if (DlayerNum > 0) {
+    FreeList(DlayerTile[0].highlight);
+    DlayerTile[0].highlight = nullptr;
+  }
+  return DVfit();
+}
+
 Outcome run(const ActionHandler& handler, const char* label)
 {
   std::string text = label ? label : "";

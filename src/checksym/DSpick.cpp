@@ -82,10 +82,11 @@ int onePoint(_points* points, _GEvent*)
 }
 
 template <int (*operation)(_point)>
-void startPointing()
+void startPointing(const char* prompt)
 {
   static _GEvent step;
   step = {GGEbutton1, GGRno, nullptr, nullptr, onePoint<operation>, nullptr, nullptr, Vmain};
+  step.prompt = prompt;
   DEevent(&step);
 }
 
@@ -111,13 +112,13 @@ int SelTrans2Exe(_point point) { return pick(point, &trans2); }
 
 int SelTrans1()
 {
-  startPointing<SelTrans1Exe>();
+  startPointing<SelTrans1Exe>("Click a transistor: first of the pair");
   return 0;
 }
 
 int SelTrans2()
 {
-  startPointing<SelTrans2Exe>();
+  startPointing<SelTrans2Exe>("Click a transistor: second of the pair");
   return 0;
 }
 
@@ -257,10 +258,20 @@ void checkRectangles(const Rectangle& a, const Rectangle& b)
     DSdrawAxis(std::min(a.x2, b.x2), y_axis, std::max(a.x1, b.x1), y_axis);
 }
 
+// The prompts of the two corners, for the first or the second rectangle.
+void setBoxPrompts(bool second)
+{
+  boxSteps[0].prompt = second ? "Click the first corner of the rectangle round the second group"
+                              : "Click the first corner of the rectangle round the first group";
+  boxSteps[1].prompt = second ? "Click the opposite corner of the rectangle round the second group"
+                              : "Click the opposite corner of the rectangle round the first group";
+}
+
 int boxDragged(_points* points, _GEvent*)
 {
   if (points && points->next)
     BoundBoxExe(points->x, points->y, points->next->x, points->next->y);
+  setBoxPrompts(drag.firstSelected);
   return 0;
 }
 
@@ -303,6 +314,7 @@ int BoundBox()
   drag = DragState{};
   boxSteps[0] = {GGEbutton1, GGRno, nullptr, nullptr, nullptr, nullptr, &boxSteps[1], Vmain};
   boxSteps[1] = {GGEbutton1, GGRbox, nullptr, nullptr, boxDragged, nullptr, nullptr, Vmain};
+  setBoxPrompts(false);
   DEevent(boxSteps);
   return 0;
 }

@@ -1,18 +1,69 @@
-// Standard output and standard error of the core, redirectable for tests.
+// Standard output and standard error of the core, redirectable for tests,
+// with a copy as lines for a front end that shows them.
 #include "Dglobal.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 std::string* capturedOut = nullptr;
 std::string* capturedErr = nullptr;
 
-void append(std::string* into, FILE* stream, const char* format, va_list args)
+common::OutputSink* sink = nullptr;
+
+// The unfinished line of one stream as a terminal would show it.
+struct PendingLine {
+  std::string text;
+  bool shown = false;  // the sink was told about it as a partial line
+};
+PendingLine pendingOut;
+PendingLine pendingErr;
+
+/*
+ * copyToSink --
+ *   Cuts the written text into lines for the sink: a newline finishes the
+ *   line, a backspace takes back one character, a carriage return the whole
+ *   line.  An unfinished line that changed is passed on as partial.
+ */
+void copyToSink(common::Stream stream, const char* data, size_t n)
 {
-  if (!into) {
-    vfprintf(stream, format, args);
-    if (stream == stderr)
+  PendingLine& pending = stream == common::Stream::Out ? pendingOut : pendingErr;
+  bool changed = false;
+  for (size_t i = 0; i < n; ++i) {
+    char c = data[i];
+    if (c == '\n') {
+      sink->line(stream, pending.text);
+      pending.text.clear();
+      pending.shown = false;
+      changed = false;
+    } else if (c == '\b') {
+      if (!pending.text.empty())
+        pending.text.pop_back();
+      changed = true;
+    } else if (c == '\r') {
+      pending.text.clear();
+      changed = true;
+    } else {
+      pending.text += c;
+      changed = true;
+    }
+  }
+  if (changed && (pending.shown || !pending.text.empty())) {
+    sink->partial(stream, pending.text);
+    pending.shown = !pending.text.empty();
+  }
+}
+
+// Writes formatted text to the stream or its capture, and copies it to the
+// sink.
+void append(common::Stream stream, const char* format, va_list args)
+{
+  std::string* into = stream == common::Stream::Out ? capturedOut : capturedErr;
+  FILE* file = stream == common::Stream::Out ? stdout : stderr;
+  if (!into && !sink) {
+    vfprintf(file, format, args);
+    if (file == stderr)
       fflush(stderr);
     return;
   }
@@ -24,14 +75,23 @@ void append(std::string* into, FILE* stream, const char* format, va_list args)
     va_end(again);
     return;
   }
-  if (static_cast<size_t>(n) < sizeof small) {
-    into->append(small, n);
-  } else {
-    std::string big(n + 1, '\0');
+  std::string big;
+  const char* text = small;
+  if (static_cast<size_t>(n) >= sizeof small) {
+    big.assign(n + 1, '\0');
     vsnprintf(&big[0], big.size(), format, again);
-    into->append(big.data(), n);
+    text = big.data();
   }
   va_end(again);
+  if (into) {
+    into->append(text, n);
+  } else {
+    fwrite(text, 1, n, file);
+    if (file == stderr)
+      fflush(stderr);
+  }
+  if (sink)
+    copyToSink(stream, text, n);
 }
 
 }  // namespace
@@ -42,7 +102,7 @@ void outf(const char* format, ...)
 {
   va_list args;
   va_start(args, format);
-  append(capturedOut, stdout, format, args);
+  append(Stream::Out, format, args);
   va_end(args);
 }
 
@@ -52,18 +112,20 @@ void outText(const char* text)
     capturedOut->append(text);
   else
     fputs(text, stdout);
+  if (sink)
+    copyToSink(Stream::Out, text, strlen(text));
 }
 
 void vout(const char* format, va_list args)
 {
-  append(capturedOut, stdout, format, args);
+  append(Stream::Out, format, args);
 }
 
 void errf(const char* format, ...)
 {
   va_list args;
   va_start(args, format);
-  append(capturedErr, stderr, format, args);
+  append(Stream::Err, format, args);
   va_end(args);
 }
 
@@ -78,6 +140,13 @@ void captureOutput(std::string* out, std::string* err)
   flushOutput();
   capturedOut = out;
   capturedErr = err;
+}
+
+void setOutputSink(OutputSink* newSink)
+{
+  sink = newSink;
+  pendingOut = PendingLine();
+  pendingErr = PendingLine();
 }
 
 }  // namespace common

@@ -1,11 +1,14 @@
 // The one place where the core runs other programs through the shell.
 #include "Dglobal.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace common {
 
@@ -73,21 +76,25 @@ int exitStatus(int status)
 /*
  * runCaptured --
  *   Runs a shell command line; its standard output goes to `output` when
- *   given.
+ *   given, else through outText to this program's standard output.
  * Returns: the exit status, or -1.
  */
 int runCaptured(const std::string& command, std::string* output)
 {
-  if (!output)
-    return exitStatus(std::system(command.c_str()));
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe)
     return -1;
+  std::string text;
   char buffer[4096];
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output->append(buffer, n);
-  return exitStatus(pclose(pipe));
+    text.append(buffer, n);
+  const int status = exitStatus(pclose(pipe));
+  if (output)
+    *output += text;
+  else if (!text.empty())
+    outText(text.c_str());
+  return status;
 }
 
 }  // namespace
@@ -96,8 +103,9 @@ int runCaptured(const std::string& command, std::string* output)
  * runCommand --
  *   Runs argv[0] with its arguments, each quoted, through the shell.
  * Returns: the exit status, or -1 when the program could not be started.
- * Side effects: standard output of the program goes to `output` and its
- *   standard error to `errors` when given.
+ * Side effects: standard output of the program goes to `output` when given,
+ *   else to this program's standard output (through outText, so that an
+ *   output sink sees it too); its standard error to `errors` when given.
  */
 int runCommand(const std::vector<std::string>& argv, std::string* output, std::string* errors)
 {
@@ -130,6 +138,61 @@ int runCommandFiles(const std::vector<std::string>& argv, const std::string& inp
   command += "< " + shellQuote(input) + " > " + shellQuote(output);
   flushOutput();
   return exitStatus(std::system(command.c_str()));
+}
+
+/*
+ * startProgram --
+ *   Starts the program through a short-lived child, so that nothing is left
+ *   to wait for; the grandchild reports a failed exec through a pipe that a
+ *   successful exec closes.
+ */
+bool startProgram(const std::vector<std::string>& argv, std::string* error)
+{
+  if (argv.empty() || argv[0].empty()) {
+    *error = "no command";
+    return false;
+  }
+  std::vector<char*> args;
+  for (const std::string& word : argv)
+    args.push_back(const_cast<char*>(word.c_str()));
+  args.push_back(nullptr);
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    *error = strerror(errno);
+    return false;
+  }
+  flushOutput();
+  pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    pid_t grandchild = fork();
+    if (grandchild == 0)
+      execvp(args[0], args.data());
+    if (grandchild <= 0) {  // the exec or the fork failed: say why
+      int reason = errno;
+      ssize_t written = write(fds[1], &reason, sizeof reason);
+      _exit(written == sizeof reason ? 127 : 126);
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  if (child < 0) {
+    close(fds[0]);
+    *error = strerror(errno);
+    return false;
+  }
+  waitpid(child, nullptr, 0);
+  int reason = 0;
+  ssize_t n;
+  do {
+    n = read(fds[0], &reason, sizeof reason);
+  } while (n < 0 && errno == EINTR);
+  close(fds[0]);
+  if (n == sizeof reason) {
+    *error = strerror(reason);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace common

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 char StringBuffer[common::kSysrcBufferSize];
 
@@ -106,6 +107,23 @@ std::string sysrcOptionalFile(const char* key)
 {
   const char* word = GCfindName(key);
   return word ? besideSysrc(word) : std::string();
+}
+
+bool sysrcLine(const char* key, std::string* value)
+{
+  FILE* file = openSysrc();
+  char rest[kSysrcBufferSize];
+  bool found = findKey(file, key) && fgets(rest, sizeof rest, file);
+  fclose(file);
+  if (!found)
+    return false;
+  std::string line = rest;
+  const char* blanks = " \t\r\n";
+  size_t first = line.find_first_not_of(blanks);
+  if (first == std::string::npos)
+    return false;
+  *value = line.substr(first, line.find_last_not_of(blanks) - first + 1);
+  return true;
 }
 
 }  // namespace common

@@ -21,6 +21,7 @@ constexpr int kSelectedColour = 6;   // entry 0's selected list
 constexpr int kLabelColour = 1;      // labels over the planes
 
 constexpr int kFlagRadius = 20;  // pixels: FlagTile's circle is 40 across
+constexpr int kMarkLineWidth = 2;  // pixels of the outline of marked tiles
 
 void flush(_Gviewport* vp)
 {
@@ -101,12 +102,74 @@ void ListDisplay(_Gviewport* view, const _Dtilelist* list, int colour)
       fill(view, list->tile, true);
 }
 
+namespace {
+
+// A neighbour continues the marked region of `t`: the same material on the
+// same net.
+bool continuesMark(const _Dtile* t, const _Dtile* n)
+{
+  return n && n->type == t->type && n->node == t->node && TisSolid(n);
+}
+
+// Draws the parts of one side of `t` that no continuing neighbour covers;
+// the neighbours along the side are walked through the corner stitches.
+void outlineSide(_Gviewport* view, const _Dtile* t, int side)
+{
+  const long l = cs::left(t), r = cs::right(t), b = cs::bottom(t), u = cs::top(t);
+  switch (side) {
+    case cs::kTopSide:
+      for (const _Dtile* n = t->rt; n && cs::right(n) > l; n = n->bl)
+        if (!continuesMark(t, n))
+          GGline(view, std::max<long>(l, cs::left(n)), u, std::min<long>(r, cs::right(n)), u);
+      break;
+    case cs::kBottomSide:
+      for (const _Dtile* n = t->lb; n && cs::left(n) < r; n = n->tr)
+        if (!continuesMark(t, n))
+          GGline(view, std::max<long>(l, cs::left(n)), b, std::min<long>(r, cs::right(n)), b);
+      break;
+    case cs::kLeftSide:
+      for (const _Dtile* n = t->bl; n && cs::bottom(n) < u; n = n->rt)
+        if (!continuesMark(t, n))
+          GGline(view, l, std::max<long>(b, cs::bottom(n)), l, std::min<long>(u, cs::top(n)));
+      break;
+    default:
+      for (const _Dtile* n = t->tr; n && cs::top(n) > b; n = n->lb)
+        if (!continuesMark(t, n))
+          GGline(view, r, std::max<long>(b, cs::bottom(n)), r, std::min<long>(u, cs::top(n)));
+      break;
+  }
+}
+
+}  // namespace
+
+namespace cs {
+
+void markTiles(_Gviewport* view, const _Dtilelist* list, int colour)
+{
+  if (!view || !list)
+    return;
+  GGsetColor(view, colour);
+  for (const _Dtilelist* n = list; n; n = n->next)
+    if (n->tile)
+      view::hatchBox(view, n->tile->x1, n->tile->y1, cs::right(n->tile), cs::top(n->tile));
+  const int width = view->lineWidth;
+  GGsetLineWidth(view, kMarkLineWidth);
+  for (const _Dtilelist* n = list; n; n = n->next)
+    if (n->tile)
+      for (int side : {kTopSide, kBottomSide, kLeftSide, kRightSide})
+        outlineSide(view, n->tile, side);
+  GGsetLineWidth(view, width);
+}
+
+}  // namespace cs
+
 /*
  * TileDisplay --
  *   Draws the planes inside the world box: for every plane whose layer is
  *   switched on, its own material in the layer's style and its element
- *   tiles filled in colour 2; then the highlighted and selected tiles and
- *   the labels, each when its display switch is on.
+ *   tiles filled in colour 2; then the highlighted and selected tiles
+ *   (hatched and outlined, so that the labels stay readable) and the
+ *   labels, each when its display switch is on.
  */
 void TileDisplay(_Gviewport* view, int x1, int y1, int x2, int y2)
 {
@@ -146,9 +209,9 @@ void TileDisplay(_Gviewport* view, int x1, int y1, int x2, int y2)
   }
   Stitch = current;
   if (FsetHighlight)
-    ListDisplay(view, DlayerTile[0].highlight, kHighlightColour);
+    cs::markTiles(view, DlayerTile[0].highlight, kHighlightColour);
   if (FsetSelected)
-    ListDisplay(view, DlayerTile[0].selected, kSelectedColour);
+    cs::markTiles(view, DlayerTile[0].selected, kSelectedColour);
   if (FsetLabels)
     LabelDisplay(view, Glayout, kLabelColour, x1, y1, x2, y2);
 }
@@ -223,7 +286,7 @@ int showAt(_points* points, _GEvent*)
 }
 
 template <Shown shown>
-int startInspection()
+int startInspection(const char* prompt)
 {
   static _GEvent step;
   if (!inspectedPlane()) {
@@ -231,15 +294,16 @@ int startInspection()
     return 1;
   }
   step = {GGEbutton1, GGRno, nullptr, nullptr, showAt<shown>, nullptr, nullptr, Vmain};
+  step.prompt = prompt;
   DEevent(&step);
   return 0;
 }
 
 }  // namespace
 
-int DCtile() { return startInspection<Shown::Tile>(); }
-int DCleft() { return startInspection<Shown::Left>(); }
-int DCright() { return startInspection<Shown::Right>(); }
-int DCupper() { return startInspection<Shown::Upper>(); }
-int DClower() { return startInspection<Shown::Lower>(); }
-int DCneighbors() { return startInspection<Shown::Neighbors>(); }
+int DCtile() { return startInspection<Shown::Tile>("Click a tile to show it"); }
+int DCleft() { return startInspection<Shown::Left>("Click a tile to show its left neighbours"); }
+int DCright() { return startInspection<Shown::Right>("Click a tile to show its right neighbours"); }
+int DCupper() { return startInspection<Shown::Upper>("Click a tile to show its upper neighbours"); }
+int DClower() { return startInspection<Shown::Lower>("Click a tile to show its lower neighbours"); }
+int DCneighbors() { return startInspection<Shown::Neighbors>("Click a tile to show its neighbours"); }

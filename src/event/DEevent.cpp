@@ -115,6 +115,7 @@ Press press(int button, long x, long y)
 
 void DEinit()
 {
+  common::frontEnd().showPrompt(nullptr);
   event::disarm();
   DEfreeAllBuffer();
   GeventList = nullptr;
@@ -123,6 +124,16 @@ void DEinit()
   event::Input* input = eventState.input;
   eventState = event::State();
   eventState.input = input;
+}
+
+void DEcancel()
+{
+  event::disarm();
+  DEclearRub();
+  DEfreeAllBuffer();
+  GeventList = nullptr;
+  GcurEvent = nullptr;
+  common::frontEnd().showPrompt(nullptr);
 }
 
 void DEevent(_GEvent* first)
@@ -138,13 +149,15 @@ void DEevent(_GEvent* first)
 /*
  * _DEevent --
  *   Arms a step: its band follows the pointer when it has an anchor, its
- *   presses are taken when it collects points, and its message is shown.
- *   Without a step the chain starts again from its first step.
+ *   presses are taken when it collects points, its message is shown and its
+ *   prompt takes the place of the previous one.  Without a step the chain
+ *   has ended: its prompt goes, and it starts again from its first step.
  */
 void _DEevent(_GEvent* step)
 {
   event::disarm();
   if (!step) {
+    common::frontEnd().showPrompt(nullptr);
     restartChain();
     return;
   }
@@ -159,6 +172,7 @@ void _DEevent(_GEvent* step)
     s.input->listen(step->view, presses, motion);
   if (step->message)
     GCmessage(kModule, 'M', "%s", step->message);
+  common::frontEnd().showPrompt(step->prompt);
 }
 
 void DEbuttonCB(int button, int x, int y)

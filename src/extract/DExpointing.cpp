@@ -121,7 +121,7 @@ void showNet(_Dtile* t, bool select)
     return;
   if (select) {
     DVredraw(nullptr, nullptr, nullptr);
-    ListDisplay(Vmain, tiles, kSelectedColour);
+    cs::markTiles(Vmain, tiles, kSelectedColour);
   } else {
     _box area = view::visibleBox(Vmain);
     TileDisplay(Vmain, clampCoordinate(area.x1), clampCoordinate(area.y1),
@@ -142,10 +142,11 @@ int onePoint(_points* points, _GEvent*)
 }
 
 template <int (*operation)(_point)>
-void startPointing()
+void startPointing(const char* prompt)
 {
   static _GEvent step;
   step = {GGEbutton1, GGRno, nullptr, nullptr, onePoint<operation>, nullptr, nullptr, Vmain};
+  step.prompt = prompt;
   DEevent(&step);
 }
 
@@ -390,26 +391,26 @@ int DExSearchNet(long number)
 int DExNameNet(char* name)
 {
   keepTyped(name);
-  startPointing<DExNameNetExe>();
+  startPointing<DExNameNetExe>("Click the net to name");
   return 0;
 }
 
 int DExDefIO(char* name)
 {
   keepTyped(name);
-  startPointing<DExDefIOExe>();
+  startPointing<DExDefIOExe>("Click the net of the terminal");
   return 0;
 }
 
 int DExShowObj()
 {
-  startPointing<DExShowObjExe>();
+  startPointing<DExShowObjExe>("Click a net or a transistor to show it");
   return 0;
 }
 
 int DExSelectNetTileObj()
 {
-  startPointing<DExSelectNetTileObjExe>();
+  startPointing<DExSelectNetTileObjExe>("Click the net to select");
   return 0;
 }
 

@@ -28,6 +28,7 @@ short PaneCloseFlag = 0;
 namespace {
 
 constexpr long kPopupWaitMs = 2000;  // longest wait for the working popup to show
+constexpr char kPromptHint[] = "   (Escape stops)";
 
 XtPointer codeData(int code) { return reinterpret_cast<XtPointer>(static_cast<intptr_t>(code)); }
 int codeOf(XtPointer data) { return static_cast<int>(reinterpret_cast<intptr_t>(data)); }
@@ -99,11 +100,42 @@ void waitForPopup()
   XmUpdateDisplay(theDeskWidget);
 }
 
+/*
+ * setMessage --
+ *   The text and the dialog type of a message box.  The box does not lay
+ *   out a symbol that changed by itself: its width is set to the new
+ *   symbol's, which makes it do so.
+ */
 void setMessage(Widget box, const char* line, unsigned char type)
 {
   XmString s = XmStringCreateLocalized(const_cast<char*>(line));
   XtVaSetValues(box, XmNmessageString, s, XmNdialogType, type, nullptr);
   XmStringFree(s);
+  Widget symbol = XmMessageBoxGetChild(box, XmDIALOG_SYMBOL_LABEL);
+  Pixmap pixmap = XmUNSPECIFIED_PIXMAP;
+  XtVaGetValues(box, XmNsymbolPixmap, &pixmap, nullptr);
+  Window root;
+  int x, y;
+  unsigned int width = 0, height = 0, border, depth;
+  if (!symbol || pixmap == XmUNSPECIFIED_PIXMAP || pixmap == None ||
+      !XGetGeometry(theDisplay, pixmap, &root, &x, &y, &width, &height, &border, &depth))
+    return;
+  Dimension margin = 0;
+  XtVaGetValues(symbol, XmNmarginWidth, &margin, nullptr);
+  XtVaSetValues(symbol, XmNwidth, static_cast<Dimension>(width + 2 * margin), nullptr);
+}
+
+// The message box shows the last message and, below it, the prompt of the
+// running interaction.
+void showMessageBox()
+{
+  if (!theMessage)
+    return;
+  const interface::State& s = interface::state();
+  std::string text = s.messageLine;
+  if (!s.prompt.empty())
+    text += "\n" + s.prompt + kPromptHint;
+  setMessage(theMessage, text.c_str(), s.messageType);
 }
 
 unsigned char dialogType(char kind)
@@ -165,8 +197,19 @@ void showMessage(char kind, const char* line)
       XtUnmanageChild(thePopup);
     view::undefineCursor();
   }
-  if (theMessage)
-    setMessage(theMessage, line, dialogType(kind));
+  state().messageLine = line;
+  state().messageType = dialogType(kind);
+  showMessageBox();
+}
+
+void showPrompt(const char* text)
+{
+  std::string prompt = text ? text : "";
+  if (prompt == state().prompt)
+    return;
+  state().prompt = prompt;
+  showMessageBox();
+  dumpGeometrySoon();
 }
 
 /*

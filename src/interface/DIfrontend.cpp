@@ -32,6 +32,7 @@ class MotifFrontEnd : public common::FrontEnd, public event::Input {
   {
     interface::showMessage(kind, line.c_str());
   }
+  void showPrompt(const char* text) override { interface::showPrompt(text); }
   void flushDisplay() override
   {
     interface::flushViews();
@@ -58,8 +59,11 @@ class MotifFrontEnd : public common::FrontEnd, public event::Input {
     if (!w)
       return;
     stopListening(view);
-    if (presses)
+    if (presses) {
       XtAddEventHandler(w, ButtonPressMask, False, pressHandler, nullptr);
+      // The keyboard goes to the drawing area too, for Escape.
+      XmProcessTraversal(w, XmTRAVERSE_CURRENT);
+    }
     if (motion)
       XtAddEventHandler(w, PointerMotionMask, False, motionHandler, nullptr);
   }

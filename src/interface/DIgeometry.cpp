@@ -1,10 +1,13 @@
 // A description of the window for tests that drive it from outside: when
 // QUORIN_GEOMETRY names a file, every widget's place on the screen and the
-// main viewport are appended to it whenever the window may have changed.
+// main viewport are appended to it whenever the window may have changed;
+// when QUORIN_REPORT names one, it is rewritten then with the text of the
+// report pane.
 #include "Dinterface.h"
 
 #include <X11/IntrinsicP.h>
 #include <Xm/Label.h>
+#include <Xm/MessageB.h>
 #include <Xm/Xm.h>
 
 #include <cstdio>
@@ -19,13 +22,32 @@ namespace {
 constexpr unsigned long kSettleMs = 150;  // the display settles before a dump
 
 const char* geometryFile() { return getenv("QUORIN_GEOMETRY"); }
+const char* reportFile() { return getenv("QUORIN_REPORT"); }
 
+// Writes the report pane's text through a temporary file, so that a reader
+// never sees half of it.
+void writeReport(const char* path)
+{
+  std::string text = interface::reportText();
+  std::string temporary = std::string(path) + ".part";
+  FILE* out = fopen(temporary.c_str(), "w");
+  if (!out)
+    return;
+  bool written = fwrite(text.data(), 1, text.size(), out) == text.size();
+  if (fclose(out) == 0 && written)
+    rename(temporary.c_str(), path);
+}
+
+// A label's text, or a message box's; blanks and line ends become "_".
 std::string labelOf(Widget w)
 {
-  if (!XtIsSubclass(w, xmLabelWidgetClass))
-    return "-";
   XmString label = nullptr;
-  XtVaGetValues(w, XmNlabelString, &label, nullptr);
+  if (XtIsSubclass(w, xmLabelWidgetClass))
+    XtVaGetValues(w, XmNlabelString, &label, nullptr);
+  else if (XtIsSubclass(w, xmMessageBoxWidgetClass))
+    XtVaGetValues(w, XmNmessageString, &label, nullptr);
+  else
+    return "-";
   if (!label)
     return "-";
   char* text = static_cast<char*>(
@@ -34,7 +56,7 @@ std::string labelOf(Widget w)
   std::string result = text && *text ? text : "-";
   XtFree(text);
   for (char& c : result)
-    if (c == ' ')
+    if (c == ' ' || c == '\n' || c == '\t')
       c = '_';
   return result;
 }
@@ -78,8 +100,12 @@ namespace interface {
 
 void dumpGeometry()
 {
+  if (!theDeskWidget)
+    return;
+  if (const char* report = reportFile())
+    writeReport(report);
   const char* path = geometryFile();
-  if (!path || !theDeskWidget)
+  if (!path)
     return;
   FILE* out = fopen(path, "a");
   if (!out)
@@ -93,7 +119,7 @@ void dumpGeometry()
 // The dump waits until nothing changed for a while.
 void dumpGeometrySoon()
 {
-  if (!geometryFile() || !app)
+  if ((!geometryFile() && !reportFile()) || !app)
     return;
   if (state().dumpTimer)
     XtRemoveTimeOut(state().dumpTimer);

@@ -40,6 +40,7 @@ const char* programName(const char* path)
  */
 void DInterface(int argc, char** argv)
 {
+  interface::takeOutputLines();
   FStartPlaybackRecord = 0;
   FwidgetNum = 0;
   GCmemInit();

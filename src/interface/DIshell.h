@@ -4,6 +4,7 @@
 #include <X11/Intrinsic.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "Ddisplay.h"
@@ -15,6 +16,10 @@ namespace interface {
 struct State {
   int layerMode = 0;               // 0 display switch, 1 fill-mode switch, 2 active layer
   std::vector<Widget> layerFrames; // frames of the layer buttons
+  struct Swatches {
+    Pixmap on, off;
+  };
+  std::vector<Swatches*> swatches; // per layer, owned by its button (null: none)
   int fileCode = -1;               // accept code the file dialog is bound to
   int promptCode = -1;             // accept code the value prompt is bound to
   FILE* record = nullptr;          // ".Fplayback" while recording
@@ -23,7 +28,11 @@ struct State {
   display::XSurface* plotSurface = nullptr;
   bool exposePending = false;      // a main view expose series is being gathered
   int exposeX1 = 0, exposeY1 = 0, exposeX2 = 0, exposeY2 = 0;
+  XtIntervalId exposeTimer = 0;    // a main view expose waits for the action to end
   XtIntervalId dumpTimer = 0;      // the geometry dump to come
+  std::string messageLine = "Zephra Message:";  // the message box: last message,
+  unsigned char messageType = 0;   // its dialog type (symbol),
+  std::string prompt;              // and what the running interaction waits for
 };
 
 State& state();
@@ -42,10 +51,19 @@ void flushViews();
 void openFileDialog(int code);
 void openPrompt(int code, const char* label, const char* text);
 void showMessage(char kind, const char* line);
+void showPrompt(const char* text);
 void setPaneOpen(int pane, bool open);
 void openPlotWindow();
 void setScaleLimit(bool maximum, int value);
 void moveScale(int value);
+
+// The report pane under the drawing area.  It takes the core's output
+// lines from takeOutputLines() on and shows those gathered before its
+// creation when it is created.
+void takeOutputLines();
+void createReportPane(Widget parent);
+// What the report pane holds, with the lines gathered so far.
+std::string reportText();
 
 // The layer buttons of the panel.
 void makeLayerButtons();

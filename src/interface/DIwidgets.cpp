@@ -23,13 +23,17 @@
 #include <Xm/ToggleB.h>
 #include <Xm/Xm.h>
 #include <X11/Shell.h>
+#include <X11/keysym.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "DIshell.h"
+#include "Ddisplay.h"
 #include "DTtechnology.h"
 #include "Dlayout.h"
+#include "Devent.h"
 #include "Dview.h"
 
 Widget theDeskWidget, theMainWidget, thePane;
@@ -46,7 +50,6 @@ constexpr int kDrawHeight = 500;
 constexpr int kPlotWidth = 600;      // pixels of the plot window's drawing area
 constexpr int kPlotHeight = 400;
 constexpr int kPlotButtonsHeight = 40;
-constexpr int kLayerRows = 3;        // rows of layer buttons in the panel
 
 XmString text(const char* s) { return XmStringCreateLocalized(const_cast<char*>(s ? s : "")); }
 
@@ -57,12 +60,59 @@ void withoutButtons(Widget box)
     XtUnmanageChild(XmMessageBoxGetChild(box, child));
 }
 
+/*
+ * prepareMessageBox --
+ *   The message box without its button row and separator; its text keeps
+ *   the height of two lines (a message and the prompt of the running
+ *   interaction), so that the box never changes its height, and the box
+ *   starts with the information symbol, whose place it lays out at once.
+ */
+void prepareMessageBox(Widget box)
+{
+  withoutButtons(box);
+  XtUnmanageChild(XmMessageBoxGetChild(box, XmDIALOG_SEPARATOR));
+  XmString twoLines = text("Zephra Message:\n ");
+  XtVaSetValues(box, XmNmessageString, twoLines, XmNdialogType, XmDIALOG_INFORMATION, nullptr);
+  XmStringFree(twoLines);
+  XtVaSetValues(XmMessageBoxGetChild(box, XmDIALOG_MESSAGE_LABEL), XmNrecomputeSize, False,
+                nullptr);
+}
+
 Widget frame(const char* name, Widget parent, bool manage = true)
 {
   Widget w = XmCreateFrame(parent, const_cast<char*>(name), nullptr, 0);
   if (manage)
     XtManageChild(w);
   return w;
+}
+
+constexpr unsigned long kExposeRetryMs = 50;  // a deferred expose tries again after this
+
+// Draws the gathered exposed rectangle of the main view.
+void drawExposed()
+{
+  interface::State& s = interface::state();
+  s.exposePending = false;
+  interface::guarded([] {
+    const interface::State& e = interface::state();
+    DVrefresh(e.exposeX1, e.exposeY1, e.exposeX2 - e.exposeX1, e.exposeY2 - e.exposeY1);
+  });
+  interface::dumpGeometrySoon();
+}
+
+// An expose that came while an action ran (the report pane brings the
+// display up to date in the middle of one) is drawn once it has ended: the
+// planes may be half built.
+void exposeLaterCB(XtPointer, XtIntervalId*)
+{
+  interface::State& s = interface::state();
+  s.exposeTimer = 0;
+  if (common::inAction()) {
+    s.exposeTimer = XtAppAddTimeOut(app, kExposeRetryMs, exposeLaterCB, nullptr);
+    return;
+  }
+  if (s.exposePending)
+    drawExposed();
 }
 
 // Expose of the main view: the series is gathered into one rectangle and
@@ -88,12 +138,24 @@ void drawExposeCB(Widget, XtPointer, XtPointer call)
   }
   if (e.count > 0)
     return;
-  s.exposePending = false;
-  interface::guarded([] {
-    const interface::State& e = interface::state();
-    DVrefresh(e.exposeX1, e.exposeY1, e.exposeX2 - e.exposeX1, e.exposeY2 - e.exposeY1);
-  });
-  interface::dumpGeometrySoon();
+  if (common::inAction()) {
+    if (!s.exposeTimer)
+      s.exposeTimer = XtAppAddTimeOut(app, kExposeRetryMs, exposeLaterCB, nullptr);
+    return;
+  }
+  drawExposed();
+}
+
+// Escape in the drawing area stops the running interaction.
+void drawKeyHandler(Widget, XtPointer, XEvent* event, Boolean*)
+{
+  KeySym key = NoSymbol;
+  char text[8];
+  XLookupString(&event->xkey, text, sizeof text, &key, nullptr);
+  if (key != XK_Escape)
+    return;
+  DEcancel();
+  interface::flushViews();
 }
 
 void drawResizeCB(Widget, XtPointer, XtPointer)
@@ -133,6 +195,7 @@ void createWorkArea()
                                           kDrawWidth, XmNheight, kDrawHeight, nullptr);
   XtAddCallback(theDrawWidget, XmNexposeCallback, drawExposeCB, nullptr);
   XtAddCallback(theDrawWidget, XmNresizeCallback, drawResizeCB, nullptr);
+  XtAddEventHandler(theDrawWidget, KeyPressMask, False, drawKeyHandler, nullptr);
 }
 
 // The defect-size scale, the layer panel's mode toggles and its buttons.
@@ -171,7 +234,7 @@ void createLayerPane()
   XtVaSetValues(XtNameToWidget(theLayerPanel, "Sep3"), XmNorientation, XmVERTICAL, nullptr);
   theShowWidget = XtVaCreateManagedWidget("SHOWW", xmRowColumnWidgetClass, theLayerPanel,
                                           XmNorientation, XmHORIZONTAL, XmNpacking, XmPACK_COLUMN,
-                                          XmNnumColumns, kLayerRows, nullptr);
+                                          nullptr);
   interface::makeLayerButtons();
 }
 
@@ -230,14 +293,13 @@ void DIcreateApp(const char* name)
   XtManageChild(theMenuBar);
 
   thePaned2 = frame("Paned2", thePane);
-  XmString initial = text("Zephra Message:");
   theMessage = XmCreateMessageBox(thePaned2, const_cast<char*>("MESSAGE"), nullptr, 0);
-  XtVaSetValues(theMessage, XmNmessageString, initial, nullptr);
-  XmStringFree(initial);
-  withoutButtons(theMessage);
+  prepareMessageBox(theMessage);
+  interface::state().messageType = XmDIALOG_INFORMATION;
   XtManageChild(theMessage);
 
   createWorkArea();
+  interface::createReportPane(thePane);
   createLayerPane();
 
   thePaned5 = frame("Paned5", thePane, false);
@@ -249,13 +311,15 @@ void DIcreateApp(const char* name)
   XtManageChild(theCommand);
 
   // Only the drawing area takes up a change of the window's height.
-  for (Widget pane : {thePaned1, thePaned2, thePaned4, thePaned5})
+  for (Widget pane : {thePaned1, thePaned2, XtNameToWidget(thePane, "REPORTPANE"), thePaned4,
+                      thePaned5})
     XtVaSetValues(pane, XmNskipAdjust, True, nullptr);
   XtVaSetValues(theMainWidget, XmNworkWindow, thePane, nullptr);
 
   createPlotWindow();
   createDialogs();
   XtRealizeWidget(theDeskWidget);
+  interface::showMessage('M', "Zephra Message:");
   for (Widget dialog : {theOpenDialog, thePopup, theForm}) {
     XtManageChild(dialog);
     XtUnmanageChild(dialog);
@@ -300,7 +364,7 @@ Widget CreateScale(Widget parent, int minimum, int maximum, int value, int step)
   if (maximum <= minimum)
     maximum = minimum + 1;
   value = std::clamp(value, minimum, maximum);
-  XmString title = text("defect size");
+  XmString title = text("defect size\n(grid steps)");
   Widget w = XtVaCreateManagedWidget("Scale", xmScaleWidgetClass, parent, XmNtitleString, title,
                                      XmNorientation, XmHORIZONTAL, XmNminimum, minimum, XmNmaximum,
                                      maximum, XmNvalue, value, XmNscaleMultiple, step > 0 ? step : 1,

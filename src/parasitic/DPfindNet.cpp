@@ -56,6 +56,7 @@ int DExSelectNetGraphObj()
 {
   static _GEvent step;
   step = {GGEbutton1, GGRno, nullptr, nullptr, selectGraph, nullptr, nullptr, Vmain};
+  step.prompt = "Click the net whose graph to show";
   DEevent(&step);
   return 0;
 }

@@ -475,6 +475,28 @@ void layerBox(_Gviewport* vp, _layerDef* layer, long x1, long y1, long x2, long 
   drawRectangle(vp, pen, x1, y1, x2, y2, layer->fillmode != 0);
 }
 
+const techc::Bitmap& hatchPattern()
+{
+  static const techc::Bitmap hatch = [] {
+    constexpr int kSide = 8;  // pixels of the pattern
+    techc::Bitmap b;
+    b.width = b.height = kSide;
+    for (int y = 0; y < kSide; ++y)
+      b.bits.push_back(static_cast<unsigned char>(1u << (kSide - 1 - y)));
+    return b;
+  }();
+  return hatch;
+}
+
+void hatchBox(_Gviewport* vp, long x1, long y1, long x2, long y2)
+{
+  if (!vp)
+    return;
+  Pen pen = viewportPen(vp, false);
+  pen.stipple = &hatchPattern();
+  drawRectangle(vp, pen, x1, y1, x2, y2, true);
+}
+
 void undefineCursor()
 {
   if (Vmain->surface)

@@ -1,11 +1,16 @@
 // The dialog dispatcher and the value prompt.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
 #include "CS.h"
+#include "DEextract.h"
+#include "DFfault.h"
 #include "DTtechnology.h"
 #include "DYyield.h"
 #include "Dglobal.h"
@@ -113,6 +118,52 @@ TEST_F(Accept, TechnologyFileReadsAndRebuildsTheLayerPanel)
   EXPECT_EQ(callback::accept(kAcceptTech, bad.c_str()), Outcome::Failed);
   EXPECT_EQ(ui.lastLine(), "Message: Technology file format error.");
   EXPECT_EQ(ui.layerPanelRebuilds, 1);
+}
+
+// Fit from the menu takes the highlight of a shown net away; the selected
+// net, which the net fault actions use, stays.
+TEST_F(Accept, FitTakesTheNetHighlightAway)
+{
+  ASSERT_EQ(callback::accept(kAcceptTech, sourcePath("lib/example.tech").c_str()), Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptLoadCif, sourcePath("examples/amp.cif").c_str()),
+            Outcome::Done);
+  DExSearchNet(1);
+  ASSERT_NE(DlayerTile[0].highlight, nullptr);
+  DlayerTile[0].selected = DExDupList(DlayerTile[0].highlight);
+  EXPECT_EQ(callback::run(DIfindCallback("f.DVfit"), "Fit"), Outcome::Done);
+  EXPECT_EQ(DlayerTile[0].highlight, nullptr);
+  EXPECT_NE(DlayerTile[0].selected, nullptr);
+  extract::releaseExtraction();
+  GCfreeCS();
+}
+
+// The bundled defect sizes suit the bundled amplifier: at the slider's
+// starting size a bridge run finds faults, and the yield of a sweep of
+// metal 1 falls as the defect density grows.
+TEST_F(Accept, BundledDefectSizesFindFaultsOnTheAmplifier)
+{
+  ScratchDir dir;
+  char here[4096];
+  ASSERT_NE(getcwd(here, sizeof here), nullptr);
+  ASSERT_EQ(chdir(dir.dir().c_str()), 0);
+  DItechInit();  // the bundled sizes
+  ASSERT_EQ(callback::accept(kAcceptTech, sourcePath("lib/example.tech").c_str()), Outcome::Done);
+  ASSERT_EQ(callback::accept(kAcceptLoadCif, sourcePath("examples/amp.cif").c_str()),
+            Outcome::Done);
+  EXPECT_EQ(callback::run(DIfindCallback("f.DFexLayersS"), "Shorts"), Outcome::Done);
+  EXPECT_GT(FShortNum, 0);
+  ActionHandler layerButton;
+  layerButton.action = DIsetActive;
+  callback::run(layerButton, "CMF");  // the layer panel makes CMF active
+  EXPECT_EQ(callback::run(DIfindCallback("f.DYanaShort"), "Analyse"), Outcome::Done);
+  EXPECT_EQ(Fsensitivity.length, 10);
+  EXPECT_EQ(callback::run(DIfindCallback("f.DYyx"), "Yield"), Outcome::Done);
+  ASSERT_GT(Fyield.length, 1);
+  for (int i = 1; i < Fyield.length; ++i)
+    EXPECT_LT(Fyield.datay[i], Fyield.datay[i - 1]) << "density " << Fyield.datax[i];
+  extract::releaseExtraction();
+  GCfreeCS();
+  ASSERT_EQ(chdir(here), 0);
 }
 
 TEST_F(Accept, AcceptSetsThePassiveSwitches)

@@ -1,6 +1,9 @@
 // The action table, its lookup and the handlers of the shell.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -14,6 +17,7 @@
 namespace {
 
 using testing_support::CoreTest;
+using testing_support::ScratchDir;
 
 TEST(ActionTable, NinetyThreeRowsEachWithOneSlot)
 {
@@ -92,6 +96,82 @@ TEST_F(Shell, SizeUpdateWithoutTransistorsSaysSo)
 {
   callback::run(DIfindCallback("f.USupdateparameter"), nullptr);
   EXPECT_EQ(ui.lastLine(), "Error: No transistors: load a layout before updating their sizes.");
+}
+
+// Sets or removes an environment variable for the life of a test.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name)
+  {
+    const char* old = getenv(name);
+    had_ = old != nullptr;
+    old_ = old ? old : "";
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedVariable()
+  {
+    if (had_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_;
+  std::string old_;
+};
+
+TEST_F(Shell, EditorComesFromTheKeyThenVisualThenEditor)
+{
+  struct Case {
+    const char* sysrcLine;  // null: no key
+    const char* visual;
+    const char* editor;
+    const char* command;
+  };
+  const Case cases[] = {
+      {"Editor   xterm -e vi  \n", "gvim", "ed", "xterm -e vi"},
+      {nullptr, "gvim -f", "ed", "gvim -f"},
+      {nullptr, "", "emacs", "emacs"},
+      {nullptr, nullptr, nullptr, "feditor"},
+      {"Editor\n", nullptr, "ed", "ed"},  // a key without a command is none
+  };
+  ScratchDir dir;
+  for (const Case& c : cases) {
+    std::string sysrc = "TechFile example.tech\n";
+    if (c.sysrcLine)
+      sysrc += c.sysrcLine;
+    setenv("SYSRC", dir.write("sysrc", sysrc).c_str(), 1);
+    ScopedVariable visual("VISUAL", c.visual), editor("EDITOR", c.editor);
+    EXPECT_EQ(callback::editorCommand(), c.command) << (c.sysrcLine ? c.sysrcLine : "no key");
+  }
+}
+
+// The editor runs on its own; one that can not be started is reported.
+TEST_F(Shell, EditorThatCanNotStartIsReported)
+{
+  ScratchDir dir;
+  std::string started = dir.path("started");
+  setenv("SYSRC", dir.write("sysrc", "Editor touch '" + started + "'\n").c_str(), 1);
+  EXPECT_EQ(callback::run(DIfindCallback("f.editor"), "Editor"), callback::Outcome::Done);
+  EXPECT_TRUE(ui.messages.empty());
+  bool seen = false;
+  for (int i = 0; i < 200 && !seen; ++i) {  // the editor runs on its own
+    seen = access(started.c_str(), F_OK) == 0;
+    if (!seen)
+      usleep(10000);
+  }
+  EXPECT_TRUE(seen) << "the command ran";
+
+  setenv("SYSRC", dir.write("sysrc", "Editor no-such-editor-here --wait\n").c_str(), 1);
+  callback::run(DIfindCallback("f.editor"), "Editor");
+  EXPECT_EQ(ui.lastLine(),
+            "Error: Can't start the editor no-such-editor-here --wait: No such file or directory.");
+  EXPECT_EQ(err.find("not found"), std::string::npos) << "no shell complains on the stream";
 }
 
 TEST_F(Shell, CommandLine)

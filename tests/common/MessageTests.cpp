@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "Dglobal.h"
 #include "TestSupport.h"
@@ -79,6 +80,98 @@ TEST_F(Messages, OutputCaptureAndNotAvailable)
   EXPECT_EQ(out, "n=7\n");
   EXPECT_EQ(common::notAvailable("f.DFex1LayerS"), 1);
   EXPECT_EQ(ui.lastLine(), "Error: f.DFex1LayerS is not available yet.");
+}
+
+// Keeps what the output sink is given, one entry per call.
+class RecordingSink : public common::OutputSink {
+ public:
+  void line(common::Stream stream, const std::string& text) override
+  {
+    events.push_back(std::string(stream == common::Stream::Out ? "out " : "err ") + text);
+  }
+  void partial(common::Stream stream, const std::string& text) override
+  {
+    events.push_back(std::string(stream == common::Stream::Out ? "out~" : "err~") + text);
+  }
+  std::vector<std::string> events;
+};
+
+class OutputLines : public CoreTest {
+ protected:
+  void TearDown() override
+  {
+    common::setOutputSink(nullptr);
+    CoreTest::TearDown();
+  }
+  RecordingSink sink;
+};
+
+TEST_F(OutputLines, StreamsAreCutIntoLinesAsATerminalShowsThem)
+{
+  struct Case {
+    const char* name;
+    std::vector<std::string> writes;  // "o:" standard output, "e:" standard error
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"one line in pieces", {"o:Net ", "o:number: 7", "o:\n"},
+       {"out~Net ", "out~Net number: 7", "out Net number: 7"}},
+      {"several lines in one write", {"o:a\n\nb\n"}, {"out a", "out ", "out b"}},
+      {"a counter counting with backspaces",
+       {"e:Unprocessed nets :         ", "e:\b\b\b\b\b\b\b\b       3",
+        "e:\b\b\b\b\b\b\b\b       2", "e:\n"},
+       {"err~Unprocessed nets :         ", "err~Unprocessed nets :        3",
+        "err~Unprocessed nets :        2", "err Unprocessed nets :        2"}},
+      {"a carriage return starts the line again", {"e:50%", "e:\r", "e:done\n"},
+       {"err~50%", "err~", "err done"}},
+      {"each stream keeps its own unfinished line", {"o:Processing ", "e:warned\n", "o:done\n"},
+       {"out~Processing ", "err warned", "out Processing done"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    common::setOutputSink(&sink);
+    sink.events.clear();
+    for (const std::string& w : c.writes) {
+      std::string text = w.substr(2);
+      if (w[0] == 'o')
+        common::outf("%s", text.c_str());
+      else
+        common::errf("%s", text.c_str());
+    }
+    EXPECT_EQ(sink.events, c.events);
+  }
+}
+
+TEST_F(OutputLines, TheStreamsReceiveTheSameBytesWithASink)
+{
+  auto write = [] {
+    common::outf("Critical Area: %f\n", 2.5);
+    common::outText("listing\n");
+    GCmessage(0, 'M', "%d short faults have been extracted", 4);
+    common::errf("\b\b%8d", 12);
+    GCmessage(0, 'F', "Layer %s not found", "CXX");
+  };
+  write();
+  const std::string plainOut = out, plainErr = err;
+  out.clear();
+  err.clear();
+  common::setOutputSink(&sink);
+  write();
+  EXPECT_EQ(out, plainOut);
+  EXPECT_EQ(err, plainErr);
+  // In the order written; the fatal line finishes the counter's line.
+  const std::vector<std::string> expected = {
+      "out Critical Area: 2.500000", "out listing", "err Message: 4 short faults have been extracted.",
+      "err~      12", "err       12Fatal: Layer CXX not found."};
+  EXPECT_EQ(sink.events, expected);
+}
+
+TEST_F(OutputLines, WhatAProgramPrintsGoesThroughTheSink)
+{
+  common::setOutputSink(&sink);
+  EXPECT_EQ(common::runCommand({"printf", "%s\\n", "Mon Dec  7"}), 0);
+  EXPECT_EQ(out, "Mon Dec  7\n");
+  EXPECT_EQ(sink.events, std::vector<std::string>{"out Mon Dec  7"});
 }
 
 TEST(Shell, ArgumentsAreQuotedAndOutputCaptured)

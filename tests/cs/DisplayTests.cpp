@@ -56,6 +56,17 @@ class DisplayTest : public BuildTest {
     return found;
   }
 
+  // Lines drawn in `pixel`, sorted.
+  std::vector<std::string> lines(unsigned long pixel) const
+  {
+    std::vector<std::string> found;
+    for (const RecordingSurface::Op& op : surface.withPrefix("line "))
+      if (op.color == pixel)
+        found.push_back(op.text);
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+
   RecordingSurface surface{kWidth, kHeight};
 };
 
@@ -95,12 +106,58 @@ TEST_F(DisplayTest, HighlightAndSelectionFollowTheirSwitches)
   TileDisplay(Vmain, 0, 0, 300, 100);
   EXPECT_EQ(fills(entry(1)), std::vector<std::string>{"fill 250,310 61x41"});
   EXPECT_EQ(fills(entry(6)), std::vector<std::string>{"fill 250,310 61x41"});
+  for (const RecordingSurface::Op& op : surface.withPrefix("fill 250,310")) {
+    if (op.color == entry(1) || op.color == entry(6)) {
+      EXPECT_EQ(op.stipple, &view::hatchPattern()) << "a hatch keeps the labels readable";
+    }
+  }
+  EXPECT_EQ(lines(entry(1)).size(), 4u) << "the tile's outline";
   FsetHighlight = 0;
   FsetSelected = 0;
   surface.forget();
   TileDisplay(Vmain, 0, 0, 300, 100);
   EXPECT_TRUE(fills(entry(1)).empty());
   EXPECT_TRUE(fills(entry(6)).empty());
+}
+
+// A metal L: a bar and a stub on its right end.  The marked region is
+// outlined where it ends; the side the two tiles share is open when they are
+// on one net, drawn from both sides when they are not.
+TEST_F(DisplayTest, MarkedTilesAreOutlinedWhereTheRegionEnds)
+{
+  rect("CMF", 240, 40, 260, 80);
+  DCcrtCS();
+  _Dtile* bar = at("CMF", 230, 20);
+  _Dtile* stub = at("CMF", 250, 60);
+  ASSERT_NE(bar, stub);
+  _Dtilelist* list = TileToList(TileToList(nullptr, bar), stub);
+  const std::vector<std::string> outline = {
+      "line 250,310 290,310",  // bar: top left of the stub
+      "line 250,350 250,310",  // bar: left
+      "line 250,350 310,350",  // bar: bottom
+      "line 290,310 290,270",  // stub: left
+      "line 290,270 310,270",  // stub: top
+      "line 310,310 310,270",  // stub: right
+      "line 310,350 310,310",  // bar: right
+  };
+  for (bool oneNet : {true, false}) {
+    SCOPED_TRACE(oneNet ? "one net" : "two nets");
+    bar->node = 7;
+    stub->node = oneNet ? 7 : 8;
+    surface.forget();
+    cs::markTiles(Vmain, list, 3);
+    std::vector<std::string> expected = outline;
+    if (!oneNet) {
+      expected.push_back("line 290,310 310,310");  // the shared side, from the bar
+      expected.push_back("line 290,310 310,310");  // and from the stub
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines(entry(3)), expected);
+    for (const RecordingSurface::Op& op : surface.withPrefix("line "))
+      EXPECT_EQ(op.lineWidth, 2);
+    EXPECT_EQ(fills(entry(3)).size(), 2u);
+  }
+  FreeList(list);
 }
 
 TEST_F(DisplayTest, WithoutPlanesThereIsNothingToDraw)

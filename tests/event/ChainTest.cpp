@@ -249,6 +249,49 @@ TEST_F(Chains, MessageShownWhenTheStepStarts)
   EXPECT_EQ(ui.lastLine(), "Message: Point at a net.");
 }
 
+TEST_F(Chains, PromptFollowsTheStepsAndNeverReachesTheStreams)
+{
+  _GEvent second = step(GGEbutton1, GGRbox);
+  second.prompt = "Click the second";
+  _GEvent first = step(GGEbutton1, GGRno, &second);
+  first.prompt = "Click the first";
+  DEevent(&first);
+  EXPECT_EQ(ui.currentPrompt(), "Click the first");
+  event::press(1, 10, 20);
+  EXPECT_EQ(ui.currentPrompt(), "Click the second");
+  // The chain ends (its prompt goes) and begins again.
+  ui.shownPrompts.clear();
+  event::press(1, 30, 40);
+  EXPECT_EQ(ui.shownPrompts, (std::vector<std::string>{"", "Click the first"}));
+  // A step without a prompt takes the previous one away.
+  _GEvent bare = step(GGEbutton1, GGRno);
+  DEevent(&bare);
+  EXPECT_EQ(ui.currentPrompt(), "");
+  EXPECT_EQ(err.find("Click"), std::string::npos);
+  EXPECT_EQ(out.find("Click"), std::string::npos);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Chains, CancelStopsTheChain)
+{
+  _GEvent second = step(GGEbutton1, GGRbox);
+  _GEvent first = step(GGEbutton1, GGRno, &second);
+  first.prompt = "Click the first";
+  DEevent(&first);
+  event::press(1, 10, 400);
+  DErubCB(60, 100);  // the band is on the screen
+  surface.forget();
+  DEcancel();
+  EXPECT_EQ(ui.currentPrompt(), "");
+  EXPECT_EQ(input.log.back(), "stop");
+  EXPECT_FALSE(surface.ops.empty());  // the band was erased
+  EXPECT_EQ(GpointList, nullptr);
+  EXPECT_EQ(GeventList, nullptr);
+  EXPECT_EQ(event::wantedButton(), 0);
+  EXPECT_EQ(event::press(1, 1, 1), event::Press::Ignored);
+  EXPECT_EQ(routines.calls, (std::vector<std::string>{"check 10,400", "execute 10,400"}));
+}
+
 TEST_F(Chains, ButtonCallbackTakesPixels)
 {
   _GEvent only = step(GGEbutton1, GGRno);

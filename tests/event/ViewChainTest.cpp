@@ -66,6 +66,36 @@ TEST_F(ViewChains, ZoomOutPanAndBoxDifference)
   EXPECT_EQ(surface.ops[0].text.substr(0, 4), "fill");
 }
 
+TEST_F(ViewChains, EachClickIsPrompted)
+{
+  struct Case {
+    int (*action)();
+    std::vector<std::string> prompts;  // after the action, then after each click
+  };
+  const Case cases[] = {
+      {DVzoomin,
+       {"Click the first corner of the zoom box", "Click the opposite corner of the zoom box",
+        "Click the first corner of the zoom box"}},
+      {DVpan, {"Click a point of the layout to move", "Click where that point goes",
+               "Click a point of the layout to move"}},
+      // The box difference asks for the box it keeps, then for the one it cuts.
+      {DVsuper,
+       {"Click the first corner of the first box", "Click the opposite corner of the first box",
+        "Click the first corner of the box to cut by the first one",
+        "Click the opposite corner of the box to cut by the first one",
+        "Click the first corner of the first box"}},
+  };
+  for (const Case& c : cases) {
+    c.action();
+    std::vector<std::string> seen = {ui.currentPrompt()};
+    for (size_t i = 1; i < c.prompts.size(); ++i) {
+      event::press(1, 100 * static_cast<long>(i), 100 * static_cast<long>(i));
+      seen.push_back(ui.currentPrompt());
+    }
+    EXPECT_EQ(seen, c.prompts);
+  }
+}
+
 TEST_F(ViewChains, StartingBoxDifferenceForgetsAnEarlierBox)
 {
   DVsuper();

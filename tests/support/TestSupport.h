@@ -24,6 +24,7 @@ class CapturingFrontEnd : public common::FrontEnd {
   {
     prompts.push_back({code, label, text});
   }
+  void showPrompt(const char* text) override { shownPrompts.push_back(text ? text : ""); }
   void layerPanelChanged() override { ++layerPanelRebuilds; }
   void defectScaleLimit(bool maximum, int value) override
   {
@@ -43,6 +44,8 @@ class CapturingFrontEnd : public common::FrontEnd {
   std::vector<Message> messages;
   std::vector<int> fileDialogs;
   std::vector<Prompt> prompts;
+  std::vector<std::string> shownPrompts;  // interaction prompts, "" when taken away
+  std::string currentPrompt() const { return shownPrompts.empty() ? "" : shownPrompts.back(); }
   int layerPanelRebuilds = 0;
   int scaleMaximum = -1;
   int scaleMinimum = -1;

@@ -316,6 +316,7 @@ TEST_F(CurveTest, MissingLayerOrDataIsWarnedAndNothingIsDrawn)
 TEST_F(CurveTest, SensitivityPlotMarksEveryPointAndJoinsThem)
 {
   fillSensitivity({{2.5f, 0.1f}, {5, 0.5f}, {10, 1}});
+  theMaxDefectSize = 10 * kGrid;  // the x axis ends at 10 grid steps
   ASSERT_EQ(DYCarea(), 0);
   EXPECT_EQ(PopupWhat, 3);
   const unsigned long curve = GCworkStation[GCstationId].color[6].pixel;
