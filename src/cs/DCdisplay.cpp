@@ -118,22 +118,22 @@ void outlineSide(_Gviewport* view, const _Dtile* t, int side)
   const long l = cs::left(t), r = cs::right(t), b = cs::bottom(t), u = cs::top(t);
   switch (side) {
     case cs::kTopSide:
-      for (const _Dtile* n = t->rt; n && cs::right(n) > l; n = n->bl)
+      for (const _Dtile* n = t->rt(); n && cs::right(n) > l; n = n->bl())
         if (!continuesMark(t, n))
           GGline(view, std::max<long>(l, cs::left(n)), u, std::min<long>(r, cs::right(n)), u);
       break;
     case cs::kBottomSide:
-      for (const _Dtile* n = t->lb; n && cs::left(n) < r; n = n->tr)
+      for (const _Dtile* n = t->lb(); n && cs::left(n) < r; n = n->tr())
         if (!continuesMark(t, n))
           GGline(view, std::max<long>(l, cs::left(n)), b, std::min<long>(r, cs::right(n)), b);
       break;
     case cs::kLeftSide:
-      for (const _Dtile* n = t->bl; n && cs::bottom(n) < u; n = n->rt)
+      for (const _Dtile* n = t->bl(); n && cs::bottom(n) < u; n = n->rt())
         if (!continuesMark(t, n))
           GGline(view, l, std::max<long>(b, cs::bottom(n)), l, std::min<long>(u, cs::top(n)));
       break;
     default:
-      for (const _Dtile* n = t->tr; n && cs::top(n) > b; n = n->lb)
+      for (const _Dtile* n = t->tr(); n && cs::top(n) > b; n = n->lb())
         if (!continuesMark(t, n))
           GGline(view, r, std::max<long>(b, cs::bottom(n)), r, std::min<long>(u, cs::top(n)));
       break;

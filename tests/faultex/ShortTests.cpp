@@ -187,6 +187,9 @@ TEST_F(ShortTest, DefectSizeFollowsTheScaleWhenItsLimitsMove)
       {kAcceptMinSize, "5", 50, 135},  // up to the new smallest size
       {kAcceptMinSize, "9", 50, 135},  // no range left: refused by the bar
   };
+  // Sizes from 1 to 10 steps to start with, whatever the bundled ones are.
+  for (const auto& [code, text] : {std::pair{kAcceptMinSize, "1"}, std::pair{kAcceptMaxSize, "10"}})
+    ASSERT_EQ(callback::accept(code, text), callback::Outcome::Done);
   std::string text;
   ASSERT_TRUE(run(DFexLayersS, 4, "Bridges.flt", &text));
   EXPECT_EQ(parse(text), (FaultSets{{wirePair(), 88}}));

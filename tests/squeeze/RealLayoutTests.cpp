@@ -81,8 +81,9 @@ class RealLayout : public designrule_test::RuleTest {
   void expectKept(const std::string& cif, Step step, const std::string& sizes = "")
   {
     ASSERT_EQ(callback::accept(kAcceptLoadCif, cif.c_str()), callback::Outcome::Done);
-    if (!sizes.empty())
+    if (!sizes.empty()) {
       ASSERT_EQ(callback::accept(kAcceptTransSize, sizes.c_str()), callback::Outcome::Done);
+    }
     ASSERT_TRUE(testing_support::runsToEnd(step)) << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
     const std::string result = scratch.path("sq_out.cif");
     Layers drawn, compacted;
@@ -93,8 +94,9 @@ class RealLayout : public designrule_test::RuleTest {
     ASSERT_EQ(extractCircuit(cif, &before), "");
     ASSERT_EQ(extractCircuit(result, &after), "");
     SizeRequests requested;
-    if (!sizes.empty())
+    if (!sizes.empty()) {
       ASSERT_EQ(readSizes(sizes, &requested), "");
+    }
     const CircuitComparison same = compareCircuits(before, after, requested);
     EXPECT_TRUE(same.same) << joined(same.differences);
   }

@@ -106,6 +106,7 @@ class Check : public testing_support::CoreTest {
 
   _Dtransistor t[2];
   _Dtransistor* head = nullptr;
+  _Dtransistor* heads[2] = {};  // one list per kind
   _Dtile tiles[4] = {};
   SQCELL_item cells[2][4];
   SQLINE_item lines[2][8];
@@ -174,20 +175,42 @@ TEST_F(Check, AlignedGatesMatchWidthOrLengthSeparately)
   EXPECT_EQ(SYcell_align(&cells[0][0], &cells[0][1]), 0);
 }
 
-TEST_F(Check, TransistorRulesCountEachSize)
+// Each transistor is held to the minimum of its own kind (element), or to
+// the first kind's where the rules give only one; a kind-1 transistor was
+// once not checked at all.  Both transistors are 960 wide.
+TEST_F(Check, TransistorRulesHoldForEveryKind)
 {
-  TRAN_WIDTH[0] = 25;  // grid steps: 1000 units at SCALE 40
-  TRAN_WIDTH_VALID[0] = 1;
-  TRAN_LENGTH[0] = 1;
-  TRAN_LENGTH_VALID[0] = 1;
+  struct Case {
+    int ownRuleOfKind1;  // grid steps, 0: none
+    int errors;
+    bool secondFlagged;
+  };
+  const Case cases[] = {{0, 2, true}, {20, 1, false}, {30, 2, true}};
+  heads[0] = &t[0];
+  heads[1] = &t[1];
+  t[0].next = t[1].next = nullptr;
+  Transistors = heads;
+  DelementNum = 2;
   const int scale = SCALE;
   SCALE = 40;
-  EXPECT_EQ(SYtran_check(), 2);  // both widths of 960 are below 1000
+  for (const Case& c : cases) {
+    TRAN_WIDTH[0] = 25;  // 1000 units at SCALE 40
+    TRAN_WIDTH_VALID[0] = 1;
+    TRAN_LENGTH[0] = 1;
+    TRAN_LENGTH_VALID[0] = 1;
+    TRAN_WIDTH[1] = c.ownRuleOfKind1;
+    TRAN_WIDTH_VALID[1] = c.ownRuleOfKind1 ? 1 : 0;
+    out.clear();
+    EXPECT_EQ(SYtran_check(), c.errors) << c.ownRuleOfKind1;
+    EXPECT_NE(out.find("  SYtran_check(): ERROR - Transistor (1) resize width (960) < design rule "
+                       "(1000)\n"),
+              std::string::npos);
+    EXPECT_EQ(out.find("Transistor (2) resize width (960)") != std::string::npos,
+              c.secondFlagged)
+        << c.ownRuleOfKind1 << "\n" << out;
+    EXPECT_EQ(out.find("resize length"), std::string::npos);
+  }
   SCALE = scale;
-  EXPECT_NE(out.find("  SYtran_check(): ERROR - Transistor (1) resize width (960) < design rule "
-                     "(1000)\n"),
-            std::string::npos);
-  EXPECT_EQ(out.find("resize length"), std::string::npos);
 }
 
 // Parasitic mode 1: extensions below the rule are raised to it, a diffusion

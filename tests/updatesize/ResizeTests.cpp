@@ -437,6 +437,30 @@ TEST_F(Resize, NarrowGateGetsOneColumnWithItsMessage)
   EXPECT_NE(out.find("is less than 1.  Set it to 1\n"), std::string::npos);
 }
 
+// A width below the transistor rule (3 um) is refused by the size check
+// for either channel type, and nothing is written; the n-channel request
+// once passed the check and ended in a positive cycle.
+TEST_F(Resize, TooNarrowRequestIsRefusedForEitherChannel)
+{
+  loadRules();
+  for (const char* number : {"14", "17"}) {  // p-channel, n-channel
+    ASSERT_TRUE(loadExample("amp.cif"));
+    std::filesystem::remove("sq_out.cif");
+    testing_support::ScratchDir files;
+    const std::string sizes =
+        files.write("narrow.txt", std::string("Transistors_sizes:\n M") + number + " 1 2\n");
+    ASSERT_TRUE(accept(kAcceptTransSize, sizes));
+    out.clear();
+    EXPECT_FALSE(run(new_resize)) << number;
+    EXPECT_NE(out.find(std::string("SYtran_check(): ERROR - Transistor (") + number +
+                       ") resize width"),
+              std::string::npos)
+        << number;
+    EXPECT_EQ(out.find("positive cycle"), std::string::npos) << number;
+    EXPECT_FALSE(std::filesystem::exists("sq_out.cif")) << number;
+  }
+}
+
 // The input boxes off the half-scale grid: the resize is refused and the
 // layout stays.
 TEST_F(Resize, HalfScaleErrorRefusesAndKeepsTheLayout)
