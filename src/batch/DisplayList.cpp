@@ -1,7 +1,10 @@
 #include "DisplayList.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cmath>
+#include <cstring>
 
 namespace batch {
 
@@ -20,10 +23,62 @@ int centre(double v, double scale, int origin)
 
 }  // namespace
 
-bool DisplayList::Op::operator==(const Op& o) const
+bool DisplayList::Full::operator==(const Full& o) const
 {
   return kind == o.kind && fill == o.fill && pen == o.pen && std::equal(v, v + 6, o.v) &&
          count == o.count;
+}
+
+namespace {
+
+// Two 16-bit fields of a kept primitive as one 32-bit number, and back.
+uint32_t joined(int16_t low, int16_t high)
+{
+  return static_cast<uint32_t>(static_cast<uint16_t>(low)) |
+         static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16;
+}
+void split(uint32_t value, int16_t* low, int16_t* high)
+{
+  *low = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+  *high = static_cast<int16_t>(static_cast<uint16_t>(value >> 16));
+}
+
+}  // namespace
+
+DisplayList::Full DisplayList::full(const Op& op) const
+{
+  if (op.flags & kWide)
+    return wide_[joined(op.v[0], op.v[1])];
+  if (op.kind == Kind::Text)
+    return Full{op.kind, false, op.pen, {op.v[0], op.v[1], 0, 0, 0, 0}, joined(op.v[2], op.v[3]), 0};
+  return Full{op.kind, (op.flags & kFill) != 0, op.pen, {op.v[0], op.v[1], op.v[2], op.v[3], 0, 0},
+              0, 0};
+}
+
+DisplayList::Op DisplayList::kept(const Full& f)
+{
+  auto fits = [](int x) { return x >= INT16_MIN && x <= INT16_MAX; };
+  const bool shape = f.kind == Kind::Point || f.kind == Kind::Line || f.kind == Kind::Rectangle;
+  const bool small = f.pen < UINT16_MAX && fits(f.v[0]) && fits(f.v[1]) && f.v[4] == 0 &&
+                     f.v[5] == 0 &&
+                     ((shape && fits(f.v[2]) && fits(f.v[3])) || f.kind == Kind::Text);
+  Op op{f.kind, static_cast<unsigned char>(f.fill ? kFill : 0), 0, {0, 0, 0, 0}};
+  if (small) {
+    op.pen = static_cast<uint16_t>(f.pen);
+    op.v[0] = static_cast<int16_t>(f.v[0]);
+    op.v[1] = static_cast<int16_t>(f.v[1]);
+    if (f.kind == Kind::Text) {
+      split(f.extra, &op.v[2], &op.v[3]);
+    } else {
+      op.v[2] = static_cast<int16_t>(f.v[2]);
+      op.v[3] = static_cast<int16_t>(f.v[3]);
+    }
+  } else {
+    op.flags |= kWide;
+    split(static_cast<uint32_t>(wide_.size()), &op.v[0], &op.v[1]);
+    wide_.push_back(f);
+  }
+  return op;
 }
 
 /*
@@ -42,12 +97,12 @@ unsigned DisplayList::penIndex()
 
 void DisplayList::add(Kind kind, bool fill, const int (&v)[6], size_t extra, size_t count)
 {
-  Op op{kind, fill, penIndex(), {v[0], v[1], v[2], v[3], v[4], v[5]}, static_cast<unsigned>(extra),
-        static_cast<unsigned>(count)};
+  Full op{kind, fill, penIndex(), {v[0], v[1], v[2], v[3], v[4], v[5]}, static_cast<unsigned>(extra),
+          static_cast<unsigned>(count)};
   if (pen_.xorMode) {
     size_t stop = ops_.size() > kXorLookBack ? ops_.size() - kXorLookBack : 0;
     for (size_t i = ops_.size(); i-- > stop;) {
-      const Op& old = ops_[i];
+      const Full old = full(ops_[i]);
       if (!(old == op))
         continue;
       bool same = true;
@@ -56,17 +111,17 @@ void DisplayList::add(Kind kind, bool fill, const int (&v)[6], size_t extra, siz
           same = points_[old.extra + k].x == points_[op.extra + k].x &&
                  points_[old.extra + k].y == points_[op.extra + k].y;
       if (op.kind == Kind::Text)
-        same = texts_[old.extra] == texts_[op.extra];
+        same = strcmp(&text_[old.extra], &text_[op.extra]) == 0;
       if (!same)
         continue;
       ops_.erase(ops_.begin() + static_cast<long>(i));
       return;
     }
   } else if (op.kind != Kind::Polygon && op.kind != Kind::Text && op.kind != Kind::Copy &&
-             !ops_.empty() && ops_.back() == op) {
+             !ops_.empty() && full(ops_.back()) == op) {
     return;  // the same pixels again (shapes too small for the view)
   }
-  ops_.push_back(op);
+  ops_.push_back(kept(op));
 }
 
 void DisplayList::point(int x, int y) { add(Kind::Point, true, {x, y, 0, 0, 0, 0}); }
@@ -91,14 +146,18 @@ void DisplayList::polygon(const std::vector<view::PixelPoint>& points, bool fill
   points_.insert(points_.end(), points.begin(), points.end());
   add(Kind::Polygon, fill, {0, 0, 0, 0, 0, 0}, first, points.size());
   // An erased xor polygon leaves its points behind until the next clear.
-  if (pen_.xorMode && (ops_.empty() || ops_.back().extra != first || ops_.back().kind != Kind::Polygon))
+  if (pen_.xorMode &&
+      (ops_.empty() || ops_.back().kind != Kind::Polygon || full(ops_.back()).extra != first))
     points_.resize(first);
 }
 
 void DisplayList::string(int x, int y, const char* text)
 {
-  texts_.emplace_back(text ? text : "");
-  add(Kind::Text, false, {x, y, 0, 0, 0, 0}, texts_.size() - 1);
+  const size_t offset = text_.size();
+  if (text)
+    text_.insert(text_.end(), text, text + strlen(text));
+  text_.push_back('\0');
+  add(Kind::Text, false, {x, y, 0, 0, 0, 0}, offset);
 }
 
 void DisplayList::copyArea(int x, int y, int w, int h, int toX, int toY)
@@ -109,9 +168,10 @@ void DisplayList::copyArea(int x, int y, int w, int h, int toX, int toY)
 void DisplayList::clear()
 {
   ops_.clear();
+  wide_.clear();
   pens_.clear();
   points_.clear();
-  texts_.clear();
+  text_.clear();
   ++clears_;
 }
 
@@ -119,7 +179,7 @@ std::vector<unsigned long> DisplayList::colorsFrom(size_t first) const
 {
   std::vector<unsigned long> colors;
   for (size_t i = first; i < ops_.size(); ++i) {
-    const Op& op = ops_[i];
+    const Full op = full(ops_[i]);
     const Pen& pen = pens_[op.pen];
     if (op.kind == Kind::Copy || op.kind == Kind::Text || pen.stipple)
       continue;
@@ -132,7 +192,7 @@ std::vector<unsigned long> DisplayList::colorsFrom(size_t first) const
 bool DisplayList::dashedFrom(size_t first) const
 {
   for (size_t i = first; i < ops_.size(); ++i)
-    if (ops_[i].kind == Kind::Line && pens_[ops_[i].pen].dashed)
+    if (ops_[i].kind == Kind::Line && pens_[full(ops_[i]).pen].dashed)
       return true;
   return false;
 }
@@ -140,7 +200,7 @@ bool DisplayList::dashedFrom(size_t first) const
 void DisplayList::replay(view::Surface& target, double scale, int x0, int y0) const
 {
   for (const Op& op : ops_)
-    replayOne(target, op, scale, x0, y0);
+    replayOne(target, full(op), scale, x0, y0);
   target.setXor(false);
   target.setStipple(nullptr);
   target.setDashed(false);
@@ -148,7 +208,7 @@ void DisplayList::replay(view::Surface& target, double scale, int x0, int y0) co
   target.flush();
 }
 
-void DisplayList::replayOne(view::Surface& t, const Op& op, double scale, int x0, int y0) const
+void DisplayList::replayOne(view::Surface& t, const Full& op, double scale, int x0, int y0) const
 {
   const Pen& pen = pens_[op.pen];
   t.setXor(pen.xorMode);
@@ -199,7 +259,7 @@ void DisplayList::replayOne(view::Surface& t, const Op& op, double scale, int x0
       break;
     }
     case Kind::Text:
-      t.string(edge(v[0], scale, x0), edge(v[1], scale, y0), texts_[op.extra].c_str());
+      t.string(edge(v[0], scale, x0), edge(v[1], scale, y0), &text_[op.extra]);
       break;
     case Kind::Copy: {
       int x = edge(v[0], scale, x0), y = edge(v[1], scale, y0);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -60,26 +62,41 @@ class DisplayList : public view::Surface {
     }
   };
   enum class Kind : unsigned char { Point, Line, Rectangle, Arc, Polygon, Text, Copy };
-  // Kept small: a large layout leaves a primitive per tile.
-  struct Op {
+  // A primitive as drawn.
+  struct Full {
     Kind kind;
     bool fill;
-    unsigned pen;     // index into pens_
-    int v[6];         // coordinates, by kind
-    unsigned extra;   // first point or the text of a polygon or string
-    unsigned count;   // points of a polygon
-    bool operator==(const Op& o) const;
+    unsigned pen;    // index into pens_
+    int v[6];        // coordinates, by kind
+    unsigned extra;  // first point of a polygon; a string's offset in text_
+    unsigned count;  // points of a polygon
+    bool operator==(const Full& o) const;
   };
+  // A primitive as kept: a large layout leaves one per tile and a name per
+  // device and net, so points, lines, rectangles and strings whose
+  // coordinates fit in 16 bits take 12 bytes (a string's offset in text_
+  // in the last two); the others keep their whole record in wide_, its
+  // index in the first two.
+  struct Op {
+    Kind kind;
+    unsigned char flags;  // kFill, kWide
+    uint16_t pen;         // short form: index into pens_
+    int16_t v[4];         // short form: coordinates
+  };
+  static constexpr unsigned char kFill = 1, kWide = 2;
+  Full full(const Op& op) const;
+  Op kept(const Full& f);
   void add(Kind kind, bool fill, const int (&v)[6], size_t extra = 0, size_t count = 0);
   unsigned penIndex();
-  void replayOne(view::Surface& target, const Op& op, double scale, int x0, int y0) const;
+  void replayOne(view::Surface& target, const Full& op, double scale, int x0, int y0) const;
 
   int width_, height_;
   Pen pen_;
   std::vector<Pen> pens_;  // every pen used since the last clear
-  std::vector<Op> ops_;
+  std::deque<Op> ops_;  // no copy of the whole list as it grows
+  std::vector<Full> wide_;
   std::vector<view::PixelPoint> points_;
-  std::vector<std::string> texts_;
+  std::vector<char> text_;  // the strings, each ended by a 0
   unsigned long clears_ = 0;
 };
 

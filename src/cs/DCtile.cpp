@@ -140,73 +140,115 @@ TileRange& tileRange()
   return *range;
 }
 
-// The side table: blocks of records, found by index; a block never moves.
+// A side table: blocks of records, found by index; a block never moves.
 constexpr uint32_t kSideBlock = uint32_t{1} << kSideBlockBits;
 constexpr size_t kSideBlocks = (size_t{1} << 32) >> kSideBlockBits;
-std::mutex sideMutex;
-uint32_t sideNext = 1;  // index 0 is "no record"
-std::vector<uint32_t> sideFree;
-long long sideBlockCount = 0;
+
+template <class Record>
+class SideTable {
+ public:
+  explicit SideTable(Record** blocks) : blocks_(blocks) {}
+
+  uint32_t make()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!free_.empty()) {
+      uint32_t i = free_.back();
+      free_.pop_back();
+      return i;
+    }
+    uint32_t i = next_;
+    if (i == 0)
+      outOfMemory();  // every index is in use
+    Record*& block = blocks_[i >> kSideBlockBits];
+    if (!block) {
+      block = static_cast<Record*>(calloc(kSideBlock, sizeof(Record)));
+      if (!block)
+        outOfMemory();
+      ++blockCount_;
+    }
+    ++next_;
+    return i;
+  }
+  void drop(uint32_t i)
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    blocks_[i >> kSideBlockBits][i & (kSideBlock - 1)] = Record{};
+    free_.push_back(i);
+  }
+  void dropAll()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (size_t b = 0; b < kSideBlocks; ++b) {
+      free(blocks_[b]);
+      blocks_[b] = nullptr;
+    }
+    next_ = 1;
+    free_.clear();
+    free_.shrink_to_fit();
+    blockCount_ = 0;
+  }
+  long long bytes()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return blockCount_ * static_cast<long long>(kSideBlock * sizeof(Record));
+  }
+  long long records()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<long long>(next_ - 1) - static_cast<long long>(free_.size());
+  }
+
+ private:
+  Record** blocks_;
+  std::mutex mutex_;
+  uint32_t next_ = 1;  // index 0 is "no record"
+  std::vector<uint32_t> free_;
+  long long blockCount_ = 0;
+};
 
 }  // namespace
 
 char* tileBase = nullptr;
 TileSide* sideBlocks[kSideBlocks];
+TileRare* rareBlocks[kSideBlocks];
 
-uint32_t makeSide()
+namespace {
+
+SideTable<TileSide>& sides()
 {
-  std::lock_guard<std::mutex> lock(sideMutex);
-  if (!sideFree.empty()) {
-    uint32_t i = sideFree.back();
-    sideFree.pop_back();
-    return i;
-  }
-  uint32_t i = sideNext;
-  if (i == 0)
-    outOfMemory();  // every index is in use
-  TileSide*& block = sideBlocks[i >> kSideBlockBits];
-  if (!block) {
-    block = static_cast<TileSide*>(calloc(kSideBlock, sizeof(TileSide)));
-    if (!block)
-      outOfMemory();
-    ++sideBlockCount;
-  }
-  ++sideNext;
-  return i;
+  static SideTable<TileSide>* table = new SideTable<TileSide>(sideBlocks);
+  return *table;
 }
+
+SideTable<TileRare>& rares()
+{
+  static SideTable<TileRare>* table = new SideTable<TileRare>(rareBlocks);
+  return *table;
+}
+
+}  // namespace
+
+uint32_t makeSide() { return sides().make(); }
+uint32_t makeRare() { return rares().make(); }
 
 void dropSide(uint32_t i)
 {
-  std::lock_guard<std::mutex> lock(sideMutex);
-  *sideAt(i) = TileSide{};
-  sideFree.push_back(i);
+  if (const uint32_t rare = sideAt(i)->rare)
+    rares().drop(rare);
+  sides().drop(i);
 }
 
 // Every side record is gone (the planes are released).
 void dropAllSides()
 {
-  std::lock_guard<std::mutex> lock(sideMutex);
-  for (TileSide*& block : sideBlocks) {
-    free(block);
-    block = nullptr;
-  }
-  sideNext = 1;
-  sideFree.clear();
-  sideFree.shrink_to_fit();
-  sideBlockCount = 0;
+  sides().dropAll();
+  rares().dropAll();
 }
 
-long long sideBytes()
-{
-  std::lock_guard<std::mutex> lock(sideMutex);
-  return sideBlockCount * static_cast<long long>(kSideBlock * sizeof(TileSide));
-}
+long long sideBytes() { return sides().bytes() + rares().bytes(); }
 
-long long sideRecords()
-{
-  std::lock_guard<std::mutex> lock(sideMutex);
-  return static_cast<long long>(sideNext - 1) - static_cast<long long>(sideFree.size());
-}
+long long sideRecords() { return sides().records(); }
 
 _Dtile* TileArena::take()
 {

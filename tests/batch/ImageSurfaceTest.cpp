@@ -129,6 +129,41 @@ TEST(DisplayList, ReplayScalesTheSceneOntoAnImage)
   EXPECT_EQ(image.pixel(102, 22), kBlack);
 }
 
+// Shapes whose coordinates fit in 16 bits are kept in a short form, the
+// others (and arcs, polygons and copies) whole: either way the replay at
+// the view's own size draws what was drawn on the view.
+TEST(DisplayList, EveryFormReplaysAsDrawn)
+{
+  auto draw = [](view::Surface& s) {
+    s.setColor(kRed);
+    s.rectangle(-40000, 5, 40010, 4, true);  // from far off the view
+    s.rectangle(2, 2, 6, 6, false);
+    s.setColor(kGreen);
+    s.line(0, 30, 70000, 30);
+    s.point(45, 5);
+    s.rectangle(30, 12, 5, 5, true);
+    s.arc(20, 20, 10, 10, 0, 360 * 64, true);
+    s.polygon({{40, 30}, {49, 30}, {40, 39}}, true);
+    s.copyArea(0, 0, 10, 10, 38, 0);
+    s.string(3, 20, "m1");
+  };
+  batch::DisplayList view(50, 40);
+  draw(view);
+  batch::ImageSurface direct(50, 40, kBlack), replayed(50, 40, kBlack);
+  draw(direct);
+  view.replay(replayed, 1.0, 0, 0);
+  int differing = 0, painted = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 50; ++x) {
+      differing += direct.pixel(x, y) != replayed.pixel(x, y);
+      painted += direct.pixel(x, y) != kBlack;
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(painted, 200);
+  EXPECT_EQ(replayed.pixel(0, 6), kRed) << "the far rectangle reaches into the view";
+  EXPECT_EQ(replayed.pixel(25, 30), kGreen) << "the long line crosses it";
+}
+
 TEST(DisplayList, ClearForgetsAndXorTwinsErase)
 {
   batch::DisplayList view(50, 40);
