@@ -259,6 +259,12 @@ int SYcell_align(SQCELL_item* a, SQCELL_item* b)
   return SYline_align(a->left, b->left) && SYline_align(a->right, b->right) ? 1 : 0;
 }
 
+// Whether the resize leaves the transistor at its drawn size.
+static bool keepsDrawnSize(const _Dtransistor* t)
+{
+  return t->resize_width == t->width && t->resize_length == t->length;
+}
+
 /*
  * tranRule --
  *   The minimum of a transistor kind in layout units: its own entry, or
@@ -347,6 +353,10 @@ int SYtran_check()
     _Dtransistor* a = trans[i].t;
     for (auto& [j, kinds] : partners) {
       _Dtransistor* b = trans[j].t;
+      // Two transistors that both keep their drawn size stand as the drawn
+      // layout has them, whatever their shapes: nothing to match.
+      if (keepsDrawnSize(a) && keepsDrawnSize(b))
+        continue;
       const bool gate = kinds.count(1) || kinds.count(2);
       const bool poly = kinds.count(3) || kinds.count(4);
       if (a->orientation != b->orientation) {

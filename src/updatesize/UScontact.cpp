@@ -2,6 +2,7 @@
 // replaced by constraints that keep room for their rows, and written anew
 // into the output once the layout is solved.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -273,20 +274,69 @@ void enclose(SQLINE_item* from, SQLINE_item* to, int weight)
   SQaddarc(from, to, weight, kContactRank)->origin = ArcOrigin::ContactCover;
 }
 
+/*
+ * encloseMetal --
+ *   The arcs of `enclose` between a diffusion `a` and a metal tile `m` over
+ *   its contact, each only on a side where no other metal tile over the
+ *   same diffusion's contacts reaches further (`reach`: the lowest low side
+ *   and the highest high side of them, as drawn).  A side of one tile that
+ *   another tile of the metal continues lies inside the metal: held to the
+ *   diffusion's end, it would tie the diffusion's two ends to each other
+ *   through the metal, and no new size could fit.
+ */
+void encloseMetal(SQCELL_item* a, SQCELL_item* m, int lowWeight, int highWeight, int direction,
+                  const std::pair<long, long>& reach)
+{
+  const _Dtile* tile = m->mother_tile;
+  const long low = !tile ? reach.first : direction == LEFT_RIGHT ? tile->x1 : tile->y1;
+  const long high = !tile ? reach.second : direction == LEFT_RIGHT ? cs::right(tile) : cs::top(tile);
+  if (low <= reach.first)
+    enclose(m->left, a->left, lowWeight);
+  if (high >= reach.second)
+    enclose(a->right, m->right, highWeight);
+}
+
+constexpr std::pair<long, long> kAnyReach{LONG_MAX, LONG_MIN};  // every side is held
+
+// For every diffusion of this direction's stacks, the lowest low side and
+// the highest high side of the metal tiles over its contacts, as drawn.
+std::unordered_map<const SQCELL_item*, std::pair<long, long>> metalReach(int direction)
+{
+  std::unordered_map<const SQCELL_item*, std::pair<long, long>> reach;
+  for (USCONT_A_item* s = UScont_active; s; s = s->next) {
+    if ((direction == LEFT_RIGHT && s->step != 1) || (direction == TOP_BOTTOM && s->step != 2))
+      continue;
+    const _Dtile* tile = s->metal ? s->metal->mother_tile : nullptr;
+    if (!tile)
+      continue;
+    const long low = direction == LEFT_RIGHT ? tile->x1 : tile->y1;
+    const long high = direction == LEFT_RIGHT ? cs::right(tile) : cs::top(tile);
+    auto [it, fresh] = reach.emplace(s->active, std::pair<long, long>{low, high});
+    if (!fresh)
+      it->second = {std::min(it->second.first, low), std::max(it->second.second, high)};
+  }
+  return reach;
+}
+
 // Steps 2 and 3: the constraints that stand for the contacts.
 void addStackArcs(int direction)
 {
   const int v = std::max(CAA_CCA_EXT, CCA_CPG_SPACE);
   std::unordered_set<const SQCELL_item*> done;
+  const auto reachOf = metalReach(direction);
   for (USCONT_A_item* s = UScont_active; s; s = s->next) {
     if ((direction == LEFT_RIGHT && s->step != 1) || (direction == TOP_BOTTOM && s->step != 2))
       continue;
     SQCELL_item *a = s->active, *m = s->metal;
     if (s->orientation == 1) {
-      enclose(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT);
-      enclose(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT);
+      // Along the gate every metal tile over the contacts is held.
+      const auto found = reachOf.find(a);
+      encloseMetal(a, m, CMF_CCA_EXT - CAA_CCA_EXT, CMF_CCA_EXT - CAA_CCA_EXT, direction,
+                   found != reachOf.end() ? found->second : kAnyReach);
       continue;
     }
+    // Across it one metal tile is, whatever the others do.
+    const std::pair<long, long> reach = kAnyReach;
     if (!done.insert(a).second)
       continue;  // the diffusion's room is kept once
     const int r = rowsOf(s);
@@ -299,13 +349,11 @@ void addStackArcs(int direction)
       if (a->left->loc < g1->left->loc) {
         setZero(g1->left, p1->left);
         SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + CMF_CCA_EXT + v), kContactRank);
-        enclose(a->right, m->right, CMF_CCA_EXT - v);
-        enclose(m->left, a->left, CMF_CCA_EXT - CAA_CCA_EXT);
+        encloseMetal(a, m, CMF_CCA_EXT - CAA_CCA_EXT, CMF_CCA_EXT - v, direction, reach);
       } else {
         setZero(p1->right, g1->right);
         SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + CMF_CCA_EXT + v), kContactRank);
-        enclose(a->right, m->right, CMF_CCA_EXT - CAA_CCA_EXT);
-        enclose(m->left, a->left, CMF_CCA_EXT - v);
+        encloseMetal(a, m, CMF_CCA_EXT - v, CMF_CCA_EXT - CAA_CCA_EXT, direction, reach);
       }
       continue;
     }
@@ -320,8 +368,7 @@ void addStackArcs(int direction)
     if (after && afterP && after->left && afterP->left)
       setZero(after->left, afterP->left);
     SQaddarc(a->left, a->right, std::max(CAA_CPG_EXT, rows + 2 * v), kContactRank);
-    enclose(a->right, m->right, CMF_CCA_EXT - v);
-    enclose(m->left, a->left, CMF_CCA_EXT - v);
+    encloseMetal(a, m, CMF_CCA_EXT - v, CMF_CCA_EXT - v, direction, reach);
   }
 }
 
@@ -567,6 +614,66 @@ class MetalCover {
   mutable unsigned stamp_ = 0;
 };
 
+/*
+ * Keepout --
+ *   Boxes of the solved layout that a new cut must keep its distance from,
+ *   corner to corner: the poly, and the cuts (kept ones and those written
+ *   so far).  The rows that held the drawn cuts away from them left with
+ *   the cuts, so a cut placed by the contact model alone can land too
+ *   close to a poly wire or to the cuts of a neighbouring diffusion.
+ */
+class Keepout {
+ public:
+  explicit Keepout(long cell) : cell_(std::max(cell, 1L)) {}
+  void add(const _box& b, int kind)
+  {
+    const size_t k = boxes_.size();
+    boxes_.push_back({b, kind});
+    const long x1 = at(b.x1), x2 = at(b.x2), y1 = at(b.y1), y2 = at(b.y2);
+    if ((x2 - x1 + 1) * (y2 - y1 + 1) > kMostBuckets) {
+      big_.push_back(k);
+      return;
+    }
+    for (long bx = x1; bx <= x2; ++bx)
+      for (long by = y1; by <= y2; ++by)
+        buckets_[key(bx, by)].push_back(k);
+  }
+  // Whether a box of `kind` lies closer to `b` than `space` (overlapping
+  // counts as closer).
+  bool near(const _box& b, int kind, long space) const
+  {
+    auto close = [&](size_t k) {
+      const auto& [o, ok] = boxes_[k];
+      if (ok != kind)
+        return false;
+      const double dx = std::max<long>(0, std::max(o.x1 - b.x2, b.x1 - o.x2));
+      const double dy = std::max<long>(0, std::max(o.y1 - b.y2, b.y1 - o.y2));
+      return dx * dx + dy * dy < static_cast<double>(space) * space;
+    };
+    for (size_t k : big_)
+      if (close(k))
+        return true;
+    for (long bx = at(b.x1 - space); bx <= at(b.x2 + space); ++bx)
+      for (long by = at(b.y1 - space); by <= at(b.y2 + space); ++by) {
+        auto it = buckets_.find(key(bx, by));
+        if (it != buckets_.end())
+          for (size_t k : it->second)
+            if (close(k))
+              return true;
+      }
+    return false;
+  }
+
+ private:
+  static constexpr long kMostBuckets = 64;
+  long at(long v) const { return v >= 0 ? v / cell_ : -((-v + cell_ - 1) / cell_); }
+  static long long key(long x, long y) { return (static_cast<long long>(x) << 32) ^ (y & 0xffffffffLL); }
+  long cell_;
+  std::vector<std::pair<_box, int>> boxes_;
+  std::vector<size_t> big_;
+  std::unordered_map<long long, std::vector<size_t>> buckets_;
+};
+
 // CIF units as the squeeze writes its boxes (exact by the choice of B).
 long long cifUnits(long long twice)
 {
@@ -598,6 +705,15 @@ int USinsertcontact(FILE* out, FILE* comment)
   for (USCONT_A_item* s = UScont_active; s; s = s->next)
     order.push_back(s);
   const MetalCover metal;
+  // The poly and the cuts that stay, as solved.
+  Keepout keepout(4L * std::max({CCA_CPG_SPACE, CCA_CCA_SPACE, CCA_MIN, 1}));
+  for (int i = 0; i < SQcell_size_LR; ++i) {
+    const SQCELL_item& c = SQcell_LR[i];
+    if ((c.layernumber == POLY_NUMBER || c.layernumber == ACTIVE_CONTACT_NUMBER) &&
+        c.corner.x2 > c.corner.x1 && c.corner.y2 > c.corner.y1)
+      keepout.add(c.corner, c.layernumber);
+  }
+  int tooClose = 0;
   for (USCONT_A_item* s : order) {
     const _box d = cornersOf(s->tile);
     const _box g = cornersOf(s->transistor1->Tgate);
@@ -643,6 +759,13 @@ int USinsertcontact(FILE* out, FILE* comment)
         if (!metal.covers(_box{x - CMF_CCA_EXT, y - CMF_CCA_EXT, x + CCA_MIN + CMF_CCA_EXT,
                                y + CCA_MIN + CMF_CCA_EXT}))
           continue;
+        const _box cut{x, y, x + CCA_MIN, y + CCA_MIN};
+        if (keepout.near(cut, POLY_NUMBER, CCA_CPG_SPACE) ||
+            keepout.near(cut, ACTIVE_CONTACT_NUMBER, CCA_CCA_SPACE)) {
+          ++tooClose;
+          continue;
+        }
+        keepout.add(cut, ACTIVE_CONTACT_NUMBER);
         const int side = static_cast<int>(cifUnits(2LL * CCA_MIN));
         const int cx = static_cast<int>(cifUnits(2LL * x + CCA_MIN));
         const int cy = static_cast<int>(cifUnits(2LL * y + CCA_MIN));
@@ -655,6 +778,9 @@ int USinsertcontact(FILE* out, FILE* comment)
                 "connected there", s->transistor1->number,
                 s->tile == s->transistor1->Tdrain ? "drain" : "source");
   }
+  if (tooClose > 0)
+    common::outf("USinsertcontact: %d contact places left empty: too close to poly or to "
+                 "another contact\n", tooClose);
   return 0;
 }
 

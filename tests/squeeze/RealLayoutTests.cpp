@@ -122,10 +122,31 @@ TEST_F(RealLayout, CompactionKeepsRulesAndCircuit)
   }
 }
 
+// Resizes with size files: one cell of mux21 wider; every transistor of
+// mux21 wider (metal shapes of several tiles over the contacts, which must
+// stretch with their diffusions); a pair of bitslice's transistors that
+// share a diffusion strip (their new cuts keep away from poly and from the
+// cuts of the next diffusion).
 TEST_F(RealLayout, ResizeGivesTheRequestedSizesAndKeepsRulesAndCircuit)
 {
   expectKept(layout("mux21.cif", ""), [] { new_resize(); },
              testing_support::sourcePath("bench/resize/mux21_sizes.txt"));
+  const struct {
+    const char* file;
+    const char* sizes;
+  } cases[] = {
+      {"mux21.cif",
+       "M1 7.2 0.6\n M2 7.2 0.6\n M3 7.2 0.6\n M4 7.2 0.6\n M5 7.2 0.6\n M6 7.2 0.6\n"
+       " M7 7.2 0.6\n M8 7.2 0.6\n M9 7.2 0.6\n M10 7.2 0.6\n M11 7.2 0.6\n M12 7.2 0.6\n"
+       " M13 7.2 0.6\n M14 3.6 0.6\n"},
+      {"bitslice.cif", "M65 7.2 0.6\n M64 7.2 0.6\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string sizes =
+        scratch.write("sizes.txt", std::string("Transistors_sizes:\n ") + c.sizes);
+    expectKept(layout(c.file, ""), [] { new_resize(); }, sizes);
+  }
 }
 
 }  // namespace

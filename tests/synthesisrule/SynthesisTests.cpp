@@ -173,6 +173,18 @@ TEST_F(Check, AlignedGatesMatchWidthOrLengthSeparately)
   EXPECT_NE(out.find("transistors are aligned but have different orientation"), std::string::npos);
   EXPECT_EQ(SYcell_align(&cells[0][0], &cells[0][2]), 1);
   EXPECT_EQ(SYcell_align(&cells[0][0], &cells[0][1]), 0);
+  // Two that keep their drawn sizes stand as drawn: not compared (a real
+  // layout's irregular transistors once refused every resize).
+  t[1].orientation = -1;
+  for (_Dtransistor& x : t) {
+    x.width = x.resize_width;
+    x.length = x.resize_length;
+  }
+  out.clear();
+  EXPECT_EQ(SYtran_check(), 0);
+  EXPECT_EQ(out.find("unmatched"), std::string::npos) << out;
+  t[1].resize_width = 1100;  // a new size: compared again
+  EXPECT_EQ(SYtran_check(), 1);
 }
 
 // Each transistor is held to the minimum of its own kind (element), or to
