@@ -84,12 +84,17 @@ inline uint32_t slotOf(const _Dtile* t)
            : 0;
 }
 
-// The fields that few tiles use, in a record of their own made when one of
+// The fields that few tiles use, in records of their own made when one of
 // them is first set to something other than zero.  Until then they read as
-// zero.
+// zero.  The contact links (and a gate's transistor) are what most such
+// tiles hold: they have the small record, which points to the record of the
+// rarer fields when one of those is set.
 struct TileSide {
   _Dtilelist* lower;
   _Dtilelist* upper;
+  uint32_t rare;  // TileRare record, or 0
+};
+struct TileRare {
   _Dtransistor* next;
   void* passiveDev;
   void* resize_cell;
@@ -98,14 +103,20 @@ struct TileSide {
   uint16_t tran_sharing;
   int16_t substrate_flag;
 };
-constexpr int kSideBlockBits = 14;  // records per block of the side table: 2^14
+constexpr int kSideBlockBits = 14;  // records per block of a side table: 2^14
 extern TileSide* sideBlocks[];      // blocks of the side table
+extern TileRare* rareBlocks[];      // blocks of the table of rarer fields
 inline TileSide* sideAt(uint32_t i)
 {
   return sideBlocks[i >> kSideBlockBits] + (i & ((1u << kSideBlockBits) - 1));
 }
+inline TileRare* rareAt(uint32_t i)
+{
+  return rareBlocks[i >> kSideBlockBits] + (i & ((1u << kSideBlockBits) - 1));
+}
 uint32_t makeSide();           // a zero record; never 0
-void dropSide(uint32_t side);  // the record is gone
+void dropSide(uint32_t side);  // the record, and its rarer one, are gone
+uint32_t makeRare();           // a zero record of the rarer fields; never 0
 
 }  // namespace cs
 
@@ -137,26 +148,26 @@ struct _Dtile {
   // Contact links above; the fault record on critical-area planes.
   _Dtilelist* upper() const { return side_ ? cs::sideAt(side_)->upper : nullptr; }
   // Input/output pin record.
-  _Dtransistor* next() const { return side_ ? cs::sideAt(side_)->next : nullptr; }
+  _Dtransistor* next() const { return rare() ? rare()->next : nullptr; }
   // Passive device owning the tile.
-  void* passiveDev() const { return side_ ? cs::sideAt(side_)->passiveDev : nullptr; }
+  void* passiveDev() const { return rare() ? rare()->passiveDev : nullptr; }
   // Squeeze cells.
-  void* resize_cell() const { return side_ ? cs::sideAt(side_)->resize_cell : nullptr; }
-  void* resize_cell_LR() const { return side_ ? cs::sideAt(side_)->resize_cell_LR : nullptr; }
-  void* resize_cell_TB() const { return side_ ? cs::sideAt(side_)->resize_cell_TB : nullptr; }
+  void* resize_cell() const { return rare() ? rare()->resize_cell : nullptr; }
+  void* resize_cell_LR() const { return rare() ? rare()->resize_cell_LR : nullptr; }
+  void* resize_cell_TB() const { return rare() ? rare()->resize_cell_TB : nullptr; }
   // Transistor-sharing counter.
-  uint16_t tran_sharing() const { return side_ ? cs::sideAt(side_)->tran_sharing : 0; }
+  uint16_t tran_sharing() const { return rare() ? rare()->tran_sharing : 0; }
   // Substrate marker.
-  int16_t substrate_flag() const { return side_ ? cs::sideAt(side_)->substrate_flag : 0; }
+  int16_t substrate_flag() const { return rare() ? rare()->substrate_flag : 0; }
   void set_lower(_Dtilelist* v) { if (side_ || v) side()->lower = v; }
   void set_upper(_Dtilelist* v) { if (side_ || v) side()->upper = v; }
-  void set_next(_Dtransistor* v) { if (side_ || v) side()->next = v; }
-  void set_passiveDev(void* v) { if (side_ || v) side()->passiveDev = v; }
-  void set_resize_cell(void* v) { if (side_ || v) side()->resize_cell = v; }
-  void set_resize_cell_LR(void* v) { if (side_ || v) side()->resize_cell_LR = v; }
-  void set_resize_cell_TB(void* v) { if (side_ || v) side()->resize_cell_TB = v; }
-  void set_tran_sharing(uint16_t v) { if (side_ || v) side()->tran_sharing = v; }
-  void set_substrate_flag(int16_t v) { if (side_ || v) side()->substrate_flag = v; }
+  void set_next(_Dtransistor* v) { if (rare() || v) rareRecord()->next = v; }
+  void set_passiveDev(void* v) { if (rare() || v) rareRecord()->passiveDev = v; }
+  void set_resize_cell(void* v) { if (rare() || v) rareRecord()->resize_cell = v; }
+  void set_resize_cell_LR(void* v) { if (rare() || v) rareRecord()->resize_cell_LR = v; }
+  void set_resize_cell_TB(void* v) { if (rare() || v) rareRecord()->resize_cell_TB = v; }
+  void set_tran_sharing(uint16_t v) { if (rare() || v) rareRecord()->tran_sharing = v; }
+  void set_substrate_flag(int16_t v) { if (rare() || v) rareRecord()->substrate_flag = v; }
 
   // Whether the tile has its side record; releases it (the tile is freed).
   bool hasSide() const { return side_ != 0; }
@@ -173,6 +184,18 @@ struct _Dtile {
     if (!side_)
       side_ = cs::makeSide();
     return cs::sideAt(side_);
+  }
+  cs::TileRare* rare() const
+  {
+    const uint32_t r = side_ ? cs::sideAt(side_)->rare : 0;
+    return r ? cs::rareAt(r) : nullptr;
+  }
+  cs::TileRare* rareRecord()
+  {
+    cs::TileSide* s = side();
+    if (!s->rare)
+      s->rare = cs::makeRare();  // blocks never move: `s` stays valid
+    return cs::rareAt(s->rare);
   }
   uint32_t rt_;
   uint32_t tr_;

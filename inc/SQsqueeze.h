@@ -79,6 +79,7 @@ enum class ArcOrigin : uint8_t {
   Passive,         // a passive device keeps its size
   Device,          // transistor sizes, contact rows, passive regeneration
   ContactCover,    // the metal over a contact follows the diffusion
+  DrawnSize,       // a transistor that is not resized keeps its channel
 };
 
 struct SQARC_item {

@@ -9,6 +9,7 @@
 #include <deque>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "CS.h"
@@ -59,6 +60,16 @@ class TransistorIndex {
         for (const _Dtile* tile : {t->Tgate, t->Pgate, t->Tsource, t->Tdrain})
           if (tile)
             byTile_.emplace(tile, t);
+    // The other pieces of a channel cut into several tiles.
+    for (int e = 0; Transistors && e < DelementNum; ++e)
+      for (const _Dtransistor* t = Transistors[e]; t; t = t->next) {
+        if (!t->Tgate)
+          continue;
+        std::unordered_set<const _Dtile*> channel;
+        addChannel(&channel, t->Tgate);
+        for (const _Dtile* tile : channel)
+          byTile_.emplace(tile, t);
+      }
   }
   const _Dtransistor* of(const SQLINE_item* l) const
   {
@@ -109,6 +120,7 @@ std::string describeOrigin(const SQARC_item* a)
     case ArcOrigin::KeptExtension: return "extension rule beyond a split tile (kept)";
     case ArcOrigin::Passive: return "passive device size (kept)";
     case ArcOrigin::ContactCover: return "metal over a contact following its diffusion";
+    case ArcOrigin::DrawnSize: return "drawn size of a transistor that is not resized";
     case ArcOrigin::Device:
       if (a->rank == -40)
         return "room for the contact rows of a transistor";
@@ -202,7 +214,8 @@ bool yieldKeptArcs(const std::vector<SQARC_item*>& cycle)
   bool yielded = false;
   const int step = SCALE > 0 ? SCALE : 1;
   for (SQARC_item* a : cycle) {
-    if (a->origin == ArcOrigin::Row || a->origin == ArcOrigin::Device || a->sym)
+    if (a->origin == ArcOrigin::Row || a->origin == ArcOrigin::Device ||
+        a->origin == ArcOrigin::DrawnSize || a->sym)
       continue;
     const std::string was = describeArc(a);
     const int drawn = a->ter->loc - a->ori->loc;  // the lines stand where drawn here

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -71,6 +72,8 @@ std::vector<SQARC_item*> positiveCycle(const std::vector<SQLINE_item*>& lines);
 // meet or keep apart at all stay so), each with a warning.  Returns false
 // when none could give way (rules and sizes alone).
 bool yieldKeptArcs(const std::vector<SQARC_item*>& cycle);
+// The element tiles of the channel whose gate tile is `gate`.
+void addChannel(std::unordered_set<const _Dtile*>* tiles, const _Dtile* gate);
 
 // The arcs of a positive cycle in words, with the transistors involved.
 void reportCycleInLayoutTerms(const std::vector<SQARC_item*>& cycle);

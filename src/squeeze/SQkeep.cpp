@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CS.h"
+#include "DEextract.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 #include "CXcapacitor.h"
@@ -790,11 +791,11 @@ void keepExtensions()
 }
 
 /* holdSize -- the cell keeps its drawn extent in this direction. */
-void holdSize(SQCELL_item* c)
+void holdSize(SQCELL_item* c, ArcOrigin origin = ArcOrigin::Passive)
 {
   const int extent = c->right->loc - c->left->loc;
-  addFixedArc(c->left, c->right, extent, ArcOrigin::Passive);
-  addFixedArc(c->right, c->left, -extent, ArcOrigin::Passive);
+  addFixedArc(c->left, c->right, extent, origin);
+  addFixedArc(c->right, c->left, -extent, origin);
 }
 
 void addChain(std::unordered_set<const _Dtile*>* tiles, const _Dtilelist* start,
@@ -838,18 +839,27 @@ void holdPassives()
 
 /*
  * holdGates --
- *   Without a resize the transistors keep their drawn sizes: every gate
- *   region (the element tiles of the active and gate planes) keeps its
- *   drawn extent.  A resize sets the sizes itself.
+ *   The transistors that keep their drawn sizes (all of them without a
+ *   resize) keep every gate region at its drawn extent: the element tiles
+ *   of the active and gate planes.  A resized transistor takes its size
+ *   from the resize's rows; one that keeps its own could otherwise be
+ *   stretched by what it is aligned with.  A transistor's size never gives
+ *   way: a size that cannot be kept is a conflict to report.
  */
 void holdGates()
 {
-  if (PROCESS_INCLUDE_RESIZING > 0)
-    return;
+  std::unordered_set<const _Dtile*> kept;  // channels of transistors kept at their size
+  const bool resizing = PROCESS_INCLUDE_RESIZING > 0;
+  if (resizing && Transistors)
+    for (int e = 0; e < DelementNum; ++e)
+      for (const _Dtransistor* t = Transistors[e]; t; t = t->next)
+        if (t->Tgate && t->resize_width == t->width && t->resize_length == t->length)
+          addChannel(&kept, t->Tgate);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item& c = SQcell[i];
-    if (c.left && c.right && c.mother_tile && TisElement(c.mother_tile))
-      holdSize(&c);
+    if (c.left && c.right && c.mother_tile && TisElement(c.mother_tile) &&
+        (!resizing || kept.count(c.mother_tile)))
+      holdSize(&c, resizing ? ArcOrigin::DrawnSize : ArcOrigin::Passive);
   }
 }
 
@@ -866,6 +876,35 @@ void keepLayout()
   if (resize_direction == LEFT_RIGHT)
     keepRuledSpacing(false);
   holdPassives();
+}
+
+/*
+ * addChannel --
+ *   The element tiles of one transistor's channel: the gate tile and the
+ *   tiles of its type that meet it, side by side or one on another (a
+ *   channel between diffusions of different outlines is cut into several
+ *   tiles).
+ */
+void addChannel(std::unordered_set<const _Dtile*>* tiles, const _Dtile* gate)
+{
+  std::vector<const _Dtile*> todo{gate};
+  tiles->insert(gate);
+  auto visit = [&](const _Dtile* n) {
+    if (n && n->type == gate->type && tiles->insert(n).second)
+      todo.push_back(n);
+  };
+  while (!todo.empty()) {
+    const _Dtile* t = todo.back();
+    todo.pop_back();
+    for (const _Dtile* n = t->rt(); n && cs::right(n) > t->x1; n = n->bl())
+      visit(n);
+    for (const _Dtile* n = t->lb(); n && n->x1 < cs::right(t); n = n->tr())
+      visit(n);
+    for (const _Dtile* n = t->bl(); n && n->y1 < cs::top(t); n = n->rt())
+      visit(n);
+    for (const _Dtile* n = t->tr(); n && cs::top(n) > t->y1; n = n->lb())
+      visit(n);
+  }
 }
 
 void keepApartAfterLeftRight()
