@@ -149,4 +149,22 @@ TEST_F(RealLayout, ResizeGivesTheRequestedSizesAndKeepsRulesAndCircuit)
   }
 }
 
+// Widened transistors whose diffusion lines are aligned with a transistor
+// that keeps its size (bitslice's m27, whose channel is cut into two
+// tiles): the resize is abandoned and names both, instead of stretching
+// m27 along.
+TEST_F(RealLayout, ResizeThatWouldStretchAKeptTransistorNamesIt)
+{
+  ASSERT_EQ(callback::accept(kAcceptLoadCif, layout("bitslice.cif", "").c_str()),
+            callback::Outcome::Done);
+  const std::string sizes = scratch.write(
+      "sizes.txt", "Transistors_sizes:\n M30 3.6 0.6\n M31 3.6 0.6\n M34 3.6 0.6\n"
+                   " M35 3.6 0.6\n M38 3.6 0.6\n");
+  ASSERT_EQ(callback::accept(kAcceptTransSize, sizes.c_str()), callback::Outcome::Done);
+  EXPECT_FALSE(testing_support::runsToEnd([] { new_resize(); }));
+  EXPECT_NE(out.find("drawn size of a transistor that is not resized"), std::string::npos)
+      << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+  EXPECT_NE(out.find("Transistors involved: m27, m30"), std::string::npos);
+}
+
 }  // namespace
