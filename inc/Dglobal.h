@@ -160,6 +160,8 @@ bool inAction();
 // and standard error goes through these two, so a front end or a test can
 // take it.
 void outf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A formatted text of up to 511 characters, for messages built in parts.
+std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void errf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void vout(const char* format, va_list args);
 // Standard output of a text as it is, without formatting (long listings).

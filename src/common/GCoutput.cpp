@@ -98,6 +98,16 @@ void append(common::Stream stream, const char* format, va_list args)
 
 namespace common {
 
+std::string formatted(const char* format, ...)
+{
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
 void outf(const char* format, ...)
 {
   va_list args;

@@ -22,16 +22,7 @@ struct ReadState {
 };
 ReadState state;
 
-std::string format(const char* f, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* f, ...)
-{
-  char text[512];
-  va_list args;
-  va_start(args, f);
-  vsnprintf(text, sizeof text, f, args);
-  va_end(args);
-  return text;
-}
+using common::formatted;
 
 // Records an element may hold besides ELFLAGS, PLEX and properties.
 bool allowedIn(int element, int record)
@@ -89,8 +80,8 @@ void Reader::fail(const Record& r, const std::string& what) const
 void Reader::badData(const Record& r, int dataType, size_t minimum) const
 {
   if (r.dataType != dataType)
-    fail(r, format("data type %d where %d belongs", r.dataType, dataType));
-  fail(r, format("%zu bytes of data where %zu belong", r.size, minimum));
+    fail(r, formatted("data type %d where %d belongs", r.dataType, dataType));
+  fail(r, formatted("%zu bytes of data where %zu belong", r.size, minimum));
 }
 
 Record& Reader::next()
@@ -147,7 +138,7 @@ void Reader::units(const Record& r)
   double internal = internalUnitMetres();
   if (!(metres > 1e-15 && metres < 1) ||
       !ratioOf(metres / internal, kMaxUnitDenominator, kMaxUnitNumerator, &unit_))
-    fail(r, format("the database unit %g m cannot be represented on the internal grid of %g m",
+    fail(r, formatted("the database unit %g m cannot be represented on the internal grid of %g m",
                    metres, internal));
   unitMetres_ = metres;
 }
@@ -165,10 +156,10 @@ void Reader::structure()
   int index = structureIndex(name);
   Structure& s = structures_[index];
   if (s.cell)
-    fail(r, format("structure %s is defined a second time (first at byte %ld)", name.c_str(),
+    fail(r, formatted("structure %s is defined a second time (first at byte %ld)", name.c_str(),
                    s.offset));
   s.offset = begin;
-  s.cell = common::newLayout(format("CIRCUIT%d", ++cellCount_).c_str());
+  s.cell = common::newLayout(formatted("CIRCUIT%d", ++cellCount_).c_str());
   snprintf(s.cell->cellname, sizeof s.cell->cellname, "%s", name.c_str());
   s.cell->next = out_->cells;
   out_->cells = s.cell;
@@ -272,9 +263,9 @@ void Reader::needPoints(size_t minimum, size_t maximum) const
   size_t n = element_.xy.size() / 2;
   if (!element_.haveXY || n < minimum || n > maximum) {
     if (minimum == maximum)
-      elementError(format("XY must hold %zu point%s, not %zu", minimum, minimum == 1 ? "" : "s",
+      elementError(formatted("XY must hold %zu point%s, not %zu", minimum, minimum == 1 ? "" : "s",
                           n));
-    elementError(format("XY must hold %zu points or more, not %zu", minimum, n));
+    elementError(formatted("XY must hold %zu points or more, not %zu", minimum, n));
   }
 }
 
@@ -285,7 +276,7 @@ void Reader::needPoints(size_t minimum, size_t maximum) const
 long Reader::inRange(__int128 r)
 {
   if (r > kMaxCoordinate || r < -kMaxCoordinate)
-    elementError(format("a coordinate beyond the range of the database (%.0f internal units)",
+    elementError(formatted("a coordinate beyond the range of the database (%.0f internal units)",
                         static_cast<double>(r)));
   return static_cast<long>(r);
 }
@@ -450,7 +441,7 @@ void Reader::path()
     elementError("PATH without LAYER");
   needPoints(1, 8191);
   if (e.pathtype != 0 && e.pathtype != 1 && e.pathtype != 2 && e.pathtype != 4)
-    elementError(format("path type %d is none of 0, 1, 2 and 4", e.pathtype));
+    elementError(formatted("path type %d is none of 0, 1, 2 and 4", e.pathtype));
   int slot = slotOf(e.layer, std::max(e.datatype, 0));
   if (slot < 0)
     return;
@@ -601,7 +592,7 @@ int Reader::transformation(_opcode* ops, Ratio* mag)
   double turns = e.angle / 90;
   double whole = std::round(turns);
   if (!std::isfinite(e.angle) || std::fabs(turns - whole) > 1e-9)
-    elementError(what + format(": ANGLE %g is not a multiple of 90 degrees", e.angle));
+    elementError(what + formatted(": ANGLE %g is not a multiple of 90 degrees", e.angle));
   int quarter = static_cast<int>(std::fmod(std::fmod(whole, 4) + 4, 4));
   if (quarter != 0) {
     static const int kDirection[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
@@ -612,7 +603,7 @@ int Reader::transformation(_opcode* ops, Ratio* mag)
   }
   *mag = Ratio{};
   if (std::fabs(e.mag - 1) > 1e-12 && !ratioOf(e.mag, kMaxMagnification, kMaxMagnification, mag))
-    elementError(what + format(": MAG %g does not keep the grid", e.mag));
+    elementError(what + formatted(": MAG %g does not keep the grid", e.mag));
   return n;
 }
 
@@ -636,10 +627,10 @@ void Reader::reference()
     columns = e.columns;
     rows = e.rows;
     if (columns < 1 || rows < 1)
-      elementError(format("AREF of %ld x %ld copies", columns, rows));
+      elementError(formatted("AREF of %ld x %ld copies", columns, rows));
     arrayCalls_ += columns * rows;
     if (arrayCalls_ > state.arrayCallLimit)
-      elementError(format("AREF of %ld x %ld copies of %s: the arrays of the file would make "
+      elementError(formatted("AREF of %ld x %ld copies of %s: the arrays of the file would make "
                           "more than %ld calls",
                           columns, rows, e.sname.c_str(), state.arrayCallLimit));
   }
@@ -703,10 +694,10 @@ void Reader::report() const
     int listed = 0;
     for (const auto& u : unmapped_) {
       if (listed++ == kListed) {
-        list += format(" and %zu more", unmapped_.size() - kListed);
+        list += formatted(" and %zu more", unmapped_.size() - kListed);
         break;
       }
-      list += format("%s%d/%d (%ld shape%s)", list.empty() ? "" : ", ", u.first.first,
+      list += formatted("%s%d/%d (%ld shape%s)", list.empty() ? "" : ", ", u.first.first,
                      u.first.second, u.second, u.second == 1 ? "" : "s");
     }
     GCmessage(kModule, 'W', "GDSII layers the layer map %s does not name were skipped: %s",

@@ -29,16 +29,7 @@ constexpr int kListed = 12;  // arcs of one kind of report listed in full
 
 double microns(long units) { return SCALE > 0 ? units * LAMBDA_T1 / SCALE : 0; }
 
-std::string format(const char* f, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* f, ...)
-{
-  char text[512];
-  va_list args;
-  va_start(args, f);
-  vsnprintf(text, sizeof text, f, args);
-  va_end(args);
-  return text;
-}
+using common::formatted;
 
 bool lr() { return resize_direction != TOP_BOTTOM; }
 
@@ -91,14 +82,14 @@ std::string describeLine(const SQLINE_item* l)
     return "an unknown line";
   const SQCELL_item& c = *l->cell;
   if (strcmp(c.layername, "SYM") == 0)
-    return format("the symmetry axis at %s = %.2f um", lr() ? "x" : "y", microns(l->loc));
+    return formatted("the symmetry axis at %s = %.2f um", lr() ? "x" : "y", microns(l->loc));
   // The extent across the direction, as drawn.
   long lo = lr() ? c.corner.y1 : c.corner.x1, hi = lr() ? c.corner.y2 : c.corner.x2;
   if (const _Dtile* t = c.mother_tile) {
     lo = lr() ? t->y1 : t->x1;
     hi = lr() ? cs::top(t) : cs::right(t);
   }
-  return format("the %s of %s at %s = %.2f um (%s %.2f..%.2f um)", sideName(l), c.layername,
+  return formatted("the %s of %s at %s = %.2f um (%s %.2f..%.2f um)", sideName(l), c.layername,
                 lr() ? "x" : "y", microns(l->loc), lr() ? "y" : "x", microns(lo), microns(hi));
 }
 
@@ -109,7 +100,7 @@ std::string describeOrigin(const SQARC_item* a)
       if (a->sym)
         return "symmetry row";
       const compact::RowKind kind = compact::rowKind(a->rank);
-      return format("%s (row %d)", compact::rowKindName(kind), a->rank);
+      return formatted("%s (row %d)", compact::rowKindName(kind), a->rank);
     }
     case ArcOrigin::DrawnWidth: return "drawn width of a box without a width rule (kept)";
     case ArcOrigin::GateRegion: return "channel and gate kept together (kept)";
@@ -133,7 +124,7 @@ std::string describeOrigin(const SQARC_item* a)
 
 std::string describeArc(const SQARC_item* a)
 {
-  return format("%s: %s must lie at least %.2f um beyond %s", describeOrigin(a).c_str(),
+  return formatted("%s: %s must lie at least %.2f um beyond %s", describeOrigin(a).c_str(),
                 describeLine(a->ter).c_str(), microns(a->weight), describeLine(a->ori).c_str());
 }
 

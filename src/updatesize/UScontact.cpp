@@ -189,6 +189,24 @@ bool metalFollows(const _Dtransistor* t, const _Dtile* diffusion, const _Dtile* 
   return true;
 }
 
+// Calls fn(contact, metal) for every contact cell over the diffusion cell
+// `a` and every metal cell over that contact, as their arcs and drawn
+// boxes join them.
+template <class Fn>
+void eachStackOver(SQCELL_item* a, Fn fn)
+{
+  for (SQARC_item* x = a->left->ori_next; x; x = x->ori_next) {
+    SQCELL_item* c = x->ter->cell;
+    if (!onLayer(c, ACTIVE_CONTACT_NUMBER) || !overlap(a, c))
+      continue;
+    for (SQARC_item* y = c->left->ter_next; y; y = y->ter_next) {
+      SQCELL_item* m = y->ori->cell;
+      if (onLayer(m, METAL_ONE_NUMBER) && overlap(c, m))
+        fn(c, m);
+    }
+  }
+}
+
 // Step 1: every (diffusion, contact, metal) of a source or drain.
 void findStacks(int direction)
 {
@@ -206,18 +224,10 @@ void findStacks(int direction)
           if (!a || !a->left || !a->right)
             continue;
           bool contacted = false, followed = false;
-          for (SQARC_item* x = a->left->ori_next; x; x = x->ori_next) {
-            SQCELL_item* c = x->ter->cell;
-            if (!onLayer(c, ACTIVE_CONTACT_NUMBER) || !overlap(a, c))
-              continue;
-            for (SQARC_item* y = c->left->ter_next; y; y = y->ter_next) {
-              SQCELL_item* m = y->ori->cell;
-              if (!onLayer(m, METAL_ONE_NUMBER) || !overlap(c, m))
-                continue;
-              contacted = true;
-              followed = followed || metalFollows(t, tile, m->mother_tile);
-            }
-          }
+          eachStackOver(a, [&](SQCELL_item*, SQCELL_item* m) {
+            contacted = true;
+            followed = followed || metalFollows(t, tile, m->mother_tile);
+          });
           if (contacted && !followed && !resized(t))
             keptAsDrawn.insert(tile);
         }
@@ -237,19 +247,10 @@ void findStacks(int direction)
         SQCELL_item* a = cellOf(tile);
         if (!a || !a->left || !a->right || keptAsDrawn.count(tile))
           continue;
-        for (SQARC_item* x = a->left->ori_next; x; x = x->ori_next) {
-          SQCELL_item* c = x->ter->cell;
-          if (!onLayer(c, ACTIVE_CONTACT_NUMBER) || !overlap(a, c))
-            continue;
-          for (SQARC_item* y = c->left->ter_next; y; y = y->ter_next) {
-            SQCELL_item* m = y->ori->cell;
-            if (!onLayer(m, METAL_ONE_NUMBER) || !overlap(c, m))
-              continue;
-            if (!seen.insert({t, c, m}).second)
-              continue;
+        eachStackOver(a, [&](SQCELL_item* c, SQCELL_item* m) {
+          if (seen.insert({t, c, m}).second)
             listContact(a, c, m, t, tile, direction);
-          }
-        }
+        });
       }
     }
 }
