@@ -146,8 +146,9 @@ bool numericColor(const char* name, unsigned long* rgb)
         return false;
       channel[c] = channel[c] * 65535u / ((1u << (4 * digits)) - 1);
     } else {
+      const std::string text(field, end);  // lives while `stop` points into it
       char* stop = nullptr;
-      const double value = strtod(std::string(field, end).c_str(), &stop);
+      const double value = strtod(text.c_str(), &stop);
       if (*stop != '\0' || !(value >= 0.0 && value <= 1.0))
         return false;
       channel[c] = static_cast<unsigned>(value * 65535 + 0.5);
