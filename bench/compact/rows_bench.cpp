@@ -151,16 +151,6 @@ void setProcessRules()
   TRAN_LENGTH_VALID[0] = 1;
 }
 
-long boxesOf(const _layout* cell)
-{
-  long n = 0;
-  for (const _symbol* s : cell->symbol)
-    if (s)
-      for (const _rects* r = s->rect; r; r = r->next)
-        ++n;
-  return n;
-}
-
 /* loadCif -- the flat layout of a CIF file in planes, extracted; its box count. */
 long loadCif(const char* path)
 {
@@ -182,7 +172,7 @@ long loadCif(const char* path)
       fprintf(stderr, "rows_bench: nothing to flatten in %s\n", path);
       exit(1);
     }
-    boxes = boxesOf(Gflatten);
+    boxes = bench::boxesOf(Gflatten);
     DCcrtCS();
     DExCir();
   } catch (const common::OperationAborted&) {

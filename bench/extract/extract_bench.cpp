@@ -67,16 +67,6 @@ double since(Clock::time_point start)
 double residentMb() { return bench::currentRssKb() / 1024.0; }
 double peakMb() { return bench::peakRssKb() / 1024.0; }
 
-long boxesOf(const _layout* cell)
-{
-  long n = 0;
-  for (const _symbol* s : cell->symbol)
-    if (s)
-      for (const _rects* r = s->rect; r; r = r->next)
-        ++n;
-  return n;
-}
-
 [[noreturn]] void fail(const char* what, const char* path)
 {
   fprintf(stderr, "extract_bench: %s %s\n", what, path);
@@ -171,7 +161,7 @@ long runChain(const char* path, StepRecorder& r)
         GCsmash();
         if (!Gflatten)
           fail("nothing to flatten in", path);
-        boxes = boxesOf(Gflatten);
+        boxes = bench::boxesOf(Gflatten);
       },
       "boxes", [&] { return boxes; });
   long tiles = 0;

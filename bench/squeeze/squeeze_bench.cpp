@@ -31,16 +31,6 @@
 
 namespace {
 
-long boxesOf(const _layout* cell)
-{
-  long n = 0;
-  for (const _symbol* s : cell->symbol)
-    if (s)
-      for (const _rects* r = s->rect; r; r = r->next)
-        ++n;
-  return n;
-}
-
 double wallSince(std::chrono::steady_clock::time_point start)
 {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -61,7 +51,7 @@ int main(int argc, char** argv)
   if (!bench::loadForSqueeze("squeeze_bench", argv[full ? 2 : 1], source, &ignored, full,
                              full ? argv[3] : "", full ? argv[4] : ""))
     return 1;
-  const long boxes = Gflatten ? boxesOf(Gflatten) : 0;
+  const long boxes = Gflatten ? bench::boxesOf(Gflatten) : 0;
 
   // The wells take part, as in the compaction line.
   const cs::OtherLayerPlanes otherLayers;
