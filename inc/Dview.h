@@ -12,6 +12,7 @@
 // installed from above through view::PlaneDisplay and view::NameOverlay.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ class Surface {
   virtual void copyArea(int /*x*/, int /*y*/, int /*w*/, int /*h*/, int /*toX*/, int /*toY*/) {}
   // Shows pending primitives.
   virtual void flush() {}
+  // Draws the whole view anew right after a clear.  A surface that nobody
+  // looks at yet may keep `draw` and run it when it is next drawn on or
+  // read; the caller keeps what `draw` reads unchanged until then.
+  virtual void drawLater(std::function<void()> draw) { draw(); }
   // The pointer cursor of the window: `shape` is source and mask, drawn in
   // the named colours; null removes the cursor.
   virtual void defineCursor(const techc::Bitmap* /*shape*/, const char* /*fg*/,

@@ -276,6 +276,11 @@ bool Runner::runLine(const std::string& raw)
     return true;
   std::string name, arguments;
   splitFirst(line, &name, &arguments);
+  // A drawing of the whole view kept for later is drawn before any line
+  // that could change what it reads; only lines that write files from the
+  // circuit leave it waiting.
+  if (mainView_ && name != "f.DExOutput" && name != "summary")
+    mainView_->settle();
   if (name == "layer") {
     // The button of a "LAYERS" menu: makes the layer active.
     if (arguments.empty())

@@ -97,6 +97,7 @@ unsigned DisplayList::penIndex()
 
 void DisplayList::add(Kind kind, bool fill, const int (&v)[6], size_t extra, size_t count)
 {
+  settle();
   Full op{kind, fill, penIndex(), {v[0], v[1], v[2], v[3], v[4], v[5]}, static_cast<unsigned>(extra),
           static_cast<unsigned>(count)};
   if (pen_.xorMode) {
@@ -140,6 +141,7 @@ void DisplayList::arc(int x, int y, int w, int h, int angle1, int angle2, bool f
 
 void DisplayList::polygon(const std::vector<view::PixelPoint>& points, bool fill)
 {
+  settle();
   if (points.empty())
     return;
   size_t first = points_.size();
@@ -153,6 +155,7 @@ void DisplayList::polygon(const std::vector<view::PixelPoint>& points, bool fill
 
 void DisplayList::string(int x, int y, const char* text)
 {
+  settle();
   const size_t offset = text_.size();
   if (text)
     text_.insert(text_.end(), text, text + strlen(text));
@@ -165,8 +168,27 @@ void DisplayList::copyArea(int x, int y, int w, int h, int toX, int toY)
   add(Kind::Copy, false, {x, y, w, h, toX, toY});
 }
 
+void DisplayList::settle() const
+{
+  if (!pending_)
+    return;
+  std::function<void()> draw = std::move(pending_);
+  pending_ = nullptr;
+  draw();
+}
+
+void DisplayList::drawLater(std::function<void()> draw)
+{
+  settle();
+  if (ops_.empty())
+    pending_ = std::move(draw);
+  else
+    draw();
+}
+
 void DisplayList::clear()
 {
+  settle();
   ops_.clear();
   wide_.clear();
   pens_.clear();
@@ -177,6 +199,7 @@ void DisplayList::clear()
 
 std::vector<unsigned long> DisplayList::colorsFrom(size_t first) const
 {
+  settle();
   std::vector<unsigned long> colors;
   for (size_t i = first; i < ops_.size(); ++i) {
     const Full op = full(ops_[i]);
@@ -191,6 +214,7 @@ std::vector<unsigned long> DisplayList::colorsFrom(size_t first) const
 
 bool DisplayList::dashedFrom(size_t first) const
 {
+  settle();
   for (size_t i = first; i < ops_.size(); ++i)
     if (ops_[i].kind == Kind::Line && pens_[full(ops_[i]).pen].dashed)
       return true;
@@ -199,6 +223,7 @@ bool DisplayList::dashedFrom(size_t first) const
 
 void DisplayList::replay(view::Surface& target, double scale, int x0, int y0) const
 {
+  settle();
   for (const Op& op : ops_)
     replayOne(target, full(op), scale, x0, y0);
   target.setXor(false);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ class DisplayList : public view::Surface {
   void replay(view::Surface& target, double scale, int x0, int y0) const;
 
   // Primitives kept now, and clears so far: a caller can tell what one
-  // action drew on top of what was there.
+  // action drew on top of what was there.  A drawing of the whole view
+  // still waiting (drawLater) is not counted until it is drawn.
   size_t size() const { return ops_.size(); }
   unsigned long clears() const { return clears_; }
   // The solid colours of the primitives from `first` on, in drawing order.
@@ -32,13 +34,19 @@ class DisplayList : public view::Surface {
 
   int width() const override { return width_; }
   int height() const override { return height_; }
-  void setColor(unsigned long pixel) override { pen_.color = pixel; }
-  void setStipple(const techc::Bitmap* pattern) override { pen_.stipple = pattern; }
-  void setLineWidth(int width) override { pen_.lineWidth = width; }
-  void setDashed(bool dashed) override { pen_.dashed = dashed; }
-  void setXor(bool on) override { pen_.xorMode = on; }
+  // Draws the waiting drawing of the whole view, if any.  Whatever draws
+  // on the list or reads it does this first; a batch run does it before
+  // every action that could change what the drawing reads.
+  void settle() const;
+  bool waiting() const { return static_cast<bool>(pending_); }
 
-  void setFont(const char*) override {}
+  void setColor(unsigned long pixel) override { settle(); pen_.color = pixel; }
+  void setStipple(const techc::Bitmap* pattern) override { settle(); pen_.stipple = pattern; }
+  void setLineWidth(int width) override { settle(); pen_.lineWidth = width; }
+  void setDashed(bool dashed) override { settle(); pen_.dashed = dashed; }
+  void setXor(bool on) override { settle(); pen_.xorMode = on; }
+
+  void setFont(const char*) override { settle(); }
   void point(int x, int y) override;
   void line(int x1, int y1, int x2, int y2) override;
   void rectangle(int x, int y, int w, int h, bool fill) override;
@@ -47,6 +55,9 @@ class DisplayList : public view::Surface {
   void string(int x, int y, const char* text) override;
   void clear() override;
   void copyArea(int x, int y, int w, int h, int toX, int toY) override;
+  // Kept until the list is next drawn on or read, when it is the first
+  // thing on it; drawn at once when something is on the list already.
+  void drawLater(std::function<void()> draw) override;
 
  private:
   struct Pen {
@@ -98,6 +109,7 @@ class DisplayList : public view::Surface {
   std::vector<view::PixelPoint> points_;
   std::vector<char> text_;  // the strings, each ended by a 0
   unsigned long clears_ = 0;
+  mutable std::function<void()> pending_;  // the drawing drawLater kept
 };
 
 }  // namespace batch

@@ -30,25 +30,22 @@ void flush(_Gviewport* vp)
     vp->surface->flush();
 }
 
-// Clears the main view and draws what it shows over the visible area.
-void drawShown(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet);
+// Draws what the view shows over the area; `afresh` after a clear of the
+// whole view.
+void drawShown(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet, bool afresh = false);
 
 void redrawMain()
 {
   GGclear(Vmain);
   _box area = view::visibleBox(Vmain);
-  drawShown(Vmain, area.x1, area.y1, area.x2, area.y2, false);
+  drawShown(Vmain, area.x1, area.y1, area.x2, area.y2, false, true);
   flush(Vmain);
 }
 
-void drawPlanes(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet)
+// The tile planes and the names over them.
+void drawPlaneContents(_Gviewport* vp, long x1, long y1, long x2, long y2)
 {
   view::State& state = view::state();
-  if (!state.planes) {
-    if (!quiet)
-      common::notAvailable("Tile plane display");
-    return;
-  }
   state.planes->draw(vp, x1, y1, x2, y2);
   const view::Overlay order[] = {view::Overlay::Circuit, view::Overlay::Inductors,
                                  view::Overlay::Resistors, view::Overlay::Capacitors};
@@ -63,10 +60,28 @@ void drawPlanes(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet)
   }
 }
 
-void drawShown(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet)
+// `afresh`: the view was just cleared and the whole of it is drawn.  Planes
+// that draw without a message may then wait until somebody looks at the
+// view: a headless run that only writes files never draws them.
+void drawPlanes(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet, bool afresh)
+{
+  view::State& state = view::state();
+  if (!state.planes) {
+    if (!quiet)
+      common::notAvailable("Tile plane display");
+    return;
+  }
+  _box frame;
+  if (afresh && vp->surface && state.planes->frame(&frame))
+    vp->surface->drawLater([vp, x1, y1, x2, y2] { drawPlaneContents(vp, x1, y1, x2, y2); });
+  else
+    drawPlaneContents(vp, x1, y1, x2, y2);
+}
+
+void drawShown(_Gviewport* vp, long x1, long y1, long x2, long y2, bool quiet, bool afresh)
 {
   if (DworkingMode == kModePlanes) {
-    drawPlanes(vp, x1, y1, x2, y2, quiet);
+    drawPlanes(vp, x1, y1, x2, y2, quiet, afresh);
     return;
   }
   if (Glayout)
@@ -148,7 +163,7 @@ int DVfit()
   if (planes && planes->frame(&frame) && frame.x1 <= frame.x2 && frame.y1 <= frame.y2)
     GCinstallVpC(Vmain, frame.x1, frame.y1, long(frame.x2) - frame.x1, long(frame.y2) - frame.y1);
   _box area = view::visibleBox(Vmain);
-  drawShown(Vmain, area.x1, area.y1, area.x2, area.y2, false);
+  drawShown(Vmain, area.x1, area.y1, area.x2, area.y2, false, true);
   flush(Vmain);
   return 0;
 }

@@ -1,6 +1,8 @@
 // The image surface of quorin-batch draws pixel for pixel as X does.
 #include "ImageSurface.h"
 
+#include <functional>
+
 #include "DTtechnology.h"
 #include "DisplayList.h"
 #include "Snapshot.h"
@@ -184,6 +186,46 @@ TEST(DisplayList, ClearForgetsAndXorTwinsErase)
   view.polygon({{0, 0}, {9, 0}, {0, 8}}, true);  // another shape: kept
   EXPECT_EQ(view.size(), 2u);
   EXPECT_EQ(view.colorsFrom(0), (std::vector<unsigned long>{kGreen}));
+}
+
+// A drawing of the whole view kept for later is drawn once, before
+// whatever next draws on the list or reads it, so the kept primitives come
+// out in the order they were drawn; with something on the list it is drawn
+// at once.
+TEST(DisplayList, DrawingKeptForLaterComesFirst)
+{
+  const struct {
+    const char* touch;
+    std::function<void(batch::DisplayList&)> apply;
+    std::vector<unsigned long> colours;  // of the primitives after the touch
+  } cases[] = {
+      {"a colour", [](batch::DisplayList& v) { v.setColor(kGreen); v.point(1, 1); }, {kRed, kGreen}},
+      {"a rectangle", [](batch::DisplayList& v) { v.rectangle(1, 1, 2, 2, true); }, {kRed}},
+      {"a string", [](batch::DisplayList& v) { v.setColor(kGreen); v.string(1, 9, "n1"); }, {kRed}},
+      {"a read", [](batch::DisplayList& v) { (void)v.colorsFrom(0); }, {kRed}},
+      {"a clear", [](batch::DisplayList& v) { v.clear(); }, {}},
+  };
+  for (const auto& c : cases) {
+    batch::DisplayList view(50, 40);
+    int drawn = 0;
+    view.drawLater([&] {
+      ++drawn;
+      view.setColor(kRed);
+      view.rectangle(10, 10, 5, 5, true);
+    });
+    EXPECT_TRUE(view.waiting()) << c.touch;
+    EXPECT_EQ(view.size(), 0u) << c.touch;
+    c.apply(view);
+    EXPECT_EQ(drawn, 1) << c.touch;
+    EXPECT_FALSE(view.waiting()) << c.touch;
+    EXPECT_EQ(view.colorsFrom(0), c.colours) << c.touch;
+  }
+  batch::DisplayList view(50, 40);
+  view.setColor(kGreen);
+  view.point(0, 0);
+  view.drawLater([&] { view.setColor(kRed); view.point(2, 2); });
+  EXPECT_FALSE(view.waiting());
+  EXPECT_EQ(view.colorsFrom(0), (std::vector<unsigned long>{kGreen, kRed}));
 }
 
 // A bare snapshot is only the view, fitted and centred; a framed one keeps

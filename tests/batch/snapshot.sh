@@ -52,6 +52,22 @@ snapshot no/such/folder/view.png|cannot write the snapshot no/such/folder/view.p
 snapshot no/such/folder/view.svg|cannot write the snapshot no/such/folder/view.svg
 CASES
 
+# A run that only writes files may leave the view undrawn until a line
+# looks at it or changes what it shows: the snapshot after a change of a
+# setting still shows the capacitor names drawn at the load.
+for run in "loaded.png|" "waited.png|f.DExOutput" "summary.png|f.DExOutput
+summary"; do
+  file=${run%%|*} between=${run#*|}
+  printf 'f.DIldTech lib/example.tech\nf.DIldLayout examples/capacitors.cif\n%s\nset PROCESS_INCLUDE_PASSIVE 0\nsnapshot %s bare\n' \
+    "$between" "$file" >"$work/wait.batch"
+  (cd "$work" && SYSRC="$source/lib/sysrc" "$batch" wait.batch >/dev/null 2>&1) || fail "$file: run failed"
+done
+cmp -s "$work/loaded.png" "$work/waited.png" || fail "the view drawn later is not the view of the load"
+cmp -s "$work/loaded.png" "$work/summary.png" || fail "the view drawn after a summary is not the view of the load"
+printf 'f.DIldTech lib/example.tech\nset PROCESS_INCLUDE_PASSIVE 0\nf.DIldLayout examples/capacitors.cif\nsnapshot unnamed.png bare\n' >"$work/wait.batch"
+(cd "$work" && SYSRC="$source/lib/sysrc" "$batch" wait.batch >/dev/null 2>&1) || fail "unnamed.png: run failed"
+cmp -s "$work/loaded.png" "$work/unnamed.png" && fail "the capacitor names do not show in the view"
+
 command -v python3 >/dev/null || { echo "SKIP: python3 is not installed"; exit 77; }
 python3 - "$work" <<'PY' || fail "SVG content"
 import sys, xml.etree.ElementTree as ET
