@@ -672,6 +672,8 @@ static bool oneThread = false;
 
 void cs::fillOnOneThread(bool one) { oneThread = one; }
 
+bool cs::searchOnTwoThreads() { return !oneThread; }
+
 // buildPlanes on two threads; false (with nothing done) when the plan has a
 // step that stops the build.
 static bool buildPlanesOnTwoThreads()

@@ -2,12 +2,18 @@
 // contact layer.
 #include "CS.h"
 
+#include <algorithm>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "DCint.h"
 #include "Dglobal.h"
 
 namespace {
+
+constexpr size_t kRun = size_t(1) << 15;  // cuts searched before they are linked
+constexpr size_t kTwoThreads = 128;      // cuts of a run worth a second thread
 
 // The warnings of one side of a contact, each printed once per run.
 struct SideWarnings {
@@ -50,13 +56,13 @@ void warn(int flag, const char* text, int32_t* counter)
   common::outf("%s", text);
 }
 
-// The tiles of plane-table entry `plane` meeting a rectangle, in
+// Appends the tiles of plane-table entry `plane` meeting a rectangle, in
 // enumeration order.  The search starts near the rectangle when the plane
-// is indexed, else at `hint`, which becomes the tile found first.
+// is indexed, else at `hint`, which becomes the tile found first.  Only
+// reads the plane, so two threads may search one plane at once.
 void collect(int plane, _Dtile** hint, int x1, int y1, int x2, int y2,
              std::vector<_Dtile*>* tiles)
 {
-  tiles->clear();
   Stitch = cs::startNear(plane, *hint, x2, y1);
   cs::walkArea(x1, y1, x2, y2, false, [&](_Dtile* t) {
     tiles->push_back(t);
@@ -64,6 +70,13 @@ void collect(int plane, _Dtile** hint, int x1, int y1, int x2, int y2,
   });
   *hint = Stitch;
 }
+
+// Tiles met by one cut on one side, as stored by gather().
+struct Met {
+  _Dtile* const* first;
+  size_t size;
+  _Dtile* front() const { return *first; }
+};
 
 /*
  * materialUnder --
@@ -73,22 +86,22 @@ void collect(int plane, _Dtile** hint, int x1, int y1, int x2, int y2,
  *   this side (`cutLink`, set only while empty).
  * Returns: the tile picked.
  */
-_Dtile* materialUnder(const std::vector<_Dtile*>& tiles, int entryType, _Dtilelist** cutLink,
-                     const SideWarnings& w)
+_Dtile* materialUnder(Met tiles, int entryType, _Dtilelist** cutLink, const SideWarnings& w)
 {
-  if (tiles.size() > 1)
+  if (tiles.size > 1)
     warn(w.first, w.number, w.numberCount);
   _Dtile* picked = tiles.front();
-  for (size_t i = 1; i < tiles.size(); ++i) {
-    if (tiles[i]->type == entryType) {
-      picked = tiles[i];
+  for (size_t i = 1; i < tiles.size; ++i) {
+    if (tiles.first[i]->type == entryType) {
+      picked = tiles.first[i];
       break;
     }
     warn(w.first + 1, w.layer, w.layerCount);
   }
   _Dtile* material = nullptr;
   bool misplaced = false;
-  for (_Dtile* t : tiles) {
+  for (size_t i = 0; i < tiles.size; ++i) {
+    _Dtile* t = tiles.first[i];
     if (TisSolid(t) && t->type == picked->type) {
       if (!material)
         material = t;
@@ -101,6 +114,70 @@ _Dtile* materialUnder(const std::vector<_Dtile*>& tiles, int entryType, _Dtileli
   if (cutLink && material && !*cutLink)
     *cutLink = TileToList(nullptr, material);
   return picked;
+}
+
+// The three planes of a contact and where a thread's searches in them
+// start.
+struct Searches {
+  int cutPlane, lowerPlane, upperPlane;
+  _Dtile* cutHint;  // null: the contact layer has no plane
+  _Dtile* lowerHint;
+  _Dtile* upperHint;
+};
+
+// The tiles a run of cuts meets: for each cut the tiles of the cut plane,
+// of the lower plane over the cut grown by 1 unit, and of the upper plane,
+// one after the other in `tiles`; `ends` holds where each of the three
+// ends.
+struct Gathered {
+  std::vector<_Dtile*> tiles;
+  std::vector<uint32_t> ends;
+  void clear()
+  {
+    tiles.clear();
+    ends.clear();
+  }
+};
+
+void gather(const _rects* const* cuts, size_t count, Searches* s, Gathered* out)
+{
+  for (size_t i = 0; i < count; ++i) {
+    const _rects* r = cuts[i];
+    if (s->cutHint)
+      collect(s->cutPlane, &s->cutHint, r->x1, r->y1, r->x2, r->y2, &out->tiles);
+    out->ends.push_back(static_cast<uint32_t>(out->tiles.size()));
+    collect(s->lowerPlane, &s->lowerHint, r->x1 - 1, r->y1 - 1, r->x2 + 1, r->y2 + 1, &out->tiles);
+    out->ends.push_back(static_cast<uint32_t>(out->tiles.size()));
+    collect(s->upperPlane, &s->upperHint, r->x1, r->y1, r->x2, r->y2, &out->tiles);
+    out->ends.push_back(static_cast<uint32_t>(out->tiles.size()));
+  }
+}
+
+// gather() of the second half of a run on a thread of its own, with its
+// own scratch for the area walks, while the calling thread does the first
+// half.  Without a second thread the calling thread does both.
+void gatherOnTwoThreads(const _rects* const* cuts, size_t count, Searches* mine,
+                        Searches* helpers, Gathered* first, Gathered* second)
+{
+  const size_t half = count / 2;
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      cs::WalkPool walks;
+      cs::useWalkPool(&walks);
+      gather(cuts + half, count - half, helpers, second);
+      cs::useWalkPool(nullptr);
+    });
+  } catch (const std::system_error&) {
+    gather(cuts, count, mine, first);
+    return;
+  }
+  gather(cuts, half, mine, first);
+  helper.join();
+  const uint32_t base = static_cast<uint32_t>(first->tiles.size());
+  first->tiles.insert(first->tiles.end(), second->tiles.begin(), second->tiles.end());
+  for (uint32_t end : second->ends)
+    first->ends.push_back(base + end);
 }
 
 // Appends `tile` to the lower (upper) links of `owner` unless it is there.
@@ -143,42 +220,60 @@ void CrtContact(_Dtile* lowerPlaneTile, _Dtile* upperPlaneTile, int contactLayer
 {
   if (!Gflatten || contactLayerNumber < 0 || contactLayerNumber >= kMaxLayers)
     return;
-  const _symbol* cuts = Gflatten->symbol[contactLayerNumber];
-  _Dtile* cutHint = LayerTile(contactLayerNumber);
-  _Dtile* lowerHint = lowerPlaneTile;
-  _Dtile* upperHint = upperPlaneTile;
-  const int cutPlane = cs::planeOfEntry(cutHint);
-  const int lowerPlane = cs::planeOfEntry(lowerPlaneTile);
-  const int upperPlane = cs::planeOfEntry(upperPlaneTile);
+  const _symbol* symbol = Gflatten->symbol[contactLayerNumber];
+  _Dtile* cutEntry = LayerTile(contactLayerNumber);
+  Searches mine{cs::planeOfEntry(cutEntry), cs::planeOfEntry(lowerPlaneTile),
+                cs::planeOfEntry(upperPlaneTile), cutEntry, lowerPlaneTile, upperPlaneTile};
+  Searches helpers = mine;
   const int lowerType = lowerPlaneTile->type;
   const int upperType = upperPlaneTile->type;
-  std::vector<_Dtile*> tiles;
-  for (const _rects* r = cuts ? cuts->rect : nullptr; r; r = r->next) {
-    if (r->x1 >= r->x2 || r->y1 >= r->y2)
-      continue;
-    _Dtile* cut = nullptr;
-    if (cutHint) {
-      collect(cutPlane, &cutHint, r->x1, r->y1, r->x2, r->y2, &tiles);
-      for (_Dtile* t : tiles) {
+
+  // The searches, the most of the work, read the planes only: a large
+  // layer's cuts are searched on two threads, a run at a time, and linked
+  // in their order afterwards.
+  std::vector<const _rects*> cuts;
+  for (const _rects* r = symbol ? symbol->rect : nullptr; r; r = r->next)
+    if (r->x1 < r->x2 && r->y1 < r->y2)
+      cuts.push_back(r);
+  Gathered met, helperMet;
+  for (size_t begin = 0; begin < cuts.size(); begin += kRun) {
+    const size_t count = std::min(kRun, cuts.size() - begin);
+    met.clear();
+    helperMet.clear();
+    if (count >= kTwoThreads && cs::searchOnTwoThreads())
+      gatherOnTwoThreads(&cuts[begin], count, &mine, &helpers, &met, &helperMet);
+    else
+      gather(&cuts[begin], count, &mine, &met);
+
+    uint32_t at = 0;
+    for (size_t i = 0; i < count; ++i) {
+      const uint32_t* ends = &met.ends[3 * i];
+      Met cutTiles{met.tiles.data() + at, ends[0] - at};
+      Met lowerTiles{met.tiles.data() + ends[0], ends[1] - ends[0]};
+      Met upperTiles{met.tiles.data() + ends[1], ends[2] - ends[1]};
+      at = ends[2];
+      _Dtile* cut = nullptr;
+      for (size_t k = 0; k < cutTiles.size; ++k) {
+        _Dtile* t = cutTiles.first[k];
         if (TisSolid(t) || t->type == contactLayerNumber) {
           cut = t;
           break;
         }
       }
+      _Dtilelist* cutLower = cut ? cut->lower() : nullptr;
+      _Dtile* lower = materialUnder(lowerTiles, lowerType, cut ? &cutLower : nullptr, kLowerSide);
+      _Dtilelist* cutUpper = cut ? cut->upper() : nullptr;
+      _Dtile* upper = materialUnder(upperTiles, upperType, cut ? &cutUpper : nullptr, kUpperSide);
+      if (cut) {
+        cut->set_lower(cutLower);
+        cut->set_upper(cutUpper);
+      }
+      if (!TisSolid(lower) || !TisSolid(upper))
+        continue;
+      appendOnce(upper, true, lower);
+      appendOnce(lower, false, upper);
     }
-    collect(lowerPlane, &lowerHint, r->x1 - 1, r->y1 - 1, r->x2 + 1, r->y2 + 1, &tiles);
-    _Dtilelist* cutLower = cut ? cut->lower() : nullptr;
-    _Dtile* lower = materialUnder(tiles, lowerType, cut ? &cutLower : nullptr, kLowerSide);
-    collect(upperPlane, &upperHint, r->x1, r->y1, r->x2, r->y2, &tiles);
-    _Dtilelist* cutUpper = cut ? cut->upper() : nullptr;
-    _Dtile* upper = materialUnder(tiles, upperType, cut ? &cutUpper : nullptr, kUpperSide);
-    if (cut) {
-      cut->set_lower(cutLower);
-      cut->set_upper(cutUpper);
-    }
-    if (!TisSolid(lower) || !TisSolid(upper))
-      continue;
-    appendOnce(upper, true, lower);
-    appendOnce(lower, false, upper);
+    // Where the last search of one thread would have left it.
+    Stitch = met.tiles[met.ends[3 * count - 2]];
   }
 }

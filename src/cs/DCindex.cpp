@@ -55,7 +55,8 @@ void PlaneIndex::note(_Dtile* tile)
 _Dtile* PlaneIndex::near(int x, int y) const
 {
   const int cx = cellOf(x, x0_, nx_), cy = cellOf(y, y0_, ny_);
-  std::vector<std::pair<long long, _Dtile*>>& ring = ring_;
+  // Scratch of the calling thread: two threads may search one plane.
+  thread_local std::vector<std::pair<long long, _Dtile*>> ring;
   int seeks = 0;
   // Rings of cells around the point's cell, nearest tiles of a ring first.
   for (int r = 0; r <= kRings && seeks < kSeeks; ++r) {

@@ -108,7 +108,6 @@ class PlaneIndex {
   int nx_ = 0, ny_ = 0;        // cells across and up
   std::vector<int32_t> first_;  // first entry of each cell, or -1
   std::vector<Entry> entries_;
-  mutable std::vector<std::pair<long long, _Dtile*>> ring_;  // scratch of near
 };
 
 // Walks from `from` toward (x, y) as PointFind does, at most `limit` steps.
@@ -255,6 +254,10 @@ bool quietCounting();
 TileArena& currentArena();
 // Makes the area walks of this thread use `pool` (null: the shared one).
 void useWalkPool(WalkPool* pool);
+
+// False while DCcrtCS fills on the calling thread alone: the contacts'
+// searches keep to it too.
+bool searchOnTwoThreads();
 
 // Scratch vectors for one walk; walks may nest.
 class WalkLease {
