@@ -428,9 +428,9 @@ _Dtilelist* TileToList(_Dtilelist* list, _Dtile* tile);  // prepends
 // ---------------------------------------------------------------------------
 // Predicates (0 or 1).
 // ---------------------------------------------------------------------------
-int TisSolid(const _Dtile* t);
-int TisElement(const _Dtile* t);
-int TisNoted(const _Dtile* t);
+inline int TisSolid(const _Dtile* t) { return t->type != cs::kSpace; }
+inline int TisElement(const _Dtile* t) { return t->type >= 256; }
+inline int TisNoted(const _Dtile* t) { return t->node > 0; }
 int TisTaged(const _Dtile* t, int tag);
 int TsameType(const _Dtile* a, const _Dtile* b);
 int TisType(const _Dtile* t, int type);

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr size_t kRun = size_t(1) << 15;  // cuts searched before they are linked
+constexpr size_t kRun = size_t(1) << 12;  // cuts searched before they are linked (in cache)
 constexpr size_t kTwoThreads = 128;      // cuts of a run worth a second thread
 
 // The warnings of one side of a contact, each printed once per run.

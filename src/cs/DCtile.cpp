@@ -579,9 +579,6 @@ _Dtilelist* TileToList(_Dtilelist* list, _Dtile* tile)
 // ---------------------------------------------------------------------------
 // Predicates.
 // ---------------------------------------------------------------------------
-int TisSolid(const _Dtile* t) { return t->type != cs::kSpace; }
-int TisElement(const _Dtile* t) { return t->type >= 256; }
-int TisNoted(const _Dtile* t) { return t->node > 0; }
 
 int TisTaged(const _Dtile* t, int tag)
 {

@@ -223,8 +223,7 @@ void dropRecords()
 void releaseExtraction()
 {
   State& s = state();
-  for (const _Dtile* held : s.holders)
-    const_cast<_Dtile*>(held)->set_lower(nullptr);
+  s.holders.forEach([](_Dtile* held) { held->set_lower(nullptr); });
   for (const auto& pin : s.pins)
     if (pin->Tgate && pin->Tgate->next() == pin.get())
       pin->Tgate->set_next(nullptr);

@@ -41,6 +41,35 @@ class RecordPool {
   size_t used_ = kBlock;
 };
 
+// A set of tiles as one bit per tile slot: a large layout's gates are
+// entered and asked about millions of times.
+class TileBits {
+ public:
+  void insert(const _Dtile* t)
+  {
+    const uint32_t slot = cs::slotOf(t);
+    if (slot / 64 >= bits_.size())
+      bits_.resize(slot / 64 + 1, 0);
+    bits_[slot / 64] |= uint64_t{1} << (slot % 64);
+  }
+  bool count(const _Dtile* t) const
+  {
+    const uint32_t slot = cs::slotOf(t);
+    return slot / 64 < bits_.size() && (bits_[slot / 64] >> (slot % 64) & 1) != 0;
+  }
+  void clear() { bits_.clear(); }
+  template <class Visit>
+  void forEach(Visit&& visit) const
+  {
+    for (size_t w = 0; w < bits_.size(); ++w)
+      for (uint64_t b = bits_[w]; b; b &= b - 1)
+        visit(cs::tileAt(static_cast<uint32_t>(w * 64 + static_cast<size_t>(__builtin_ctzll(b)))));
+  }
+
+ private:
+  std::vector<uint64_t> bits_;
+};
+
 struct State {
   RecordPool<_Dtransistor> transistors;
   RecordPool<_Dnet> nets;
@@ -59,7 +88,7 @@ struct State {
   // Members of TransList.
   std::unordered_set<const _Dtransistor*> recorded;
   // Tiles whose lower slot holds a transistor.
-  std::unordered_set<const _Dtile*> holders;
+  TileBits holders;
   // Pin records made by DExDefIOExe.
   std::vector<std::unique_ptr<_Dtransistor>> pins;
   // Where the next point search of each plane starts.
