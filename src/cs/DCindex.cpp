@@ -52,8 +52,9 @@ void PlaneIndex::note(_Dtile* tile)
   first = static_cast<int32_t>(entries_.size() - 1);
 }
 
-_Dtile* PlaneIndex::near(int x, int y) const
+_Dtile* PlaneIndex::near(int x, int y, _Dtile** closest) const
 {
+  long long best = -1;
   const int cx = cellOf(x, x0_, nx_), cy = cellOf(y, y0_, ny_);
   // Scratch of the calling thread: two threads may search one plane.
   thread_local std::vector<std::pair<long long, _Dtile*>> ring;
@@ -74,6 +75,10 @@ _Dtile* PlaneIndex::near(int x, int y) const
       }
     }
     std::sort(ring.begin(), ring.end());
+    if (!ring.empty() && (best < 0 || ring.front().first < best)) {
+      best = ring.front().first;
+      *closest = ring.front().second;
+    }
     for (const auto& candidate : ring) {
       if (candidate.first == 0)
         return candidate.second;
@@ -119,8 +124,11 @@ _Dtile* startNear(int plane, _Dtile* hint, int x, int y)
     return hint;
   if (_Dtile* found = hint ? seek(hint, x, y, kHintWalk) : nullptr)
     return found;
-  _Dtile* found = s.indexes[plane]->near(x, y);
-  return found ? found : hint;
+  // Where no remembered tile gets there in a few steps, the walk starts
+  // from the nearest of them, which is nearer than a hint that failed.
+  _Dtile* closest = hint;
+  _Dtile* found = s.indexes[plane]->near(x, y, &closest);
+  return found ? found : closest;
 }
 
 void dropIndexes()

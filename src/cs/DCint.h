@@ -92,8 +92,9 @@ class PlaneIndex {
   void note(_Dtile* tile);
   // The tile holding (x, y), reached in a few steps from a remembered tile
   // of its cell or of the rings of cells around it, nearest first; null
-  // when none gets there.
-  _Dtile* near(int x, int y) const;
+  // when none gets there, with the nearest remembered tile in *closest
+  // (left alone when the rings hold none).
+  _Dtile* near(int x, int y, _Dtile** closest) const;
 
  private:
   static constexpr int kRings = 4;   // rings of cells looked at around the point
