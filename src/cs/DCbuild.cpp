@@ -498,8 +498,9 @@ static void buildPlanes()
 // gate-layer planes in order by one of them, every other plane by whichever
 // thread is free), and then the build is replayed in the order of
 // buildPlanes: the progress text of each plane, the messages, the lines on
-// standard output and the contact linking, which reads several planes.  The
-// planes, their records and all text come out as buildPlanes makes them.
+// standard output and the contact linking, which reads several planes (its
+// searches again on two threads, see CrtContact).  The planes, their
+// records and all text come out as buildPlanes makes them.
 // A layout or technology that would stop the build takes buildPlanes, so
 // that its messages come at their place.
 // ---------------------------------------------------------------------------
