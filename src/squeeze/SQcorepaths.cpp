@@ -77,15 +77,42 @@ CorePaths::CorePaths(const std::vector<SQLINE_item*>& lines,
     }
     partFirst_[p + 1] = static_cast<uint32_t>(order_.size());
   }
+  // Of parallel arcs only the heaviest can bound a path or be tight: one
+  // arc per target, at the place of the first, with the greatest weight.
+  // A line's arcs within its part come first (in their order), then the
+  // ones to later parts.
   const size_t m = order_.size();
   first_.assign(m + 1, 0);
+  cross_.assign(m, 0);
   arcs_.clear();
   arcs_.reserve(to.size());
   ordinary_.assign(m, 0);
+  // By target: the line now filed that has an arc to it, and where that
+  // arc is (its place among the line's later arcs when kLater is set).
+  constexpr uint32_t kLater = uint32_t{1} << 31;
+  std::vector<uint32_t> owner(m, kNowhere), place(m, 0);
+  std::vector<Arc> later;
   for (size_t k = 0; k < m; ++k) {
     const uint32_t v = order_[k];
-    for (uint32_t a = first[v]; a < first[v + 1]; ++a)
-      arcs_.push_back(Arc{at_[to[a]], weight[a]});
+    later.clear();
+    for (uint32_t a = first[v]; a < first[v + 1]; ++a) {
+      const uint32_t t = at_[to[a]];
+      if (owner[t] == k) {
+        Arc& kept = place[t] & kLater ? later[place[t] & ~kLater] : arcs_[place[t]];
+        kept.weight = std::max(kept.weight, weight[a]);
+        continue;
+      }
+      owner[t] = static_cast<uint32_t>(k);
+      if (part_[t] == part_[k]) {
+        place[t] = static_cast<uint32_t>(arcs_.size());
+        arcs_.push_back(Arc{t, weight[a]});
+      } else {
+        place[t] = static_cast<uint32_t>(later.size()) | kLater;
+        later.push_back(Arc{t, weight[a]});
+      }
+    }
+    cross_[k] = static_cast<uint32_t>(arcs_.size());
+    arcs_.insert(arcs_.end(), later.begin(), later.end());
     first_[k + 1] = static_cast<uint32_t>(arcs_.size());
     ordinary_[k] = lines_[v]->onsym == 0 && lines_[v]->onbound >= 0;
   }
@@ -147,15 +174,12 @@ bool CorePaths::settlePart(uint32_t part)
   if (to - from == 1) {
     const uint32_t u = from;
     const bool c = carries(u);
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
-      if (arcs_[k].to == u) {
-        if (arcs_[k].weight > 0)
-          return false;  // a loop that raises its own line
-        continue;
-      }
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k)
+      if (arcs_[k].weight > 0)
+        return false;  // a loop that raises its own line
+    for (uint32_t k = cross_[u]; k < first_[u + 1]; ++k)
       if (!offer(u, arcs_[k].to, arcs_[k].weight, c))
         return false;
-    }
     return true;
   }
   // A part of several lines.  Its lines hold what the earlier parts
@@ -175,10 +199,8 @@ bool CorePaths::settlePart(uint32_t part)
     label_[u].queued = 0;
     if (++visits_[u] > size + 1)
       return false;  // still rising: a positive cycle
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k) {
       const uint32_t v = arcs_[k].to;
-      if (part_[v] != part)
-        continue;
       const long candidate = static_cast<long>(label_[u].value) + arcs_[k].weight;
       Label& l = label_[v];
       if (candidate <= l.value)
@@ -220,10 +242,10 @@ bool CorePaths::settlePart(uint32_t part)
       continue;  // met already at a smaller or equal wave
     label_[u].queued = 1;
     const bool c = carries(u);
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k) {
       const uint32_t v = arcs_[k].to;
       Label& l = label_[v];
-      if (part_[v] != part || v == source_ || !l.raised ||
+      if (v == source_ || !l.raised ||
           static_cast<long>(label_[u].value) + arcs_[k].weight != l.value)
         continue;
       const int wave = label_[u].wave + 1;
@@ -242,8 +264,8 @@ bool CorePaths::settlePart(uint32_t part)
     if (!label_[u].raised)
       continue;
     const bool c = carries(u);
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k)
-      if (part_[arcs_[k].to] != part && !offer(u, arcs_[k].to, arcs_[k].weight, c))
+    for (uint32_t k = cross_[u]; k < first_[u + 1]; ++k)
+      if (!offer(u, arcs_[k].to, arcs_[k].weight, c))
         return false;
   }
   return true;

@@ -217,6 +217,7 @@ class CorePaths {
   std::vector<uint32_t> part_;         // by number: part
   std::vector<uint32_t> partFirst_;    // by part: first number, size parts + 1
   std::vector<uint32_t> first_;        // by number: first arc, size n + 1
+  std::vector<uint32_t> cross_;        // by number: first arc to a later part
   std::vector<Arc> arcs_;
   std::vector<unsigned char> ordinary_;  // neither core nor boundary line
   // State of the last expansion, reset through touched_.

@@ -510,8 +510,9 @@ TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
 
 // The quick longest paths of the core give the waves' values, wave numbers
 // and backtracking answers from every line of random graphs: tight and
-// slack arcs both ways, equalities (zero cycles), lines further left of the
-// source than the waves' start value reaches, lines nothing reaches.
+// slack arcs both ways, parallel arcs, equalities (zero cycles), lines
+// further left of the source than the waves' start value reaches, lines
+// nothing reaches.
 class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned> {};
 
 TEST_P(QuickCorePaths, AnswerAsTheWaves)
@@ -538,6 +539,8 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
       const bool tight = pick(2) == 0;
       row(&edges[a], &edges[b], tight ? room : room - kStep * (1 + pick(3)),
           tight && pick(3) == 0 ? 'E' : 'G');
+      if (pick(4) == 0)  // a parallel arc, lighter or heavier
+        row(&edges[a], &edges[b], room - kStep * pick(2), 'G');
     }
     // Core lines among the others: a longest path through one does not join.
     _edge* v = axis();
@@ -595,6 +598,6 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Values(1u, 2u, 3u));
+INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Range(1u, 9u));
 
 }  // namespace
