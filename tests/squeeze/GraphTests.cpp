@@ -466,6 +466,80 @@ TEST_F(Wlm, AllFixedSucceedsAtOnce)
   EXPECT_NE(out.find("WLM is done successfully in 4 iterations"), std::string::npos);
 }
 
+// Lighter or equal spacings beside the rows of a random layout (they add no
+// gain to any line) leave every line where it was, in as many iterations.
+class WlmParallel : public Wlm, public testing::WithParamInterface<unsigned> {};
+
+TEST_P(WlmParallel, SpacingsBesideTheRowsChangeNothing)
+{
+  struct Row {
+    int a;
+    char sa;
+    int b;
+    char sb;
+    int value;
+  };
+  std::mt19937 random(GetParam());
+  const int n = 40;
+  std::vector<int> lo, hi;
+  std::vector<Row> base, parallels;
+  for (int i = 0; i < n; ++i) {
+    lo.push_back(static_cast<int>(random() % 400));
+    hi.push_back(lo.back() + 4 + static_cast<int>(random() % 30));
+    base.push_back(Row{i, 'l', i, 'r', hi[i] - lo[i] - static_cast<int>(random() % 4)});
+  }
+  for (int k = 0; k < 160; ++k) {
+    const int a = static_cast<int>(random() % n), b = static_cast<int>(random() % n);
+    const int room = lo[b] - hi[a];
+    if (a == b || room < 0)
+      continue;
+    base.push_back(Row{a, 'r', b, 'l', room - static_cast<int>(random() % (room + 1))});
+    for (int copies = static_cast<int>(random() % 3); copies > 0; --copies)
+      parallels.push_back(Row{a, 'r', b, 'l', base.back().value - static_cast<int>(random() % 3) * 2});
+  }
+  struct Result {
+    int mode;
+    std::vector<int> places;
+    std::string message;
+  };
+  auto runWith = [&](const std::vector<Row>& extra) {
+    for (int i = 0; i < n; ++i)
+      cell(1 + i % 3, lo[i], hi[i], 0);
+    for (const std::vector<Row>* list : {static_cast<const std::vector<Row>*>(&base), &extra})
+      for (const Row& r : *list)
+        if (r.value >= 0)
+          row(r.a, r.sa, r.b, r.sb, r.value);
+    build();
+    out.clear();
+    Result result{run(), {}, {}};
+    for (int i = 0; i < n; ++i)
+      for (char side : {'l', 'r'})
+        result.places.push_back(line(i, side)->wlm_loc);
+    const size_t at = out.find("WLM is done");
+    result.message = at == std::string::npos ? out : out.substr(at, out.find('\n', at) - at);
+    return result;
+  };
+  const Result alone = runWith({});
+  TearDown();
+  SetUp();
+  edges.clear();
+  adj.clear();
+  const Result beside = runWith(parallels);
+  EXPECT_EQ(alone.mode, 4);
+  EXPECT_EQ(beside.mode, alone.mode);
+  EXPECT_EQ(beside.places, alone.places);
+  EXPECT_EQ(beside.message, alone.message);
+  EXPECT_NE(alone.places, [&] {
+    std::vector<int> drawn;
+    for (int i = 0; i < n; ++i)
+      for (char side : {'l', 'r'})
+        drawn.push_back(line(i, side)->min_loc);
+    return drawn;
+  }()) << "nothing moved";
+}
+
+INSTANTIATE_TEST_SUITE_P(RandomLayouts, WlmParallel, testing::Range(1u, 7u));
+
 // Output: the merge of both directions and the move into the first quadrant.
 class Output : public Graph {
  protected:
