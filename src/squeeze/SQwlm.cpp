@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <memory>
 #include <utility>
 #include <cstdint>
 #include <functional>
@@ -113,7 +114,6 @@ class ArcHeaps {
   const SQWLM_ARC_ENTRY& top(uint32_t h) const { return nodes_[h].e; }
   // The entry of a node made and not melded yet.
   SQWLM_ARC_ENTRY& loose(uint32_t x) { return nodes_[x].e; }
-  void reserve(size_t nodes) { nodes_.reserve(nodes); }
   // Adds d to every key of heap h.
   void rekey(uint32_t h, long d)
   {
@@ -215,7 +215,28 @@ class ArcHeaps {
     n.owed = 0;
   }
 
-  std::vector<Node> nodes_;
+  // Nodes in blocks that never move: the heaps hold millions of nodes,
+  // and a vector would copy them all as it grows and keep up to twice as
+  // many places.
+  class Nodes {
+   public:
+    Node& operator[](uint32_t x) { return blocks_[x >> kShift][x & kMask]; }
+    const Node& operator[](uint32_t x) const { return blocks_[x >> kShift][x & kMask]; }
+    size_t size() const { return size_; }
+    void emplace_back()
+    {
+      if ((size_ >> kShift) == blocks_.size())
+        blocks_.emplace_back(new Node[size_t{1} << kShift]);
+      ++size_;
+    }
+
+   private:
+    static constexpr unsigned kShift = 15;
+    static constexpr uint32_t kMask = (uint32_t{1} << kShift) - 1;
+    std::vector<std::unique_ptr<Node[]>> blocks_;
+    size_t size_ = 0;
+  };
+  Nodes nodes_;
   std::vector<uint32_t> free_;
   std::vector<uint32_t> spine_;
 };
@@ -674,8 +695,6 @@ void SQwlm_init_group()
   st->SQwlm_block_group = SQWLM_GROUP_item{};
   st->SQwlm_block_group.weight = kBlockWeight;
   st->SQwlm_block_group.valid = 1;
-  // Every arc filed at most once, and a wall per unit: no node moves.
-  st->heaps.reserve(static_cast<size_t>(std::max(0L, st->listedArcs)) + units);
   st->filedBy.assign(squeeze::store(resize_direction).lineCount, 0);
   st->filedNode.assign(squeeze::store(resize_direction).lineCount, 0);
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next) {
