@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -363,6 +364,79 @@ TEST_F(Graph, ArcOperationsRelink)
   EXPECT_EQ(line(a, 'r')->ori_next, nullptr);
   SQremovearc(arc);
   EXPECT_NE(out.find("which is not in used"), std::string::npos);
+}
+
+// Taking every arc of some lines at once leaves the lists, counts and arcs
+// as taking them one by one: random arcs, parallel ones, arcs between two
+// of the lines, loops.
+TEST_F(Graph, ArcsOfLinesGoAsOneByOne)
+{
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    SCOPED_TRACE(seed);
+    struct Arc {
+      int from, to, weight;
+    };
+    std::mt19937 random(seed);
+    const int n = 30;
+    std::vector<Arc> arcs;
+    for (int k = 0; k < 200; ++k)
+      arcs.push_back(Arc{static_cast<int>(random() % (2 * n)), static_cast<int>(random() % (2 * n)),
+                         2 * static_cast<int>(random() % 20)});
+    std::vector<int> chosen;
+    for (int l = 0; l < 2 * n; ++l)
+      if (random() % 5 == 0)
+        chosen.push_back(l);
+    // Each line's lists, and what became of every arc made.
+    auto result = [&](bool atOnce) {
+      for (int i = 0; i < n; ++i)
+        cell(1, 100 * i, 100 * i + 10);
+      build();
+      auto at = [&](int l) { return line(l / 2, l % 2 ? 'r' : 'l'); };
+      std::vector<SQARC_item*> made;
+      for (const Arc& a : arcs)
+        made.push_back(SQaddarc(at(a.from), at(a.to), a.weight, 0));
+      std::vector<SQLINE_item*> lines;
+      for (int l : chosen)
+        lines.push_back(at(l));
+      if (atOnce) {
+        SQremovelinearcs(lines);
+      } else {
+        for (SQLINE_item* l : lines) {
+          while (l->ori_next)
+            SQremovearc(l->ori_next);
+          while (l->ter_next)
+            SQremovearc(l->ter_next);
+        }
+      }
+      std::vector<std::vector<long>> state;
+      for (int l = 0; l < 2 * n; ++l) {
+        state.emplace_back();
+        state.back().push_back(at(l)->no_ori);
+        state.back().push_back(at(l)->no_ter);
+        for (const SQARC_item* a = at(l)->ori_next; a; a = a->ori_next)
+          state.back().push_back(std::find(made.begin(), made.end(), a) - made.begin());
+        state.back().push_back(-1);
+        for (const SQARC_item* a = at(l)->ter_next; a; a = a->ter_next)
+          state.back().push_back(std::find(made.begin(), made.end(), a) - made.begin());
+      }
+      state.emplace_back();
+      for (const SQARC_item* a : made)
+        for (long v : {long{a->occupied}, long{a->weight}, long{a->rank},
+                       long{a->ori_next != nullptr}, long{a->ter_next != nullptr}})
+          state.back().push_back(v);
+      return state;
+    };
+    const auto oneByOne = result(false);
+    TearDown();
+    SetUp();
+    edges.clear();
+    adj.clear();
+    EXPECT_EQ(result(true), oneByOne);
+    TearDown();
+    SetUp();
+    edges.clear();
+    adj.clear();
+  }
 }
 
 TEST_F(Graph, LayoutKeepsItsConnectionsAndGaps)
