@@ -279,28 +279,36 @@ void SQremovelinearcs(const std::vector<SQLINE_item*>& lines)
     }
     return;
   }
-  std::vector<unsigned char> touched(count, 0);
+  // By line: the arcs going out of its outgoing and incoming lists; each
+  // list is walked only as far as its last arc going.
+  std::vector<uint32_t> goingOut(count, 0), goingIn(count, 0);
   std::vector<SQLINE_item*> ends;
   for (SQARC_item* a : arcs) {
+    if (a->occupied == -1)
+      continue;  // met from its other end already
     a->occupied = -1;  // going
     for (SQLINE_item* l : {a->ori, a->ter})
-      if (!touched[squeeze::lineIndex(l)]) {
-        touched[squeeze::lineIndex(l)] = 1;
+      if (!goingOut[squeeze::lineIndex(l)] && !goingIn[squeeze::lineIndex(l)])
         ends.push_back(l);
-      }
+    ++goingOut[squeeze::lineIndex(a->ori)];
+    ++goingIn[squeeze::lineIndex(a->ter)];
   }
   for (SQLINE_item* l : ends) {
-    for (SQARC_item** p = &l->ori_next; *p;)
+    uint32_t& out = goingOut[squeeze::lineIndex(l)];
+    for (SQARC_item** p = &l->ori_next; *p && out;)
       if ((*p)->occupied == -1) {
         *p = (*p)->ori_next;
         --l->no_ori;
+        --out;
       } else {
         p = &(*p)->ori_next;
       }
-    for (SQARC_item** p = &l->ter_next; *p;)
+    uint32_t& in = goingIn[squeeze::lineIndex(l)];
+    for (SQARC_item** p = &l->ter_next; *p && in;)
       if ((*p)->occupied == -1) {
         *p = (*p)->ter_next;
         --l->no_ter;
+        --in;
       } else {
         p = &(*p)->ter_next;
       }
