@@ -19,12 +19,10 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
-#include <exception>
 #include <functional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "Dglobal.h"
 #include "SQint.h"
 
 namespace squeeze {
@@ -358,30 +356,7 @@ std::vector<CorePaths::Joins> CorePaths::joinAll(const std::vector<size_t>& sour
   };
   // Two searches at once, each with its own labels; the graph is shared
   // and only read.
-  std::exception_ptr helperFailed;
-  std::thread helper;
-  try {
-    helper = std::thread([&] {
-      try {
-        work();
-      } catch (...) {
-        helperFailed = std::current_exception();
-      }
-    });
-  } catch (const std::system_error&) {
-    // No second thread: this one answers every source.
-  }
-  try {
-    work();
-  } catch (...) {
-    if (helper.joinable())
-      helper.join();
-    throw;
-  }
-  if (helper.joinable())
-    helper.join();
-  if (helperFailed)
-    std::rethrow_exception(helperFailed);
+  common::onTwoThreads([&](bool) { work(); });
   return joins;
 }
 
