@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,11 @@ int runCommandFiles(const std::vector<std::string>& argv, const std::string& inp
 // for it; it runs on after this program ends.  Returns false, with the
 // reason in `error`, when it could not be started.
 bool startProgram(const std::vector<std::string>& argv, std::string* error);
+
+// Runs work(true) on a second thread and work(false) on this one, and
+// returns when both are done; an exception of either is thrown here once
+// both have ended.  Without a second thread work(false) runs alone.
+void onTwoThreads(const std::function<void(bool helper)>& work);
 
 // Reports "<what> is not available yet" (kind E) and returns 1.
 int notAvailable(const char* what);

@@ -156,6 +156,10 @@ void SQupdatearc_ori(SQARC_item* arc, SQLINE_item* line, int rank);
 void SQupdatearc_ter(SQARC_item* arc, SQLINE_item* line, int rank);
 void SQremovearc(SQARC_item* arc);
 void SQremoveallarc(SQLINE_item* a, SQLINE_item* b);
+// Every arc into or out of `lines`, as SQremovearc takes them one by one
+// (each line's outgoing arcs, then its incoming ones), but walking each
+// list once: a rail's list of thousands of arcs is not walked per arc.
+void SQremovelinearcs(const std::vector<SQLINE_item*>& lines);
 
 // Takes the cells marked in `drop` (by index, ordinary cells only) out of
 // the current direction's graph: the rest are renumbered in order (cell k

@@ -535,16 +535,24 @@ void SQbuild_coregraph()
     for (const SQARC_item* a = copies[j]->ter_next; a; a = a->ter_next)
       if (a->weight < 0)
         negativeIn[j].push_back(a);
-  bool stored = true;  // the lines hold the state of the last expansion
+  // The quick answers of every source at once; the waves where the quick
+  // search cannot answer (they report a positive cycle), in order.
+  std::vector<size_t> slots;
+  for (SQLINE_item* l : copies)
+    slots.push_back(lineSlot(l));
+  const std::vector<squeeze::CorePaths::Joins> joins =
+      paths.usable() ? paths.joinAll(slots, slots)
+                     : std::vector<squeeze::CorePaths::Joins>(copies.size());
   for (size_t i = 0; i < core.lines.size(); ++i) {
     SQLINE_item* s = copies[i];
-    // The waves where the quick search cannot answer (they report a
-    // positive cycle).
-    const bool quick = paths.usable() && paths.expand(lineSlot(s));
-    if (!quick)
+    const squeeze::CorePaths::Joins& quick = joins[i];
+    if (!quick.settled)
       SQcoreexpandwave(s);
-    stored = !quick;
+    size_t next = 0;  // of quick.targets, in order of j
     for (size_t j = 0; j < core.lines.size(); ++j) {
+      const bool joinedQuick = next < quick.targets.size() && quick.targets[next] == j;
+      if (joinedQuick)
+        ++next;
       if (j == i)
         continue;
       SQLINE_item* t = copies[j];
@@ -555,9 +563,9 @@ void SQbuild_coregraph()
           found = true;
           weight = a->weight;
         }
-      if (!found && (quick ? paths.joined(lineSlot(t)) : SQcorebacktrackwave(s, t) != 0)) {
+      if (!found && (quick.settled ? joinedQuick : SQcorebacktrackwave(s, t) != 0)) {
         found = true;
-        weight = quick ? paths.weight(lineSlot(t)) : t->BMweight;
+        weight = quick.settled ? quick.weights[next - 1] : t->BMweight;
       }
       if (!found)
         continue;
@@ -570,7 +578,8 @@ void SQbuild_coregraph()
       link(a);
     }
   }
-  if (!stored)
+  // The lines keep the last expansion, as the waves leave it.
+  if (!copies.empty() && joins.back().settled && paths.expand(slots.back()))
     paths.store();
   SQcorearc_size = std::max(SQcorearc_size, static_cast<int>(core.arcs.size()));
   common::outf("  SQcore: build core graph done -> return to core main procedure\n");

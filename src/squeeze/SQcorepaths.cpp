@@ -17,10 +17,12 @@
 // tight predecessors one wave earlier is the source or an ordinary line
 // (neither core nor boundary) that is joined itself.
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <vector>
 
+#include "Dglobal.h"
 #include "SQint.h"
 
 namespace squeeze {
@@ -77,21 +79,46 @@ CorePaths::CorePaths(const std::vector<SQLINE_item*>& lines,
     }
     partFirst_[p + 1] = static_cast<uint32_t>(order_.size());
   }
+  // Of parallel arcs only the heaviest can bound a path or be tight: one
+  // arc per target, at the place of the first, with the greatest weight.
+  // A line's arcs within its part come first (in their order), then the
+  // ones to later parts.
   const size_t m = order_.size();
   first_.assign(m + 1, 0);
+  cross_.assign(m, 0);
   arcs_.clear();
   arcs_.reserve(to.size());
   ordinary_.assign(m, 0);
+  // By target: the line now filed that has an arc to it, and where that
+  // arc is (its place among the line's later arcs when kLater is set).
+  constexpr uint32_t kLater = uint32_t{1} << 31;
+  std::vector<uint32_t> owner(m, kNowhere), place(m, 0);
+  std::vector<Arc> later;
   for (size_t k = 0; k < m; ++k) {
     const uint32_t v = order_[k];
-    for (uint32_t a = first[v]; a < first[v + 1]; ++a)
-      arcs_.push_back(Arc{at_[to[a]], weight[a]});
+    later.clear();
+    for (uint32_t a = first[v]; a < first[v + 1]; ++a) {
+      const uint32_t t = at_[to[a]];
+      if (owner[t] == k) {
+        Arc& kept = place[t] & kLater ? later[place[t] & ~kLater] : arcs_[place[t]];
+        kept.weight = std::max(kept.weight, weight[a]);
+        continue;
+      }
+      owner[t] = static_cast<uint32_t>(k);
+      if (part_[t] == part_[k]) {
+        place[t] = static_cast<uint32_t>(arcs_.size());
+        arcs_.push_back(Arc{t, weight[a]});
+      } else {
+        place[t] = static_cast<uint32_t>(later.size()) | kLater;
+        later.push_back(Arc{t, weight[a]});
+      }
+    }
+    cross_[k] = static_cast<uint32_t>(arcs_.size());
+    arcs_.insert(arcs_.end(), later.begin(), later.end());
     first_[k + 1] = static_cast<uint32_t>(arcs_.size());
     ordinary_[k] = lines_[v]->onsym == 0 && lines_[v]->onbound >= 0;
   }
-  label_.assign(m, Label{});
-  visits_.assign(m, 0);
-  pending_.assign(parts.size() / 64 + 1, 0);
+  prepare(&own_);
 }
 
 std::vector<std::vector<uint32_t>> CorePaths::components(const std::vector<uint32_t>& first,
@@ -106,26 +133,26 @@ std::vector<std::vector<uint32_t>> CorePaths::components(const std::vector<uint3
  * an equally heavy one with fewer or as many arcs.
  * Returns: false when the source itself would rise (a positive cycle).
  */
-bool CorePaths::offer(uint32_t u, uint32_t v, int weight, bool carries)
+bool CorePaths::offer(Search& s, uint32_t u, uint32_t v, int weight, bool carries) const
 {
-  Label& to = label_[v];
-  const long candidate = static_cast<long>(label_[u].value) + weight;
-  const int wave = label_[u].wave + 1;
+  Label& to = s.label[v];
+  const long candidate = static_cast<long>(s.label[u].value) + weight;
+  const int wave = s.label[u].wave + 1;
   if (candidate > to.value) {
-    if (v == source_)
+    if (v == s.source)
       return false;
     to.value = static_cast<int>(candidate);
     to.wave = wave;
     to.joined = carries;
     if (!to.raised) {
       to.raised = 1;
-      touched_.push_back(v);
+      s.touched.push_back(v);
       const uint32_t p = part_[v];
-      pending_[p / 64] |= uint64_t{1} << (p % 64);
+      s.pending[p / 64] |= uint64_t{1} << (p % 64);
     }
     return true;
   }
-  if (candidate != to.value || !to.raised || v == source_)
+  if (candidate != to.value || !to.raised || v == s.source)
     return true;
   if (wave < to.wave) {
     to.wave = wave;
@@ -136,61 +163,56 @@ bool CorePaths::offer(uint32_t u, uint32_t v, int weight, bool carries)
   return true;
 }
 
-bool CorePaths::carries(uint32_t u) const
+bool CorePaths::carries(const Search& s, uint32_t u) const
 {
-  return u == source_ || (ordinary_[u] && label_[u].joined);
+  return u == s.source || (ordinary_[u] && s.label[u].joined);
 }
 
-bool CorePaths::settlePart(uint32_t part)
+bool CorePaths::settlePart(Search& s, uint32_t part) const
 {
   const uint32_t from = partFirst_[part], to = partFirst_[part + 1];
   if (to - from == 1) {
     const uint32_t u = from;
-    const bool c = carries(u);
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
-      if (arcs_[k].to == u) {
-        if (arcs_[k].weight > 0)
-          return false;  // a loop that raises its own line
-        continue;
-      }
-      if (!offer(u, arcs_[k].to, arcs_[k].weight, c))
+    const bool c = carries(s, u);
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k)
+      if (arcs_[k].weight > 0)
+        return false;  // a loop that raises its own line
+    for (uint32_t k = cross_[u]; k < first_[u + 1]; ++k)
+      if (!offer(s, u, arcs_[k].to, arcs_[k].weight, c))
         return false;
-    }
     return true;
   }
   // A part of several lines.  Its lines hold what the earlier parts
   // offered; the values rise inside the part by a queue (a line raised
   // from inside forgets its wave: its predecessors' are not final yet) ...
-  std::deque<uint32_t>& queue = queue_;
+  std::deque<uint32_t>& queue = s.queue;
   queue.clear();
   const uint32_t size = to - from;
   for (uint32_t u = from; u < to; ++u)
-    if (label_[u].raised) {
-      label_[u].queued = 1;
+    if (s.label[u].raised) {
+      s.label[u].queued = 1;
       queue.push_back(u);
     }
   while (!queue.empty()) {
     const uint32_t u = queue.front();
     queue.pop_front();
-    label_[u].queued = 0;
-    if (++visits_[u] > size + 1)
+    s.label[u].queued = 0;
+    if (++s.visits[u] > size + 1)
       return false;  // still rising: a positive cycle
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k) {
       const uint32_t v = arcs_[k].to;
-      if (part_[v] != part)
-        continue;
-      const long candidate = static_cast<long>(label_[u].value) + arcs_[k].weight;
-      Label& l = label_[v];
+      const long candidate = static_cast<long>(s.label[u].value) + arcs_[k].weight;
+      Label& l = s.label[v];
       if (candidate <= l.value)
         continue;
-      if (v == source_)
+      if (v == s.source)
         return false;
       l.value = static_cast<int>(candidate);
       l.wave = kNoWave;
       l.joined = 0;
       if (!l.raised) {
         l.raised = 1;
-        touched_.push_back(v);
+        s.touched.push_back(v);
       }
       if (!l.queued) {
         l.queued = 1;
@@ -200,33 +222,33 @@ bool CorePaths::settlePart(uint32_t part)
   }
   // ... then the waves inside, breadth first from the waves offered, in
   // order of wave (the offered ones sorted, merged with the queue) ...
-  seeds_.clear();
+  s.seeds.clear();
   for (uint32_t u = from; u < to; ++u)
-    if (label_[u].raised && label_[u].wave != kNoWave)
-      seeds_.push_back(u);
-  std::stable_sort(seeds_.begin(), seeds_.end(),
-                   [this](uint32_t a, uint32_t b) { return label_[a].wave < label_[b].wave; });
+    if (s.label[u].raised && s.label[u].wave != kNoWave)
+      s.seeds.push_back(u);
+  std::stable_sort(s.seeds.begin(), s.seeds.end(),
+                   [&s](uint32_t a, uint32_t b) { return s.label[a].wave < s.label[b].wave; });
   size_t next = 0;
-  while (next < seeds_.size() || !queue.empty()) {
+  while (next < s.seeds.size() || !queue.empty()) {
     uint32_t u;
     if (queue.empty() ||
-        (next < seeds_.size() && label_[seeds_[next]].wave <= label_[queue.front()].wave)) {
-      u = seeds_[next++];
+        (next < s.seeds.size() && s.label[s.seeds[next]].wave <= s.label[queue.front()].wave)) {
+      u = s.seeds[next++];
     } else {
       u = queue.front();
       queue.pop_front();
     }
-    if (label_[u].queued)
+    if (s.label[u].queued)
       continue;  // met already at a smaller or equal wave
-    label_[u].queued = 1;
-    const bool c = carries(u);
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+    s.label[u].queued = 1;
+    const bool c = carries(s, u);
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k) {
       const uint32_t v = arcs_[k].to;
-      Label& l = label_[v];
-      if (part_[v] != part || v == source_ || !l.raised ||
-          static_cast<long>(label_[u].value) + arcs_[k].weight != l.value)
+      Label& l = s.label[v];
+      if (v == s.source || !l.raised ||
+          static_cast<long>(s.label[u].value) + arcs_[k].weight != l.value)
         continue;
-      const int wave = label_[u].wave + 1;
+      const int wave = s.label[u].wave + 1;
       if (wave < l.wave) {
         l.wave = wave;
         l.joined = c;
@@ -238,67 +260,104 @@ bool CorePaths::settlePart(uint32_t part)
   }
   // ... and the settled lines offer theirs to the later parts.
   for (uint32_t u = from; u < to; ++u) {
-    label_[u].queued = 0;
-    if (!label_[u].raised)
+    s.label[u].queued = 0;
+    if (!s.label[u].raised)
       continue;
-    const bool c = carries(u);
-    for (uint32_t k = first_[u]; k < first_[u + 1]; ++k)
-      if (part_[arcs_[k].to] != part && !offer(u, arcs_[k].to, arcs_[k].weight, c))
+    const bool c = carries(s, u);
+    for (uint32_t k = cross_[u]; k < first_[u + 1]; ++k)
+      if (!offer(s, u, arcs_[k].to, arcs_[k].weight, c))
         return false;
   }
   return true;
 }
 
-void CorePaths::reset()
+void CorePaths::reset(Search& s) const
 {
-  for (uint32_t v : touched_) {
-    label_[v] = Label{};
-    visits_[v] = 0;
+  for (uint32_t v : s.touched) {
+    s.label[v] = Label{};
+    s.visits[v] = 0;
   }
-  touched_.clear();
+  s.touched.clear();
 }
 
-bool CorePaths::expand(size_t source)
+bool CorePaths::expand(Search& s, size_t source) const
 {
-  reset();
-  const uint32_t s = at_[source];
-  source_ = s;
-  Label& l = label_[s];
+  reset(s);
+  const uint32_t from = at_[source];
+  s.source = from;
+  Label& l = s.label[from];
   l.value = 0;
   l.wave = 0;
   l.raised = 1;
-  touched_.push_back(s);
-  const uint32_t first = part_[s];
-  pending_[first / 64] |= uint64_t{1} << (first % 64);
+  s.touched.push_back(from);
+  const uint32_t first = part_[from];
+  s.pending[first / 64] |= uint64_t{1} << (first % 64);
   // The parts in topological order: an arc never leads to an earlier one,
   // so the scan meets every part that gets pending.
   bool settled = true;
-  for (size_t w = first / 64; w < pending_.size(); ++w)
-    while (pending_[w]) {
-      const int bit = __builtin_ctzll(pending_[w]);
-      pending_[w] &= pending_[w] - 1;
-      if (settled && !settlePart(static_cast<uint32_t>(w * 64 + bit)))
+  for (size_t w = first / 64; w < s.pending.size(); ++w)
+    while (s.pending[w]) {
+      const int bit = __builtin_ctzll(s.pending[w]);
+      s.pending[w] &= s.pending[w] - 1;
+      if (settled && !settlePart(s, static_cast<uint32_t>(w * 64 + bit)))
         settled = false;  // go on clearing the marks
     }
   return settled;
 }
 
-int CorePaths::weight(size_t slot) const { return label_[at_[slot]].value; }
-int CorePaths::wave(size_t slot) const { return label_[at_[slot]].wave; }
+bool CorePaths::expand(size_t source) { return expand(own_, source); }
 
-bool CorePaths::joined(size_t target) const
+int CorePaths::weight(size_t slot) const { return own_.label[at_[slot]].value; }
+int CorePaths::wave(size_t slot) const { return own_.label[at_[slot]].wave; }
+
+bool CorePaths::joined(size_t target) const { return joined(own_, at_[target]); }
+
+bool CorePaths::joined(const Search& s, uint32_t t) const
 {
-  const uint32_t t = at_[target];
-  return t != source_ && label_[t].raised && label_[t].joined;
+  return t != s.source && s.label[t].raised && s.label[t].joined;
 }
 
 void CorePaths::store() const
 {
   for (size_t k = 0; k < order_.size(); ++k) {
     SQLINE_item* l = lines_[order_[k]];
-    l->BMweight = label_[k].value;
-    l->BMwave = label_[k].wave;
+    l->BMweight = own_.label[k].value;
+    l->BMwave = own_.label[k].wave;
   }
+}
+
+void CorePaths::prepare(Search* s) const
+{
+  const size_t m = order_.size();
+  s->label.assign(m, Label{});
+  s->visits.assign(m, 0);
+  s->pending.assign((partFirst_.size() - 1) / 64 + 1, 0);
+}
+
+std::vector<CorePaths::Joins> CorePaths::joinAll(const std::vector<size_t>& sources,
+                                                 const std::vector<size_t>& targets) const
+{
+  std::vector<Joins> joins(sources.size());
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    Search s;
+    prepare(&s);
+    for (size_t i = next++; i < sources.size(); i = next++) {
+      Joins& j = joins[i];
+      j.settled = expand(s, sources[i]);
+      if (!j.settled)
+        continue;
+      for (size_t t = 0; t < targets.size(); ++t)
+        if (joined(s, at_[targets[t]])) {
+          j.targets.push_back(static_cast<uint32_t>(t));
+          j.weights.push_back(s.label[at_[targets[t]]].value);
+        }
+    }
+  };
+  // Two searches at once, each with its own labels; the graph is shared
+  // and only read.
+  common::onTwoThreads([&](bool) { work(); });
+  return joins;
 }
 
 }  // namespace squeeze

@@ -248,6 +248,79 @@ void SQremoveallarc(SQLINE_item* a, SQLINE_item* b)
       SQremovearc(arc);
 }
 
+void SQremovelinearcs(const std::vector<SQLINE_item*>& lines)
+{
+  // The arcs as the one-by-one removal meets them; that removal is kept
+  // for lists it would treat otherwise (free or symmetry arcs, an arc in
+  // the list of a line that is not its end).
+  const size_t count = squeeze::store(resize_direction).lineCount;
+  std::vector<SQARC_item*> arcs;
+  bool plain = true;
+  for (SQLINE_item* l : lines) {
+    plain = plain && squeeze::lineIndex(l) < count;
+    for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
+      plain = plain && a->ori == l;
+      arcs.push_back(a);
+    }
+    for (SQARC_item* a = l->ter_next; a; a = a->ter_next) {
+      plain = plain && a->ter == l;
+      arcs.push_back(a);
+    }
+  }
+  for (const SQARC_item* a : arcs)
+    plain = plain && a->occupied == 1 && !a->sym && a->ori && a->ter &&
+            squeeze::lineIndex(a->ori) < count && squeeze::lineIndex(a->ter) < count;
+  if (!plain) {
+    for (SQLINE_item* l : lines) {
+      while (l->ori_next)
+        SQremovearc(l->ori_next);
+      while (l->ter_next)
+        SQremovearc(l->ter_next);
+    }
+    return;
+  }
+  // By line: the arcs going out of its outgoing and incoming lists; each
+  // list is walked only as far as its last arc going.
+  std::vector<uint32_t> goingOut(count, 0), goingIn(count, 0);
+  std::vector<SQLINE_item*> ends;
+  for (SQARC_item* a : arcs) {
+    if (a->occupied == -1)
+      continue;  // met from its other end already
+    a->occupied = -1;  // going
+    for (SQLINE_item* l : {a->ori, a->ter})
+      if (!goingOut[squeeze::lineIndex(l)] && !goingIn[squeeze::lineIndex(l)])
+        ends.push_back(l);
+    ++goingOut[squeeze::lineIndex(a->ori)];
+    ++goingIn[squeeze::lineIndex(a->ter)];
+  }
+  for (SQLINE_item* l : ends) {
+    uint32_t& out = goingOut[squeeze::lineIndex(l)];
+    for (SQARC_item** p = &l->ori_next; *p && out;)
+      if ((*p)->occupied == -1) {
+        *p = (*p)->ori_next;
+        --l->no_ori;
+        --out;
+      } else {
+        p = &(*p)->ori_next;
+      }
+    uint32_t& in = goingIn[squeeze::lineIndex(l)];
+    for (SQARC_item** p = &l->ter_next; *p && in;)
+      if ((*p)->occupied == -1) {
+        *p = (*p)->ter_next;
+        --l->no_ter;
+        --in;
+      } else {
+        p = &(*p)->ter_next;
+      }
+  }
+  for (SQARC_item* a : arcs) {
+    a->occupied = 0;
+    a->weight = -1;
+    a->rank = -1;
+    a->ori_next = a->ter_next = nullptr;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Building.
 // ---------------------------------------------------------------------------

@@ -184,6 +184,16 @@ class CorePaths {
   bool joined(size_t target) const;
   // BMweight and BMwave of every line, as the waves leave them.
   void store() const;
+  // From each of `sources` (slots), on two threads: whether expand settles
+  // and which of `targets` (slots) the search joins, by their index in
+  // `targets`, with their weights.  The object's own expansion stays.
+  struct Joins {
+    bool settled = false;
+    std::vector<uint32_t> targets;
+    std::vector<int> weights;
+  };
+  std::vector<Joins> joinAll(const std::vector<size_t>& sources,
+                             const std::vector<size_t>& targets) const;
 
  private:
   static constexpr int kUnreached = -10000;  // value of a line the source does not raise
@@ -201,12 +211,24 @@ class CorePaths {
     unsigned char joined = 0;  // SQcorebacktrackwave's answer
     unsigned char queued = 0;
   };
+  // The state of one expansion, reset through `touched`.
+  struct Search {
+    uint32_t source = 0;
+    std::vector<Label> label;
+    std::vector<uint32_t> visits;
+    std::vector<uint64_t> pending;      // parts to settle, one bit each
+    std::vector<uint32_t> touched, seeds;
+    std::deque<uint32_t> queue;
+  };
   std::vector<std::vector<uint32_t>> components(const std::vector<uint32_t>& first,
                                                 const std::vector<uint32_t>& to) const;
-  bool offer(uint32_t u, uint32_t v, int weight, bool carries);
-  bool carries(uint32_t u) const;
-  bool settlePart(uint32_t part);
-  void reset();
+  void prepare(Search* s) const;
+  bool expand(Search& s, size_t source) const;
+  bool offer(Search& s, uint32_t u, uint32_t v, int weight, bool carries) const;
+  bool carries(const Search& s, uint32_t u) const;
+  bool settlePart(Search& s, uint32_t part) const;
+  void reset(Search& s) const;
+  bool joined(const Search& s, uint32_t t) const;
 
   std::vector<SQLINE_item*> lines_;    // by slot
   bool usable_ = true;
@@ -217,15 +239,10 @@ class CorePaths {
   std::vector<uint32_t> part_;         // by number: part
   std::vector<uint32_t> partFirst_;    // by part: first number, size parts + 1
   std::vector<uint32_t> first_;        // by number: first arc, size n + 1
+  std::vector<uint32_t> cross_;        // by number: first arc to a later part
   std::vector<Arc> arcs_;
   std::vector<unsigned char> ordinary_;  // neither core nor boundary line
-  // State of the last expansion, reset through touched_.
-  uint32_t source_ = 0;
-  std::vector<Label> label_;
-  std::vector<uint32_t> visits_;
-  std::vector<uint64_t> pending_;      // parts to settle, one bit each
-  std::vector<uint32_t> touched_, seeds_;
-  std::deque<uint32_t> queue_;
+  Search own_;                         // of expand
 };
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.

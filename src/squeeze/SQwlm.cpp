@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <memory>
 #include <utility>
 #include <cstdint>
 #include <functional>
@@ -111,6 +112,8 @@ class ArcHeaps {
     return x;
   }
   const SQWLM_ARC_ENTRY& top(uint32_t h) const { return nodes_[h].e; }
+  // The entry of a node made and not melded yet.
+  SQWLM_ARC_ENTRY& loose(uint32_t x) { return nodes_[x].e; }
   // Adds d to every key of heap h.
   void rekey(uint32_t h, long d)
   {
@@ -212,7 +215,28 @@ class ArcHeaps {
     n.owed = 0;
   }
 
-  std::vector<Node> nodes_;
+  // Nodes in blocks that never move: the heaps hold millions of nodes,
+  // and a vector would copy them all as it grows and keep up to twice as
+  // many places.
+  class Nodes {
+   public:
+    Node& operator[](uint32_t x) { return blocks_[x >> kShift][x & kMask]; }
+    const Node& operator[](uint32_t x) const { return blocks_[x >> kShift][x & kMask]; }
+    size_t size() const { return size_; }
+    void emplace_back()
+    {
+      if ((size_ >> kShift) == blocks_.size())
+        blocks_.emplace_back(new Node[size_t{1} << kShift]);
+      ++size_;
+    }
+
+   private:
+    static constexpr unsigned kShift = 15;
+    static constexpr uint32_t kMask = (uint32_t{1} << kShift) - 1;
+    std::vector<std::unique_ptr<Node[]>> blocks_;
+    size_t size_ = 0;
+  };
+  Nodes nodes_;
   std::vector<uint32_t> free_;
   std::vector<uint32_t> spine_;
 };
@@ -243,6 +267,11 @@ struct WlmState {
   std::vector<unsigned char> equalityOut;
   long typedArcs = 0;
   long listedArcs = -1;
+  // By line index: the filing of the line now walked (filedBy == filing)
+  // that made node filedNode for an arc to that line.
+  std::vector<uint64_t> filedBy;
+  std::vector<uint32_t> filedNode;
+  uint64_t lineFilings = 0;
 };
 
 WlmState* st = nullptr;
@@ -557,12 +586,19 @@ bool movable(const SQWLM_GROUP_item* g) { return g != &st->SQwlm_block_group; }
 // arc left out of the search could be broken by the move past it.
 bool searched(const SQARC_item* a) { return a->wlm_type != kFree && a->wlm_type != kSymmetry; }
 
-/* fileArcs -- the arcs out of `u` into other groups go on its group's heap. */
+/*
+ * fileArcs -- the arcs out of `u` into other groups go on its group's heap.
+ * Of parallel arcs (one line to another) only the one the heap would give
+ * first is filed: they move and re-key together, and the others, of more
+ * slack or of an earlier filing, could only come up after it with the
+ * same two units and no less slack.
+ */
 void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
 {
   ArcHeaps& heaps = st->heaps;
   for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next) {
     const long from = at(li->line);
+    const uint64_t filing = ++st->lineFilings;
     for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
       if (!searched(a))
         continue;
@@ -570,8 +606,22 @@ void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
       if (tg == g)
         continue;
       const long slack = a->ter->wlm_loc + tg->shift - from - a->weight;
+      const SQWLM_ARC_ENTRY e{slack + g->shift, a, st->filings++};
+      const size_t t = squeeze::lineIndex(a->ter);
+      if (t >= st->filedBy.size()) {
+        st->filedBy.resize(t + 1, 0);
+        st->filedNode.resize(t + 1, 0);
+      }
+      if (st->filedBy[t] == filing) {
+        SQWLM_ARC_ENTRY& kept = heaps.loose(st->filedNode[t]);
+        if (e.key <= kept.key)
+          kept = e;  // less slack, or as much and filed later
+        continue;
+      }
       ++squeeze::stats().wlmFiled;
-      st->batch.push_back(heaps.make(SQWLM_ARC_ENTRY{slack + g->shift, a, st->filings++}));
+      st->filedBy[t] = filing;
+      st->filedNode[t] = heaps.make(e);
+      st->batch.push_back(st->filedNode[t]);
     }
   }
   // The wall: no line goes past its max_loc, where the layout would grow.
@@ -645,6 +695,8 @@ void SQwlm_init_group()
   st->SQwlm_block_group = SQWLM_GROUP_item{};
   st->SQwlm_block_group.weight = kBlockWeight;
   st->SQwlm_block_group.valid = 1;
+  st->filedBy.assign(squeeze::store(resize_direction).lineCount, 0);
+  st->filedNode.assign(squeeze::store(resize_direction).lineCount, 0);
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next) {
     const SQLINE_item* r = u->right_most->line;
     if (r->min_loc == r->max_loc)

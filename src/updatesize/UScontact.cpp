@@ -375,20 +375,16 @@ void addStackArcs(int direction)
 
 void removeContactArcs()
 {
-  const int n = SQcell_size;
-  for (int i = 0; i < n; ++i) {
+  std::vector<SQLINE_item*> lines;
+  for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item& c = SQcell[i];
     if (!c.ontransistor || c.layernumber != ACTIVE_CONTACT_NUMBER)
       continue;
-    for (SQLINE_item* l : {c.left, c.right}) {
-      if (!l)
-        continue;
-      while (l->ori_next)
-        SQremovearc(l->ori_next);
-      while (l->ter_next)
-        SQremovearc(l->ter_next);
-    }
+    for (SQLINE_item* l : {c.left, c.right})
+      if (l)
+        lines.push_back(l);
   }
+  SQremovelinearcs(lines);
 }
 
 SQARC_item* arcBetween(SQLINE_item* from, SQLINE_item* to, int rank)

@@ -510,8 +510,9 @@ TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
 
 // The quick longest paths of the core give the waves' values, wave numbers
 // and backtracking answers from every line of random graphs: tight and
-// slack arcs both ways, equalities (zero cycles), lines further left of the
-// source than the waves' start value reaches, lines nothing reaches.
+// slack arcs both ways, parallel arcs, equalities (zero cycles), lines
+// further left of the source than the waves' start value reaches, lines
+// nothing reaches.
 class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned> {};
 
 TEST_P(QuickCorePaths, AnswerAsTheWaves)
@@ -538,6 +539,8 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
       const bool tight = pick(2) == 0;
       row(&edges[a], &edges[b], tight ? room : room - kStep * (1 + pick(3)),
           tight && pick(3) == 0 ? 'E' : 'G');
+      if (pick(4) == 0)  // a parallel arc, lighter or heavier
+        row(&edges[a], &edges[b], room - kStep * pick(2), 'G');
     }
     // Core lines among the others: a longest path through one does not join.
     _edge* v = axis();
@@ -556,23 +559,38 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
     squeeze::CorePaths paths(lines, slot);
     ASSERT_TRUE(paths.usable());
     int joins = 0, unreached = 0;
-    for (SQLINE_item* source : lines) {
-      if (!source)
-        continue;
+    // All sources at once (on two threads) answer as each one alone.
+    std::vector<size_t> slots;
+    for (SQLINE_item* l : lines)
+      if (l)
+        slots.push_back(slot(l));
+    const std::vector<squeeze::CorePaths::Joins> all = paths.joinAll(slots, slots);
+    ASSERT_EQ(all.size(), slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+      SQLINE_item* source = lines[slots[i]];
       SQcoreexpandwave(source);
       ASSERT_TRUE(paths.expand(slot(source)));
-      for (SQLINE_item* t : lines) {
-        if (!t)
-          continue;
+      ASSERT_TRUE(all[i].settled);
+      size_t next = 0;
+      for (size_t j = 0; j < slots.size(); ++j) {
+        SQLINE_item* t = lines[slots[j]];
         ASSERT_EQ(paths.weight(slot(t)), t->BMweight) << source->number << " -> " << t->number;
         ASSERT_EQ(paths.wave(slot(t)), t->BMwave) << source->number << " -> " << t->number;
-        if (t == source)
+        const bool listed = next < all[i].targets.size() && all[i].targets[next] == j;
+        if (listed) {
+          EXPECT_EQ(all[i].weights[next++], t->BMweight) << source->number << " -> " << t->number;
+        }
+        if (t == source) {
+          EXPECT_FALSE(listed);
           continue;
+        }
         const bool joined = SQcorebacktrackwave(source, t) != 0;
         ASSERT_EQ(paths.joined(slot(t)), joined) << source->number << " -> " << t->number;
+        ASSERT_EQ(listed, joined) << source->number << " -> " << t->number;
         joins += joined;
         unreached += t->BMwave < 0;
       }
+      EXPECT_EQ(next, all[i].targets.size());
     }
     EXPECT_GT(joins, 0);
     EXPECT_GT(unreached, 0);
@@ -595,6 +613,6 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Values(1u, 2u, 3u));
+INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Range(1u, 9u));
 
 }  // namespace

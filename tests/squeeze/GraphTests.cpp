@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -365,6 +366,79 @@ TEST_F(Graph, ArcOperationsRelink)
   EXPECT_NE(out.find("which is not in used"), std::string::npos);
 }
 
+// Taking every arc of some lines at once leaves the lists, counts and arcs
+// as taking them one by one: random arcs, parallel ones, arcs between two
+// of the lines, loops.
+TEST_F(Graph, ArcsOfLinesGoAsOneByOne)
+{
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    SCOPED_TRACE(seed);
+    struct Arc {
+      int from, to, weight;
+    };
+    std::mt19937 random(seed);
+    const int n = 30;
+    std::vector<Arc> arcs;
+    for (int k = 0; k < 200; ++k)
+      arcs.push_back(Arc{static_cast<int>(random() % (2 * n)), static_cast<int>(random() % (2 * n)),
+                         2 * static_cast<int>(random() % 20)});
+    std::vector<int> chosen;
+    for (int l = 0; l < 2 * n; ++l)
+      if (random() % 5 == 0)
+        chosen.push_back(l);
+    // Each line's lists, and what became of every arc made.
+    auto result = [&](bool atOnce) {
+      for (int i = 0; i < n; ++i)
+        cell(1, 100 * i, 100 * i + 10);
+      build();
+      auto at = [&](int l) { return line(l / 2, l % 2 ? 'r' : 'l'); };
+      std::vector<SQARC_item*> made;
+      for (const Arc& a : arcs)
+        made.push_back(SQaddarc(at(a.from), at(a.to), a.weight, 0));
+      std::vector<SQLINE_item*> lines;
+      for (int l : chosen)
+        lines.push_back(at(l));
+      if (atOnce) {
+        SQremovelinearcs(lines);
+      } else {
+        for (SQLINE_item* l : lines) {
+          while (l->ori_next)
+            SQremovearc(l->ori_next);
+          while (l->ter_next)
+            SQremovearc(l->ter_next);
+        }
+      }
+      std::vector<std::vector<long>> state;
+      for (int l = 0; l < 2 * n; ++l) {
+        state.emplace_back();
+        state.back().push_back(at(l)->no_ori);
+        state.back().push_back(at(l)->no_ter);
+        for (const SQARC_item* a = at(l)->ori_next; a; a = a->ori_next)
+          state.back().push_back(std::find(made.begin(), made.end(), a) - made.begin());
+        state.back().push_back(-1);
+        for (const SQARC_item* a = at(l)->ter_next; a; a = a->ter_next)
+          state.back().push_back(std::find(made.begin(), made.end(), a) - made.begin());
+      }
+      state.emplace_back();
+      for (const SQARC_item* a : made)
+        for (long v : {long{a->occupied}, long{a->weight}, long{a->rank},
+                       long{a->ori_next != nullptr}, long{a->ter_next != nullptr}})
+          state.back().push_back(v);
+      return state;
+    };
+    const auto oneByOne = result(false);
+    TearDown();
+    SetUp();
+    edges.clear();
+    adj.clear();
+    EXPECT_EQ(result(true), oneByOne);
+    TearDown();
+    SetUp();
+    edges.clear();
+    adj.clear();
+  }
+}
+
 TEST_F(Graph, LayoutKeepsItsConnectionsAndGaps)
 {
   // In one band: a and b of one layer 20 apart with no spacing row; c
@@ -465,6 +539,80 @@ TEST_F(Wlm, AllFixedSucceedsAtOnce)
   EXPECT_EQ(run(), 4);
   EXPECT_NE(out.find("WLM is done successfully in 4 iterations"), std::string::npos);
 }
+
+// Lighter or equal spacings beside the rows of a random layout (they add no
+// gain to any line) leave every line where it was, in as many iterations.
+class WlmParallel : public Wlm, public testing::WithParamInterface<unsigned> {};
+
+TEST_P(WlmParallel, SpacingsBesideTheRowsChangeNothing)
+{
+  struct Row {
+    int a;
+    char sa;
+    int b;
+    char sb;
+    int value;
+  };
+  std::mt19937 random(GetParam());
+  const int n = 40;
+  std::vector<int> lo, hi;
+  std::vector<Row> base, parallels;
+  for (int i = 0; i < n; ++i) {
+    lo.push_back(static_cast<int>(random() % 400));
+    hi.push_back(lo.back() + 4 + static_cast<int>(random() % 30));
+    base.push_back(Row{i, 'l', i, 'r', hi[i] - lo[i] - static_cast<int>(random() % 4)});
+  }
+  for (int k = 0; k < 160; ++k) {
+    const int a = static_cast<int>(random() % n), b = static_cast<int>(random() % n);
+    const int room = lo[b] - hi[a];
+    if (a == b || room < 0)
+      continue;
+    base.push_back(Row{a, 'r', b, 'l', room - static_cast<int>(random() % (room + 1))});
+    for (int copies = static_cast<int>(random() % 3); copies > 0; --copies)
+      parallels.push_back(Row{a, 'r', b, 'l', base.back().value - static_cast<int>(random() % 3) * 2});
+  }
+  struct Result {
+    int mode;
+    std::vector<int> places;
+    std::string message;
+  };
+  auto runWith = [&](const std::vector<Row>& extra) {
+    for (int i = 0; i < n; ++i)
+      cell(1 + i % 3, lo[i], hi[i], 0);
+    for (const std::vector<Row>* list : {static_cast<const std::vector<Row>*>(&base), &extra})
+      for (const Row& r : *list)
+        if (r.value >= 0)
+          row(r.a, r.sa, r.b, r.sb, r.value);
+    build();
+    out.clear();
+    Result result{run(), {}, {}};
+    for (int i = 0; i < n; ++i)
+      for (char side : {'l', 'r'})
+        result.places.push_back(line(i, side)->wlm_loc);
+    const size_t at = out.find("WLM is done");
+    result.message = at == std::string::npos ? out : out.substr(at, out.find('\n', at) - at);
+    return result;
+  };
+  const Result alone = runWith({});
+  TearDown();
+  SetUp();
+  edges.clear();
+  adj.clear();
+  const Result beside = runWith(parallels);
+  EXPECT_EQ(alone.mode, 4);
+  EXPECT_EQ(beside.mode, alone.mode);
+  EXPECT_EQ(beside.places, alone.places);
+  EXPECT_EQ(beside.message, alone.message);
+  EXPECT_NE(alone.places, [&] {
+    std::vector<int> drawn;
+    for (int i = 0; i < n; ++i)
+      for (char side : {'l', 'r'})
+        drawn.push_back(line(i, side)->min_loc);
+    return drawn;
+  }()) << "nothing moved";
+}
+
+INSTANTIATE_TEST_SUITE_P(RandomLayouts, WlmParallel, testing::Range(1u, 7u));
 
 // Output: the merge of both directions and the move into the first quadrant.
 class Output : public Graph {
