@@ -9,9 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <exception>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -627,30 +624,9 @@ void fillOnTwoThreads(const std::vector<Step>& steps)
       for (const auto& [plane, mode] : jobs[j].planes)
         fillQuietly(plane, mode);
   };
-  std::exception_ptr helperFailed;
-  std::thread helper;
-  try {
-    helper = std::thread([&] {
-      try {
-        work(&cs::state().helperTiles);
-      } catch (...) {
-        helperFailed = std::current_exception();
-      }
-    });
-  } catch (const std::system_error&) {
-    // No second thread: this one fills everything.
-  }
-  try {
-    work(&cs::state().tiles);
-  } catch (...) {
-    if (helper.joinable())
-      helper.join();
-    throw;
-  }
-  if (helper.joinable())
-    helper.join();
-  if (helperFailed)
-    std::rethrow_exception(helperFailed);
+  common::onTwoThreads([&](bool helper) {
+    work(helper ? &cs::state().helperTiles : &cs::state().tiles);
+  });
 }
 
 // The progress text buildPlanes writes while it fills `plane`.

@@ -3,9 +3,6 @@
 #include "CS.h"
 
 #include <algorithm>
-#include <exception>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "DCint.h"
@@ -161,32 +158,22 @@ void gatherOnTwoThreads(const _rects* const* cuts, size_t count, Searches* mine,
                         Searches* helpers, Gathered* first, Gathered* second)
 {
   const size_t half = count / 2;
-  std::exception_ptr helperFailed;
-  std::thread helper;
-  try {
-    helper = std::thread([&] {
-      cs::WalkPool walks;
-      cs::useWalkPool(&walks);
-      try {
-        gather(cuts + half, count - half, helpers, second);
-      } catch (...) {
-        helperFailed = std::current_exception();
-      }
-      cs::useWalkPool(nullptr);
-    });
-  } catch (const std::system_error&) {
-    gather(cuts, count, mine, first);
+  bool helped = false;
+  common::onTwoThreads([&](bool helper) {
+    if (!helper) {
+      gather(cuts, half, mine, first);
+      return;
+    }
+    cs::WalkPool walks;
+    cs::useWalkPool(&walks);
+    gather(cuts + half, count - half, helpers, second);
+    cs::useWalkPool(nullptr);
+    helped = true;
+  });
+  if (!helped) {
+    gather(cuts + half, count - half, mine, first);
     return;
   }
-  try {
-    gather(cuts, half, mine, first);
-  } catch (...) {
-    helper.join();
-    throw;
-  }
-  helper.join();
-  if (helperFailed)
-    std::rethrow_exception(helperFailed);
   const uint32_t base = static_cast<uint32_t>(first->tiles.size());
   first->tiles.insert(first->tiles.end(), second->tiles.begin(), second->tiles.end());
   for (uint32_t end : second->ends)

@@ -293,25 +293,20 @@ void SQremovelinearcs(const std::vector<SQLINE_item*>& lines)
     ++goingOut[squeeze::lineIndex(a->ori)];
     ++goingIn[squeeze::lineIndex(a->ter)];
   }
+  // Unlinks the going arcs of one list, walking it only as far as its last.
+  auto unlink = [](SQARC_item** head, SQARC_item* SQARC_item::*next, int* count, uint32_t& going) {
+    for (SQARC_item** p = head; *p && going;)
+      if ((*p)->occupied == -1) {
+        *p = (*p)->*next;
+        --*count;
+        --going;
+      } else {
+        p = &((*p)->*next);
+      }
+  };
   for (SQLINE_item* l : ends) {
-    uint32_t& out = goingOut[squeeze::lineIndex(l)];
-    for (SQARC_item** p = &l->ori_next; *p && out;)
-      if ((*p)->occupied == -1) {
-        *p = (*p)->ori_next;
-        --l->no_ori;
-        --out;
-      } else {
-        p = &(*p)->ori_next;
-      }
-    uint32_t& in = goingIn[squeeze::lineIndex(l)];
-    for (SQARC_item** p = &l->ter_next; *p && in;)
-      if ((*p)->occupied == -1) {
-        *p = (*p)->ter_next;
-        --l->no_ter;
-        --in;
-      } else {
-        p = &(*p)->ter_next;
-      }
+    unlink(&l->ori_next, &SQARC_item::ori_next, &l->no_ori, goingOut[squeeze::lineIndex(l)]);
+    unlink(&l->ter_next, &SQARC_item::ter_next, &l->no_ter, goingIn[squeeze::lineIndex(l)]);
   }
   for (SQARC_item* a : arcs) {
     a->occupied = 0;
