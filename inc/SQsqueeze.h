@@ -19,6 +19,7 @@
 
 #include "Dcompact.h"
 #include "Dlayout.h"
+#include "SQrecords.h"
 
 struct _Dtile;
 struct SQLINE_item;
@@ -56,8 +57,8 @@ struct SQLINE_item {
   uint8_t onsym;             // named by a symmetry record
   int8_t onbound;            // 1 left, 2 right line tied to the boundary,
                              // 3 axis line; -10, -11 the boundary's lines
-  SQARC_item* ori_next;      // first outgoing arc
-  SQARC_item* ter_next;      // first incoming arc
+  squeeze::Link<SQARC_item> ori_next;  // first outgoing arc
+  squeeze::Link<SQARC_item> ter_next;  // first incoming arc
   int syalign_visited;
   int BMweight, BMwave, BMprevweight;  // longest-path state
   int wlm_loc;
@@ -82,19 +83,23 @@ enum class ArcOrigin : uint8_t {
   DrawnSize,       // a transistor that is not resized keeps its channel
 };
 
+// Arcs and lines are taken from the squeeze's record range (SQrecords.h);
+// their links to each other take 32 bits.
 struct SQARC_item {
-  int occupied;              // 1 in use, 0 free
   int weight;                // layout units
   int rank;                  // row number
-  int16_t wlm_type;          // (here it fills the gap before the pointers)
+  int16_t wlm_type;
   ArcOrigin origin;
-  SQLINE_item* ori;
-  SQLINE_item* ter;
-  SQARC_item* ori_next;      // next outgoing arc of ori
-  SQARC_item* ter_next;      // next incoming arc of ter
+  int8_t occupied;           // 1 in use, 0 free (-1: marked to go)
+  squeeze::Link<SQLINE_item> ori;
+  squeeze::Link<SQLINE_item> ter;
+  squeeze::Link<SQARC_item> ori_next;   // next outgoing arc of ori
+  squeeze::Link<SQARC_item> ter_next;   // next incoming arc of ter
+  squeeze::Link<SQARC_item> list_next;  // next arc of the global list
   SQSYMARC_item* sym;        // the symmetry row it belongs to, or null
-  SQARC_item* list_next;     // next arc of the global list
 };
+static_assert(sizeof(SQARC_item) == 40, "an arc is 40 bytes");
+using SQARC_link = squeeze::Link<SQARC_item>;  // a list head or link, as lists are walked
 
 struct SQSYMARC_item {
   int rank;

@@ -57,7 +57,7 @@ owner_of() {
     SBsubstrate.h) echo substrate ;;
     DSYrule.h) echo synthesisrule ;;
     DUsize.h) echo updatesize ;;
-    SQsqueeze.h) echo squeeze ;;
+    SQsqueeze.h|SQrecords.h) echo squeeze ;;
     SYsynthesis.h) echo synthesisrule ;;
     Dcompact.h) echo compact ;;
     Dmenu.h) echo callback ;;

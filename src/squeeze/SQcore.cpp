@@ -43,10 +43,10 @@ constexpr int kTimeoutStatus = 124;      // exit status of timeout(1) on expiry
 // What one core owns.
 struct CoreState {
   std::unique_ptr<SQCELL_item> boundCell;
-  std::unique_ptr<SQLINE_item[]> boundLines;
-  std::vector<SQARC_item> boundArcs;
-  std::vector<SQLINE_item> lines;
-  std::deque<SQARC_item> arcs;       // grows when full; addresses stay
+  squeeze::RecordArray<SQLINE_item> boundLines;
+  squeeze::RecordArray<SQARC_item> boundArcs;
+  squeeze::RecordArray<SQLINE_item> lines;
+  squeeze::RecordPool<SQARC_item> arcs;  // grows when full; addresses stay
   int arcsUsed = 0;
   int timeLimitOverride = 0;
 };
@@ -64,13 +64,13 @@ void link(SQARC_item* a)
 
 void unlink(SQARC_item* a)
 {
-  for (SQARC_item** p = &a->ori->ori_next; *p; p = &(*p)->ori_next)
+  for (SQARC_link* p = &a->ori->ori_next; *p; p = &(*p)->ori_next)
     if (*p == a) {
       *p = a->ori_next;
       --a->ori->no_ori;
       break;
     }
-  for (SQARC_item** p = &a->ter->ter_next; *p; p = &(*p)->ter_next)
+  for (SQARC_link* p = &a->ter->ter_next; *p; p = &(*p)->ter_next)
     if (*p == a) {
       *p = a->ter_next;
       --a->ter->no_ter;
@@ -123,7 +123,7 @@ void forEachWaveLine(F f)
 void releaseCore()
 {
   core.boundArcs.clear();
-  core.boundLines.reset();
+  core.boundLines.clear();
   core.boundCell.reset();
   core.lines.clear();
   core.arcs.clear();
@@ -380,13 +380,13 @@ void SQdetect_core()
   SQboundcell = core.boundCell.get();
   strcpy(SQboundcell->layername, "BOUND");
   SQboundcell->layernumber = 203;
-  core.boundLines.reset(new SQLINE_item[2]());
+  core.boundLines.assign(2);
   SQboundcell->left = &core.boundLines[0];
   SQboundcell->right = &core.boundLines[1];
   SQboundcell->left->cell = SQboundcell->right->cell = SQboundcell;
   SQboundcell->left->number = SQboundcell->left->onbound = -10;
   SQboundcell->right->number = SQboundcell->right->onbound = -11;
-  core.boundArcs.assign(static_cast<size_t>(SQboundarc_size), SQARC_item{});
+  core.boundArcs.assign(static_cast<size_t>(SQboundarc_size));
   SQboundarc = core.boundArcs.empty() ? nullptr : core.boundArcs.data();
 
   SQLINE_item *bl = SQboundcell->left, *br = SQboundcell->right;
@@ -491,7 +491,7 @@ int SQcorebacktrackwave(SQLINE_item* source, SQLINE_item* target)
  */
 void SQbuild_coregraph()
 {
-  core.lines.assign(static_cast<size_t>(SQcoreline_size), SQLINE_item{});
+  core.lines.assign(static_cast<size_t>(SQcoreline_size));
   core.arcs.clear();
   core.arcsUsed = 0;
   common::outf("  SQcore: build core graph , start from sym line\n");

@@ -105,7 +105,7 @@ void linkArc(SQARC_item* arc)
 
 void unlinkOri(SQARC_item* arc)
 {
-  for (SQARC_item** p = &arc->ori->ori_next; *p; p = &(*p)->ori_next)
+  for (SQARC_link* p = &arc->ori->ori_next; *p; p = &(*p)->ori_next)
     if (*p == arc) {
       *p = arc->ori_next;
       --arc->ori->no_ori;
@@ -116,7 +116,7 @@ void unlinkOri(SQARC_item* arc)
 
 void unlinkTer(SQARC_item* arc)
 {
-  for (SQARC_item** p = &arc->ter->ter_next; *p; p = &(*p)->ter_next)
+  for (SQARC_link* p = &arc->ter->ter_next; *p; p = &(*p)->ter_next)
     if (*p == arc) {
       *p = arc->ter_next;
       --arc->ter->no_ter;
@@ -294,8 +294,8 @@ void SQremovelinearcs(const std::vector<SQLINE_item*>& lines)
     ++goingIn[squeeze::lineIndex(a->ter)];
   }
   // Unlinks the going arcs of one list, walking it only as far as its last.
-  auto unlink = [](SQARC_item** head, SQARC_item* SQARC_item::*next, int* count, uint32_t& going) {
-    for (SQARC_item** p = head; *p && going;)
+  auto unlink = [](SQARC_link* head, SQARC_link SQARC_item::*next, int* count, uint32_t& going) {
+    for (SQARC_link* p = head; *p && going;)
       if ((*p)->occupied == -1) {
         *p = (*p)->*next;
         --*count;
@@ -327,7 +327,7 @@ void fillCells(const AdjacencyArray& adj, DirectionStore& s)
   const int total = SQcell_size + SQsymcell_size;
   s.cells.reset(new SQCELL_item[total > 0 ? total : 1]());
   s.lineCount = adj.size();
-  s.lines.reset(new SQLINE_item[s.lineCount > 0 ? s.lineCount : 1]());
+  s.lines.assign(s.lineCount > 0 ? s.lineCount : 1);
   for (size_t v = 0; v < s.lineCount; ++v)
     s.lines[v].number = static_cast<int>(v) + 1;
   const bool lr = resize_direction == LEFT_RIGHT;
@@ -646,9 +646,9 @@ void SQfree_graph()
   DirectionStore& s = squeeze::store(resize_direction);
   for (int i = 0; s.cells && i < SQcell_size + SQsymcell_size; ++i)
     s.cells[i].left = s.cells[i].right = nullptr;
-  s.lines.reset();
+  s.lines.clear();
   s.lineCount = 0;
-  s.arcs = std::deque<SQARC_item>();
+  s.arcs.clear();
   s.symarcs = std::deque<SQSYMARC_item>();
   SQarc = nullptr;
   SQarc_lastinstruct = nullptr;

@@ -20,9 +20,9 @@ namespace squeeze {
 // arcs keep their addresses for the life of the graph.
 struct DirectionStore {
   std::unique_ptr<SQCELL_item[]> cells;
-  std::unique_ptr<SQLINE_item[]> lines;
+  RecordArray<SQLINE_item> lines;
   size_t lineCount = 0;
-  std::deque<SQARC_item> arcs;
+  RecordPool<SQARC_item> arcs;
   std::deque<SQSYMARC_item> symarcs;
 };
 

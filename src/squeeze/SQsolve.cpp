@@ -152,7 +152,7 @@ namespace {
 // others keeping their order; a long list is walked once, not once per arc.
 void unlinkMarked(SQLINE_item* line)
 {
-  for (SQARC_item** p = &line->ori_next; *p;)
+  for (SQARC_link* p = &line->ori_next; *p;)
     if ((*p)->occupied == -1 && (*p)->ori == line) {
       SQARC_item* a = *p;
       *p = a->ori_next;
@@ -161,7 +161,7 @@ void unlinkMarked(SQLINE_item* line)
     } else {
       p = &(*p)->ori_next;
     }
-  for (SQARC_item** p = &line->ter_next; *p;)
+  for (SQARC_link* p = &line->ter_next; *p;)
     if ((*p)->occupied == -1 && (*p)->ter == line) {
       SQARC_item* a = *p;
       *p = a->ter_next;
@@ -222,7 +222,7 @@ int SQremove_redundant_arcs()
       return;
     for (size_t i = before; i < losers.size(); ++i)
       losers[i]->occupied = -1;
-    SQARC_item** tail = &l->ori_next;
+    SQARC_link* tail = &l->ori_next;
     for (SQARC_item *a = l->ori_next, *next; a; a = next) {
       next = a->ori_next;
       if (a->occupied == -1) {

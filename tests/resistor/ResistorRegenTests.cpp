@@ -95,7 +95,14 @@ class ResistorArcs : public testing::Test {
   _Dtile* tiles[3] = {NewTile(), NewTile(), NewTile()};
   _Dtile* corners[3][2] = {{NewTile(), NewTile()}, {NewTile(), NewTile()}, {NewTile(), NewTile()}};
   SQCELL_item cells[3];
-  SQLINE_item lines[6];
+  // Lines come from the squeeze's range, as the arcs SQaddarc makes.
+  squeeze::RecordArray<SQLINE_item> lines = sixLines();
+  static squeeze::RecordArray<SQLINE_item> sixLines()
+  {
+    squeeze::RecordArray<SQLINE_item> l;
+    l.assign(6);
+    return l;
+  }
   _Dtilelist body{};
   _RX_RESISTOR_ res{};
 };

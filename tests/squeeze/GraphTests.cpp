@@ -716,3 +716,66 @@ TEST(CifScale, EveryCentreIsExact)
 }
 
 }  // namespace
+
+// The record range behind the graphs' lines and arcs: blocks never overlap,
+// come back zero-filled after reuse, and links read as the records they
+// were set to.
+TEST(RecordRange, BlocksAreSeparateZeroedAndLinksReadBack)
+{
+  const size_t before = squeeze::recordBytesTaken();
+  struct Taken {
+    char* at;
+    size_t bytes;
+  };
+  std::vector<Taken> blocks;
+  for (size_t bytes : {size_t{1}, size_t{65536}, size_t{1} << 20, size_t{100000}})
+    blocks.push_back({static_cast<char*>(squeeze::takeRecords(bytes)), bytes});
+  for (const Taken& b : blocks)
+    std::memset(b.at, 0x5a, b.bytes);
+  // A freed block between two others, and a larger one after it: the free
+  // stretches are joined and split without overlapping a block in use.
+  squeeze::giveRecords(blocks[1].at, blocks[1].bytes);
+  squeeze::giveRecords(blocks[2].at, blocks[2].bytes);
+  blocks.erase(blocks.begin() + 1, blocks.begin() + 3);
+  for (size_t bytes : {size_t{3} << 18, size_t{40000}, size_t{2} << 20})
+    blocks.push_back({static_cast<char*>(squeeze::takeRecords(bytes)), bytes});
+  for (size_t i = 0; i < blocks.size(); ++i)
+    for (size_t j = i + 1; j < blocks.size(); ++j)
+      EXPECT_TRUE(blocks[i].at + blocks[i].bytes <= blocks[j].at ||
+                  blocks[j].at + blocks[j].bytes <= blocks[i].at)
+          << "blocks " << i << " and " << j << " overlap";
+  for (size_t i = 2; i < blocks.size(); ++i)
+    EXPECT_EQ(std::count(blocks[i].at, blocks[i].at + blocks[i].bytes, 0),
+              static_cast<long>(blocks[i].bytes))
+        << "reused block " << i << " is not zero-filled";
+  for (const Taken& b : blocks)
+    squeeze::giveRecords(b.at, b.bytes);
+  EXPECT_EQ(squeeze::recordBytesTaken(), before);
+
+  // Pooled arcs keep their addresses as the pool grows past a block; an
+  // array made again after a clear has a block of its own.
+  squeeze::RecordArray<SQLINE_item> lines;
+  lines.assign(3);
+  lines.clear();
+  lines.assign(3);
+  lines[2].loc = 7;
+  squeeze::RecordPool<SQARC_item> arcs;
+  std::vector<SQARC_item*> made;
+  for (size_t i = 0; i < 2 * squeeze::RecordPool<SQARC_item>::kPerBlock + 5; ++i) {
+    SQARC_item& a = arcs.emplace_back();
+    a.weight = static_cast<int>(i);
+    a.ori = &lines[i % 3];
+    a.ter = i % 7 ? &lines[(i + 1) % 3] : nullptr;
+    a.list_next = made.empty() ? nullptr : made.back();
+    made.push_back(&a);
+  }
+  for (size_t i = 0; i < made.size(); ++i) {
+    ASSERT_EQ(&arcs[i], made[i]);
+    EXPECT_EQ(made[i]->weight, static_cast<int>(i));
+    EXPECT_EQ(made[i]->ori, &lines[i % 3]);
+    EXPECT_EQ(made[i]->ter, i % 7 ? &lines[(i + 1) % 3] : nullptr);
+    EXPECT_EQ(made[i]->list_next, i ? made[i - 1] : nullptr);
+  }
+  SQLINE_item outside{};
+  EXPECT_DEATH(arcs[0].ori = &outside, "outside its range");
+}

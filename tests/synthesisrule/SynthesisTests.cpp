@@ -46,6 +46,8 @@ class Check : public testing_support::CoreTest {
     TransNum = 2;
     final_sym_list = nullptr;
     for (int d = 0; d < 2; ++d)
+      lines[d].assign(8);
+    for (int d = 0; d < 2; ++d)
       for (int c = 0; c < 4; ++c) {
         SQCELL_item& cell = cells[d][c];
         cell = SQCELL_item{};
@@ -83,8 +85,7 @@ class Check : public testing_support::CoreTest {
   }
   void arc(SQLINE_item* from, SQLINE_item* to, int weight)
   {
-    arcs.push_back(SQARC_item{});
-    SQARC_item& a = arcs.back();
+    SQARC_item& a = arcs.emplace_back();
     a.occupied = 1;
     a.weight = weight;
     a.ori = from;
@@ -109,8 +110,8 @@ class Check : public testing_support::CoreTest {
   _Dtransistor* heads[2] = {};  // one list per kind
   _Dtile tiles[4] = {};
   SQCELL_item cells[2][4];
-  SQLINE_item lines[2][8];
-  std::deque<SQARC_item> arcs;
+  squeeze::RecordArray<SQLINE_item> lines[2];  // lines and arcs come from the squeeze's range
+  squeeze::RecordPool<SQARC_item> arcs;
   _sym_constraint_list pair{};
   struct {
     _Dtransistor** transistors;
