@@ -432,6 +432,10 @@ set_list* layerSets(int layer);
 
 // Releases everything init_staff and the scan made (end of a run).
 void freeStaff();
+// Releases what the scan made once the graphs are built from the rows:
+// edges, boxes, sets, events and variables.  The kinds of the rows stay
+// for the reports of the solve; freeStaff or the next init_staff drops them.
+void releaseScan();
 
 // The rows of both directions as the resize driver makes them when no
 // symmetry rows are asked for: init_staff, the variable scan, the X sweep

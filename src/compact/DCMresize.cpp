@@ -131,16 +131,20 @@ int SQ_resize(sweep_list* xEvents, AdjacencyArray* xVars, sweep_list* yEvents,
     return 1;
   stamp("^^^ GRAPH: graph for Y direction ends at\n     ");
   common::outf("\n");
+  // The graphs hold all the rest needs of the rows and the scan.
+  xRows.reset();
+  yRows.reset();
+  compact::releaseScan();
 
   if (TRANSISTOR_SIZE_CHECK)
     SYtran_netlist_output();
   stamp("^^^ SYNTHESIS: Synthesis (all) is done at\n     ");
   common::outf("\n");
 
-  SQmain_resize(xVars, xRows.get(), LEFT_RIGHT);
+  SQmain_resize(nullptr, nullptr, LEFT_RIGHT);
   stamp("^^^ GRAPH: Solving Graph of X direction done at\n     ");
   common::outf("\n");
-  SQmain_resize(yVars, yRows.get(), TOP_BOTTOM);
+  SQmain_resize(nullptr, nullptr, TOP_BOTTOM);
   stamp("^^^ GRAPH: Solving Graph of Y direction done at\n     ");
   common::outf("\n");
 
@@ -157,10 +161,10 @@ int SQ_resize(sweep_list* xEvents, AdjacencyArray* xVars, sweep_list* yEvents,
     common::abandonAction(1);
   }
 
-  SQmain_solve(xVars, xRows.get(), LEFT_RIGHT);
+  SQmain_solve(nullptr, nullptr, LEFT_RIGHT);
   stamp("^^^ GRAPH: Solving Graph of X direction done at\n     ");
   common::outf("\n");
-  SQmain_solve(yVars, yRows.get(), TOP_BOTTOM);
+  SQmain_solve(nullptr, nullptr, TOP_BOTTOM);
   stamp("^^^ GRAPH: Solving Graph of Y direction done at\n     ");
   common::outf("\n");
   SQmain_output(2);

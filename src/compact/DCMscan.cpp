@@ -181,6 +181,13 @@ set_list* layerSets(int layer)
 
 void freeStaff()
 {
+  releaseScan();
+  resetRowKinds();
+  num_of_var = NUM_of_VAR = 0;
+}
+
+void releaseScan()
+{
   State& s = state();
   delete equat_bucket;
   delete equat_bucket_y;
@@ -196,12 +203,10 @@ void freeStaff()
   s.edges.release();
   s.boxes.release();
   equationItems.release();
-  resetRowKinds();
   s.sets.release();
   releasePassRecords();
   for (set_list& list : s.layerSets)
     list = set_list{nullptr, 0};
-  num_of_var = NUM_of_VAR = 0;
 }
 
 }  // namespace compact

@@ -93,10 +93,14 @@ int compactLayout(bool passives)
   if (SQmain_graph(equat_bucket, xRows.get(), LEFT_RIGHT) != 0 ||
       SQmain_graph(equat_bucket_y, yRows.get(), TOP_BOTTOM) != 0)
     return 1;
-  SQmain_resize(equat_bucket, xRows.get(), LEFT_RIGHT);
-  SQmain_resize(equat_bucket_y, yRows.get(), TOP_BOTTOM);
-  SQmain_solve(equat_bucket, xRows.get(), LEFT_RIGHT);
-  SQmain_solve(equat_bucket_y, yRows.get(), TOP_BOTTOM);
+  // The graphs hold all the rest needs of the rows and the scan.
+  xRows.reset();
+  yRows.reset();
+  compact::releaseScan();
+  SQmain_resize(nullptr, nullptr, LEFT_RIGHT);
+  SQmain_resize(nullptr, nullptr, TOP_BOTTOM);
+  SQmain_solve(nullptr, nullptr, LEFT_RIGHT);
+  SQmain_solve(nullptr, nullptr, TOP_BOTTOM);
   SQmain_output(2);
   return 0;
 }
