@@ -436,6 +436,9 @@ void freeStaff();
 // edges, boxes, sets, events and variables.  The kinds of the rows stay
 // for the reports of the solve; freeStaff or the next init_staff drops them.
 void releaseScan();
+// Releases the variables and events of one direction (x: LEFT_RIGHT) once
+// its graph is built.
+void releaseDirection(bool x);
 
 // The rows of both directions as the resize driver makes them when no
 // symmetry rows are asked for: init_staff, the variable scan, the X sweep

@@ -173,6 +173,8 @@ void freeShadowEntries(_edge_w_box* list);
 
 // Shadow boxes and Se entries of one pass.
 void releasePassRecords();
+// Drops the index of the tiles' side variables made for the symmetry rows.
+void releaseSideIndex();
 
 void resetStatistics();
 

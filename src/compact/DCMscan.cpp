@@ -186,6 +186,16 @@ void freeStaff()
   num_of_var = NUM_of_VAR = 0;
 }
 
+void releaseDirection(bool x)
+{
+  AdjacencyArray*& vars = x ? equat_bucket : equat_bucket_y;
+  sweep_list*& events = x ? scan_queue : scan_queue_y;
+  delete vars;
+  delete events;
+  vars = nullptr;
+  events = nullptr;
+}
+
 void releaseScan()
 {
   State& s = state();
@@ -205,6 +215,7 @@ void releaseScan()
   equationItems.release();
   s.sets.release();
   releasePassRecords();
+  releaseSideIndex();
   for (set_list& list : s.layerSets)
     list = set_list{nullptr, 0};
 }

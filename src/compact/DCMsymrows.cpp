@@ -274,3 +274,6 @@ void user_defined_sym_constraint_generate(AdjacencyArray* adj, _rhs_list* rows, 
     referenceRow(p, r, x);
   }
 }
+
+// The index points at the scan's edges: it goes with them.
+void compact::releaseSideIndex() { sideIndex.sides = decltype(sideIndex.sides)(); }

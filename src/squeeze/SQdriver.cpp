@@ -90,11 +90,13 @@ int compactLayout(bool passives)
   X_direction = 1;
 
   ++SQstep;
-  if (SQmain_graph(equat_bucket, xRows.get(), LEFT_RIGHT) != 0 ||
-      SQmain_graph(equat_bucket_y, yRows.get(), TOP_BOTTOM) != 0)
+  if (SQmain_graph(equat_bucket, xRows.get(), LEFT_RIGHT) != 0)
     return 1;
-  // The graphs hold all the rest needs of the rows and the scan.
+  // Each graph holds all the rest needs of its rows, variables and events.
   xRows.reset();
+  compact::releaseDirection(true);
+  if (SQmain_graph(equat_bucket_y, yRows.get(), TOP_BOTTOM) != 0)
+    return 1;
   yRows.reset();
   compact::releaseScan();
   SQmain_resize(nullptr, nullptr, LEFT_RIGHT);
