@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "Dglobal.h"
@@ -317,7 +318,30 @@ class FastRun {
   // False when a positive cycle was met.  The arcs are read from the
   // lines' lists, or turned round from the run `forward` over the same
   // cells (each arc is in the lists of both its lines).
-  bool run(int* result, FILE* log, const FastRun* forward = nullptr);
+  bool run(int* result, FILE* log, const FastRun* forward = nullptr)
+  {
+    prepare(forward);
+    if (!relax())
+      return false;
+    publish(result, log);
+    return true;
+  }
+  // The three steps of run: the lines, arcs and start values (with the
+  // messages of lines that cannot start); the longest paths, touching
+  // nothing but this run (false on a positive cycle); the values into the
+  // lines, the counts and the log.
+  void prepare(const FastRun* forward);
+  bool relax();
+  void publish(int* result, FILE* log);
+  // Whether the start values of a run in reverse are given without a
+  // message (every left line but the axes' has an arc out).
+  static bool reverseStartsQuietly(const SQCELL_item* cells, int ncell)
+  {
+    for (int i = 0; i < ncell; ++i)
+      if (!isAxis(cells[i]) && cells[i].left && cells[i].left->no_ori == 0)
+        return false;
+    return true;
+  }
   // After a failed run: the lines of the part that did not settle.
   std::vector<SQLINE_item*> unsettled() const
   {
@@ -354,6 +378,7 @@ class FastRun {
   std::vector<unsigned char> changed_, queued_;
   std::vector<int> depth_, visits_;
   int failed_ = -1;  // the part that kept rising
+  int deepest_ = 0;  // the longest chain of a settled run
 };
 
 void FastRun::adjacency()
@@ -435,7 +460,7 @@ void FastRun::relaxFrom(uint32_t u, std::deque<uint32_t>* queue)
   }
 }
 
-bool FastRun::run(int* result, FILE* log, const FastRun* forward)
+void FastRun::prepare(const FastRun* forward)
 {
   size_t highest = 0;
   for (int i = 0; i < ncell_; ++i)
@@ -476,6 +501,10 @@ bool FastRun::run(int* result, FILE* log, const FastRun* forward)
       changed_[k] = first;
     }
   }
+}
+
+bool FastRun::relax()
+{
   components();
   std::deque<uint32_t> queue;
   int deepest = 0;
@@ -506,10 +535,16 @@ bool FastRun::run(int* result, FILE* log, const FastRun* forward)
     for (uint32_t u : part)
       deepest = std::max(deepest, depth_[u]);
   }
-  squeeze::stats().waves += deepest + 1;
+  deepest_ = deepest;
+  return true;
+}
+
+void FastRun::publish(int* result, FILE* log)
+{
+  squeeze::stats().waves += deepest_ + 1;
   if (log)
     fprintf(log, "%zu lines in %zu parts, longest chain of %d arcs\n", lines_.size(),
-            parts_.size(), deepest);
+            parts_.size(), deepest_);
   bool any = false;
   for (size_t k = 0; k < lines_.size(); ++k) {
     SQLINE_item* l = lines_[k];
@@ -526,7 +561,6 @@ bool FastRun::run(int* result, FILE* log, const FastRun* forward)
   }
   if (!any)
     *result = 0;
-  return true;
 }
 
 }  // namespace
@@ -636,10 +670,39 @@ void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward
   constexpr int kYields = 256;  // runs before the cycle is reported anyway
   for (int run = 0;; ++run) {
     FastRun ahead(cells, ncell, false);
-    if (ahead.run(forward, log)) {
-      FastRun back(cells, ncell, true);
-      if (!back.run(reverse, nullptr, &ahead))
-        *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
+    ahead.prepare(nullptr);
+    // The run in reverse needs only the arcs the run ahead has read, so it
+    // settles on a second thread beside it.  Where its start would print a
+    // message it waits for the run ahead: a run ahead that fails then
+    // prints nothing of the run in reverse, as one run after the other.
+    std::optional<FastRun> back;
+    bool aheadSettled = false, backSettled = false, backRan = false;
+    if (FastRun::reverseStartsQuietly(cells, ncell)) {
+      back.emplace(cells, ncell, true);
+      back->prepare(&ahead);
+      common::onTwoThreads([&](bool helper) {
+        if (helper) {
+          backSettled = back->relax();
+          backRan = true;
+        } else {
+          aheadSettled = ahead.relax();
+        }
+      });
+    } else {
+      aheadSettled = ahead.relax();
+    }
+    if (aheadSettled) {
+      ahead.publish(forward, log);
+      if (!back) {
+        back.emplace(cells, ncell, true);
+        back->prepare(&ahead);
+      }
+      if (!backRan)
+        backSettled = back->relax();
+      if (backSettled)
+        back->publish(reverse, nullptr);
+      else
+        *reverse = reportUnsettled(*back, cells, ncell, true, nullptr);
       return;
     }
     if (run >= kYields || !squeeze::yieldKeptArcs(squeeze::positiveCycle(ahead.unsettled()))) {
