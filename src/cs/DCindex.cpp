@@ -57,7 +57,8 @@ _Dtile* PlaneIndex::near(int x, int y, _Dtile** closest) const
   long long best = -1;
   const int cx = cellOf(x, x0_, nx_), cy = cellOf(y, y0_, ny_);
   // Scratch of the calling thread: two threads may search one plane.
-  thread_local std::vector<std::pair<long long, _Dtile*>> ring;
+  thread_local std::vector<std::pair<long long, _Dtile*>> ring, later;
+  later.clear();
   int seeks = 0;
   // Rings of cells around the point's cell, nearest tiles of a ring first.
   for (int r = 0; r <= kRings && seeks < kSeeks; ++r) {
@@ -82,11 +83,25 @@ _Dtile* PlaneIndex::near(int x, int y, _Dtile** closest) const
     for (const auto& candidate : ring) {
       if (candidate.first == 0)
         return candidate.second;
+      // A walk to the right climbs to the top of the next column first
+      // (tiles are cut vertically): from a tile left of the point it passes
+      // every tile above the point there.  Such tiles are tried last.
+      if (x > right(candidate.second)) {
+        later.push_back(candidate);
+        continue;
+      }
       if (seeks++ == kSeeks)
         break;
       if (_Dtile* found = seek(candidate.second, x, y, kShortWalk))
         return found;
     }
+  }
+  std::sort(later.begin(), later.end());
+  for (const auto& candidate : later) {
+    if (seeks++ >= kSeeks)
+      break;
+    if (_Dtile* found = seek(candidate.second, x, y, kShortWalk))
+      return found;
   }
   return nullptr;
 }

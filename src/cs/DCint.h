@@ -91,7 +91,8 @@ class PlaneIndex {
   PlaneIndex(long long x1, long long y1, long long x2, long long y2, long cells);
   void note(_Dtile* tile);
   // The tile holding (x, y), reached in a few steps from a remembered tile
-  // of its cell or of the rings of cells around it, nearest first; null
+  // of its cell or of the rings of cells around it, nearest first (those
+  // left of the point after all others); null
   // when none gets there, with the nearest remembered tile in *closest
   // (left alone when the rings hold none).
   _Dtile* near(int x, int y, _Dtile** closest) const;
