@@ -127,15 +127,14 @@ int SQ_resize(sweep_list* xEvents, AdjacencyArray* xVars, sweep_list* yEvents,
     return 1;
   stamp("^^^ GRAPH: graph for X direction ends at\n     ");
   common::outf("\n");
-  // The X graph holds all the rest needs of the X rows, variables and events.
+  // Nothing after its graph reads the rows, variables or events of X.
   xRows.reset();
   compact::releaseDirection(true);
   if (SQmain_graph(yVars, yRows.get(), TOP_BOTTOM) != 0)
     return 1;
   stamp("^^^ GRAPH: graph for Y direction ends at\n     ");
   common::outf("\n");
-  // The graphs hold all the rest needs of the rows and the scan.
-  xRows.reset();
+  // Nor, after both graphs, anything else the scan made.
   yRows.reset();
   compact::releaseScan();
 

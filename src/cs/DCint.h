@@ -92,9 +92,9 @@ class PlaneIndex {
   void note(_Dtile* tile);
   // The tile holding (x, y), reached in a few steps from a remembered tile
   // of its cell or of the rings of cells around it, nearest first (those
-  // left of the point after all others); null
-  // when none gets there, with the nearest remembered tile in *closest
-  // (left alone when the rings hold none).
+  // left of the point after all others); null when none gets there, with
+  // the nearest remembered tile in *closest (left alone when the rings
+  // hold none).
   _Dtile* near(int x, int y, _Dtile** closest) const;
 
  private:

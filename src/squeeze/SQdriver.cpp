@@ -92,7 +92,8 @@ int compactLayout(bool passives)
   ++SQstep;
   if (SQmain_graph(equat_bucket, xRows.get(), LEFT_RIGHT) != 0)
     return 1;
-  // Each graph holds all the rest needs of its rows, variables and events.
+  // Nothing after a graph reads its direction's rows, variables or events;
+  // nothing after both reads anything else the scan made.
   xRows.reset();
   compact::releaseDirection(true);
   if (SQmain_graph(equat_bucket_y, yRows.get(), TOP_BOTTOM) != 0)
