@@ -374,7 +374,7 @@ class FastRun {
   std::vector<unsigned char> raised_; // forward: a positive arc comes in; reverse: goes out
   std::vector<int> value_;
   std::vector<int> component_;       // by index
-  std::vector<std::vector<uint32_t>> parts_;  // sinks first
+  squeeze::Parts parts_;  // sinks first
   std::vector<unsigned char> changed_, queued_;
   std::vector<int> depth_, visits_;
   int failed_ = -1;  // the part that kept rising
@@ -509,7 +509,7 @@ bool FastRun::relax()
   std::deque<uint32_t> queue;
   int deepest = 0;
   for (size_t p = parts_.size(); p-- > 0;) {
-    const std::vector<uint32_t>& part = parts_[p];
+    const squeeze::Parts::View part = parts_[p];
     if (part.size() == 1) {
       const uint32_t u = part[0];
       if (changed_[u])
@@ -600,11 +600,19 @@ static int reportUnsettled(const FastRun& failed, SQCELL_item* cells, int ncell,
 
 namespace squeeze {
 
-std::vector<std::vector<uint32_t>> strongParts(const std::vector<SQLINE_item*>& lines,
-                                               const std::vector<uint32_t>& first,
-                                               const std::vector<uint32_t>& to)
+Parts strongParts(const std::vector<SQLINE_item*>& lines, const std::vector<uint32_t>& first,
+                  const std::vector<uint32_t>& to)
 {
-  const size_t n = lines.size();
+  std::vector<unsigned char> present(lines.size());
+  for (size_t v = 0; v < lines.size(); ++v)
+    present[v] = lines[v] != nullptr;
+  return strongParts(present, first, to);
+}
+
+Parts strongParts(const std::vector<unsigned char>& present, const std::vector<uint32_t>& first,
+                  const std::vector<uint32_t>& to)
+{
+  const size_t n = present.size();
   std::vector<int> low(n, 0), order(n, -1);
   std::vector<unsigned char> onStack(n, 0);
   std::vector<uint32_t> stack;
@@ -614,9 +622,9 @@ std::vector<std::vector<uint32_t>> strongParts(const std::vector<SQLINE_item*>& 
   };
   std::vector<Frame> frames;
   int counter = 0;
-  std::vector<std::vector<uint32_t>> parts;
+  Parts parts;
   for (uint32_t root = 0; root < n; ++root) {
-    if (!lines[root] || order[root] >= 0)
+    if (!present[root] || order[root] >= 0)
       continue;
     frames.push_back(Frame{root, first[root]});
     order[root] = low[root] = counter++;
@@ -642,14 +650,14 @@ std::vector<std::vector<uint32_t>> strongParts(const std::vector<SQLINE_item*>& 
         low[frames.back().v] = std::min(low[frames.back().v], low[v]);
       if (low[v] != order[v])
         continue;
-      parts.emplace_back();
       uint32_t w;
       do {
         w = stack.back();
         stack.pop_back();
         onStack[w] = 0;
-        parts.back().push_back(w);
+        parts.lines.push_back(w);
       } while (w != v);
+      parts.first.push_back(static_cast<uint32_t>(parts.lines.size()));
     }
   }
   return parts;

@@ -1,6 +1,7 @@
 // The symmetric core: the lines tied by symmetry rows, reduced to a graph of
 // their own, solved as an integer program by lp_solve, and fixed in the
 // squeeze graph by the distances of the solution.
+#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/times.h>
 #include <unistd.h>
@@ -10,9 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Dglobal.h"
@@ -28,7 +33,28 @@ int SQboundarc_size = 0;
 FILE* fcore = nullptr;
 FILE* fres = nullptr;
 
+// The searches begun ahead of the core, and what they were begun from.
+struct squeeze::CoreAhead::State {
+  SQLINE_item boundLeft{}, boundRight{};  // stand-ins of the boundary lines
+  std::vector<size_t> sources;            // slots of the core lines
+  std::vector<unsigned char> ordinary;    // by slot, as the marks will make it
+  std::unique_ptr<CorePaths> paths;
+  std::unique_ptr<CorePaths::Share> share;
+  std::promise<void> read;                // set once the graph is read
+  std::future<void> readDone = read.get_future();
+  std::thread thread;
+  bool failed = false;                    // the graph could not be read
+  std::atomic<bool> searchFailed{false};
+  bool taken = false;
+  bool used = false;                      // its answers made the core graph
+};
+
 namespace {
+
+// The searches ahead that SQbuild_coregraph takes over, if any.
+squeeze::CoreAhead::State* ahead = nullptr;
+
+void waitForRead(squeeze::CoreAhead::State* a) { a->readDone.wait(); }
 
 constexpr const char* kMpsFile = "SQcore_mps.file";
 constexpr const char* kReportFile = "SQcore_mps.file.rpt";
@@ -171,6 +197,199 @@ void addBoundaryArc(int& made, SQLINE_item* ori, SQLINE_item* ter)
   a->ori = ori;
   a->ter = ter;
   link(a);
+}
+
+/*
+ * What SQdetect_core marks and links, worked out without changing the
+ * graph: the lines tied to the boundary with their marks, the counts it
+ * prints, and the boundary arcs in the order it makes them.
+ */
+struct CorePlan {
+  std::vector<std::pair<SQLINE_item*, int8_t>> bound;  // a line and its onbound
+  int leftb = 0, rightb = 0, corelines = 0;
+  struct Tie {
+    SQLINE_item* line;
+    bool toRight;  // line -> right boundary, else left boundary -> line
+  };
+  std::vector<Tie> ties;
+};
+
+/* symLines -- the lines that markSymLines marks. */
+std::unordered_set<const SQLINE_item*> symLines()
+{
+  std::unordered_set<const SQLINE_item*> named;
+  for (const SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    for (const SQLINE_item* l : {s->ori1, s->ori2, s->ter1, s->ter2})
+      if (l)
+        named.insert(l);
+  return named;
+}
+
+CorePlan planCore()
+{
+  CorePlan p;
+  const std::unordered_set<const SQLINE_item*> named = symLines();
+  auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
+  std::vector<std::pair<int8_t, int8_t>> marks(static_cast<size_t>(std::max(SQcell_size, 0)));
+  for (int i = 0; i < SQcell_size; ++i) {
+    const SQCELL_item& c = SQcell[i];
+    if (SQLINE_item* l = c.left) {
+      marks[i].first = l->onbound;
+      if (!anyWeightNonZero(l->ter_next, false)) {
+        p.bound.emplace_back(l, 1);
+        marks[i].first = 1;
+        ++p.leftb;
+      }
+      if (onsym(l))
+        ++p.corelines;
+    }
+    if (SQLINE_item* r = c.right) {
+      marks[i].second = r->onbound;
+      if (!anyWeightNonZero(r->ori_next, true)) {
+        p.bound.emplace_back(r, 2);
+        marks[i].second = 2;
+        ++p.rightb;
+      }
+      if (onsym(r))
+        ++p.corelines;
+    }
+  }
+  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
+    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+      if (l) {
+        p.bound.emplace_back(l, 3);
+        ++p.leftb;
+        ++p.rightb;
+        ++p.corelines;
+      }
+  for (int i = 0; i < SQcell_size; ++i) {
+    const SQCELL_item& c = SQcell[i];
+    if (c.left && marks[i].first == 1)
+      p.ties.push_back({c.left, false});
+    if (c.right && marks[i].second == 2)
+      p.ties.push_back({c.right, true});
+  }
+  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i) {
+    const SQCELL_item& c = SQcell[i];
+    if (!isAxisCell(c) || !c.left)
+      continue;
+    p.ties.push_back({c.left, false});
+    p.ties.push_back({c.left, true});
+    if (c.layernumber == 202 && c.right) {
+      p.ties.push_back({c.right, false});
+      p.ties.push_back({c.right, true});
+    }
+  }
+  return p;
+}
+
+/*
+ * coreSources -- the core lines in the order of the core graph's lines:
+ * the marked lines of the cells, the lines of the symmetry cells, the two
+ * boundary lines (`left`, `right`).
+ */
+template <class OnSym>
+std::vector<SQLINE_item*> coreSources(SQLINE_item* left, SQLINE_item* right, OnSym onsym)
+{
+  std::vector<SQLINE_item*> copies;
+  for (int i = 0; i < SQcell_size; ++i)
+    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+      if (l && onsym(l))
+        copies.push_back(l);
+  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
+    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+      if (l)
+        copies.push_back(l);
+  copies.push_back(left);
+  copies.push_back(right);
+  return copies;
+}
+
+/*
+ * readAhead -- the body of the thread of a CoreAhead: the graph as
+ * SQdetect_core will leave it (the boundary lines stood in for), into the
+ * searches' own arrays; then the searches, until SQbuild_coregraph has
+ * taken the rest.
+ */
+void readAhead(squeeze::CoreAhead::State* s)
+{
+  using squeeze::CorePaths;
+  try {
+    const size_t n = squeeze::store(resize_direction).lineCount;
+    s->boundLeft.number = s->boundLeft.onbound = -10;
+    s->boundRight.number = s->boundRight.onbound = -11;
+    std::vector<SQLINE_item*> bySlot(n + 2, nullptr);
+    squeeze::forEachLine([&](SQLINE_item* l) {
+      if (lineSlot(l) < bySlot.size())
+        bySlot[lineSlot(l)] = l;
+    });
+    bySlot[n] = &s->boundLeft;
+    bySlot[n + 1] = &s->boundRight;
+    const CorePlan plan = planCore();
+    std::vector<CorePaths::Extra> extra;
+    for (const CorePlan::Tie& t : plan.ties) {
+      const auto at = static_cast<uint32_t>(lineSlot(t.line));
+      extra.push_back(t.toRight ? CorePaths::Extra{at, static_cast<uint32_t>(n + 1)}
+                                : CorePaths::Extra{static_cast<uint32_t>(n), at});
+    }
+    CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra);
+    const std::unordered_set<const SQLINE_item*> named = symLines();
+    auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
+    for (const auto& [line, mark] : plan.bound)
+      if (lineSlot(line) < g.ordinary.size())
+        g.ordinary[lineSlot(line)] = !onsym(line);
+    for (const SQLINE_item* l : named)
+      if (lineSlot(l) < g.ordinary.size())
+        g.ordinary[lineSlot(l)] = 0;
+    s->ordinary = g.ordinary;
+    for (const SQLINE_item* l : coreSources(&s->boundLeft, &s->boundRight, onsym))
+      s->sources.push_back(lineSlot(l));
+    s->paths = std::make_unique<CorePaths>(std::move(g));
+    s->share = std::make_unique<CorePaths::Share>(s->sources, s->sources);
+  } catch (...) {
+    s->failed = true;
+  }
+#ifdef __GLIBC__
+  // What the reading left free goes back to the system: it lies in this
+  // thread's own arena, which the minimisation beside it cannot use.
+  malloc_trim(0);
+#endif
+  s->read.set_value();
+  if (s->failed || !s->paths->usable())
+    return;
+  try {
+    s->paths->work(*s->share);
+  } catch (...) {
+    s->share->stop = true;
+    s->searchFailed = true;
+  }
+}
+
+/*
+ * takeAhead -- the searches ahead, finished beside their thread, when
+ * they were begun from the graph as it now is (core lines `slots`, lines
+ * `bySlot`); else null (they are stopped).
+ */
+squeeze::CoreAhead::State* takeAhead(const std::vector<size_t>& slots,
+                                     const std::vector<SQLINE_item*>& bySlot)
+{
+  squeeze::CoreAhead::State* a = ahead;
+  if (!a || a->taken)
+    return nullptr;
+  a->taken = true;
+  waitForRead(a);
+  bool fits = !a->failed && a->sources == slots && a->ordinary.size() == bySlot.size();
+  for (size_t k = 0; fits && k < bySlot.size(); ++k)
+    if (bySlot[k] && (bySlot[k]->onsym == 0 && bySlot[k]->onbound >= 0) != (a->ordinary[k] != 0))
+      fits = false;
+  if (fits && a->paths->usable())
+    a->paths->work(*a->share);
+  else if (a->share)
+    a->share->stop = true;
+  if (a->thread.joinable())
+    a->thread.join();
+  a->used = fits && !a->searchFailed;
+  return a->used ? a : nullptr;
 }
 
 // The array grows as arcs are made (it is SQcorearc_size long on paper:
@@ -331,6 +550,32 @@ int readCoreReport(const std::string& text, std::unordered_map<int, long>* value
 
 void releaseCoreGraph() { releaseCore(); }
 
+CoreAhead::CoreAhead() : state_(std::make_unique<State>())
+{
+  try {
+    state_->thread = std::thread(readAhead, state_.get());
+  } catch (const std::system_error&) {
+    state_.reset();  // no second thread: the core searches when it comes
+    return;
+  }
+  ahead = state_.get();
+}
+
+bool CoreAhead::used() const { return state_ && state_->used; }
+
+CoreAhead::~CoreAhead()
+{
+  if (!state_)
+    return;
+  waitForRead(state_.get());
+  if (state_->share)
+    state_->share->stop = true;
+  if (state_->thread.joinable())
+    state_->thread.join();
+  if (ahead == state_.get())
+    ahead = nullptr;
+}
+
 }  // namespace squeeze
 
 /*
@@ -340,35 +585,13 @@ void releaseCoreGraph() { releaseCore(); }
  */
 void SQdetect_core()
 {
+  if (squeeze::CoreAhead::State* a = ahead)
+    waitForRead(a);
   markSymLines();
-  int leftb = 0, rightb = 0, corelines = 0;
-  for (int i = 0; i < SQcell_size; ++i) {
-    SQCELL_item& c = SQcell[i];
-    if (SQLINE_item* l = c.left) {
-      if (!anyWeightNonZero(l->ter_next, false)) {
-        l->onbound = 1;
-        ++leftb;
-      }
-      if (l->onsym > 0)
-        ++corelines;
-    }
-    if (SQLINE_item* r = c.right) {
-      if (!anyWeightNonZero(r->ori_next, true)) {
-        r->onbound = 2;
-        ++rightb;
-      }
-      if (r->onsym > 0)
-        ++corelines;
-    }
-  }
-  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
-    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
-      if (l) {
-        l->onbound = 3;
-        ++leftb;
-        ++rightb;
-        ++corelines;
-      }
+  const CorePlan plan = planCore();
+  for (const auto& [line, mark] : plan.bound)
+    line->onbound = mark;
+  const int leftb = plan.leftb, rightb = plan.rightb, corelines = plan.corelines;
   SQcoreline_size = corelines + 2;
   SQcorearc_size = SQarc_size + SQcoreline_size;
   SQboundarc_size = leftb + rightb;
@@ -391,24 +614,8 @@ void SQdetect_core()
 
   SQLINE_item *bl = SQboundcell->left, *br = SQboundcell->right;
   int made = 0;
-  for (int i = 0; i < SQcell_size; ++i) {
-    SQCELL_item& c = SQcell[i];
-    if (c.left && c.left->onbound == 1)
-      addBoundaryArc(made, bl, c.left);
-    if (c.right && c.right->onbound == 2)
-      addBoundaryArc(made, c.right, br);
-  }
-  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i) {
-    SQCELL_item& c = SQcell[i];
-    if (!isAxisCell(c) || !c.left)
-      continue;
-    addBoundaryArc(made, bl, c.left);
-    addBoundaryArc(made, c.left, br);
-    if (c.layernumber == 202 && c.right) {
-      addBoundaryArc(made, bl, c.right);
-      addBoundaryArc(made, c.right, br);
-    }
-  }
+  for (const CorePlan::Tie& t : plan.ties)
+    t.toRight ? addBoundaryArc(made, t.line, br) : addBoundaryArc(made, bl, t.line);
   if (made != SQboundarc_size)
     common::outf("ERROR: Number of boundarc added is less than detected (j=%i,barc=%i)!!!\n",
                  made, SQboundarc_size);
@@ -495,17 +702,8 @@ void SQbuild_coregraph()
   core.arcs.clear();
   core.arcsUsed = 0;
   common::outf("  SQcore: build core graph , start from sym line\n");
-  std::vector<SQLINE_item*> copies;
-  for (int i = 0; i < SQcell_size; ++i)
-    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
-      if (l && l->onsym)
-        copies.push_back(l);
-  for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
-    for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
-      if (l)
-        copies.push_back(l);
-  copies.push_back(SQboundcell->left);
-  copies.push_back(SQboundcell->right);
+  const std::vector<SQLINE_item*> copies = coreSources(
+      SQboundcell->left, SQboundcell->right, [](const SQLINE_item* l) { return l->onsym != 0; });
   if (static_cast<int>(copies.size()) != SQcoreline_size)
     common::outf("WARNING: SQcoreline_size is not equal to the one detected:  j = %i, coreline = "
                  "%i\n",
@@ -528,21 +726,30 @@ void SQbuild_coregraph()
     if (lineSlot(l) < bySlot.size())
       bySlot[lineSlot(l)] = l;
   });
-  squeeze::CorePaths paths(bySlot, lineSlot);
   // The negative arcs into each core line, in the order of its list.
   std::vector<std::vector<const SQARC_item*>> negativeIn(copies.size());
   for (size_t j = 0; j < copies.size(); ++j)
     for (const SQARC_item* a = copies[j]->ter_next; a; a = a->ter_next)
       if (a->weight < 0)
         negativeIn[j].push_back(a);
-  // The quick answers of every source at once; the waves where the quick
-  // search cannot answer (they report a positive cycle), in order.
+  // The quick answers of every source at once (begun ahead, or now); the
+  // waves where the quick search cannot answer (they report a positive
+  // cycle), in order.
   std::vector<size_t> slots;
   for (SQLINE_item* l : copies)
     slots.push_back(lineSlot(l));
-  const std::vector<squeeze::CorePaths::Joins> joins =
-      paths.usable() ? paths.joinAll(slots, slots)
-                     : std::vector<squeeze::CorePaths::Joins>(copies.size());
+  std::unique_ptr<squeeze::CorePaths> own;
+  squeeze::CorePaths* paths;
+  std::vector<squeeze::CorePaths::Joins> joins;
+  if (squeeze::CoreAhead::State* a = takeAhead(slots, bySlot)) {
+    paths = a->paths.get();
+    joins = std::move(a->share->joins);
+  } else {
+    own = std::make_unique<squeeze::CorePaths>(bySlot, lineSlot);
+    paths = own.get();
+    joins = paths->usable() ? paths->joinAll(slots, slots)
+                            : std::vector<squeeze::CorePaths::Joins>(copies.size());
+  }
   for (size_t i = 0; i < core.lines.size(); ++i) {
     SQLINE_item* s = copies[i];
     const squeeze::CorePaths::Joins& quick = joins[i];
@@ -579,8 +786,8 @@ void SQbuild_coregraph()
     }
   }
   // The lines keep the last expansion, as the waves leave it.
-  if (!copies.empty() && joins.back().settled && paths.expand(slots.back()))
-    paths.store();
+  if (!copies.empty() && joins.back().settled && paths->expand(slots.back()))
+    paths->store(bySlot);
   SQcorearc_size = std::max(SQcorearc_size, static_cast<int>(core.arcs.size()));
   common::outf("  SQcore: build core graph done -> return to core main procedure\n");
 }

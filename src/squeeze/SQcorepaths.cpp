@@ -27,44 +27,74 @@
 
 namespace squeeze {
 
-namespace {
-
-}  // namespace
-
-CorePaths::CorePaths(const std::vector<SQLINE_item*>& lines,
-                     const std::function<size_t(const SQLINE_item*)>& slot)
-    : lines_(lines)
+CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
+                                    const std::function<size_t(const SQLINE_item*)>& slot,
+                                    const std::vector<Extra>& extra)
 {
-  const size_t n = lines_.size();
-  // The arcs by slot first, to find the strongly connected parts.
-  std::vector<uint32_t> first(n + 1, 0), to;
-  std::vector<int> weight;
+  const size_t n = lines.size();
+  Graph g;
+  g.first.assign(n + 1, 0);
+  g.present.assign(n, 0);
+  g.ordinary.assign(n, 0);
+  // The extra arcs out of each slot, the last linked first (as at the
+  // front of a list).
+  std::vector<Extra> out(extra.rbegin(), extra.rend());
+  std::stable_sort(out.begin(), out.end(),
+                   [](const Extra& a, const Extra& b) { return a.from < b.from; });
+  size_t listed = out.size();  // room for the arcs as the lines count them
+  for (const SQLINE_item* l : lines)
+    if (l)
+      listed += static_cast<size_t>(std::max(l->no_ori, 0));
+  g.to.reserve(listed);
+  g.weight.reserve(listed);
+  size_t next = 0;
   long outgoing = 0, incoming = 0;
   for (size_t i = 0; i < n; ++i) {
-    first[i + 1] = first[i];
-    const SQLINE_item* l = lines_[i];
+    g.first[i + 1] = g.first[i];
+    for (; next < out.size() && out[next].from == i; ++next) {
+      if (!lines[i] || out[next].to >= n || !lines[out[next].to]) {
+        g.usable = false;  // an arc out of the lines given
+        return g;
+      }
+      g.to.push_back(out[next].to);
+      g.weight.push_back(0);
+      ++g.first[i + 1];
+    }
+    const SQLINE_item* l = lines[i];
     if (!l)
       continue;
+    g.present[i] = 1;
+    g.ordinary[i] = l->onsym == 0 && l->onbound >= 0;
     for (const SQARC_item* a = l->ter_next; a; a = a->ter_next)
       ++incoming;
     for (const SQARC_item* a = l->ori_next; a; a = a->ori_next) {
       const size_t t = slot(a->ter);
-      if (a->ori != l || t >= n || lines_[t] != a->ter) {
-        usable_ = false;  // an arc out of the lines given
-        return;
+      if (a->ori != l || t >= n || lines[t] != a->ter) {
+        g.usable = false;  // an arc out of the lines given
+        return g;
       }
-      to.push_back(static_cast<uint32_t>(t));
-      weight.push_back(a->weight);
-      ++first[i + 1];
+      g.to.push_back(static_cast<uint32_t>(t));
+      g.weight.push_back(a->weight);
+      ++g.first[i + 1];
       ++outgoing;
     }
   }
   // The backtracking reads the incoming lists: they must hold the arcs of
   // the outgoing ones.
-  usable_ = outgoing == incoming;
+  g.usable = next == out.size() && outgoing == incoming;
+  return g;
+}
+
+CorePaths::CorePaths(Graph graph)
+{
+  usable_ = graph.usable;
   if (!usable_)
     return;
-  const std::vector<std::vector<uint32_t>> parts = components(first, to);
+  const std::vector<uint32_t>& first = graph.first;
+  std::vector<uint32_t>& to = graph.to;
+  std::vector<int>& weight = graph.weight;
+  const size_t n = graph.present.size();
+  const Parts parts = strongParts(graph.present, first, to);
   // Lines numbered in topological order of their parts, a part's lines
   // together: a search walks forward through the arrays.
   at_.assign(n, kNowhere);
@@ -116,15 +146,10 @@ CorePaths::CorePaths(const std::vector<SQLINE_item*>& lines,
     cross_[k] = static_cast<uint32_t>(arcs_.size());
     arcs_.insert(arcs_.end(), later.begin(), later.end());
     first_[k + 1] = static_cast<uint32_t>(arcs_.size());
-    ordinary_[k] = lines_[v]->onsym == 0 && lines_[v]->onbound >= 0;
+    ordinary_[k] = graph.ordinary[v];
   }
-  prepare(&own_);
-}
-
-std::vector<std::vector<uint32_t>> CorePaths::components(const std::vector<uint32_t>& first,
-                                                         const std::vector<uint32_t>& to) const
-{
-  return strongParts(lines_, first, to);
+  std::vector<uint32_t>().swap(to);
+  std::vector<int>().swap(weight);
 }
 
 /*
@@ -305,7 +330,12 @@ bool CorePaths::expand(Search& s, size_t source) const
   return settled;
 }
 
-bool CorePaths::expand(size_t source) { return expand(own_, source); }
+bool CorePaths::expand(size_t source)
+{
+  if (own_.label.empty())
+    prepare(&own_);
+  return expand(own_, source);
+}
 
 int CorePaths::weight(size_t slot) const { return own_.label[at_[slot]].value; }
 int CorePaths::wave(size_t slot) const { return own_.label[at_[slot]].wave; }
@@ -317,10 +347,10 @@ bool CorePaths::joined(const Search& s, uint32_t t) const
   return t != s.source && s.label[t].raised && s.label[t].joined;
 }
 
-void CorePaths::store() const
+void CorePaths::store(const std::vector<SQLINE_item*>& lines) const
 {
   for (size_t k = 0; k < order_.size(); ++k) {
-    SQLINE_item* l = lines_[order_[k]];
+    SQLINE_item* l = lines[order_[k]];
     l->BMweight = own_.label[k].value;
     l->BMwave = own_.label[k].wave;
   }
@@ -337,27 +367,28 @@ void CorePaths::prepare(Search* s) const
 std::vector<CorePaths::Joins> CorePaths::joinAll(const std::vector<size_t>& sources,
                                                  const std::vector<size_t>& targets) const
 {
-  std::vector<Joins> joins(sources.size());
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    Search s;
-    prepare(&s);
-    for (size_t i = next++; i < sources.size(); i = next++) {
-      Joins& j = joins[i];
-      j.settled = expand(s, sources[i]);
-      if (!j.settled)
-        continue;
-      for (size_t t = 0; t < targets.size(); ++t)
-        if (joined(s, at_[targets[t]])) {
-          j.targets.push_back(static_cast<uint32_t>(t));
-          j.weights.push_back(s.label[at_[targets[t]]].value);
-        }
-    }
-  };
+  Share share(sources, targets);
   // Two searches at once, each with its own labels; the graph is shared
   // and only read.
-  common::onTwoThreads([&](bool) { work(); });
-  return joins;
+  common::onTwoThreads([&](bool) { work(share); });
+  return std::move(share.joins);
+}
+
+void CorePaths::work(Share& share) const
+{
+  Search s;
+  prepare(&s);
+  for (size_t i = share.next++; i < share.sources.size() && !share.stop; i = share.next++) {
+    Joins& j = share.joins[i];
+    j.settled = expand(s, share.sources[i]);
+    if (!j.settled)
+      continue;
+    for (size_t t = 0; t < share.targets.size(); ++t)
+      if (joined(s, at_[share.targets[t]])) {
+        j.targets.push_back(static_cast<uint32_t>(t));
+        j.weights.push_back(s.label[at_[share.targets[t]]].value);
+      }
+  }
 }
 
 }  // namespace squeeze

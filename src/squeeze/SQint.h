@@ -1,6 +1,7 @@
 // SQint.h -- internals shared by the files of src/squeeze.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -155,24 +156,67 @@ struct PlacedLabel {
 };
 std::vector<PlacedLabel> placedLabels();
 
+// Strongly connected parts in one array: the lines of part p are
+// lines[first[p]] .. lines[first[p + 1] - 1].
+struct Parts {
+  struct View {
+    const uint32_t *from, *to;
+    const uint32_t* begin() const { return from; }
+    const uint32_t* end() const { return to; }
+    size_t size() const { return static_cast<size_t>(to - from); }
+    uint32_t operator[](size_t k) const { return from[k]; }
+  };
+  std::vector<uint32_t> lines;
+  std::vector<uint32_t> first{0};
+  size_t size() const { return first.size() - 1; }
+  View operator[](size_t p) const
+  {
+    return View{lines.data() + first[p], lines.data() + first[p + 1]};
+  }
+};
+
+// The strongly connected parts of a graph in compressed rows: the arcs of
+// line v lead to to[first[v]] .. to[first[v + 1] - 1]; lines whose entry in
+// `lines` is null (or in `present` is 0) are left out.  Tarjan's algorithm
+// without recursion; the parts come out sinks first.
+Parts strongParts(const std::vector<SQLINE_item*>& lines, const std::vector<uint32_t>& first,
+                  const std::vector<uint32_t>& to);
+Parts strongParts(const std::vector<unsigned char>& present, const std::vector<uint32_t>& first,
+                  const std::vector<uint32_t>& to);
+
 // Longest paths over the squeeze graph and the boundary from one line at a
 // time (the core's sources), with the values and wave numbers that
 // SQcoreexpandwave leaves and the answers of SQcorebacktrackwave, each
-// source in time linear in what it reaches.  The graph is read once; it
-// must not change while the object lives.
-// The strongly connected parts of a graph in compressed rows: the arcs of
-// line v lead to to[first[v]] .. to[first[v + 1] - 1]; lines whose entry in
-// `lines` is null are left out.  Tarjan's algorithm without recursion; the
-// parts come out sinks first.
-std::vector<std::vector<uint32_t>> strongParts(const std::vector<SQLINE_item*>& lines,
-                                               const std::vector<uint32_t>& first,
-                                               const std::vector<uint32_t>& to);
-
+// source in time linear in what it reaches.  The graph is read once, into
+// arrays of its own: the object does not look at the lines again (but for
+// `store`).
 class CorePaths {
  public:
-  // `lines` by slot (null slots allowed); `slot` maps a line to its slot.
+  // The graph by slot in compressed rows: the arcs of slot v lead to
+  // to[first[v]] .. to[first[v + 1] - 1], of weight[]; by slot, whether a
+  // line is there and whether it is ordinary (neither core nor boundary).
+  struct Graph {
+    std::vector<uint32_t> first, to;
+    std::vector<int> weight;
+    std::vector<unsigned char> present, ordinary;
+    bool usable = true;  // the lists held the same arcs both ways
+  };
+  // An arc of weight 0 between two slots that is not in the lists yet.
+  struct Extra {
+    uint32_t from, to;
+  };
+  // The graph of `lines` by slot (null slots allowed), `slot` mapping a
+  // line to its slot, as the lines' lists hold it; with `extra` arcs as
+  // if linked in this order at the front of the lists.
+  static Graph graphOf(const std::vector<SQLINE_item*>& lines,
+                       const std::function<size_t(const SQLINE_item*)>& slot,
+                       const std::vector<Extra>& extra = {});
+  explicit CorePaths(Graph graph);
   CorePaths(const std::vector<SQLINE_item*>& lines,
-            const std::function<size_t(const SQLINE_item*)>& slot);
+            const std::function<size_t(const SQLINE_item*)>& slot)
+      : CorePaths(graphOf(lines, slot))
+  {
+  }
   // False when the lists do not hold the same arcs both ways (use the waves).
   bool usable() const { return usable_; }
   // From the line of slot `source`; false on a positive cycle (the waves
@@ -182,8 +226,9 @@ class CorePaths {
   int wave(size_t slot) const;
   // SQcorebacktrackwave(source, target) of the last expansion.
   bool joined(size_t target) const;
-  // BMweight and BMwave of every line, as the waves leave them.
-  void store() const;
+  // BMweight and BMwave of every line of `lines` (by slot), as the waves
+  // leave them.
+  void store(const std::vector<SQLINE_item*>& lines) const;
   // From each of `sources` (slots), on two threads: whether expand settles
   // and which of `targets` (slots) the search joins, by their index in
   // `targets`, with their weights.  The object's own expansion stays.
@@ -194,6 +239,19 @@ class CorePaths {
   };
   std::vector<Joins> joinAll(const std::vector<size_t>& sources,
                              const std::vector<size_t>& targets) const;
+  // The searches of joinAll as a shared piece of work: every thread that
+  // calls work() takes the next source until none is left (or `stop`).
+  struct Share {
+    Share(std::vector<size_t> from, std::vector<size_t> to)
+        : sources(std::move(from)), targets(std::move(to)), joins(sources.size())
+    {
+    }
+    const std::vector<size_t> sources, targets;
+    std::vector<Joins> joins;
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stop{false};
+  };
+  void work(Share& share) const;
 
  private:
   static constexpr int kUnreached = -10000;  // value of a line the source does not raise
@@ -220,8 +278,6 @@ class CorePaths {
     std::vector<uint32_t> touched, seeds;
     std::deque<uint32_t> queue;
   };
-  std::vector<std::vector<uint32_t>> components(const std::vector<uint32_t>& first,
-                                                const std::vector<uint32_t>& to) const;
   void prepare(Search* s) const;
   bool expand(Search& s, size_t source) const;
   bool offer(Search& s, uint32_t u, uint32_t v, int weight, bool carries) const;
@@ -230,7 +286,6 @@ class CorePaths {
   void reset(Search& s) const;
   bool joined(const Search& s, uint32_t t) const;
 
-  std::vector<SQLINE_item*> lines_;    // by slot
   bool usable_ = true;
   // Lines by topological number (parts in topological order, a part's
   // lines together).
@@ -243,6 +298,28 @@ class CorePaths {
   std::vector<Arc> arcs_;
   std::vector<unsigned char> ordinary_;  // neither core nor boundary line
   Search own_;                         // of expand
+};
+
+// The core's longest paths, begun on a thread of their own when the
+// minimisation before the core begins: they need none of its positions,
+// and it changes no list, weight or mark of the graph.  The thread reads
+// the graph as SQdetect_core will leave it (the marks and the boundary
+// arcs are worked out, not made), and SQdetect_core waits until it has.
+// SQbuild_coregraph takes the answers of the one alive, joining the
+// searches that are left; one that does not fit the core it finds is
+// dropped and the searches run there, as without it.
+class CoreAhead {
+ public:
+  CoreAhead();
+  ~CoreAhead();  // stops the searches and waits for the thread
+  CoreAhead(const CoreAhead&) = delete;
+  CoreAhead& operator=(const CoreAhead&) = delete;
+  // Whether SQbuild_coregraph took its answers.
+  bool used() const;
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
 };
 
 // Position of a line in the lines of its direction (0-based), for scratch arrays.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -352,9 +353,13 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // and the wire-length minimisation runs once, on the graph without its
   // redundant arcs.
   const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
+  std::optional<squeeze::CoreAhead> searches;
+  if (core)
+    searches.emplace();  // beside the minimisation
   SQposition(core ? PROCESS_INCLUDE_WLM : 1);
   if (core)
     SQcoreproblem();
+  searches.reset();
   dump("sq_", "04.dat");
   SQremove_redundant_arcs();
   // A lighter parallel arc never bounds a longest path: unless the core

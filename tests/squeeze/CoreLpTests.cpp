@@ -9,6 +9,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -513,10 +514,9 @@ TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
 // slack arcs both ways, parallel arcs, equalities (zero cycles), lines
 // further left of the source than the waves' start value reaches, lines
 // nothing reaches.
-class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned> {};
-
-TEST_P(QuickCorePaths, AnswerAsTheWaves)
-{
+class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned> {
+ protected:
+  void randomGraph()
   {
     std::mt19937 random(GetParam());
     // A coarse grid: many paths of equal weight, and values of exactly the
@@ -547,6 +547,13 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
     for (int k = 0; k < 8; ++k)
       add_column_4(&edges[random() % at.size()], &edges[random() % at.size()], v, v, &adj, rows, 0);
     build(2 * kCells);
+  }
+};
+
+TEST_P(QuickCorePaths, AnswerAsTheWaves)
+{
+  {
+    randomGraph();
     SQdetect_core();
     const size_t n = squeeze::store(LEFT_RIGHT).lineCount;
     auto slot = [n](const SQLINE_item* l) -> size_t {
@@ -604,13 +611,64 @@ TEST_P(QuickCorePaths, AnswerAsTheWaves)
     for (SQLINE_item* t : lines)
       if (t)
         t->BMweight = t->BMwave = 0;
-    paths.store();
+    paths.store(lines);
     for (size_t i = 0; i < lines.size(); ++i) {
       if (!lines[i])
         continue;
       EXPECT_EQ(std::make_pair(lines[i]->BMweight, lines[i]->BMwave), waves[i]) << i;
     }
   }
+}
+
+// The searches begun ahead of the core (from the graph before its marks
+// and boundary arcs) make the core graph that the searches in place make;
+// searches that no longer fit the core (a line marked since) are dropped.
+TEST_P(QuickCorePaths, SearchedAheadAsInPlace)
+{
+  randomGraph();
+  auto coreArcs = [] {
+    std::vector<std::tuple<int, int, int>> arcs;
+    for (int i = 0; i < squeeze::coreArcCount(); ++i) {
+      const SQARC_item* a = squeeze::coreArc(i);
+      arcs.emplace_back(a->ori->number, a->ter->number, a->weight);
+    }
+    return arcs;
+  };
+  std::vector<std::tuple<int, int, int>> ahead, inPlace;
+  {
+    squeeze::CoreAhead searches;
+    SQdetect_core();
+    SQbuild_coregraph();
+    ahead = coreArcs();
+    EXPECT_TRUE(searches.used());
+  }
+  SQfree_coregraph();
+  SQdetect_core();
+  SQbuild_coregraph();
+  inPlace = coreArcs();
+  EXPECT_FALSE(inPlace.empty());
+  EXPECT_EQ(ahead, inPlace);
+  SQfree_coregraph();
+
+  SQLINE_item* marked = nullptr;
+  {
+    squeeze::CoreAhead searches;
+    SQdetect_core();
+    squeeze::forEachLine([&](SQLINE_item* l) {
+      if (!marked && l->onsym == 0 && l->ori_next && l->ter_next)
+        marked = l;
+    });
+    ASSERT_TRUE(marked);
+    marked->onsym = 1;
+    SQbuild_coregraph();
+    ahead = coreArcs();
+    EXPECT_FALSE(searches.used());
+  }
+  SQfree_coregraph();
+  SQdetect_core();
+  SQbuild_coregraph();
+  EXPECT_EQ(ahead, coreArcs());
+  EXPECT_NE(inPlace, coreArcs());
 }
 
 INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Range(1u, 9u));
