@@ -387,29 +387,52 @@ class SweepFront {
   std::map<long, SQCELL_item*> stretches_;  // stretch start -> tile seen last there
 };
 
-/* The cells of all layers in order of their near sides; at one place by
- * layer, then as filed. */
-std::vector<SQCELL_item*> byNearSide(const std::vector<std::vector<SQCELL_item*>>& byLayer)
-{
-  std::vector<SQCELL_item*> cells;
-  for (const auto& layer : byLayer)
-    cells.insert(cells.end(), layer.begin(), layer.end());
-  std::stable_sort(cells.begin(), cells.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
-    return a->left->loc < b->left->loc;
-  });
-  return cells;
-}
+/*
+ * What the sweeps of one pass read of the cells, in arrays by cell index
+ * (SQcell[i]), so that a sweep does not go back to the cells and their
+ * tiles for each event: the stretch across (drawn, or solved), and in order
+ * of near sides (at one place by layer, then as filed) the cells with their
+ * near sides and layers.
+ */
+class SweepCells {
+ public:
+  SweepCells(const std::vector<std::vector<SQCELL_item*>>& byLayer, bool lr, bool solved)
+      : low_(static_cast<size_t>(std::max(SQcell_size, 0))), high_(low_.size())
+  {
+    for (const auto& layer : byLayer)
+      for (SQCELL_item* c : layer) {
+        near_.push_back(Near{c->left->loc, c->layernumber, c});
+        low_[index(c)] = acrossLow(c, lr, solved);
+        high_[index(c)] = acrossHigh(c, lr, solved);
+      }
+    std::stable_sort(near_.begin(), near_.end(),
+                     [](const Near& a, const Near& b) { return a.at < b.at; });
+  }
+  struct Near {
+    int at;     // near side
+    int layer;
+    SQCELL_item* cell;
+  };
+  const std::vector<Near>& near() const { return near_; }
+  long low(const SQCELL_item* c) const { return low_[index(c)]; }
+  long high(const SQCELL_item* c) const { return high_[index(c)]; }
+
+ private:
+  static size_t index(const SQCELL_item* c) { return static_cast<size_t>(c - SQcell); }
+  std::vector<Near> near_;
+  std::vector<long> low_, high_;
+};
 
 /*
  * layerEvents -- the events of one layer's sweep in order of position;
  * at one position the queries of its own layer (kind 0), then its far
  * sides (kind 1), then the queries of other layers (kind 2), each kind as
- * the cells are filed by layer.  `near` is byNearSide's order, kindOf
- * gives a query's kind or -1 for a cell that looks at nothing here.
+ * the cells are filed by layer.  kindOf gives, by the layer of a cell of
+ * `cells`, a query's kind or -1 for a cell that looks at nothing here.
  */
 template <class KindOf>
-void layerEvents(const std::vector<SQCELL_item*>& near, KindOf kindOf,
-                 const std::vector<SQCELL_item*>& layer, std::vector<SweepEvent>* events)
+void layerEvents(const SweepCells& cells, KindOf kindOf, const std::vector<SQCELL_item*>& layer,
+                 std::vector<SweepEvent>* events)
 {
   std::vector<SQCELL_item*> far(layer);
   std::stable_sort(far.begin(), far.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
@@ -417,10 +440,10 @@ void layerEvents(const std::vector<SQCELL_item*>& near, KindOf kindOf,
   });
   events->clear();
   std::vector<SweepEvent> queries;
-  for (SQCELL_item* c : near) {
-    const int kind = kindOf(c);
+  for (const SweepCells::Near& c : cells.near()) {
+    const int kind = kindOf(c.layer);
     if (kind >= 0)
-      queries.push_back(SweepEvent{c->left->loc, kind, c});
+      queries.push_back(SweepEvent{c.at, kind, c.cell});
   }
   if (queries.empty())
     return;
@@ -449,12 +472,12 @@ void layerEvents(const std::vector<SQCELL_item*>& near, KindOf kindOf,
  * event calls query(event, lo, hi, front) with the cell's stretch across,
  * a far side of some extent covers its stretch.
  */
-template <class Low, class High, class Query>
-void sweepLayer(const std::vector<SweepEvent>* events, Low lowOf, High highOf, Query query)
+template <class Query>
+void sweepLayer(const std::vector<SweepEvent>* events, const SweepCells& cells, Query query)
 {
   SweepFront front;
   for (const SweepEvent& e : *events) {
-    const long lo = lowOf(e.cell), hi = highOf(e.cell);
+    const long lo = cells.low(e.cell), hi = cells.high(e.cell);
     if (e.kind != 1)
       query(e, lo, hi, front);
     else if (hi > lo)
@@ -489,21 +512,19 @@ void keepApart(bool solved)
   const int step = SCALE > 0 ? SCALE : 1;
   std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
-  const std::vector<SQCELL_item*> near = byNearSide(byLayer);
+  const SweepCells cells(byLayer, lr, solved);
   for (int layer = 0; layer < kLayerSlots; ++layer) {
     if (byLayer[layer].empty())
       continue;
     layerEvents(
-        near,
-        [&](const SQCELL_item* c) {
-          return !pairs[layer][c->layernumber] ? -1 : c->layernumber == layer ? 0 : 2;
-        },
-        byLayer[layer], &events);
+        cells,
+        [&](int other) { return !pairs[layer][other] ? -1 : other == layer ? 0 : 2; }, byLayer[layer],
+        &events);
     // Same layer: a tile meeting another is no gap (keepConnections has
     // it); other layers: meeting tiles must not come to overlap, and tiles
     // that were apart must not come to touch (a cut touching a resistor is
     // inside it for the rules).
-    sweepLayer(&events, lowOf, highOf,
+    sweepLayer(&events, cells,
                [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                  front.tilesIn(lo, hi, e.cell, &seen);
                  for (SQCELL_item* a : seen) {
@@ -580,8 +601,6 @@ long ceilSqrt(long long v)
 void keepRuledSpacing(bool solved)
 {
   const bool lr = resize_direction == LEFT_RIGHT;
-  auto lowOf = [lr, solved](const SQCELL_item* c) { return acrossLow(c, lr, solved); };
-  auto highOf = [lr, solved](const SQCELL_item* c) { return acrossHigh(c, lr, solved); };
   std::vector<std::vector<SQCELL_item*>> byLayer(kRuleLayers);
   for (int i = 0; i < SQcell_size; ++i) {
     SQCELL_item* c = &SQcell[i];
@@ -591,27 +610,26 @@ void keepRuledSpacing(bool solved)
   const long step = SCALE > 0 ? SCALE : 1;
   std::vector<SweepEvent> events;
   std::vector<SQCELL_item*> seen;
-  const std::vector<SQCELL_item*> near = byNearSide(byLayer);
+  const SweepCells cells(byLayer, lr, solved);
   for (int layer = 0; layer < kRuleLayers; ++layer) {
     if (byLayer[layer].empty())
       continue;
     // Every query is of kind 0 here: at one place they come before the far sides.
     layerEvents(
-        near,
-        [&](const SQCELL_item* c) { return spacingEitherWay(layer, c->layernumber) > 0 ? 0 : -1; },
+        cells, [&](int other) { return spacingEitherWay(layer, other) > 0 ? 0 : -1; },
         byLayer[layer], &events);
     if (events.empty())
       continue;
     // A far side at the near side's position is no gap: the tile behind
     // it is the one to keep.
-    sweepLayer(&events, lowOf, highOf,
+    sweepLayer(&events, cells,
                [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                  const long rule = spacingEitherWay(layer, e.cell->layernumber);
                  front.tilesIn(lo - rule, hi + rule, e.cell, &seen);
                  std::sort(seen.begin(), seen.end());
                  seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
                  for (SQCELL_item* a : seen) {
-                   const long across = std::max({0L, lowOf(a) - hi, lo - highOf(a)});
+                   const long across = std::max({0L, cells.low(a) - hi, lo - cells.high(a)});
                    if (across >= rule)
                      continue;
                    long need = ceilSqrt(static_cast<long long>(rule) * rule -
