@@ -397,13 +397,14 @@ class SweepFront {
 class SweepCells {
  public:
   SweepCells(const std::vector<std::vector<SQCELL_item*>>& byLayer, bool lr, bool solved)
-      : low_(static_cast<size_t>(std::max(SQcell_size, 0))), high_(low_.size())
+      : low_(static_cast<size_t>(std::max(SQcell_size, 0))), high_(low_.size()), far_(low_.size())
   {
     for (const auto& layer : byLayer)
       for (SQCELL_item* c : layer) {
         near_.push_back(Near{c->left->loc, c->layernumber, c});
-        low_[index(c)] = acrossLow(c, lr, solved);
-        high_[index(c)] = acrossHigh(c, lr, solved);
+        low_[index(c)] = static_cast<int>(acrossLow(c, lr, solved));
+        high_[index(c)] = static_cast<int>(acrossHigh(c, lr, solved));
+        far_[index(c)] = c->right->loc;
       }
     std::stable_sort(near_.begin(), near_.end(),
                      [](const Near& a, const Near& b) { return a.at < b.at; });
@@ -416,11 +417,13 @@ class SweepCells {
   const std::vector<Near>& near() const { return near_; }
   long low(const SQCELL_item* c) const { return low_[index(c)]; }
   long high(const SQCELL_item* c) const { return high_[index(c)]; }
+  int far(const SQCELL_item* c) const { return far_[index(c)]; }  // far side
 
  private:
   static size_t index(const SQCELL_item* c) { return static_cast<size_t>(c - SQcell); }
   std::vector<Near> near_;
-  std::vector<long> low_, high_;
+  std::vector<int> low_, high_;  // of boxes' sides: ints
+  std::vector<int> far_;
 };
 
 /*
@@ -435,8 +438,8 @@ void layerEvents(const SweepCells& cells, KindOf kindOf, const std::vector<SQCEL
                  std::vector<SweepEvent>* events)
 {
   std::vector<SQCELL_item*> far(layer);
-  std::stable_sort(far.begin(), far.end(), [](const SQCELL_item* a, const SQCELL_item* b) {
-    return a->right->loc < b->right->loc;
+  std::stable_sort(far.begin(), far.end(), [&cells](const SQCELL_item* a, const SQCELL_item* b) {
+    return cells.far(a) < cells.far(b);
   });
   events->clear();
   std::vector<SweepEvent> queries;
@@ -449,16 +452,16 @@ void layerEvents(const SweepCells& cells, KindOf kindOf, const std::vector<SQCEL
     return;
   size_t i = 0, j = 0;
   while (i < queries.size() || j < far.size()) {
-    const int at = i < queries.size() && (j == far.size() || queries[i].at <= far[j]->right->loc)
+    const int at = i < queries.size() && (j == far.size() || queries[i].at <= cells.far(far[j]))
                        ? queries[i].at
-                       : far[j]->right->loc;
+                       : cells.far(far[j]);
     size_t end = i;
     while (end < queries.size() && queries[end].at == at)
       ++end;
     for (size_t k = i; k < end; ++k)
       if (queries[k].kind == 0)
         events->push_back(queries[k]);
-    for (; j < far.size() && far[j]->right->loc == at; ++j)
+    for (; j < far.size() && cells.far(far[j]) == at; ++j)
       events->push_back(SweepEvent{at, 1, far[j]});
     for (size_t k = i; k < end; ++k)
       if (queries[k].kind != 0)
@@ -528,7 +531,7 @@ void keepApart(bool solved)
                [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                  front.tilesIn(lo, hi, e.cell, &seen);
                  for (SQCELL_item* a : seen) {
-                   const int gap = e.cell->left->loc - a->right->loc;
+                   const int gap = e.at - cells.far(a);
                    const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
                    if (e.kind == 0 && gap > 0)
                      addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)),
@@ -635,7 +638,7 @@ void keepRuledSpacing(bool solved)
                    long need = ceilSqrt(static_cast<long long>(rule) * rule -
                                         static_cast<long long>(across) * across);
                    need = (need + step - 1) / step * step;
-                   const long gap = e.cell->left->loc - a->right->loc;
+                   const long gap = e.at - cells.far(a);
                    if (gap >= 0)
                      keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)),
                                  ArcOrigin::RuledSpacing);
