@@ -172,8 +172,7 @@ bool CorePaths::offer(Search& s, uint32_t u, uint32_t v, int weight, bool carrie
     if (!to.raised) {
       to.raised = 1;
       s.touched.push_back(v);
-      const uint32_t p = part_[v];
-      s.pending[p / 64] |= uint64_t{1} << (p % 64);
+      s.pending[v / 64] |= uint64_t{1} << (v % 64);
     }
     return true;
   }
@@ -202,6 +201,8 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
     for (uint32_t k = first_[u]; k < cross_[u]; ++k)
       if (arcs_[k].weight > 0)
         return false;  // a loop that raises its own line
+    // The labels offered to are all over the search's array: asked for
+    // at once, they come in together.
     for (uint32_t k = cross_[u]; k < first_[u + 1]; ++k)
       if (!offer(s, u, arcs_[k].to, arcs_[k].weight, c))
         return false;
@@ -210,17 +211,17 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
   // A part of several lines.  Its lines hold what the earlier parts
   // offered; the values rise inside the part by a queue (a line raised
   // from inside forgets its wave: its predecessors' are not final yet) ...
-  std::deque<uint32_t>& queue = s.queue;
+  Search::Fifo& queue = s.queue;
   queue.clear();
   const uint32_t size = to - from;
   for (uint32_t u = from; u < to; ++u)
     if (s.label[u].raised) {
       s.label[u].queued = 1;
-      queue.push_back(u);
+      queue.push(u);
     }
   while (!queue.empty()) {
     const uint32_t u = queue.front();
-    queue.pop_front();
+    queue.pop();
     s.label[u].queued = 0;
     if (++s.visits[u] > size + 1)
       return false;  // still rising: a positive cycle
@@ -241,7 +242,7 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
       }
       if (!l.queued) {
         l.queued = 1;
-        queue.push_back(v);
+        queue.push(v);
       }
     }
   }
@@ -251,8 +252,14 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
   for (uint32_t u = from; u < to; ++u)
     if (s.label[u].raised && s.label[u].wave != kNoWave)
       s.seeds.push_back(u);
-  std::stable_sort(s.seeds.begin(), s.seeds.end(),
-                   [&s](uint32_t a, uint32_t b) { return s.label[a].wave < s.label[b].wave; });
+  auto byWave = [&s](uint32_t a, uint32_t b) { return s.label[a].wave < s.label[b].wave; };
+  if (s.seeds.size() > 16) {
+    std::stable_sort(s.seeds.begin(), s.seeds.end(), byWave);
+  } else {
+    for (size_t i = 1; i < s.seeds.size(); ++i)  // a few: by insertion, as stable
+      for (size_t j = i; j > 0 && byWave(s.seeds[j], s.seeds[j - 1]); --j)
+        std::swap(s.seeds[j], s.seeds[j - 1]);
+  }
   size_t next = 0;
   while (next < s.seeds.size() || !queue.empty()) {
     uint32_t u;
@@ -261,7 +268,7 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
       u = s.seeds[next++];
     } else {
       u = queue.front();
-      queue.pop_front();
+      queue.pop();
     }
     if (s.label[u].queued)
       continue;  // met already at a smaller or equal wave
@@ -277,7 +284,7 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
       if (wave < l.wave) {
         l.wave = wave;
         l.joined = c;
-        queue.push_back(v);
+        queue.push(v);
       } else if (wave == l.wave) {
         l.joined |= c;
       }
@@ -315,16 +322,22 @@ bool CorePaths::expand(Search& s, size_t source) const
   l.wave = 0;
   l.raised = 1;
   s.touched.push_back(from);
-  const uint32_t first = part_[from];
-  s.pending[first / 64] |= uint64_t{1} << (first % 64);
-  // The parts in topological order: an arc never leads to an earlier one,
-  // so the scan meets every part that gets pending.
+  s.pending[from / 64] |= uint64_t{1} << (from % 64);
+  // The lines in topological order of their parts: an arc never leads to
+  // an earlier part, so the scan meets every part that a line of it is
+  // pending; the part's marks go as it settles (any of its lines before
+  // the one met has none).
   bool settled = true;
-  for (size_t w = first / 64; w < s.pending.size(); ++w)
+  for (size_t w = from / 64; w < s.pending.size(); ++w)
     while (s.pending[w]) {
-      const int bit = __builtin_ctzll(s.pending[w]);
-      s.pending[w] &= s.pending[w] - 1;
-      if (settled && !settlePart(s, static_cast<uint32_t>(w * 64 + bit)))
+      const uint32_t u = static_cast<uint32_t>(w * 64) + __builtin_ctzll(s.pending[w]);
+      const uint32_t part = part_[u], end = partFirst_[part + 1];
+      for (uint32_t k = u; k < end;) {
+        const uint32_t bit = k % 64, n = std::min<uint32_t>(64 - bit, end - k);
+        s.pending[k / 64] &= ~((n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1) << bit);
+        k += n;
+      }
+      if (settled && !settlePart(s, part))
         settled = false;  // go on clearing the marks
     }
   return settled;
@@ -361,7 +374,7 @@ void CorePaths::prepare(Search* s) const
   const size_t m = order_.size();
   s->label.assign(m, Label{});
   s->visits.assign(m, 0);
-  s->pending.assign((partFirst_.size() - 1) / 64 + 1, 0);
+  s->pending.assign(m / 64 + 1, 0);
 }
 
 std::vector<CorePaths::Joins> CorePaths::joinAll(const std::vector<size_t>& sources,

@@ -274,9 +274,21 @@ class CorePaths {
     uint32_t source = 0;
     std::vector<Label> label;
     std::vector<uint32_t> visits;
-    std::vector<uint64_t> pending;      // parts to settle, one bit each
+    std::vector<uint64_t> pending;      // raised lines of parts to settle, one bit each
     std::vector<uint32_t> touched, seeds;
-    std::deque<uint32_t> queue;
+    struct Fifo {  // a queue emptied for each part
+      std::vector<uint32_t> items;
+      size_t head = 0;
+      void clear()
+      {
+        items.clear();
+        head = 0;
+      }
+      bool empty() const { return head == items.size(); }
+      uint32_t front() const { return items[head]; }
+      void pop() { ++head; }
+      void push(uint32_t v) { items.push_back(v); }
+    } queue;
   };
   void prepare(Search* s) const;
   bool expand(Search& s, size_t source) const;
