@@ -340,23 +340,53 @@ int16_t typeOf(const SQARC_item* a)
   return kUntyped;
 }
 
-/* countGain -- what `a` adds to the gains of its lines. */
-void countGain(const SQARC_item* a)
+// What the typed arcs add to the gains of their lines (as
+// SQwlm_init_unitweight counts them) and which lines an equality leaves.
+struct Gains {
+  std::vector<int> lineGain;
+  std::vector<unsigned char> equalityOut;
+  long typed = 0;
+  explicit Gains(size_t lines) : lineGain(lines, 0), equalityOut(lines, 0) {}
+  /* count -- what `a` adds. */
+  void count(const SQARC_item* a)
+  {
+    const size_t o = squeeze::lineIndex(a->ori), t = squeeze::lineIndex(a->ter);
+    int gain = 0;
+    if (a->wlm_type == kOwnWidth)
+      gain = kCellGain;
+    else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
+             a->wlm_type == kSameLayerWidth)
+      gain = kWireGain;
+    else if (a->wlm_type == kOwnReverse)
+      gain = -kCellGain;
+    lineGain[o] -= gain;
+    lineGain[t] += gain;
+    if (a->wlm_type == kEquality)
+      equalityOut[o] = 1;
+    ++typed;
+  }
+};
+
+// Where the arc list is cut in two stretches for two threads, [arcs, mid)
+// and [mid, end), and how many arcs of the first and of both are indexed.
+struct Cut {
+  SQARC_item* mid = nullptr;
+  size_t indexedBefore = 0, indexed = 0;
+};
+Cut cutArcs(SQARC_item* arcs)
 {
-  const size_t o = squeeze::lineIndex(a->ori), t = squeeze::lineIndex(a->ter);
-  int gain = 0;
-  if (a->wlm_type == kOwnWidth)
-    gain = kCellGain;
-  else if (a->wlm_type == kOtherLayerSide || a->wlm_type == kOtherLayerWidth ||
-           a->wlm_type == kSameLayerWidth)
-    gain = kWireGain;
-  else if (a->wlm_type == kOwnReverse)
-    gain = -kCellGain;
-  st->lineGain[o] -= gain;
-  st->lineGain[t] += gain;
-  if (a->wlm_type == kEquality)
-    st->equalityOut[o] = 1;
-  ++st->typedArcs;
+  size_t n = 0;
+  Cut cut;
+  for (const SQARC_item* a = arcs; a; a = a->list_next) {
+    ++n;
+    cut.indexed += indexable(a);
+  }
+  cut.mid = arcs;
+  for (size_t k = 0; k < n / 2; ++k) {
+    cut.indexedBefore += indexable(cut.mid);
+    cut.mid = cut.mid->list_next;
+  }
+  return cut;
 }
 
 }  // namespace
@@ -364,19 +394,33 @@ void countGain(const SQARC_item* a)
 void SQwlm_init_arc(SQARC_item* arcs)
 {
   ArcIndex index;
-  // The ends and weights of the indexed arcs, read from the arcs once.
+  // The ends and weights of the indexed arcs, read from the arcs once, the
+  // two stretches of the list on two threads (a walk waits on every arc
+  // and its lines).
   struct Ends {
     uint32_t ori, ter;
     int weight;
   };
-  std::vector<Ends> ends;
-  size_t lines = 0;
-  for (const SQARC_item* a = arcs; a; a = a->list_next)
-    if (indexable(a)) {
-      ends.push_back(Ends{static_cast<uint32_t>(squeeze::lineIndex(a->ori)),
-                          static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight});
-      lines = std::max<size_t>(lines, std::max(ends.back().ori, ends.back().ter) + size_t{1});
-    }
+  const Cut cut = cutArcs(arcs);
+  SQARC_item* const mid = cut.mid;
+  auto stretch = [&](bool second, auto f) {
+    for (SQARC_item* a = second ? mid : arcs; a && (second || a != mid); a = a->list_next)
+      f(a);
+  };
+  std::vector<Ends> ends(cut.indexed);
+  size_t highest[2] = {0, 0};
+  common::onTwoThreads([&](bool second) {
+    size_t at = second ? cut.indexedBefore : 0;
+    stretch(second, [&](const SQARC_item* a) {
+      if (!indexable(a))
+        return;
+      const Ends e{static_cast<uint32_t>(squeeze::lineIndex(a->ori)),
+                   static_cast<uint32_t>(squeeze::lineIndex(a->ter)), a->weight};
+      ends[at++] = e;
+      highest[second] = std::max<size_t>(highest[second], std::max(e.ori, e.ter) + size_t{1});
+    });
+  });
+  const size_t lines = std::max(highest[0], highest[1]);
   index.first.assign(lines + 1, 0);
   for (const Ends& e : ends)
     ++index.first[e.ori + 1];
@@ -387,29 +431,47 @@ void SQwlm_init_arc(SQARC_item* arcs)
   for (const Ends& e : ends)
     index.ends[fill[e.ori]++] = {e.ter, e.weight};
   std::vector<Ends>().swap(ends);
-  for (size_t i = 0; i < lines; ++i)
-    std::sort(index.ends.begin() + index.first[i], index.ends.begin() + index.first[i + 1]);
+  std::vector<uint32_t>().swap(fill);
+  common::onTwoThreads([&](bool second) {
+    for (size_t i = second ? lines / 2 : 0; i < (second ? lines : lines / 2); ++i)
+      std::sort(index.ends.begin() + index.first[i], index.ends.begin() + index.first[i + 1]);
+  });
   linkedArcs = &index;
   struct Reset {
     ~Reset() { linkedArcs = nullptr; }
   } reset;
+  // Each arc typed on the thread of its stretch, the gains of each stretch
+  // apart; then their sums, and the messages of untyped arcs in order.
+  std::vector<Gains> gains;
+  if (st)
+    gains.assign(2, Gains(lines));
+  std::vector<const SQARC_item*> untyped[2];
+  common::onTwoThreads([&](bool second) {
+    stretch(second, [&](SQARC_item* a) {
+      a->wlm_type = typeOf(a);
+      if (st && indexable(a))
+        gains[second].count(a);
+      if (a->wlm_type == kUntyped)
+        untyped[second].push_back(a);
+    });
+  });
   if (st) {
-    st->lineGain.assign(lines, 0);
-    st->equalityOut.assign(lines, 0);
-    st->typedArcs = 0;
+    for (size_t i = 0; i < lines; ++i) {
+      gains[0].lineGain[i] += gains[1].lineGain[i];
+      gains[0].equalityOut[i] |= gains[1].equalityOut[i];
+    }
+    st->lineGain = std::move(gains[0].lineGain);
+    st->equalityOut = std::move(gains[0].equalityOut);
+    st->typedArcs = gains[0].typed + gains[1].typed;
   }
-  for (SQARC_item* a = arcs; a; a = a->list_next) {
-    a->wlm_type = typeOf(a);
-    if (st && indexable(a))
-      countGain(a);
-    if (a->wlm_type != kUntyped)
-      continue;
-    common::outf("***********\n");
-    common::outf("ERROR\n");
-    common::outf("arc %i from line %i to line %i weight %i has no type\n", a->rank,
-                 a->ori ? a->ori->number : 0, a->ter ? a->ter->number : 0, a->weight);
-    common::outf("***********\n");
-  }
+  for (const std::vector<const SQARC_item*>& part : untyped)
+    for (const SQARC_item* a : part) {
+      common::outf("***********\n");
+      common::outf("ERROR\n");
+      common::outf("arc %i from line %i to line %i weight %i has no type\n", a->rank,
+                   a->ori ? a->ori->number : 0, a->ter ? a->ter->number : 0, a->weight);
+      common::outf("***********\n");
+    }
 }
 
 namespace {
