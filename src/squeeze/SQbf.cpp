@@ -386,21 +386,44 @@ void FastRun::adjacency()
   const size_t n = lines_.size();
   first_.assign(n + 1, 0);
   raised_.assign(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    first_[i + 1] = first_[i];
-    const SQLINE_item* l = lines_[i];
-    if (!l)
-      continue;
-    for (const SQARC_item* a = reverse_ ? l->ter_next : l->ori_next; a;
-         a = reverse_ ? a->ter_next : a->ori_next) {
-      const SQLINE_item* to = reverse_ ? a->ori : a->ter;
-      far_.push_back(static_cast<uint32_t>(index(to)));
-      step_.push_back(reverse_ ? -a->weight : a->weight);
-      if (a->weight > 0)
-        raised_[index(to)] = 1;  // forward: into `to`; reverse: out of `to`
-      ++first_[i + 1];
+  // The lines in two halves on two threads (a walk of the lists waits on
+  // every arc and the line it leads to), each half's arcs apart, then
+  // one after the other.
+  std::vector<uint32_t> far[2];
+  std::vector<int> step[2];
+  common::onTwoThreads([&](bool second) {
+    const size_t from = second ? n / 2 : 0, to = second ? n : n / 2;
+    size_t listed = 0;  // as the lines count them
+    for (size_t i = from; i < to; ++i)
+      if (const SQLINE_item* l = lines_[i])
+        listed += static_cast<size_t>(std::max(reverse_ ? l->no_ter : l->no_ori, 0));
+    far[second].reserve(listed);
+    step[second].reserve(listed);
+    for (size_t i = from; i < to; ++i) {
+      const SQLINE_item* l = lines_[i];
+      if (!l)
+        continue;
+      for (const SQARC_item* a = reverse_ ? l->ter_next : l->ori_next; a;
+           a = reverse_ ? a->ter_next : a->ori_next) {
+        far[second].push_back(static_cast<uint32_t>(index(reverse_ ? a->ori : a->ter)));
+        step[second].push_back(reverse_ ? -a->weight : a->weight);
+        ++first_[i + 1];
+      }
     }
+  });
+  for (size_t i = 0; i < n; ++i)
+    first_[i + 1] += first_[i];
+  far_.reserve(far[0].size() + far[1].size());
+  step_.reserve(far_.capacity());
+  for (int h = 0; h < 2; ++h) {
+    far_.insert(far_.end(), far[h].begin(), far[h].end());
+    std::vector<uint32_t>().swap(far[h]);
+    step_.insert(step_.end(), step[h].begin(), step[h].end());
+    std::vector<int>().swap(step[h]);
   }
+  for (size_t k = 0; k < far_.size(); ++k)
+    if ((reverse_ ? -step_[k] : step_[k]) > 0)
+      raised_[far_[k]] = 1;  // forward: into the line; reverse: out of it
   squeeze::stats().relaxations += static_cast<long>(far_.size());
 }
 
