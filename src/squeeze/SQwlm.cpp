@@ -655,12 +655,20 @@ bool searched(const SQARC_item* a) { return a->wlm_type != kFree && a->wlm_type 
  * slack or of an earlier filing, could only come up after it with the
  * same two units and no less slack.
  */
-void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
+// What a unit files, found without filing it: for each of its lines a
+// mark (no arc), then the arcs out of the line into other groups with the
+// keys they would be filed under; and the room of its wall.
+struct Filing {
+  SQARC_item* arc;  // null: the next line of the unit begins
+  long key;
+  uint32_t to;      // line index of the arc's end
+};
+
+long collectArcs(const SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u, std::vector<Filing>* out)
 {
-  ArcHeaps& heaps = st->heaps;
   for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next) {
     const long from = at(li->line);
-    const uint64_t filing = ++st->lineFilings;
+    out->push_back(Filing{nullptr, 0, 0});
     for (SQARC_item* a = li->line->ori_next; a; a = a->ori_next) {
       if (!searched(a))
         continue;
@@ -668,31 +676,58 @@ void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
       if (tg == g)
         continue;
       const long slack = a->ter->wlm_loc + tg->shift - from - a->weight;
-      const SQWLM_ARC_ENTRY e{slack + g->shift, a, st->filings++};
-      const size_t t = squeeze::lineIndex(a->ter);
-      if (t >= st->filedBy.size()) {
-        st->filedBy.resize(t + 1, 0);
-        st->filedNode.resize(t + 1, 0);
-      }
-      if (st->filedBy[t] == filing) {
-        SQWLM_ARC_ENTRY& kept = heaps.loose(st->filedNode[t]);
-        if (e.key <= kept.key)
-          kept = e;  // less slack, or as much and filed later
-        continue;
-      }
-      ++squeeze::stats().wlmFiled;
-      st->filedBy[t] = filing;
-      st->filedNode[t] = heaps.make(e);
-      st->batch.push_back(st->filedNode[t]);
+      out->push_back(Filing{a, slack + g->shift, static_cast<uint32_t>(squeeze::lineIndex(a->ter))});
     }
   }
   // The wall: no line goes past its max_loc, where the layout would grow.
   long room = LONG_MAX;
   for (SQWLM_LINE_LIST_item* li = u->line_list; li; li = li->next)
     room = std::min(room, li->line->max_loc - at(li->line));
+  return room;
+}
+
+/*
+ * fileCollected -- the arcs collectArcs found for `u` ([from, to)) and its
+ * wall go on the heap of its group `g`.
+ */
+void fileCollected(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u, const Filing* from,
+                   const Filing* to, long room)
+{
+  ArcHeaps& heaps = st->heaps;
+  uint64_t filing = 0;
+  for (const Filing* f = from; f != to; ++f) {
+    if (!f->arc) {
+      filing = ++st->lineFilings;
+      continue;
+    }
+    const SQWLM_ARC_ENTRY e{f->key, f->arc, st->filings++};
+    const size_t t = f->to;
+    if (t >= st->filedBy.size()) {
+      st->filedBy.resize(t + 1, 0);
+      st->filedNode.resize(t + 1, 0);
+    }
+    if (st->filedBy[t] == filing) {
+      SQWLM_ARC_ENTRY& kept = heaps.loose(st->filedNode[t]);
+      if (e.key <= kept.key)
+        kept = e;  // less slack, or as much and filed later
+      continue;
+    }
+    ++squeeze::stats().wlmFiled;
+    st->filedBy[t] = filing;
+    st->filedNode[t] = heaps.make(e);
+    st->batch.push_back(st->filedNode[t]);
+  }
   st->batch.push_back(heaps.make(
       SQWLM_ARC_ENTRY{room + g->shift, nullptr, st->filings++, const_cast<SQWLM_UNIT_item*>(u)}));
   g->arcs = heaps.meld(g->arcs, heaps.build(&st->batch));
+}
+
+void fileArcs(SQWLM_GROUP_item* g, const SQWLM_UNIT_item* u)
+{
+  static thread_local std::vector<Filing> found;
+  found.clear();
+  const long room = collectArcs(g, u, &found);
+  fileCollected(g, u, found.data(), found.data() + found.size(), room);
 }
 
 /* settle -- the pending shift of u's lines goes into their wlm_loc. */
@@ -766,9 +801,42 @@ void SQwlm_init_group()
     else
       ownGroup(u);
   }
+  // What each movable unit files is found for a few thousand units at a
+  // time on two threads (each arc waits on the line it leads to, its unit
+  // and its group, and filing changes none of these), then filed in order.
+  std::vector<SQWLM_UNIT_item*> movers;
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
     if (movable(u->group))
-      fileArcs(u->group, u);
+      movers.push_back(u);
+  constexpr size_t kBatch = 4096;
+  struct Found {
+    std::vector<Filing> filings;
+    std::vector<size_t> end;  // by unit of the half: end of its filings
+    std::vector<long> room;
+  } found[2];
+  for (size_t begin = 0; begin < movers.size(); begin += kBatch) {
+    const size_t stop = std::min(movers.size(), begin + kBatch), half = begin + (stop - begin) / 2;
+    common::onTwoThreads([&](bool second) {
+      Found& f = found[second];
+      f.filings.clear();
+      f.end.clear();
+      f.room.clear();
+      for (size_t i = second ? half : begin; i < (second ? stop : half); ++i) {
+        f.room.push_back(collectArcs(movers[i]->group, movers[i], &f.filings));
+        f.end.push_back(f.filings.size());
+      }
+    });
+    for (int h = 0; h < 2; ++h) {
+      const size_t first = h ? half : begin;
+      size_t at = 0;
+      for (size_t k = 0; k < found[h].end.size(); ++k) {
+        SQWLM_UNIT_item* u = movers[first + k];
+        fileCollected(u->group, u, found[h].filings.data() + at,
+                      found[h].filings.data() + found[h].end[k], found[h].room[k]);
+        at = found[h].end[k];
+      }
+    }
+  }
 }
 
 /*
