@@ -620,17 +620,27 @@ int SQwlm_init_stack()
                  static_cast<int>(order.size()));
     squeeze::stop(1);
   }
-  std::stable_sort(order.begin(), order.end(), [](const SQWLM_UNIT_item* a,
-                                                  const SQWLM_UNIT_item* b) {
-    return rightOf(a) < rightOf(b);
-  });
+  // By the place of the rightmost line, as filed among equals (each place
+  // read once, not at every comparison).
+  std::vector<std::pair<long, size_t>> keys(order.size());
+  for (size_t i = 0; i < order.size(); ++i)
+    keys[i] = {rightOf(order[i]), i};
+  std::sort(keys.begin(), keys.end());
+  std::vector<SQWLM_UNIT_item*> sorted(order.size());
+  for (size_t i = 0; i < keys.size(); ++i)
+    sorted[i] = order[keys[i].second];
+  order.swap(sorted);
   st->SQwlm_unit = order.front();
   for (size_t i = 0; i < order.size(); ++i) {
-    order[i]->prev = i ? order[i - 1] : nullptr;
-    order[i]->next = i + 1 < order.size() ? order[i + 1] : nullptr;
-    order[i]->stacked = false;
-    SQwlm_push_unit_list(order[i]);
+    SQWLM_UNIT_item* u = order[i];
+    u->prev = i ? order[i - 1] : nullptr;
+    u->next = i + 1 < order.size() ? order[i + 1] : nullptr;
+    // Pushed in the order of the stack: each goes last (SQwlm_push_unit_list).
+    u->stacked = true;
+    st->stackOrder.emplace_hint(st->stackOrder.end(), std::make_pair(keys[i].first, st->pushes++),
+                                u);
   }
+  st->SQwlm_unit_tos = st->stackOrder.begin()->second;
   return 0;
 }
 
