@@ -201,8 +201,6 @@ bool CorePaths::settlePart(Search& s, uint32_t part) const
     for (uint32_t k = first_[u]; k < cross_[u]; ++k)
       if (arcs_[k].weight > 0)
         return false;  // a loop that raises its own line
-    // The labels offered to are all over the search's array: asked for
-    // at once, they come in together.
     for (uint32_t k = cross_[u]; k < first_[u + 1]; ++k)
       if (!offer(s, u, arcs_[k].to, arcs_[k].weight, c))
         return false;
