@@ -190,60 +190,96 @@ void unlinkMarked(SQLINE_item* line)
 int SQremove_redundant_arcs()
 {
   const size_t lines = squeeze::store(resize_direction).lineCount;
-  std::vector<SQARC_item*> seen(lines, nullptr);
-  std::vector<const SQLINE_item*> owner(lines, nullptr);
-  std::vector<SQARC_item*> losers;
   long outgoing = 0, incoming = 0;
   squeeze::forEachLine([&](SQLINE_item* l) {
     outgoing += l->no_ori;
     incoming += l->no_ter;
   });
   const bool renew = outgoing == incoming;
-  std::vector<SQARC_item*> in(renew ? lines : 0, nullptr);
-  std::vector<int> inCount(renew ? lines : 0, 0);
-  squeeze::forEachLine([&](SQLINE_item* l) {
-    const size_t before = losers.size();
-    for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
-      const size_t t = squeeze::lineIndex(a->ter);
-      if (owner[t] != l) {
-        owner[t] = l;
-        seen[t] = a;
-        continue;
-      }
-      SQARC_item* b = seen[t];
-      if (a->sym && b->sym) {
-        common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
-        continue;
-      }
-      const bool keepA = a->sym || (!b->sym && a->weight >= b->weight);
-      losers.push_back(keepA ? b : a);
-      seen[t] = keepA ? a : b;
+  // The cells in two halves, on two threads when the incoming lists are
+  // made anew: each half finds its lines' losers and makes its part of
+  // every incoming list (an arc is in the outgoing list of one line), the
+  // later half's part in front, as one walk of all lines in order would.
+  const int cells = SQcell_size + SQsymcell_size;
+  struct Half {
+    std::vector<SQARC_item*> seen, losers, in, last;
+    std::vector<const SQLINE_item*> owner;
+    std::vector<int> inCount;
+    int bothSym = 0;  // pairs of symmetry arcs met
+  } half[2];
+  auto scan = [&](Half& h, int from, int to) {
+    h.seen.assign(lines, nullptr);
+    h.owner.assign(lines, nullptr);
+    if (renew) {
+      h.in.assign(lines, nullptr);
+      h.last.assign(lines, nullptr);
+      h.inCount.assign(lines, 0);
     }
-    if (!renew)
-      return;
-    for (size_t i = before; i < losers.size(); ++i)
-      losers[i]->occupied = -1;
-    SQARC_link* tail = &l->ori_next;
-    for (SQARC_item *a = l->ori_next, *next; a; a = next) {
-      next = a->ori_next;
-      if (a->occupied == -1) {
-        a->ori_next = a->ter_next = nullptr;
-        --l->no_ori;
-        continue;
+    for (int i = from; i < to; ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right}) {
+        if (!l)
+          continue;
+        const size_t before = h.losers.size();
+        for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
+          const size_t t = squeeze::lineIndex(a->ter);
+          if (h.owner[t] != l) {
+            h.owner[t] = l;
+            h.seen[t] = a;
+            continue;
+          }
+          SQARC_item* b = h.seen[t];
+          if (a->sym && b->sym) {
+            ++h.bothSym;
+            continue;
+          }
+          const bool keepA = a->sym || (!b->sym && a->weight >= b->weight);
+          h.losers.push_back(keepA ? b : a);
+          h.seen[t] = keepA ? a : b;
+        }
+        if (!renew)
+          continue;
+        for (size_t k = before; k < h.losers.size(); ++k)
+          h.losers[k]->occupied = -1;
+        SQARC_link* tail = &l->ori_next;
+        for (SQARC_item *a = l->ori_next, *next; a; a = next) {
+          next = a->ori_next;
+          if (a->occupied == -1) {
+            a->ori_next = a->ter_next = nullptr;
+            --l->no_ori;
+            continue;
+          }
+          *tail = a;
+          tail = &a->ori_next;
+          const size_t t = squeeze::lineIndex(a->ter);
+          if (!h.in[t])
+            h.last[t] = a;
+          a->ter_next = h.in[t];
+          h.in[t] = a;
+          ++h.inCount[t];
+        }
+        *tail = nullptr;
       }
-      *tail = a;
-      tail = &a->ori_next;
-      const size_t t = squeeze::lineIndex(a->ter);
-      a->ter_next = in[t];
-      in[t] = a;
-      ++inCount[t];
-    }
-    *tail = nullptr;
-  });
+  };
+  if (renew)
+    common::onTwoThreads(
+        [&](bool second) { scan(half[second], second ? cells / 2 : 0, second ? cells : cells / 2); });
+  else
+    scan(half[0], 0, cells);
+  for (const Half& h : half)
+    for (int k = 0; k < h.bothSym; ++k)
+      common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
+  std::vector<SQARC_item*> losers = std::move(half[0].losers);
+  losers.insert(losers.end(), half[1].losers.begin(), half[1].losers.end());
   if (renew) {
     squeeze::forEachLine([&](SQLINE_item* l) {
-      l->ter_next = in[squeeze::lineIndex(l)];
-      l->no_ter = inCount[squeeze::lineIndex(l)];
+      const size_t t = squeeze::lineIndex(l);
+      if (half[1].in[t]) {
+        half[1].last[t]->ter_next = half[0].in[t];
+        l->ter_next = half[1].in[t];
+      } else {
+        l->ter_next = half[0].in[t];
+      }
+      l->no_ter = half[0].inCount[t] + half[1].inCount[t];
     });
   } else {
     std::vector<SQLINE_item*> touched;
