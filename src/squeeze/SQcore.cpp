@@ -230,29 +230,24 @@ CorePlan planCore()
   CorePlan p;
   const std::unordered_set<const SQLINE_item*> named = symLines();
   auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
+  // A cell's line without a weighted arc beyond it is tied to the boundary
+  // on its side (1 left, 2 right); `mark` gets the onbound it will have.
+  auto tie = [&](SQLINE_item* l, bool right, int8_t* mark) {
+    *mark = l->onbound;
+    if (!anyWeightNonZero(right ? l->ori_next : l->ter_next, right)) {
+      *mark = right ? 2 : 1;
+      p.bound.emplace_back(l, *mark);
+      ++(right ? p.rightb : p.leftb);
+    }
+    if (onsym(l))
+      ++p.corelines;
+  };
   std::vector<std::pair<int8_t, int8_t>> marks(static_cast<size_t>(std::max(SQcell_size, 0)));
   for (int i = 0; i < SQcell_size; ++i) {
-    const SQCELL_item& c = SQcell[i];
-    if (SQLINE_item* l = c.left) {
-      marks[i].first = l->onbound;
-      if (!anyWeightNonZero(l->ter_next, false)) {
-        p.bound.emplace_back(l, 1);
-        marks[i].first = 1;
-        ++p.leftb;
-      }
-      if (onsym(l))
-        ++p.corelines;
-    }
-    if (SQLINE_item* r = c.right) {
-      marks[i].second = r->onbound;
-      if (!anyWeightNonZero(r->ori_next, true)) {
-        p.bound.emplace_back(r, 2);
-        marks[i].second = 2;
-        ++p.rightb;
-      }
-      if (onsym(r))
-        ++p.corelines;
-    }
+    if (SQcell[i].left)
+      tie(SQcell[i].left, false, &marks[i].first);
+    if (SQcell[i].right)
+      tie(SQcell[i].right, true, &marks[i].second);
   }
   for (int i = SQcell_size; i < SQcell_size + SQsymcell_size; ++i)
     for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -634,41 +635,38 @@ TEST_P(QuickCorePaths, SearchedAheadAsInPlace)
     }
     return arcs;
   };
-  std::vector<std::tuple<int, int, int>> ahead, inPlace;
-  {
-    squeeze::CoreAhead searches;
+  // The core graph, searched ahead or in place; `mark` is marked as a sym
+  // line once the core is detected (after the searches ahead began).
+  bool used = false;
+  auto core = [&](bool ahead, SQLINE_item* mark) {
+    std::optional<squeeze::CoreAhead> searches;
+    if (ahead)
+      searches.emplace();
     SQdetect_core();
+    if (mark)
+      mark->onsym = 1;
     SQbuild_coregraph();
-    ahead = coreArcs();
-    EXPECT_TRUE(searches.used());
-  }
-  SQfree_coregraph();
-  SQdetect_core();
-  SQbuild_coregraph();
-  inPlace = coreArcs();
+    const std::vector<std::tuple<int, int, int>> arcs = coreArcs();
+    used = searches && searches->used();
+    searches.reset();
+    SQfree_coregraph();
+    return arcs;
+  };
+  const std::vector<std::tuple<int, int, int>> inPlace = core(false, nullptr);
   EXPECT_FALSE(inPlace.empty());
-  EXPECT_EQ(ahead, inPlace);
-  SQfree_coregraph();
+  EXPECT_EQ(core(true, nullptr), inPlace);
+  EXPECT_TRUE(used);
 
   SQLINE_item* marked = nullptr;
-  {
-    squeeze::CoreAhead searches;
-    SQdetect_core();
-    squeeze::forEachLine([&](SQLINE_item* l) {
-      if (!marked && l->onsym == 0 && l->ori_next && l->ter_next)
-        marked = l;
-    });
-    ASSERT_TRUE(marked);
-    marked->onsym = 1;
-    SQbuild_coregraph();
-    ahead = coreArcs();
-    EXPECT_FALSE(searches.used());
-  }
-  SQfree_coregraph();
-  SQdetect_core();
-  SQbuild_coregraph();
-  EXPECT_EQ(ahead, coreArcs());
-  EXPECT_NE(inPlace, coreArcs());
+  squeeze::forEachLine([&](SQLINE_item* l) {
+    if (!marked && l->onsym == 0 && l->ori_next && l->ter_next)
+      marked = l;
+  });
+  ASSERT_TRUE(marked);
+  const std::vector<std::tuple<int, int, int>> changed = core(true, marked);
+  EXPECT_FALSE(used);
+  EXPECT_EQ(changed, core(false, nullptr));
+  EXPECT_NE(changed, inPlace);
 }
 
 INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Range(1u, 9u));
