@@ -340,7 +340,7 @@ void readAhead(squeeze::CoreAhead::State* s)
     for (const SQLINE_item* l : coreSources(&s->boundLeft, &s->boundRight, onsym))
       s->sources.push_back(lineSlot(l));
     s->paths = std::make_unique<CorePaths>(std::move(g));
-    s->share = std::make_unique<CorePaths::Share>(s->sources, s->sources);
+    s->share = std::make_unique<CorePaths::Share>(*s->paths, s->sources, s->sources);
   } catch (...) {
     s->failed = true;
   }

@@ -375,30 +375,299 @@ void CorePaths::prepare(Search* s) const
   s->pending.assign(m / 64 + 1, 0);
 }
 
+// ---------------------------------------------------------------------------
+// Several sources at once.  A lane's value and wave are one number, the
+// value in the high half and kWaveTop - wave in the low half: the greater
+// number is the heavier path, or the equally heavy one with fewer arcs, and
+// an arc of weight w adds w to the high half and takes 1 from the low one.
+// So the relaxation of the packed numbers finds values and waves at once,
+// and an arc is tight with a wave one less exactly when it carries the
+// number of its end.  A line of no value in a lane holds kUnraisedKey,
+// above every path of the start value (kUnreached) and below any higher.
+// ---------------------------------------------------------------------------
+namespace {
+
+constexpr int64_t kHigh = int64_t{1} << 32;
+constexpr int64_t kWaveTop = (int64_t{1} << 31) - 1;
+
+constexpr int64_t packed(int value, int wave) { return int64_t{value} * kHigh + (kWaveTop - wave); }
+int valueOf(int64_t key) { return static_cast<int>((key - (key & (kHigh - 1))) / kHigh); }
+int64_t arcStep(int weight) { return int64_t{weight} * kHigh - 1; }
+int lowestLane(unsigned lanes) { return __builtin_ctz(lanes); }
+
+}  // namespace
+
+CorePaths::Share::Share(const CorePaths& paths, std::vector<size_t> from, std::vector<size_t> to)
+    : sources(std::move(from)), targets(std::move(to)), joins(sources.size())
+{
+  order.resize(sources.size());
+  for (size_t i = 0; i < order.size(); ++i)
+    order[i] = static_cast<uint32_t>(i);
+  if (paths.usable())
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      return paths.at_[sources[a]] < paths.at_[sources[b]];
+    });
+}
+
+void CorePaths::prepare(Batch* b) const
+{
+  const size_t m = order_.size();
+  b->key.assign(m * kLanes, kUnraisedKey);
+  b->joined.assign(m, 0);
+  b->sourceOf.assign(m, 0);
+  b->reached.assign(m, 0);
+  b->pending.assign(m / 64 + 1, 0);
+}
+
+CorePaths::Lanes CorePaths::raisedLanes(const Batch& b, uint32_t u) const
+{
+  const int64_t* k = &b.key[size_t{u} * kLanes];
+  unsigned lanes = 0;
+  for (int i = 0; i < kLanes; ++i)
+    lanes |= unsigned{k[i] > kUnraisedKey} << i;
+  return static_cast<Lanes>(lanes & b.alive);
+}
+
+CorePaths::Lanes CorePaths::carries(const Batch& b, uint32_t u, Lanes lanes) const
+{
+  return static_cast<Lanes>((b.sourceOf[u] | (ordinary_[u] ? b.joined[u] : 0)) & lanes);
+}
+
+// A line raised in some lane for the first time: to be reset, and (when
+// it is in a later part) its part to be settled.
+void CorePaths::reach(Batch& b, uint32_t v, bool later) const
+{
+  if (b.reached[v])
+    return;
+  b.reached[v] = 1;
+  b.touched.push_back(v);
+  if (later)
+    b.pending[v / 64] |= uint64_t{1} << (v % 64);
+}
+
+/*
+ * offer -- as the single search's offer, in every lane of `lanes` at
+ * once: u, settled, tells the end of `arc` its value (`carry`: the lanes
+ * in which u carries the join).  A lane whose source would rise fails.
+ */
+void CorePaths::offer(Batch& b, uint32_t u, const Arc& arc, Lanes lanes, Lanes carry) const
+{
+  const int64_t step = arcStep(arc.weight);
+  const int64_t* from = &b.key[size_t{u} * kLanes];
+  int64_t* to = &b.key[size_t{arc.to} * kLanes];
+  unsigned above = 0, level = 0;
+  for (int i = 0; i < kLanes; ++i) {
+    const int64_t candidate = from[i] + step;
+    above |= unsigned{candidate > to[i]} << i;
+    level |= unsigned{candidate == to[i]} << i;
+  }
+  above &= lanes;
+  if (const unsigned rising = above & b.sourceOf[arc.to]) {
+    b.alive = static_cast<Lanes>(b.alive & ~rising);
+    above &= ~rising;
+  }
+  b.joined[arc.to] = static_cast<Lanes>((b.joined[arc.to] & ~above) | (carry & (above | level)));
+  if (!above)
+    return;
+  for (unsigned l = above; l; l &= l - 1) {
+    const int i = lowestLane(l);
+    to[i] = from[i] + step;
+  }
+  reach(b, arc.to, true);
+}
+
+// The settled line u offers its lanes to the later parts.
+void CorePaths::offerAll(Batch& b, uint32_t u, Lanes lanes, Lanes carry) const
+{
+  for (uint32_t k = cross_[u]; k < first_[u + 1] && lanes; ++k) {
+    offer(b, u, arcs_[k], lanes, carry);
+    lanes &= b.alive;
+  }
+}
+
+void CorePaths::settlePart(Batch& b, uint32_t part) const
+{
+  const uint32_t from = partFirst_[part], to = partFirst_[part + 1];
+  if (to - from == 1) {
+    const uint32_t u = from;
+    Lanes lanes = raisedLanes(b, u);
+    if (!lanes)
+      return;
+    for (uint32_t k = first_[u]; k < cross_[u]; ++k)
+      if (arcs_[k].weight > 0) {
+        b.alive = static_cast<Lanes>(b.alive & ~lanes);  // a loop that raises its own line
+        return;
+      }
+    const Lanes carry = carries(b, u, lanes);
+    offerAll(b, u, lanes, carry);
+    return;
+  }
+  // A part of several lines: the numbers rise inside by a queue, each line
+  // taken with the lanes it rose in since it was queued ...
+  const uint32_t size = to - from;
+  b.queued.assign(size, 0);
+  b.changed.assign(size, 0);
+  b.visits.assign(size_t{size} * kLanes, 0);
+  b.queue.clear();
+  for (uint32_t u = from; u < to; ++u)
+    if (const Lanes lanes = raisedLanes(b, u)) {
+      b.queued[u - from] = lanes;
+      b.queue.push_back(u);
+    }
+  for (size_t head = 0; head < b.queue.size(); ++head) {
+    const uint32_t u = b.queue[head];
+    unsigned lanes = b.queued[u - from] & b.alive;
+    b.queued[u - from] = 0;
+    for (unsigned l = lanes; l; l &= l - 1) {
+      const int i = lowestLane(l);
+      if (++b.visits[size_t{u - from} * kLanes + i] > size + 1) {
+        b.alive = static_cast<Lanes>(b.alive & ~(1u << i));  // still rising: a positive cycle
+        lanes &= ~(1u << i);
+      }
+    }
+    const int64_t* ku = &b.key[size_t{u} * kLanes];
+    for (uint32_t k = first_[u]; k < cross_[u] && lanes; ++k) {
+      const uint32_t v = arcs_[k].to;
+      const int64_t step = arcStep(arcs_[k].weight);
+      int64_t* kv = &b.key[size_t{v} * kLanes];
+      unsigned above = 0;
+      for (int i = 0; i < kLanes; ++i)
+        above |= unsigned{ku[i] + step > kv[i]} << i;
+      above &= lanes;
+      if (const unsigned rising = above & b.sourceOf[v]) {
+        b.alive = static_cast<Lanes>(b.alive & ~rising);
+        lanes &= ~rising;
+        above &= ~rising;
+      }
+      if (!above)
+        continue;
+      for (unsigned l = above; l; l &= l - 1) {
+        const int i = lowestLane(l);
+        kv[i] = ku[i] + step;
+      }
+      reach(b, v, false);
+      b.changed[v - from] |= above;
+      if (!b.queued[v - from])
+        b.queue.push_back(v);
+      b.queued[v - from] |= above;
+    }
+  }
+  // ... a line that rose inside forgets the join offered to it (it is
+  // heavier, or as heavy in fewer arcs, than any path offered) and takes
+  // it from its tight predecessors inside: the joins spread from the
+  // lines that carry them, each line again with its new lanes ...
+  b.queue.clear();
+  for (uint32_t u = from; u < to; ++u) {
+    b.joined[u] = static_cast<Lanes>(b.joined[u] & ~b.changed[u - from]);
+    b.queued[u - from] = 0;
+  }
+  for (uint32_t u = from; u < to; ++u)
+    if (const Lanes carry = carries(b, u, raisedLanes(b, u))) {
+      b.queued[u - from] = carry;
+      b.queue.push_back(u);
+    }
+  for (size_t head = 0; head < b.queue.size(); ++head) {
+    const uint32_t u = b.queue[head];
+    const unsigned lanes = b.queued[u - from] & b.alive;
+    b.queued[u - from] = 0;
+    const int64_t* ku = &b.key[size_t{u} * kLanes];
+    for (uint32_t k = first_[u]; k < cross_[u] && lanes; ++k) {
+      const uint32_t v = arcs_[k].to;
+      const int64_t step = arcStep(arcs_[k].weight);
+      const int64_t* kv = &b.key[size_t{v} * kLanes];
+      unsigned tight = 0;
+      for (int i = 0; i < kLanes; ++i)
+        tight |= unsigned{ku[i] + step == kv[i]} << i;
+      const unsigned joins = tight & lanes & ~b.sourceOf[v] & ~b.joined[v];
+      if (!joins)
+        continue;
+      b.joined[v] = static_cast<Lanes>(b.joined[v] | joins);
+      if (!ordinary_[v])
+        continue;
+      if (!b.queued[v - from])
+        b.queue.push_back(v);
+      b.queued[v - from] = static_cast<Lanes>(b.queued[v - from] | joins);
+    }
+  }
+  // ... and the settled lines offer theirs to the later parts.
+  for (uint32_t u = from; u < to; ++u) {
+    if (const Lanes lanes = raisedLanes(b, u))
+      offerAll(b, u, lanes, carries(b, u, lanes));
+  }
+}
+
+void CorePaths::expand(Batch& b, const uint32_t* sources, int count) const
+{
+  for (uint32_t v : b.touched) {
+    std::fill_n(&b.key[size_t{v} * kLanes], kLanes, kUnraisedKey);
+    b.joined[v] = 0;
+    b.reached[v] = 0;
+  }
+  b.touched.clear();
+  for (uint32_t s : b.source)
+    b.sourceOf[s] = 0;
+  b.alive = static_cast<Lanes>((1u << count) - 1);
+  uint32_t lowest = kNowhere;
+  for (int i = 0; i < kLanes; ++i) {
+    const uint32_t s = b.source[i] = sources[std::min(i, count - 1)];
+    if (i >= count)
+      continue;
+    b.sourceOf[s] = static_cast<Lanes>(b.sourceOf[s] | (1u << i));
+    b.key[size_t{s} * kLanes + i] = packed(0, 0);
+    reach(b, s, true);
+    lowest = std::min(lowest, s);
+  }
+  for (size_t w = lowest / 64; w < b.pending.size(); ++w)
+    while (b.pending[w]) {
+      const uint32_t u = static_cast<uint32_t>(w * 64) + __builtin_ctzll(b.pending[w]);
+      const uint32_t part = part_[u], end = partFirst_[part + 1];
+      for (uint32_t k = u; k < end;) {
+        const uint32_t bit = k % 64, n = std::min<uint32_t>(64 - bit, end - k);
+        b.pending[k / 64] &= ~((n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1) << bit);
+        k += n;
+      }
+      if (b.alive)
+        settlePart(b, part);
+    }
+}
+
 std::vector<CorePaths::Joins> CorePaths::joinAll(const std::vector<size_t>& sources,
                                                  const std::vector<size_t>& targets) const
 {
-  Share share(sources, targets);
-  // Two searches at once, each with its own labels; the graph is shared
+  Share share(*this, sources, targets);
+  // Two batches at once, each with its own labels; the graph is shared
   // and only read.
   common::onTwoThreads([&](bool) { work(share); });
   return std::move(share.joins);
 }
 
+
 void CorePaths::work(Share& share) const
 {
-  Search s;
-  prepare(&s);
-  for (size_t i = share.next++; i < share.sources.size() && !share.stop; i = share.next++) {
-    Joins& j = share.joins[i];
-    j.settled = expand(s, share.sources[i]);
-    if (!j.settled)
-      continue;
-    for (size_t t = 0; t < share.targets.size(); ++t)
-      if (joined(s, at_[share.targets[t]])) {
-        j.targets.push_back(static_cast<uint32_t>(t));
-        j.weights.push_back(s.label[at_[share.targets[t]]].value);
+  Batch b;
+  prepare(&b);
+  const size_t n = share.sources.size();
+  for (size_t i = share.next.fetch_add(kLanes); i < n && !share.stop;
+       i = share.next.fetch_add(kLanes)) {
+    const int count = static_cast<int>(std::min<size_t>(kLanes, n - i));
+    uint32_t from[kLanes];
+    for (int l = 0; l < count; ++l)
+      from[l] = at_[share.sources[share.order[i + l]]];
+    expand(b, from, count);
+    for (int l = 0; l < count; ++l) {
+      Joins& j = share.joins[share.order[i + l]];
+      j.settled = (b.alive >> l) & 1;
+      if (!j.settled)
+        continue;
+      for (size_t t = 0; t < share.targets.size(); ++t) {
+        const uint32_t v = at_[share.targets[t]];
+        const int64_t key = b.key[size_t{v} * kLanes + l];
+        if (v != from[l] && (b.joined[v] >> l) & 1 && key > kUnraisedKey) {
+          j.targets.push_back(static_cast<uint32_t>(t));
+          j.weights.push_back(valueOf(key));
+        }
       }
+    }
   }
 }
 

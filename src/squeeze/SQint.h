@@ -240,14 +240,13 @@ class CorePaths {
   std::vector<Joins> joinAll(const std::vector<size_t>& sources,
                              const std::vector<size_t>& targets) const;
   // The searches of joinAll as a shared piece of work: every thread that
-  // calls work() takes the next source until none is left (or `stop`).
+  // calls work() takes the next few sources (near each other in the
+  // graph's order) until none is left (or `stop`).
   struct Share {
-    Share(std::vector<size_t> from, std::vector<size_t> to)
-        : sources(std::move(from)), targets(std::move(to)), joins(sources.size())
-    {
-    }
+    Share(const CorePaths& paths, std::vector<size_t> from, std::vector<size_t> to);
     const std::vector<size_t> sources, targets;
     std::vector<Joins> joins;
+    std::vector<uint32_t> order;  // of sources, by topological number
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
   };
@@ -256,6 +255,8 @@ class CorePaths {
  private:
   static constexpr int kUnreached = -10000;  // value of a line the source does not raise
   static constexpr int kUnreachedWave = -2;
+  // A lane's number where the lane's source does not raise the line.
+  static constexpr int64_t kUnraisedKey = int64_t{kUnreached} * (int64_t{1} << 32) + (int64_t{1} << 31);
   static constexpr int kNoWave = 1 << 30;    // raised inside a part, wave not known yet
   static constexpr uint32_t kNowhere = ~uint32_t{0};
   struct Arc {
@@ -290,6 +291,34 @@ class CorePaths {
       void push(uint32_t v) { items.push_back(v); }
     } queue;
   };
+  // Up to kLanes searches side by side, one lane each: every line holds a
+  // value and a wave per lane, packed as one number that orders as the
+  // waves choose (the heavier value, then the fewer arcs), so that one
+  // walk over the arcs serves all lanes.
+  static constexpr int kLanes = 8;
+  using Lanes = uint8_t;  // one bit per lane
+  struct Batch {
+    uint32_t source[kLanes] = {};
+    Lanes alive = 0;                 // lanes whose search has not failed
+    std::vector<int64_t> key;        // by number, kLanes each
+    std::vector<Lanes> joined;       // by number
+    std::vector<Lanes> sourceOf;     // by number: the lanes it is the source of
+    std::vector<unsigned char> reached;  // by number: raised in some lane
+    std::vector<uint64_t> pending;   // raised lines of parts to settle
+    std::vector<uint32_t> touched;
+    // A part of several lines, by place in it.
+    std::vector<Lanes> queued, changed;
+    std::vector<uint32_t> visits, queue;
+  };
+  void prepare(Batch* b) const;
+  void expand(Batch& b, const uint32_t* sources, int count) const;
+  void settlePart(Batch& b, uint32_t part) const;
+  void offer(Batch& b, uint32_t u, const Arc& arc, Lanes lanes, Lanes carry) const;
+  void offerAll(Batch& b, uint32_t u, Lanes lanes, Lanes carry) const;
+  void reach(Batch& b, uint32_t v, bool later) const;
+  Lanes raisedLanes(const Batch& b, uint32_t u) const;
+  Lanes carries(const Batch& b, uint32_t u, Lanes lanes) const;
+
   void prepare(Search* s) const;
   bool expand(Search& s, size_t source) const;
   bool offer(Search& s, uint32_t u, uint32_t v, int weight, bool carries) const;
