@@ -20,6 +20,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "Dglobal.h"
@@ -65,8 +66,7 @@ CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
       continue;
     g.present[i] = 1;
     g.ordinary[i] = l->onsym == 0 && l->onbound >= 0;
-    for (const SQARC_item* a = l->ter_next; a; a = a->ter_next)
-      ++incoming;
+    incoming += l->no_ter;
     for (const SQARC_item* a = l->ori_next; a; a = a->ori_next) {
       const size_t t = slot(a->ter);
       if (a->ori != l || t >= n || lines[t] != a->ter) {
@@ -80,7 +80,8 @@ CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
     }
   }
   // The backtracking reads the incoming lists: they must hold the arcs of
-  // the outgoing ones.
+  // the outgoing ones (as many, by the lines' counts: every arc was seen
+  // to leave its line).
   g.usable = next == out.size() && outgoing == incoming;
   return g;
 }
@@ -150,6 +151,63 @@ CorePaths::CorePaths(Graph graph)
   }
   std::vector<uint32_t>().swap(to);
   std::vector<int>().swap(weight);
+  dropOutweighed();
+}
+
+/*
+ * dropOutweighed -- takes out every arc u -> y that a path u -> x -> y of
+ * two arcs outweighs, the first of them not negative.  Such an arc is
+ * never tight: whenever u has a value, x has at least as much (so it is
+ * raised too) and y more than the arc gives.  If x -> y is taken out as
+ * well, a heavier path stands for it in turn, each again beginning with
+ * an arc that is not negative.  So no value, wave or join changes; nor
+ * does a positive cycle go (a heavier walk stands for its arc).  Loops
+ * stay as they are.  The arcs are judged on the graph as read, then
+ * packed.
+ */
+void CorePaths::dropOutweighed()
+{
+  const size_t m = order_.size();
+  std::vector<uint32_t> owner(m, kNowhere);
+  std::vector<long> weightTo(m, 0);  // of u's arc to a line; kOutweighed once it is
+  constexpr long kOutweighed = std::numeric_limits<long>::max();
+  std::vector<bool> drop(arcs_.size(), false);
+  for (size_t u = 0; u < m; ++u) {
+    for (uint32_t a = first_[u]; a < first_[u + 1]; ++a) {
+      owner[arcs_[a].to] = static_cast<uint32_t>(u);
+      weightTo[arcs_[a].to] = arcs_[a].weight;
+    }
+    for (uint32_t a = first_[u]; a < first_[u + 1]; ++a) {
+      const uint32_t x = arcs_[a].to;
+      const long w = arcs_[a].weight;
+      if (w < 0 || x == u)
+        continue;
+      for (uint32_t b = first_[x]; b < first_[x + 1]; ++b) {
+        const uint32_t y = arcs_[b].to;
+        if (owner[y] == u && y != x && y != u && weightTo[y] != kOutweighed &&
+            w + arcs_[b].weight > weightTo[y])
+          weightTo[y] = kOutweighed;
+      }
+    }
+    for (uint32_t a = first_[u]; a < first_[u + 1]; ++a)
+      drop[a] = weightTo[arcs_[a].to] == kOutweighed;
+  }
+  uint32_t kept = 0;
+  for (size_t u = 0; u < m; ++u) {
+    const uint32_t from = first_[u], cross = cross_[u], to = first_[u + 1];
+    first_[u] = kept;
+    for (uint32_t a = from; a < to; ++a) {
+      if (a == cross)
+        cross_[u] = kept;
+      if (!drop[a])
+        arcs_[kept++] = arcs_[a];
+    }
+    if (cross == to)
+      cross_[u] = kept;
+  }
+  first_[m] = kept;
+  arcs_.resize(kept);
+  arcs_.shrink_to_fit();
 }
 
 /*

@@ -319,6 +319,7 @@ class CorePaths {
   Lanes raisedLanes(const Batch& b, uint32_t u) const;
   Lanes carries(const Batch& b, uint32_t u, Lanes lanes) const;
 
+  void dropOutweighed();
   void prepare(Search* s) const;
   bool expand(Search& s, size_t source) const;
   bool offer(Search& s, uint32_t u, uint32_t v, int weight, bool carries) const;
