@@ -201,6 +201,26 @@ std::string shellQuote(const std::string& word);
 // The same with standard input from `input` and standard output to `output`.
 int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
                     const std::string& output);
+// A program run as runCommandFiles runs it, but in the background: it is
+// waited for, or ended, later (and ended when the object goes).
+class BackgroundCommand {
+ public:
+  BackgroundCommand() = default;
+  ~BackgroundCommand() { stop(); }
+  BackgroundCommand(const BackgroundCommand&) = delete;
+  BackgroundCommand& operator=(const BackgroundCommand&) = delete;
+  // False when it could not be started.
+  bool start(const std::vector<std::string>& argv, const std::string& input,
+             const std::string& output);
+  bool running() const { return pid_ > 0; }
+  // Its exit status as runCommandFiles returns it.
+  int wait();
+  // Ends it (a terminate signal) and waits.
+  void stop();
+
+ private:
+  int pid_ = -1;
+};
 // Starts argv[0] (looked up on the PATH) with its arguments and does not wait
 // for it; it runs on after this program ends.  Returns false, with the
 // reason in `error`, when it could not be started.
@@ -208,8 +228,18 @@ bool startProgram(const std::vector<std::string>& argv, std::string* error);
 
 // Runs work(true) on a second thread and work(false) on this one, and
 // returns when both are done; an exception of either is thrown here once
-// both have ended.  Without a second thread work(false) runs alone.
+// both have ended.  Without a second thread (none can be made, or a
+// OneThread is alive on this one) both run here, work(false) first.
 void onTwoThreads(const std::function<void(bool helper)>& work);
+// While alive, onTwoThreads called on this thread makes no second one (the
+// other core is taken, say by a program running beside).
+class OneThread {
+ public:
+  OneThread();
+  ~OneThread();
+  OneThread(const OneThread&) = delete;
+  OneThread& operator=(const OneThread&) = delete;
+};
 
 // Reports "<what> is not available yet" (kind E) and returns 1.
 int notAvailable(const char* what);

@@ -2,6 +2,8 @@
 #include "Dglobal.h"
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -127,17 +129,65 @@ int runCommand(const std::vector<std::string>& argv, std::string* output, std::s
   return status;
 }
 
+namespace {
+
+// The shell's command line of runCommandFiles.
+std::string fileCommand(const std::vector<std::string>& argv, const std::string& input,
+                        const std::string& output)
+{
+  std::string command;
+  for (const std::string& word : argv)
+    command += shellQuote(word) + ' ';
+  return command + "< " + shellQuote(input) + " > " + shellQuote(output);
+}
+
+}  // namespace
+
 int runCommandFiles(const std::vector<std::string>& argv, const std::string& input,
                     const std::string& output)
 {
   if (argv.empty())
     return -1;
-  std::string command;
-  for (const std::string& word : argv)
-    command += shellQuote(word) + ' ';
-  command += "< " + shellQuote(input) + " > " + shellQuote(output);
   flushOutput();
-  return exitStatus(std::system(command.c_str()));
+  return exitStatus(std::system(fileCommand(argv, input, output).c_str()));
+}
+
+bool BackgroundCommand::start(const std::vector<std::string>& argv, const std::string& input,
+                              const std::string& output)
+{
+  stop();
+  if (argv.empty())
+    return false;
+  // The shell gives its place to the program, so that a signal reaches it.
+  const std::string command = "exec " + fileCommand(argv, input, output);
+  const char* args[] = {"sh", "-c", command.c_str(), nullptr};
+  flushOutput();
+  pid_t pid = -1;
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(args), environ) != 0)
+    return false;
+  pid_ = pid;
+  return true;
+}
+
+int BackgroundCommand::wait()
+{
+  if (pid_ <= 0)
+    return -1;
+  int status = 0;
+  pid_t done;
+  do {
+    done = waitpid(pid_, &status, 0);
+  } while (done < 0 && errno == EINTR);
+  pid_ = -1;
+  return exitStatus(done < 0 ? -1 : status);
+}
+
+void BackgroundCommand::stop()
+{
+  if (pid_ <= 0)
+    return;
+  kill(pid_, SIGTERM);
+  wait();
 }
 
 /*

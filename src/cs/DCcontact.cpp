@@ -153,27 +153,21 @@ void gather(const _rects* const* cuts, size_t count, Searches* s, Gathered* out)
 
 // gather() of the second half of a run on a thread of its own, with its
 // own scratch for the area walks, while the calling thread does the first
-// half.  Without a second thread the calling thread does both.
+// half (or after it, without a second thread).
 void gatherOnTwoThreads(const _rects* const* cuts, size_t count, Searches* mine,
                         Searches* helpers, Gathered* first, Gathered* second)
 {
   const size_t half = count / 2;
-  bool helped = false;
   common::onTwoThreads([&](bool helper) {
     if (!helper) {
       gather(cuts, half, mine, first);
       return;
     }
     cs::WalkPool walks;
-    cs::useWalkPool(&walks);
+    cs::WalkPool* was = cs::useWalkPool(&walks);
     gather(cuts + half, count - half, helpers, second);
-    cs::useWalkPool(nullptr);
-    helped = true;
+    cs::useWalkPool(was);
   });
-  if (!helped) {
-    gather(cuts + half, count - half, mine, first);
-    return;
-  }
   const uint32_t base = static_cast<uint32_t>(first->tiles.size());
   first->tiles.insert(first->tiles.end(), second->tiles.begin(), second->tiles.end());
   for (uint32_t end : second->ends)

@@ -255,7 +255,7 @@ bool quietCounting();
 // The arena NewTile and FreeTile use on this thread.
 TileArena& currentArena();
 // Makes the area walks of this thread use `pool` (null: the shared one).
-void useWalkPool(WalkPool* pool);
+WalkPool* useWalkPool(WalkPool* pool);  // returns the one it replaces
 
 // False while DCcrtCS fills on the calling thread alone: the contacts'
 // searches keep to it too.

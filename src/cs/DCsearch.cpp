@@ -22,7 +22,12 @@ WalkPool& walkPool()
 
 }  // namespace
 
-void useWalkPool(WalkPool* pool) { tWalkPool = pool; }
+WalkPool* useWalkPool(WalkPool* pool)
+{
+  WalkPool* was = tWalkPool;
+  tWalkPool = pool;
+  return was;
+}
 
 WalkLease::WalkLease()
 {

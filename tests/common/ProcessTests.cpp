@@ -1,0 +1,83 @@
+// Work on two threads, and programs run in the background.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "Dglobal.h"
+#include "TestSupport.h"
+
+namespace {
+
+using testing_support::readFile;
+using testing_support::ScratchDir;
+
+// Both halves run, on two threads, or here (work(false) first) while a
+// OneThread lives on this thread; on another thread it does not count.
+TEST(TwoThreads, BothHalvesRunAndOneThreadKeepsThemHere)
+{
+  const std::thread::id here = std::this_thread::get_id();
+  auto run = [&] {
+    std::vector<std::pair<bool, std::thread::id>> ran;
+    std::mutex m;
+    common::onTwoThreads([&](bool helper) {
+      std::lock_guard<std::mutex> lock(m);
+      ran.emplace_back(helper, std::this_thread::get_id());
+    });
+    return ran;
+  };
+  auto both = run();
+  ASSERT_EQ(both.size(), 2u);
+  for (const auto& [helper, id] : both)
+    EXPECT_EQ(id == here, !helper);
+  {
+    common::OneThread alone;
+    auto ran = run();
+    ASSERT_EQ(ran.size(), 2u);
+    EXPECT_FALSE(ran[0].first) << "work(false) first";
+    EXPECT_TRUE(ran[1].first);
+    for (const auto& r : ran)
+      EXPECT_EQ(r.second, here);
+    std::thread([&] {
+      const auto there = run();
+      ASSERT_EQ(there.size(), 2u);
+      EXPECT_NE(there[0].second, there[1].second);
+    }).join();
+  }
+  both = run();
+  EXPECT_NE(both[0].second, both[1].second) << "two threads again";
+}
+
+TEST(BackgroundCommand, RunsOnFilesAndIsWaitedForOrEnded)
+{
+  ScratchDir dir;
+  const std::string in = dir.write("in.txt", "b\na\n"), out = dir.path("out.txt");
+  common::BackgroundCommand sort;
+  ASSERT_TRUE(sort.start({"sort"}, in, out));
+  EXPECT_TRUE(sort.running());
+  EXPECT_EQ(sort.wait(), 0);
+  EXPECT_FALSE(sort.running());
+  EXPECT_EQ(readFile(out), "a\nb\n");
+
+  // The exit status as runCommandFiles gives it; a missing program is 127.
+  common::BackgroundCommand fails;
+  ASSERT_TRUE(fails.start({"sh", "-c", "exit 3"}, in, out));
+  EXPECT_EQ(fails.wait(), 3);
+  ASSERT_TRUE(fails.start({"no-such-program-here"}, in, out));
+  EXPECT_EQ(fails.wait(), 127);
+
+  // One that is ended does not run to its end.
+  const auto start = std::chrono::steady_clock::now();
+  {
+    common::BackgroundCommand slow;
+    ASSERT_TRUE(slow.start({"sleep", "30"}, in, out));
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+}  // namespace
