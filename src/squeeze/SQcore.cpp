@@ -11,11 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -33,28 +31,43 @@ int SQboundarc_size = 0;
 FILE* fcore = nullptr;
 FILE* fres = nullptr;
 
-// The searches begun ahead of the core, and what they were begun from.
+// What an integer program of the core is made of: the columns of the core
+// lines in order, and the used core arcs in order of their rows (the
+// symmetry rows come from SQsymarc).
+struct CoreLp {
+  struct Arc {
+    int ori, ter, weight;  // columns, layout units
+    bool operator==(const Arc& o) const
+    {
+      return ori == o.ori && ter == o.ter && weight == o.weight;
+    }
+  };
+  std::vector<int> columns;
+  std::vector<Arc> arcs;
+  bool operator==(const CoreLp& o) const { return columns == o.columns && arcs == o.arcs; }
+};
+
+// The core begun ahead of the minimisation, and what it was begun from.
 struct squeeze::CoreAhead::State {
   SQLINE_item boundLeft{}, boundRight{};  // stand-ins of the boundary lines
-  std::vector<size_t> sources;            // slots of the core lines
+  std::vector<SQLINE_item*> copies;       // the core lines, as SQbuild_coregraph takes them
+  std::vector<size_t> sources;            // their slots
   std::vector<unsigned char> ordinary;    // by slot, as the marks will make it
   std::unique_ptr<CorePaths> paths;
-  std::unique_ptr<CorePaths::Share> share;
-  std::promise<void> read;                // set once the graph is read
-  std::future<void> readDone = read.get_future();
-  std::thread thread;
-  bool failed = false;                    // the graph could not be read
-  std::atomic<bool> searchFailed{false};
+  std::vector<CorePaths::Joins> joins;    // of the sources, all settled
   bool taken = false;
   bool used = false;                      // its answers made the core graph
+  // The program of the core, written to its file, and lp_solve on it.
+  CoreLp lp;
+  common::BackgroundCommand solver;
+  std::string startDate;                  // what "date" said as it started
+  bool filesOwned = false;                // the files are its own (not taken over)
 };
 
 namespace {
 
 // The searches ahead that SQbuild_coregraph takes over, if any.
 squeeze::CoreAhead::State* ahead = nullptr;
-
-void waitForRead(squeeze::CoreAhead::State* a) { a->readDone.wait(); }
 
 constexpr const char* kMpsFile = "SQcore_mps.file";
 constexpr const char* kReportFile = "SQcore_mps.file.rpt";
@@ -301,69 +314,63 @@ std::vector<SQLINE_item*> coreSources(SQLINE_item* left, SQLINE_item* right, OnS
 }
 
 /*
- * readAhead -- the body of the thread of a CoreAhead: the graph as
- * SQdetect_core will leave it (the boundary lines stood in for), into the
- * searches' own arrays; then the searches, until SQbuild_coregraph has
- * taken the rest.
+ * searchAhead -- the graph as SQdetect_core will leave it (the boundary
+ * lines stood in for), read into the searches' own arrays, and the
+ * searches from every core line on two threads.  Returns: whether they
+ * can stand for the searches in place (the graph was read and every
+ * search settled).
  */
-void readAhead(squeeze::CoreAhead::State* s)
+bool searchAhead(squeeze::CoreAhead::State* s)
 {
   using squeeze::CorePaths;
-  try {
-    const size_t n = squeeze::store(resize_direction).lineCount;
-    s->boundLeft.number = s->boundLeft.onbound = -10;
-    s->boundRight.number = s->boundRight.onbound = -11;
-    std::vector<SQLINE_item*> bySlot(n + 2, nullptr);
-    squeeze::forEachLine([&](SQLINE_item* l) {
-      if (lineSlot(l) < bySlot.size())
-        bySlot[lineSlot(l)] = l;
-    });
-    bySlot[n] = &s->boundLeft;
-    bySlot[n + 1] = &s->boundRight;
-    const CorePlan plan = planCore();
-    std::vector<CorePaths::Extra> extra;
-    for (const CorePlan::Tie& t : plan.ties) {
-      const auto at = static_cast<uint32_t>(lineSlot(t.line));
-      extra.push_back(t.toRight ? CorePaths::Extra{at, static_cast<uint32_t>(n + 1)}
-                                : CorePaths::Extra{static_cast<uint32_t>(n), at});
-    }
-    CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra);
-    const std::unordered_set<const SQLINE_item*> named = symLines();
-    auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
-    for (const auto& [line, mark] : plan.bound)
-      if (lineSlot(line) < g.ordinary.size())
-        g.ordinary[lineSlot(line)] = !onsym(line);
-    for (const SQLINE_item* l : named)
-      if (lineSlot(l) < g.ordinary.size())
-        g.ordinary[lineSlot(l)] = 0;
-    s->ordinary = g.ordinary;
-    for (const SQLINE_item* l : coreSources(&s->boundLeft, &s->boundRight, onsym))
-      s->sources.push_back(lineSlot(l));
-    s->paths = std::make_unique<CorePaths>(std::move(g));
-    s->share = std::make_unique<CorePaths::Share>(*s->paths, s->sources, s->sources);
-  } catch (...) {
-    s->failed = true;
+  const size_t n = squeeze::store(resize_direction).lineCount;
+  s->boundLeft.number = s->boundLeft.onbound = -10;
+  s->boundRight.number = s->boundRight.onbound = -11;
+  std::vector<SQLINE_item*> bySlot(n + 2, nullptr);
+  squeeze::forEachLine([&](SQLINE_item* l) {
+    if (lineSlot(l) < bySlot.size())
+      bySlot[lineSlot(l)] = l;
+  });
+  bySlot[n] = &s->boundLeft;
+  bySlot[n + 1] = &s->boundRight;
+  const CorePlan plan = planCore();
+  std::vector<CorePaths::Extra> extra;
+  for (const CorePlan::Tie& t : plan.ties) {
+    const auto at = static_cast<uint32_t>(lineSlot(t.line));
+    extra.push_back(t.toRight ? CorePaths::Extra{at, static_cast<uint32_t>(n + 1)}
+                              : CorePaths::Extra{static_cast<uint32_t>(n), at});
   }
+  CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra);
+  const std::unordered_set<const SQLINE_item*> named = symLines();
+  auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
+  for (const auto& [line, mark] : plan.bound)
+    if (lineSlot(line) < g.ordinary.size())
+      g.ordinary[lineSlot(line)] = !onsym(line);
+  for (const SQLINE_item* l : named)
+    if (lineSlot(l) < g.ordinary.size())
+      g.ordinary[lineSlot(l)] = 0;
+  s->ordinary = g.ordinary;
+  s->copies = coreSources(&s->boundLeft, &s->boundRight, onsym);
+  for (const SQLINE_item* l : s->copies)
+    s->sources.push_back(lineSlot(l));
+  s->paths = std::make_unique<CorePaths>(std::move(g));
+  if (!s->paths->usable())
+    return false;
+  s->joins = s->paths->joinAll(s->sources, s->sources);
 #ifdef __GLIBC__
-  // What the reading left free goes back to the system: it lies in this
-  // thread's own arena, which the minimisation beside it cannot use.
+  // What the searches' second thread left free goes back to the system:
+  // it lies in that thread's own arena, which nothing else uses.
   malloc_trim(0);
 #endif
-  s->read.set_value();
-  if (s->failed || !s->paths->usable())
-    return;
-  try {
-    s->paths->work(*s->share);
-  } catch (...) {
-    s->share->stop = true;
-    s->searchFailed = true;
-  }
+  for (const CorePaths::Joins& j : s->joins)
+    if (!j.settled)
+      return false;
+  return true;
 }
 
 /*
- * takeAhead -- the searches ahead, finished beside their thread, when
- * they were begun from the graph as it now is (core lines `slots`, lines
- * `bySlot`); else null (they are stopped).
+ * takeAhead -- the searches ahead, when they were made from the graph as
+ * it now is (core lines `slots`, lines `bySlot`); else null.
  */
 squeeze::CoreAhead::State* takeAhead(const std::vector<size_t>& slots,
                                      const std::vector<SQLINE_item*>& bySlot)
@@ -372,19 +379,13 @@ squeeze::CoreAhead::State* takeAhead(const std::vector<size_t>& slots,
   if (!a || a->taken)
     return nullptr;
   a->taken = true;
-  waitForRead(a);
-  bool fits = !a->failed && a->sources == slots && a->ordinary.size() == bySlot.size();
+  bool fits = a->paths && a->joins.size() == slots.size() && a->sources == slots &&
+              a->ordinary.size() == bySlot.size();
   for (size_t k = 0; fits && k < bySlot.size(); ++k)
     if (bySlot[k] && (bySlot[k]->onsym == 0 && bySlot[k]->onbound >= 0) != (a->ordinary[k] != 0))
       fits = false;
-  if (fits && a->paths->usable())
-    a->paths->work(*a->share);
-  else if (a->share)
-    a->share->stop = true;
-  if (a->thread.joinable())
-    a->thread.join();
-  a->used = fits && !a->searchFailed;
-  return a->used ? a : nullptr;
+  a->used = fits;
+  return fits ? a : nullptr;
 }
 
 // The array grows as arcs are made (it is SQcorearc_size long on paper:
@@ -441,22 +442,39 @@ void computeReachable(const SQLINE_item* source)
   reachableFrom = source;
 }
 
-int readTimeLimit()
+/*
+ * quietTimeLimit -- the time limit of lp_solve into `limit`, when the
+ * system source file gives a sound one or none; false (the round trip
+ * then reports it) otherwise.
+ */
+bool quietTimeLimit(int* limit)
 {
-  if (core.timeLimitOverride > 0)
-    return core.timeLimitOverride;
+  if (core.timeLimitOverride > 0) {
+    *limit = core.timeLimitOverride;
+    return true;
+  }
   const char* sysrc = getenv("SYSRC");
   const char* word = sysrc && access(sysrc, R_OK) == 0 ? GCfindName("LpTimeLimit") : nullptr;
-  if (!word)
-    return kDefaultTimeLimit;
+  if (!word) {
+    *limit = kDefaultTimeLimit;
+    return true;
+  }
   char* end = nullptr;
   const long v = strtol(word, &end, 10);
-  if (*end != '\0' || v <= 0 || v > 86400) {
-    GCmessage(0, 'W', "LpTimeLimit %s in the system source file is not a number of seconds "
-              "from 1 to 86400: %d is used", word, kDefaultTimeLimit);
-    return kDefaultTimeLimit;
-  }
-  return static_cast<int>(v);
+  if (*end != '\0' || v <= 0 || v > 86400)
+    return false;
+  *limit = static_cast<int>(v);
+  return true;
+}
+
+int readTimeLimit()
+{
+  int limit = 0;
+  if (quietTimeLimit(&limit))
+    return limit;
+  GCmessage(0, 'W', "LpTimeLimit %s in the system source file is not a number of seconds "
+            "from 1 to 86400: %d is used", GCfindName("LpTimeLimit"), kDefaultTimeLimit);
+  return kDefaultTimeLimit;
 }
 
 void printBanner()
@@ -545,32 +563,6 @@ int readCoreReport(const std::string& text, std::unordered_map<int, long>* value
 
 void releaseCoreGraph() { releaseCore(); }
 
-CoreAhead::CoreAhead() : state_(std::make_unique<State>())
-{
-  try {
-    state_->thread = std::thread(readAhead, state_.get());
-  } catch (const std::system_error&) {
-    state_.reset();  // no second thread: the core searches when it comes
-    return;
-  }
-  ahead = state_.get();
-}
-
-bool CoreAhead::used() const { return state_ && state_->used; }
-
-CoreAhead::~CoreAhead()
-{
-  if (!state_)
-    return;
-  waitForRead(state_.get());
-  if (state_->share)
-    state_->share->stop = true;
-  if (state_->thread.joinable())
-    state_->thread.join();
-  if (ahead == state_.get())
-    ahead = nullptr;
-}
-
 }  // namespace squeeze
 
 /*
@@ -580,8 +572,6 @@ CoreAhead::~CoreAhead()
  */
 void SQdetect_core()
 {
-  if (squeeze::CoreAhead::State* a = ahead)
-    waitForRead(a);
   markSymLines();
   const CorePlan plan = planCore();
   for (const auto& [line, mark] : plan.bound)
@@ -685,6 +675,58 @@ int SQcorebacktrackwave(SQLINE_item* source, SQLINE_item* target)
   return 0;
 }
 
+namespace {
+
+/*
+ * makeCoreArcs -- the arcs of the core graph between the core lines
+ * `copies`, as make(i, j, weight) in the order they are made: from each
+ * line to each other one, a negative arc of the squeeze graph between
+ * them as it is (of several, the last in the list), else the longest
+ * distance when a longest path joins them directly.  The answers are the
+ * quick ones of `joins`, or the waves' for a source that did not settle.
+ */
+template <class Make>
+void makeCoreArcs(const std::vector<SQLINE_item*>& copies,
+                  const std::vector<squeeze::CorePaths::Joins>& joins, Make make)
+{
+  // The negative arcs into each core line, in the order of its list.
+  std::vector<std::vector<const SQARC_item*>> negativeIn(copies.size());
+  for (size_t j = 0; j < copies.size(); ++j)
+    for (const SQARC_item* a = copies[j]->ter_next; a; a = a->ter_next)
+      if (a->weight < 0)
+        negativeIn[j].push_back(a);
+  for (size_t i = 0; i < copies.size(); ++i) {
+    SQLINE_item* s = copies[i];
+    const squeeze::CorePaths::Joins& quick = joins[i];
+    if (!quick.settled)
+      SQcoreexpandwave(s);
+    size_t next = 0;  // of quick.targets, in order of j
+    for (size_t j = 0; j < copies.size(); ++j) {
+      const bool joinedQuick = next < quick.targets.size() && quick.targets[next] == j;
+      if (joinedQuick)
+        ++next;
+      if (j == i)
+        continue;
+      SQLINE_item* t = copies[j];
+      bool found = false;
+      int weight = 0;
+      for (const SQARC_item* a : negativeIn[j])
+        if (a->ori == s) {
+          found = true;
+          weight = a->weight;
+        }
+      if (!found && (quick.settled ? joinedQuick : SQcorebacktrackwave(s, t) != 0)) {
+        found = true;
+        weight = quick.settled ? quick.weights[next - 1] : t->BMweight;
+      }
+      if (found)
+        make(i, j, weight);
+    }
+  }
+}
+
+}  // namespace
+
 /*
  * SQbuild_coregraph --
  *   The core lines (sym lines, axis lines, boundary lines) and the arcs
@@ -721,13 +763,7 @@ void SQbuild_coregraph()
     if (lineSlot(l) < bySlot.size())
       bySlot[lineSlot(l)] = l;
   });
-  // The negative arcs into each core line, in the order of its list.
-  std::vector<std::vector<const SQARC_item*>> negativeIn(copies.size());
-  for (size_t j = 0; j < copies.size(); ++j)
-    for (const SQARC_item* a = copies[j]->ter_next; a; a = a->ter_next)
-      if (a->weight < 0)
-        negativeIn[j].push_back(a);
-  // The quick answers of every source at once (begun ahead, or now); the
+  // The quick answers of every source at once (made ahead, or now); the
   // waves where the quick search cannot answer (they report a positive
   // cycle), in order.
   std::vector<size_t> slots;
@@ -738,54 +774,104 @@ void SQbuild_coregraph()
   std::vector<squeeze::CorePaths::Joins> joins;
   if (squeeze::CoreAhead::State* a = takeAhead(slots, bySlot)) {
     paths = a->paths.get();
-    joins = std::move(a->share->joins);
+    joins = std::move(a->joins);
   } else {
     own = std::make_unique<squeeze::CorePaths>(bySlot, lineSlot);
     paths = own.get();
     joins = paths->usable() ? paths->joinAll(slots, slots)
                             : std::vector<squeeze::CorePaths::Joins>(copies.size());
   }
-  for (size_t i = 0; i < core.lines.size(); ++i) {
-    SQLINE_item* s = copies[i];
-    const squeeze::CorePaths::Joins& quick = joins[i];
-    if (!quick.settled)
-      SQcoreexpandwave(s);
-    size_t next = 0;  // of quick.targets, in order of j
-    for (size_t j = 0; j < core.lines.size(); ++j) {
-      const bool joinedQuick = next < quick.targets.size() && quick.targets[next] == j;
-      if (joinedQuick)
-        ++next;
-      if (j == i)
-        continue;
-      SQLINE_item* t = copies[j];
-      bool found = false;
-      int weight = 0;
-      for (const SQARC_item* a : negativeIn[j])
-        if (a->ori == s) {
-          found = true;
-          weight = a->weight;
-        }
-      if (!found && (quick.settled ? joinedQuick : SQcorebacktrackwave(s, t) != 0)) {
-        found = true;
-        weight = quick.settled ? quick.weights[next - 1] : t->BMweight;
-      }
-      if (!found)
-        continue;
-      SQARC_item* a = newCoreArc();
-      a->occupied = 1;
-      a->weight = weight;
-      a->rank = core.arcsUsed - 1;
-      a->ori = &core.lines[i];
-      a->ter = &core.lines[j];
-      link(a);
-    }
-  }
+  makeCoreArcs(copies, joins, [](size_t i, size_t j, int weight) {
+    SQARC_item* a = newCoreArc();
+    a->occupied = 1;
+    a->weight = weight;
+    a->rank = core.arcsUsed - 1;
+    a->ori = &core.lines[i];
+    a->ter = &core.lines[j];
+    link(a);
+  });
   // The lines keep the last expansion, as the waves leave it.
   if (!copies.empty() && joins.back().settled && paths->expand(slots.back()))
     paths->store(bySlot);
   SQcorearc_size = std::max(SQcorearc_size, static_cast<int>(core.arcs.size()));
   common::outf("  SQcore: build core graph done -> return to core main procedure\n");
 }
+
+namespace {
+
+/* coreLpOf -- what the program of the core graph `c` is made of. */
+CoreLp coreLpOf(const CoreState& c)
+{
+  CoreLp lp;
+  for (const SQLINE_item& l : c.lines)
+    lp.columns.push_back(columnOf(&l));
+  for (int i = 0; i < c.arcsUsed; ++i) {
+    const SQARC_item& a = c.arcs[static_cast<size_t>(i)];
+    lp.arcs.push_back({columnOf(a.ori), columnOf(a.ter), a.weight});
+  }
+  return lp;
+}
+
+/*
+ * coreModel -- the integer program of the core: one G row per core arc
+ * (from row 2), one E row per symmetry record after them, the width of the
+ * core (and the mirrored pairs) as the objective, the left boundary fixed
+ * at 0.  A line named more than once in a row gets the sum of its terms.
+ */
+squeeze::MpsModel coreModel(const CoreLp& c)
+{
+  const int used = static_cast<int>(c.arcs.size());
+  squeeze::MpsModel lp;
+  lp.addRow('N', 1);
+  for (int i = 0; i < used; ++i)
+    lp.addRow('G', i + 2);
+  int syms = 0;
+  for (const SQSYMARC_item* s = SQsymarc; s; s = s->next)
+    lp.addRow('E', used + 2 + syms++);
+  for (int col : c.columns)
+    lp.addColumn(col);
+  // Each arc row reads x(ter) - x(ori) >= weight.
+  for (int i = 0; i < used; ++i) {
+    lp.addEntry(c.arcs[i].ori, i + 2, -1);
+    lp.addEntry(c.arcs[i].ter, i + 2, 1);
+  }
+  // The symmetry records name squeeze lines, whose column is their number.
+  auto same = [](const SQLINE_item* a, int col) { return a && a->number == col; };
+  for (int col : c.columns) {
+    if (col == boundaryColumn()) {
+      lp.addEntry(col, 1, -kWidthWeight);
+      continue;
+    }
+    if (col == boundaryColumn() + 1) {
+      lp.addEntry(col, 1, kWidthWeight);
+      continue;
+    }
+    int rank = used + 2;
+    for (const SQSYMARC_item* s = SQsymarc; s; s = s->next, ++rank) {
+      // x(ter1) + x(ter2) - x(ori1) - x(ori2) = 0, term by term.
+      const int coeff =
+          same(s->ter1, col) + same(s->ter2, col) - same(s->ori1, col) - same(s->ori2, col);
+      if (coeff)
+        lp.addEntry(col, rank, coeff);
+      const int objective = same(s->ter1, col) - same(s->ter2, col);
+      if (s->ori1 && s->ori1 == s->ori2 && objective)
+        lp.addEntry(col, 1, objective);
+    }
+  }
+  for (int i = 0; i < used; ++i) {
+    const int w = c.arcs[i].weight;
+    int steps = SCALE ? w / SCALE : w;
+    if (SCALE && w % SCALE != 0 && w > 0)
+      ++steps;  // whole grid steps that still keep the distance
+    lp.setRhs(i + 2, steps);
+  }
+  for (int k = 0; k < syms; ++k)
+    lp.setRhs(used + 2 + k, 0);
+  lp.fixColumn(boundaryColumn(), 0);
+  return lp;
+}
+
+}  // namespace
 
 /*
  * SQbuild_corelp --
@@ -806,53 +892,16 @@ int SQbuild_corelp()
     s->rank = used + 2 + syms++;
   common::outf(" SQcorelpbuild: SQcorearc_use = %i (%i), SQcoresymarc = %i (%i)\n", used, used + 2,
                syms, syms + 2);
-
-  squeeze::MpsModel lp;
-  lp.addRow('N', 1);
-  for (int i = 0; i < used; ++i)
-    lp.addRow('G', core.arcs[i].rank);
-  for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
-    lp.addRow('E', s->rank);
-  auto same = [](const SQLINE_item* a, const SQLINE_item* b) { return a && a->number == b->number; };
-  for (const SQLINE_item& l : core.lines) {
-    const int col = columnOf(&l);
-    lp.addColumn(col);
-    for (const SQARC_item* a = l.ori_next; a; a = a->ori_next)
-      lp.addEntry(col, a->rank, -1);
-    for (const SQARC_item* a = l.ter_next; a; a = a->ter_next)
-      lp.addEntry(col, a->rank, 1);
-    for (SQSYMARC_item* s = SQsymarc; s; s = s->next) {
-      // x(ter1) + x(ter2) - x(ori1) - x(ori2) = 0, term by term.
-      const int coeff = same(s->ter1, &l) + same(s->ter2, &l) - same(s->ori1, &l) -
-                        same(s->ori2, &l);
-      if (coeff)
-        lp.addEntry(col, s->rank, coeff);
-      const int objective = same(s->ter1, &l) - same(s->ter2, &l);
-      if (s->ori1 && s->ori1 == s->ori2 && objective)
-        lp.addEntry(col, 1, objective);
-    }
-    if (l.number == -10)
-      lp.addEntry(col, 1, -kWidthWeight);
-    else if (l.number == -11)
-      lp.addEntry(col, 1, kWidthWeight);
-  }
   for (int i = 0; i < used; ++i) {
     const SQARC_item& a = core.arcs[i];
-    int steps = SCALE ? a.weight / SCALE : a.weight;
-    if (SCALE && a.weight % SCALE != 0) {
+    if (SCALE && a.weight % SCALE != 0)
       common::outf("***\n***\n SQCORE ERROR: The corearc weight (%i) between (l%i l%i) is not "
                    "divisible by SCALE (%i)\n***\n***\n",
                    a.weight, a.ori->number, a.ter->number, SCALE);
-      if (a.weight > 0)
-        ++steps;  // whole grid steps that still keep the distance
-    }
-    lp.setRhs(a.rank, steps);
   }
-  for (SQSYMARC_item* s = SQsymarc; s; s = s->next)
-    lp.setRhs(s->rank, 0);
-  lp.fixColumn(boundaryColumn(), 0);
+  // Without a stream the file was written ahead, of this very program.
   std::string error;
-  if (lp.write(fcore, &error) != 0) {
+  if (fcore && coreModel(coreLpOf(core)).write(fcore, &error) != 0) {
     GCmessage(0, 'E', "The core LP of the symmetric pairs cannot be written: %s", error.c_str());
     return 1;
   }
@@ -995,30 +1044,52 @@ void SQcoreproblem()
   }
   SQdetect_core();
   SQbuild_coregraph();
-  fcore = fopen(kMpsFile, "w");
-  if (!fcore) {
-    common::outf("\n Can't open file SQcore_mps.file");
-    GCmessage(0, 'E', "Can't open file SQcore_mps.file for writing");
-    abandon();
+  // lp_solve may be at work already on the file of this very program,
+  // begun ahead of the minimisation; any other is ended.
+  squeeze::CoreAhead::State* early = ahead;
+  if (early && early->filesOwned) {
+    early->filesOwned = false;
+    if (!early->solver.running() || !(early->lp == coreLpOf(core))) {
+      early->solver.stop();
+      early = nullptr;
+    }
+  } else {
+    early = nullptr;
+  }
+  if (!early) {
+    fcore = fopen(kMpsFile, "w");
+    if (!fcore) {
+      common::outf("\n Can't open file SQcore_mps.file");
+      GCmessage(0, 'E', "Can't open file SQcore_mps.file for writing");
+      abandon();
+    }
   }
   if (SQbuild_corelp() != 0) {
     fclose(fcore);
     fcore = nullptr;
     abandon();
   }
-  const bool written = fflush(fcore) == 0 && !ferror(fcore);
-  fclose(fcore);
-  fcore = nullptr;
-  if (!written) {
-    GCmessage(0, 'E', "Can't write file SQcore_mps.file");
-    abandon();
+  if (fcore) {
+    const bool written = fflush(fcore) == 0 && !ferror(fcore);
+    fclose(fcore);
+    fcore = nullptr;
+    if (!written) {
+      GCmessage(0, 'E', "Can't write file SQcore_mps.file");
+      abandon();
+    }
   }
   common::outf("\nCore problem start and end time\n");
-  common::runCommand({"date"});
+  if (early)
+    common::outText(early->startDate.c_str());
+  else
+    common::runCommand({"date"});
   common::outf("\n");
   const int limit = readTimeLimit();
-  const int status = common::runCommandFiles(
-      {"timeout", std::to_string(limit), "lp_solve", "-mps", "-time"}, kMpsFile, kReportFile);
+  const int status =
+      early ? early->solver.wait()
+            : common::runCommandFiles({"timeout", std::to_string(limit), "lp_solve", "-mps",
+                                       "-time"},
+                                      kMpsFile, kReportFile);
   common::outf("\n");
   common::runCommand({"date"});
   common::outf("\n");
@@ -1054,3 +1125,58 @@ void SQcoreproblem()
       sampleCpu(&SQCORE_STOP_VER_u, &SQCORE_STOP_VER_s, &SQCORE_STOP_VER_valid);
   }
 }
+
+namespace squeeze {
+
+CoreAhead::CoreAhead() : state_(std::make_unique<State>())
+{
+  State& s = *state_;
+  bool settled = false;
+  try {
+    settled = searchAhead(&s);
+  } catch (const std::exception&) {
+    s.paths.reset();  // the core searches when it comes
+  }
+  ahead = state_.get();
+  // The program from the answers, as SQbuild_coregraph and SQbuild_corelp
+  // will make it, and lp_solve on its file; nothing is printed.  Whatever
+  // stands in the way leaves it to the round trip.
+  int limit = 0;
+  if (!settled || !quietTimeLimit(&limit))
+    return;
+  for (const SQLINE_item* l : s.copies)
+    s.lp.columns.push_back(columnOf(l));
+  makeCoreArcs(s.copies, s.joins, [&s](size_t i, size_t j, int weight) {
+    s.lp.arcs.push_back({s.lp.columns[i], s.lp.columns[j], weight});
+  });
+  FILE* f = fopen(kMpsFile, "w");
+  if (!f)
+    return;
+  std::string error;
+  const bool written = coreModel(s.lp).write(f, &error) == 0 && fflush(f) == 0 && !ferror(f);
+  fclose(f);
+  s.filesOwned = true;
+  if (!written)
+    return;
+  common::runCommand({"date"}, &s.startDate);
+  s.solver.start({"timeout", std::to_string(limit), "lp_solve", "-mps", "-time"}, kMpsFile,
+                 kReportFile);
+}
+
+bool CoreAhead::used() const { return state_ && state_->used; }
+bool CoreAhead::solving() const { return state_ && state_->solver.running(); }
+
+CoreAhead::~CoreAhead()
+{
+  if (!state_)
+    return;
+  state_->solver.stop();
+  if (state_->filesOwned) {
+    std::remove(kMpsFile);
+    std::remove(kReportFile);
+  }
+  if (ahead == state_.get())
+    ahead = nullptr;
+}
+
+}  // namespace squeeze

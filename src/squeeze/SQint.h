@@ -342,22 +342,25 @@ class CorePaths {
   Search own_;                         // of expand
 };
 
-// The core's longest paths, begun on a thread of their own when the
-// minimisation before the core begins: they need none of its positions,
-// and it changes no list, weight or mark of the graph.  The thread reads
-// the graph as SQdetect_core will leave it (the marks and the boundary
-// arcs are worked out, not made), and SQdetect_core waits until it has.
-// SQbuild_coregraph takes the answers of the one alive, joining the
-// searches that are left; one that does not fit the core it finds is
-// dropped and the searches run there, as without it.
+// The symmetric core begun ahead of the minimisation before it, which
+// needs none of its positions and changes no list, weight or mark of the
+// graph: the core's longest paths from the graph as SQdetect_core will
+// leave it (the marks and the boundary arcs are worked out, not made), the
+// program they make, and lp_solve on its file, which runs on beside the
+// minimisation.  SQbuild_coregraph takes the answers, and SQcoreproblem
+// the running lp_solve, when they fit the core and the program it finds;
+// else they are dropped and the round trip is made as without it.  Nothing
+// is printed ahead: the messages come in their places.
 class CoreAhead {
  public:
   CoreAhead();
-  ~CoreAhead();  // stops the searches and waits for the thread
+  ~CoreAhead();  // ends an lp_solve not taken, and removes its files
   CoreAhead(const CoreAhead&) = delete;
   CoreAhead& operator=(const CoreAhead&) = delete;
   // Whether SQbuild_coregraph took its answers.
   bool used() const;
+  // Whether lp_solve is at work on the program begun ahead.
+  bool solving() const;
   struct State;
 
  private:

@@ -389,13 +389,19 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // and the wire-length minimisation runs once, on the graph without its
   // redundant arcs.
   const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
-  std::optional<squeeze::CoreAhead> searches;
+  std::optional<squeeze::CoreAhead> early;
   if (core)
-    searches.emplace();  // beside the minimisation
-  SQposition(core ? PROCESS_INCLUDE_WLM : 1);
+    early.emplace();
+  {
+    // Beside lp_solve the minimisation keeps to one core.
+    std::optional<common::OneThread> alone;
+    if (early && early->solving())
+      alone.emplace();
+    SQposition(core ? PROCESS_INCLUDE_WLM : 1);
+  }
   if (core)
     SQcoreproblem();
-  searches.reset();
+  early.reset();
   dump("sq_", "04.dat");
   SQremove_redundant_arcs();
   // A lighter parallel arc never bounds a longest path: unless the core

@@ -9,6 +9,9 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -544,9 +547,12 @@ class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned>
         row(&edges[a], &edges[b], room - kStep * pick(2), 'G');
     }
     // Core lines among the others: a longest path through one does not join.
-    _edge* v = axis();
-    for (int k = 0; k < 8; ++k)
-      add_column_4(&edges[random() % at.size()], &edges[random() % at.size()], v, v, &adj, rows, 0);
+    // Pairs mirrored about axes of their own (the program may have a solution).
+    for (int k = 0; k < 8; ++k) {
+      _edge *a = &edges[random() % at.size()], *b = &edges[random() % at.size()];
+      _edge* v = axis();
+      add_column_4(a, b, v, v, &adj, rows, 0);
+    }
     build(2 * kCells);
   }
 };
@@ -667,6 +673,76 @@ TEST_P(QuickCorePaths, SearchedAheadAsInPlace)
   EXPECT_FALSE(used);
   EXPECT_EQ(changed, core(false, nullptr));
   EXPECT_NE(changed, inPlace);
+}
+
+// lp_solve begun ahead, on the program of the searches ahead, gives the
+// round trip in place: the same messages (but the times), program,
+// solution and files.  Begun ahead of a graph marked since, it is ended
+// and the round trip is made as without it.
+TEST_P(QuickCorePaths, SolvedAheadAsInPlace)
+{
+  struct Trip {
+    bool aborted, left;  // left: the program's file where it was written
+    std::string out, mps, report;
+    std::vector<int> at;
+    bool operator==(const Trip& o) const
+    {
+      return aborted == o.aborted && left == o.left && out == o.out && mps == o.mps &&
+             report == o.report && at == o.at;
+    }
+  };
+  const std::regex time("[0-9][0-9]:[0-9][0-9]:[0-9][0-9]");
+  bool solving = false, used = false;
+  auto trip = [&](bool ahead, bool mark) {
+    TearDown();
+    SetUp();
+    edges.clear();
+    adj = AdjacencyArray();
+    randomGraph();
+    const size_t from = out.size();  // of this trip
+    std::optional<squeeze::CoreAhead> early;
+    if (ahead)
+      early.emplace();
+    solving = early && early->solving();
+    std::set<const SQLINE_item*> named;
+    for (const SQSYMARC_item* r = SQsymarc; r; r = r->next)
+      named.insert({r->ori1, r->ori2, r->ter1, r->ter2});
+    if (mark)
+      squeeze::forEachLine([&, marked = false](SQLINE_item* l) mutable {
+        if (!marked && !named.count(l) && l->ori_next && l->ter_next) {
+          l->onsym = 1;
+          marked = true;
+        }
+      });
+    Trip t;
+    t.aborted = roundTripAborts();
+    used = early && early->used();
+    early.reset();
+    std::istringstream lines(out.substr(from));
+    for (std::string line; std::getline(lines, line);)
+      if (!std::regex_search(line, time))
+        t.out += line + "\n";
+    // Moved into the report folder, or left where they were by an abandon.
+    const std::string files =
+        t.aborted ? "SQcore_mps.file" : std::string(squeeze::kReportDir) + "/SQcore_mps_LR.file";
+    t.mps = readFile(files);
+    t.report = readFile(files + ".rpt");
+    if (!t.aborted)
+      squeeze::forEachLine([&](SQLINE_item* l) { t.at.push_back(l->BMweight); });
+    t.left = access("SQcore_mps.file", F_OK) == 0;
+    return t;
+  };
+  const Trip inPlace = trip(false, false);
+  EXPECT_NE(inPlace.out.find("SQcore: lp_solve done"), std::string::npos);
+  EXPECT_EQ(trip(true, false), inPlace);
+  EXPECT_TRUE(solving);
+  EXPECT_TRUE(used);
+
+  const Trip marked = trip(false, true);
+  EXPECT_EQ(trip(true, true), marked);
+  EXPECT_TRUE(solving);
+  EXPECT_FALSE(used);
+  EXPECT_NE(marked.mps, inPlace.mps);
 }
 
 INSTANTIATE_TEST_SUITE_P(RandomGraphs, QuickCorePaths, testing::Range(1u, 9u));
