@@ -42,47 +42,60 @@ CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
   std::vector<Extra> out(extra.rbegin(), extra.rend());
   std::stable_sort(out.begin(), out.end(),
                    [](const Extra& a, const Extra& b) { return a.from < b.from; });
-  size_t listed = out.size();  // room for the arcs as the lines count them
-  for (const SQLINE_item* l : lines)
-    if (l)
-      listed += static_cast<size_t>(std::max(l->no_ori, 0));
-  g.to.reserve(listed);
-  g.weight.reserve(listed);
-  size_t next = 0;
-  long outgoing = 0, incoming = 0;
+  for (const Extra& e : out)
+    if (e.from >= n || !lines[e.from] || e.to >= n || !lines[e.to]) {
+      g.usable = false;  // an arc out of the lines given
+      return g;
+    }
+  // Each slot's arcs where the lines' counts put them: the extra ones, then
+  // its list.
+  std::vector<uint32_t> extraFirst(n + 1, 0);
+  for (const Extra& e : out)
+    ++extraFirst[e.from + 1];
+  long incoming = 0;
   for (size_t i = 0; i < n; ++i) {
-    g.first[i + 1] = g.first[i];
-    for (; next < out.size() && out[next].from == i; ++next) {
-      if (!lines[i] || out[next].to >= n || !lines[out[next].to]) {
-        g.usable = false;  // an arc out of the lines given
-        return g;
-      }
-      g.to.push_back(out[next].to);
-      g.weight.push_back(0);
-      ++g.first[i + 1];
-    }
+    extraFirst[i + 1] += extraFirst[i];
     const SQLINE_item* l = lines[i];
-    if (!l)
-      continue;
-    g.present[i] = 1;
-    g.ordinary[i] = l->onsym == 0 && l->onbound >= 0;
-    incoming += l->no_ter;
-    for (const SQARC_item* a = l->ori_next; a; a = a->ori_next) {
-      const size_t t = slot(a->ter);
-      if (a->ori != l || t >= n || lines[t] != a->ter) {
-        g.usable = false;  // an arc out of the lines given
-        return g;
-      }
-      g.to.push_back(static_cast<uint32_t>(t));
-      g.weight.push_back(a->weight);
-      ++g.first[i + 1];
-      ++outgoing;
-    }
+    const long listed = l ? std::max(l->no_ori, 0) : 0;
+    incoming += l ? l->no_ter : 0;
+    g.first[i + 1] = static_cast<uint32_t>(g.first[i] + (extraFirst[i + 1] - extraFirst[i]) + listed);
   }
+  g.to.resize(g.first[n]);
+  g.weight.resize(g.first[n]);
+  // The lists are read on two threads, half of the slots each.
+  bool sound[2] = {true, true};
+  common::onTwoThreads([&](bool second) {
+    for (size_t i = second ? n / 2 : 0; i < (second ? n : n / 2); ++i) {
+      uint32_t at = g.first[i];
+      for (uint32_t k = extraFirst[i]; k < extraFirst[i + 1]; ++k) {
+        g.to[at] = out[k].to;
+        g.weight[at++] = 0;
+      }
+      const SQLINE_item* l = lines[i];
+      if (!l)
+        continue;
+      g.present[i] = 1;
+      g.ordinary[i] = l->onsym == 0 && l->onbound >= 0;
+      for (const SQARC_item* a = l->ori_next; a; a = a->ori_next) {
+        const size_t t = slot(a->ter);
+        if (a->ori != l || t >= n || lines[t] != a->ter || at == g.first[i + 1]) {
+          sound[second] = false;  // an arc out of the lines given, or more than counted
+          return;
+        }
+        g.to[at] = static_cast<uint32_t>(t);
+        g.weight[at++] = a->weight;
+      }
+      if (at != g.first[i + 1]) {
+        sound[second] = false;  // fewer than counted
+        return;
+      }
+    }
+  });
   // The backtracking reads the incoming lists: they must hold the arcs of
   // the outgoing ones (as many, by the lines' counts: every arc was seen
   // to leave its line).
-  g.usable = next == out.size() && outgoing == incoming;
+  g.usable = sound[0] && sound[1] &&
+             static_cast<long>(g.first[n]) - static_cast<long>(out.size()) == incoming;
   return g;
 }
 
