@@ -1144,23 +1144,27 @@ CoreAhead::CoreAhead() : state_(std::make_unique<State>())
   int limit = 0;
   if (!settled || !quietTimeLimit(&limit))
     return;
-  for (const SQLINE_item* l : s.copies)
-    s.lp.columns.push_back(columnOf(l));
-  makeCoreArcs(s.copies, s.joins, [&s](size_t i, size_t j, int weight) {
-    s.lp.arcs.push_back({s.lp.columns[i], s.lp.columns[j], weight});
-  });
-  FILE* f = fopen(kMpsFile, "w");
-  if (!f)
-    return;
-  std::string error;
-  const bool written = coreModel(s.lp).write(f, &error) == 0 && fflush(f) == 0 && !ferror(f);
-  fclose(f);
-  s.filesOwned = true;
-  if (!written)
-    return;
-  common::runCommand({"date"}, &s.startDate);
-  s.solver.start({"timeout", std::to_string(limit), "lp_solve", "-mps", "-time"}, kMpsFile,
-                 kReportFile);
+  try {
+    for (const SQLINE_item* l : s.copies)
+      s.lp.columns.push_back(columnOf(l));
+    makeCoreArcs(s.copies, s.joins, [&s](size_t i, size_t j, int weight) {
+      s.lp.arcs.push_back({s.lp.columns[i], s.lp.columns[j], weight});
+    });
+    FILE* f = fopen(kMpsFile, "w");
+    if (!f)
+      return;
+    s.filesOwned = true;
+    std::string error;
+    const bool written = coreModel(s.lp).write(f, &error) == 0 && fflush(f) == 0 && !ferror(f);
+    fclose(f);
+    if (!written)
+      return;
+    common::runCommand({"date"}, &s.startDate);
+    s.solver.start({"timeout", std::to_string(limit), "lp_solve", "-mps", "-time"}, kMpsFile,
+                   kReportFile);
+  } catch (const std::exception&) {
+    s.solver.stop();  // the round trip makes it all
+  }
 }
 
 bool CoreAhead::used() const { return state_ && state_->used; }
