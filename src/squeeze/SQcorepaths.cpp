@@ -718,8 +718,7 @@ void CorePaths::work(Share& share) const
   Batch b;
   prepare(&b);
   const size_t n = share.sources.size();
-  for (size_t i = share.next.fetch_add(kLanes); i < n && !share.stop;
-       i = share.next.fetch_add(kLanes)) {
+  for (size_t i = share.next.fetch_add(kLanes); i < n; i = share.next.fetch_add(kLanes)) {
     const int count = static_cast<int>(std::min<size_t>(kLanes, n - i));
     uint32_t from[kLanes];
     for (int l = 0; l < count; ++l)

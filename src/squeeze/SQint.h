@@ -241,14 +241,13 @@ class CorePaths {
                              const std::vector<size_t>& targets) const;
   // The searches of joinAll as a shared piece of work: every thread that
   // calls work() takes the next few sources (near each other in the
-  // graph's order) until none is left (or `stop`).
+  // graph's order) until none is left.
   struct Share {
     Share(const CorePaths& paths, std::vector<size_t> from, std::vector<size_t> to);
     const std::vector<size_t> sources, targets;
     std::vector<Joins> joins;
     std::vector<uint32_t> order;  // of sources, by topological number
     std::atomic<size_t> next{0};
-    std::atomic<bool> stop{false};
   };
   void work(Share& share) const;
 
@@ -256,7 +255,8 @@ class CorePaths {
   static constexpr int kUnreached = -10000;  // value of a line the source does not raise
   static constexpr int kUnreachedWave = -2;
   // A lane's number where the lane's source does not raise the line.
-  static constexpr int64_t kUnraisedKey = int64_t{kUnreached} * (int64_t{1} << 32) + (int64_t{1} << 31);
+  static constexpr int64_t kUnraisedKey =
+      int64_t{kUnreached} * (int64_t{1} << 32) + (int64_t{1} << 31);
   static constexpr int kNoWave = 1 << 30;    // raised inside a part, wave not known yet
   static constexpr uint32_t kNowhere = ~uint32_t{0};
   struct Arc {
