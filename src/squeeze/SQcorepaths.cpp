@@ -381,6 +381,30 @@ void CorePaths::reset(Search& s) const
   s.touched.clear();
 }
 
+/*
+ * eachPendingPart -- settle(part) for every part with a line marked in
+ * `pending`, from line `from` on, clearing the part's marks first.  The
+ * lines are in topological order of their parts: an arc never leads to an
+ * earlier part, so the scan meets every part that a line of it is pending
+ * (any of its lines before the one met has no mark).
+ */
+template <class Settle>
+void CorePaths::eachPendingPart(std::vector<uint64_t>* pending, uint32_t from, Settle settle) const
+{
+  std::vector<uint64_t>& marks = *pending;
+  for (size_t w = from / 64; w < marks.size(); ++w)
+    while (marks[w]) {
+      const uint32_t u = static_cast<uint32_t>(w * 64) + __builtin_ctzll(marks[w]);
+      const uint32_t part = part_[u], end = partFirst_[part + 1];
+      for (uint32_t k = u; k < end;) {
+        const uint32_t bit = k % 64, n = std::min<uint32_t>(64 - bit, end - k);
+        marks[k / 64] &= ~((n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1) << bit);
+        k += n;
+      }
+      settle(part);
+    }
+}
+
 bool CorePaths::expand(Search& s, size_t source) const
 {
   reset(s);
@@ -392,23 +416,11 @@ bool CorePaths::expand(Search& s, size_t source) const
   l.raised = 1;
   s.touched.push_back(from);
   s.pending[from / 64] |= uint64_t{1} << (from % 64);
-  // The lines in topological order of their parts: an arc never leads to
-  // an earlier part, so the scan meets every part that a line of it is
-  // pending; the part's marks go as it settles (any of its lines before
-  // the one met has none).
   bool settled = true;
-  for (size_t w = from / 64; w < s.pending.size(); ++w)
-    while (s.pending[w]) {
-      const uint32_t u = static_cast<uint32_t>(w * 64) + __builtin_ctzll(s.pending[w]);
-      const uint32_t part = part_[u], end = partFirst_[part + 1];
-      for (uint32_t k = u; k < end;) {
-        const uint32_t bit = k % 64, n = std::min<uint32_t>(64 - bit, end - k);
-        s.pending[k / 64] &= ~((n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1) << bit);
-        k += n;
-      }
-      if (settled && !settlePart(s, part))
-        settled = false;  // go on clearing the marks
-    }
+  eachPendingPart(&s.pending, from, [&](uint32_t part) {
+    if (settled && !settlePart(s, part))
+      settled = false;  // go on clearing the marks
+  });
   return settled;
 }
 
@@ -688,18 +700,10 @@ void CorePaths::expand(Batch& b, const uint32_t* sources, int count) const
     reach(b, s, true);
     lowest = std::min(lowest, s);
   }
-  for (size_t w = lowest / 64; w < b.pending.size(); ++w)
-    while (b.pending[w]) {
-      const uint32_t u = static_cast<uint32_t>(w * 64) + __builtin_ctzll(b.pending[w]);
-      const uint32_t part = part_[u], end = partFirst_[part + 1];
-      for (uint32_t k = u; k < end;) {
-        const uint32_t bit = k % 64, n = std::min<uint32_t>(64 - bit, end - k);
-        b.pending[k / 64] &= ~((n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1) << bit);
-        k += n;
-      }
-      if (b.alive)
-        settlePart(b, part);
-    }
+  eachPendingPart(&b.pending, lowest, [&](uint32_t part) {
+    if (b.alive)
+      settlePart(b, part);
+  });
 }
 
 std::vector<CorePaths::Joins> CorePaths::joinAll(const std::vector<size_t>& sources,

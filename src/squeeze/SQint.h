@@ -320,6 +320,8 @@ class CorePaths {
   Lanes carries(const Batch& b, uint32_t u, Lanes lanes) const;
 
   void dropOutweighed();
+  template <class Settle>
+  void eachPendingPart(std::vector<uint64_t>* pending, uint32_t from, Settle settle) const;
   void prepare(Search* s) const;
   bool expand(Search& s, size_t source) const;
   bool offer(Search& s, uint32_t u, uint32_t v, int weight, bool carries) const;
