@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "CS.h"
@@ -77,11 +78,16 @@ class AlignGroups {
     const int id = next_++;
     std::vector<SQLINE_item*> stack{l};
     group_[l] = id;
+    // A group is the set of lines joined by zero arcs both ways, whatever
+    // order it is walked in: each line's list is walked once for its zero
+    // arcs, and a long list (a rail has thousands of arcs) is looked up
+    // in the set of its zero arcs' ends instead of being walked again.
     while (!stack.empty()) {
       SQLINE_item* x = stack.back();
       stack.pop_back();
       for (SQARC_item* a = x->ori_next; a; a = a->ori_next)
-        if (!group_.count(a->ter) && SYline_adj_align(x, a->ter)) {
+        if (a->ter && a->occupied && a->weight == 0 && !group_.count(a->ter) &&
+            zeroTo(a->ter, x)) {
           group_[a->ter] = id;
           stack.push_back(a->ter);
         }
@@ -90,7 +96,23 @@ class AlignGroups {
   }
 
  private:
+  static constexpr int kLongList = 32;
+
+  bool zeroTo(const SQLINE_item* from, const SQLINE_item* to)
+  {
+    if (from->no_ori < kLongList)
+      return zeroArc(from, to);
+    auto [it, fresh] = zeroEnds_.try_emplace(from);
+    if (fresh)
+      for (const SQARC_item* a = from->ori_next; a; a = a->ori_next)
+        if (a->ter && a->occupied && a->weight == 0)
+          it->second.insert(a->ter);
+    return it->second.count(to) > 0;
+  }
+
   std::unordered_map<SQLINE_item*, int> group_;
+  // The ends of the zero arcs of the lines with long lists.
+  std::unordered_map<const SQLINE_item*, std::unordered_set<const SQLINE_item*>> zeroEnds_;
   int next_ = 0;
 };
 

@@ -188,6 +188,40 @@ TEST_F(Check, AlignedGatesMatchWidthOrLengthSeparately)
   EXPECT_EQ(SYtran_check(), 1);
 }
 
+// Lines with long lists (rails) are looked up, not walked again: the zero
+// arcs must still be found among many others, and both ways.
+TEST_F(Check, AlignmentHoldsThroughLongLists)
+{
+  align(0, 0, 2);
+  align(1, 1, 3);  // the poly gates, aligned in TOP_BOTTOM: their lengths
+  auto zeroArcOf = [](SQLINE_item* from, SQLINE_item* to) {
+    for (SQARC_item* a = from->ori_next; a; a = a->ori_next)
+      if (a->ter == to)
+        return a;
+    return static_cast<SQARC_item*>(nullptr);
+  };
+  SQLINE_item* one = cells[1][1].right;
+  SQLINE_item* three = cells[1][3].right;
+  for (SQCELL_item* c : {&cells[1][1], &cells[1][3]})
+    for (SQLINE_item* l : {c->left, c->right}) {
+      for (int k = 0; k < 40; ++k)
+        arc(l, cells[1][0].left, 100);
+      for (SQARC_item* a = l->ori_next; a; a = a->ori_next)
+        ++l->no_ori;
+    }
+  t[1].resize_width = 1000;
+  EXPECT_EQ(SYtran_check(), 1);
+  EXPECT_NE(out.find("unmatched length of aligned Transistor (2)"), std::string::npos) << out;
+  // A zero arc one way only does not align, whichever line is met first.
+  for (SQARC_item* broken : {zeroArcOf(one, three), zeroArcOf(three, one)}) {
+    ASSERT_NE(broken, nullptr);
+    broken->weight = 10;
+    out.clear();
+    EXPECT_EQ(SYtran_check(), 0) << out;
+    broken->weight = 0;
+  }
+}
+
 // Each transistor is held to the minimum of its own kind (element), or to
 // the first kind's where the rules give only one; a kind-1 transistor was
 // once not checked at all.  Both transistors are 960 wide.
