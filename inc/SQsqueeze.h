@@ -33,7 +33,8 @@ constexpr int TOP_BOTTOM = 2;
 constexpr int END_DIR = 3;
 
 struct SQCELL_item {
-  char layername[32];        // "SYM" for axis cells
+  const char* layername = "";  // "SYM" for axis cells, else the name of its plane (which
+                               // outlives the graph)
   int layernumber;           // 202 for axis cells (201: a lone last variable)
   int layershrink;
   _Dtile* mother_tile;       // the tile the box came from

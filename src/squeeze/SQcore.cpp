@@ -586,7 +586,7 @@ void SQdetect_core()
 
   core.boundCell.reset(new SQCELL_item());
   SQboundcell = core.boundCell.get();
-  strcpy(SQboundcell->layername, "BOUND");
+  SQboundcell->layername = "BOUND";
   SQboundcell->layernumber = 203;
   core.boundLines.assign(2);
   SQboundcell->left = &core.boundLines[0];

@@ -344,10 +344,10 @@ void fillCells(const AdjacencyArray& adj, DirectionStore& s)
     c.upward = le->upward;
     c.mother_tile = le->mother_tile;
     if (axis) {
-      strcpy(c.layername, "SYM");
+      c.layername = "SYM";
       c.layernumber = rv < adj.size() ? 202 : 201;
     } else {
-      snprintf(c.layername, sizeof c.layername, "%s", le->name ? le->name : "");
+      c.layername = le->name ? le->name : "";
       c.layernumber = le->layer_num;
     }
     if (rv < adj.size()) {
@@ -520,6 +520,10 @@ int SQcreatestructure(AdjacencyArray* adj, _rhs_list* rows)
     arc->occupied = 1;
     linkArc(arc);
   }
+  // The tables by row number are as long as the rows are many: they go
+  // before the layout's own arcs come, where the run's memory is highest.
+  std::vector<RowInfo>().swap(info);
+  std::vector<SQSYMARC_item*>().swap(symOf);
   squeeze::keepLayout();
   squeeze::keepDrawnWhereBroken();
   return 0;
