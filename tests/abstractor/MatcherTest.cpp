@@ -3,6 +3,7 @@
 // option order, the -y, -f and -r outputs and the timing report.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 #include "SubpyxisTestSupport.h"
@@ -24,26 +25,58 @@ int count(const std::string& text, const std::string& what)
   return n;
 }
 
-TEST(Matcher, SingleDeviceSubcircuitTakesEveryDeviceOfItsType)
+// Instances found of a subcircuit (a library file, or the text of one) in
+// small circuits.
+TEST(Matcher, InstanceCounts)
 {
-  Scratch scratch;
-  std::string sub = scratch.write("one", "SUBCIRCUIT one g s d\nmn_1 g s d\n");
-  std::string circuit = scratch.write("c.sim", "mn_1 a b c\nmp_2 a b c\nmn_3 c b a\nmn_4 x y z\nmp_5 a y z\n");
-  MatchRun run = matchFiles(sub, circuit, {});
-  ASSERT_TRUE(run.compared);
-  EXPECT_NE(run.out.find("\nCANDIDATE Vector size: 3\n"), std::string::npos) << run.out;
-  EXPECT_EQ(run.found, 3);
+  const MatchOptions overlapping{true, false, false}, specialOff{false, false, true};
+  const char* const powered = "mn_1 a gnd b\nmp_2 a vdd b\nmn_3 b gnd c\nmp_4 b vdda c\n"
+                              "mn_5 c gnda d\nmp_6 c vdd d\nmn_7 d gnda e\nmp_8 d vdda e\n"
+                              "mn_9 e x f\nmp_10 e vdd f\n";
+  const char* const chain = "SUBCIRCUIT chain in out gnd\nmn_1 in gnd mid\nmn_2 mid gnd out\n";
+  const struct {
+    const char* what;
+    const char* sub;
+    const char* circuit;
+    MatchOptions options;
+    int found;
+  } cases[] = {
+      // A single-device subcircuit takes every device of its type.
+      {"one device", "SUBCIRCUIT one g s d\nmn_1 g s d\n",
+       "mn_1 a b c\nmp_2 a b c\nmn_3 c b a\nmn_4 x y z\nmp_5 a y z\n", {}, 3},
+      // Two diode-connected transistors on one reference net and one copy:
+      // the two mirrors share the copy, so only one is disjoint.
+      {"shared copy", "mirror", "mn_1 r gnd r\nmn_2 r gnd r\nmn_3 r gnd o\nmp_4 o vdd o\n", {}, 1},
+      // Two mirrors on one output: the external nets need no exclusive
+      // partner, the devices do.
+      {"shared output", "mirror", "mn_1 r gnd r\nmn_2 r gnd o1\nmn_3 q gnd q\nmn_4 q gnd o1\n", {}, 2},
+      // Power and ground nets pair with every like net (vdda, gnda); without
+      // special-nets mode an ordinary net may stand for ground.
+      {"power", "inverter", powered, {}, 4},
+      {"power -m", "inverter", powered, overlapping, 4},
+      {"power -s", "inverter", powered, specialOff, 5},
+      // An internal net may not reach outside the instance.
+      {"internal", chain, "mn_1 a gnd m\nmn_2 m gnd b\n", {}, 1},
+      {"internal leaks", chain, "mn_1 a gnd m\nmn_2 m gnd b\nmp_3 m vdd c\n", overlapping, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scratch scratch;
+    const std::string sub = strncmp(c.sub, "SUBCIRCUIT", 10) == 0 ? scratch.write("sub", c.sub) : library(c.sub);
+    MatchRun run = matchFiles(sub, scratch.write("c.sim", c.circuit), c.options);
+    EXPECT_EQ(run.found, c.found) << run.out;
+    if (c.found == 3) {
+      EXPECT_NE(run.out.find("\nCANDIDATE Vector size: 3\n"), std::string::npos) << run.out;
+    }
+  }
 }
 
-TEST(Matcher, SharedDevicesGiveOneInstanceUnlessOverlapsAreWanted)
+// Each candidate for the key (a diode) gives at most one instance: with
+// -m both diodes of one reference net are keys, sharing the copy.
+TEST(Matcher, OverlappingInstancesShareDevices)
 {
   Scratch scratch;
-  // Two diode-connected transistors on one reference net and one copy: two
-  // mirrors share the copy.  Each candidate for the key (a diode) gives at
-  // most one instance.
   std::string circuit = scratch.write("c.sim", "mn_1 r gnd r\nmn_2 r gnd r\nmn_3 r gnd o\nmp_4 o vdd o\n");
-  MatchRun disjoint = matchFiles(library("mirror"), circuit, {});
-  EXPECT_EQ(disjoint.found, 1);
   MatchRun overlapping = matchFiles(library("mirror"), circuit, {true, false, false});
   ASSERT_EQ(overlapping.found, 2);
   EXPECT_EQ(overlapping.keyName, "mn_1");
@@ -59,16 +92,6 @@ TEST(Matcher, SharedDevicesGiveOneInstanceUnlessOverlapsAreWanted)
   EXPECT_EQ(diodes, (std::set<std::string>{"mn_1", "mn_2"}));
 }
 
-TEST(Matcher, ExternalNetsNeedNoExclusivePartner)
-{
-  Scratch scratch;
-  // Two mirrors on one reference net: the external nets ref and gnd are
-  // shared, the devices are not.
-  std::string circuit = scratch.write("c.sim", "mn_1 r gnd r\nmn_2 r gnd o1\nmn_3 q gnd q\nmn_4 q gnd o1\n");
-  MatchRun run = matchFiles(library("mirror"), circuit, {});
-  EXPECT_EQ(run.found, 2);
-}
-
 TEST(Matcher, PrematchedExternalNetsAreNotPaired)
 {
   Scratch scratch;
@@ -78,35 +101,6 @@ TEST(Matcher, PrematchedExternalNetsAreNotPaired)
   // in1, in2, out1 and out2 touch one device each: only the devices and
   // the tail are paired.
   EXPECT_EQ(run.instances[0].size(), 3u);
-}
-
-TEST(Matcher, PowerAndGroundNetsPairWithEveryLikeNet)
-{
-  Scratch scratch;
-  std::string circuit = scratch.write("c.sim",
-                                      "mn_1 a gnd b\nmp_2 a vdd b\n"
-                                      "mn_3 b gnd c\nmp_4 b vdda c\n"
-                                      "mn_5 c gnda d\nmp_6 c vdd d\n"
-                                      "mn_7 d gnda e\nmp_8 d vdda e\n"
-                                      "mn_9 e x f\nmp_10 e vdd f\n");
-  MatchRun run = matchFiles(library("inverter"), circuit, {});
-  EXPECT_EQ(run.found, 4) << run.out;
-  MatchRun overlapping = matchFiles(library("inverter"), circuit, {true, false, false});
-  EXPECT_EQ(overlapping.found, 4);
-  // Without special-nets mode an ordinary net may stand for ground.
-  MatchRun plain = matchFiles(library("inverter"), circuit, {false, false, true});
-  EXPECT_EQ(plain.found, 5);
-}
-
-TEST(Matcher, InternalNetsMayNotReachOutside)
-{
-  Scratch scratch;
-  std::string sub = scratch.write("chain", "SUBCIRCUIT chain in out gnd\nmn_1 in gnd mid\nmn_2 mid gnd out\n");
-  std::string clean = scratch.write("clean.sim", "mn_1 a gnd m\nmn_2 m gnd b\n");
-  std::string leaky = scratch.write("leaky.sim", "mn_1 a gnd m\nmn_2 m gnd b\nmp_3 m vdd c\n");
-  EXPECT_EQ(matchFiles(sub, clean, {}).found, 1);
-  MatchRun run = matchFiles(sub, leaky, {true, false, false});
-  EXPECT_EQ(run.found, 0);
 }
 
 TEST(Matcher, UserDefinedDevicesMatchTerminalsByClass)
@@ -129,33 +123,31 @@ TEST(Matcher, UserDefinedDevicesMatchTerminalsByClass)
   EXPECT_EQ(pairs.count({"out", "b"}), 1u);
 }
 
-TEST(Matcher, UnjoinedSubcircuitEndsWithTheFailureReport)
+// Subcircuits that cannot match end before candidates with the failure
+// report: a part joined to no external net (or no external net at all), a
+// device type or internal nets the circuit lacks.
+TEST(Matcher, HopelessSubcircuitsFailBeforeCandidates)
 {
   Scratch scratch;
-  std::string sub = scratch.write("island", "SUBCIRCUIT island a\nmn_1 a gnd b\nmn_2 p q r\n");
-  std::string lonely = scratch.write("lonely", "SUBCIRCUIT lonely\nmn_1 a gnd b\n");
-  std::string circuit = scratch.write("c.sim", "mn_1 a gnd b\nmn_2 p q r\nmn_3 x y z\n");
-  for (const std::string& file : {sub, lonely}) {
-    RunResult run = runProgram({file, circuit});
+  const std::string unjoined = "Part of the subcircuit is not joined to any external net.\n\n";
+  const std::string loose = scratch.write("loose.sim", "mn_1 a gnd b\nmn_2 p q r\nmn_3 x y z\n");
+  const std::string chain = scratch.write("chain.sim", "mn_1 a b c\nmn_2 c b d\nmn_3 d b e\nmn_4 e b f\nmn_5 f b g\n");
+  const struct {
+    std::string sub, circuit, before;
+  } cases[] = {
+      {scratch.write("island", "SUBCIRCUIT island a\nmn_1 a gnd b\nmn_2 p q r\n"), loose, unjoined},
+      {scratch.write("lonely", "SUBCIRCUIT lonely\nmn_1 a gnd b\n"), loose, unjoined},
+      {library("inverter"), chain, "\n"},
+      {library("cascode_mirror"), chain, "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sub);
+    RunResult run = runProgram({c.sub, c.circuit});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("Part of the subcircuit is not joined to any external net.\n"
-                           "\n=== Subgraph comparison failed before candidate nodes were found.\n"
+    EXPECT_NE(run.out.find(c.before + "=== Subgraph comparison failed before candidate nodes were found.\n"
                            "0 INSTANCES OF ISOMORHPISM FOUND\n"),
               std::string::npos)
         << run.out;
-  }
-}
-
-TEST(Matcher, TypesOrInternalNetsThatTheCircuitLacksFailEarly)
-{
-  Scratch scratch;
-  std::string circuit = scratch.write("c.sim", "mn_1 a b c\nmn_2 c b d\nmn_3 d b e\nmn_4 e b f\nmn_5 f b g\n");
-  for (const char* name : {"inverter", "cascode_mirror"}) {
-    RunResult run = runProgram({library(name), circuit});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("=== Subgraph comparison failed before candidate nodes were found."),
-              std::string::npos)
-        << name << run.out;
   }
 }
 

@@ -14,17 +14,12 @@ using namespace subpyxis_test;
 
 namespace {
 
-// Reads `text` as a circuit and hands the graph to `inspect`.
-ReadResult readCircuit(const std::string& text, const std::function<void(Graph&)>& inspect = nullptr)
+// Reads `text` as a circuit (or subcircuit) and hands the graph to `inspect`.
+ReadResult readCircuit(const std::string& text, const std::function<void(Graph&)>& inspect = nullptr,
+                       bool subcircuit = false)
 {
   Scratch scratch;
-  return readNetlist(scratch.write("c.sim", text), false, inspect);
-}
-
-ReadResult readSubcircuit(const std::string& text, const std::function<void(Graph&)>& inspect = nullptr)
-{
-  Scratch scratch;
-  return readNetlist(scratch.write("s.sim", text), true, inspect);
+  return readNetlist(scratch.write("c.sim", text), subcircuit, inspect);
 }
 
 std::string netsOf(const Node* device)
@@ -75,28 +70,34 @@ TEST(SimRecords, TransistorRecordsGiveTypeNumberAndThreeNets)
   EXPECT_NE(result.out.find("Number of devices: 5, number of nets: 9"), std::string::npos);
 }
 
+// The header's units and format (0: unknown, 1: MIT, 2: UCB) and what is
+// said of it; only the words after the first are searched for the format.
 TEST(SimRecords, HeadersAreCheckedForUnitsAndFormat)
 {
-  ReadResult missing = readCircuit("| units: 2.5\nn a b c\n", [](Graph& g) {
-    EXPECT_DOUBLE_EQ(g.SimUnits, 2.5);
-    EXPECT_EQ(g.SimFormat, 1);
-  });
-  EXPECT_NE(missing.out.find("\nSIM file format not included in header: assuming MIT format\n"),
-            std::string::npos);
-  ReadResult ucb = readCircuit("| tech: x format: UCB\nn a b c\n",
-                               [](Graph& g) { EXPECT_EQ(g.SimFormat, 2); });
-  EXPECT_EQ(ucb.out.find("format"), std::string::npos);
-  ReadResult unknown = readCircuit("| tech: x format: SPICE\n", [](Graph& g) { EXPECT_EQ(g.SimFormat, 0); });
-  EXPECT_NE(unknown.out.find("\nUnknown SIM file format: SPICE\n"), std::string::npos);
-  // Only the words after the first are searched for the format.
-  ReadResult first = readCircuit("| format: UCB\n", [](Graph& g) { EXPECT_EQ(g.SimFormat, 1); });
-  EXPECT_NE(first.out.find("not included in header"), std::string::npos);
-  ReadResult late = readCircuit("n a b c\n| units: 7 format: UCB\n", [](Graph& g) {
-    EXPECT_DOUBLE_EQ(g.SimUnits, 1.0);
-    EXPECT_EQ(g.SimFormat, 0);
-  });
-  EXPECT_NE(late.out.find("description of file type not on first line: line no. 2\n"),
-            std::string::npos);
+  const struct {
+    const char* text;
+    double units;
+    int format;
+    const char* said;  // null: nothing about the format
+  } cases[] = {
+      {"| units: 2.5\nn a b c\n", 2.5, 1, "\nSIM file format not included in header: assuming MIT format\n"},
+      {"| tech: x format: UCB\nn a b c\n", 1, 2, nullptr},
+      {"| tech: x format: SPICE\n", 1, 0, "\nUnknown SIM file format: SPICE\n"},
+      {"| format: UCB\n", 1, 1, "not included in header"},
+      {"n a b c\n| units: 7 format: UCB\n", 1, 0, "description of file type not on first line: line no. 2\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ReadResult result = readCircuit(c.text, [&](Graph& g) {
+      EXPECT_DOUBLE_EQ(g.SimUnits, c.units);
+      EXPECT_EQ(g.SimFormat, c.format);
+    });
+    if (c.said) {
+      EXPECT_NE(result.out.find(c.said), std::string::npos) << result.out;
+    } else {
+      EXPECT_EQ(result.out.find("format"), std::string::npos) << result.out;
+    }
+  }
 }
 
 TEST(SimRecords, CapacitorNodesMakeNetsThatAreRemovedWithoutConnections)
@@ -198,10 +199,7 @@ TEST(UserTypes, EqualPinNamesShareAClassAndVectorsExpand)
         EXPECT_EQ(netNamed(g, "out")->devList[0]._class, 3);
       });
   EXPECT_EQ(result.status, -1) << result.out;
-}
-
-TEST(UserTypes, RepeatedEqualDefinitionsAreOne)
-{
+  // A repeated equal definition is one type.
   ReadResult same = readCircuit("define res a b\ndefine res a b\nres x y\n",
                                 [](Graph&) { EXPECT_EQ(NumDeviceDefs, 5); });
   EXPECT_EQ(same.status, -1);
@@ -209,7 +207,7 @@ TEST(UserTypes, RepeatedEqualDefinitionsAreOne)
 
 TEST(Subcircuit, ExternalNetsFollowVectorsAndAliases)
 {
-  readSubcircuit("= t tail\nSUBCIRCUIT amp in[0:1] tail out\nn in[0] t o\nn in[1] t out\n= o out\n",
+  readCircuit("= t tail\nSUBCIRCUIT amp in[0:1] tail out\nn in[0] t o\nn in[1] t out\n= o out\n",
                  [](Graph&) {
                    ASSERT_NE(subcircuit_array, nullptr);
                    EXPECT_EQ(*subcircuit_name, "amp");
@@ -217,12 +215,12 @@ TEST(Subcircuit, ExternalNetsFollowVectorsAndAliases)
                    for (const char* name : {"in[0]", "in[1]", "tail", "t", "out", "o"})
                      EXPECT_TRUE(InExtNetHT(name)) << name;
                    EXPECT_FALSE(InExtNetHT("in"));
-                 });
+                 }, true);
 }
 
 TEST(Symmetry, RecordsLinkEarlierDevicesOnly)
 {
-  ReadResult result = readSubcircuit(
+  ReadResult result = readCircuit(
       "SUBCIRCUIT s a\nmn_3 a b c\nmn_4 a b d\nsym 3=5\nmn_5 a c d\nsym 3 = 4 : 5\nsym4=3\n", [](Graph& g) {
         ASSERT_NE(SymmetryList, nullptr);
         Sym* newest = SymmetryList->sym;
@@ -236,7 +234,7 @@ TEST(Symmetry, RecordsLinkEarlierDevicesOnly)
         Sym* oldest = SymmetryList->next->next->sym;
         EXPECT_EQ(oldest->dev2, nullptr);
         EXPECT_EQ(g.deviceVector[0]->dev->sym, newest) << "a device keeps its latest record";
-      });
+      }, true);
   EXPECT_EQ(result.status, -1);
   EXPECT_NE(result.out.find("SYM: dev2 (5) can't be found on subcircuit\n"), std::string::npos);
   ReadResult inCircuit = readCircuit("mn_1 a b c\nsym 1=1\nsym\n", [](Graph&) { EXPECT_EQ(SymmetryList, nullptr); });
@@ -324,7 +322,7 @@ TEST(Robustness, BadInputStopsWithItsMessage)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));
-    ReadResult result = c.subcircuit ? readSubcircuit(c.text) : readCircuit(c.text);
+    ReadResult result = readCircuit(c.text, nullptr, c.subcircuit);
     EXPECT_EQ(result.status, c.status) << result.out;
     if (c.message) {
       EXPECT_NE(result.out.find(c.message), std::string::npos) << result.out;

@@ -390,6 +390,8 @@ TEST_F(ReleaseTest, FreeSThenFreeH)
   EXPECT_TRUE(ui.saw('W', "No smashed layout to free"));
 }
 
+// FreeH keeps the flattened cell, which FreeS or a release of all (as
+// ACinit does) takes away.
 TEST_F(ReleaseTest, FreeHKeepsTheFlattenedCell)
 {
   build(true);
@@ -400,20 +402,16 @@ TEST_F(ReleaseTest, FreeHKeepsTheFlattenedCell)
   EXPECT_EQ(Glayout, top_);
   EXPECT_EQ(top_->next, nullptr);
   EXPECT_EQ(rects(top_), "(0,0;5,5) (0,0;7,7)");
+  common::releaseLayouts();
+  EXPECT_EQ(Gflatten, nullptr);
+  EXPECT_EQ(Glayout, nullptr);
+  build(true);
+  ASSERT_TRUE(act(GCfreeH));
   ASSERT_TRUE(act(GCactivateH));
   EXPECT_TRUE(ui.saw('M', "No hierarchy layout is available"));
   ASSERT_TRUE(act(GCfreeH));
   EXPECT_TRUE(ui.saw('W', "No hierarchy to free"));
   ASSERT_TRUE(act(GCfreeS));
-  EXPECT_EQ(Gflatten, nullptr);
-  EXPECT_EQ(Glayout, nullptr);
-}
-
-TEST_F(ReleaseTest, FreeHThenReleaseAll)
-{
-  build(true);
-  ASSERT_TRUE(act(GCfreeH));
-  common::releaseLayouts();  // as ACinit does: the detached flattened cell too
   EXPECT_EQ(Gflatten, nullptr);
   EXPECT_EQ(Glayout, nullptr);
 }
@@ -485,18 +483,15 @@ TEST_F(DumpTest, BoxLineIsInMicrometresTruncated)
   EXPECT_TRUE(ui.saw('M', "All boxes are dumped in zephra.dmp"));
 }
 
-TEST_F(DumpTest, NothingIsWrittenWithoutAFlattenedCell)
+// Without a flattened cell nothing is written; a file that cannot be
+// written is reported.
+TEST_F(DumpTest, NothingIsWrittenWithoutAFlattenedCellOrAWritableFile)
 {
   ASSERT_TRUE(act(GCdump));
   EXPECT_TRUE(ui.saw('W', "No flattened layout to dump"));
   EXPECT_EQ(access(dir_.path("zephra.dmp").c_str(), F_OK), -1);
-}
-
-TEST_F(DumpTest, UnwritableFileIsReported)
-{
   ASSERT_EQ(mkdir(dir_.path("zephra.dmp").c_str(), 0755), 0);
-  _layout* top = define(-1);
-  loaded(top);
+  loaded(define(-1));
   ASSERT_TRUE(act(GCflatten));
   ASSERT_TRUE(act(GCdump));
   EXPECT_TRUE(ui.saw('E', "Dump file open failed"));

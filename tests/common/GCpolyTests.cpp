@@ -73,7 +73,8 @@ _points* pointList(const Points& pts)
 }
 
 // Rectangles come out most recently cut first; an explicitly closed outline
-// loses its closing point.
+// loses its closing point.  A triangle or a single point gives nothing, and
+// no point is inserted into any of them.
 TEST_F(PolyTest, RectilinearOutlinesGiveTheirRectangles)
 {
   const struct {
@@ -87,25 +88,25 @@ TEST_F(PolyTest, RectilinearOutlinesGiveTheirRectangles)
        "(0,100;100,200) (0,0;200,100)"},
       {{{0, 0}, {300, 0}, {300, 200}, {200, 200}, {200, 100}, {100, 100}, {100, 200}, {0, 200}},
        "(0,100;100,200) (200,100;300,200) (0,0;300,100)"},
+      {{{0, 0}, {100, 0}, {100, 100}}, ""},
+      {{{5, 5}}, ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.outline.size());
     _polys* p = outline(c.outline);
     EXPECT_EQ(take(GCpoly2rects(p)), c.rects);
+    bool closed = c.outline.size() > 1 && c.outline.front() == c.outline.back();
     std::string kept;
-    for (size_t i = 0; i + (c.outline.front() == c.outline.back()) < c.outline.size(); ++i)
+    for (size_t i = 0; i + closed < c.outline.size(); ++i)
       kept += (i ? " (" : "(") + std::to_string(c.outline[i].first) + "," +
               std::to_string(c.outline[i].second) + ")";
     EXPECT_EQ(pointsOf(p), kept);
   }
-  EXPECT_EQ(GCedgeCount(outline(cases[1].outline)), 3);
-}
-
-TEST_F(PolyTest, TriangleGetsNoPointAndNoRectangle)
-{
-  _polys* t = outline({{0, 0}, {100, 0}, {100, 100}});
-  EXPECT_EQ(take(GCpoly2rects(t)), "");
   EXPECT_FALSE(ui.saw('M', "inserted"));
-  EXPECT_EQ(pointsOf(t), "(0,0) (100,0) (100,100)");
+  EXPECT_EQ(GCedgeCount(outline(cases[1].outline)), 3);
+  _polys empty{};
+  EXPECT_EQ(GCpoly2rects(&empty), nullptr);
+  EXPECT_EQ(GCpoly2rects(nullptr), nullptr);
 }
 
 TEST_F(PolyTest, SlantedEdgeGetsACornerAndAMessage)
@@ -175,14 +176,6 @@ TEST_F(PolyTest, CutWithNothingStoppingTheLowestEdgeKeepsWhatWasCut)
                        {300, 50}, {400, 50}, {400, 400}, {0, 400}});
   std::string rects = take(GCpoly2rects(p));
   EXPECT_FALSE(rects.empty());
-}
-
-TEST_F(PolyTest, PolygonWithOneOrNoPointGivesNothing)
-{
-  EXPECT_EQ(take(GCpoly2rects(outline({{5, 5}}))), "");
-  _polys empty{};
-  EXPECT_EQ(GCpoly2rects(&empty), nullptr);
-  EXPECT_EQ(GCpoly2rects(nullptr), nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -398,14 +391,12 @@ TEST_F(PathTest, WiresGiveTheirOutlinesAndRectangles)
   EXPECT_NE(diagonal.find("(29,170)"), std::string::npos) << diagonal;
 }
 
-TEST_F(PathTest, NoPointsOrNoWidthGiveNothing)
+// No points, no width, too many points or an outline beyond the coordinate
+// range give nothing.
+TEST_F(PathTest, WiresThatCannotBeMadeGiveNothing)
 {
   EXPECT_EQ(GCpath2poly(nullptr, 10), nullptr);
   EXPECT_EQ(wire({{0, 0}, {100, 0}}, 0), "");
-}
-
-TEST_F(PathTest, TooManyPointsAreRefused)
-{
   Points pts;
   for (int i = 0; i < 514; ++i)
     pts.push_back({i * 100, (i % 2) * 100});
@@ -413,10 +404,6 @@ TEST_F(PathTest, TooManyPointsAreRefused)
   EXPECT_TRUE(ui.saw('E', "Too many points in a path"));
   pts.pop_back();
   EXPECT_NE(wire(pts, 20), "");
-}
-
-TEST_F(PathTest, OutlineBeyondTheRangeIsRefused)
-{
   EXPECT_EQ(wire({{0, 0}, {kMaxCoordinate, 0}}, 400), "");
   EXPECT_TRUE(ui.saw('E', "Wire outline out of range"));
 }

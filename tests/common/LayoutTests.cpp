@@ -60,44 +60,20 @@ TEST(PlistTrans, ReversesTheListAndBoundsTheResult)
   EXPECT_EQ(xmax, static_cast<int>(0xc0000001u));
 }
 
-TEST(ACframe, GrowsFromTheEmptySentinels)
+// Coordinates within ten units are equal; rectangles overlap only when
+// their insides meet.
+TEST(Comparisons, ToleranceAndOverlap)
 {
-  _layout cell{};
-  cell.frame = {kEmptyFrameLow, kEmptyFrameLow, kEmptyFrameHigh, kEmptyFrameHigh};
-  ACframe(5, -3, &cell);
-  EXPECT_EQ(at(cell.frame.x1, cell.frame.y1) + at(cell.frame.x2, cell.frame.y2), "(5,-3)(5,-3)");
-  ACframe(-2, 10, &cell);
-  EXPECT_EQ(at(cell.frame.x1, cell.frame.y1) + at(cell.frame.x2, cell.frame.y2), "(-2,-3)(5,10)");
-}
-
-TEST(Tolerance, TenUnits)
-{
-  EXPECT_TRUE(GCequal(100, 109));
+  EXPECT_TRUE(GCequal(100, 109) && GCequal(109, 100));
   EXPECT_FALSE(GCequal(100, 110));
-  EXPECT_TRUE(GCequal(109, 100));
   EXPECT_TRUE(GCgreat(111, 100));
   EXPECT_FALSE(GCgreat(110, 100));
   EXPECT_TRUE(GCsmall(100, 111));
   EXPECT_FALSE(GCsmall(100, 110));
-}
-
-TEST(ACoverlap, OpenRectanglesOnly)
-{
   EXPECT_TRUE(ACoverlap(0, 0, 10, 10, 5, 5, 15, 15));
   EXPECT_FALSE(ACoverlap(0, 0, 10, 10, 10, 0, 20, 10));  // sharing an edge
   EXPECT_FALSE(ACoverlap(0, 0, 10, 10, 0, 10, 10, 20));
-  EXPECT_TRUE(ACoverlap(0, 0, 10, 10, 2, 2, 3, 3));      // inside
-}
-
-TEST(GfindLayout, FirstMatchByName)
-{
-  _layout second{};
-  strcpy(second.name, "CIRCUIT7");
-  _layout first{};
-  strcpy(first.name, "CIRCUIT7");
-  first.next = &second;
-  EXPECT_EQ(GfindLayout("CIRCUIT7", &first), &first);
-  EXPECT_EQ(GfindLayout("CIRCUIT8", &first), nullptr);
+  EXPECT_TRUE(ACoverlap(0, 0, 10, 10, 2, 2, 3, 3));  // inside
 }
 
 TEST(GCfreeLayout, ReleasesEveryListOfEveryCell)

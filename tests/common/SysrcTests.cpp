@@ -32,30 +32,24 @@ class Sysrc : public CoreTest {
   ScratchDir dir;
 };
 
+// Keys are the first word of a line; relative file names are taken from
+// the folder of the system source file.
 TEST_F(Sysrc, KeysAreTheFirstWordOfALine)
 {
-  useSysrc("TechFile MenuFile\n\nMenuFile  menus.txt trailing words\nGlobalScale 3\n");
+  useSysrc("TechFile MenuFile\n\nMenuFile  menus.txt trailing words\nGlobalScale 3\n"
+           "ColorFile /abs/colors\n");
   EXPECT_STREQ(GCgetName("MenuFile"), "menus.txt");
   EXPECT_STREQ(GCgetName("TechFile"), "MenuFile");
   EXPECT_EQ(GCgetValue("GlobalScale"), 3);
-}
-
-TEST_F(Sysrc, RelativeFileNamesAreTakenFromTheSysrcFolder)
-{
-  useSysrc("TechFile my.tech\nColorFile /abs/colors\n");
-  EXPECT_EQ(common::sysrcFile("TechFile"), dir.path("my.tech"));
+  EXPECT_EQ(common::sysrcFile("MenuFile"), dir.path("menus.txt"));
   EXPECT_EQ(common::sysrcFile("ColorFile"), "/abs/colors");
 }
 
-TEST_F(Sysrc, MissingKeyEndsTheProgram)
+TEST_F(Sysrc, MissingKeyVariableOrFileEndsTheProgram)
 {
   useSysrc("TechFile a\n");
   EXPECT_EXIT(uncaptured([] { GCgetName("MenuFile"); }), ::testing::ExitedWithCode(1), "System source file error");
   EXPECT_EXIT(uncaptured([] { GCgetValue("TechFile"); }), ::testing::ExitedWithCode(1), "System source file error");
-}
-
-TEST_F(Sysrc, MissingVariableOrFileEndsTheProgram)
-{
   unsetenv("SYSRC");
   EXPECT_EXIT(uncaptured([] { GCgetName("TechFile"); }), ::testing::ExitedWithCode(1), "SYSRC env var must be set");
   setenv("SYSRC", dir.path("absent").c_str(), 1);
@@ -81,6 +75,7 @@ TEST(ProcessSettings, ValuesTakenAndRefused)
     const char* text;
     bool taken;
     std::function<double()> value;
+    const char* why = nullptr;  // of a refusal, when checked
   } cases[] = {
       {"PROCESS_OPTION", "0", true, [] { return PROCESS_OPTION; }},
       {"PROCESS_OPTION", "2", false, [] { return PROCESS_OPTION; }},
@@ -92,10 +87,14 @@ TEST(ProcessSettings, ValuesTakenAndRefused)
       {"PROCESS_INCLUDE_WLM", "1", true, [] { return PROCESS_INCLUDE_WLM; }},
       {"PROCESS_INCLUDE_WLM", "0", false, [] { return PROCESS_INCLUDE_WLM; }},
       {"PROCESS_INCLUDE_WLM", "2x", false, [] { return PROCESS_INCLUDE_WLM; }},
+      {"PROCESS_INCLUDE_WLM", "7", false, [] { return PROCESS_INCLUDE_WLM; },
+       "PROCESS_INCLUDE_WLM 7 is refused: it takes 1, 2, 3 or 4"},
       {"PROCESS_INCLUDE_TRANSISTOR_PARASITIC", "1", true,
        [] { return PROCESS_INCLUDE_TRANSISTOR_PARASITIC; }},
       {"PROCESS_INCLUDE_TRANSISTOR_PARASITIC", "2", false,
-       [] { return PROCESS_INCLUDE_TRANSISTOR_PARASITIC; }},
+       [] { return PROCESS_INCLUDE_TRANSISTOR_PARASITIC; },
+       "PROCESS_INCLUDE_TRANSISTOR_PARASITIC 2 is refused: it takes 0 or 1 (2, the transistor "
+       "parasitic step, is not built)"},
       {"RESIZING_FACTOR", "1.5", true, [] { return RESIZING_FACTOR; }},
       {"RESIZING_FACTOR", "0", false, [] { return RESIZING_FACTOR; }},
       {"RESIZING_FACTOR", "nan", false, [] { return RESIZING_FACTOR; }},
@@ -104,9 +103,11 @@ TEST(ProcessSettings, ValuesTakenAndRefused)
       {"TIME_REPORT", "", false, [] { return TIME_REPORT; }},
       {"COMPACT_ALGORITHM", "1", true, [] { return COMPACT_ALGORITHM; }},
       {"COMPACT_ALGORITHM", "2", false, [] { return COMPACT_ALGORITHM; }},
-      {"VIA_CONTACT_REMOVAL", "1", false, [] { return VIA_CONTACT_REMOVAL; }},
+      {"VIA_CONTACT_REMOVAL", "1", false, [] { return VIA_CONTACT_REMOVAL; },
+       "VIA_CONTACT_REMOVAL 1 is refused: via removal is not built; it stays 0"},
       {"VIA_NUM_REDUCE_RATIO", "0.5", true, [] { return VIA_NUM_REDUCE_RATIO; }},
       {"VIA_NUM_REDUCE_RATIO", "0.7", false, [] { return VIA_NUM_REDUCE_RATIO; }},
+      {"SCALE", "1", false, [] { return 0.0; }, "there is no process setting SCALE"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + c.text);
@@ -118,17 +119,10 @@ TEST(ProcessSettings, ValuesTakenAndRefused)
     else
       EXPECT_EQ(c.value(), before);
     EXPECT_EQ(why.empty(), c.taken) << why;
+    if (c.why) {
+      EXPECT_EQ(why, c.why);
+    }
   }
-  std::string why;
-  common::setProcessSetting("PROCESS_INCLUDE_WLM", "7", &why);
-  EXPECT_EQ(why, "PROCESS_INCLUDE_WLM 7 is refused: it takes 1, 2, 3 or 4");
-  common::setProcessSetting("PROCESS_INCLUDE_TRANSISTOR_PARASITIC", "2", &why);
-  EXPECT_EQ(why, "PROCESS_INCLUDE_TRANSISTOR_PARASITIC 2 is refused: it takes 0 or 1 (2, the "
-                 "transistor parasitic step, is not built)");
-  common::setProcessSetting("VIA_CONTACT_REMOVAL", "1", &why);
-  EXPECT_EQ(why, "VIA_CONTACT_REMOVAL 1 is refused: via removal is not built; it stays 0");
-  EXPECT_FALSE(common::setProcessSetting("SCALE", "1", &why));
-  EXPECT_EQ(why, "there is no process setting SCALE");
   GCresetGlobals();
 }
 

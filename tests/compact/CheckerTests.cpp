@@ -17,7 +17,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <tuple>
 
 #include "DRdesignrule.h"
 #include "RowSupport.h"
@@ -32,12 +31,11 @@ struct Box {
   int x1, y1, x2, y2;
 };
 
-const char* const kLayers[] = {"CMF", "CMS", "CPG", "CEL"};
+const std::vector<const char*> kLayers = {"CMF", "CMS", "CPG", "CEL"};
 constexpr int kLayerCount = 4;
 // Rules in grid steps; 0 means none.
-constexpr int kWidth[kLayerCount] = {3, 3, 2, 2};
-constexpr int kSpacing[kLayerCount][kLayerCount] = {
-    {3, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 2, 1}, {0, 0, 1, 2}};
+const std::vector<int> kWidth = {3, 3, 2, 2};
+const std::vector<std::vector<int>> kSpacing = {{3, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 2, 1}, {0, 0, 1, 2}};
 // CMS must enclose CMF by one step where they overlap.
 constexpr int kEnclosure = 1;
 
@@ -94,16 +92,7 @@ class Checker : public compact_test::SweepTest, public testing::WithParamInterfa
   void SetUp() override
   {
     SweepTest::SetUp();
-    for (int i = 0; i < kLayerCount; ++i) {
-      int l = layerNo(kLayers[i]);
-      WIDTH[l] = static_cast<int16_t>(kWidth[i]);
-      WIDTH_VALID[l] = 1;
-      for (int j = 0; j < kLayerCount; ++j) {
-        int m = layerNo(kLayers[j]);
-        SPACING[l][m] = static_cast<int16_t>(kSpacing[i][j]);
-        SPACING_VALID[l][m] = kSpacing[i][j] > 0;
-      }
-    }
+    compact_test::setRules(kLayers, kWidth, kSpacing);
     int metal2 = layerNo("CMS"), metal1 = layerNo("CMF");
     EXTENSION[metal2][metal1] = kEnclosure;
     EXTENSION_VALID[metal2][metal1] = 1;

@@ -1,10 +1,6 @@
 // The example layouts under the example rules, as the resizer states them:
 // every row that the sweeps make for a layout holds at its drawn
 // coordinates, so that a resize starts from a legal layout.
-#include <dirent.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,27 +21,6 @@ using callback::Outcome;
 using compact_test::Row;
 using testing_support::sourcePath;
 
-// Files that show forms of CIF rather than layouts of the process (see
-// examples/README.md): they are not held to its rules.
-const char* const kCifForms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
-
-std::vector<std::string> exampleLayouts()
-{
-  std::vector<std::string> names;
-  DIR* dir = opendir(sourcePath("examples").c_str());
-  if (!dir)
-    return names;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    bool form = std::find(std::begin(kCifForms), std::end(kCifForms), name) != std::end(kCifForms);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 && !form)
-      names.push_back(name);
-  }
-  closedir(dir);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class ExampleRows : public cs_test::PlaneTest {
  protected:
   void SetUp() override
@@ -60,15 +35,7 @@ class ExampleRows : public cs_test::PlaneTest {
   }
   void TearDown() override
   {
-    compact::freeRows(xList);
-    compact::freeRows(yList);
-    xList = yList = nullptr;
-    compact::freeStaff();
-    X_direction = 1;
-    PHASEII = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
+    compact_test::releaseLayout(&xList, &yList);
     DRclearAllRules();
     memset(CifToCadence, 0, sizeof CifToCadence);
     LAMBDA_T2 = 0.1;
@@ -89,20 +56,10 @@ class ExampleRows : public cs_test::PlaneTest {
   }
 
   // Loads an example through the whole load chain (it writes the matcher's
-  // netlist into the working folder, so it runs in a scratch folder).
+  // netlist into the working folder, the scratch folder).
   bool load(const std::string& name)
   {
-    char here[4096];
-    if (!getcwd(here, sizeof here) || chdir(scratch.dir().c_str()) != 0)
-      return false;
-    Outcome outcome = callback::accept(kAcceptLoadCif, sourcePath("examples/" + name).c_str());
-    return chdir(here) == 0 && outcome == Outcome::Done;
-  }
-
-  // The rows of both directions, made as the resize driver makes them.
-  void makeRows()
-  {
-    compact::makeRows(&xList, &yList);
+    return callback::accept(kAcceptLoadCif, sourcePath("examples/" + name).c_str()) == Outcome::Done;
   }
 
   // The drawn coordinate of a variable, from its tile: in X the tile's left
@@ -116,60 +73,55 @@ class ExampleRows : public cs_test::PlaneTest {
     return e->upward ? t->y1 : t->rt()->y1;
   }
 
-  // Every row of one direction that the drawn layout breaks, as text.
-  static void violated(const AdjacencyArray& adj, const _rhs_list* rows, bool x,
-                       std::vector<std::string>& found, int& count)
-  {
-    for (const Row& row : compact_test::readRows(adj, rows)) {
-      ++count;
-      long sum = 0;
-      std::string text = std::to_string(row.rank) + (x ? " X" : " Y");
-      for (const auto& term : row.terms) {
-        const _edge* e = adj[term.first - 1].the_edge;
-        sum += static_cast<long>(term.second) * drawn(e, x);
-        text += " " + std::to_string(term.second) + "*" + e->name + "." +
-                (x ? (e->upward ? "left" : "right") : (e->upward ? "bottom" : "top")) + "(" +
-                std::to_string(drawn(e, x)) + ")";
-      }
-      bool holds = row.type == 'E' ? sum == row.value : row.type == 'G' ? sum >= row.value
-                                                                         : sum <= row.value;
-      if (!holds)
-        found.push_back(text + " " + row.type + " " + std::to_string(row.value) + ", drawn " +
-                        std::to_string(sum));
-    }
-  }
-
+  // Every row of both directions that the drawn layout breaks, as text;
+  // `count` counts the rows.
   std::vector<std::string> violations(int& count)
   {
     std::vector<std::string> found;
-    violated(*equat_bucket, xList, true, found, count);
-    violated(*equat_bucket_y, yList, false, found, count);
+    for (bool x : {true, false}) {
+      const AdjacencyArray& adj = x ? *equat_bucket : *equat_bucket_y;
+      for (const Row& row : compact_test::readRows(adj, x ? xList : yList)) {
+        ++count;
+        long sum = 0;
+        std::string text = std::to_string(row.rank) + (x ? " X" : " Y");
+        for (const auto& term : row.terms) {
+          const _edge* e = adj[term.first - 1].the_edge;
+          sum += static_cast<long>(term.second) * drawn(e, x);
+          text += " " + std::to_string(term.second) + "*" + e->name + "." +
+                  (x ? (e->upward ? "left" : "right") : (e->upward ? "bottom" : "top")) + "(" +
+                  std::to_string(drawn(e, x)) + ")";
+        }
+        const bool holds = row.type == 'E' ? sum == row.value : row.type == 'G' ? sum >= row.value
+                                                                                : sum <= row.value;
+        if (!holds)
+          found.push_back(text + " " + row.type + " " + std::to_string(row.value) + ", drawn " +
+                          std::to_string(sum));
+      }
+    }
     return found;
   }
 
   testing_support::ScratchDir scratch;
+  compact_test::WorkIn cwd{scratch.dir()};
   _rhs_list* xList = nullptr;
   _rhs_list* yList = nullptr;
 };
 
 TEST_F(ExampleRows, EveryExampleLayoutKeepsItsRows)
 {
-  std::vector<std::string> names = exampleLayouts();
+  const std::vector<std::string> names = compact_test::exampleLayouts();
   ASSERT_GE(names.size(), 10u);
   for (const std::string& name : names)
     for (bool vendor : {true, false}) {
       SCOPED_TRACE(name + (vendor ? " with example_rules.tf" : " with example.rules"));
       ASSERT_TRUE(readRules(vendor));
       ASSERT_TRUE(load(name));
-      makeRows();
+      compact::makeRows(&xList, &yList);
       int count = 0;
-      std::vector<std::string> found = violations(count);
+      const std::vector<std::string> found = violations(count);
       EXPECT_GT(count, 10);
-      std::string report;
-      for (const std::string& line : found)
-        report += line + "\n";
       EXPECT_TRUE(found.empty()) << found.size() << " of " << count << " rows broken:\n"
-                                 << report;
+                                 << compact_test::joined(found);
       compact::freeRows(xList);
       compact::freeRows(yList);
       xList = yList = nullptr;
@@ -185,7 +137,7 @@ TEST_F(ExampleRows, WiderRuleBreaksNamedRows)
   ASSERT_TRUE(load("cmos_inverter.cif"));
   const int metal = compact_test::layerNo("CMF");
   SPACING[metal][metal] = 40;
-  makeRows();
+  compact::makeRows(&xList, &yList);
   int count = 0;
   std::vector<std::string> found = violations(count);
   ASSERT_FALSE(found.empty());

@@ -1,8 +1,13 @@
 #include "RowSupport.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "CS.h"
+#include "Dcif.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
 
@@ -88,13 +93,70 @@ std::vector<Row> SweepTest::between(bool x, int a, int b) const
   return found;
 }
 
-}  // namespace compact_test
-
-namespace compact_test {
-
 int layerNo(const char* name)
 {
   return Glayers[DfindNumber(name)].layer;
 }
+
+void setRules(const std::vector<const char*>& layers, const std::vector<int>& width,
+              const std::vector<std::vector<int>>& spacing)
+{
+  for (size_t i = 0; i < layers.size(); ++i) {
+    const int l = layerNo(layers[i]);
+    WIDTH[l] = static_cast<int16_t>(width[i]);
+    WIDTH_VALID[l] = 1;
+    for (size_t j = 0; j < layers.size(); ++j) {
+      const int m = layerNo(layers[j]);
+      SPACING[l][m] = static_cast<int16_t>(spacing[i][j]);
+      SPACING_VALID[l][m] = spacing[i][j] > 0;
+    }
+  }
+}
+
+void releaseLayout(_rhs_list** xList, _rhs_list** yList)
+{
+  compact::freeRows(*xList);
+  compact::freeRows(*yList);
+  *xList = *yList = nullptr;
+  compact::freeStaff();
+  X_direction = 1;
+  PHASEII = 0;
+  GCfreeCS();
+  ACinit();
+  cif::releaseRetiredPins();
+}
+
+std::vector<std::string> exampleLayouts()
+{
+  const char* const forms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
+  std::vector<std::string> names;
+  DIR* dir = opendir(testing_support::sourcePath("examples").c_str());
+  for (dirent* entry = dir ? readdir(dir) : nullptr; entry; entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 &&
+        std::find(std::begin(forms), std::end(forms), name) == std::end(forms))
+      names.push_back(name);
+  }
+  if (dir)
+    closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + "\n";
+  return text;
+}
+
+WorkIn::WorkIn(const std::string& dir)
+{
+  EXPECT_TRUE(getcwd(here_, sizeof here_));
+  EXPECT_EQ(chdir(dir.c_str()), 0);
+}
+
+WorkIn::~WorkIn() { EXPECT_EQ(chdir(here_), 0); }
 
 }  // namespace compact_test

@@ -29,6 +29,32 @@ int layerNo(const char* name);
 // Clears every rule table.
 void clearRules();
 
+// Width of each of `layers` and spacing between each two (0: no rule),
+// in the units of the rule tables.
+void setRules(const std::vector<const char*>& layers, const std::vector<int>& width,
+              const std::vector<std::vector<int>>& spacing);
+
+// Frees both row lists (leaving them null), the variables and the loaded
+// layout with its planes.
+void releaseLayout(_rhs_list** xList, _rhs_list** yList);
+
+// The example layouts of the process (examples/*.cif but the files that
+// show forms of CIF rather than layouts, see examples/README.md), sorted.
+std::vector<std::string> exampleLayouts();
+
+// The lines, each ended by a newline.
+std::string joined(const std::vector<std::string>& lines);
+
+// Works in `dir` while it lives; back in the former folder after.
+class WorkIn {
+ public:
+  explicit WorkIn(const std::string& dir);
+  ~WorkIn();
+
+ private:
+  char here_[4096];
+};
+
 // A plane test on the example technology whose layout is drawn with rect()
 // (BuildTest) and whose rows are made as the resize driver makes them.
 class SweepTest : public cs_test::BuildTest {

@@ -1,7 +1,6 @@
 // Symmetry rows on the amplifier's input pair: axis variables shared by the
 // records of one block, the rows of the pair in each direction, the order
 // row chosen from the current positions, and findedge by tile and side.
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,15 +37,8 @@ class SymRows : public cs_test::PlaneTest {
   }
   void TearDown() override
   {
-    compact::freeRows(xList);
-    compact::freeRows(yList);
-    compact::freeStaff();
     DSfreeFinalSymList();
-    X_direction = 1;
-    PHASEII = 0;
-    GCfreeCS();
-    ACinit();
-    cif::releaseRetiredPins();
+    compact_test::releaseLayout(&xList, &yList);
     PlaneTest::TearDown();
   }
   // Variables and empty row lists, then the symmetry rows of both directions.

@@ -4,14 +4,13 @@
 #include <cstring>
 #include <functional>
 #include <random>
-#include <set>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "DFfault.h"
 #include "DTtechnology.h"
+#include "Dcif.h"
 #include "PlaneSupport.h"
 
 using cs_test::BuildTest;
@@ -50,6 +49,9 @@ int length(const _Dtilelist* list)
   return n;
 }
 
+// The element tiles of a plane, sorted.
+Strings elementTiles(int plane) { return sorted(cs_test::planeTiles(plane, TisElement)); }
+
 int layerIndex(const char* name)
 {
   for (int i = 0; i < GlayerNum; ++i)
@@ -86,27 +88,6 @@ TEST_F(BuildTest, GateOutsideActiveIsOrdinaryMaterial)
     EXPECT_EQ(s.find("0xff"), std::string::npos) << s;
 }
 
-TEST_F(BuildTest, OverlappingGatesOverActiveKeepThePlanesInStep)
-{
-  rect("CAA", 0, 0, 100, 40);
-  rect("CAA", 90, 20, 200, 80);
-  rect("CPG", 40, -20, 60, 60);
-  rect("CPG", 50, 10, 150, 30);
-  rect("CPG", 120, -10, 130, 100);
-  DCcrtCS();
-  std::string report;
-  ASSERT_TRUE(cs::checkPlanes(&report)) << report;
-  Strings active, gate;
-  for (const std::string& s : solids("CAA"))
-    if (s.find("0xff07") != std::string::npos)
-      active.push_back(s);
-  for (const std::string& s : solids("CPG"))
-    if (s.find("0xff07") != std::string::npos)
-      gate.push_back(s);
-  EXPECT_FALSE(active.empty());
-  EXPECT_EQ(sorted(active), sorted(gate));
-}
-
 TEST_F(BuildTest, PlanesComeInTheOrderOfElementsPortsAndConnections)
 {
   rect("CAA", 0, 0, 10, 10);
@@ -127,11 +108,9 @@ TEST_F(BuildTest, PlanesComeInTheOrderOfElementsPortsAndConnections)
   EXPECT_FALSE(DnoLayerCS("CVS"));
   EXPECT_TRUE(DnoLayerCS("XYZ"));
   EXPECT_EQ(NamedLayerTile("XYZ"), nullptr);
-}
-
-TEST_F(BuildTest, ElementWhoseLayersAllHavePlanesAddsNothing)
-{
-  rect("CAA", 0, 0, 10, 10);
+  // An element whose layers all have planes adds nothing.
+  GCfreeCS();
+  out.clear();
   snprintf(Delement[1].layers[2], sizeof Delement[1].layers[2], "CSP");
   Delement[1].portLayerNum = 1;
   DCcrtCS();
@@ -168,12 +147,11 @@ TEST_F(BuildTest, ProgressAndMessages)
   EXPECT_EQ(err.substr(0, start.size()), start);
   EXPECT_NE(err.find("Creating contact structure ...\n"), std::string::npos);
   EXPECT_EQ(DlayerTile[0].stilenum, 2);
-}
-
-TEST_F(BuildTest, SilentBuildPrintsNoProgress)
-{
+  // A silent build prints no progress.
+  GCfreeCS();
+  err.clear();
+  ui.messages.clear();
   Silently = 1;
-  rect("CAA", 0, 0, 10, 10);
   DCcrtCS();
   EXPECT_EQ(err, "Creating the corner stitching structure ...\n");
   EXPECT_TRUE(ui.saw('M', "Corner Stitching is created"));
@@ -226,7 +204,9 @@ TEST_F(BuildTest, ImpossibleDataAbandonTheBuild)
   }
 }
 
-TEST_F(BuildTest, RebuildingAbandonsTheOldPlanes)
+// A rebuild without freeing abandons the old planes; freeing releases
+// everything but the plane count, which stays until the next build.
+TEST_F(BuildTest, RebuildingAndFreeing)
 {
   rect("CAA", 0, 0, 10, 10);
   rect("CMF", 0, 0, 10, 10);
@@ -239,17 +219,11 @@ TEST_F(BuildTest, RebuildingAbandonsTheOldPlanes)
   EXPECT_EQ(DlayerNum, 15);
   std::string report;
   EXPECT_TRUE(cs::checkPlanes(&report)) << report;
-}
-
-TEST_F(BuildTest, FreeingReleasesEverything)
-{
-  rect("CAA", 0, 0, 10, 10);
-  DCcrtCS();
   DlayerTile[0].highlight = TileToList(nullptr, DlayerTile[0].layertile);
   CurrentStitch = DlayerTile[3].layertile;
   GCfreeCS();
   EXPECT_TRUE(ui.saw('M', "The corner stitch layout is freed"));
-  EXPECT_EQ(DlayerNum, 15) << "the count stays until the next build";
+  EXPECT_EQ(DlayerNum, 15);
   for (int i = 0; i < DlayerNum; ++i)
     EXPECT_EQ(DlayerTile[i].layertile, nullptr);
   EXPECT_EQ(DlayerTile[0].highlight, nullptr);
@@ -342,9 +316,11 @@ TEST_F(BuildTest, SplittingATileMovesItsContacts)
   EXPECT_TRUE(cs::checkPlane(metal, &report, 4000)) << report;
 }
 
+// CheckAll reports each plane sound, and a broken stitch when there is one.
 TEST_F(BuildTest, CheckAllOnABuiltLayout)
 {
   rect("CAA", 0, 0, 100, 40);
+  rect("CAA", 100, 0, 200, 40);
   rect("CPG", 40, -20, 60, 60);
   rect("CMF", 0, 0, 30, 40);
   DCcrtCS();
@@ -355,14 +331,7 @@ TEST_F(BuildTest, CheckAllOnABuiltLayout)
     found += m.line == "Message: Tile neighbors check found no error.";
   EXPECT_EQ(found, DlayerNum + 1);
   EXPECT_EQ(ui.lastLine(), "Message: Tile neighbors check found no error.");
-}
-
-TEST_F(BuildTest, CheckAllReportsABrokenStitch)
-{
-  rect("CAA", 0, 0, 100, 40);
-  rect("CAA", 100, 0, 200, 40);
-  DCcrtCS();
-  _Dtile* t = at("CAA", 50, 20);
+  _Dtile* t = at("CAA", 80, 20);
   _Dtile* saved = t->tr();
   t->set_tr(t->tr()->lb());  // no longer spans the top end of the right edge
   ui.messages.clear();
@@ -420,18 +389,7 @@ TEST_F(BuildTest, RandomLayoutsBuildSoundPlanes)
     DCcrtCS();
     std::string report;
     ASSERT_TRUE(cs::checkPlanes(&report)) << report;
-    std::multiset<std::tuple<int, int, int, int>> active, gate;
-    for (int plane : {0, planeOf("CPG")}) {
-      Stitch = DlayerTile[plane].layertile;
-      _Dtilelist* list = nullptr;
-      AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
-      for (_Dtilelist* p = list; p; p = p->next)
-        if (TisElement(p->tile))
-          (plane == 0 ? active : gate)
-              .insert({p->tile->x1, p->tile->y1, cs::right(p->tile), cs::top(p->tile)});
-      FreeList(list);
-    }
-    EXPECT_EQ(active, gate);
+    EXPECT_EQ(elementTiles(0), elementTiles(planeOf("CPG")));
 
     // Every cut tile links material of the right planes that meets one of
     // the cuts over it (grown by one unit below).
@@ -550,4 +508,41 @@ TEST_F(BuildTest, TwoThreadsBuildWhatOneThreadBuilds)
     Gflatten = common::make<_layout>();
     Gflatten->frame = {0, 0, 0, 0};
   }
+}
+
+// Planes of the bundled example layouts, read from CIF and flattened: sound,
+// and each gate crossing its active region makes the same gate regions in
+// plane 0 and in the gate plane.
+TEST_F(BuildTest, EveryExampleBuildsSoundPlanes)
+{
+  for (const char* name : {"inverter.cif", "hierarchy.cif", "wires.cif", "polygons.cif",
+                           "labels.cif", "scale.cif", "othertool.cif"}) {
+    SCOPED_TRACE(name);
+    GCfreeCS();
+    ACinit();
+    cifin = fopen(testing_support::sourcePath(std::string("examples/") + name).c_str(), "r");
+    ASSERT_NE(cifin, nullptr);
+    {
+      common::ActionScope scope;
+      ASSERT_EQ(CIFparse(), 0);
+      ASSERT_EQ(GCflatten(), 0);
+    }
+    DCcrtCS();
+    ASSERT_GT(DlayerNum, 0);
+    std::string report;
+    EXPECT_TRUE(cs::checkPlanes(&report)) << report;
+    ui.messages.clear();
+    CheckAll();
+    EXPECT_EQ(ui.lastLine(), "Message: Tile neighbors check found no error.");
+    EXPECT_FALSE(ui.saw('E', "Tile neighbors check found"));
+    ASSERT_STREQ(DlayerTile[1].name, "CPG");
+    Strings active = elementTiles(0);
+    if (std::string(name) == "inverter.cif") {
+      EXPECT_GE(active.size(), 2u);
+    }
+    EXPECT_EQ(active, elementTiles(1));
+  }
+  GCfreeCS();
+  ACinit();
+  cif::releaseRetiredPins();
 }

@@ -82,11 +82,7 @@ TEST_F(DisplayTest, PlanesAreDrawnInTheirLayerStyleWithElementsInColourTwo)
   EXPECT_EQ(fills(colourOf("CMF")), std::vector<std::string>{"fill 250,310 61x41"});
   ASSERT_FALSE(surface.withPrefix("fill 250,310").empty());
   EXPECT_NE(surface.withPrefix("fill 250,310").front().stipple, nullptr) << "stippled layer";
-}
-
-TEST_F(DisplayTest, LayersSwitchedOffAreNotDrawn)
-{
-  DCcrtCS();
+  // A layer switched off is not drawn.
   for (int i = 0; i < GlayerNum; ++i)
     if (strcmp(Glayers[i].name, "CMF") == 0)
       Glayers[i].showswitch = 0;
@@ -160,13 +156,6 @@ TEST_F(DisplayTest, MarkedTilesAreOutlinedWhereTheRegionEnds)
   FreeList(list);
 }
 
-TEST_F(DisplayTest, WithoutPlanesThereIsNothingToDraw)
-{
-  TileDisplay(Vmain, 0, 0, 300, 100);
-  EXPECT_TRUE(ui.saw('W', "No corner stitch layout"));
-  EXPECT_TRUE(surface.ops.empty());
-}
-
 TEST_F(DisplayTest, FitInModeNineShowsThePlanes)
 {
   DCcrtCS();  // activates the planes
@@ -195,7 +184,9 @@ TEST_F(DisplayTest, TileMarks)
   EXPECT_EQ(surface.texts(), (std::vector<std::string>{"frame 250,310 60x40", "arc 260,310 40x40 0 23040"}));
 }
 
-TEST_F(DisplayTest, TileUnderAPointIsPainted)
+// The inspection commands paint the tile under the point or its
+// neighbours, in the plane of plane 0 or of the active layer.
+TEST_F(DisplayTest, InspectionCommandsPaintTheTilesAtThePoint)
 {
   DCcrtCS();
   surface.forget();
@@ -206,11 +197,6 @@ TEST_F(DisplayTest, TileUnderAPointIsPainted)
   event::press(1, 20, 50);  // the command repeats; space is painted in colour 1
   EXPECT_EQ(fills(entry(1)).size(), 1u);
   EXPECT_TRUE(fills(entry(2)).empty());
-}
-
-TEST_F(DisplayTest, NeighboursOfThePointedTile)
-{
-  DCcrtCS();
   DCright();
   surface.forget();
   event::press(1, 20, 20);
@@ -225,11 +211,6 @@ TEST_F(DisplayTest, NeighboursOfThePointedTile)
   surface.forget();
   event::press(1, 50, 20);
   EXPECT_EQ(fills(entry(1)).size(), 1u);
-}
-
-TEST_F(DisplayTest, ActiveLayerPlaneIsInspected)
-{
-  DCcrtCS();
   CurrentStitch = NamedLayerTile("CPG");
   DCtile();
   surface.forget();
@@ -237,8 +218,13 @@ TEST_F(DisplayTest, ActiveLayerPlaneIsInspected)
   EXPECT_EQ(fills(entry(2)), std::vector<std::string>{"fill 90,290 21x21"}) << "gate material above";
 }
 
-TEST_F(DisplayTest, InspectionWithoutPlanes)
+// Without planes nothing is drawn and no point is asked for; planes freed
+// while a command waits for its point are not inspected.
+TEST_F(DisplayTest, WithoutPlanesThereIsNothingToDrawOrInspect)
 {
+  TileDisplay(Vmain, 0, 0, 300, 100);
+  EXPECT_TRUE(ui.saw('W', "No corner stitch layout"));
+  EXPECT_TRUE(surface.ops.empty());
   EXPECT_EQ(DCtile(), 1);
   EXPECT_TRUE(ui.saw('E', "Corner stitch not available"));
   EXPECT_EQ(event::wantedButton(), 0) << "no point is asked for";

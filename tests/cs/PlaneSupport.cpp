@@ -49,14 +49,6 @@ std::vector<_Dtile*> allTiles(_Dtile* entry)
   return result;
 }
 
-_Dtile* holding(_Dtile* entry, int x, int y)
-{
-  for (_Dtile* t : allTiles(entry))
-    if (t->x1 < x && x <= cs::right(t) && t->y1 <= y && y < cs::top(t))
-      return t;
-  return nullptr;
-}
-
 void PlaneTest::SetUp()
 {
   CoreTest::SetUp();
@@ -139,20 +131,25 @@ _Dtile* BuildTest::at(const char* layer, int x, int y)
   return PointFind(x, y);
 }
 
-std::vector<std::string> BuildTest::solids(const char* layer)
+std::vector<std::string> planeTiles(int plane, int (*keep)(const _Dtile*))
 {
   std::vector<std::string> result;
-  int plane = planeOf(layer);
-  if (plane < 0)
-    return result;
   Stitch = DlayerTile[plane].layertile;
   _Dtilelist* list = nullptr;
   AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
   for (_Dtilelist* n = list; n; n = n->next)
-    if (TisSolid(n->tile))
+    if (keep(n->tile))
       result.push_back(text(n->tile));
   FreeList(list);
   return result;
+}
+
+std::vector<std::string> BuildTest::solids(const char* layer)
+{
+  int plane = planeOf(layer);
+  if (plane < 0)
+    return {};
+  return planeTiles(plane, TisSolid);
 }
 
 }  // namespace cs_test

@@ -12,14 +12,13 @@ namespace cs_test {
 
 // "(x1 y1)-(x2 y2)" of a tile, with its type when it is not space.
 std::string text(const _Dtile* t);
+// The texts of the tiles of a plane that `keep` takes, in the order of the walk.
+std::vector<std::string> planeTiles(int plane, int (*keep)(const _Dtile*));
 // The text forms of a list, in order.
 std::vector<std::string> texts(const _Dtilelist* list);
 
 // Every tile of the plane of `entry` except the frame, in no useful order.
 std::vector<_Dtile*> allTiles(_Dtile* entry);
-
-// The tile of the plane holding (x, y), found by brute force.
-_Dtile* holding(_Dtile* entry, int x, int y);
 
 // A plane test: starts with no planes and releases everything at the end.
 class PlaneTest : public testing_support::CoreTest {

@@ -81,61 +81,58 @@ TEST_F(PlaneTest, OneInsertionMakesFiveTiles)
                      "(-1073741823 -1073741823)-(10 1073741823)",
                      "(10 20)-(30 40) 0x4",
                      "(10 40)-(30 1073741823)"}));
+  _Dtilelist* list = nullptr;
+  EXPECT_EQ(AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0), 5) << "the count";
+  FreeList(list);
   EXPECT_EQ(checked(box, 400), "ok");
   (void)center;
 }
 
-TEST_F(PlaneTest, TouchingBoxesOfOneTypeStayTwoTiles)
+// Boxes put in order: the tiles holding probe points, the number of element
+// tiles and the solid area.  Touching boxes of one type stay apart, even
+// over a box below both; the space remnants of one insertion are merged;
+// a box over other material leaves an element tile of its own type.
+TEST_F(PlaneTest, InsertedBoxesLeaveTheirTiles)
 {
-  newPlane();
-  put(0, 0, 10, 10, kA);
-  _Dtile* second = put(10, 0, 20, 10, kA);
-  put(0, 10, 10, 20, kA);
-  EXPECT_EQ(checked(second, 300), "ok");
-  Stitch = second;
-  EXPECT_NE(PointFind(5, 5), PointFind(15, 5)) << "side by side, same bottom and top";
-  EXPECT_NE(PointFind(5, 5), PointFind(5, 15)) << "stacked, same left and right";
-  // A box below both does not merge the two above it either.
-  put(0, -10, 20, 0, kB);
-  EXPECT_EQ(checked(second, 500), "ok");
-  Stitch = second;
-  EXPECT_NE(PointFind(5, 5), PointFind(15, 5));
-}
-
-TEST_F(PlaneTest, SpaceRemnantsOfOneInsertionAreMerged)
-{
-  newPlane();
-  put(0, 0, 10, 10, kA);
-  put(20, 0, 30, 10, kA);
-  // The space strip between them and the strips above and below the two
-  // boxes are cut by a wide box; the remnants above it become one tile.
-  put(0, 20, 30, 30, kB);
-  EXPECT_EQ(checked(Stitch, 500), "ok");
-  EXPECT_EQ(text(PointFind(15, 35)), "(0 30)-(30 1073741823)");
-  EXPECT_EQ(text(PointFind(15, 15)), "(10 -1073741823)-(20 20)");
-}
-
-TEST_F(PlaneTest, OverlappingBoxesOfOneTypeMakeNoElement)
-{
-  newPlane();
-  put(0, 0, 20, 20, kA);
-  put(10, 10, 30, 30, kA);
-  EXPECT_EQ(checked(Stitch, 700), "ok");
-  for (_Dtile* t : cs_test::allTiles(Stitch))
-    EXPECT_FALSE(TisElement(t)) << text(t);
-}
-
-TEST_F(PlaneTest, BoxOverOtherMaterialLeavesAnElementTile)
-{
-  newPlane();
-  put(0, 0, 30, 10, kA);
-  put(10, -5, 20, 15, kB);
-  EXPECT_EQ(checked(Stitch, 400), "ok");
-  Stitch = cs_test::allTiles(Stitch).front();
-  EXPECT_EQ(PointFind(15, 5)->type, kB | cs::kElement);
-  EXPECT_EQ(text(PointFind(15, 5)), "(10 0)-(20 10) 0xff07");
-  EXPECT_EQ(PointFind(5, 5)->type, kA);
-  EXPECT_EQ(PointFind(15, 12)->type, kB);
+  struct Probe {
+    int x, y;
+    const char* tile;
+  };
+  const struct {
+    const char* what;
+    std::vector<std::vector<int>> boxes;  // x1 y1 x2 y2 type
+    long long solid;
+    int elements;
+    std::vector<Probe> probes;
+  } cases[] = {
+      {"touching boxes of one type", {{0, 0, 10, 10, kA}, {10, 0, 20, 10, kA}, {0, 10, 10, 20, kA}},
+       300, 0,
+       {{5, 5, "(0 0)-(10 10) 0x4"}, {15, 5, "(10 0)-(20 10) 0x4"},
+        {5, 15, "(0 10)-(10 20) 0x4"}}},
+      {"a box below both",
+       {{0, 0, 10, 10, kA}, {10, 0, 20, 10, kA}, {0, 10, 10, 20, kA}, {0, -10, 20, 0, kB}}, 500, 0,
+       {{5, 5, "(0 0)-(10 10) 0x4"}, {15, 5, "(10 0)-(20 10) 0x4"}}},
+      {"space remnants", {{0, 0, 10, 10, kA}, {20, 0, 30, 10, kA}, {0, 20, 30, 30, kB}}, 500, 0,
+       {{15, 35, "(0 30)-(30 1073741823)"}, {15, 15, "(10 -1073741823)-(20 20)"}}},
+      {"overlapping boxes of one type", {{0, 0, 20, 20, kA}, {10, 10, 30, 30, kA}}, 700, 0, {}},
+      {"a box over other material", {{0, 0, 30, 10, kA}, {10, -5, 20, 15, kB}}, 400, 1,
+       {{15, 5, "(10 0)-(20 10) 0xff07"}, {5, 5, "(0 0)-(10 10) 0x4"},
+        {15, 12, "(10 10)-(20 15) 0x7"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    newPlane();
+    for (const std::vector<int>& b : c.boxes)
+      put(b[0], b[1], b[2], b[3], b[4]);
+    EXPECT_EQ(checked(Stitch, c.solid), "ok");
+    int elements = 0;
+    for (_Dtile* t : cs_test::allTiles(Stitch))
+      elements += TisElement(t);
+    EXPECT_EQ(elements, c.elements);
+    for (const Probe& probe : c.probes)
+      EXPECT_EQ(text(PointFind(probe.x, probe.y)), probe.tile) << probe.x << "," << probe.y;
+  }
+  // An element tile has the type of its layer's material.
   EXPECT_TRUE(TsameType(PointFind(15, 5), PointFind(15, 12)));
   EXPECT_FALSE(TsameType(PointFind(15, 5), PointFind(5, 5)));
 }
@@ -155,20 +152,6 @@ TEST_F(PlaneTest, EnumerationOfAnArea)
     EXPECT_EQ(box->processed, clear ? 0 : 5);
     FreeList(list);
   }
-}
-
-TEST_F(PlaneTest, EnumerationOfTheWholePlaneListsEveryTileButTheFrame)
-{
-  newPlane();
-  for (int i = 0; i < 10; ++i)
-    put(i * 30, i * 7, i * 30 + 20, i * 7 + 50, i % 2 ? kA : kB);
-  _Dtilelist* list = nullptr;
-  int n = AreaEnum(cs::kMin, cs::kMin, cs::kMax, cs::kMax, &list, 0);
-  EXPECT_EQ(n, cs::countTiles(Stitch));
-  EXPECT_EQ(static_cast<size_t>(n), cs_test::allTiles(Stitch).size());
-  for (_Dtilelist* p = list; p; p = p->next)
-    EXPECT_FALSE(TisInfinit(p->tile) && p->tile->type == cs::kFrame);
-  FreeList(list);
 }
 
 // A tile T with a left neighbour reaching above its top and one reaching
@@ -385,13 +368,6 @@ TEST_F(PlaneTest, Predicates)
   EXPECT_FALSE(TisTaged(box, 4));
   EXPECT_TRUE(ui.saw('E', "Net extraction error"));
   EXPECT_TRUE(TisTaged(box->tr(), 4)) << "space is always tagged";
-  _points a{0, 5, nullptr}, b{3, 5, nullptr};
-  EXPECT_TRUE(Horizon(&a, &b));
-  EXPECT_FALSE(Vertical(&a, &b));
-  EXPECT_TRUE(Left(&a, &b));
-  EXPECT_TRUE(Right(&b, &a));
-  EXPECT_FALSE(Upper(&a, &b));
-  EXPECT_FALSE(Lower(&a, &b));
 }
 
 TEST_F(PlaneTest, CheckerFindsABrokenStitch)

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "DPparasitic.h"
 #include "Devent.h"

@@ -41,8 +41,9 @@ class NameHash : public CoreTest {
 // One pMOS transistor whose source is reached in metal through a contact.
 class Labelled : public ExtractTest {
  protected:
-  void draw()
+  void SetUp() override
   {
+    ExtractTest::SetUp();
     horizontal(0, 0);
     rect("CCA", 100, 200, 300, 400);
     rect("CMF", 0, 100, 400, 500);
@@ -93,19 +94,16 @@ TEST_F(NameHash, BucketIsTheCharacterSumModuloEleven)
   EXPECT_EQ(FindTranPosinHash("m2"), nullptr);
 }
 
-TEST_F(NameHash, NamePresentIsLeftAlone)
+// A name already present is left alone; nets have a table of their own
+// and no trace line.
+TEST_F(NameHash, NamePresentIsLeftAloneAndNetsAreApart)
 {
   _Dtransistor first{}, second{};
   InsertTranToHash("m7", &first);
   out.clear();
   EXPECT_EQ(InsertTranToHash("m7", &second), 0);
-  EXPECT_EQ(out, "");
   EXPECT_EQ(FindTranPosinHash("m7")->tran, &first);
   EXPECT_EQ(chainLength(ComputeHash("m7", kHashSize)), 1);
-}
-
-TEST_F(NameHash, NetsAreHashedWithoutATraceLine)
-{
   _Dnet net{};
   EXPECT_EQ(InsertNetToHash("n5", &net), 1);
   EXPECT_EQ(InsertNetToHash("n5", &net), 0);
@@ -144,7 +142,6 @@ TEST_F(NameHash, OddNamesStayInTheTable)
 
 TEST_F(Labelled, LabelsNameTheNetUnderThem)
 {
-  draw();
   label("CMF", "a_b", 200, 300);
   label("CMF", "vdd", 250, 300);
   label("CMF", "far", 9000, 9000);
@@ -165,7 +162,6 @@ TEST_F(Labelled, LabelsNameTheNetUnderThem)
 
 TEST_F(Labelled, OfEqualLabelsTheLastReadWins)
 {
-  draw();
   label("CMF", "first", 200, 300);
   label("CMF", "second", 250, 300);  // read first: labels are prepended
   label("CMF", "x_y", 300, 300);
@@ -176,7 +172,6 @@ TEST_F(Labelled, OfEqualLabelsTheLastReadWins)
 
 TEST_F(Labelled, LabelOfSixtyFourCharactersAbandons)
 {
-  draw();
   std::string longest(63, 'v'), tooLong(64, 'w');
   label("CMF", longest.c_str(), 200, 300);
   ASSERT_TRUE(extract());
@@ -193,21 +188,8 @@ TEST_F(Labelled, LabelOfSixtyFourCharactersAbandons)
   EXPECT_EQ(TransNum, 1);
 }
 
-TEST_F(Labelled, NetlistWritesNamesOnlyWithLabelsShown)
-{
-  draw();
-  label("CMF", "vdd", 200, 300);
-  ASSERT_TRUE(extract());
-  ASSERT_TRUE(action([] { DExCrtNameTb(); }));
-  EXPECT_EQ(netlist(), "1 transistor_P w=600.00u l=200.00u (n1 vdd n3)\n");
-  EXPECT_TRUE(ui.saw('M', "The file circuit.net is created"));
-  FsetLabels = 0;
-  EXPECT_EQ(netlist(), "1 transistor_P w=600.00u l=200.00u (n1 n2 n3)\n");
-}
-
 TEST_F(Labelled, NamingANetTwiceKeepsBothNames)
 {
-  draw();
   ASSERT_TRUE(extract());
   char first[] = "out", second[] = "output";
   DExNameNet(first);
@@ -222,7 +204,6 @@ TEST_F(Labelled, NamingANetTwiceKeepsBothNames)
 
 TEST_F(Labelled, TypedNameTooLongIsRefused)
 {
-  draw();
   ASSERT_TRUE(extract());
   std::string name(64, 'z');
   DExNameNet(&name[0]);
@@ -233,7 +214,6 @@ TEST_F(Labelled, TypedNameTooLongIsRefused)
 
 TEST_F(Labelled, NamingSpaceOrMaterialWithoutANet)
 {
-  draw();
   rect("CVS", 5000, 5000, 5400, 5400);  // material on no net in the last plane
   ASSERT_TRUE(extract());
   _point space{3000, 3000}, loose{5200, 5200};
@@ -245,7 +225,6 @@ TEST_F(Labelled, NamingSpaceOrMaterialWithoutANet)
 
 TEST_F(Labelled, UnwritableNetlistIsReported)
 {
-  draw();
   ASSERT_TRUE(extract());
   testing_support::ScratchDir dir;
   ASSERT_EQ(mkdir(dir.path("circuit.net").c_str(), 0700), 0);  // a folder in the way

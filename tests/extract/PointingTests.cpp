@@ -157,10 +157,7 @@ TEST_F(Inspection, NamesAreWrittenOverThePlanes)
   for (const RecordingSurface::Op& op : surface.withPrefix("string"))
     found = found || op.text == "string " + std::to_string(x) + "," + std::to_string(y) + " m1";
   EXPECT_TRUE(found) << "a transistor's name is at its gate's corner plus 200";
-}
-
-TEST_F(Inspection, NamesComeWithTheTilePlaneView)
-{
+  // The names come with the tile-plane view too.
   DworkingMode = kModePlanes;
   surface.ops.clear();
   DVredraw(nullptr, nullptr, nullptr);

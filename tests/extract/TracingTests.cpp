@@ -20,8 +20,9 @@ namespace {
 // through poly contacts and metal.
 class LinkedPair : public ExtractTest {
  protected:
-  void draw()
+  void SetUp() override
   {
+    ExtractTest::SetUp();
     horizontal(0, 0);
     horizontal(3000, 0);
     rect("CCA", 800, 200, 1000, 400);
@@ -32,6 +33,7 @@ class LinkedPair : public ExtractTest {
     rect("CCP", 500, 900, 700, 1100);
     rect("CCP", 3500, 900, 3700, 1100);
     rect("CMF", 400, 800, 3800, 1200);
+    ASSERT_TRUE(extract());
   }
   _Dtransistor* left() const { return transistor(1)->Tgate->x1 < 1000 ? transistor(1) : transistor(2); }
   _Dtransistor* right() const { return left() == transistor(1) ? transistor(2) : transistor(1); }
@@ -41,8 +43,6 @@ class LinkedPair : public ExtractTest {
 
 TEST_F(LinkedPair, ContactsJoinTheNetsOfBothPlanes)
 {
-  draw();
-  ASSERT_TRUE(extract());
   ASSERT_EQ(TransNum, 2);
   EXPECT_EQ(NetsNum, 4);
   EXPECT_EQ(left()->drain, right()->source);
@@ -59,12 +59,14 @@ TEST_F(LinkedPair, ContactsJoinTheNetsOfBothPlanes)
   for (const _Dtilelist* n = link->tilelist; n; n = n->next)
     EXPECT_EQ(n->tile->node, link->node);
   EXPECT_FALSE(ui.saw('E', "Net extraction error"));
+  // The net check passes quietly.
+  out.clear();
+  EXPECT_TRUE(action([] { EXPECT_EQ(DExVerifyNets(), 0); }));
+  EXPECT_EQ(out, "");
 }
 
 TEST_F(LinkedPair, NetsAreNumberedGateSourceDrainFromTheNewestTransistor)
 {
-  draw();
-  ASSERT_TRUE(extract());
   _Dtransistor* newest = Transistors[0];
   ASSERT_NE(newest, nullptr);
   EXPECT_EQ(newest->number, 2);
@@ -73,21 +75,15 @@ TEST_F(LinkedPair, NetsAreNumberedGateSourceDrainFromTheNewestTransistor)
   EXPECT_EQ(newest->drain, 3);
   EXPECT_EQ(newest->next->source == 3 || newest->next->drain == 2, true);
   EXPECT_NE(out.find("\nTransistor name = m2\n\nTransistor name = m1\n"), std::string::npos);
-}
-
-TEST_F(LinkedPair, NetCheckPassesQuietly)
-{
-  draw();
-  ASSERT_TRUE(extract());
-  out.clear();
-  EXPECT_TRUE(action([] { EXPECT_EQ(DExVerifyNets(), 0); }));
-  EXPECT_EQ(out, "");
+  // A second extraction is refused.
+  ui.messages.clear();
+  ASSERT_TRUE(action([] { DExCir(); }));
+  EXPECT_TRUE(ui.saw('W', "Reload circuit please"));
+  EXPECT_EQ(TransNum, 2);
 }
 
 TEST_F(LinkedPair, FreedPlanesKeepTheNetlistAndRebuildExtractsAgain)
 {
-  draw();
-  ASSERT_TRUE(extract());
   std::string before = netlist();
   ASSERT_NE(before, "");
   GCfreeCS();
@@ -99,16 +95,6 @@ TEST_F(LinkedPair, FreedPlanesKeepTheNetlistAndRebuildExtractsAgain)
   ASSERT_TRUE(extract());
   EXPECT_EQ(TransNum, 2) << "the new planes start a new extraction";
   EXPECT_EQ(netlist(), before);
-}
-
-TEST_F(LinkedPair, ASecondExtractionIsRefused)
-{
-  draw();
-  ASSERT_TRUE(extract());
-  ui.messages.clear();
-  ASSERT_TRUE(action([] { DExCir(); }));
-  EXPECT_TRUE(ui.saw('W', "Reload circuit please"));
-  EXPECT_EQ(TransNum, 2);
 }
 
 TEST_F(ExtractTest, NoPlanesNoExtraction)
@@ -138,61 +124,51 @@ class OddContact : public ExtractTest {
     techin = fopen(scratch.write("odd.tech", text).c_str(), "r");
     return action([] { EXPECT_EQ(TECHparse(), 0); });
   }
-  void drawCutOverTheGate()
-  {
-    horizontal(0, 0);
-    rect("CMF", 400, 100, 800, 500);
-    rect("CCC", 500, 200, 700, 400);
-  }
-  // The planes' release leaves the lower slot of element tiles alone.
-  void releaseLinksBelow(const char* layer)
-  {
-    _Dtile* gate = at(layer, 600, 300);
-    FreeList(gate->lower());
-    gate->set_lower(nullptr);
-  }
   testing_support::ScratchDir scratch;
 };
 
 }  // namespace
 
-TEST_F(OddContact, ContactBelowTheGateLayerAbandonsAndLeavesThePlanesAsBuilt)
+// A cut whose upper layer is the gate layer puts links below the gate tile
+// of the gate plane, one whose upper layer is active below the active
+// plane's gate tile: the extraction is abandoned with nothing left tagged,
+// and the planes stay as built (still usable, and still wrong).
+TEST_F(OddContact, ContactLinksBelowAGateTileAbandon)
 {
-  ASSERT_TRUE(loadTechnology("CPG"));
-  drawCutOverTheGate();
-  ASSERT_TRUE(action([] { DCcrtCS(); }));
-  ASSERT_NE(at("CPG", 600, 300)->lower(), nullptr) << "links below the gate tile";
-
-  EXPECT_FALSE(action([] { DExCir(); }));
-  EXPECT_NE(err.find("Fatal: There is a contact on the gate.\n"), std::string::npos);
-  EXPECT_EQ(TransNum, 0);
-  EXPECT_EQ(Nets, nullptr);
-  EXPECT_EQ(NetsNum, 0);
-  EXPECT_EQ(taggedTiles(), 0) << "no net numbers, tags or roles are left";
-  EXPECT_NE(at("CPG", 600, 300)->lower(), nullptr) << "the contact links stay";
-  std::string report;
-  EXPECT_TRUE(cs::checkPlanes(&report)) << report;
-  EXPECT_FALSE(action([] { DExCir(); })) << "the planes are still usable, and still wrong";
-  releaseLinksBelow("CPG");
-}
-
-TEST_F(OddContact, ActiveGateTileWithLinksIsTakenAsShared)
-{
-  ASSERT_TRUE(loadTechnology("CAA"));
-  drawCutOverTheGate();
-  ASSERT_TRUE(action([] { DCcrtCS(); }));
-  ASSERT_NE(at("CAA", 600, 300)->lower(), nullptr);
-  EXPECT_FALSE(action([] { DExCir(); }));
-  EXPECT_NE(err.find("Fatal: two transistor share a gate.\n"), std::string::npos);
-  EXPECT_EQ(TransNum, 0);
-  EXPECT_EQ(taggedTiles(), 0);
-  releaseLinksBelow("CAA");
+  const struct {
+    const char* upper;
+    const char* fatal;
+  } cases[] = {{"CPG", "Fatal: There is a contact on the gate.\n"},
+               {"CAA", "Fatal: two transistor share a gate.\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.upper);
+    TearDown();
+    SetUp();
+    ASSERT_TRUE(loadTechnology(c.upper));
+    horizontal(0, 0);
+    rect("CMF", 400, 100, 800, 500);
+    rect("CCC", 500, 200, 700, 400);
+    ASSERT_TRUE(action([] { DCcrtCS(); }));
+    _Dtile* gate = at(c.upper, 600, 300);
+    ASSERT_NE(gate->lower(), nullptr) << "links below the gate tile";
+    EXPECT_FALSE(action([] { DExCir(); }));
+    EXPECT_NE(err.find(c.fatal), std::string::npos) << err;
+    EXPECT_EQ(TransNum, 0);
+    EXPECT_EQ(Nets, nullptr);
+    EXPECT_EQ(NetsNum, 0);
+    EXPECT_EQ(taggedTiles(), 0) << "no net numbers, tags or roles are left";
+    EXPECT_NE(gate->lower(), nullptr) << "the contact links stay";
+    std::string report;
+    EXPECT_TRUE(cs::checkPlanes(&report)) << report;
+    EXPECT_FALSE(action([] { DExCir(); }));
+    // The planes' release leaves the lower slot of element tiles alone.
+    FreeList(gate->lower());
+    gate->set_lower(nullptr);
+  }
 }
 
 TEST_F(LinkedPair, NetHoldingSpaceFailsTheCheck)
 {
-  draw();
-  ASSERT_TRUE(extract());
   _Dnet* link = net(left()->drain);
   const int node = link->node;
   _Dtile* space = at("CAA", 2000, 300);

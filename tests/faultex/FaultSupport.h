@@ -24,6 +24,7 @@ class FaultTest : public extract_test::ExtractTest {
   void TearDown() override;
 
   int g() const { return theGlobalScale; }  // layout units per grid step
+  void restart() { TearDown(), SetUp(); }     // a fresh layout for the next case
   // A rectangle of `layer` in grid steps.
   void box(const char* layer, int x1, int y1, int x2, int y2);
   // A pMOS transistor: active (tx, ty)-(tx + 30, ty + 15), gate across

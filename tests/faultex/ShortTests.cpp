@@ -44,8 +44,7 @@ TEST_F(ShortTest, BridgeFollowsTheFormulaAndItsThreshold)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("spacing " + std::to_string(c.spacing) + " defect " + std::to_string(c.defect));
-    TearDown();
-    SetUp();
+    restart();
     twoWires(c.spacing);
     ASSERT_TRUE(extract());
     std::string text;
@@ -116,8 +115,7 @@ TEST_F(ShortTest, HandMadeLayouts)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    TearDown();
-    SetUp();
+    restart();
     c.draw();
     ASSERT_TRUE(extract());
     FaultSets expected;
@@ -304,8 +302,7 @@ TEST_F(RandomBridges, WeightsPerNetSetEqualTheRasterisedAreas)
     const int n = 3 + round % 4, d = 2 * (1 + round % 4);
     SCOPED_TRACE("round " + std::to_string(round) + ": " + std::to_string(n) + " nets, defect " +
                  std::to_string(d));
-    TearDown();
-    SetUp();
+    restart();
     std::vector<NetRect> rects = draw(random, n);
     ASSERT_TRUE(extract());
     std::vector<int> node(n);

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <deque>
 #include <functional>
 #include <optional>
 #include <random>
@@ -17,11 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Dcompact.h"
-#include "Dglobal.h"
-#include "SQint.h"
-#include "SQsqueeze.h"
-#include "TestSupport.h"
+#include "HandGraph.h"
+#include "RowSupport.h"
 
 namespace {
 
@@ -41,83 +37,82 @@ std::string solve(const ScratchDir& dir, const std::string& mps)
   return readFile(out);
 }
 
-struct ReportCase {
-  const char* name;
-  std::string mps;
-  bool ok;
-  std::unordered_map<int, long> values;  // expected (when ok)
-  const char* error;                     // part of the reason (when not)
-};
+// An MPS text of the rows (declared as "  G 2\n"...), the columns'
+// entries and the right-hand sides, in integers unless `integer` is false.
+std::string mps(const std::string& rows, const std::string& columns, const std::string& rhs,
+                const std::string& bounds = "", bool integer = true)
+{
+  return std::string(kMpsHead) + rows + "COLUMNS\n" +
+         (integer ? "    int       'MARKER'                 'INTORG'\n" : "") + columns + "RHS\n" + rhs +
+         "BOUNDS\n" + bounds + "ENDATA\n";
+}
 
+// lp_solve's reports of real programs, and texts that are no report of a
+// solution, read by column name: the values, or the reason of the failure.
 TEST(CoreReport, RealLpSolveOutputIsReadByColumnName)
 {
-  const std::string marker = "    int       'MARKER'                 'INTORG'\n";
-  // x3 >= x1 + 2, x7 >= x3 + 3, minimise x7 - x1, x1 fixed at 0.
-  const std::string cols =
-      "    X1        2         -1\n    X3        2         1\n    X3        3         -1\n"
-      "    X7        1         1\n    X7        3         1\n";
-  const std::string chain = std::string(kMpsHead) + "  G 2\n  G 3\nCOLUMNS\n" + marker + cols +
-                            "RHS\n    RHS       2         2\n    RHS       3         3\n"
-                            "BOUNDS\n FX BND1      X1        0\nENDATA\n";
-  // The same problem with the columns listed in another order.
-  const std::string shuffled =
-      std::string(kMpsHead) + "  G 2\n  G 3\nCOLUMNS\n" + marker +
-      "    X7        1         1\n    X7        3         1\n    X3        2         1\n"
-      "    X3        3         -1\n    X1        2         -1\n"
-      "RHS\n    RHS       2         2\n    RHS       3         3\n"
-      "BOUNDS\n FX BND1      X1        0\nENDATA\n";
-  const std::string infeasible =
-      std::string(kMpsHead) + "  G 2\n  G 3\nCOLUMNS\n" + marker +
-      "    X1        2         1\n    X1        3         -1\n"
-      "RHS\n    RHS       2         5\n    RHS       3         -2\nBOUNDS\nENDATA\n";
-  const std::string unbounded = std::string(kMpsHead) + "  G 2\nCOLUMNS\n" + marker +
-                                "    X1        1         -1\n    X1        2         1\n"
-                                "    X2        2         -1\nRHS\nBOUNDS\nENDATA\n";
-  // Large positions print as 1.23457e+06.
-  const std::string large = std::string(kMpsHead) + "  G 2\nCOLUMNS\n" + marker +
-                            "    X1        1         1\n    X1        2         1\n"
-                            "RHS\n    RHS       2         1234567\nBOUNDS\nENDATA\n";
-  // Without the integer marker the optimum is fractional.
-  const std::string fractional =
-      std::string(kMpsHead) + "  E 2\nCOLUMNS\n    X1        1         1\n    X1        2         2\n"
-      "RHS\n    RHS       2         7\nBOUNDS\nENDATA\n";
-  const ReportCase cases[] = {
-      {"feasible", chain, true, {{1, 0}, {3, 2}, {7, 5}}, ""},
-      {"shuffled", shuffled, true, {{1, 0}, {3, 2}, {7, 5}}, ""},
-      {"infeasible", infeasible, false, {}, "infeasible"},
-      {"unbounded", unbounded, false, {}, "unbounded"},
-      {"lost precision", large, false, {}, "lost precision"},
-      {"fractional", fractional, false, {}, "not a whole number"},
+  // x3 >= x1 + 2, x7 >= x3 + 3, minimise x7 - x1, x1 fixed at 0; then the
+  // same problem with the columns listed in another order.
+  const std::string x1 = "    X1        2         -1\n", x3 = "    X3        2         1\n    X3        3         -1\n",
+                    x7 = "    X7        1         1\n    X7        3         1\n",
+                    rhs = "    RHS       2         2\n    RHS       3         3\n", fixed = " FX BND1      X1        0\n";
+  const struct {
+    const char* name;
+    std::string mps;  // "" for a report given as it is
+    std::string report;
+    bool ok;
+    std::unordered_map<int, long> values;  // expected (when ok)
+    const char* error;                     // part of the reason (when not)
+  } cases[] = {
+      {"feasible", mps("  G 2\n  G 3\n", x1 + x3 + x7, rhs, fixed), "", true, {{1, 0}, {3, 2}, {7, 5}}, ""},
+      {"shuffled", mps("  G 2\n  G 3\n", x7 + x3 + x1, rhs, fixed), "", true, {{1, 0}, {3, 2}, {7, 5}}, ""},
+      {"infeasible",
+       mps("  G 2\n  G 3\n", "    X1        2         1\n    X1        3         -1\n",
+           "    RHS       2         5\n    RHS       3         -2\n"),
+       "", false, {}, "infeasible"},
+      {"unbounded",
+       mps("  G 2\n", "    X1        1         -1\n    X1        2         1\n    X2        2         -1\n", ""), "",
+       false, {}, "unbounded"},
+      // Large positions print as 1.23457e+06.
+      {"lost precision",
+       mps("  G 2\n", "    X1        1         1\n    X1        2         1\n", "    RHS       2         1234567\n"),
+       "", false, {}, "lost precision"},
+      // Without the integer marker the optimum is fractional.
+      {"fractional",
+       mps("  E 2\n", "    X1        1         1\n    X1        2         2\n", "    RHS       2         7\n", "",
+           false),
+       "", false, {}, "not a whole number"},
+      {"empty", "", "", false, {}, ""},
+      {"no values", "", "\nValue of objective function: 0\n", false, {}, ""},
+      {"not a column", "", "\nActual values of the variables:\nY1 3\n", false, {}, ""},
+      {"two values", "", "\nActual values of the variables:\nX1 3 4\n", false, {}, ""},
   };
   ScratchDir dir;
-  for (const ReportCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string report = solve(dir, c.mps);
+    const std::string report = c.mps.empty() ? c.report : solve(dir, c.mps);
     std::unordered_map<int, long> values;
     std::string error;
     const int failed = squeeze::readCoreReport(report, &values, &error);
-    EXPECT_EQ(failed == 0, c.ok) << error << "\nreport:\n" << report;
+    EXPECT_EQ(failed, c.ok ? 0 : 1) << error << "\nreport:\n" << report;
     if (c.ok)
       EXPECT_EQ(values, c.values);
     else
-      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+      EXPECT_TRUE(!error.empty() && error.find(c.error) != std::string::npos) << error;
   }
 }
 
-TEST(CoreReport, TextsThatAreNoSolution)
+// Writes the model into m.mps of `dir`: its status (-1 when the file cannot
+// be made), the file's text in `*text`.
+int writeModel(const squeeze::MpsModel& lp, const ScratchDir& dir, std::string* text, std::string* error)
 {
-  const char* const texts[] = {
-      "",
-      "\nValue of objective function: 0\n",
-      "\nActual values of the variables:\nY1 3\n",
-      "\nActual values of the variables:\nX1 3 4\n",
-  };
-  for (const char* text : texts) {
-    std::unordered_map<int, long> values;
-    std::string error;
-    EXPECT_EQ(squeeze::readCoreReport(text, &values, &error), 1) << text;
-    EXPECT_FALSE(error.empty());
-  }
+  FILE* f = fopen(dir.path("m.mps").c_str(), "w");
+  if (!f)
+    return -1;
+  const int status = lp.write(f, error);
+  fclose(f);
+  *text = readFile(dir.path("m.mps"));
+  return status;
 }
 
 TEST(MpsModel, EntriesOfARowAreSummedAndWrittenInRowOrder)
@@ -128,26 +123,16 @@ TEST(MpsModel, EntriesOfARowAreSummedAndWrittenInRowOrder)
   lp.addRow('E', 3);
   // x9 - x4 >= 1; x9 + x4 - x4 - x4 = 2 handed in term by term; x6 in no
   // row; the objective 2 x9 in two terms.
-  lp.addEntry(9, 3, 1);
-  lp.addEntry(9, 2, 1);
-  lp.addEntry(4, 3, 1);
-  lp.addEntry(4, 2, -1);
-  lp.addEntry(4, 3, -1);
-  lp.addEntry(4, 3, -1);
-  lp.addEntry(9, 1, 1);
-  lp.addEntry(9, 1, 1);
-  lp.addEntry(6, 3, 1);
-  lp.addEntry(6, 3, -1);
+  const int entries[][3] = {{9, 3, 1},  {9, 2, 1}, {4, 3, 1}, {4, 2, -1}, {4, 3, -1},
+                            {4, 3, -1}, {9, 1, 1}, {9, 1, 1}, {6, 3, 1},  {6, 3, -1}};
+  for (const auto& t : entries)
+    lp.addEntry(t[0], t[1], t[2]);
   lp.setRhs(3, 2);
   lp.setRhs(2, 1);
   lp.fixColumn(4, 0);
   ScratchDir dir;
-  FILE* f = fopen(dir.path("m.mps").c_str(), "w");
-  ASSERT_TRUE(f);
-  std::string error;
-  ASSERT_EQ(lp.write(f, &error), 0) << error;
-  fclose(f);
-  const std::string text = readFile(dir.path("m.mps"));
+  std::string text, error;
+  ASSERT_EQ(writeModel(lp, dir, &text, &error), 0) << error;
   EXPECT_EQ(text, std::string(kMpsHead) +
                       "  G 2\n  E 3\nCOLUMNS\n    int       'MARKER'                 'INTORG'\n"
                       "    X9        1         2\n"
@@ -188,59 +173,36 @@ TEST(MpsModel, ModelsThatWouldBeUnreadableAreRefused)
     lp.setRhs(2, 1);
     c.spoil(lp);
     ScratchDir dir;
-    FILE* f = fopen(dir.path("m.mps").c_str(), "w");
-    ASSERT_TRUE(f);
-    std::string error;
-    EXPECT_EQ(lp.write(f, &error), 1);
-    fclose(f);
+    std::string text, error;
+    EXPECT_EQ(writeModel(lp, dir, &text, &error), 1);
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-    EXPECT_EQ(readFile(dir.path("m.mps")), "") << "nothing written";
+    EXPECT_EQ(text, "") << "nothing written";
   }
   squeeze::MpsModel noObjective;
   noObjective.addRow('G', 2);
   EXPECT_NE(noObjective.check(), "");
 }
 
-// A hand-built LEFT_RIGHT graph with symmetry rows.
-class Core : public testing_support::CoreTest {
+// A hand-built LEFT_RIGHT graph with symmetry rows, solved in a scratch
+// folder.
+class Core : public squeeze_test::HandGraph {
  protected:
   void SetUp() override
   {
-    CoreTest::SetUp();
-    compact::freeStaff();
-    SQfree_all();
-    rows = compact::newRows();
-    mps_column_num = 1;
-    savedScale = SCALE;
-    SCALE = 4;
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+    HandGraph::SetUp();
     squeeze::setLpTimeLimit(20);
   }
   void TearDown() override
   {
     squeeze::setLpTimeLimit(0);
     squeeze::releaseCoreGraph();
-    SQfree_all();
-    compact::freeRows(rows);
-    compact::freeStaff();
-    num_of_var = NUM_of_VAR = 0;
-    SCALE = savedScale;
-    EXPECT_EQ(chdir(here), 0);
-    CoreTest::TearDown();
+    HandGraph::TearDown();
   }
+  // A box from lo to hi, its sides in bands of their own; returns its index.
   int cell(int lo, int hi)
   {
-    for (int v : {lo, hi}) {
-      edges.push_back(_edge{});
-      _edge& e = edges.back();
-      e.p1 = _point{v, static_cast<int>(edges.size()) * 100};
-      e.p2 = _point{v, e.p1.y + 10};
-      e.upward = v == lo;
-      e.layer_num = 1;
-      e.name = "CMF";
-      compact::addVariable(&adj, &e);
-    }
+    for (int v : {lo, hi})
+      side(v, static_cast<int>(edges.size() + 1) * 100, v == lo, 1);
     return static_cast<int>(edges.size() / 2 - 1);
   }
   _edge* axis()
@@ -252,48 +214,31 @@ class Core : public testing_support::CoreTest {
     return &edges.back();
   }
   _edge* e(int c, char side) { return &edges[2 * c + (side == 'r' ? 1 : 0)]; }
-  void row(_edge* a, _edge* b, int value, char type = 'G')
-  {
-    add_column_2(a, b, &adj, rows, value, type, 1, 1);
-  }
-  void build(int tileVariables)
-  {
-    num_of_var = tileVariables;
-    NUM_of_VAR = static_cast<int>(adj.size());
-    SQswitch_direction(LEFT_RIGHT, 0);
-    ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
-  }
   bool roundTripAborts() { return !testing_support::runsToEnd(SQcoreproblem); }
   // Box 0 of width `a` at 0 and box 1 of width `b` from `bLeft`, at least 8
-  // apart, their facing sides mirrored about the returned axis.
-  _edge* mirroredPair(int a, int bLeft, int b)
+  // apart, their facing sides mirrored about the returned axis; width rows
+  // of `widths` ('E' or 'G'; none if 0).
+  _edge* mirroredPair(int a, int bLeft, int b, char widths = 'E')
   {
     const int left = cell(0, a), right = cell(bLeft, bLeft + b);
     _edge* v = axis();
-    row(e(left, 'l'), e(left, 'r'), a, 'E');
+    if (widths)
+      row(e(left, 'l'), e(left, 'r'), a, widths);
     row(e(left, 'r'), e(right, 'l'), 8);
-    row(e(right, 'l'), e(right, 'r'), b, 'E');
+    if (widths)
+      row(e(right, 'l'), e(right, 'r'), b, widths);
     add_column_4(e(left, 'r'), e(right, 'l'), v, v, &adj, rows, 0);
     return v;
   }
 
-  std::deque<_edge> edges;
-  AdjacencyArray adj;
-  _rhs_list* rows = nullptr;
-  int savedScale = 0;
-  char here[4096];
   ScratchDir scratch;
+  compact_test::WorkIn cwd{scratch.dir()};
 };
 
 // Two boxes mirrored about an axis: a = [x1, x2], b = [x3, x4], axis x5.
 TEST_F(Core, MpsTextOfOneMirrorRow)
 {
-  const int a = cell(0, 8), b = cell(16, 24);
-  _edge* v = axis();
-  row(e(a, 'l'), e(a, 'r'), 8);
-  row(e(a, 'r'), e(b, 'l'), 8);
-  row(e(b, 'l'), e(b, 'r'), 8);
-  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  mirroredPair(8, 16, 8, 'G');
   build(4);
   SQdetect_core();
   SQbuild_coregraph();
@@ -464,13 +409,10 @@ TEST_F(Core, InfeasibleMirrorRowsAbandonWithTheBanner)
 
 TEST_F(Core, PositiveCycleInTheCoreIsNotSettled)
 {
-  const int a = cell(0, 8), b = cell(16, 24);
-  _edge* v = axis();
-  row(e(a, 'r'), e(b, 'l'), 8);
-  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  mirroredPair(8, 16, 8, 0);
   build(4);
   // A size set after the build that the drawn room cannot take.
-  SQaddarc(SQcell[b].left, SQcell[a].right, 8, -50);
+  SQaddarc(SQcell[1].left, SQcell[0].right, 8, -50);
   EXPECT_TRUE(roundTripAborts());
   EXPECT_NE(out.find("Constraint core graph is not settled"), std::string::npos);
 }
@@ -494,11 +436,8 @@ TEST_F(Core, LongRowOfBoxesSettles)
 
 TEST_F(Core, NegativeArcBetweenCoreLinesIsKeptAsItIs)
 {
-  const int a = cell(0, 8), b = cell(16, 24);
-  _edge* v = axis();
-  row(e(a, 'r'), e(b, 'l'), 8);
-  row(e(b, 'l'), e(a, 'r'), -20);
-  add_column_4(e(a, 'r'), e(b, 'l'), v, v, &adj, rows, 0);
+  mirroredPair(8, 16, 8, 0);
+  row(e(1, 'l'), e(0, 'r'), -20);
   build(4);
   SQdetect_core();
   SQbuild_coregraph();
@@ -559,71 +498,69 @@ class QuickCorePaths : public Core, public testing::WithParamInterface<unsigned>
 
 TEST_P(QuickCorePaths, AnswerAsTheWaves)
 {
-  {
-    randomGraph();
-    SQdetect_core();
-    const size_t n = squeeze::store(LEFT_RIGHT).lineCount;
-    auto slot = [n](const SQLINE_item* l) -> size_t {
-      return l->number == -10 ? n : l->number == -11 ? n + 1 : squeeze::lineIndex(l);
-    };
-    std::vector<SQLINE_item*> lines(n + 2, nullptr);
-    squeeze::forEachLine([&](SQLINE_item* l) { lines[slot(l)] = l; });
-    lines[n] = SQboundcell->left;
-    lines[n + 1] = SQboundcell->right;
-    squeeze::CorePaths paths(lines, slot);
-    ASSERT_TRUE(paths.usable());
-    int joins = 0, unreached = 0;
-    // All sources at once (on two threads) answer as each one alone.
-    std::vector<size_t> slots;
-    for (SQLINE_item* l : lines)
-      if (l)
-        slots.push_back(slot(l));
-    const std::vector<squeeze::CorePaths::Joins> all = paths.joinAll(slots, slots);
-    ASSERT_EQ(all.size(), slots.size());
-    for (size_t i = 0; i < slots.size(); ++i) {
-      SQLINE_item* source = lines[slots[i]];
-      SQcoreexpandwave(source);
-      ASSERT_TRUE(paths.expand(slot(source)));
-      ASSERT_TRUE(all[i].settled);
-      size_t next = 0;
-      for (size_t j = 0; j < slots.size(); ++j) {
-        SQLINE_item* t = lines[slots[j]];
-        ASSERT_EQ(paths.weight(slot(t)), t->BMweight) << source->number << " -> " << t->number;
-        ASSERT_EQ(paths.wave(slot(t)), t->BMwave) << source->number << " -> " << t->number;
-        const bool listed = next < all[i].targets.size() && all[i].targets[next] == j;
-        if (listed) {
-          EXPECT_EQ(all[i].weights[next++], t->BMweight) << source->number << " -> " << t->number;
-        }
-        if (t == source) {
-          EXPECT_FALSE(listed);
-          continue;
-        }
-        const bool joined = SQcorebacktrackwave(source, t) != 0;
-        ASSERT_EQ(paths.joined(slot(t)), joined) << source->number << " -> " << t->number;
-        ASSERT_EQ(listed, joined) << source->number << " -> " << t->number;
-        joins += joined;
-        unreached += t->BMwave < 0;
+  randomGraph();
+  SQdetect_core();
+  const size_t n = squeeze::store(LEFT_RIGHT).lineCount;
+  auto slot = [n](const SQLINE_item* l) -> size_t {
+    return l->number == -10 ? n : l->number == -11 ? n + 1 : squeeze::lineIndex(l);
+  };
+  std::vector<SQLINE_item*> lines(n + 2, nullptr);
+  squeeze::forEachLine([&](SQLINE_item* l) { lines[slot(l)] = l; });
+  lines[n] = SQboundcell->left;
+  lines[n + 1] = SQboundcell->right;
+  squeeze::CorePaths paths(lines, slot);
+  ASSERT_TRUE(paths.usable());
+  int joins = 0, unreached = 0;
+  // All sources at once (on two threads) answer as each one alone.
+  std::vector<size_t> slots;
+  for (SQLINE_item* l : lines)
+    if (l)
+      slots.push_back(slot(l));
+  const std::vector<squeeze::CorePaths::Joins> all = paths.joinAll(slots, slots);
+  ASSERT_EQ(all.size(), slots.size());
+  for (size_t i = 0; i < slots.size(); ++i) {
+    SQLINE_item* source = lines[slots[i]];
+    SQcoreexpandwave(source);
+    ASSERT_TRUE(paths.expand(slot(source)));
+    ASSERT_TRUE(all[i].settled);
+    size_t next = 0;
+    for (size_t j = 0; j < slots.size(); ++j) {
+      SQLINE_item* t = lines[slots[j]];
+      ASSERT_EQ(paths.weight(slot(t)), t->BMweight) << source->number << " -> " << t->number;
+      ASSERT_EQ(paths.wave(slot(t)), t->BMwave) << source->number << " -> " << t->number;
+      const bool listed = next < all[i].targets.size() && all[i].targets[next] == j;
+      if (listed) {
+        EXPECT_EQ(all[i].weights[next++], t->BMweight) << source->number << " -> " << t->number;
       }
-      EXPECT_EQ(next, all[i].targets.size());
-    }
-    EXPECT_GT(joins, 0);
-    EXPECT_GT(unreached, 0);
-    // The lines keep the last expansion as the waves leave it.
-    SQLINE_item* last = lines[n];
-    SQcoreexpandwave(last);
-    std::vector<std::pair<int, int>> waves;
-    for (SQLINE_item* t : lines)
-      waves.emplace_back(t ? t->BMweight : 0, t ? t->BMwave : 0);
-    ASSERT_TRUE(paths.expand(n));
-    for (SQLINE_item* t : lines)
-      if (t)
-        t->BMweight = t->BMwave = 0;
-    paths.store(lines);
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (!lines[i])
+      if (t == source) {
+        EXPECT_FALSE(listed);
         continue;
-      EXPECT_EQ(std::make_pair(lines[i]->BMweight, lines[i]->BMwave), waves[i]) << i;
+      }
+      const bool joined = SQcorebacktrackwave(source, t) != 0;
+      ASSERT_EQ(paths.joined(slot(t)), joined) << source->number << " -> " << t->number;
+      ASSERT_EQ(listed, joined) << source->number << " -> " << t->number;
+      joins += joined;
+      unreached += t->BMwave < 0;
     }
+    EXPECT_EQ(next, all[i].targets.size());
+  }
+  EXPECT_GT(joins, 0);
+  EXPECT_GT(unreached, 0);
+  // The lines keep the last expansion as the waves leave it.
+  SQLINE_item* last = lines[n];
+  SQcoreexpandwave(last);
+  std::vector<std::pair<int, int>> waves;
+  for (SQLINE_item* t : lines)
+    waves.emplace_back(t ? t->BMweight : 0, t ? t->BMwave : 0);
+  ASSERT_TRUE(paths.expand(n));
+  for (SQLINE_item* t : lines)
+    if (t)
+      t->BMweight = t->BMwave = 0;
+  paths.store(lines);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i])
+      continue;
+    EXPECT_EQ(std::make_pair(lines[i]->BMweight, lines[i]->BMwave), waves[i]) << i;
   }
 }
 
@@ -694,10 +631,7 @@ TEST_P(QuickCorePaths, SolvedAheadAsInPlace)
   const std::regex time("[0-9][0-9]:[0-9][0-9]:[0-9][0-9]");
   bool solving = false, used = false;
   auto trip = [&](bool ahead, bool mark) {
-    TearDown();
-    SetUp();
-    edges.clear();
-    adj = AdjacencyArray();
+    restart();
     randomGraph();
     const size_t from = out.size();  // of this trip
     std::optional<squeeze::CoreAhead> early;

@@ -4,85 +4,53 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "CS.h"
+#include "HandGraph.h"
+#include "RowSupport.h"
 #include "DRdesignrule.h"
 #include "DTtechnology.h"
-#include "Dcompact.h"
-#include "Dglobal.h"
 #include "Dlayout.h"
-#include "SQint.h"
-#include "SQsqueeze.h"
-#include "TestSupport.h"
 
 namespace {
 
 // Cells given by their drawn low and high coordinates, rows between their
 // sides; the graph is the LEFT_RIGHT one.
-class Graph : public testing_support::CoreTest {
+class Graph : public squeeze_test::HandGraph {
  public:
   // Both longest paths; the width.
   int solve() { return SQboundbox(SQcell, SQarc, ncell(), SQarc_size); }
 
  protected:
-  void SetUp() override
-  {
-    CoreTest::SetUp();
-    compact::freeStaff();
-    SQfree_all();
-    rows = compact::newRows();
-    mps_column_num = 1;
-    savedScale = SCALE;
-    SCALE = 4;  // arcs added by hand round to multiples of 2
-  }
-  void TearDown() override
-  {
-    SQfree_all();
-    compact::freeRows(rows);
-    compact::freeStaff();
-    num_of_var = NUM_of_VAR = 0;
-    SCALE = savedScale;
-    CoreTest::TearDown();
-  }
-
   // A cell of `layer` from lo to hi; returns its index.  Unless a band is
   // given, each cell lies in a band of its own: no two cells overlap or meet.
   int cell(int layer, int lo, int hi, int band = -1)
   {
     if (band < 0)
       band = static_cast<int>(edges.size()) * 10 + 1000;
-    for (int v : {lo, hi}) {
-      edges.push_back(_edge{});
-      _edge& e = edges.back();
-      e.p1 = _point{v, band};
-      e.p2 = _point{v, band + 10};
-      e.upward = v == lo;
-      e.layer_num = static_cast<short>(layer);
-      e.name = "CMF";
-      compact::addVariable(&adj, &e);
-    }
+    for (int v : {lo, hi})
+      side(v, band, v == lo, layer);
     return static_cast<int>(edges.size() / 2 - 1);
+  }
+  // A cell with a width row: its sides at least `width` apart.
+  int box(int layer, int lo, int hi, int width, int band = -1)
+  {
+    const int c = cell(layer, lo, hi, band);
+    row(c, 'l', c, 'r', width);
+    return c;
   }
   _edge* edge(int c, char side) { return &edges[2 * c + (side == 'r' ? 1 : 0)]; }
   // side(b) - side(a) >= value (or = value).
   void row(int a, char sa, int b, char sb, int value, char type = 'G')
   {
-    add_column_2(edge(a, sa), edge(b, sb), &adj, rows, value, type, 1, 1);
-  }
-  void build()
-  {
-    num_of_var = NUM_of_VAR = static_cast<int>(adj.size());
-    SQswitch_direction(LEFT_RIGHT, 0);
-    ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+    HandGraph::row(edge(a, sa), edge(b, sb), value, type);
   }
   SQLINE_item* line(int c, char side) { return side == 'r' ? SQcell[c].right : SQcell[c].left; }
   static int ncell() { return SQcell_size + SQsymcell_size; }
@@ -90,41 +58,34 @@ class Graph : public testing_support::CoreTest {
   {
     return !testing_support::runsToEnd([&] { step(this); });
   }
-
-  std::deque<_edge> edges;
-  AdjacencyArray adj;
-  _rhs_list* rows = nullptr;
-  int savedScale = 0;
 };
 
-TEST_F(Graph, LongestPathsBoundEveryLine)
+// min_loc from the left, max_loc from the right, both within 0 and the
+// width.  Two abutting boxes: equal sides both ways form cycles of weight 0.
+TEST_F(Graph, LongestPathsBoundEveryLineZeroWeightCyclesSettle)
 {
-  const int a = cell(1, 0, 50), b = cell(1, 60, 90);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 20);
-  row(a, 'r', b, 'l', 5);
-  build();
-  EXPECT_EQ(solve(), 35);
-  // min_loc from the left, max_loc from the right, both within 0..35.
-  const int expected[4][2] = {{0, 0}, {10, 10}, {15, 15}, {35, 35}};
-  for (int i = 0; i < 4; ++i) {
-    SQLINE_item* l = line(i / 2, i % 2 ? 'r' : 'l');
-    EXPECT_EQ(l->min_loc, expected[i][0]) << "line " << l->number;
-    EXPECT_EQ(l->max_loc, expected[i][1]) << "line " << l->number;
+  const struct {
+    const char* name;
+    int a, bLo, bHi, b, gap;
+    char type;
+    int width, lines[4][2];  // min_loc, max_loc of a.l, a.r, b.l, b.r
+  } cases[] = {
+      {"apart", 50, 60, 90, 20, 5, 'G', 35, {{0, 0}, {10, 10}, {15, 15}, {35, 35}}},
+      {"abutting", 10, 10, 30, 20, 0, 'E', 30, {{0, 0}, {10, 10}, {10, 10}, {30, 30}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    restart();
+    const int a = box(1, 0, c.a, 10), b = box(1, c.bLo, c.bHi, c.b);
+    row(a, 'r', b, 'l', c.gap, c.type);
+    build();
+    EXPECT_EQ(solve(), c.width);
+    for (int i = 0; i < 4; ++i) {
+      SQLINE_item* l = line(i / 2, i % 2 ? 'r' : 'l');
+      EXPECT_EQ(l->min_loc, c.lines[i][0]) << "line " << l->number;
+      EXPECT_EQ(l->max_loc, c.lines[i][1]) << "line " << l->number;
+    }
   }
-}
-
-TEST_F(Graph, ZeroWeightCycleSettles)
-{
-  // Two abutting boxes: equal sides both ways form cycles of weight 0.
-  const int a = cell(1, 0, 10), b = cell(1, 10, 30);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 20);
-  row(a, 'r', b, 'l', 0, 'E');
-  build();
-  EXPECT_EQ(solve(), 30);
-  EXPECT_EQ(line(b, 'l')->min_loc, 10);
-  EXPECT_EQ(line(a, 'r')->max_loc, 10);
 }
 
 TEST_F(Graph, RowsTheDrawingBreaksAreKeptAsDrawn)
@@ -145,8 +106,7 @@ TEST_F(Graph, PositiveCycleIsReportedInLayoutTermsAndAbandoned)
 {
   std::vector<int> cells;
   for (int i = 0; i < 20; ++i) {
-    cells.push_back(cell(1, 100 * i, 100 * i + 10));
-    row(cells.back(), 'l', cells.back(), 'r', 10);
+    cells.push_back(box(1, 100 * i, 100 * i + 10, 10));
   }
   row(cells[1], 'l', cells[2], 'l', 1);
   build();
@@ -168,8 +128,7 @@ TEST_F(Graph, KeptConstraintsGiveWayToSizes)
   // Two overlapping boxes keep their drawn overlap of 6; a size that makes
   // the second 4 wide and keeps it left of the first cannot keep it: the
   // kept overlap gives way (to a grid step, 4 here), and the graph settles.
-  const int a = cell(1, 0, 10, 0), b = cell(2, 4, 14, 0);
-  row(a, 'l', a, 'r', 10);
+  const int a = box(1, 0, 10, 10, 0), b = cell(2, 4, 14, 0);
   build();
   SQaddarc(line(b, 'l'), line(b, 'r'), 4, -50);
   SQaddarc(line(b, 'r'), line(b, 'l'), -4, -50);
@@ -185,11 +144,8 @@ TEST_F(Graph, RepeatingLayoutIsNoCycle)
   // (1, 2, 2, 1) but the graph settles.
   int previous = -1;
   for (int i = 0; i < 80; ++i) {
-    const int a = cell(1, 100 * i, 100 * i + 10), b = cell(2, 100 * i + 10, 100 * i + 30),
-              c = cell(3, 100 * i + 10, 100 * i + 15);
-    row(a, 'l', a, 'r', 10);
-    row(b, 'l', b, 'r', 20);
-    row(c, 'l', c, 'r', 5);
+    const int a = box(1, 100 * i, 100 * i + 10, 10), b = box(2, 100 * i + 10, 100 * i + 30, 20),
+              c = box(3, 100 * i + 10, 100 * i + 15, 5);
     row(a, 'r', b, 'l', 0);
     row(a, 'r', c, 'l', 0);
     if (previous >= 0)
@@ -210,8 +166,7 @@ TEST_F(Graph, ShortcutAgreesWithTheWaves)
   const int n = 60;
   auto at = [](int c, char side) { return 10 * c + (side == 'r' ? 5 : 0); };
   for (int i = 0; i < n; ++i) {
-    const int c = cell(i % 3, at(i, 'l'), at(i, 'r'));
-    row(c, 'l', c, 'r', static_cast<int>(random() % 6));
+    box(i % 3, at(i, 'l'), at(i, 'r'), static_cast<int>(random() % 6));
   }
   for (int k = 0; k < 150; ++k) {
     const int a = static_cast<int>(random() % n), b = static_cast<int>(random() % n);
@@ -243,8 +198,7 @@ TEST_F(Graph, ShortcutAgreesWithTheWaves)
 TEST_F(Graph, PositionModes)
 {
   // The middle box may lie anywhere from 10 to 15.
-  const int wall = cell(1, 0, 25), mid = cell(2, 10, 10);
-  row(wall, 'l', wall, 'r', 25);
+  const int wall = box(1, 0, 25, 25), mid = cell(2, 10, 10);
   row(wall, 'l', mid, 'l', 10);
   row(mid, 'l', mid, 'r', 0);
   row(mid, 'r', wall, 'r', 10);
@@ -261,9 +215,7 @@ TEST_F(Graph, PositionModes)
 
 TEST_F(Graph, ParallelArcsKeepTheHeavier)
 {
-  const int a = cell(1, 0, 10), b = cell(1, 30, 40);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 10);
+  const int a = box(1, 0, 10, 10), b = box(1, 30, 40, 10);
   build();
   SQARC_item* light = SQaddarc(line(a, 'r'), line(b, 'l'), 8, -7);
   SQARC_item* heavy = SQaddarc(line(a, 'r'), line(b, 'l'), 12, -8);
@@ -311,10 +263,7 @@ class RedundantArcs : public Graph {
  protected:
   void check(bool countsOff)
   {
-    const int a = cell(1, 0, 10), b = cell(1, 30, 40), c = cell(1, 60, 70);
-    row(a, 'l', a, 'r', 10);
-    row(b, 'l', b, 'r', 10);
-    row(c, 'l', c, 'r', 10);
+    const int a = box(1, 0, 10, 10), b = box(1, 30, 40, 10), c = box(1, 60, 70, 10);
     build();
     for (int w : {8, 12, 12, 3})
       SQaddarc(line(a, 'r'), line(b, 'l'), w, w);
@@ -427,15 +376,9 @@ TEST_F(Graph, ArcsOfLinesGoAsOneByOne)
       return state;
     };
     const auto oneByOne = result(false);
-    TearDown();
-    SetUp();
-    edges.clear();
-    adj.clear();
+    restart();
     EXPECT_EQ(result(true), oneByOne);
-    TearDown();
-    SetUp();
-    edges.clear();
-    adj.clear();
+    restart();
   }
 }
 
@@ -444,10 +387,7 @@ TEST_F(Graph, LayoutKeepsItsConnectionsAndGaps)
   // In one band: a and b of one layer 20 apart with no spacing row; c
   // overlaps a by 5 on another layer.  b stays a grid step (4) from a,
   // c keeps its overlap.
-  const int a = cell(1, 0, 10, 0), b = cell(1, 30, 40, 0), c = cell(2, 5, 20, 0);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 10);
-  row(c, 'l', c, 'r', 2);
+  const int a = box(1, 0, 10, 10, 0), b = box(1, 30, 40, 10, 0), c = box(2, 5, 20, 2, 0);
   build();
   solve();
   EXPECT_EQ(line(b, 'l')->min_loc - line(a, 'r')->min_loc, 4);
@@ -468,72 +408,61 @@ class Wlm : public Graph {
 TEST_F(Wlm, BoxBetweenFixedWallsStays)
 {
   // The box may lie from 20..30 to 40..50; it gains nothing by moving.
-  const int w1 = cell(1, 0, 10), box = cell(2, 20, 30), w2 = cell(1, 60, 70);
-  row(w1, 'l', w1, 'r', 10);
-  row(box, 'l', box, 'r', 10);
-  row(w2, 'l', w2, 'r', 10);
-  row(w1, 'r', box, 'l', 10);
-  row(box, 'r', w2, 'l', 10);
+  const int w1 = box(1, 0, 10, 10), b = box(2, 20, 30, 10), w2 = box(1, 60, 70, 10);
+  row(w1, 'r', b, 'l', 10);
+  row(b, 'r', w2, 'l', 10);
   row(w1, 'r', w2, 'l', 50);
   build();
   EXPECT_EQ(run(), 4);
-  EXPECT_EQ(line(box, 'l')->max_loc, 40);
-  for (int c : {w1, box, w2})
+  EXPECT_EQ(line(b, 'l')->max_loc, 40);
+  for (int c : {w1, b, w2})
     for (char s : {'l', 'r'})
       EXPECT_EQ(line(c, s)->wlm_loc, line(c, s)->min_loc);
 }
 
-TEST_F(Wlm, GroupMovesUntilItsArcIsTight)
+// Walls at 0..10 and 100..110; box x (another layer) of width 10 whose
+// right side wants the far wall's right side: it moves right until its
+// spacing of 20 to the wall is tight, and stops there.  With a second box
+// y tied to x by an equality, x's left side and y's left side stay 5 apart
+// wherever they go.  Every arc holds at the result.
+TEST_F(Wlm, GroupMovesUntilItsArcIsTightEqualitiesMoveTogether)
 {
-  // Walls at 0..10 and 100..110; box x (another layer) of width 10 whose
-  // right side wants the far wall's right side: it moves right until its
-  // spacing of 20 to the wall is tight, and stops there.
-  const int a = cell(1, 0, 10), b = cell(1, 100, 110), x = cell(2, 10, 20);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 10);
-  row(a, 'r', b, 'l', 90);
-  row(x, 'l', x, 'r', 10);
-  row(a, 'r', x, 'l', 0);
-  row(x, 'r', b, 'l', 20);
-  row(x, 'r', b, 'r', 5);
-  build();
-  EXPECT_EQ(run(), 4);
-  EXPECT_EQ(line(x, 'l')->wlm_loc, 70);
-  EXPECT_EQ(line(x, 'r')->wlm_loc, 80);
-  EXPECT_EQ(line(b, 'l')->wlm_loc, 100);
-  EXPECT_NE(out.find("WLM is done successfully"), std::string::npos);
-}
-
-TEST_F(Wlm, EqualityMovesTogether)
-{
-  // Same as above with a second box tied to x by an equality: x's left
-  // side and y's left side stay 5 apart wherever they go.
-  const int a = cell(1, 0, 10), b = cell(1, 100, 110), x = cell(2, 10, 20), y = cell(3, 15, 25);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 10);
-  row(a, 'r', b, 'l', 90);
-  row(x, 'l', x, 'r', 10);
-  row(y, 'l', y, 'r', 10);
-  row(a, 'r', x, 'l', 0);
-  row(x, 'r', b, 'l', 20);
-  row(x, 'r', b, 'r', 5);
-  row(x, 'l', y, 'l', 5, 'E');
-  row(y, 'r', b, 'l', 0);
-  build();
-  EXPECT_EQ(run(), 4);
-  EXPECT_EQ(line(y, 'l')->wlm_loc - line(x, 'l')->wlm_loc, 5);
-  // Every arc holds at the result.
-  for (SQARC_item* arc = SQarc; arc; arc = arc->list_next)
-    if (arc->occupied && arc->ori && arc->ter) {
-      EXPECT_GE(arc->ter->wlm_loc - arc->ori->wlm_loc, arc->weight) << "row " << arc->rank;
+  for (bool withY : {false, true}) {
+    SCOPED_TRACE(withY ? "x and y" : "x alone");
+    restart();
+    const int a = box(1, 0, 10, 10), b = box(1, 100, 110, 10), x = cell(2, 10, 20);
+    const int y = withY ? cell(3, 15, 25) : -1;
+    row(a, 'r', b, 'l', 90);
+    row(x, 'l', x, 'r', 10);
+    if (withY)
+      row(y, 'l', y, 'r', 10);
+    row(a, 'r', x, 'l', 0);
+    row(x, 'r', b, 'l', 20);
+    row(x, 'r', b, 'r', 5);
+    if (withY) {
+      row(x, 'l', y, 'l', 5, 'E');
+      row(y, 'r', b, 'l', 0);
     }
+    build();
+    EXPECT_EQ(run(), 4);
+    if (withY) {
+      EXPECT_EQ(line(y, 'l')->wlm_loc - line(x, 'l')->wlm_loc, 5);
+    } else {
+      EXPECT_EQ(line(x, 'l')->wlm_loc, 70);
+      EXPECT_EQ(line(x, 'r')->wlm_loc, 80);
+      EXPECT_EQ(line(b, 'l')->wlm_loc, 100);
+      EXPECT_NE(out.find("WLM is done successfully"), std::string::npos);
+    }
+    for (SQARC_item* arc = SQarc; arc; arc = arc->list_next)
+      if (arc->occupied && arc->ori && arc->ter) {
+        EXPECT_GE(arc->ter->wlm_loc - arc->ori->wlm_loc, arc->weight) << "row " << arc->rank;
+      }
+  }
 }
 
 TEST_F(Wlm, AllFixedSucceedsAtOnce)
 {
-  const int a = cell(1, 0, 10), b = cell(1, 10, 30);
-  row(a, 'l', a, 'r', 10);
-  row(b, 'l', b, 'r', 20);
+  const int a = box(1, 0, 10, 10), b = box(1, 10, 30, 20);
   row(a, 'r', b, 'l', 0);
   build();
   EXPECT_EQ(run(), 4);
@@ -594,10 +523,7 @@ TEST_P(WlmParallel, SpacingsBesideTheRowsChangeNothing)
     return result;
   };
   const Result alone = runWith({});
-  TearDown();
-  SetUp();
-  edges.clear();
-  adj.clear();
+  restart();
   const Result beside = runWith(parallels);
   EXPECT_EQ(alone.mode, 4);
   EXPECT_EQ(beside.mode, alone.mode);
@@ -614,7 +540,8 @@ TEST_P(WlmParallel, SpacingsBesideTheRowsChangeNothing)
 
 INSTANTIATE_TEST_SUITE_P(RandomLayouts, WlmParallel, testing::Range(1u, 7u));
 
-// Output: the merge of both directions and the move into the first quadrant.
+// Output: the merge of both directions and the move into the first quadrant,
+// written in a scratch folder.
 class Output : public Graph {
  protected:
   void SetUp() override
@@ -632,63 +559,56 @@ class Output : public Graph {
     Glayers[1].name[0] = '\0';
     Graph::TearDown();
   }
+  // Boxes of CMF from lo to hi on tiles of their own, in the LEFT_RIGHT
+  // graph; then in the TOP_BOTTOM one, unless `corners` is null.  The
+  // cells of each graph end with the given corners.
+  void draw(std::vector<std::pair<int, int>> spans, const std::vector<_box>* corners)
+  {
+    for (size_t i = 0; i < spans.size(); ++i) {
+      cell(1, spans[i].first, spans[i].second);
+      edges[2 * i].mother_tile = edges[2 * i + 1].mother_tile = &tiles[i];
+    }
+    build();
+    for (size_t i = 0; corners && i < corners->size(); ++i)
+      SQcell[i].corner = (*corners)[i];
+    SQswitch_direction(TOP_BOTTOM, 0);
+    if (!corners)
+      return;
+    ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
+    for (size_t i = 0; i < corners->size(); ++i)
+      SQcell[i].corner = (*corners)[i];
+  }
   _Dtile tiles[2];
   double savedLambda = 0;
+  testing_support::ScratchDir scratch;
+  compact_test::WorkIn cwd{scratch.dir()};
 };
 
 TEST_F(Output, NegativeXIsShiftedToZero)
 {
-  // Two boxes in both directions on tiles of their own.
-  cell(1, 0, 400);
-  cell(1, 800, 1200);
-  for (int i = 0; i < 2; ++i)
-    edges[2 * i].mother_tile = edges[2 * i + 1].mother_tile = &tiles[i];
-  build();
-  SQcell[0].corner = _box{-800, 0, -400, 400};
-  SQcell[1].corner = _box{0, 0, 400, 400};
-  SQswitch_direction(TOP_BOTTOM, 0);
-  ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
-  SQcell[0].corner = _box{-800, 0, -400, 400};
-  SQcell[1].corner = _box{0, 0, 400, 400};
-  testing_support::ScratchDir scratch;
-  char here[4096];
-  ASSERT_TRUE(getcwd(here, sizeof here));
-  ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  const std::vector<_box> corners = {_box{-800, 0, -400, 400}, _box{0, 0, 400, 400}};
+  draw({{0, 400}, {800, 1200}}, &corners);
   SQmain_output(2);
-  ASSERT_EQ(chdir(here), 0);
   // Layout units of 0.0025 um, CIF units of 0.01/8 um: 2 per layout unit.
-  EXPECT_EQ(testing_support::readFile(scratch.path("sq_out.cif")),
+  EXPECT_EQ(testing_support::readFile("sq_out.cif"),
             "( Output CIF file from squeeze );\nDS 1 1 8;\n9 __OUT__;\nL CMF;\n"
             "    B 800 800 2000 400;\n    B 800 800 400 400;\nDF;\nC 1;\nEnd\n");
-  EXPECT_EQ(testing_support::readFile(scratch.path("resize_report/sq_out.cif")),
-            testing_support::readFile(scratch.path("sq_out.cif")));
+  EXPECT_EQ(testing_support::readFile("resize_report/sq_out.cif"), testing_support::readFile("sq_out.cif"));
 }
 
 TEST_F(Output, MismatchedDirectionsAbandon)
 {
-  cell(1, 0, 400);
-  edges[0].mother_tile = edges[1].mother_tile = &tiles[0];
-  build();
-  SQswitch_direction(TOP_BOTTOM, 0);
+  draw({{0, 400}}, nullptr);
   EXPECT_TRUE(aborts([](Graph*) { return SQmain_output(2); }));
   EXPECT_NE(out.find("LR_size (1) is not equal to TB_size (0)"), std::string::npos);
 }
 
 TEST_F(Output, UnwritableOutputAbandons)
 {
-  cell(1, 0, 400);
-  edges[0].mother_tile = edges[1].mother_tile = &tiles[0];
-  build();
-  SQswitch_direction(TOP_BOTTOM, 0);
-  ASSERT_EQ(SQcreatestructure(&adj, rows), 0);
-  testing_support::ScratchDir scratch;
-  char here[4096];
-  ASSERT_TRUE(getcwd(here, sizeof here));
-  ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
+  const std::vector<_box> corners;
+  draw({{0, 400}}, &corners);
   ASSERT_EQ(mkdir("sq_out.cif", 0777), 0);  // a folder where the file should go
-  const bool aborted = aborts([](Graph*) { return SQmain_output(2); });
-  ASSERT_EQ(chdir(here), 0);
-  EXPECT_TRUE(aborted);
+  EXPECT_TRUE(aborts([](Graph*) { return SQmain_output(2); }));
   EXPECT_NE(out.find("Can't open file sq_out.cif for writing"), std::string::npos);
   EXPECT_EQ(SQcell_LR, nullptr) << "the cells are released";
 }

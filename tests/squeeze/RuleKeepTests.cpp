@@ -4,12 +4,9 @@
 // checked by the test-side rule checker, and two diagonal neighbours that
 // the horizontal compaction brings over each other.
 #include <gtest/gtest.h>
-#include <dirent.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <map>
 #include <random>
 #include <regex>
@@ -17,62 +14,29 @@
 #include <string>
 #include <vector>
 
-#include "CS.h"
-#include "DRdesignrule.h"
-#include "DTtechnology.h"
-#include "Dcif.h"
-#include "Dglobal.h"
-#include "Dlayout.h"
-#include "Dmenu.h"
 #include "ExampleFixture.h"
-#include "RowSupport.h"
 #include "RuleSupport.h"
-#include "SQsqueeze.h"
+#include "SqueezeSupport.h"
 
 namespace {
 
+using compact_test::joined;
 using designrule_test::checkRules;
 using designrule_test::Rect;
 using Layers = std::map<int, std::vector<Rect>>;
 
-const char* const kLayers[] = {"CMF", "CMS", "CPG", "CEL"};
+const std::vector<const char*> kLayers = {"CMF", "CMS", "CPG", "CEL"};
 constexpr int kLayerCount = 4;
 // Rules in grid steps; 0 means none.
-constexpr int kWidth[kLayerCount] = {3, 3, 2, 2};
-constexpr int kSpacing[kLayerCount][kLayerCount] = {
-    {3, 2, 0, 0}, {2, 4, 0, 0}, {0, 0, 3, 2}, {0, 0, 2, 3}};
+const std::vector<int> kWidth = {3, 3, 2, 2};
+const std::vector<std::vector<int>> kSpacing = {{3, 2, 0, 0}, {2, 4, 0, 0}, {0, 0, 3, 2}, {0, 0, 2, 3}};
 
-std::string joined(const std::vector<std::string>& lines)
-{
-  std::string text;
-  for (const std::string& line : lines)
-    text += line + "\n";
-  return text;
-}
-
-class RuleKeep : public compact_test::SweepTest {
+class RuleKeep : public squeeze_test::RandomLayoutTest {
  protected:
   void SetUp() override
   {
-    SweepTest::SetUp();
-    for (int i = 0; i < kLayerCount; ++i) {
-      const int l = compact_test::layerNo(kLayers[i]);
-      WIDTH[l] = static_cast<int16_t>(kWidth[i]);
-      WIDTH_VALID[l] = 1;
-      for (int j = 0; j < kLayerCount; ++j) {
-        const int m = compact_test::layerNo(kLayers[j]);
-        SPACING[l][m] = static_cast<int16_t>(kSpacing[i][j]);
-        SPACING_VALID[l][m] = kSpacing[i][j] > 0;
-      }
-    }
-    ASSERT_TRUE(getcwd(here, sizeof here));
-    ASSERT_EQ(chdir(scratch.dir().c_str()), 0);
-  }
-  void TearDown() override
-  {
-    SQfree_all();
-    EXPECT_EQ(chdir(here), 0);
-    SweepTest::TearDown();
+    RandomLayoutTest::SetUp();
+    compact_test::setRules(kLayers, kWidth, kSpacing);
   }
 
   // Draws the layout (grid steps, by index into kLayers), compacts it in
@@ -115,8 +79,6 @@ class RuleKeep : public compact_test::SweepTest {
   }
 
   long s = theGlobalScale;
-  char here[4096];
-  testing_support::ScratchDir scratch;
 };
 
 
@@ -239,18 +201,7 @@ class ExampleRuleKeep : public squeeze_test::ExampleLayoutTest {
 
 TEST_F(ExampleRuleKeep, EveryExampleKeepsTheRulesInEveryMode)
 {
-  const char* const forms[] = {"hierarchy.cif", "scale.cif", "othertool.cif"};
-  std::vector<std::string> names;
-  DIR* dir = opendir(testing_support::sourcePath("examples").c_str());
-  for (dirent* entry = dir ? readdir(dir) : nullptr; entry; entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cif") == 0 &&
-        std::find(std::begin(forms), std::end(forms), name) == std::end(forms))
-      names.push_back(name);
-  }
-  if (dir)
-    closedir(dir);
-  std::sort(names.begin(), names.end());
+  const std::vector<std::string> names = compact_test::exampleLayouts();
   ASSERT_GE(names.size(), 10u);
   ASSERT_EQ(callback::accept(kAcceptBridge,
                              testing_support::sourcePath("examples/example.bridge").c_str()),

@@ -3,30 +3,17 @@
 // holds, and the written CIF extracts to the same circuit.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <climits>
 #include <filesystem>
-#include <cstring>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "CS.h"
-#include "CircuitSupport.h"
 #include "ExampleFixture.h"
-#include "DEextract.h"
 #include "DHhierarchy.h"
-#include "DRdesignrule.h"
 #include "DSsymmetry.h"
-#include "DTtechnology.h"
-#include "Dcif.h"
-#include "Dglobal.h"
 #include "Dmenu.h"
-#include "PlaneSupport.h"
-#include "RowSupport.h"
 #include "SQsqueeze.h"
+#include "SqueezeSupport.h"
 
 namespace {
 
@@ -49,7 +36,8 @@ class SymCompaction : public squeeze_test::ExampleLayoutTest {
   {
     return ExampleLayoutTest::accept(code, path) == callback::Outcome::Done;
   }
-  // The rows as the squeeze line makes them, symmetry rows included.
+  // The rows as the squeeze line makes them, symmetry rows included, read
+  // back.
   void makeRows()
   {
     init_staff();
@@ -65,51 +53,23 @@ class SymCompaction : public squeeze_test::ExampleLayoutTest {
     scan_queue_y->sweep(equat_bucket_y, yList);
     user_defined_sym_constraint_generate(equat_bucket_y, yList, 2);
     X_direction = 1;
+    xRows = compact_test::readRows(*equat_bucket, xList);
+    yRows = compact_test::readRows(*equat_bucket_y, yList);
   }
-  // Final coordinate of every tile variable of one direction.
-  static std::vector<long> positions(SQCELL_item* cells, int n, bool x)
+  // Solves both directions: every row holds at the result.  Returns the
+  // number of mirror rows.
+  int solve()
   {
-    std::vector<long> at;
-    for (int i = 0; i < n; ++i) {
-      at.push_back(x ? cells[i].corner.x1 : cells[i].corner.y1);
-      at.push_back(x ? cells[i].corner.x2 : cells[i].corner.y2);
-    }
-    return at;
+    squeeze_test::graphAndSolve(xList, yList);
+    if (HasFatalFailure())
+      return -1;
+    int mirrors = 0;
+    const std::vector<std::string> found = squeeze_test::brokenBySolution(xRows, yRows, &mirrors);
+    EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
+    return mirrors;
   }
-  // Rows broken at the coordinates.  The axis variables have no
-  // coordinate of their own: the mirror rows of one axis must give the
-  // same even sum of their two sides, every other row must hold.
-  static std::vector<std::string> broken(const std::vector<Row>& rows, const std::vector<long>& at,
-                                         int* mirrors)
-  {
-    std::vector<std::string> found;
-    std::map<int, long> axisSum;
-    for (const Row& row : rows) {
-      long sum = 0;
-      int axis = 0;
-      bool onAxis = false;
-      for (const auto& term : row.terms) {
-        if (term.first > static_cast<int>(at.size())) {
-          onAxis = true;
-          axis = term.second == -2 ? term.first : axis;
-          continue;
-        }
-        sum += term.second * at.at(static_cast<size_t>(term.first - 1));
-      }
-      if (onAxis) {
-        ++*mirrors;
-        auto inserted = axisSum.emplace(axis, sum);
-        if (axis == 0 || sum % 2 != 0 || inserted.first->second != sum)
-          found.push_back("mirror row " + std::to_string(row.rank) + ": " + std::to_string(sum));
-        continue;
-      }
-      const bool holds = row.type == 'E' ? sum == row.value : sum >= row.value;
-      if (!holds)
-        found.push_back("row " + std::to_string(row.rank) + " " + row.type + " " +
-                        std::to_string(row.value) + ": " + std::to_string(sum));
-    }
-    return found;
-  }
+
+  std::vector<Row> xRows, yRows;
 };
 
 // The drawn coordinate of every tile variable of one direction.
@@ -162,33 +122,22 @@ TEST_F(SymCompaction, PairsStayMirroredAndTheCircuitStays)
     ASSERT_EQ(checksym::keepConsistentPairs(), 0);
     makeRows();
     ASSERT_GT(NUM_of_VAR, num_of_var) << "an axis variable";
-    const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
-    const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
     int drawnMirrors = 0;
-    std::vector<std::string> drawn = broken(xRows, drawnPositions(*equat_bucket), &drawnMirrors);
+    std::vector<std::string> drawn = squeeze_test::broken(xRows, drawnPositions(*equat_bucket), "X", &drawnMirrors);
     const std::vector<std::string> drawnY =
-        broken(yRows, drawnPositions(*equat_bucket_y), &drawnMirrors);
+        squeeze_test::broken(yRows, drawnPositions(*equat_bucket_y), "Y", &drawnMirrors);
     drawn.insert(drawn.end(), drawnY.begin(), drawnY.end());
     if (example.mirrorImages) {
       EXPECT_TRUE(drawn.empty()) << drawn.size() << " rows broken on the drawn layout, first: "
                                  << drawn.front();
     }
 
-    squeeze_test::graphAndSolve(xList, yList);
+    EXPECT_GE(solve(), 1);
     if (HasFatalFailure())
       return;
     EXPECT_NE(testing_support::readFile("resize_report/SQcore_mps_LR.file").find("  E "),
               std::string::npos)
         << "the core went through lp_solve";
-
-    int mirrors = 0;
-    std::vector<std::string> found =
-        broken(xRows, positions(SQcell_LR, SQcell_size_LR, true), &mirrors);
-    const std::vector<std::string> inY =
-        broken(yRows, positions(SQcell_TB, SQcell_size_TB, false), &mirrors);
-    found.insert(found.end(), inY.begin(), inY.end());
-    EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
-    EXPECT_GE(mirrors, 1);
 
     SQmain_output(2);
     compact::freeStaff();
@@ -232,18 +181,7 @@ TEST_F(SymCompaction, TransistorInPairsAboutTwoAxesIsLeftOutTheRestStaysMirrored
   ASSERT_EQ(names(), (std::set<std::string>{"m14=m7", "m11=m9"}));
 
   makeRows();
-  const std::vector<Row> xRows = compact_test::readRows(*equat_bucket, xList);
-  const std::vector<Row> yRows = compact_test::readRows(*equat_bucket_y, yList);
-  squeeze_test::graphAndSolve(xList, yList);
-  if (HasFatalFailure())
-    return;
-  int mirrors = 0;
-  std::vector<std::string> found = broken(xRows, positions(SQcell_LR, SQcell_size_LR, true), &mirrors);
-  const std::vector<std::string> inY =
-      broken(yRows, positions(SQcell_TB, SQcell_size_TB, false), &mirrors);
-  found.insert(found.end(), inY.begin(), inY.end());
-  EXPECT_TRUE(found.empty()) << found.size() << " rows broken, first: " << found.front();
-  EXPECT_EQ(mirrors, 2) << "one mirror row per pair of the load";
+  EXPECT_EQ(solve(), 2) << "one mirror row per pair of the load";
 }
 
 TEST_F(SymCompaction, EmptyPairListAddsNothing)
@@ -253,7 +191,7 @@ TEST_F(SymCompaction, EmptyPairListAddsNothing)
   makeRows();
   EXPECT_EQ(NUM_of_VAR, num_of_var);
   EXPECT_EQ(equat_bucket->size(), equat_bucket_y->size());
-  for (const Row& row : compact_test::readRows(*equat_bucket, xList))
+  for (const Row& row : xRows)
     EXPECT_LE(row.terms.size(), 2u);
 }
 

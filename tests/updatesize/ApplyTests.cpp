@@ -43,25 +43,15 @@ TEST(HalfScaleRound, RoundsToHalfTheScale)
             "                         :  The scale of 6 is not divisible by four.\n");
 }
 
-// Four transistors m1..m4 in one element list, newest first.
-class TranSizes : public SizeTest {
+// Resizes not named by the file show as -7.
+class TranSizes : public size_test::FourTransistors {
  protected:
   void SetUp() override
   {
-    SizeTest::SetUp();
-    for (int i = 0; i < 4; ++i) {
-      t[i] = _Dtransistor{};
-      t[i].number = i + 1;
-      t[i].resize_width = -7;
-      t[i].next = i > 0 ? &t[i - 1] : nullptr;
-    }
-    head = &t[3];
-    Transistors = &head;
-    DelementNum = 1;
-    TransNum = 4;
+    FourTransistors::SetUp();
+    for (_Dtransistor& x : t)
+      x.resize_width = -7;
   }
-  _Dtransistor t[4];
-  _Dtransistor* head;
 };
 
 TEST_F(TranSizes, LineGivesLayoutUnits)

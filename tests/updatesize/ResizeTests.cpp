@@ -12,15 +12,11 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "CS.h"
-#include "CXcapacitor.h"
-#include "LXinductor.h"
-#include "RXresistor.h"
 #include "DEextract.h"
 #include "DRdesignrule.h"
 #include "DSsymmetry.h"
@@ -138,7 +134,14 @@ class Resize : public squeeze_test::ExampleLayoutTest {
     return designrule_test::checkRules(designrule_test::planeRects(), SCALE, slot("CAA"),
                                        slot("CPG"));
   }
-
+  // The end of the captured output, for a failure message.
+  std::string tail(size_t n = 3000) const { return out.substr(out.size() > n ? out.size() - n : 0); }
+  // Drops the layout and the rules before the next example.
+  static void unload()
+  {
+    GCfreeCS();
+    DRclearAllRules();
+  }
 };
 
 std::vector<std::string> transistorLayouts()
@@ -179,11 +182,10 @@ TEST_F(Resize, EveryExampleGivesTheRequestedCircuit)
       ASSERT_TRUE(out.find("SQtran_check: Total Error Counts = ") != std::string::npos ||
                   out.find("VCchange_number:  The vc size is not initialized yet") !=
                       std::string::npos)
-          << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+          << tail();
       EXPECT_EQ(TransNum, count);
       EXPECT_TRUE(DlayerTile[0].layertile != nullptr);
-      GCfreeCS();
-      DRclearAllRules();
+      unload();
       continue;
     }
     const std::vector<std::string> wanted = circuit(requested);
@@ -201,8 +203,7 @@ TEST_F(Resize, EveryExampleGivesTheRequestedCircuit)
     const std::vector<std::string> cuts = boxes("CCA");
     EXPECT_EQ(std::set<std::string>(cuts.begin(), cuts.end()).size(), cuts.size());
     ++resized;
-    GCfreeCS();
-    DRclearAllRules();
+    unload();
   }
   EXPECT_GE(resized, 5);
 }
@@ -275,8 +276,7 @@ TEST_F(Resize, WellsAndLabelsFollowTheCompaction)
       EXPECT_EQ(wellsAndLabels(), before);
       ++resized;
     }
-    GCfreeCS();
-    DRclearAllRules();
+    unload();
   }
   EXPECT_GE(resized, 4);
 }
@@ -315,22 +315,6 @@ bool mirrored(const std::vector<std::tuple<long, long, long, long, int>>& g)
   return true;
 }
 
-// The amplifier resized with its symmetry file: the input pair's fingers,
-// resized, still mirror each other about one axis.
-TEST_F(Resize, SymmetricPairsStayMirrored)
-{
-  loadRules();
-  ASSERT_TRUE(loadExample("amp.cif"));
-  ASSERT_TRUE(mirrored(inputPairGates())) << "the drawn input pair";
-  ASSERT_TRUE(accept(kAcceptSymmetry, testing_support::sourcePath("examples/amp.sym")));
-  ASSERT_TRUE(accept(kAcceptTransSize, testing_support::sourcePath("examples/sizes.txt")));
-  ASSERT_TRUE(run(new_resize)) << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
-  ASSERT_TRUE(accept(kAcceptLoadCif, scratch.path("sq_out.cif")));
-  const auto gates = inputPairGates();
-  EXPECT_EQ(gates.size(), 4u);
-  EXPECT_TRUE(mirrored(gates));
-}
-
 // The blocks of the last detection as (pairs, axis kind): what a detection
 // finds on a layout whatever the numbering of its transistors.
 std::multiset<std::pair<int, int>> blockShapes()
@@ -347,35 +331,47 @@ std::multiset<std::pair<int, int>> blockShapes()
   return shapes;
 }
 
-// Hierarchical detection, then the squeeze line or the whole resize: the
-// pairs come out mirrored, so that the input pair's gates mirror each
-// other in sq_out.cif and the detection finds the same blocks again there.
-TEST_F(Resize, HierarchicallyDetectedPairsStayMirrored)
+// The amplifier's pairs come out mirrored, so that the input pair's four
+// gates mirror each other in sq_out.cif: resized with its symmetry file; and
+// after a hierarchical detection, from the squeeze line or the whole resize
+// (with a size file that gives each pair one size), where the detection
+// finds the same blocks again in the output.
+TEST_F(Resize, SymmetricPairsStayMirrored)
 {
   std::filesystem::create_directory_symlink(testing_support::sourcePath("examples/subckt_library"),
                                             "subckt_library");
-  for (const bool whole : {false, true}) {
-    SCOPED_TRACE(whole ? "f.new_resize" : "squeeze");
+  for (const char* how : {"amp.sym", "squeeze", "sizes_hier.txt"}) {
+    SCOPED_TRACE(how);
+    const bool detected = std::string(how) != "amp.sym";
     loadRules();
     ASSERT_TRUE(loadExample("amp.cif"));
-    ASSERT_TRUE(run(HierarchicalSymDetection));
-    const std::multiset<std::pair<int, int>> shapes = blockShapes();
-    ASSERT_EQ(shapes, (std::multiset<std::pair<int, int>>{{1, 0}, {2, 0}, {2, 0}}));
-    out.clear();
-    if (whole) {
-      ASSERT_TRUE(accept(kAcceptTransSize, testing_support::sourcePath("examples/sizes_hier.txt")));
-      ASSERT_TRUE(run(new_resize)) << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+    ASSERT_TRUE(mirrored(inputPairGates())) << "the drawn input pair";
+    std::multiset<std::pair<int, int>> shapes;
+    if (detected) {
+      ASSERT_TRUE(run(HierarchicalSymDetection));
+      shapes = blockShapes();
+      ASSERT_EQ(shapes, (std::multiset<std::pair<int, int>>{{1, 0}, {2, 0}, {2, 0}}));
     } else {
-      ASSERT_TRUE(run([] { return squeeze::compactLayout(false); }))
-          << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+      ASSERT_TRUE(accept(kAcceptSymmetry, testing_support::sourcePath("examples/amp.sym")));
     }
+    const char* sizes = detected ? how : "sizes.txt";
+    if (std::string(how) != "squeeze") {
+      ASSERT_TRUE(accept(kAcceptTransSize, testing_support::sourcePath(std::string("examples/") + sizes)));
+    }
+    out.clear();
+    ASSERT_TRUE(std::string(how) == "squeeze" ? run([] { return squeeze::compactLayout(false); })
+                                              : run(new_resize))
+        << tail();
     EXPECT_EQ(out.find("left out of the resize"), std::string::npos) << "every pair kept";
     ASSERT_TRUE(accept(kAcceptLoadCif, scratch.path("sq_out.cif")));
-    EXPECT_TRUE(mirrored(inputPairGates()));
-    ASSERT_TRUE(run(HierarchicalSymDetection));
-    EXPECT_EQ(blockShapes(), shapes);
-    GCfreeCS();
-    DRclearAllRules();
+    const auto gates = inputPairGates();
+    EXPECT_EQ(gates.size(), 4u);
+    EXPECT_TRUE(mirrored(gates));
+    if (detected) {
+      ASSERT_TRUE(run(HierarchicalSymDetection));
+      EXPECT_EQ(blockShapes(), shapes);
+    }
+    unload();
   }
 }
 
@@ -396,11 +392,10 @@ TEST_F(Resize, TwoContactRowsReserveRoomAndComeOut)
     });
     fclose(in);
     USanswerStream = nullptr;
-    EXPECT_TRUE(done) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+    EXPECT_TRUE(done) << tail(2000);
     const size_t n = boxes("CCA").size();
     compact::freeStaff();
-    GCfreeCS();
-    DRclearAllRules();
+    unload();
     return n;
   };
   const size_t one = contacts("1\n0\n0\n1\n0\n0\n");
@@ -424,40 +419,37 @@ TEST_F(Resize, ModeOneWithoutTerminalIsRefused)
   EXPECT_TRUE(ui.saw('E', "asks on a terminal"));
 }
 
-// A gate too narrow for one column of contacts still gets one.
-TEST_F(Resize, NarrowGateGetsOneColumnWithItsMessage)
+// Size requests for single transistors of the amplifier.  A gate too
+// narrow for one column of contacts still gets one.  A width below the
+// transistor rule (3 um) is refused by the size check for either channel
+// type, and nothing is written; the n-channel request once passed the check
+// and ended in a positive cycle.
+TEST_F(Resize, NarrowRequests)
 {
+  const struct {
+    const char* line;
+    bool resized;
+    std::vector<std::string> said;
+  } cases[] = {
+      {"M14 1 2", false, {"SYtran_check(): ERROR - Transistor (14) resize width"}},  // p-channel
+      {"M17 1 2", false, {"SYtran_check(): ERROR - Transistor (17) resize width"}},  // n-channel
+      {"M17 3 2", true,
+       {"USinsertcontact: width_number of tran 17 ", "is less than 1.  Set it to 1\n"}},
+  };
   loadRules();
-  ASSERT_TRUE(loadExample("amp.cif"));
-  testing_support::ScratchDir files;
-  const std::string sizes = files.write("narrow.txt", "Transistors_sizes:\n M17 3 2\n");
-  ASSERT_TRUE(accept(kAcceptTransSize, sizes));
-  ASSERT_TRUE(run(new_resize)) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
-  EXPECT_NE(out.find("USinsertcontact: width_number of tran 17 "), std::string::npos);
-  EXPECT_NE(out.find("is less than 1.  Set it to 1\n"), std::string::npos);
-}
-
-// A width below the transistor rule (3 um) is refused by the size check
-// for either channel type, and nothing is written; the n-channel request
-// once passed the check and ended in a positive cycle.
-TEST_F(Resize, TooNarrowRequestIsRefusedForEitherChannel)
-{
-  loadRules();
-  for (const char* number : {"14", "17"}) {  // p-channel, n-channel
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
     ASSERT_TRUE(loadExample("amp.cif"));
     std::filesystem::remove("sq_out.cif");
     testing_support::ScratchDir files;
-    const std::string sizes =
-        files.write("narrow.txt", std::string("Transistors_sizes:\n M") + number + " 1 2\n");
-    ASSERT_TRUE(accept(kAcceptTransSize, sizes));
+    ASSERT_TRUE(accept(kAcceptTransSize,
+                       files.write("narrow.txt", std::string("Transistors_sizes:\n ") + c.line + "\n")));
     out.clear();
-    EXPECT_FALSE(run(new_resize)) << number;
-    EXPECT_NE(out.find(std::string("SYtran_check(): ERROR - Transistor (") + number +
-                       ") resize width"),
-              std::string::npos)
-        << number;
-    EXPECT_EQ(out.find("positive cycle"), std::string::npos) << number;
-    EXPECT_FALSE(std::filesystem::exists("sq_out.cif")) << number;
+    EXPECT_EQ(run(new_resize), c.resized) << tail(2000);
+    for (const std::string& line : c.said)
+      EXPECT_NE(out.find(line), std::string::npos) << line;
+    EXPECT_EQ(out.find("positive cycle"), std::string::npos);
+    EXPECT_EQ(std::filesystem::exists("sq_out.cif"), c.resized);
   }
 }
 
@@ -546,30 +538,20 @@ TEST_F(Resize, SettingsOutlastThePresets)
 }
 
 // The sizing modes on hand-made transistors.
-class Modes : public size_test::SizeTest {
+class Modes : public size_test::FourTransistors {
  protected:
   void SetUp() override
   {
-    SizeTest::SetUp();
-    for (int i = 0; i < 4; ++i) {
-      t[i] = _Dtransistor{};
-      t[i].number = i + 1;
-      t[i].orientation = 1;
-      t[i].next = i > 0 ? &t[i - 1] : nullptr;
-    }
-    head = &t[3];
-    Transistors = &head;
-    DelementNum = 1;
-    TransNum = 4;
+    FourTransistors::SetUp();
+    for (_Dtransistor& x : t)
+      x.orientation = 1;
     resize_direction = LEFT_RIGHT;
   }
   void TearDown() override
   {
     resize_direction = NO_DIR;
-    SizeTest::TearDown();
+    FourTransistors::TearDown();
   }
-  _Dtransistor t[4];
-  _Dtransistor* head;
 };
 
 TEST_F(Modes, ModeFiveTestValuesOnlyWhereNothingWasAsked)

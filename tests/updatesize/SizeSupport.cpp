@@ -59,4 +59,18 @@ int SizeTest::parse(const std::string& text)
   return result;
 }
 
+void FourTransistors::SetUp()
+{
+  SizeTest::SetUp();
+  for (int i = 0; i < 4; ++i) {
+    t[i] = _Dtransistor{};
+    t[i].number = i + 1;
+    t[i].next = i > 0 ? &t[i - 1] : nullptr;
+  }
+  head = &t[3];
+  Transistors = &head;
+  DelementNum = 1;
+  TransNum = 4;
+}
+
 }  // namespace size_test

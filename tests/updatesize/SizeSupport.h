@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "DEextract.h"
 #include "DUsize.h"
 #include "TestSupport.h"
 
@@ -15,6 +16,14 @@ class SizeTest : public testing_support::CoreTest {
   void TearDown() override;
   // Parses `text` as a size file; UStransSizeParse's answer.
   int parse(const std::string& text);
+};
+
+// Four hand-made transistors m1..m4 in one element list, newest first.
+class FourTransistors : public SizeTest {
+ protected:
+  void SetUp() override;
+  _Dtransistor t[4];
+  _Dtransistor* head = nullptr;
 };
 
 }  // namespace size_test
