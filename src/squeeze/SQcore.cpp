@@ -320,7 +320,7 @@ std::vector<SQLINE_item*> coreSources(SQLINE_item* left, SQLINE_item* right, OnS
  * can stand for the searches in place (the graph was read and every
  * search settled).
  */
-bool searchAhead(squeeze::CoreAhead::State* s)
+bool searchAhead(squeeze::CoreAhead::State* s, squeeze::ListedArcs listed)
 {
   using squeeze::CorePaths;
   const size_t n = squeeze::store(resize_direction).lineCount;
@@ -340,7 +340,8 @@ bool searchAhead(squeeze::CoreAhead::State* s)
     extra.push_back(t.toRight ? CorePaths::Extra{at, static_cast<uint32_t>(n + 1)}
                               : CorePaths::Extra{static_cast<uint32_t>(n), at});
   }
-  CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra);
+  CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra, &listed);
+  listed = squeeze::ListedArcs{};  // read: the searches' arrays come next
   const std::unordered_set<const SQLINE_item*> named = symLines();
   auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
   for (const auto& [line, mark] : plan.bound)
@@ -1128,12 +1129,12 @@ void SQcoreproblem()
 
 namespace squeeze {
 
-CoreAhead::CoreAhead() : state_(std::make_unique<State>())
+CoreAhead::CoreAhead(ListedArcs listed) : state_(std::make_unique<State>())
 {
   State& s = *state_;
   bool settled = false;
   try {
-    settled = searchAhead(&s);
+    settled = searchAhead(&s, std::move(listed));
   } catch (const std::exception&) {
     s.paths.reset();  // the core searches when it comes
   }

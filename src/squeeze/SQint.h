@@ -92,9 +92,23 @@ void keepApartAfterLeftRight();
 // has to be reported (tests use it directly).
 int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
 
+// The arcs out of each line as the longest paths read them from the
+// lists: by line index, in list order, with their weights.  Sound when
+// every arc stood in the list of its own start and led to a line of
+// `lines`, at its index.
+struct ListedArcs {
+  std::vector<SQLINE_item*> lines;  // by index
+  std::vector<uint32_t> first;      // size lines + 1
+  std::vector<uint32_t> to;         // line indices
+  std::vector<int> weight;
+  bool sound = false;
+};
+
 // SQbf_main forward (into `forward`, with the trace in `log`) and then in
-// reverse, the lines' arcs read once for both.
-void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse);
+// reverse, the lines' arcs read once for both; `listed`, if given, takes
+// them over as the run ahead read them.
+void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse,
+                          ListedArcs* listed = nullptr);
 
 // Reads lp_solve's standard output into values by column number (the
 // number after "X").  Returns 0, or 1 with the reason in `error`.
@@ -207,10 +221,12 @@ class CorePaths {
   };
   // The graph of `lines` by slot (null slots allowed), `slot` mapping a
   // line to its slot, as the lines' lists hold it; with `extra` arcs as
-  // if linked in this order at the front of the lists.
+  // if linked in this order at the front of the lists.  The lists are
+  // read from `listed` instead where it holds them (sound, the same lines
+  // at their slots, as many arcs as the lines count).
   static Graph graphOf(const std::vector<SQLINE_item*>& lines,
                        const std::function<size_t(const SQLINE_item*)>& slot,
-                       const std::vector<Extra>& extra = {});
+                       const std::vector<Extra>& extra = {}, const ListedArcs* listed = nullptr);
   explicit CorePaths(Graph graph);
   CorePaths(const std::vector<SQLINE_item*>& lines,
             const std::function<size_t(const SQLINE_item*)>& slot)
@@ -355,7 +371,8 @@ class CorePaths {
 // is printed ahead: the messages come in their places.
 class CoreAhead {
  public:
-  CoreAhead();
+  // `listed`: the graph's arcs as the longest paths just read them, if at hand.
+  explicit CoreAhead(ListedArcs listed = {});
   ~CoreAhead();  // ends an lp_solve not taken, and removes its files
   CoreAhead(const CoreAhead&) = delete;
   CoreAhead& operator=(const CoreAhead&) = delete;

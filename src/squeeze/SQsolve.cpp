@@ -115,10 +115,13 @@ void SQprint_datastructure(const char* path)
   fclose(out);
 }
 
-int SQboundbox(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, FILE* log)
+namespace {
+
+// SQboundbox; `listed`, if given, takes the arcs as the longest paths read them.
+int boundBox(SQCELL_item* cells, int ncell, FILE* log, squeeze::ListedArcs* listed)
 {
   int longest = 0, reverse = 0;
-  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse);
+  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse, listed);
   if (longest != -reverse) {
     SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
     common::outf("min_longest_path (%i), max_longest_path (%i)\n", longest, reverse);
@@ -128,6 +131,13 @@ int SQboundbox(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/
   }
   squeeze::forEachLine([&](SQLINE_item* l) { l->max_loc += longest; });
   return longest;
+}
+
+}  // namespace
+
+int SQboundbox(SQCELL_item* cells, SQARC_item* /*arcs*/, int ncell, int /*narc*/, FILE* log)
+{
+  return boundBox(cells, ncell, log, nullptr);
 }
 
 int SQposition(int mode)
@@ -367,6 +377,13 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // The first forward run writes its trace into a log that is dropped
   // afterwards (it is the test pass: a graph that does not settle stops
   // there).
+  // Only the symmetric core looks at the positions of this first pass:
+  // without symmetry rows the lines stay leftmost until the second pass,
+  // and the wire-length minimisation runs once, on the graph without its
+  // redundant arcs.  The core reads the graph's lists as the first pass
+  // read them, and nothing changes them in between.
+  const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
+  squeeze::ListedArcs listed;
   int width = 0;
   {
     struct Log {
@@ -382,16 +399,11 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
     } trace{reportPath("bf_", direction, ".log"), nullptr};
     if (squeeze::makeReportDir())
       trace.file = fopen(trace.path.c_str(), "w");
-    width = SQboundbox(SQcell, SQarc, ncell, SQarc_size, trace.file);
+    width = boundBox(SQcell, ncell, trace.file, core ? &listed : nullptr);
   }
-  // Only the symmetric core looks at the positions of this first pass:
-  // without symmetry rows the lines stay leftmost until the second pass,
-  // and the wire-length minimisation runs once, on the graph without its
-  // redundant arcs.
-  const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
   std::optional<squeeze::CoreAhead> early;
   if (core)
-    early.emplace();
+    early.emplace(std::move(listed));
   {
     // Beside lp_solve the minimisation keeps to one core.
     std::optional<common::OneThread> alone;
