@@ -330,7 +330,7 @@ class FastRun {
   // messages of lines that cannot start); the longest paths, touching
   // nothing but this run (false on a positive cycle); the values into the
   // lines, the counts and the log.
-  void prepare(const FastRun* forward);
+  void prepare(const FastRun* forward, squeeze::ListedArcs* given = nullptr);
   bool relax();
   void publish(int* result, FILE* log);
   // Whether the start values of a run in reverse are given without a
@@ -374,6 +374,11 @@ class FastRun {
   // The arcs of `forward` the other way round; false when an arc leads
   // out of the cells' lines.
   bool transpose(const FastRun& forward);
+  // The arcs as `given` holds them, taken over where it holds the lists of
+  // the lines as they stand (forward runs only); false otherwise.
+  bool adopt(squeeze::ListedArcs* given);
+  // raised_ from the arcs read.
+  void markRaised();
   void components();
   // Relaxes the arcs out of u; queues changed lines of u's own part.
   void relaxFrom(uint32_t u, std::deque<uint32_t>* queue);
@@ -401,7 +406,6 @@ void FastRun::adjacency()
 {
   const size_t n = lines_.size();
   first_.assign(n + 1, 0);
-  raised_.assign(n, 0);
   // The lines in two halves on two threads (a walk of the lists waits on
   // every arc and the line it leads to), each half's arcs apart, then
   // one after the other.
@@ -443,10 +447,38 @@ void FastRun::adjacency()
     step_.insert(step_.end(), step[h].begin(), step[h].end());
     std::vector<int>().swap(step[h]);
   }
+  markRaised();
+}
+
+void FastRun::markRaised()
+{
+  raised_.assign(lines_.size(), 0);
   for (size_t k = 0; k < far_.size(); ++k)
     if ((reverse_ ? -step_[k] : step_[k]) > 0)
       raised_[far_[k]] = 1;  // forward: into the line; reverse: out of it
   squeeze::stats().relaxations += static_cast<long>(far_.size());
+}
+
+bool FastRun::adopt(squeeze::ListedArcs* given)
+{
+  const size_t n = lines_.size();
+  if (!given || reverse_ || !given->sound || given->lines != lines_ ||
+      given->first.size() != n + 1 || given->to.size() != given->first[n] ||
+      given->weight.size() != given->to.size())
+    return false;
+  for (size_t i = 0; i < n; ++i)
+    if (lines_[i] && given->first[i + 1] - given->first[i] !=
+                         static_cast<uint32_t>(std::max(lines_[i]->no_ori, 0)))
+      return false;
+  for (uint32_t t : given->to)
+    if (t >= n || !lines_[t])
+      return false;
+  first_ = std::move(given->first);
+  far_ = std::move(given->to);
+  step_ = std::move(given->weight);
+  *given = squeeze::ListedArcs{};
+  markRaised();
+  return true;
 }
 
 bool FastRun::transpose(const FastRun& forward)
@@ -505,7 +537,7 @@ void FastRun::relaxFrom(uint32_t u, std::deque<uint32_t>* queue)
   }
 }
 
-void FastRun::prepare(const FastRun* forward)
+void FastRun::prepare(const FastRun* forward, squeeze::ListedArcs* given)
 {
   size_t highest = 0;
   for (int i = 0; i < ncell_; ++i)
@@ -517,7 +549,7 @@ void FastRun::prepare(const FastRun* forward)
     for (SQLINE_item* l : {cells_[i].left, cells_[i].right})
       if (l)
         lines_[index(l)] = l;
-  if (!forward || !transpose(*forward))
+  if ((!forward || !transpose(*forward)) && !adopt(given))
     adjacency();
   changed_.assign(highest, 0);
   queued_.assign(highest, 0);
@@ -716,7 +748,7 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
 }
 
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse,
-                          ListedArcs* listed)
+                          ListedArcs* listed, ListedArcs* given)
 {
   // A positive cycle through constraints that the squeeze keeps of the
   // drawn layout (not rules, not sizes) makes them give way, and the
@@ -726,7 +758,8 @@ void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward
     FastRun ahead(cells, ncell, false);
     if (listed)
       ahead.keepArcs();
-    ahead.prepare(nullptr);
+    ahead.prepare(nullptr, given);
+    given = nullptr;  // a run after a yield reads the lists as they are then
     // The run in reverse needs only the arcs the run ahead has read, so it
     // settles on a second thread beside it.  Where its start would print a
     // message it waits for the run ahead: a run ahead that fails then

@@ -105,10 +105,16 @@ struct ListedArcs {
 };
 
 // SQbf_main forward (into `forward`, with the trace in `log`) and then in
-// reverse, the lines' arcs read once for both; `listed`, if given, takes
+// reverse, the lines' arcs read once for both: from `given` where it holds
+// the lists as they stand, else from the lists.  `listed`, if given, takes
 // them over as the run ahead read them.
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse,
-                          ListedArcs* listed = nullptr);
+                          ListedArcs* listed = nullptr, ListedArcs* given = nullptr);
+
+// SQremove_redundant_arcs; `listed`, if given, takes the arcs that stay as
+// the lines' lists then hold them (sound only if each line was met once,
+// in the order of its index).
+int removeRedundantArcs(ListedArcs* listed);
 
 // Reads lp_solve's standard output into values by column number (the
 // number after "X").  Returns 0, or 1 with the reason in `error`.

@@ -117,11 +117,13 @@ void SQprint_datastructure(const char* path)
 
 namespace {
 
-// SQboundbox; `listed`, if given, takes the arcs as the longest paths read them.
-int boundBox(SQCELL_item* cells, int ncell, FILE* log, squeeze::ListedArcs* listed)
+// SQboundbox; the arcs read from `given` where it holds the lists, and
+// taken by `listed`, if given, as the longest paths read them.
+int boundBox(SQCELL_item* cells, int ncell, FILE* log, squeeze::ListedArcs* listed,
+             squeeze::ListedArcs* given = nullptr)
 {
   int longest = 0, reverse = 0;
-  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse, listed);
+  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse, listed, given);
   if (longest != -reverse) {
     SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
     common::outf("min_longest_path (%i), max_longest_path (%i)\n", longest, reverse);
@@ -197,7 +199,9 @@ void unlinkMarked(SQLINE_item* line)
  *   the lists not hold the same arcs, each line's lists are walked instead.
  *   Returns: the number of arcs removed.
  */
-int SQremove_redundant_arcs()
+int SQremove_redundant_arcs() { return squeeze::removeRedundantArcs(nullptr); }
+
+int squeeze::removeRedundantArcs(ListedArcs* listed)
 {
   const size_t lines = squeeze::store(resize_direction).lineCount;
   long outgoing = 0, incoming = 0;
@@ -211,11 +215,32 @@ int SQremove_redundant_arcs()
   // every incoming list (an arc is in the outgoing list of one line), the
   // later half's part in front, as one walk of all lines in order would.
   const int cells = SQcell_size + SQsymcell_size;
+  // The arcs that stay, listed as the relinking meets them: by line index
+  // when the cells' lines come in the order of their indices.
+  const bool listing = listed && renew;
+  std::vector<SQLINE_item*> byIndex;
+  if (listing) {
+    size_t m = 0;
+    for (int i = 0; i < cells; ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+        if (l)
+          m = std::max(m, squeeze::lineIndex(l) + 1);
+    byIndex.assign(m, nullptr);
+    for (int i = 0; i < cells; ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
+        if (l)
+          byIndex[squeeze::lineIndex(l)] = l;
+  }
   struct Half {
     std::vector<SQARC_item*> seen, losers, in, last;
     std::vector<const SQLINE_item*> owner;
     std::vector<int> inCount;
     int bothSym = 0;  // pairs of symmetry arcs met
+    // The listing: the arcs that stay, and (line index, count) by line.
+    std::vector<uint32_t> to;
+    std::vector<int> weight;
+    std::vector<std::pair<size_t, uint32_t>> counts;
+    bool sound = true;
   } half[2];
   auto scan = [&](Half& h, int from, int to) {
     h.seen.assign(lines, nullptr);
@@ -224,6 +249,10 @@ int SQremove_redundant_arcs()
       h.in.assign(lines, nullptr);
       h.last.assign(lines, nullptr);
       h.inCount.assign(lines, 0);
+    }
+    if (listing) {
+      h.to.reserve(static_cast<size_t>(outgoing) / 2 + 1);
+      h.weight.reserve(h.to.capacity());
     }
     for (int i = from; i < to; ++i)
       for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right}) {
@@ -251,6 +280,7 @@ int SQremove_redundant_arcs()
         for (size_t k = before; k < h.losers.size(); ++k)
           h.losers[k]->occupied = -1;
         SQARC_link* tail = &l->ori_next;
+        const size_t listedFrom = h.to.size();
         for (SQARC_item *a = l->ori_next, *next; a; a = next) {
           next = a->ori_next;
           if (a->occupied == -1) {
@@ -266,8 +296,18 @@ int SQremove_redundant_arcs()
           a->ter_next = h.in[t];
           h.in[t] = a;
           ++h.inCount[t];
+          if (listing) {
+            h.sound = h.sound && a->ori == l && t < byIndex.size() && byIndex[t] == a->ter;
+            h.to.push_back(static_cast<uint32_t>(t));
+            h.weight.push_back(a->weight);
+          }
         }
         *tail = nullptr;
+        if (listing) {
+          const size_t k = squeeze::lineIndex(l);
+          h.sound = h.sound && (h.counts.empty() || h.counts.back().first < k);
+          h.counts.emplace_back(k, static_cast<uint32_t>(h.to.size() - listedFrom));
+        }
       }
   };
   if (renew)
@@ -278,6 +318,24 @@ int SQremove_redundant_arcs()
   for (const Half& h : half)
     for (int k = 0; k < h.bothSym; ++k)
       common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
+  if (listing) {
+    // The second half's lines come after the first's.
+    listed->sound = half[0].sound && half[1].sound &&
+                    (half[0].counts.empty() || half[1].counts.empty() ||
+                     half[0].counts.back().first < half[1].counts.front().first);
+    const size_t m = byIndex.size();
+    listed->first.assign(m + 1, 0);
+    for (const Half& h : half)
+      for (const auto& [k, count] : h.counts)
+        listed->first[k + 1] = count;
+    for (size_t i = 0; i < m; ++i)
+      listed->first[i + 1] += listed->first[i];
+    listed->lines = std::move(byIndex);
+    listed->to = std::move(half[0].to);
+    listed->to.insert(listed->to.end(), half[1].to.begin(), half[1].to.end());
+    listed->weight = std::move(half[0].weight);
+    listed->weight.insert(listed->weight.end(), half[1].weight.begin(), half[1].weight.end());
+  }
   std::vector<SQARC_item*> losers = std::move(half[0].losers);
   losers.insert(losers.end(), half[1].losers.begin(), half[1].losers.end());
   if (renew) {
@@ -415,11 +473,14 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
     SQcoreproblem();
   early.reset();
   dump("sq_", "04.dat");
-  SQremove_redundant_arcs();
   // A lighter parallel arc never bounds a longest path: unless the core
-  // changed the graph, the second longest paths are the first ones.
+  // changed the graph, the second longest paths are the first ones.  They
+  // take the arcs that stay as the removal lists them.
+  squeeze::ListedArcs staying;
+  squeeze::removeRedundantArcs(core ? &staying : nullptr);
   if (core)
-    width = SQboundbox(SQcell, SQarc, ncell, SQarc_size);
+    width = boundBox(SQcell, ncell, nullptr, nullptr, &staying);
+  staying = squeeze::ListedArcs{};  // not taken: not held through the minimisation
   SQposition(PROCESS_INCLUDE_WLM);
   for (int i = 0; i < ncell; ++i) {
     SQCELL_item& c = SQcell[i];

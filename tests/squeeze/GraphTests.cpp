@@ -272,10 +272,27 @@ class RedundantArcs : public Graph {
     SQaddarc(line(a, 'r'), line(c, 'l'), 40, 1);
     if (countsOff)
       ++line(c, 'r')->no_ter;
-    EXPECT_EQ(SQremove_redundant_arcs(), 4);
+    squeeze::ListedArcs staying;
+    EXPECT_EQ(squeeze::removeRedundantArcs(&staying), 4);
     if (countsOff)
       --line(c, 'r')->no_ter;
     EXPECT_EQ(listsBroken(SQcell, ncell()), "");
+    // The arcs that stay, listed as the longest paths read them from the
+    // lists (only where the lists are made anew), and taken by them.
+    squeeze::ListedArcs read;
+    int forward = 0, reverse = 0;
+    squeeze::longestPathsBothWays(SQcell, ncell(), nullptr, &forward, &reverse, &read);
+    EXPECT_EQ(staying.sound, !countsOff);
+    if (staying.sound) {
+      EXPECT_EQ(staying.lines, read.lines);
+      EXPECT_EQ(staying.first, read.first);
+      EXPECT_EQ(staying.to, read.to);
+      EXPECT_EQ(staying.weight, read.weight);
+      squeeze::longestPathsBothWays(SQcell, ncell(), nullptr, &forward, &reverse, nullptr,
+                                    &staying);
+      EXPECT_TRUE(staying.first.empty()) << "taken";
+      EXPECT_EQ(forward, 60);
+    }
     struct Pair {
       SQLINE_item *from, *to;
       int weight;
