@@ -272,6 +272,7 @@ struct Stats {
   long wlmFiled = 0;     // arcs put on the heaps of wire-length groups
   long wlmShears = 0;    // groups sheared at the block group
   long wlmMoves = 0;     // group moves
+  long yields = 0;       // longest paths run again after kept constraints gave way
 };
 Stats& stats();
 

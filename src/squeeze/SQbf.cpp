@@ -342,20 +342,6 @@ class FastRun {
         return false;
     return true;
   }
-  // Before prepare: the arcs are to be kept (forward runs only), with
-  // their ends checked as they are read.
-  void keepArcs() { keep_ = true; }
-  // After the run: the arcs as it read them (sound only when kept).
-  squeeze::ListedArcs takeArcs()
-  {
-    squeeze::ListedArcs listed;
-    listed.sound = keep_ && endsSound_ && !reverse_;
-    listed.lines = std::move(lines_);
-    listed.first = std::move(first_);
-    listed.to = std::move(far_);
-    listed.weight = std::move(step_);
-    return listed;
-  }
   // After a failed run: the lines of the part that did not settle.
   std::vector<SQLINE_item*> unsettled() const
   {
@@ -398,8 +384,6 @@ class FastRun {
   std::vector<int> depth_, visits_;
   int failed_ = -1;  // the part that kept rising
   int deepest_ = 0;  // the longest chain of a settled run
-  bool keep_ = false;
-  bool endsSound_ = true;  // every arc read was in its start's list, to a line of lines_
 };
 
 void FastRun::adjacency()
@@ -411,8 +395,6 @@ void FastRun::adjacency()
   // one after the other.
   std::vector<uint32_t> far[2];
   std::vector<int> step[2];
-  bool sound[2] = {true, true};
-  const bool check = keep_ && !reverse_;
   common::onTwoThreads([&](bool second) {
     const size_t from = second ? n / 2 : 0, to = second ? n : n / 2;
     size_t listed = 0;  // as the lines count them
@@ -427,16 +409,12 @@ void FastRun::adjacency()
         continue;
       for (const SQARC_item* a = reverse_ ? l->ter_next : l->ori_next; a;
            a = reverse_ ? a->ter_next : a->ori_next) {
-        const size_t t = index(reverse_ ? a->ori : a->ter);
-        if (check && (a->ori != l || t >= n || lines_[t] != a->ter))
-          sound[second] = false;
-        far[second].push_back(static_cast<uint32_t>(t));
+        far[second].push_back(static_cast<uint32_t>(index(reverse_ ? a->ori : a->ter)));
         step[second].push_back(reverse_ ? -a->weight : a->weight);
         ++first_[i + 1];
       }
     }
   });
-  endsSound_ = sound[0] && sound[1];
   for (size_t i = 0; i < n; ++i)
     first_[i + 1] += first_[i];
   far_.reserve(far[0].size() + far[1].size());
@@ -748,7 +726,7 @@ int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log)
 }
 
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse,
-                          ListedArcs* listed, ListedArcs* given)
+                          ListedArcs* given)
 {
   // A positive cycle through constraints that the squeeze keeps of the
   // drawn layout (not rules, not sizes) makes them give way, and the
@@ -756,8 +734,6 @@ void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward
   constexpr int kYields = 256;  // runs before the cycle is reported anyway
   for (int run = 0;; ++run) {
     FastRun ahead(cells, ncell, false);
-    if (listed)
-      ahead.keepArcs();
     ahead.prepare(nullptr, given);
     given = nullptr;  // a run after a yield reads the lists as they are then
     // The run in reverse needs only the arcs the run ahead has read, so it
@@ -792,17 +768,17 @@ void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward
         back->publish(reverse, nullptr);
       else
         *reverse = reportUnsettled(*back, cells, ncell, true, nullptr);
-      if (listed)
-        *listed = ahead.takeArcs();
       return;
     }
-    if (run >= kYields || !squeeze::yieldKeptArcs(squeeze::positiveCycle(ahead.unsettled()))) {
-      *forward = reportUnsettled(ahead, cells, ncell, false, log);
-      FastRun back(cells, ncell, true);
-      if (!back.run(reverse, nullptr, &ahead))
-        *reverse = reportUnsettled(back, cells, ncell, true, nullptr);
-      return;
+    if (run < kYields && squeeze::yieldKeptArcs(squeeze::positiveCycle(ahead.unsettled()))) {
+      ++squeeze::stats().yields;
+      continue;
     }
+    *forward = reportUnsettled(ahead, cells, ncell, false, log);
+    FastRun after(cells, ncell, true);
+    if (!after.run(reverse, nullptr, &ahead))
+      *reverse = reportUnsettled(after, cells, ncell, true, nullptr);
+    return;
   }
 }
 

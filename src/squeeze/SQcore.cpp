@@ -320,7 +320,7 @@ std::vector<SQLINE_item*> coreSources(SQLINE_item* left, SQLINE_item* right, OnS
  * can stand for the searches in place (the graph was read and every
  * search settled).
  */
-bool searchAhead(squeeze::CoreAhead::State* s, squeeze::ListedArcs listed)
+bool searchAhead(squeeze::CoreAhead::State* s)
 {
   using squeeze::CorePaths;
   const size_t n = squeeze::store(resize_direction).lineCount;
@@ -340,8 +340,7 @@ bool searchAhead(squeeze::CoreAhead::State* s, squeeze::ListedArcs listed)
     extra.push_back(t.toRight ? CorePaths::Extra{at, static_cast<uint32_t>(n + 1)}
                               : CorePaths::Extra{static_cast<uint32_t>(n), at});
   }
-  CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra, &listed);
-  listed = squeeze::ListedArcs{};  // read: the searches' arrays come next
+  CorePaths::Graph g = CorePaths::graphOf(bySlot, lineSlot, extra);
   const std::unordered_set<const SQLINE_item*> named = symLines();
   auto onsym = [&named](const SQLINE_item* l) { return l->onsym > 0 || named.count(l) > 0; };
   for (const auto& [line, mark] : plan.bound)
@@ -1129,12 +1128,12 @@ void SQcoreproblem()
 
 namespace squeeze {
 
-CoreAhead::CoreAhead(ListedArcs listed) : state_(std::make_unique<State>())
+CoreAhead::CoreAhead() : state_(std::make_unique<State>())
 {
   State& s = *state_;
   bool settled = false;
   try {
-    settled = searchAhead(&s, std::move(listed));
+    settled = searchAhead(&s);
   } catch (const std::exception&) {
     s.paths.reset();  // the core searches when it comes
   }

@@ -28,33 +28,9 @@
 
 namespace squeeze {
 
-namespace {
-
-// Whether `listed` holds the lists of `lines` as they stand: sound, each of
-// its lines at its own slot and the other slots' lines without arcs out,
-// and as many arcs out of each as the line counts.
-bool holdsTheLists(const ListedArcs& listed, const std::vector<SQLINE_item*>& lines,
-                   const std::function<size_t(const SQLINE_item*)>& slot)
-{
-  const size_t m = listed.lines.size();
-  if (!listed.sound || m > lines.size() || listed.first.size() != m + 1)
-    return false;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const SQLINE_item* l = lines[i];
-    const long listedOut = i < m ? static_cast<long>(listed.first[i + 1] - listed.first[i]) : 0;
-    if (i < m && listed.lines[i] != l)
-      return false;
-    if (l && (slot(l) != i || std::max(l->no_ori, 0) != listedOut))
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
                                     const std::function<size_t(const SQLINE_item*)>& slot,
-                                    const std::vector<Extra>& extra, const ListedArcs* listed)
+                                    const std::vector<Extra>& extra)
 {
   const size_t n = lines.size();
   Graph g;
@@ -86,9 +62,7 @@ CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
   }
   g.to.resize(g.first[n]);
   g.weight.resize(g.first[n]);
-  // The lists are read on two threads, half of the slots each; or copied
-  // from the arrays that hold them.
-  const ListedArcs* copy = listed && holdsTheLists(*listed, lines, slot) ? listed : nullptr;
+  // The lists are read on two threads, half of the slots each.
   bool sound[2] = {true, true};
   common::onTwoThreads([&](bool second) {
     for (size_t i = second ? n / 2 : 0; i < (second ? n : n / 2); ++i) {
@@ -102,15 +76,6 @@ CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
         continue;
       g.present[i] = 1;
       g.ordinary[i] = l->onsym == 0 && l->onbound >= 0;
-      if (copy) {
-        if (i + 1 < copy->first.size()) {
-          const uint32_t from = copy->first[i], to = copy->first[i + 1];
-          std::copy(copy->to.begin() + from, copy->to.begin() + to, g.to.begin() + at);
-          std::copy(copy->weight.begin() + from, copy->weight.begin() + to,
-                    g.weight.begin() + at);
-        }
-        continue;
-      }
       for (const SQARC_item* a = l->ori_next; a; a = a->ori_next) {
         const size_t t = slot(a->ter);
         if (a->ori != l || t >= n || lines[t] != a->ter || at == g.first[i + 1]) {

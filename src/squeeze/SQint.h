@@ -92,10 +92,10 @@ void keepApartAfterLeftRight();
 // has to be reported (tests use it directly).
 int waveLongestPaths(SQCELL_item* cells, int ncell, int reverse, FILE* log);
 
-// The arcs out of each line as the longest paths read them from the
-// lists: by line index, in list order, with their weights.  Sound when
-// every arc stood in the list of its own start and led to a line of
-// `lines`, at its index.
+// The arcs out of each line as a line-by-line walk of the lists met them:
+// by line index, in list order, with their weights.  Sound when every arc
+// stood in the list of its own start and led to a line of `lines`, at its
+// index.
 struct ListedArcs {
   std::vector<SQLINE_item*> lines;  // by index
   std::vector<uint32_t> first;      // size lines + 1
@@ -106,10 +106,9 @@ struct ListedArcs {
 
 // SQbf_main forward (into `forward`, with the trace in `log`) and then in
 // reverse, the lines' arcs read once for both: from `given` where it holds
-// the lists as they stand, else from the lists.  `listed`, if given, takes
-// them over as the run ahead read them.
+// the lists as they stand (it is taken then), else from the lists.
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse,
-                          ListedArcs* listed = nullptr, ListedArcs* given = nullptr);
+                          ListedArcs* given = nullptr);
 
 // SQremove_redundant_arcs; `listed`, if given, takes the arcs that stay as
 // the lines' lists then hold them (sound only if each line was met once,
@@ -227,12 +226,10 @@ class CorePaths {
   };
   // The graph of `lines` by slot (null slots allowed), `slot` mapping a
   // line to its slot, as the lines' lists hold it; with `extra` arcs as
-  // if linked in this order at the front of the lists.  The lists are
-  // read from `listed` instead where it holds them (sound, the same lines
-  // at their slots, as many arcs as the lines count).
+  // if linked in this order at the front of the lists.
   static Graph graphOf(const std::vector<SQLINE_item*>& lines,
                        const std::function<size_t(const SQLINE_item*)>& slot,
-                       const std::vector<Extra>& extra = {}, const ListedArcs* listed = nullptr);
+                       const std::vector<Extra>& extra = {});
   explicit CorePaths(Graph graph);
   CorePaths(const std::vector<SQLINE_item*>& lines,
             const std::function<size_t(const SQLINE_item*)>& slot)
@@ -377,8 +374,7 @@ class CorePaths {
 // is printed ahead: the messages come in their places.
 class CoreAhead {
  public:
-  // `listed`: the graph's arcs as the longest paths just read them, if at hand.
-  explicit CoreAhead(ListedArcs listed = {});
+  CoreAhead();
   ~CoreAhead();  // ends an lp_solve not taken, and removes its files
   CoreAhead(const CoreAhead&) = delete;
   CoreAhead& operator=(const CoreAhead&) = delete;

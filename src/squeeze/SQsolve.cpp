@@ -117,13 +117,11 @@ void SQprint_datastructure(const char* path)
 
 namespace {
 
-// SQboundbox; the arcs read from `given` where it holds the lists, and
-// taken by `listed`, if given, as the longest paths read them.
-int boundBox(SQCELL_item* cells, int ncell, FILE* log, squeeze::ListedArcs* listed,
-             squeeze::ListedArcs* given = nullptr)
+// SQboundbox; the arcs read from `given` where it holds the lists.
+int boundBox(SQCELL_item* cells, int ncell, FILE* log, squeeze::ListedArcs* given)
 {
   int longest = 0, reverse = 0;
-  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse, listed, given);
+  squeeze::longestPathsBothWays(cells, ncell, log, &longest, &reverse, given);
   if (longest != -reverse) {
     SQerrmessage("min_longest_path is not equal to max_longest_path", "SQboundbox");
     common::outf("min_longest_path (%i), max_longest_path (%i)\n", longest, reverse);
@@ -432,41 +430,46 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   const int ncell = SQcell_size + SQsymcell_size;
   if (direction == TOP_BOTTOM)
     squeeze::keepApartAfterLeftRight();
-  // The first forward run writes its trace into a log that is dropped
-  // afterwards (it is the test pass: a graph that does not settle stops
-  // there).
   // Only the symmetric core looks at the positions of this first pass:
   // without symmetry rows the lines stay leftmost until the second pass,
   // and the wire-length minimisation runs once, on the graph without its
-  // redundant arcs.  The core reads the graph's lists as the first pass
-  // read them, and nothing changes them in between.
+  // redundant arcs.  The core needs none of its positions: it is begun
+  // first, and lp_solve runs beside the first pass and the minimisation.
   const bool core = PROCESS_INCLUDE_SYMMETRY == 1 && SQsymarc;
-  squeeze::ListedArcs listed;
-  int width = 0;
-  {
-    struct Log {
-      std::string path;
-      FILE* file;
-      ~Log()
-      {
-        if (!file)
-          return;
-        fclose(file);
-        remove(path.c_str());
-      }
-    } trace{reportPath("bf_", direction, ".log"), nullptr};
-    if (squeeze::makeReportDir())
-      trace.file = fopen(trace.path.c_str(), "w");
-    width = boundBox(SQcell, ncell, trace.file, core ? &listed : nullptr);
-  }
   std::optional<squeeze::CoreAhead> early;
   if (core)
-    early.emplace(std::move(listed));
+    early.emplace();
+  int width = 0;
   {
-    // Beside lp_solve the minimisation keeps to one core.
+    // Beside lp_solve the first pass and the minimisation keep to one core.
     std::optional<common::OneThread> alone;
     if (early && early->solving())
       alone.emplace();
+    const long yields = squeeze::stats().yields;
+    {
+      // The first forward run writes its trace into a log that is dropped
+      // afterwards (it is the test pass: a graph that does not settle
+      // stops there).
+      struct Log {
+        std::string path;
+        FILE* file;
+        ~Log()
+        {
+          if (!file)
+            return;
+          fclose(file);
+          remove(path.c_str());
+        }
+      } trace{reportPath("bf_", direction, ".log"), nullptr};
+      if (squeeze::makeReportDir())
+        trace.file = fopen(trace.path.c_str(), "w");
+      width = SQboundbox(SQcell, SQarc, ncell, SQarc_size, trace.file);
+    }
+    // Constraints that gave way changed the graph the core was begun on.
+    if (squeeze::stats().yields != yields) {
+      early.reset();
+      alone.reset();
+    }
     SQposition(core ? PROCESS_INCLUDE_WLM : 1);
   }
   if (core)
@@ -479,7 +482,7 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   squeeze::ListedArcs staying;
   squeeze::removeRedundantArcs(core ? &staying : nullptr);
   if (core)
-    width = boundBox(SQcell, ncell, nullptr, nullptr, &staying);
+    width = boundBox(SQcell, ncell, nullptr, &staying);
   staying = squeeze::ListedArcs{};  // not taken: not held through the minimisation
   SQposition(PROCESS_INCLUDE_WLM);
   for (int i = 0; i < ncell; ++i) {

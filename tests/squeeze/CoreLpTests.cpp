@@ -581,34 +581,23 @@ TEST_P(QuickCorePaths, SearchedAheadAsInPlace)
   // The core graph, searched ahead or in place; `mark` is marked as a sym
   // line once the core is detected (after the searches ahead began).
   bool used = false;
-  // Ahead: from the lists, or (listed) from the arcs as the longest paths
-  // read them just before.
-  auto core = [&](bool ahead, SQLINE_item* mark, bool listed = false) {
+  auto core = [&](bool ahead, SQLINE_item* mark) {
     std::optional<squeeze::CoreAhead> searches;
-    squeeze::ListedArcs arcs;
-    if (listed) {
-      int forward = 0, reverse = 0;
-      squeeze::longestPathsBothWays(SQcell, SQcell_size + SQsymcell_size, nullptr, &forward,
-                                    &reverse, &arcs);
-      EXPECT_TRUE(arcs.sound);
-    }
     if (ahead)
-      searches.emplace(std::move(arcs));
+      searches.emplace();
     SQdetect_core();
     if (mark)
       mark->onsym = 1;
     SQbuild_coregraph();
-    const std::vector<std::tuple<int, int, int>> made = coreArcs();
+    const std::vector<std::tuple<int, int, int>> arcs = coreArcs();
     used = searches && searches->used();
     searches.reset();
     SQfree_coregraph();
-    return made;
+    return arcs;
   };
   const std::vector<std::tuple<int, int, int>> inPlace = core(false, nullptr);
   EXPECT_FALSE(inPlace.empty());
   EXPECT_EQ(core(true, nullptr), inPlace);
-  EXPECT_TRUE(used);
-  EXPECT_EQ(core(true, nullptr, true), inPlace);
   EXPECT_TRUE(used);
 
   SQLINE_item* marked = nullptr;
@@ -621,51 +610,6 @@ TEST_P(QuickCorePaths, SearchedAheadAsInPlace)
   EXPECT_FALSE(used);
   EXPECT_EQ(changed, core(false, nullptr));
   EXPECT_NE(changed, inPlace);
-}
-
-// The searches' graph is copied from the arcs as the longest paths read
-// them where these hold the lists as they stand, else read from the lists.
-TEST_P(QuickCorePaths, GraphFromTheLongestPathsArraysOnlyWhileTheyHold)
-{
-  randomGraph();
-  using squeeze::CorePaths;
-  const size_t n = squeeze::store(LEFT_RIGHT).lineCount;
-  auto slot = [](const SQLINE_item* l) { return squeeze::lineIndex(l); };
-  std::vector<SQLINE_item*> lines(n + 1, nullptr);  // one slot without a line
-  squeeze::forEachLine([&](SQLINE_item* l) { lines[slot(l)] = l; });
-  const std::vector<CorePaths::Extra> extra = {{0, 3}, {5, 1}, {0, 2}};
-  auto listing = [] {
-    squeeze::ListedArcs listed;
-    int forward = 0, reverse = 0;
-    squeeze::longestPathsBothWays(SQcell, SQcell_size + SQsymcell_size, nullptr, &forward,
-                                  &reverse, &listed);
-    return listed;
-  };
-  auto same = [](const CorePaths::Graph& a, const CorePaths::Graph& b) {
-    return a.first == b.first && a.to == b.to && a.weight == b.weight && a.present == b.present &&
-           a.ordinary == b.ordinary && a.usable == b.usable;
-  };
-  squeeze::ListedArcs listed = listing();
-  ASSERT_TRUE(listed.sound);
-  const CorePaths::Graph fromLists = CorePaths::graphOf(lines, slot, extra);
-  ASSERT_TRUE(fromLists.usable);
-  EXPECT_TRUE(same(CorePaths::graphOf(lines, slot, extra, &listed), fromLists));
-  // Copied indeed: a weight changed in the arrays shows.
-  ASSERT_FALSE(listed.weight.empty());
-  listed.weight[0] += 7;
-  EXPECT_FALSE(same(CorePaths::graphOf(lines, slot, extra, &listed), fromLists));
-  // Not sound, another line at a slot, or an arc linked since: the lists.
-  for (int k = 0; k < 2; ++k) {
-    squeeze::ListedArcs off = listed;
-    if (k == 0)
-      off.sound = false;
-    else
-      std::swap(off.lines[1], off.lines[2]);
-    EXPECT_TRUE(same(CorePaths::graphOf(lines, slot, extra, &off), fromLists)) << k;
-  }
-  SQaddarc(SQcell[0].right, SQcell[1].left, -3, 0);
-  EXPECT_TRUE(same(CorePaths::graphOf(lines, slot, extra, &listed),
-                   CorePaths::graphOf(lines, slot, extra)));
 }
 
 // lp_solve begun ahead, on the program of the searches ahead, gives the

@@ -133,7 +133,9 @@ TEST_F(Graph, KeptConstraintsGiveWayToSizes)
   SQaddarc(line(b, 'l'), line(b, 'r'), 4, -50);
   SQaddarc(line(b, 'r'), line(b, 'l'), -4, -50);
   SQaddarc(line(b, 'l'), line(a, 'l'), 0, -50);
+  const long yields = squeeze::stats().yields;
   EXPECT_TRUE(testing_support::runsToEnd([this] { solve(); }));
+  EXPECT_GT(squeeze::stats().yields, yields);
   EXPECT_NE(err.find("gives way to the rules and sizes: drawn overlap (kept)"), std::string::npos)
       << err;
 }
@@ -277,21 +279,31 @@ class RedundantArcs : public Graph {
     if (countsOff)
       --line(c, 'r')->no_ter;
     EXPECT_EQ(listsBroken(SQcell, ncell()), "");
-    // The arcs that stay, listed as the longest paths read them from the
-    // lists (only where the lists are made anew), and taken by them.
-    squeeze::ListedArcs read;
-    int forward = 0, reverse = 0;
-    squeeze::longestPathsBothWays(SQcell, ncell(), nullptr, &forward, &reverse, &read);
+    // The arcs that stay, listed by line as the lists now hold them (only
+    // where the lists are made anew), and taken by the longest paths.
     EXPECT_EQ(staying.sound, !countsOff);
     if (staying.sound) {
+      squeeze::ListedArcs read;
+      read.first.push_back(0);
+      for (int i = 0; i < ncell(); ++i)
+        for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right}) {
+          ASSERT_EQ(squeeze::lineIndex(l), read.lines.size());
+          read.lines.push_back(l);
+          for (const SQARC_item* arc = l->ori_next; arc; arc = arc->ori_next) {
+            read.to.push_back(static_cast<uint32_t>(squeeze::lineIndex(arc->ter)));
+            read.weight.push_back(arc->weight);
+          }
+          read.first.push_back(static_cast<uint32_t>(read.to.size()));
+        }
       EXPECT_EQ(staying.lines, read.lines);
       EXPECT_EQ(staying.first, read.first);
       EXPECT_EQ(staying.to, read.to);
       EXPECT_EQ(staying.weight, read.weight);
-      squeeze::longestPathsBothWays(SQcell, ncell(), nullptr, &forward, &reverse, nullptr,
-                                    &staying);
+      int forward = 0, reverse = 0;
+      staying.weight[read.first[2 * b + 1]] = 30;  // b.r -> c.l, as if 30: shows if taken
+      squeeze::longestPathsBothWays(SQcell, ncell(), nullptr, &forward, &reverse, &staying);
       EXPECT_TRUE(staying.first.empty()) << "taken";
-      EXPECT_EQ(forward, 60);
+      EXPECT_EQ(forward, 72);
     }
     struct Pair {
       SQLINE_item *from, *to;
