@@ -304,10 +304,17 @@ void SQremovelinearcs(const std::vector<SQLINE_item*>& lines)
         p = &((*p)->*next);
       }
   };
-  for (SQLINE_item* l : ends) {
-    unlink(&l->ori_next, &SQARC_item::ori_next, &l->no_ori, goingOut[squeeze::lineIndex(l)]);
-    unlink(&l->ter_next, &SQARC_item::ter_next, &l->no_ter, goingIn[squeeze::lineIndex(l)]);
-  }
+  // A list is changed only by the walk of its own line (an arc's ori_next
+  // lies in its start's list, its ter_next in its end's), so the ends go
+  // in two halves on two threads.
+  common::onTwoThreads([&](bool second) {
+    const size_t half = ends.size() / 2;
+    for (size_t k = second ? half : 0; k < (second ? ends.size() : half); ++k) {
+      SQLINE_item* l = ends[k];
+      unlink(&l->ori_next, &SQARC_item::ori_next, &l->no_ori, goingOut[squeeze::lineIndex(l)]);
+      unlink(&l->ter_next, &SQARC_item::ter_next, &l->no_ter, goingIn[squeeze::lineIndex(l)]);
+    }
+  });
   for (SQARC_item* a : arcs) {
     a->occupied = 0;
     a->weight = -1;
