@@ -77,7 +77,11 @@ CorePaths::Graph CorePaths::graphOf(const std::vector<SQLINE_item*>& lines,
       g.present[i] = 1;
       g.ordinary[i] = l->onsym == 0 && l->onbound >= 0;
       for (const SQARC_item* a = l->ori_next; a; a = a->ori_next) {
-        const size_t t = slot(a->ter);
+        // Most lines stand at their own index: the slot is asked for only
+        // where they do not.
+        size_t t = lineIndex(a->ter);
+        if (t >= n || lines[t] != a->ter)
+          t = slot(a->ter);
         if (a->ori != l || t >= n || lines[t] != a->ter || at == g.first[i + 1]) {
           sound[second] = false;  // an arc out of the lines given, or more than counted
           return;
