@@ -226,8 +226,8 @@ class CorePaths {
   };
   // The graph of `lines` by slot (null slots allowed, a line at one slot
   // only), `slot` mapping a line to its slot, as the lines' lists hold
-  // it; with `extra` arcs as
-  // if linked in this order at the front of the lists.
+  // it; with `extra` arcs as if linked in this order at the front of the
+  // lists.
   static Graph graphOf(const std::vector<SQLINE_item*>& lines,
                        const std::function<size_t(const SQLINE_item*)>& slot,
                        const std::vector<Extra>& extra = {});
