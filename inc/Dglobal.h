@@ -231,8 +231,15 @@ bool startProgram(const std::vector<std::string>& argv, std::string* error);
 // both have ended.  Without a second thread (none can be made, or a
 // OneThread is alive on this one) both run here, work(false) first.
 void onTwoThreads(const std::function<void(bool helper)>& work);
-// While alive, onTwoThreads called on this thread makes no second one (the
-// other core is taken, say by a program running beside).
+// Runs helper() on a second thread beside work() on this one and returns
+// true when both are done (an exception of either is thrown here then).
+// Runs neither and returns false when no second thread can be had (none
+// can be made, or a OneThread is alive on this one).  The two may wait on
+// each other: work() must see to it that helper() ends, also when it
+// throws.
+bool alongside(const std::function<void()>& helper, const std::function<void()>& work);
+// While alive, onTwoThreads and alongside called on this thread make no
+// second one (the other core is taken, say by a program running beside).
 class OneThread {
  public:
   OneThread();

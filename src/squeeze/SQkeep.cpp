@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -488,6 +491,129 @@ void sweepLayer(const std::vector<SweepEvent>* events, const SweepCells& cells, 
   }
 }
 
+// An arc that a search asks for, made later on the thread that makes arcs.
+struct Asked {
+  SQLINE_item* ori;
+  SQLINE_item* ter;
+  int weight;
+};
+
+/*
+ * AskedArcs --
+ *   The arcs asked for on one thread, handed in order to another that makes
+ *   them, in blocks; at most kWaiting blocks wait at a time (the asking
+ *   thread waits for room), and the blocks go round.  Once the making
+ *   thread gives up (close), the asking one drops what it asks.
+ */
+class AskedArcs {
+ public:
+  // The asking thread.
+  void ask(const Asked& a)
+  {
+    filling_.push_back(a);
+    if (filling_.size() == kBlock)
+      pass(false);
+  }
+  void finish() { pass(true); }
+
+  // The making thread: make(arc) for every arc asked until finish.
+  template <class Make>
+  void makeAll(Make make)
+  {
+    std::vector<Asked> block;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (block.capacity()) {  // the one made last goes round
+          block.clear();
+          spare_.push_back(std::move(block));
+          changed_.notify_all();
+        }
+        changed_.wait(lock, [this] { return !full_.empty() || finished_; });
+        if (full_.empty())
+          return;
+        block = std::move(full_.front());
+        full_.pop_front();
+        changed_.notify_all();
+      }
+      for (const Asked& a : block)
+        make(a);
+    }
+  }
+  void close()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  static constexpr size_t kBlock = 4096, kWaiting = 8;
+
+  void pass(bool last)
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return full_.size() < kWaiting || closed_; });
+    if (!closed_ && !filling_.empty())
+      full_.push_back(std::move(filling_));
+    filling_.clear();
+    if (!spare_.empty()) {
+      filling_ = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    filling_.reserve(kBlock);
+    finished_ = finished_ || last;
+    changed_.notify_all();
+  }
+
+  std::vector<Asked> filling_;  // of the asking thread
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::vector<Asked>> full_;
+  std::vector<std::vector<Asked>> spare_;
+  bool finished_ = false, closed_ = false;
+};
+
+/*
+ * sweepLayers --
+ *   sweep(layer, ask) for every layer of `byLayer` with tiles, in order of
+ *   layers, each sweep calling ask(arc) for the arcs it asks for, and
+ *   make(arc) for each of them in the same order.  A sweep reads the cells
+ *   and the rules only, not the lists that the arcs go into: the sweeps run
+ *   on a second thread while this one makes the arcs.
+ */
+template <class Sweep, class Make>
+void sweepLayers(const std::vector<std::vector<SQCELL_item*>>& byLayer, Sweep sweep, Make make)
+{
+  auto sweepAll = [&](auto& ask) {
+    for (int layer = 0; layer < static_cast<int>(byLayer.size()); ++layer)
+      if (!byLayer[layer].empty())
+        sweep(layer, ask);
+  };
+  AskedArcs queue;
+  auto ask = [&queue](const Asked& a) { queue.ask(a); };
+  const bool beside = common::alongside(
+      [&] {
+        try {
+          sweepAll(ask);
+        } catch (...) {
+          queue.finish();
+          throw;
+        }
+        queue.finish();
+      },
+      [&] {
+        try {
+          queue.makeAll(make);
+        } catch (...) {
+          queue.close();
+          throw;
+        }
+      });
+  if (!beside)
+    sweepAll(make);
+}
+
 /*
  * keepApart --
  *   Tiles that face each other across a gap stay apart, even where the
@@ -513,36 +639,36 @@ void keepApart(bool solved)
   }
   const LayerPairs pairs = interactingLayers();
   const int step = SCALE > 0 ? SCALE : 1;
-  std::vector<SweepEvent> events;
-  std::vector<SQCELL_item*> seen;
   const SweepCells cells(byLayer, lr, solved);
-  for (int layer = 0; layer < kLayerSlots; ++layer) {
-    if (byLayer[layer].empty())
-      continue;
-    layerEvents(
-        cells,
-        [&](int other) { return !pairs[layer][other] ? -1 : other == layer ? 0 : 2; }, byLayer[layer],
-        &events);
-    // Same layer: a tile meeting another is no gap (keepConnections has
-    // it); other layers: meeting tiles must not come to overlap, and tiles
-    // that were apart must not come to touch (a cut touching a resistor is
-    // inside it for the rules).
-    sweepLayer(&events, cells,
-               [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
-                 front.tilesIn(lo, hi, e.cell, &seen);
-                 for (SQCELL_item* a : seen) {
-                   const int gap = e.at - cells.far(a);
-                   const int rule = solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
-                   if (e.kind == 0 && gap > 0)
-                     addFixedArc(a->right, e.cell->left, std::min(gap, std::max(step, rule)),
-                                 ArcOrigin::Apart);
-                   else if (e.kind == 2 && gap >= 0)  // apart stays apart, touching may touch
-                     addFixedArc(a->right, e.cell->left,
-                                 std::min(gap, std::max(gap > 0 ? step : 0, rule)),
-                                 ArcOrigin::Apart);
-                 }
-               });
-  }
+  sweepLayers(
+      byLayer,
+      [&](int layer, auto& ask) {
+        std::vector<SweepEvent> events;
+        std::vector<SQCELL_item*> seen;
+        layerEvents(
+            cells,
+            [&](int other) { return !pairs[layer][other] ? -1 : other == layer ? 0 : 2; },
+            byLayer[layer], &events);
+        // Same layer: a tile meeting another is no gap (keepConnections has
+        // it); other layers: meeting tiles must not come to overlap, and
+        // tiles that were apart must not come to touch (a cut touching a
+        // resistor is inside it for the rules).
+        sweepLayer(&events, cells,
+                   [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
+                     front.tilesIn(lo, hi, e.cell, &seen);
+                     for (SQCELL_item* a : seen) {
+                       const int gap = e.at - cells.far(a);
+                       const int rule =
+                           solved ? ruleSpacing(a->layernumber, e.cell->layernumber) : 0;
+                       if (e.kind == 0 && gap > 0)
+                         ask(Asked{a->right, e.cell->left, std::min(gap, std::max(step, rule))});
+                       else if (e.kind == 2 && gap >= 0)  // apart stays apart, touching may touch
+                         ask(Asked{a->right, e.cell->left,
+                                   std::min(gap, std::max(gap > 0 ? step : 0, rule))});
+                     }
+                   });
+      },
+      [](const Asked& a) { addFixedArc(a.ori, a.ter, a.weight, ArcOrigin::Apart); });
 }
 
 /*
@@ -611,40 +737,40 @@ void keepRuledSpacing(bool solved)
       byLayer[c->layernumber].push_back(c);
   }
   const long step = SCALE > 0 ? SCALE : 1;
-  std::vector<SweepEvent> events;
-  std::vector<SQCELL_item*> seen;
   const SweepCells cells(byLayer, lr, solved);
-  for (int layer = 0; layer < kRuleLayers; ++layer) {
-    if (byLayer[layer].empty())
-      continue;
-    // Every query is of kind 0 here: at one place they come before the far sides.
-    layerEvents(
-        cells, [&](int other) { return spacingEitherWay(layer, other) > 0 ? 0 : -1; },
-        byLayer[layer], &events);
-    if (events.empty())
-      continue;
-    // A far side at the near side's position is no gap: the tile behind
-    // it is the one to keep.
-    sweepLayer(&events, cells,
-               [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
-                 const long rule = spacingEitherWay(layer, e.cell->layernumber);
-                 front.tilesIn(lo - rule, hi + rule, e.cell, &seen);
-                 std::sort(seen.begin(), seen.end());
-                 seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-                 for (SQCELL_item* a : seen) {
-                   const long across = std::max({0L, cells.low(a) - hi, lo - cells.high(a)});
-                   if (across >= rule)
-                     continue;
-                   long need = ceilSqrt(static_cast<long long>(rule) * rule -
-                                        static_cast<long long>(across) * across);
-                   need = (need + step - 1) / step * step;
-                   const long gap = e.at - cells.far(a);
-                   if (gap >= 0)
-                     keepAtLeast(a->right, e.cell->left, static_cast<int>(std::min(need, gap)),
-                                 ArcOrigin::RuledSpacing);
-                 }
-               });
-  }
+  sweepLayers(
+      byLayer,
+      [&](int layer, auto& ask) {
+        std::vector<SweepEvent> events;
+        std::vector<SQCELL_item*> seen;
+        // Every query is of kind 0 here: at one place they come before the
+        // far sides.
+        layerEvents(
+            cells, [&](int other) { return spacingEitherWay(layer, other) > 0 ? 0 : -1; },
+            byLayer[layer], &events);
+        // A far side at the near side's position is no gap: the tile behind
+        // it is the one to keep.
+        sweepLayer(&events, cells,
+                   [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
+                     const long rule = spacingEitherWay(layer, e.cell->layernumber);
+                     front.tilesIn(lo - rule, hi + rule, e.cell, &seen);
+                     std::sort(seen.begin(), seen.end());
+                     seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+                     for (SQCELL_item* a : seen) {
+                       const long across = std::max({0L, cells.low(a) - hi, lo - cells.high(a)});
+                       if (across >= rule)
+                         continue;
+                       long need = ceilSqrt(static_cast<long long>(rule) * rule -
+                                            static_cast<long long>(across) * across);
+                       need = (need + step - 1) / step * step;
+                       const long gap = e.at - cells.far(a);
+                       if (gap >= 0)
+                         ask(Asked{a->right, e.cell->left, static_cast<int>(std::min(need, gap))});
+                     }
+                   });
+      },
+      // An arc already there may ask as much: looked at as the arcs are made.
+      [](const Asked& a) { keepAtLeast(a.ori, a.ter, a.weight, ArcOrigin::RuledSpacing); });
 }
 
 struct Drawn {
@@ -769,8 +895,6 @@ void keepExtensions()
   }
   for (auto& cells : byLayer)
     std::sort(cells.begin(), cells.end(), [](const Drawn& p, const Drawn& q) { return p.x1 < q.x1; });
-  std::vector<const Drawn*> near;
-  std::vector<uint32_t> scratch;
   for (int a = 0; a < kRuleLayers; ++a)
     for (int b = 0; b < kRuleLayers; ++b) {
       if (a == b || EXTENSION_VALID[a][b] != 1 || EXTENSION[a][b] <= 0 || byLayer[a].empty())
@@ -784,30 +908,43 @@ void keepExtensions()
         (o.x2 - o.x1 <= span ? shortOnes : longOnes).push_back(o);
       const BandedTiles shortBands(std::move(shortOnes), 2 * e, 4 * e),
           longBands(std::move(longOnes), 2 * span, 4 * e);
-      for (const Drawn& in : byLayer[b]) {
-        near.clear();
-        bool covered = false;
-        auto look = [&](const Drawn& o) {
-          if (o.x2 <= in.x1 - e || o.y2 <= in.y1 - e || o.y1 >= in.y2 + e)
-            return;
-          near.push_back(&o);
-          covered = covered || (o.x1 < in.x2 && in.x1 < o.x2 && o.y1 < in.y2 && in.y1 < o.y2);
-        };
-        shortBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
-        longBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
-        if (!covered)
-          continue;
-        for (const Drawn* o : near) {
-          const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
-          const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
-          if (highOut > highIn)
-            keepAtLeast(in.cell->right, o->cell->right, static_cast<int>(std::min(e, highOut - highIn)),
-                        ArcOrigin::KeptExtension);
-          if (lowOut < lowIn)
-            keepAtLeast(o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut)),
-                        ArcOrigin::KeptExtension);
+      // The tiles of b in two halves on two threads, each asking for its
+      // arcs; they are made in the order of the tiles.
+      const std::vector<Drawn>& covered = byLayer[b];
+      std::vector<Asked> asked[2];
+      common::onTwoThreads([&](bool second) {
+        const size_t half = covered.size() / 2;
+        std::vector<const Drawn*> near;
+        std::vector<uint32_t> scratch;
+        for (size_t k = second ? half : 0; k < (second ? covered.size() : half); ++k) {
+          const Drawn& in = covered[k];
+          near.clear();
+          bool touched = false;
+          auto look = [&](const Drawn& o) {
+            if (o.x2 <= in.x1 - e || o.y2 <= in.y1 - e || o.y1 >= in.y2 + e)
+              return;
+            near.push_back(&o);
+            touched = touched || (o.x1 < in.x2 && in.x1 < o.x2 && o.y1 < in.y2 && in.y1 < o.y2);
+          };
+          shortBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
+          longBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
+          if (!touched)
+            continue;
+          for (const Drawn* o : near) {
+            const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
+            const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
+            if (highOut > highIn)
+              asked[second].push_back(Asked{in.cell->right, o->cell->right,
+                                            static_cast<int>(std::min(e, highOut - highIn))});
+            if (lowOut < lowIn)
+              asked[second].push_back(Asked{o->cell->left, in.cell->left,
+                                            static_cast<int>(std::min(e, lowIn - lowOut))});
+          }
         }
-      }
+      });
+      for (const std::vector<Asked>& part : asked)
+        for (const Asked& a : part)
+          keepAtLeast(a.ori, a.ter, a.weight, ArcOrigin::KeptExtension);
     }
 }
 

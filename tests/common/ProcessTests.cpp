@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -51,6 +52,32 @@ TEST(TwoThreads, BothHalvesRunAndOneThreadKeepsThemHere)
   }
   both = run();
   EXPECT_NE(both[0].second, both[1].second) << "two threads again";
+}
+
+// alongside runs both at once (each waits to see the other begun), or,
+// under a OneThread, neither; an exception of the helper comes here.
+TEST(TwoThreads, AlongsideRunsBothAtOnceOrNeither)
+{
+  std::atomic<int> begun{0};
+  auto meet = [&] {
+    ++begun;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (begun < 2 && std::chrono::steady_clock::now() < until)
+      std::this_thread::yield();
+  };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(common::alongside(meet, meet));
+  EXPECT_EQ(begun, 2);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+      << "one after the other";
+  {
+    common::OneThread alone;
+    bool ran = false;
+    EXPECT_FALSE(common::alongside([&] { ran = true; }, [&] { ran = true; }));
+    EXPECT_FALSE(ran);
+  }
+  EXPECT_THROW(common::alongside([] { throw std::runtime_error("helper"); }, [] {}),
+               std::runtime_error);
 }
 
 TEST(BackgroundCommand, RunsOnFilesAndIsWaitedForOrEnded)
