@@ -110,10 +110,32 @@ struct ListedArcs {
 void longestPathsBothWays(SQCELL_item* cells, int ncell, FILE* log, int* forward, int* reverse,
                           ListedArcs* given = nullptr);
 
+// The removal of redundant arcs worked out on the graph as it stands,
+// without changing it (planRedundantArcs).
+struct RemovalPlan {
+  int cells = 0;
+  size_t lines = 0;
+  std::vector<SQLINE_item*> byIndex;  // the lines of the cells by index
+  // By line, in the order of forEachLine: the head of its list, and where
+  // its arcs that stay and go begin in `stay` and `go`.
+  std::vector<SQARC_item*> head;
+  std::vector<uint32_t> stayFirst, goFirst;
+  std::vector<SQARC_item*> stay, go;
+  std::vector<uint32_t> to;  // the index of the end of each arc that stays
+  std::vector<std::pair<uint32_t, int>> bothSym;  // (line, pairs of symmetry arcs) where any
+};
+
+// The plan, or null where the lines and their arcs are not all where their
+// indices say (the removal then works on the lists alone).
+std::unique_ptr<RemovalPlan> planRedundantArcs();
+
 // SQremove_redundant_arcs; `listed`, if given, takes the arcs that stay as
 // the lines' lists then hold them (sound only if each line was met once,
-// in the order of its index).
-int removeRedundantArcs(ListedArcs* listed);
+// in the order of its index).  A `plan` made since the graph last changed
+// but for arcs linked at the front of lists is carried out: the lines
+// whose lists still begin and count as they did keep its findings, the
+// others are worked out anew.
+int removeRedundantArcs(ListedArcs* listed, const RemovalPlan* plan = nullptr);
 
 // Reads lp_solve's standard output into values by column number (the
 // number after "X").  Returns 0, or 1 with the reason in `error`.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -157,218 +158,6 @@ int SQposition(int mode)
   return mode;
 }
 
-namespace {
-
-// Takes every arc marked (occupied -1) out of the lists of `line`, the
-// others keeping their order; a long list is walked once, not once per arc.
-void unlinkMarked(SQLINE_item* line)
-{
-  for (SQARC_link* p = &line->ori_next; *p;)
-    if ((*p)->occupied == -1 && (*p)->ori == line) {
-      SQARC_item* a = *p;
-      *p = a->ori_next;
-      a->ori_next = nullptr;
-      --line->no_ori;
-    } else {
-      p = &(*p)->ori_next;
-    }
-  for (SQARC_link* p = &line->ter_next; *p;)
-    if ((*p)->occupied == -1 && (*p)->ter == line) {
-      SQARC_item* a = *p;
-      *p = a->ter_next;
-      a->ter_next = nullptr;
-      --line->no_ter;
-    } else {
-      p = &(*p)->ter_next;
-    }
-}
-
-}  // namespace
-
-/*
- * SQremove_redundant_arcs --
- *   Of two outgoing arcs of one line to the same line, the part of a
- *   symmetry row stays, else the heavier (on equal weights the later one
- *   in the list).  The losers (never part of a symmetry row) go as
- *   SQremovearc takes them, all at once: each line's outgoing list is
- *   walked again right after its scan, and the incoming lists are made
- *   anew from the arcs that stay, in another order (the longest paths and
- *   the wire-length minimisation that follow do not depend on it).  Should
- *   the lists not hold the same arcs, each line's lists are walked instead.
- *   Returns: the number of arcs removed.
- */
-int SQremove_redundant_arcs() { return squeeze::removeRedundantArcs(nullptr); }
-
-int squeeze::removeRedundantArcs(ListedArcs* listed)
-{
-  const size_t lines = squeeze::store(resize_direction).lineCount;
-  long outgoing = 0, incoming = 0;
-  squeeze::forEachLine([&](SQLINE_item* l) {
-    outgoing += l->no_ori;
-    incoming += l->no_ter;
-  });
-  const bool renew = outgoing == incoming;
-  // The cells in two halves, on two threads when the incoming lists are
-  // made anew: each half finds its lines' losers and makes its part of
-  // every incoming list (an arc is in the outgoing list of one line), the
-  // later half's part in front, as one walk of all lines in order would.
-  const int cells = SQcell_size + SQsymcell_size;
-  // The arcs that stay, listed as the relinking meets them: by line index
-  // when the cells' lines come in the order of their indices.
-  const bool listing = listed && renew;
-  std::vector<SQLINE_item*> byIndex;
-  if (listing) {
-    size_t m = 0;
-    for (int i = 0; i < cells; ++i)
-      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
-        if (l)
-          m = std::max(m, squeeze::lineIndex(l) + 1);
-    byIndex.assign(m, nullptr);
-    for (int i = 0; i < cells; ++i)
-      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right})
-        if (l)
-          byIndex[squeeze::lineIndex(l)] = l;
-  }
-  struct Half {
-    std::vector<SQARC_item*> seen, losers, in, last;
-    std::vector<const SQLINE_item*> owner;
-    std::vector<int> inCount;
-    int bothSym = 0;  // pairs of symmetry arcs met
-    // The listing: the arcs that stay, and (line index, count) by line.
-    std::vector<uint32_t> to;
-    std::vector<int> weight;
-    std::vector<std::pair<size_t, uint32_t>> counts;
-    bool sound = true;
-  } half[2];
-  auto scan = [&](Half& h, int from, int to) {
-    h.seen.assign(lines, nullptr);
-    h.owner.assign(lines, nullptr);
-    if (renew) {
-      h.in.assign(lines, nullptr);
-      h.last.assign(lines, nullptr);
-      h.inCount.assign(lines, 0);
-    }
-    if (listing) {
-      h.to.reserve(static_cast<size_t>(outgoing) / 2 + 1);
-      h.weight.reserve(h.to.capacity());
-    }
-    for (int i = from; i < to; ++i)
-      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right}) {
-        if (!l)
-          continue;
-        const size_t before = h.losers.size();
-        for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
-          const size_t t = squeeze::lineIndex(a->ter);
-          if (h.owner[t] != l) {
-            h.owner[t] = l;
-            h.seen[t] = a;
-            continue;
-          }
-          SQARC_item* b = h.seen[t];
-          if (a->sym && b->sym) {
-            ++h.bothSym;
-            continue;
-          }
-          const bool keepA = a->sym || (!b->sym && a->weight >= b->weight);
-          h.losers.push_back(keepA ? b : a);
-          h.seen[t] = keepA ? a : b;
-        }
-        if (!renew)
-          continue;
-        for (size_t k = before; k < h.losers.size(); ++k)
-          h.losers[k]->occupied = -1;
-        SQARC_link* tail = &l->ori_next;
-        const size_t listedFrom = h.to.size();
-        for (SQARC_item *a = l->ori_next, *next; a; a = next) {
-          next = a->ori_next;
-          if (a->occupied == -1) {
-            a->ori_next = a->ter_next = nullptr;
-            --l->no_ori;
-            continue;
-          }
-          *tail = a;
-          tail = &a->ori_next;
-          const size_t t = squeeze::lineIndex(a->ter);
-          if (!h.in[t])
-            h.last[t] = a;
-          a->ter_next = h.in[t];
-          h.in[t] = a;
-          ++h.inCount[t];
-          if (listing) {
-            h.sound = h.sound && a->ori == l && t < byIndex.size() && byIndex[t] == a->ter;
-            h.to.push_back(static_cast<uint32_t>(t));
-            h.weight.push_back(a->weight);
-          }
-        }
-        *tail = nullptr;
-        if (listing) {
-          const size_t k = squeeze::lineIndex(l);
-          h.sound = h.sound && (h.counts.empty() || h.counts.back().first < k);
-          h.counts.emplace_back(k, static_cast<uint32_t>(h.to.size() - listedFrom));
-        }
-      }
-  };
-  if (renew)
-    common::onTwoThreads(
-        [&](bool second) { scan(half[second], second ? cells / 2 : 0, second ? cells : cells / 2); });
-  else
-    scan(half[0], 0, cells);
-  for (const Half& h : half)
-    for (int k = 0; k < h.bothSym; ++k)
-      common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
-  if (listing) {
-    // The second half's lines come after the first's.
-    listed->sound = half[0].sound && half[1].sound &&
-                    (half[0].counts.empty() || half[1].counts.empty() ||
-                     half[0].counts.back().first < half[1].counts.front().first);
-    const size_t m = byIndex.size();
-    listed->first.assign(m + 1, 0);
-    for (const Half& h : half)
-      for (const auto& [k, count] : h.counts)
-        listed->first[k + 1] = count;
-    for (size_t i = 0; i < m; ++i)
-      listed->first[i + 1] += listed->first[i];
-    listed->lines = std::move(byIndex);
-    listed->to = std::move(half[0].to);
-    listed->to.insert(listed->to.end(), half[1].to.begin(), half[1].to.end());
-    listed->weight = std::move(half[0].weight);
-    listed->weight.insert(listed->weight.end(), half[1].weight.begin(), half[1].weight.end());
-  }
-  std::vector<SQARC_item*> losers = std::move(half[0].losers);
-  losers.insert(losers.end(), half[1].losers.begin(), half[1].losers.end());
-  if (renew) {
-    squeeze::forEachLine([&](SQLINE_item* l) {
-      const size_t t = squeeze::lineIndex(l);
-      if (half[1].in[t]) {
-        half[1].last[t]->ter_next = half[0].in[t];
-        l->ter_next = half[1].in[t];
-      } else {
-        l->ter_next = half[0].in[t];
-      }
-      l->no_ter = half[0].inCount[t] + half[1].inCount[t];
-    });
-  } else {
-    std::vector<SQLINE_item*> touched;
-    std::vector<unsigned char> isTouched(lines, 0);
-    for (SQARC_item* a : losers) {
-      a->occupied = -1;
-      for (SQLINE_item* l : {a->ori, a->ter})
-        if (!isTouched[squeeze::lineIndex(l)]) {
-          isTouched[squeeze::lineIndex(l)] = 1;
-          touched.push_back(l);
-        }
-    }
-    for (SQLINE_item* l : touched)
-      unlinkMarked(l);
-  }
-  for (SQARC_item* a : losers) {
-    a->occupied = 0;
-    a->weight = -1;
-    a->rank = -1;
-  }
-  return static_cast<int>(losers.size());
-}
-
 int SQmain_graph(AdjacencyArray* adj, _rhs_list* rows, int direction)
 {
   if (direction == LEFT_RIGHT) {
@@ -439,6 +228,7 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   std::optional<squeeze::CoreAhead> early;
   if (core)
     early.emplace();
+  std::unique_ptr<squeeze::RemovalPlan> plan;
   int width = 0;
   {
     // Beside lp_solve the first pass and the minimisation keep to one core.
@@ -471,6 +261,10 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
       alone.reset();
     }
     SQposition(core ? PROCESS_INCLUDE_WLM : 1);
+    // While lp_solve is still at work, the removal of the redundant arcs
+    // is worked out; the core then only links its symmetry arcs in front.
+    if (early && early->solving())
+      plan = squeeze::planRedundantArcs();
   }
   if (core)
     SQcoreproblem();
@@ -480,7 +274,8 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
   // changed the graph, the second longest paths are the first ones.  They
   // take the arcs that stay as the removal lists them.
   squeeze::ListedArcs staying;
-  squeeze::removeRedundantArcs(core ? &staying : nullptr);
+  squeeze::removeRedundantArcs(core ? &staying : nullptr, plan.get());
+  plan.reset();
   if (core)
     width = boundBox(SQcell, ncell, nullptr, &staying);
   staying = squeeze::ListedArcs{};  // not taken: not held through the minimisation

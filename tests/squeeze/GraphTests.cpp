@@ -325,6 +325,116 @@ TEST_F(RedundantArcs, LeaveBothLists) { check(false); }
 
 TEST_F(RedundantArcs, LeaveListsWhoseCountsDisagree) { check(true); }
 
+// The removal worked out ahead and carried out after the graph changed as
+// the symmetric core changes it (symmetry arcs linked in front of lists,
+// boundary arcs linked and taken again) ends as the removal made at once
+// on the changed graph: lists in order, counts, the arcs that go, the
+// listing and the messages.  Where the lists are mended arc by arc the plan
+// is left and the removal is made at once.
+TEST_F(Graph, RedundantArcsPlannedAheadAsAtOnce)
+{
+  SQSYMARC_item symRow{};
+  // A random graph with parallel arcs, some of them symmetry arcs; then,
+  // with `ahead`, the plan; then the core's changes and the removal.
+  struct Result {
+    int removed = 0;
+    std::vector<std::vector<int>> lists;  // by line: ranks out, -1, ranks in, -1, counts
+    std::vector<int> gone;
+    squeeze::ListedArcs listed;
+    size_t messages = 0;
+  };
+  auto run = [&](unsigned seed, bool ahead, bool countsOff) {
+    restart();
+    std::mt19937 random(seed);
+    const int n = 12;
+    for (int i = 0; i < n; ++i)
+      box(1, 100 * i, 100 * i + 40, 10);
+    build();
+    int rank = 1000;
+    std::vector<SQARC_item*> arcs;
+    auto arcBetween = [&](bool sym) {
+      const int a = static_cast<int>(random() % n), b = static_cast<int>(random() % n);
+      const char sa = random() % 2 ? 'r' : 'l', sb = random() % 2 ? 'r' : 'l';
+      SQARC_item* arc =
+          SQaddarc(line(a, sa), line(b, sb), 2 * static_cast<int>(random() % 5), rank++);
+      if (sym)
+        arc->sym = &symRow;
+      arcs.push_back(arc);
+    };
+    for (int k = 0; k < 120; ++k)
+      arcBetween(random() % 10 == 0);
+    std::unique_ptr<squeeze::RemovalPlan> plan;
+    if (ahead) {
+      plan = squeeze::planRedundantArcs();
+      EXPECT_NE(plan, nullptr);
+    }
+    // The core's symmetry arcs: beside arcs there (which then go), two
+    // between the same lines (both stay, with a message), and others.
+    for (int k = 0; k < 4; ++k) {
+      const SQARC_item* e = arcs[random() % arcs.size()];
+      SQaddarc(e->ori, e->ter, 2, rank++)->sym = &symRow;
+    }
+    for (int k = 0; k < 2; ++k) {
+      arcBetween(true);
+      SQaddarc(arcs.back()->ori, arcs.back()->ter, 4, rank++)->sym = &symRow;
+    }
+    for (int k = 0; k < 4; ++k)
+      arcBetween(k % 2 == 0);
+    SQARC_item* boundary = SQaddarc(line(0, 'l'), line(n - 1, 'r'), 0, rank++);
+    SQremovearc(boundary);
+    // A line whose list changed otherwise, its count the same, is worked
+    // out anew too.
+    SQARC_item* taken = arcs[random() % arcs.size()];
+    while (taken->sym)
+      taken = arcs[random() % arcs.size()];
+    SQremovearc(taken);
+    arcs.push_back(SQaddarc(taken->ori, line(0, 'l'), 6, rank++));
+    if (countsOff)
+      ++line(n - 1, 'r')->no_ter;
+    const size_t before = out.size();
+    Result r;
+    r.removed = squeeze::removeRedundantArcs(&r.listed, plan.get());
+    if (countsOff)
+      --line(n - 1, 'r')->no_ter;
+    for (size_t at = out.find("both arc1 and arc2", before); at != std::string::npos;
+         at = out.find("both arc1 and arc2", at + 1))
+      ++r.messages;
+    for (int i = 0; i < ncell(); ++i)
+      for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right}) {
+        std::vector<int> list;
+        for (const SQARC_item* a = l->ori_next; a; a = a->ori_next)
+          list.push_back(a->rank);
+        list.push_back(-1);
+        for (const SQARC_item* a = l->ter_next; a; a = a->ter_next)
+          list.push_back(a->rank);
+        list.insert(list.end(), {-1, l->no_ori, l->no_ter});
+        r.lists.push_back(list);
+      }
+    for (size_t k = 0; k < arcs.size(); ++k)
+      if (!arcs[k]->occupied)
+        r.gone.push_back(static_cast<int>(k));
+    for (SQLINE_item*& l : r.listed.lines)  // by number: the lines differ from run to run
+      l = reinterpret_cast<SQLINE_item*>(static_cast<intptr_t>(l ? l->number : 0));
+    return r;
+  };
+  for (unsigned seed = 1; seed <= 12; ++seed)
+    for (bool countsOff : {false, true}) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + (countsOff ? ", counts off" : ""));
+      const Result once = run(seed, false, countsOff), planned = run(seed, true, countsOff);
+      EXPECT_GT(once.removed, 4);
+      EXPECT_GT(once.messages, 0u);
+      EXPECT_EQ(planned.removed, once.removed);
+      EXPECT_EQ(planned.lists, once.lists);
+      EXPECT_EQ(planned.gone, once.gone);
+      EXPECT_EQ(planned.messages, once.messages);
+      EXPECT_EQ(planned.listed.sound, once.listed.sound);
+      EXPECT_EQ(planned.listed.lines, once.listed.lines);
+      EXPECT_EQ(planned.listed.first, once.listed.first);
+      EXPECT_EQ(planned.listed.to, once.listed.to);
+      EXPECT_EQ(planned.listed.weight, once.listed.weight);
+    }
+}
+
 TEST_F(Graph, ArcOperationsRelink)
 {
   const int a = cell(1, 0, 10), b = cell(1, 30, 40), c = cell(1, 50, 60);
