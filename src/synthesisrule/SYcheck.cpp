@@ -72,12 +72,12 @@ class AlignGroups {
  public:
   int of(SQLINE_item* l)
   {
-    auto found = group_.find(l);
-    if (found != group_.end())
-      return found->second;
+    int& found = group(l);
+    if (found >= 0)
+      return found;
     const int id = next_++;
     std::vector<SQLINE_item*> stack{l};
-    group_[l] = id;
+    found = id;
     // A group is the set of lines joined by zero arcs both ways, whatever
     // order it is walked in: each line's list is walked once for its zero
     // arcs, and a long list (a rail has thousands of arcs) is looked up
@@ -86,9 +86,8 @@ class AlignGroups {
       SQLINE_item* x = stack.back();
       stack.pop_back();
       for (SQARC_item* a = x->ori_next; a; a = a->ori_next)
-        if (a->ter && a->occupied && a->weight == 0 && !group_.count(a->ter) &&
-            zeroTo(a->ter, x)) {
-          group_[a->ter] = id;
+        if (a->ter && a->occupied && a->weight == 0 && group(a->ter) < 0 && zeroTo(a->ter, x)) {
+          group(a->ter) = id;
           stack.push_back(a->ter);
         }
     }
@@ -97,6 +96,26 @@ class AlignGroups {
 
  private:
   static constexpr int kLongList = 32;
+  static constexpr int kNumbered = 1 << 26;  // lines numbered up to this are filed by number
+
+  // The group of a line, -1 before it has one: by the line's number, or,
+  // for a line whose number another line holds already, in a map.
+  int& group(const SQLINE_item* l)
+  {
+    const int n = l->number;
+    if (n >= 0 && n < kNumbered) {
+      const size_t k = static_cast<size_t>(n);
+      if (k >= owner_.size()) {
+        owner_.resize(std::max(k + 1, owner_.size() * 2), nullptr);
+        byNumber_.resize(owner_.size(), -1);
+      }
+      if (!owner_[k])
+        owner_[k] = l;
+      if (owner_[k] == l)
+        return byNumber_[k];
+    }
+    return others_.try_emplace(l, -1).first->second;
+  }
 
   bool zeroTo(const SQLINE_item* from, const SQLINE_item* to)
   {
@@ -110,7 +129,9 @@ class AlignGroups {
     return it->second.count(to) > 0;
   }
 
-  std::unordered_map<SQLINE_item*, int> group_;
+  std::vector<const SQLINE_item*> owner_;  // by number
+  std::vector<int> byNumber_;
+  std::unordered_map<const SQLINE_item*, int> others_;
   // The ends of the zero arcs of the lines with long lists.
   std::unordered_map<const SQLINE_item*, std::unordered_set<const SQLINE_item*>> zeroEnds_;
   int next_ = 0;
