@@ -366,6 +366,18 @@ int SYtran_check()
   // are first gathered by those keys and only pairs sharing one are tested.
   clearVisited();
   AlignGroups lr, tb;
+  // The groups of the two directions, each on a thread of its own (only
+  // the ids differ from one order of finding to another, not the groups).
+  common::onTwoThreads([&](bool second) {
+    const int dir = second ? TOP_BOTTOM : LEFT_RIGHT;
+    AlignGroups& g = second ? tb : lr;
+    for (const Tran& x : trans)
+      for (const _Dtile* tile : {x.t->Tgate, x.t->Pgate})
+        if (SQCELL_item* c = cellIn(tile, dir); c && c->left && c->right) {
+          g.of(c->left);
+          g.of(c->right);
+        }
+  });
   auto keyOf = [&](int kind, SQCELL_item* c, int direction) {
     AlignGroups& g = direction == LEFT_RIGHT ? lr : tb;
     return Key{kind, g.of(c->left), g.of(c->right), c->left->loc, c->right->loc};
