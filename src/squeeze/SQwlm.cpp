@@ -265,6 +265,10 @@ struct WlmState {
   // when these hold as many arcs as were typed.
   std::vector<int> lineGain;
   std::vector<unsigned char> equalityOut;
+  // By line index, for the lines an equality leaves: where their equality
+  // arcs stand in `equalities`, in the order of their lists.
+  std::vector<std::pair<uint32_t, uint32_t>> equalitiesOf;  // (first, count)
+  std::vector<SQARC_item*> equalities;
   long typedArcs = 0;
   long listedArcs = -1;
   // By line index: the filing of the line now walked (filedBy == filing)
@@ -506,9 +510,9 @@ void pullEqualities(SQWLM_UNIT_item* u, SQLINE_item* line)
     const size_t k = squeeze::lineIndex(l);
     if (k >= st->equalityOut.size() || !st->equalityOut[k])
       continue;  // no equality leaves it
-    for (SQARC_item* a = l->ori_next; a; a = a->ori_next) {
-      if (a->wlm_type != kEquality)
-        continue;
+    const auto [first, count] = st->equalitiesOf[k];
+    for (uint32_t e = first; e < first + count; ++e) {
+      SQARC_item* a = st->equalities[e];
       SQWLM_UNIT_item* v = a->ter->wlm_unit;
       if (v == u || v->lines != 1)
         continue;
@@ -542,9 +546,39 @@ void SQwlm_init_unit(SQCELL_item* cells, int ncell)
       (tail ? tail->next : st->SQwlm_unit) = u;
       tail = u;
     }
+  // The equality arcs of the lines that have any, their lists walked once,
+  // the cells in two halves on two threads (a walk waits on every arc).
+  st->equalitiesOf.assign(st->equalityOut.size(), {0, 0});
+  std::vector<SQARC_item*> found[2];
+  common::onTwoThreads([&](bool second) {
+    std::vector<SQARC_item*>& out = found[second];
+    for (int i = second ? ncell / 2 : 0; i < (second ? ncell : ncell / 2); ++i)
+      for (SQLINE_item* l : {cells[i].left, cells[i].right}) {
+        const size_t k = l ? squeeze::lineIndex(l) : 0;
+        if (!l || k >= st->equalityOut.size() || !st->equalityOut[k])
+          continue;
+        const size_t before = out.size();
+        for (SQARC_item* a = l->ori_next; a; a = a->ori_next)
+          if (a->wlm_type == kEquality)
+            out.push_back(a);
+        st->equalitiesOf[k] = {static_cast<uint32_t>(before),
+                               static_cast<uint32_t>(out.size() - before)};
+      }
+  });
+  const uint32_t shift = static_cast<uint32_t>(found[0].size());
+  for (int i = ncell / 2; i < ncell; ++i)
+    for (SQLINE_item* l : {cells[i].left, cells[i].right}) {
+      const size_t k = l ? squeeze::lineIndex(l) : 0;
+      if (l && k < st->equalityOut.size() && st->equalityOut[k])
+        st->equalitiesOf[k].first += shift;
+    }
+  st->equalities = std::move(found[0]);
+  st->equalities.insert(st->equalities.end(), found[1].begin(), found[1].end());
   for (SQWLM_UNIT_item* u = st->SQwlm_unit; u; u = u->next)
     if (u->line_list && (u->line_list->line->wlm_unit == u || u->lines == 1))
       pullEqualities(u, u->line_list->line);
+  st->equalities = {};
+  st->equalitiesOf = {};
 }
 
 void SQwlm_init_unitweight()
