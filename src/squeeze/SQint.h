@@ -53,6 +53,27 @@ const char* directionName(int direction);
 // An in-use arc of exactly `weight` (no rounding), linked into its lines.
 void addFixedArc(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin);
 
+// Whether one of the arcs filed last from ori (the first six of its list)
+// asks at least `weight` to ter already; keepAtLeast adds the arc unless.
+bool askedAlready(const SQLINE_item* ori, const SQLINE_item* ter, int weight);
+void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin);
+
+// An arc that a search of the layout asks for, made later on the thread
+// that makes arcs; `held`: askedAlready when it was asked, if looked at.
+struct Asked {
+  SQLINE_item* ori;
+  SQLINE_item* ter;
+  int weight;
+  bool held = false;
+};
+
+// keepAtLeast for each of `asked` in order, where the lists had not
+// changed since the arcs were asked and `held` was looked at then: a
+// list that gets an arc here (madeIn of its line's index set to `round`)
+// is looked at again for the arcs asked after, the others take `held`.
+void keepAsked(const std::vector<Asked>& asked, ArcOrigin origin, std::vector<uint32_t>* madeIn,
+               uint32_t round);
+
 // Words for a line and an arc in the layout's terms (side, layer, place in
 // micrometres; the kind of constraint), for reports.
 std::string describeLine(const SQLINE_item* line);

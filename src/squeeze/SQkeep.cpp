@@ -491,13 +491,6 @@ void sweepLayer(const std::vector<SweepEvent>* events, const SweepCells& cells, 
   }
 }
 
-// An arc that a search asks for, made later on the thread that makes arcs.
-struct Asked {
-  SQLINE_item* ori;
-  SQLINE_item* ter;
-  int weight;
-};
-
 /*
  * AskedArcs --
  *   The arcs asked for on one thread, handed in order to another that makes
@@ -671,19 +664,6 @@ void keepApart(bool solved)
       [](const Asked& a) { addFixedArc(a.ori, a.ter, a.weight, ArcOrigin::Apart); });
 }
 
-/*
- * An arc of at least `weight` from ori to ter, unless one of the arcs
- * filed last from ori (a look at a few is cheap; a line may have many)
- * already asks as much.
- */
-void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin)
-{
-  int looked = 0;
-  for (const SQARC_item* a = ori->ori_next; a && looked < 6; a = a->ori_next, ++looked)
-    if (a->ter == ter && a->weight >= weight)
-      return;
-  addFixedArc(ori, ter, weight, origin);
-}
 
 /* The spacing rule between two layers either way round, in layout units. */
 int spacingEitherWay(int a, int b) { return std::max(ruleSpacing(a, b), ruleSpacing(b, a)); }
@@ -895,6 +875,9 @@ void keepExtensions()
   }
   for (auto& cells : byLayer)
     std::sort(cells.begin(), cells.end(), [](const Drawn& p, const Drawn& q) { return p.x1 < q.x1; });
+  // By line index: the last rule whose arcs went into the line's list.
+  std::vector<uint32_t> madeIn(squeeze::store(resize_direction).lineCount, 0);
+  uint32_t round = 0;
   for (int a = 0; a < kRuleLayers; ++a)
     for (int b = 0; b < kRuleLayers; ++b) {
       if (a == b || EXTENSION_VALID[a][b] != 1 || EXTENSION[a][b] <= 0 || byLayer[a].empty())
@@ -909,7 +892,9 @@ void keepExtensions()
       const BandedTiles shortBands(std::move(shortOnes), 2 * e, 4 * e),
           longBands(std::move(longOnes), 2 * span, 4 * e);
       // The tiles of b in two halves on two threads, each asking for its
-      // arcs; they are made in the order of the tiles.
+      // arcs and looking whether the lists ask as much already (they do
+      // not change meanwhile); the arcs are made in the order of the tiles,
+      // a list that got an arc of this rule looked at again.
       const std::vector<Drawn>& covered = byLayer[b];
       std::vector<Asked> asked[2];
       common::onTwoThreads([&](bool second) {
@@ -930,21 +915,24 @@ void keepExtensions()
           longBands.visit(in.x1 - e, in.x2 + e, in.y1 - e, in.y2 + e, &scratch, look);
           if (!touched)
             continue;
+          auto ask = [&](Asked a) {
+            a.held = askedAlready(a.ori, a.ter, a.weight);
+            asked[second].push_back(a);
+          };
           for (const Drawn* o : near) {
             const long lowIn = lr ? in.x1 : in.y1, highIn = lr ? in.x2 : in.y2;
             const long lowOut = lr ? o->x1 : o->y1, highOut = lr ? o->x2 : o->y2;
             if (highOut > highIn)
-              asked[second].push_back(Asked{in.cell->right, o->cell->right,
-                                            static_cast<int>(std::min(e, highOut - highIn))});
+              ask(Asked{in.cell->right, o->cell->right,
+                        static_cast<int>(std::min(e, highOut - highIn))});
             if (lowOut < lowIn)
-              asked[second].push_back(Asked{o->cell->left, in.cell->left,
-                                            static_cast<int>(std::min(e, lowIn - lowOut))});
+              ask(Asked{o->cell->left, in.cell->left, static_cast<int>(std::min(e, lowIn - lowOut))});
           }
         }
       });
+      ++round;
       for (const std::vector<Asked>& part : asked)
-        for (const Asked& a : part)
-          keepAtLeast(a.ori, a.ter, a.weight, ArcOrigin::KeptExtension);
+        keepAsked(part, ArcOrigin::KeptExtension, &madeIn, round);
     }
 }
 
@@ -1062,6 +1050,39 @@ void addChannel(std::unordered_set<const _Dtile*>* tiles, const _Dtile* gate)
       visit(n);
     for (const _Dtile* n = t->tr(); n && cs::top(n) > t->y1; n = n->lb())
       visit(n);
+  }
+}
+
+/*
+ * askedAlready -- one of the arcs filed last from ori (a look at a few is
+ * cheap; a line may have many) asks as much.
+ */
+bool askedAlready(const SQLINE_item* ori, const SQLINE_item* ter, int weight)
+{
+  int looked = 0;
+  for (const SQARC_item* a = ori->ori_next; a && looked < 6; a = a->ori_next, ++looked)
+    if (a->ter == ter && a->weight >= weight)
+      return true;
+  return false;
+}
+
+void keepAtLeast(SQLINE_item* ori, SQLINE_item* ter, int weight, ArcOrigin origin)
+{
+  if (!askedAlready(ori, ter, weight))
+    addFixedArc(ori, ter, weight, origin);
+}
+
+void keepAsked(const std::vector<Asked>& asked, ArcOrigin origin, std::vector<uint32_t>* madeIn,
+               uint32_t round)
+{
+  for (const Asked& a : asked) {
+    const size_t from = lineIndex(a.ori);
+    if (from >= madeIn->size() || (*madeIn)[from] == round) {
+      keepAtLeast(a.ori, a.ter, a.weight, origin);  // its list changed: looked at again
+    } else if (!a.held) {
+      addFixedArc(a.ori, a.ter, a.weight, origin);
+      (*madeIn)[from] = round;
+    }
   }
 }
 

@@ -435,6 +435,41 @@ TEST_F(Graph, RedundantArcsPlannedAheadAsAtOnce)
     }
 }
 
+// Arcs asked for while the lists stood still are made as keepAtLeast would
+// make them one after another: where an arc made here pushes the one that
+// asked as much out of the first six of its line's list, the list is
+// looked at again and the arc is made after all.
+TEST_F(Graph, AskedArcsAreMadeAsOneAfterAnother)
+{
+  std::vector<int> cells;
+  for (int i = 0; i < 9; ++i)
+    cells.push_back(box(1, 100 * i, 100 * i + 40, 10));
+  build();
+  SQLINE_item* from = line(cells[0], 'r');
+  auto count = [&](SQLINE_item* to) {
+    int n = 0;
+    for (const SQARC_item* a = from->ori_next; a; a = a->ori_next)
+      n += a->ter == to;
+    return n;
+  };
+  // The arc to cell 1 is the sixth of the list: it asks as much as 4.
+  SQaddarc(from, line(cells[1], 'l'), 4, 1);
+  for (int i = 2; i < 7; ++i)
+    SQaddarc(from, line(cells[i], 'l'), 2, i);
+  std::vector<squeeze::Asked> asked = {{from, line(cells[7], 'l'), 2},
+                                       {from, line(cells[1], 'l'), 4},
+                                       {from, line(cells[8], 'l'), 2},
+                                       {from, line(cells[8], 'l'), 2}};
+  for (squeeze::Asked& a : asked)
+    a.held = squeeze::askedAlready(a.ori, a.ter, a.weight);
+  ASSERT_TRUE(asked[1].held);
+  std::vector<uint32_t> madeIn(squeeze::store(LEFT_RIGHT).lineCount, 0);
+  squeeze::keepAsked(asked, ArcOrigin::KeptExtension, &madeIn, 1);
+  EXPECT_EQ(count(line(cells[7], 'l')), 1);
+  EXPECT_EQ(count(line(cells[1], 'l')), 2) << "pushed to the seventh place, made again";
+  EXPECT_EQ(count(line(cells[8], 'l')), 1) << "asked twice, made once";
+}
+
 TEST_F(Graph, ArcOperationsRelink)
 {
   const int a = cell(1, 0, 10), b = cell(1, 30, 40), c = cell(1, 50, 60);
