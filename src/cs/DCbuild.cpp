@@ -2,8 +2,6 @@
 // rectangles, and the plane lookups.
 #include "CS.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -749,9 +747,6 @@ int DCcrtCS()
     throw;
   }
   cs::dropIndexes();
-  // The helper thread's grids went back to its own heap, which the threads
-  // that come next do not take from: give that memory back to the system.
-  malloc_trim(0);
   return 0;
 }
 

@@ -1,7 +1,6 @@
 // The symmetric core: the lines tied by symmetry rows, reduced to a graph of
 // their own, solved as an integer program by lp_solve, and fixed in the
 // squeeze graph by the distances of the solution.
-#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/times.h>
 #include <unistd.h>
@@ -357,11 +356,6 @@ bool searchAhead(squeeze::CoreAhead::State* s)
   if (!s->paths->usable())
     return false;
   s->joins = s->paths->joinAll(s->sources, s->sources);
-#ifdef __GLIBC__
-  // What the searches' second thread left free goes back to the system:
-  // it lies in that thread's own arena, which nothing else uses.
-  malloc_trim(0);
-#endif
   for (const CorePaths::Joins& j : s->joins)
     if (!j.settled)
       return false;
