@@ -30,40 +30,6 @@ void oneArena()
 OneThread::OneThread() { ++alone; }
 OneThread::~OneThread() { --alone; }
 
-void onTwoThreads(const std::function<void(bool helper)>& work)
-{
-  std::exception_ptr helperFailed;
-  std::thread helper;
-  if (!alone) {
-    oneArena();
-    try {
-      helper = std::thread([&] {
-        try {
-          work(true);
-        } catch (...) {
-          helperFailed = std::current_exception();
-        }
-      });
-    } catch (const std::system_error&) {
-      // No second thread: this one does everything.
-    }
-  }
-  if (!helper.joinable()) {
-    work(false);
-    work(true);
-    return;
-  }
-  try {
-    work(false);
-  } catch (...) {
-    helper.join();
-    throw;
-  }
-  helper.join();
-  if (helperFailed)
-    std::rethrow_exception(helperFailed);
-}
-
 bool alongside(const std::function<void()>& helper, const std::function<void()>& work)
 {
   if (alone)
@@ -92,6 +58,15 @@ bool alongside(const std::function<void()>& helper, const std::function<void()>&
   if (helperFailed)
     std::rethrow_exception(helperFailed);
   return true;
+}
+
+void onTwoThreads(const std::function<void(bool helper)>& work)
+{
+  if (alongside([&] { work(true); }, [&] { work(false); }))
+    return;
+  // No second thread: this one does everything.
+  work(false);
+  work(true);
 }
 
 }  // namespace common

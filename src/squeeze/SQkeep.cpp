@@ -474,15 +474,19 @@ void layerEvents(const SweepCells& cells, KindOf kindOf, const std::vector<SQCEL
 }
 
 /*
- * sweepLayer -- runs the events (from layerEvents) in order; a query
- * event calls query(event, lo, hi, front) with the cell's stretch across,
- * a far side of some extent covers its stretch.
+ * sweepLayer -- the sweep of the tiles `layer` along the direction: its
+ * events (layerEvents, with kindOf) in order; a query event calls
+ * query(event, lo, hi, front) with the cell's stretch across, a far side
+ * of some extent covers its stretch.
  */
-template <class Query>
-void sweepLayer(const std::vector<SweepEvent>* events, const SweepCells& cells, Query query)
+template <class KindOf, class Query>
+void sweepLayer(const SweepCells& cells, const std::vector<SQCELL_item*>& layer, KindOf kindOf,
+                Query query)
 {
+  std::vector<SweepEvent> events;
+  layerEvents(cells, kindOf, layer, &events);
   SweepFront front;
-  for (const SweepEvent& e : *events) {
+  for (const SweepEvent& e : events) {
     const long lo = cells.low(e.cell), hi = cells.high(e.cell);
     if (e.kind != 1)
       query(e, lo, hi, front);
@@ -636,17 +640,13 @@ void keepApart(bool solved)
   sweepLayers(
       byLayer,
       [&](int layer, auto& ask) {
-        std::vector<SweepEvent> events;
         std::vector<SQCELL_item*> seen;
-        layerEvents(
-            cells,
-            [&](int other) { return !pairs[layer][other] ? -1 : other == layer ? 0 : 2; },
-            byLayer[layer], &events);
         // Same layer: a tile meeting another is no gap (keepConnections has
         // it); other layers: meeting tiles must not come to overlap, and
         // tiles that were apart must not come to touch (a cut touching a
         // resistor is inside it for the rules).
-        sweepLayer(&events, cells,
+        sweepLayer(cells, byLayer[layer],
+                   [&](int other) { return !pairs[layer][other] ? -1 : other == layer ? 0 : 2; },
                    [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                      front.tilesIn(lo, hi, e.cell, &seen);
                      for (SQCELL_item* a : seen) {
@@ -721,16 +721,12 @@ void keepRuledSpacing(bool solved)
   sweepLayers(
       byLayer,
       [&](int layer, auto& ask) {
-        std::vector<SweepEvent> events;
         std::vector<SQCELL_item*> seen;
         // Every query is of kind 0 here: at one place they come before the
-        // far sides.
-        layerEvents(
-            cells, [&](int other) { return spacingEitherWay(layer, other) > 0 ? 0 : -1; },
-            byLayer[layer], &events);
-        // A far side at the near side's position is no gap: the tile behind
-        // it is the one to keep.
-        sweepLayer(&events, cells,
+        // far sides, and a far side at the near side's position is no gap
+        // (the tile behind it is the one to keep).
+        sweepLayer(cells, byLayer[layer],
+                   [&](int other) { return spacingEitherWay(layer, other) > 0 ? 0 : -1; },
                    [&](const SweepEvent& e, long lo, long hi, const SweepFront& front) {
                      const long rule = spacingEitherWay(layer, e.cell->layernumber);
                      front.tilesIn(lo - rule, hi + rule, e.cell, &seen);

@@ -12,28 +12,28 @@
 
 namespace {
 
-// Takes every arc marked (occupied -1) out of the lists of `line`, the
-// others keeping their order; a long list is walked once, not once per arc.
+// Takes every arc marked (occupied -1) out of one list of `line` (through
+// `next`, the arcs whose `end` is the line), the others keeping their order.
+template <class Next, class End>
+void unlinkMarkedFrom(SQARC_link* head, Next next, End end, const SQLINE_item* line, int* count)
+{
+  for (SQARC_link* p = head; *p;)
+    if ((*p)->occupied == -1 && (*p)->*end == line) {
+      SQARC_item* a = *p;
+      *p = a->*next;
+      a->*next = nullptr;
+      --*count;
+    } else {
+      p = &((*p)->*next);
+    }
+}
+
+// Takes every arc marked out of the lists of `line`; a long list is walked
+// once, not once per arc.
 void unlinkMarked(SQLINE_item* line)
 {
-  for (SQARC_link* p = &line->ori_next; *p;)
-    if ((*p)->occupied == -1 && (*p)->ori == line) {
-      SQARC_item* a = *p;
-      *p = a->ori_next;
-      a->ori_next = nullptr;
-      --line->no_ori;
-    } else {
-      p = &(*p)->ori_next;
-    }
-  for (SQARC_link* p = &line->ter_next; *p;)
-    if ((*p)->occupied == -1 && (*p)->ter == line) {
-      SQARC_item* a = *p;
-      *p = a->ter_next;
-      a->ter_next = nullptr;
-      --line->no_ter;
-    } else {
-      p = &(*p)->ter_next;
-    }
+  unlinkMarkedFrom(&line->ori_next, &SQARC_item::ori_next, &SQARC_item::ori, line, &line->no_ori);
+  unlinkMarkedFrom(&line->ter_next, &SQARC_item::ter_next, &SQARC_item::ter, line, &line->no_ter);
 }
 
 /*
@@ -85,6 +85,43 @@ void eachStaying(const SQLINE_item* line, const std::vector<SQARC_item*>& losers
   }
 }
 
+// What one half of the lines lists of the arcs that stay: their ends and
+// weights, line after line, and (line index, arcs) by line.
+struct Listing {
+  std::vector<uint32_t> to;
+  std::vector<int> weight;
+  std::vector<std::pair<size_t, uint32_t>> counts;
+  bool sound = true;  // the lines came in order of their indices
+
+  void endLine(size_t index, uint32_t arcs)
+  {
+    sound = sound && (counts.empty() || counts.back().first < index);
+    counts.emplace_back(index, arcs);
+  }
+};
+
+// The listing of two halves, the second's lines after the first's; `lines`
+// by index, as many as the listing has room for.
+void joinListings(Listing& first, Listing& second, std::vector<SQLINE_item*> lines,
+                  squeeze::ListedArcs* listed)
+{
+  listed->sound = first.sound && second.sound &&
+                  (first.counts.empty() || second.counts.empty() ||
+                   first.counts.back().first < second.counts.front().first);
+  const size_t m = lines.size();
+  listed->first.assign(m + 1, 0);
+  for (const Listing* h : {&first, &second})
+    for (const auto& [index, count] : h->counts)
+      listed->first[index + 1] = count;
+  for (size_t i = 0; i < m; ++i)
+    listed->first[i + 1] += listed->first[i];
+  listed->lines = std::move(lines);
+  listed->to = std::move(first.to);
+  listed->to.insert(listed->to.end(), second.to.begin(), second.to.end());
+  listed->weight = std::move(first.weight);
+  listed->weight.insert(listed->weight.end(), second.weight.begin(), second.weight.end());
+}
+
 }  // namespace
 
 /*
@@ -134,16 +171,11 @@ int removeAtOnce(squeeze::ListedArcs* listed)
         if (l)
           byIndex[squeeze::lineIndex(l)] = l;
   }
-  struct Half {
+  struct Half : Listing {
     std::vector<SQARC_item*> seen, losers, in, last;
     std::vector<const SQLINE_item*> owner;
     std::vector<int> inCount;
     int bothSym = 0;  // pairs of symmetry arcs met
-    // The listing: the arcs that stay, and (line index, count) by line.
-    std::vector<uint32_t> to;
-    std::vector<int> weight;
-    std::vector<std::pair<size_t, uint32_t>> counts;
-    bool sound = true;
   } half[2];
   auto scan = [&](Half& h, int from, int to) {
     h.seen.assign(lines, nullptr);
@@ -202,8 +234,7 @@ int removeAtOnce(squeeze::ListedArcs* listed)
         *tail = nullptr;
         if (listing) {
           const size_t k = squeeze::lineIndex(l);
-          h.sound = h.sound && (h.counts.empty() || h.counts.back().first < k);
-          h.counts.emplace_back(k, static_cast<uint32_t>(h.to.size() - listedFrom));
+          h.endLine(k, static_cast<uint32_t>(h.to.size() - listedFrom));
         }
       }
   };
@@ -215,24 +246,8 @@ int removeAtOnce(squeeze::ListedArcs* listed)
   for (const Half& h : half)
     for (int k = 0; k < h.bothSym; ++k)
       common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
-  if (listing) {
-    // The second half's lines come after the first's.
-    listed->sound = half[0].sound && half[1].sound &&
-                    (half[0].counts.empty() || half[1].counts.empty() ||
-                     half[0].counts.back().first < half[1].counts.front().first);
-    const size_t m = byIndex.size();
-    listed->first.assign(m + 1, 0);
-    for (const Half& h : half)
-      for (const auto& [k, count] : h.counts)
-        listed->first[k + 1] = count;
-    for (size_t i = 0; i < m; ++i)
-      listed->first[i + 1] += listed->first[i];
-    listed->lines = std::move(byIndex);
-    listed->to = std::move(half[0].to);
-    listed->to.insert(listed->to.end(), half[1].to.begin(), half[1].to.end());
-    listed->weight = std::move(half[0].weight);
-    listed->weight.insert(listed->weight.end(), half[1].weight.begin(), half[1].weight.end());
-  }
+  if (listing)
+    joinListings(half[0], half[1], std::move(byIndex), listed);
   std::vector<SQARC_item*> losers = std::move(half[0].losers);
   losers.insert(losers.end(), half[1].losers.begin(), half[1].losers.end());
   if (renew) {
@@ -378,14 +393,9 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
       bothSym += f.bothSym;
   }
   // The outgoing lists, and the listing, the cells in two halves.
-  struct Half {
-    std::vector<uint32_t> to;
-    std::vector<int> weight;
-    std::vector<std::pair<size_t, uint32_t>> counts;
-    bool sound = true;
-  } half[2];
+  Listing half[2];
   common::onTwoThreads([&](bool second) {
-    Half& h = half[second];
+    Listing& h = half[second];
     const int from = second ? cells / 2 : 0, end = second ? cells : cells / 2;
     size_t k = firstOfCell[static_cast<size_t>(from)], next = 0;
     if (listed) {
@@ -412,9 +422,7 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
           h.to.push_back(f.to[j]);
           h.weight.push_back(f.stay[j]->weight);
         }
-        const size_t index = squeeze::lineIndex(l);
-        h.sound = h.sound && (h.counts.empty() || h.counts.back().first < index);
-        h.counts.emplace_back(index, static_cast<uint32_t>(f.stays));
+        h.endLine(squeeze::lineIndex(l), static_cast<uint32_t>(f.stays));
       }
   });
   // The incoming lists, the lines by index in two halves: each walks all
@@ -444,23 +452,13 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
     common::outf("both arc1 and arc2 are part of symmetry constraints (just messages)\n");
   if (listed) {
     size_t m = 0;
-    for (const Half& h : half)
+    for (const Listing& h : half)
       for (const auto& [index, count] : h.counts)
         m = std::max(m, index + 1);
-    listed->sound = half[0].sound && half[1].sound &&
-                    (half[0].counts.empty() || half[1].counts.empty() ||
-                     half[0].counts.back().first < half[1].counts.front().first);
-    listed->first.assign(m + 1, 0);
-    for (const Half& h : half)
-      for (const auto& [index, count] : h.counts)
-        listed->first[index + 1] = count;
-    for (size_t i = 0; i < m; ++i)
-      listed->first[i + 1] += listed->first[i];
-    listed->lines.assign(plan.byIndex.begin(), plan.byIndex.begin() + static_cast<long>(m));
-    listed->to = std::move(half[0].to);
-    listed->to.insert(listed->to.end(), half[1].to.begin(), half[1].to.end());
-    listed->weight = std::move(half[0].weight);
-    listed->weight.insert(listed->weight.end(), half[1].weight.begin(), half[1].weight.end());
+    joinListings(half[0], half[1],
+                 std::vector<SQLINE_item*>(plan.byIndex.begin(),
+                                           plan.byIndex.begin() + static_cast<long>(m)),
+                 listed);
   }
   int removed = 0;
   size_t next = 0;
