@@ -213,6 +213,8 @@ class BackgroundCommand {
   bool start(const std::vector<std::string>& argv, const std::string& input,
              const std::string& output);
   bool running() const { return pid_ > 0; }
+  // Whether it has come to its end (it is still to be waited for).
+  bool ended() const;
   // Its exit status as runCommandFiles returns it.
   int wait();
   // Ends it (a terminate signal) and waits.

@@ -182,6 +182,15 @@ int BackgroundCommand::wait()
   return exitStatus(done < 0 ? -1 : status);
 }
 
+bool BackgroundCommand::ended() const
+{
+  if (pid_ <= 0)
+    return true;
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == pid_;
+}
+
 void BackgroundCommand::stop()
 {
   if (pid_ <= 0)

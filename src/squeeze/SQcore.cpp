@@ -1163,6 +1163,7 @@ CoreAhead::CoreAhead() : state_(std::make_unique<State>())
 
 bool CoreAhead::used() const { return state_ && state_->used; }
 bool CoreAhead::solving() const { return state_ && state_->solver.running(); }
+bool CoreAhead::solved() const { return !state_ || state_->solver.ended(); }
 
 CoreAhead::~CoreAhead()
 {

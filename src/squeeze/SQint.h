@@ -147,8 +147,10 @@ struct RemovalPlan {
 };
 
 // The plan, or null where the lines and their arcs are not all where their
-// indices say (the removal then works on the lists alone).
-std::unique_ptr<RemovalPlan> planRedundantArcs();
+// indices say (the removal then works on the lists alone), or where
+// giveUp(), asked now and then while less than half the lines are
+// planned, says that the plan would come too late.
+std::unique_ptr<RemovalPlan> planRedundantArcs(const std::function<bool()>& giveUp = nullptr);
 
 // SQremove_redundant_arcs; `listed`, if given, takes the arcs that stay as
 // the lines' lists then hold them (sound only if each line was met once,
@@ -424,8 +426,10 @@ class CoreAhead {
   CoreAhead& operator=(const CoreAhead&) = delete;
   // Whether SQbuild_coregraph took its answers.
   bool used() const;
-  // Whether lp_solve is at work on the program begun ahead.
+  // Whether lp_solve is at work on the program begun ahead (still to be
+  // waited for), and whether it has come to its end.
   bool solving() const;
+  bool solved() const;
   struct State;
 
  private:

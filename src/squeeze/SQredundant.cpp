@@ -2,6 +2,7 @@
 // removal is made at once, or worked out ahead (beside lp_solve) and then
 // carried out where the lists still stand as they were.
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -476,18 +477,21 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
 
 }  // namespace
 
-std::unique_ptr<squeeze::RemovalPlan> squeeze::planRedundantArcs()
+std::unique_ptr<squeeze::RemovalPlan> squeeze::planRedundantArcs(
+    const std::function<bool()>& giveUp)
 {
   auto plan = std::make_unique<RemovalPlan>();
   plan->cells = SQcell_size + SQsymcell_size;
   plan->lines = squeeze::store(resize_direction).lineCount;
   plan->byIndex.assign(plan->lines, nullptr);
   bool sound = true;
+  size_t met = 0;
   forEachLine([&](SQLINE_item* l) {
     const size_t k = lineIndex(l);
     sound = sound && k < plan->lines && !plan->byIndex[k];
     if (sound)
       plan->byIndex[k] = l;
+    ++met;
   });
   if (!sound)
     return nullptr;
@@ -495,7 +499,13 @@ std::unique_ptr<squeeze::RemovalPlan> squeeze::planRedundantArcs()
   std::vector<const SQLINE_item*> owner(plan->lines, nullptr);
   plan->stayFirst.push_back(0);
   plan->goFirst.push_back(0);
+  constexpr size_t kAskEvery = 4096;  // lines between two questions to giveUp
+  bool gaveUp = false;
   forEachLine([&](SQLINE_item* l) {
+    const size_t planned = plan->head.size();
+    gaveUp = gaveUp || (giveUp && planned % kAskEvery == 0 && planned < met / 2 && giveUp());
+    if (gaveUp)
+      return;
     const size_t before = plan->go.size();
     const int pairs = findLosers(
         l,
@@ -519,7 +529,7 @@ std::unique_ptr<squeeze::RemovalPlan> squeeze::planRedundantArcs()
     plan->stayFirst.push_back(static_cast<uint32_t>(plan->stay.size()));
     plan->goFirst.push_back(static_cast<uint32_t>(plan->go.size()));
   });
-  if (!sound)
+  if (!sound || gaveUp)
     return nullptr;
   return plan;
 }

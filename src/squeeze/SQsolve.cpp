@@ -263,8 +263,10 @@ int SQmain_solve(AdjacencyArray* /*adj*/, _rhs_list* /*rows*/, int direction)
     SQposition(core ? PROCESS_INCLUDE_WLM : 1);
     // While lp_solve is still at work, the removal of the redundant arcs
     // is worked out; the core then only links its symmetry arcs in front.
-    if (early && early->solving())
-      plan = squeeze::planRedundantArcs();
+    // Should lp_solve end before half of it is, the removal is made after
+    // the core as one.
+    if (early && early->solving() && !early->solved())
+      plan = squeeze::planRedundantArcs([&] { return early->solved(); });
   }
   if (core)
     SQcoreproblem();

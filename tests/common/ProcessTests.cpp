@@ -98,11 +98,23 @@ TEST(BackgroundCommand, RunsOnFilesAndIsWaitedForOrEnded)
   ASSERT_TRUE(fails.start({"no-such-program-here"}, in, out));
   EXPECT_EQ(fails.wait(), 127);
 
+  // Whether it came to its end is seen without taking its status.
+  common::BackgroundCommand quick;
+  ASSERT_TRUE(quick.start({"sh", "-c", "exit 5"}, in, out));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!quick.ended() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(quick.ended());
+  EXPECT_TRUE(quick.running()) << "still to be waited for";
+  EXPECT_EQ(quick.wait(), 5);
+  EXPECT_TRUE(quick.ended());
+
   // One that is ended does not run to its end.
   const auto start = std::chrono::steady_clock::now();
   {
     common::BackgroundCommand slow;
     ASSERT_TRUE(slow.start({"sleep", "30"}, in, out));
+    EXPECT_FALSE(slow.ended());
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
