@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,25 @@ void unlinkMarked(SQLINE_item* line)
   unlinkMarkedFrom(&line->ori_next, &SQARC_item::ori_next, &SQARC_item::ori, line, &line->no_ori);
   unlinkMarkedFrom(&line->ter_next, &SQARC_item::ter_next, &SQARC_item::ter, line, &line->no_ter);
 }
+
+// The arc kept so far to each line, by index, for one line's scan at a
+// time: findLosers' seenOf over arrays as long as the lines.
+class SeenByIndex {
+ public:
+  explicit SeenByIndex(size_t lines) : seen_(lines, nullptr), owner_(lines, nullptr) {}
+  SQARC_item*& of(const SQLINE_item* line, size_t t)
+  {
+    if (owner_[t] != line) {
+      owner_[t] = line;
+      seen_[t] = nullptr;
+    }
+    return seen_[t];
+  }
+
+ private:
+  std::vector<SQARC_item*> seen_;
+  std::vector<const SQLINE_item*> owner_;
+};
 
 /*
  * findLosers --
@@ -173,14 +193,13 @@ int removeAtOnce(squeeze::ListedArcs* listed)
           byIndex[squeeze::lineIndex(l)] = l;
   }
   struct Half : Listing {
-    std::vector<SQARC_item*> seen, losers, in, last;
-    std::vector<const SQLINE_item*> owner;
+    std::optional<SeenByIndex> seen;
+    std::vector<SQARC_item*> losers, in, last;
     std::vector<int> inCount;
     int bothSym = 0;  // pairs of symmetry arcs met
   } half[2];
   auto scan = [&](Half& h, int from, int to) {
-    h.seen.assign(lines, nullptr);
-    h.owner.assign(lines, nullptr);
+    h.seen.emplace(lines);
     if (renew) {
       h.in.assign(lines, nullptr);
       h.last.assign(lines, nullptr);
@@ -196,15 +215,7 @@ int removeAtOnce(squeeze::ListedArcs* listed)
           continue;
         const size_t before = h.losers.size();
         h.bothSym += findLosers(
-            l,
-            [&](size_t t) -> SQARC_item*& {
-              if (h.owner[t] != l) {
-                h.owner[t] = l;
-                h.seen[t] = nullptr;
-              }
-              return h.seen[t];
-            },
-            &h.losers);
+            l, [&](size_t t) -> SQARC_item*& { return h.seen->of(l, t); }, &h.losers);
         if (!renew)
           continue;
         for (size_t k = before; k < h.losers.size(); ++k)
@@ -384,6 +395,8 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
       ++*next;
     return *next < fresh.size() && fresh[*next].k == k ? &fresh[*next] : nullptr;
   };
+  // The findings of the line at place k, fresh or planned.
+  auto lineAt = [&](size_t k, size_t* next) { return found(k, freshAt(k, next)); };
   int bothSym = 0;
   {
     size_t next = 0;
@@ -409,7 +422,7 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
       for (SQLINE_item* l : {SQcell[i].left, SQcell[i].right}) {
         if (!l)
           continue;
-        const Found f = found(k, freshAt(k, &next));
+        const Found f = lineAt(k, &next);
         ++k;
         for (size_t j = 0; j < f.goes; ++j)
           f.go[j]->ori_next = f.go[j]->ter_next = nullptr;
@@ -437,7 +450,7 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
       }
     size_t next = 0;
     for (size_t k = 0; k < plan.head.size(); ++k) {
-      const Found f = found(k, freshAt(k, &next));
+      const Found f = lineAt(k, &next);
       for (size_t j = 0; j < f.stays; ++j) {
         const size_t t = f.to[j];
         if (t < from || t >= end)
@@ -464,7 +477,7 @@ int carryOut(const squeeze::RemovalPlan& plan, squeeze::ListedArcs* listed)
   int removed = 0;
   size_t next = 0;
   for (size_t k = 0; k < plan.head.size(); ++k) {
-    const Found f = found(k, freshAt(k, &next));
+    const Found f = lineAt(k, &next);
     for (size_t j = 0; j < f.goes; ++j) {
       f.go[j]->occupied = 0;
       f.go[j]->weight = -1;
@@ -495,8 +508,7 @@ std::unique_ptr<squeeze::RemovalPlan> squeeze::planRedundantArcs(
   });
   if (!sound)
     return nullptr;
-  std::vector<SQARC_item*> seen(plan->lines, nullptr);
-  std::vector<const SQLINE_item*> owner(plan->lines, nullptr);
+  SeenByIndex seen(plan->lines);
   plan->stayFirst.push_back(0);
   plan->goFirst.push_back(0);
   constexpr size_t kAskEvery = 4096;  // lines between two questions to giveUp
@@ -507,16 +519,8 @@ std::unique_ptr<squeeze::RemovalPlan> squeeze::planRedundantArcs(
     if (gaveUp)
       return;
     const size_t before = plan->go.size();
-    const int pairs = findLosers(
-        l,
-        [&](size_t t) -> SQARC_item*& {
-          if (owner[t] != l) {
-            owner[t] = l;
-            seen[t] = nullptr;
-          }
-          return seen[t];
-        },
-        &plan->go);
+    const int pairs =
+        findLosers(l, [&](size_t t) -> SQARC_item*& { return seen.of(l, t); }, &plan->go);
     if (pairs)
       plan->bothSym.emplace_back(static_cast<uint32_t>(plan->head.size()), pairs);
     eachStaying(l, plan->go, before, [&](SQARC_item* a) {
